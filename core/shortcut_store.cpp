@@ -1,0 +1,97 @@
+#include "core/shortcut_store.h"
+
+namespace kx {
+
+const char16_t* KindDisplayName(ShortcutKind k) {
+    switch (k) {
+        case ShortcutKind::SimpleText: return u"Simple Text";
+        case ShortcutKind::RichText: return u"Rich Text";
+        case ShortcutKind::Macro: return u"Macro";
+        case ShortcutKind::Picture: return u"Picture";
+    }
+    return u"";
+}
+
+Ref<ShortcutEntry> ShortcutEntry::Make(ShortcutKind kind, std::u16string plain, std::string rich) {
+    auto e = MakeRef<ShortcutEntry>();
+    e->kind = kind;
+    e->plainText = std::move(plain);
+    e->richText = std::move(rich);
+    return e;
+}
+
+bool StoreIterator::Next() {
+    if (it_ == end_) return false;
+    ++it_;
+    return it_ != end_;
+}
+
+StoreRef ShortcutStore::Create() { return StoreRef::Adopt(new ShortcutStore()); }
+
+void ShortcutStore::Clear() {
+    // Drop the entry references after the lock is released: a last release
+    // frees buffers, which need not happen while the hook thread waits.
+    std::map<std::u16string, EntryRef, std::less<>> old;
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        old.swap(entries_);
+    }
+}
+
+bool ShortcutStore::Insert(std::u16string_view keyword, const EntryRef& entry) {
+    if (keyword.empty()) return false;
+    EntryRef replaced;
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = entries_.find(keyword);
+    if (it != entries_.end()) {
+        replaced = std::move(it->second);
+        it->second = entry;
+    } else {
+        entries_.emplace(std::u16string(keyword), entry);
+    }
+    return true;
+}
+
+bool ShortcutStore::Contains(std::u16string_view keyword) const {
+    std::lock_guard<std::mutex> g(lock_);
+    return entries_.find(keyword) != entries_.end();
+}
+
+bool ShortcutStore::Remove(std::u16string_view keyword) {
+    EntryRef removed;
+    std::lock_guard<std::mutex> g(lock_);
+    auto it = entries_.find(keyword);
+    if (it == entries_.end()) return false;
+    removed = std::move(it->second);
+    entries_.erase(it);
+    return true;
+}
+
+bool ShortcutStore::FindUnlocked(std::u16string_view keyword, EntryRef& out) const {
+    auto it = entries_.find(keyword);
+    if (it == entries_.end()) return false;
+    out = it->second;
+    return true;
+}
+
+bool ShortcutStore::Find(std::u16string_view keyword, EntryRef& out) const {
+    std::lock_guard<std::mutex> g(lock_);
+    return FindUnlocked(keyword, out);
+}
+
+size_t ShortcutStore::Size() const {
+    std::lock_guard<std::mutex> g(lock_);
+    return entries_.size();
+}
+
+bool ShortcutStore::GetAdminPassword(std::u16string& out) const {
+    if (!carriesPassword_) { out.clear(); return false; }
+    out = adminPassword_;
+    return true;
+}
+
+void ShortcutStore::SetAdminPassword(std::u16string_view password) {
+    if (carriesPassword_) adminPassword_ = CutToField(password);
+}
+
+}  // namespace kx

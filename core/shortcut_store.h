@@ -1,0 +1,109 @@
+// Shortcut records and the locked, ordered keyword map that holds them.
+//
+// The hook thread looks keywords up while the UI thread edits the same store,
+// so every map operation takes the store's lock; entries are reference-counted
+// so an expansion in progress keeps its entry after the user deletes it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "core/ref.h"
+
+namespace kx {
+
+enum class ShortcutKind : uint8_t {
+    SimpleText = 0,
+    RichText = 1,
+    Macro = 2,
+    Picture = 3,
+};
+// The database file marks its password record with this kind; no entry uses it.
+inline constexpr uint8_t kPasswordRecordKind = 0xF0;
+
+inline bool IsValidKind(uint8_t k) { return k <= 3; }
+// The list's "Type" column text.
+const char16_t* KindDisplayName(ShortcutKind k);
+
+class ShortcutEntry : public RefCounted {
+public:
+    ShortcutKind kind = ShortcutKind::SimpleText;
+    // RTF (RichText) or the picture document (Picture) as 8-bit text, without
+    // the terminating NUL the file and clipboard add.
+    std::string richText;
+    // "HTML Format" clipboard bytes derived from richText when a store loads.
+    std::string htmlClip;
+    // Expansion text (SimpleText), macro script (Macro), plain rendering (RichText).
+    std::u16string plainText;
+
+    static Ref<ShortcutEntry> Make(ShortcutKind kind, std::u16string plain, std::string rich = {});
+};
+using EntryRef = Ref<ShortcutEntry>;
+
+class ShortcutStore;
+using StoreRef = Ref<ShortcutStore>;
+
+// Walks a store in keyword order. Main thread only, without the lock, like
+// the rest of the program's iteration (list building, saving, moving).
+class StoreIterator {
+public:
+    bool AtEnd() const { return it_ == end_; }
+    // Moves to the in-order successor; false when there is none.
+    bool Next();
+    std::u16string Keyword() const { return it_->first; }
+    EntryRef Entry() const { return it_->second; }
+
+private:
+    friend class ShortcutStore;
+    using Map = std::map<std::u16string, EntryRef, std::less<>>;
+    StoreIterator(Map::const_iterator it, Map::const_iterator end) : it_(it), end_(end) {}
+    Map::const_iterator it_, end_;
+};
+
+class ShortcutStore : public RefCounted {
+public:
+    static StoreRef Create();
+
+    void Clear();
+    // False, with no change, for an empty keyword. Replaces an existing slot.
+    bool Insert(std::u16string_view keyword, const EntryRef& entry);
+    bool Contains(std::u16string_view keyword) const;
+    bool Remove(std::u16string_view keyword);
+    // On a hit `out` is replaced by a new reference to the entry; on a miss it
+    // is left as it was. Keywords compare by exact UTF-16 code units.
+    bool Find(std::u16string_view keyword, EntryRef& out) const;
+    // The same without the lock, for the hotkey-combination lookups.
+    bool FindUnlocked(std::u16string_view keyword, EntryRef& out) const;
+
+    // Only a store that carries the shared file's password reports it.
+    bool GetAdminPassword(std::u16string& out) const;
+    void SetAdminPassword(std::u16string_view password);
+
+    StoreIterator Begin() const { return StoreIterator(entries_.begin(), entries_.end()); }
+    size_t Size() const;
+
+    const std::u16string& FilePath() const { return filePath_; }
+    void SetFilePath(std::u16string_view p) { filePath_ = CutToField(p); }
+    bool CarriesPassword() const { return carriesPassword_; }
+    void SetCarriesPassword(bool v) { carriesPassword_ = v; }
+    // The raw password field, whatever carriesPassword says (for the writer).
+    const std::u16string& RawAdminPassword() const { return adminPassword_; }
+
+    // The store lock, for the writer that holds it while it writes all records.
+    std::mutex& Lock() const { return lock_; }
+
+private:
+    ShortcutStore() = default;
+    static std::u16string_view CutToField(std::u16string_view s) { return s.size() > 259 ? s.substr(0, 259) : s; }
+
+    std::map<std::u16string, EntryRef, std::less<>> entries_;
+    mutable std::mutex lock_;
+    std::u16string filePath_;
+    std::u16string adminPassword_;
+    bool carriesPassword_ = false;
+};
+
+}  // namespace kx

@@ -1,0 +1,36 @@
+// How a key event counts for the matcher: a word character or a break.
+#pragma once
+
+#include <cstdint>
+
+#include "engine/matcher/key_event.h"
+
+namespace kx {
+
+enum class KeyClass : uint8_t { Character, Break };
+
+struct Classified {
+    KeyClass cls;
+    // Character: the character (8 for Backspace), or 0 for a key that types
+    // nothing. Break: 10 discards the word, 11 ends it and looks it up.
+    uint32_t value;
+};
+
+inline constexpr uint32_t kBreakDiscard = 10;
+inline constexpr uint32_t kBreakLookup = 11;
+
+// TAB, CR, ESC, space and ! " ( ) + , . : ; < > ? [ ] { } end a keyword.
+inline bool IsDelimiter(char16_t c) {
+    switch (c) {
+        case 9: case 13: case 27: case u' ': case u'!': case u'"': case u'(': case u')':
+        case u'+': case u',': case u'.': case u':': case u';': case u'<': case u'>':
+        case u'?': case u'[': case u']': case u'{': case u'}':
+            return true;
+        default:
+            return false;
+    }
+}
+
+Classified ClassifyKey(const KeyEvent& e);
+
+}  // namespace kx

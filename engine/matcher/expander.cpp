@@ -1,0 +1,265 @@
+#include "engine/matcher/expander.h"
+
+#include "core/text.h"
+
+namespace kx {
+namespace {
+
+constexpr uint32_t kToggleDebounceMs = 150;
+constexpr unsigned kToggleBalloonMs = 1000;
+constexpr int kIconOn = 1;
+constexpr int kIconOff = 23;
+
+bool IsUpperAscii(char16_t c) { return c >= u'A' && c <= u'Z'; }
+bool IsDigitAscii(char16_t c) { return c >= u'0' && c <= u'9'; }
+
+}  // namespace
+
+std::u16string ModifierPrefix(const KeyEvent& e) {
+    std::u16string t;
+    if (e.ctrl()) t += u"CTRL+";
+    if (e.shift()) t += u"SHIFT+";
+    if (e.alt()) t += u"ALT+";
+    return t;
+}
+
+void Expander::SetStores(StoreRef local, StoreRef shared) {
+    std::lock_guard<std::mutex> g(storesLock_);
+    local_ = std::move(local);
+    shared_ = std::move(shared);
+}
+
+void Expander::LoadSwitches() {
+    casingEnabled_ = p_.settings.ReadBool(settings::ExpansionCasing);
+    doubleSpaceEnabled_ = p_.settings.ReadBool(settings::DoubleSpace);
+}
+
+void Expander::ResetTypedBuffer() {
+    s_.typed.clear();
+    p_.app.PostNotice(notice::kWord, notice::kDiscarded);
+}
+
+bool Expander::Lookup(std::u16string_view key, EntryRef& out) {
+    StoreRef first, second;
+    {
+        std::lock_guard<std::mutex> g(storesLock_);
+        first = local_;
+        // The shared settings are read afresh at every lookup, so a change on
+        // the Options pages applies to the very next word.
+        if (p_.settings.ReadBool(settings::SharedEnabled)) {
+            second = shared_;
+            if (p_.settings.ReadBool(settings::SharedReplacesLocal)) std::swap(first, second);
+        }
+    }
+    bool hit = false;
+    for (const StoreRef* store : {&first, &second}) {
+        if (!*store) continue;
+        hit = (*store)->Find(key, out);
+        if (hit) break;
+    }
+    if (p_.trace) p_.trace->OnLookup(key, hit);
+    return hit;
+}
+
+void Expander::OnKeyEvent(const KeyEvent& e) {
+    // The V of our own Ctrl+V may still be reported; nothing may see it.
+    if (e.vk == 0x56 && s_.skipNextV.exchange(false)) return;
+    p_.autoComplete.TrackEdit(e);
+    ProcessToggles(e);
+    p_.autoComplete.FeedKey(e);
+    MatchEvent(e);
+}
+
+void Expander::ProcessToggles(const KeyEvent& e) {
+    std::u16string combo = ModifierPrefix(e);
+    if (e.vk == 0x20) combo += u"SPACE";
+    else if (e.vk == 0x0D) combo += u"ENTER";
+
+    const HotkeyConfig::Hits hits = p_.hotkeys.Match(combo);
+    const uint32_t now = p_.clock.TickMs();
+    auto debounced = [&] { return !s_.lastToggleTickValid || uint32_t(now - s_.lastToggleTick) > kToggleDebounceMs; };
+
+    bool shortcutsToggled = false, autoCompleteToggled = false;
+    if (hits.shortcuts && debounced()) {
+        s_.lastToggleTick = now;
+        s_.lastToggleTickValid = true;
+        shortcutsEnabled_ = !shortcutsEnabled_;
+        shortcutsToggled = true;
+    }
+    if (hits.autoCompleteOn) {
+        const bool before = autoCompleteEnabled_;
+        if (!p_.autoComplete.LearningAvailable()) {
+            autoCompleteEnabled_ = true;
+        } else if (shortcutsToggled && hits.combosEqual) {
+            autoCompleteEnabled_ = bool(shortcutsEnabled_);
+            autoCompleteToggled = true;
+        } else if (hits.autoComplete && debounced()) {
+            s_.lastToggleTick = now;
+            s_.lastToggleTickValid = true;
+            autoCompleteEnabled_ = !autoCompleteEnabled_;
+            autoCompleteToggled = true;
+        }
+        // Only a change is written: a registry write on every keystroke
+        // would cost far more than the whole match.
+        if (autoCompleteToggled || before != autoCompleteEnabled_)
+            p_.settings.WriteBool(settings::AutoCompleteEnabled, autoCompleteEnabled_);
+    }
+    if (!shortcutsToggled && !autoCompleteToggled) return;
+
+    const HotkeyConfig::Values v = p_.hotkeys.Get();
+    if (autoCompleteToggled) p_.app.RefreshAutoCompleteState();
+    std::u16string title, text;
+    if (shortcutsToggled && autoCompleteToggled) {
+        title = u"Kestrix Disabled";
+        text = FormatS(shortcutsEnabled_ ? u"Kestrix has been enabled. Press %s to disable it."
+                                         : u"Kestrix has been disabled. Press %s to enable it again.",
+                       v.shortcutsCombo);
+    } else if (autoCompleteToggled) {
+        const bool on = autoCompleteEnabled_;
+        title = on ? u"Kestrix Auto Complete has been enabled." : u"Kestrix Auto Complete Disabled";
+        text = FormatS(on ? u"Kestrix Auto Complete has been enabled. Press %s to disable it."
+                          : u"Kestrix Auto Complete has been disabled. Press %s to enable it again.",
+                       v.autoCompleteCombo);
+    } else {
+        const bool on = shortcutsEnabled_;
+        title = on ? u"Kestrix shortcuts have been enabled." : u"Kestrix Shortcuts Disabled";
+        text = FormatS(on ? u"Kestrix shortcuts have been enabled. Press %s to disable them."
+                          : u"Kestrix shortcuts have been disabled. Press %s to enable them again.",
+                       v.shortcutsCombo);
+    }
+    p_.app.ShowBalloon(title, text, kToggleBalloonMs);
+    if (shortcutsToggled && !autoCompleteToggled) p_.app.SetTrayIcon(shortcutsEnabled_ ? kIconOn : kIconOff);
+    p_.app.RefreshOnOffTexts();
+}
+
+void Expander::UpdateForeground() {
+    WindowHandle fg = p_.windows.Foreground();
+    if (!p_.autoComplete.IsAutoCompleteWindow(fg)) s_.foregroundWindow = fg;
+    std::u16string cls = p_.windows.ClassName(s_.foregroundWindow);
+    if (!EqualsNoCaseAscii(cls, s_.foregroundClass)) {
+        s_.foregroundClass = std::move(cls);
+        const auto& c = s_.foregroundClass;
+        s_.isConsole = EqualsNoCaseAscii(c, u"ConsoleWindowClass");
+        s_.isWordLike = EqualsNoCaseAscii(c, u"OpusApp") || EqualsNoCaseAscii(c, u"rctrl_renwnd32") ||
+                        EqualsNoCaseAscii(c, u"WordPadClass");
+    }
+}
+
+void Expander::MatchEvent(const KeyEvent& e) {
+    if (!shortcutsEnabled_) return;
+    if (s_.typed.empty()) s_.firstCapital = s_.allCapitals = false;
+    const Classified k = ClassifyKey(e);
+    if (p_.macros.AnyRunning()) return;
+    UpdateForeground();
+
+    if (doubleSpaceEnabled_ && e.isDown) {
+        if (e.vk == 0x20) {
+            if (!s_.spacePending) {
+                s_.spacePending = true;
+            } else {
+                if (!s_.periodInserted) {
+                    p_.output.SendDoubleSpaceFix();
+                    s_.periodInserted = true;
+                }
+                s_.spacePending = false;
+            }
+        } else {
+            s_.periodInserted = e.ch == u'.';
+            s_.spacePending = false;
+        }
+    }
+
+    if (k.cls == KeyClass::Break && e.isDown) OnBreakPress(e, k);
+    else OnCharacter(e, k);
+}
+
+void Expander::OnBreakPress(const KeyEvent& e, const Classified& k) {
+    // Further spaces after a word only count; Backspace counts them down.
+    if ((e.ch & 0xFF) == u' ' && s_.breakCount > 0) {
+        ++s_.breakCount;
+        return;
+    }
+    if (k.value == kBreakDiscard || s_.typed.empty()) {
+        ResetTypedBuffer();
+        return;
+    }
+    EntryRef entry;
+    intptr_t value = notice::kNoShortcut;
+    if (Lookup(s_.typed, entry)) {
+        s_.periodInserted = true;
+        ExpandRequest req;
+        req.target = s_.foregroundWindow;
+        req.lastOverwrite = (e.stateFlags & kStateOverwrite) != 0;
+        req.isConsole = s_.isConsole;
+        req.entry = entry;
+        req.trailing = e.ch;
+        value = p_.output.ExpandShortcut(s_, req);
+        p_.autoComplete.CancelDoubleCtrl();
+    }
+    if (s_.breakCount == 0) {
+        s_.previousWord = std::move(s_.typed);
+        s_.typed.clear();
+    }
+    ++s_.breakCount;
+    entry.reset();
+    p_.app.PostNotice(notice::kWord, value);
+}
+
+void Expander::OnCharacter(const KeyEvent& e, const Classified& k) {
+    const int kind = k.cls == KeyClass::Break ? notice::kWord : notice::kCharacter;
+    uint32_t value = k.value;
+    if (MatchHotkey(e, value)) {
+        p_.app.PostNotice(kind, value);
+        return;
+    }
+    if (!e.isDown) {
+        p_.app.PostNotice(kind, value);
+        return;
+    }
+    if (value == 8) {
+        const bool hadBreaks = s_.breakCount > 0;
+        if (hadBreaks) {
+            --s_.breakCount;
+            if (s_.breakCount == 0 && !s_.previousWord.empty()) {
+                s_.typed = std::move(s_.previousWord);
+                s_.previousWord.clear();
+                s_.breakCount = 0;
+            }
+        } else if (!s_.typed.empty()) {
+            s_.typed.pop_back();
+        }
+        p_.app.PostNotice(notice::kCharacter, 8);
+        return;
+    }
+    if (value == 0) return;
+
+    char16_t c = char16_t(value);
+    if (casingEnabled_) {
+        if (s_.typed.empty() && IsUpperAscii(c)) s_.firstCapital = s_.allCapitals = true;
+        else if (!s_.typed.empty() && !IsDigitAscii(c) && !IsUpperAscii(c)) s_.allCapitals = false;
+    }
+    c = AsciiUpper(c);
+    if ((e.stateFlags & kStateOverwrite) && e.position < s_.typed.size()) s_.typed[e.position] = c;
+    else if (c != 0 && c != 13 && c != 10) s_.typed.push_back(c);
+    s_.previousWord.clear();
+    s_.breakCount = 0;
+    p_.app.PostNotice(notice::kCharacter, c);
+}
+
+bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
+    if (!(e.ctrl() || e.shift() || e.alt())) return false;
+    // A key that types nothing cannot complete a combination such as CTRL+ALT+M.
+    if (e.ch == 0) return false;
+    std::u16string key = ModifierPrefix(e);
+    key.push_back(AsciiUpper(e.ch));
+    // Combinations are looked up under the store lock too: the UI thread may
+    // be inserting into the same tree, and an unlocked walk could crash.
+    EntryRef entry;
+    if (!Lookup(key, entry)) return false;
+    // SHIFT alone typed the character of the combination: take it back.
+    if (e.shift() && !e.ctrl() && !e.alt()) p_.output.SendBackspaces(1);
+    if (p_.macros.Launch(*entry)) noticeValue = notice::kExpanded;
+    return true;
+}
+
+}  // namespace kx

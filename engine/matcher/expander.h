@@ -1,0 +1,107 @@
+// The engine's keyboard half: turns the hook module's key events into typed
+// words, finds the shortcut a delimiter completes, works the on/off hotkeys
+// and the double-space rule, and tells the application what happened.
+//
+// Everything runs inside the processing of one event, one event at a time:
+// the word state has no lock and must only be touched by the thread that
+// delivers events.
+#pragma once
+
+#include <atomic>
+#include <mutex>
+#include <string>
+
+#include "app/settings/settings_store.h"
+#include "core/shortcut_store.h"
+#include "engine/matcher/classify.h"
+#include "engine/matcher/engine_ports.h"
+#include "engine/matcher/hotkey_config.h"
+#include "engine/matcher/key_event.h"
+#include "platform/clock.h"
+#include "platform/window_query.h"
+
+namespace kx {
+
+// The state the matcher keeps and the output side reads.
+struct EngineState {
+    std::u16string typed;          // the word being typed, upper-cased
+    std::u16string previousWord;   // the word a delimiter ended; Backspace restores it
+    int32_t breakCount = 0;        // delimiters typed since the last word character
+    bool firstCapital = false;
+    bool allCapitals = false;
+    WindowHandle foregroundWindow = 0;
+    std::u16string foregroundClass;
+    bool isConsole = false;
+    bool isWordLike = false;
+    // Set before the program's own Ctrl+V; the next V event is dropped.
+    std::atomic<bool> skipNextV{false};
+    bool spacePending = false;
+    bool periodInserted = false;
+    uint32_t lastToggleTick = 0;
+    bool lastToggleTickValid = false;
+};
+
+struct ExpanderPorts {
+    SettingsStore& settings;
+    WindowQuery& windows;
+    Clock& clock;
+    ExpansionOutput& output;
+    MacroLauncher& macros;
+    AutoCompleteLink& autoComplete;
+    AppLink& app;
+    const HotkeyConfig& hotkeys;
+    LookupTrace* trace = nullptr;
+};
+
+class Expander {
+public:
+    explicit Expander(ExpanderPorts ports) : p_(ports) {}
+    Expander(const Expander&) = delete;
+    Expander& operator=(const Expander&) = delete;
+
+    void OnKeyEvent(const KeyEvent& e);
+    // Forgets the word being typed (not the previous word) and says so.
+    void ResetTypedBuffer();
+
+    // The stores to search; either may be empty. Called from the UI thread.
+    void SetStores(StoreRef local, StoreRef shared);
+    // Reloads "ExpansionCasing" and "DoubleSpace" (start-up, after Options).
+    void LoadSwitches();
+
+    bool ShortcutsEnabled() const { return shortcutsEnabled_; }
+    void SetShortcutsEnabled(bool on) { shortcutsEnabled_ = on; }
+    bool AutoCompleteEnabled() const { return autoCompleteEnabled_; }
+    void SetAutoCompleteEnabled(bool on) { autoCompleteEnabled_ = on; }
+    bool CasingEnabled() const { return casingEnabled_; }
+    bool DoubleSpaceEnabled() const { return doubleSpaceEnabled_; }
+
+    // Looks a key up in the stores in the order the shared settings give.
+    bool Lookup(std::u16string_view key, EntryRef& out);
+
+    EngineState& State() { return s_; }
+    const EngineState& State() const { return s_; }
+    const ExpanderPorts& Ports() const { return p_; }
+
+private:
+    void ProcessToggles(const KeyEvent& e);
+    void MatchEvent(const KeyEvent& e);
+    void OnBreakPress(const KeyEvent& e, const Classified& k);
+    void OnCharacter(const KeyEvent& e, const Classified& k);
+    // True when a hotkey macro started; `noticeValue` may become 11.
+    bool MatchHotkey(const KeyEvent& e, uint32_t& noticeValue);
+    void UpdateForeground();
+
+    ExpanderPorts p_;
+    EngineState s_;
+    std::atomic<bool> shortcutsEnabled_{true};
+    std::atomic<bool> autoCompleteEnabled_{true};
+    std::atomic<bool> casingEnabled_{false};
+    std::atomic<bool> doubleSpaceEnabled_{false};
+    std::mutex storesLock_;
+    StoreRef local_, shared_;
+};
+
+// "CTRL+", "SHIFT+", "ALT+" for the modifiers held, in that order.
+std::u16string ModifierPrefix(const KeyEvent& e);
+
+}  // namespace kx

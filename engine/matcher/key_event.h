@@ -1,0 +1,45 @@
+// One keyboard event as the hook module reports it, and its 16-byte wire form.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+namespace kx {
+
+namespace mod {
+inline constexpr uint8_t kShift = 0x01;
+inline constexpr uint8_t kAlt = 0x08;
+inline constexpr uint8_t kAltFlag = 0x20;  // only the ALT key's own classification reads it
+inline constexpr uint8_t kCtrl = 0x40;
+}  // namespace mod
+
+// stateFlags bit: `position` names the character of the word the key replaces.
+inline constexpr uint8_t kStateOverwrite = 0x02;
+
+struct KeyEvent {
+    uint32_t vk = 0;
+    char16_t ch = 0;
+    uint8_t isDown = 0;
+    uint8_t auxFlag = 0;
+    uint8_t modifiers = 0;
+    uint8_t stateFlags = 0;
+    uint32_t position = 0;
+
+    bool shift() const { return modifiers & mod::kShift; }
+    bool ctrl() const { return modifiers & mod::kCtrl; }
+    bool alt() const { return modifiers & mod::kAlt; }
+};
+
+inline constexpr size_t kKeyEventWireSize = 16;
+// Record types of WM_COPYDATA from the hook module.
+inline constexpr uint32_t kRecordKeyEvent = 20;
+inline constexpr uint32_t kRecordDiscardWord = 30;
+inline constexpr size_t kDiscardRecordSize = 28;
+
+// Little-endian: vk@0 (4), ch@4 (2), isDown@6, auxFlag@7, two unused bytes,
+// modifiers@10, stateFlags@11, position@12 (4).
+void EncodeKeyEvent(const KeyEvent& e, uint8_t out[kKeyEventWireSize]);
+KeyEvent DecodeKeyEvent(const uint8_t in[kKeyEventWireSize]);
+
+}  // namespace kx
