@@ -1,1 +1,41 @@
-int main() { return 0; }
+// kxtool: the command line over the program's portable core, for
+// administrators, for the tests, and for anyone reproducing a problem.
+#include <cstdio>
+#include <cstring>
+
+#include "tools/kxtool/commands.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    int (*run)(int, char**);
+    const char* usage;
+};
+
+const Command kCommands[] = {
+    {"replay", kx::RunReplayCommand,
+     "replay [--shortcut KEY=TEXT]... [--shared KEY=TEXT]... [--macro KEY=SCRIPT]...\n"
+     "         [--setting SECTION/NAME=VALUE]... [--window CLASS] [FILE]\n"
+     "      Runs key events (FILE or standard input) through the matcher and prints\n"
+     "      every lookup, notice, output call and balloon."},
+};
+
+void Usage(FILE* to) {
+    std::fprintf(to, "usage: kxtool COMMAND [ARGS]\n\ncommands:\n");
+    for (const Command& c : kCommands) std::fprintf(to, "  %s\n", c.usage);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) {
+        Usage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const Command& c : kCommands)
+        if (!std::strcmp(argv[1], c.name)) return c.run(argc - 2, argv + 2);
+    std::fprintf(stderr, "kxtool: unknown command '%s'\n", argv[1]);
+    Usage(stderr);
+    return 2;
+}

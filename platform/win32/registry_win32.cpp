@@ -1,0 +1,86 @@
+#include "platform/win32/registry_win32.h"
+
+#include <windows.h>
+
+namespace kx {
+namespace {
+
+HKEY Root(Hive h) { return h == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
+const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
+
+// An open registry key, closed on scope exit.
+class Key {
+public:
+    Key() = default;
+    ~Key() { if (h_) RegCloseKey(h_); }
+    Key(const Key&) = delete;
+    Key& operator=(const Key&) = delete;
+    HKEY* out() { return &h_; }
+    HKEY get() const { return h_; }
+
+private:
+    HKEY h_ = nullptr;
+};
+
+}  // namespace
+
+long Win32Registry::QueryValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
+                               uint8_t* buffer, uint32_t* size, uint32_t* type) {
+    Key key;
+    std::u16string path(keyPath), value(name);
+    long r = RegOpenKeyExW(Root(hive), W(path), 0, KEY_QUERY_VALUE, key.out());
+    if (r != ERROR_SUCCESS) return r;
+    DWORD t = 0, sz = *size;
+    r = RegQueryValueExW(key.get(), W(value), nullptr, &t, buffer, &sz);
+    *size = sz;
+    if (type) *type = t;
+    return r;
+}
+
+long Win32Registry::SetValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
+                             uint32_t type, const uint8_t* data, uint32_t size) {
+    Key key;
+    std::u16string path(keyPath), value(name);
+    long r = RegCreateKeyExW(Root(hive), W(path), 0, nullptr, 0, KEY_SET_VALUE, nullptr, key.out(), nullptr);
+    if (r != ERROR_SUCCESS) return r;
+    RegSetValueExW(key.get(), W(value), 0, type, data, size);
+    return r;
+}
+
+long Win32Registry::DeleteValue(Hive hive, std::u16string_view keyPath, std::u16string_view name) {
+    Key key;
+    std::u16string path(keyPath), value(name);
+    long r = RegOpenKeyExW(Root(hive), W(path), 0, KEY_SET_VALUE, key.out());
+    if (r != ERROR_SUCCESS) return r;
+    return RegDeleteValueW(key.get(), W(value));
+}
+
+bool Win32Registry::KeyExists(Hive hive, std::u16string_view keyPath) {
+    Key key;
+    std::u16string path(keyPath);
+    return RegOpenKeyExW(Root(hive), W(path), 0, KEY_QUERY_VALUE, key.out()) == ERROR_SUCCESS;
+}
+
+std::vector<std::u16string> Win32Registry::SubKeys(Hive hive, std::u16string_view keyPath) {
+    std::vector<std::u16string> out;
+    Key key;
+    std::u16string path(keyPath);
+    if (RegOpenKeyExW(Root(hive), W(path), 0, KEY_ENUMERATE_SUB_KEYS, key.out()) != ERROR_SUCCESS) return out;
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD len = 256;
+        if (RegEnumKeyExW(key.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        out.emplace_back(reinterpret_cast<const char16_t*>(name), len);
+    }
+    return out;
+}
+
+long Win32Registry::DeleteTree(Hive hive, std::u16string_view keyPath) {
+    std::u16string path(keyPath);
+    // RegDeleteTree empties the key; the key itself goes last.
+    long r = RegDeleteTreeW(Root(hive), W(path));
+    if (r != ERROR_SUCCESS) return r;
+    return RegDeleteKeyW(Root(hive), W(path));
+}
+
+}  // namespace kx

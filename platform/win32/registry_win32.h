@@ -1,0 +1,20 @@
+// The real registry.
+#pragma once
+
+#include "platform/registry.h"
+
+namespace kx {
+
+class Win32Registry final : public Registry {
+public:
+    long QueryValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
+                    uint8_t* buffer, uint32_t* size, uint32_t* type) override;
+    long SetValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
+                  uint32_t type, const uint8_t* data, uint32_t size) override;
+    long DeleteValue(Hive hive, std::u16string_view keyPath, std::u16string_view name) override;
+    bool KeyExists(Hive hive, std::u16string_view keyPath) override;
+    std::vector<std::u16string> SubKeys(Hive hive, std::u16string_view keyPath) override;
+    long DeleteTree(Hive hive, std::u16string_view keyPath) override;
+};
+
+}  // namespace kx

@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# Builds every configuration and runs every test suite: native, sanitized,
+# Windows under Wine, the end-to-end tests on a virtual display, and short
+# fuzzing runs. Ends with "N passed, N failed" and fails on any failure.
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
+cd "$KX_ROOT"
+source scripts/wine-env.sh
+
+JOBS=${JOBS:-$(nproc)}
+FUZZ_SECONDS=${FUZZ_SECONDS:-30}
+LOGS=build/logs
+mkdir -p "$LOGS"
+
+total_pass=0
+total_fail=0
+failed_suites=()
+
+cleanup() {
+  kx_xvfb_stop
+  kx_wine_stop
+}
+trap cleanup EXIT
+
+step() { printf '\n==> %s\n' "$*"; }
+
+# configure DIR [cmake args...]; builds all targets of DIR.
+build() {
+  local dir=$1; shift
+  step "build $dir"
+  if ! cmake -S . -B "build/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$LOGS/$dir-configure.log" 2>&1; then
+    cat "$LOGS/$dir-configure.log"; echo "configure of $dir failed"; exit 1
+  fi
+  if ! cmake --build "build/$dir" -j "$JOBS" >"$LOGS/$dir-build.log" 2>&1; then
+    grep -E 'error|Error' "$LOGS/$dir-build.log" | head -40; echo "build of $dir failed"; exit 1
+  fi
+}
+
+# Counts a gtest run's results from its output.
+count_gtest() {
+  local name=$1 log=$2 rc=$3 p f
+  p=$(grep -aoE '\[  PASSED  \] [0-9]+ tests?' "$log" | awk '{s+=$4} END {print s+0}')
+  f=$(grep -aoE '\[  FAILED  \] [0-9]+ tests?, listed below' "$log" | awk '{s+=$4} END {print s+0}')
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi   # crashed or timed out
+  total_pass=$((total_pass + p)); total_fail=$((total_fail + f))
+  echo "$name: $p passed, $f failed"
+  [ "$f" -ne 0 ] && { failed_suites+=("$name"); grep -aE '^(\S+: )?(.*Failure|\[  FAILED  \]|Expected|Which is|  Actual)' "$log" | head -60; }
+  return 0
+}
+
+ctest_suite() {
+  local name=$1 dir=$2 log="$LOGS/$1.log" rc
+  step "test $name"
+  (cd "build/$dir" && ctest -V --timeout 900 </dev/null) >"$log" 2>&1
+  rc=$?
+  count_gtest "$name" "$log" "$rc"
+}
+
+bash scripts/install-deps.sh
+
+build native -DKX_BENCH=ON
+build asan -DKX_SANITIZE=address,undefined
+build tsan -DKX_SANITIZE=thread
+build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF
+if ls fuzz/*.cpp >/dev/null 2>&1; then
+  CC=clang CXX=clang++ build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
+fi
+
+ctest_suite native native
+ctest_suite asan asan
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest_suite tsan tsan
+
+step "boot Wine"
+kx_wine_start
+kx_xvfb_start
+ctest_suite wine64 win64
+
+# Each fuzzer runs briefly over its corpus; the long runs are done by hand.
+for f in build/fuzz/fuzz/fuzz_*; do
+  [ -x "$f" ] || continue
+  name=$(basename "$f")
+  corpus="fuzz/corpus/${name#fuzz_}"
+  work="build/fuzz/corpus-${name#fuzz_}"
+  mkdir -p "$work"
+  step "fuzz $name for ${FUZZ_SECONDS}s"
+  if "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
+       >"$LOGS/$name.log" 2>&1 </dev/null; then
+    total_pass=$((total_pass + 1)); echo "$name: 1 passed, 0 failed"
+  else
+    total_fail=$((total_fail + 1)); failed_suites+=("$name"); tail -40 "$LOGS/$name.log"
+  fi
+done
+
+echo
+[ ${#failed_suites[@]} -gt 0 ] && echo "Failed suites: ${failed_suites[*]} (logs in $LOGS)"
+echo "$total_pass passed, $total_fail failed"
+[ "$total_fail" -eq 0 ] && [ "$total_pass" -gt 0 ]

@@ -1,0 +1,50 @@
+# Sourced by the scripts that run Windows programs: one Wine prefix of the
+# project's own under build/, never waiting for a person.
+KX_ROOT=${KX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+export WINEPREFIX=${WINEPREFIX:-$KX_ROOT/build/wineprefix}
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=win64
+
+# Boots the prefix once and keeps one wineserver for the whole run, so each
+# Wine process starts in a fraction of a second. Wine's background services
+# get no terminal and write to a log, never to our caller's pipes.
+kx_wine_start() {
+  mkdir -p "$KX_ROOT/build"
+  local log="$KX_ROOT/build/wine.log"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$log" 2>&1 </dev/null || true
+    wineserver -w >>"$log" 2>&1 </dev/null || true
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null || true
+  fi
+  wineserver -p >>"$log" 2>&1 </dev/null &
+  disown || true
+  wine cmd /c exit >>"$log" 2>&1 </dev/null || true
+}
+
+kx_wine_stop() {
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+}
+
+# Starts Xvfb on a free display of our own; sets DISPLAY and KX_XVFB_PID.
+kx_xvfb_start() {
+  local n
+  for n in $(seq 91 140); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$KX_ROOT/build/xvfb.log" 2>&1 </dev/null &
+    KX_XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    kill "$KX_XVFB_PID" 2>/dev/null || true
+  done
+  echo "Could not start Xvfb" >&2
+  return 1
+}
+
+kx_xvfb_stop() {
+  [ -n "${KX_XVFB_PID:-}" ] && kill "$KX_XVFB_PID" 2>/dev/null || true
+  KX_XVFB_PID=""
+}

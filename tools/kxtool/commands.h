@@ -1,0 +1,9 @@
+// The sub-commands of kxtool. Each takes the arguments after its own name
+// and returns the process exit code.
+#pragma once
+
+namespace kx {
+
+int RunReplayCommand(int argc, char** argv);
+
+}  // namespace kx
