@@ -1,0 +1,348 @@
+#include <gtest/gtest.h>
+
+#include "engine/matcher/classify.h"
+#include "tests/support/engine_rig.h"
+
+namespace kx::test {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// The ExpandShortcut lines, cut to what a test compares.
+std::string Expanded(const EngineRig& rig, size_t i = 0) {
+    auto l = rig.Lines("output ExpandShortcut");
+    return i < l.size() ? l[i] : "";
+}
+
+TEST(Matcher, CasingFlagsFollowHowTheKeywordWasTyped) {
+    struct Case { const char* typed; const char* key; bool first, all; };
+    for (Case c : {Case{"Sig ", "SIG", true, false}, Case{"SIG ", "SIG", true, true},
+                   Case{"S1G ", "S1G", true, true}, Case{"sig ", "SIG", false, false}}) {
+        EngineRig rig;
+        rig.settings.WriteBool(settings::ExpansionCasing, true);
+        rig.Reload();
+        rig.Add(u"SIG", u"Best regards");
+        rig.Add(u"S1G", u"x");
+        rig.Run(std::string("type ") + c.typed);
+        // Capitals are also tried as SHIFT combinations; the word lookup comes last.
+        EXPECT_EQ(rig.Lines("lookup").back(), std::string("lookup ") + c.key + " hit") << c.typed;
+        std::string want = std::string("firstcap=") + (c.first ? "1" : "0") + " allcaps=" + (c.all ? "1" : "0");
+        EXPECT_NE(Expanded(rig).find(want), std::string::npos) << c.typed << ": " << Expanded(rig);
+    }
+    // Without the setting nothing is remembered.
+    EngineRig rig;
+    rig.Add(u"SIG", u"x");
+    rig.Run("type SIG ");
+    EXPECT_NE(Expanded(rig).find("firstcap=0 allcaps=0"), std::string::npos);
+}
+
+TEST(Matcher, BackspaceEditsTheWordAndBringsBackTheLastOne) {
+    struct Case { const char* script; Lines lookups; };
+    const Case cases[] = {
+        {"type sig\nkey BACK\ntype n ", {"lookup SIN miss"}},
+        // The Backspace removed the delimiter and restored the word.
+        {"type sig \nkey BACK\ntype  ", {"lookup SIG miss", "lookup SIG miss"}},
+        // A second space only counts; two Backspaces restore SIG, n extends it.
+        {"type sig  \nkey BACK\nkey BACK\ntype n ", {"lookup SIG miss", "lookup SIGN miss"}},
+        // Typing a word character forgets the previous word.
+        {"type ab x\nkey BACK\nkey BACK\ntype  ", {"lookup AB miss"}},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        rig.Run(c.script);
+        EXPECT_EQ(rig.Lines("lookup"), c.lookups) << c.script;
+    }
+}
+
+TEST(Matcher, DelimitersEndTheWordAndNavigationDiscardsIt) {
+    EngineRig rig;
+    rig.Add(u"SIG", u"Best regards");
+    rig.Run("type sig.");
+    EXPECT_NE(Expanded(rig).find("keyword=SIG kind=0 trailing=U+002E"), std::string::npos) << Expanded(rig);
+    EXPECT_EQ(rig.Lines("notice 3"), (Lines{"notice 3 10", "notice 3 10", "notice 3 10", "notice 3 11", "notice 3 10"}))
+        << "each release of a key without a character is a break; the full stop expands";
+
+    EngineRig hyphen;
+    hyphen.Run("type sig-x ");
+    EXPECT_EQ(hyphen.Lines("lookup"), Lines{"lookup SIG-X miss"});
+
+    EngineRig arrow;
+    arrow.Add(u"SIG", u"x");
+    arrow.Run("type sig\nkey LEFT");
+    EXPECT_EQ(arrow.log.lines.back(), "notice 3 10");
+    arrow.log.Clear();
+    arrow.Run("type  ");
+    EXPECT_TRUE(arrow.Lines("lookup").empty()) << "the buffer was empty";
+    EXPECT_EQ(arrow.log.lines.front(), "notice 3 10");
+
+    // CTRL with a delimiter discards; CTRL and ALT together (AltGr) type characters.
+    EngineRig ctrl;
+    ctrl.Run("type sig\ndown 0xBE '.' ctrl\ntype  ");
+    EXPECT_TRUE(ctrl.Lines("lookup").empty());
+    EngineRig altgr;
+    altgr.Run("type ca\ndown 0x45 U+20AC ctrl alt\ntype  ");
+    EXPECT_EQ(altgr.Lines("lookup"), (Lines{"lookup CTRL+ALT+\u20ac miss", "lookup CA\u20ac miss"}));
+}
+
+TEST(Matcher, EventsReportTheirNotices) {
+    EngineRig rig;
+    rig.Add(u"TY", u"Thank you");
+    rig.output.result = 12;
+    rig.Run("down 0x54 't'\nup 0x54\ndown 0x59 'y'\ndown 0x20 ' '\nkey F5");
+    EXPECT_EQ(rig.Lines("notice"),
+              (Lines{"notice 2 84", "notice 3 10", "notice 2 89", "notice 3 12", "notice 3 10", "notice 3 10"}));
+    // A failed expansion leaves the word state as a delivered one does.
+    EngineRig again;
+    again.Add(u"TY", u"x");
+    again.output.result = 12;
+    again.Run("type ty \nkey BACK\ntype  ");
+    EXPECT_EQ(again.Lines("lookup").size(), 2u);
+}
+
+TEST(Matcher, OverwritingKeyReplacesTheCharacterAtItsPosition) {
+    EngineRig rig;
+    rig.Add(u"SUN", u"x");
+    rig.Run("type sin\ndown 0x55 'u' pos=1\nup 0x55\ndown 0x20 ' ' pos=3");
+    EXPECT_EQ(rig.Lines("lookup"), Lines{"lookup SUN hit"});
+    EXPECT_NE(Expanded(rig).find("overwrite=1"), std::string::npos);
+    // A position past the end appends.
+    EngineRig past;
+    past.Run("type ab\ndown 0x43 'c' pos=9\ntype  ");
+    EXPECT_EQ(past.Lines("lookup"), Lines{"lookup ABC miss"});
+}
+
+TEST(Matcher, TargetWindowClassDecidesConsoleAndWordProcessorRules) {
+    struct Case { const char16_t* cls; const char* flags; };
+    for (Case c : {Case{u"OpusApp", "console=0 wordlike=1"}, Case{u"RCTRL_RENWND32", "console=0 wordlike=1"},
+                   Case{u"wordpadclass", "console=0 wordlike=1"}, Case{u"consolewindowclass", "console=1 wordlike=0"},
+                   Case{u"Notepad", "console=0 wordlike=0"}}) {
+        EngineRig rig;
+        rig.windows.SetForeground(0x42, c.cls);
+        rig.Add(u"SIG", u"x");
+        rig.Run("type sig ");
+        EXPECT_NE(Expanded(rig).find(c.flags), std::string::npos) << Expanded(rig);
+    }
+    // While the Auto Complete window has the focus, the previous target stays.
+    EngineRig rig;
+    rig.windows.SetForeground(0x42, u"OpusApp");
+    rig.Run("type a");
+    rig.autoComplete.window = 0x77;
+    rig.windows.SetForeground(0x77, u"LAutoComplete");
+    rig.Run("type b");
+    EXPECT_EQ(rig.expander.State().foregroundWindow, WindowHandle(0x42));
+    EXPECT_TRUE(rig.expander.State().isWordLike);
+}
+
+TEST(Matcher, LookupOrderFollowsTheSharedSettings) {
+    auto run = [](bool enabled, bool replace, bool sharedOnly) {
+        EngineRig rig;
+        rig.settings.WriteBool(settings::SharedEnabled, enabled);
+        rig.settings.WriteBool(settings::SharedReplacesLocal, replace);
+        if (!sharedOnly) rig.Add(u"SIG", u"local");
+        rig.Add(u"SIG", u"shared", &rig.shared);
+        rig.Run("type sig ");
+        auto e = Expanded(rig);
+        return e.empty() ? std::string("none") : e.substr(e.find("text="));
+    };
+    EXPECT_EQ(run(true, true, false), "text=\"shared\"");
+    EXPECT_EQ(run(true, false, false), "text=\"local\"");
+    EXPECT_EQ(run(false, true, false), "text=\"local\"");
+    EXPECT_EQ(run(false, false, true), "none");
+    EXPECT_EQ(run(true, false, true), "text=\"shared\"");
+}
+
+TEST(Matcher, HotkeyTogglesAreDebouncedAndAnnounced) {
+    EngineRig rig;
+    rig.settings.WriteBool(settings::ToggleExpansions, true);
+    rig.Reload();
+    rig.Add(u"SIG", u"x");
+    rig.Run("down 0x20 ' ' ctrl alt\nsleep 100\ndown 0x20 ' ' ctrl alt");
+    EXPECT_FALSE(rig.expander.ShortcutsEnabled());
+    EXPECT_EQ(rig.Lines("balloon"),
+              Lines{"balloon \"Kestrix Shortcuts Disabled\" \"Kestrix shortcuts have been disabled. Press CTRL+ALT+SPACE to enable them again.\""});
+    EXPECT_EQ(rig.Lines("icon"), Lines{"icon 23"});
+    rig.log.Clear();
+    rig.Run("type sig ");
+    EXPECT_TRUE(rig.Lines("lookup").empty()) << "matching stops while shortcuts are off";
+    EXPECT_TRUE(rig.Lines("notice").empty());
+
+    rig.log.Clear();
+    rig.Run("sleep 151\ndown 0x20 ' ' ctrl alt");
+    EXPECT_TRUE(rig.expander.ShortcutsEnabled());
+    EXPECT_EQ(rig.Lines("balloon"),
+              Lines{"balloon \"Kestrix shortcuts have been enabled.\" \"Kestrix shortcuts have been enabled. Press CTRL+ALT+SPACE to disable them.\""});
+    EXPECT_EQ(rig.Lines("icon"), Lines{"icon 1"});
+
+    // A combination typed differently in the settings still matches.
+    EngineRig custom;
+    custom.settings.WriteBool(settings::ToggleExpansions, true);
+    custom.settings.Write(settings::ToggleExpansionsCombo, u"ctrl+shift+enter");
+    custom.Reload();
+    custom.Run("down 0x0D U+000D ctrl shift");
+    EXPECT_FALSE(custom.expander.ShortcutsEnabled());
+    // The hotkey off: the combination is an ordinary key.
+    EngineRig off;
+    off.Run("down 0x20 ' ' ctrl alt");
+    EXPECT_TRUE(off.expander.ShortcutsEnabled());
+}
+
+TEST(Matcher, OneCombinationForBothHotkeysSwitchesBoth) {
+    EngineRig rig;
+    rig.settings.WriteBool(settings::ToggleExpansions, true);
+    rig.settings.WriteBool(settings::ToggleAutoComplete, true);
+    rig.settings.Write(settings::ToggleAutoCompleteCombo, u"CTRL+ALT+SPACE");
+    rig.Reload();
+    rig.Run("down 0x20 ' ' ctrl alt");
+    EXPECT_FALSE(rig.expander.ShortcutsEnabled());
+    EXPECT_FALSE(rig.expander.AutoCompleteEnabled());
+    EXPECT_EQ(rig.Lines("balloon"),
+              Lines{"balloon \"Kestrix Disabled\" \"Kestrix has been disabled. Press CTRL+ALT+SPACE to enable it again.\""});
+    EXPECT_EQ(rig.settings.ReadString(settings::kSettings, u"AutoCompleteEnabled", u"?"), u"0");
+    EXPECT_EQ(rig.app.autoCompleteRefreshes, 1);
+    EXPECT_TRUE(rig.Lines("icon").empty());
+    rig.log.Clear();
+    rig.Run("sleep 200\ndown 0x20 ' ' ctrl alt");
+    EXPECT_EQ(rig.Lines("balloon"),
+              Lines{"balloon \"Kestrix Disabled\" \"Kestrix has been enabled. Press CTRL+ALT+SPACE to disable it.\""});
+    EXPECT_TRUE(rig.expander.AutoCompleteEnabled());
+}
+
+TEST(Matcher, AutoCompleteHotkeyAlone) {
+    EngineRig rig;
+    rig.settings.WriteBool(settings::ToggleAutoComplete, true);
+    rig.Reload();
+    rig.Run("down 0x0D U+000D ctrl alt");
+    EXPECT_FALSE(rig.expander.AutoCompleteEnabled());
+    EXPECT_EQ(rig.Lines("balloon"),
+              Lines{"balloon \"Kestrix Auto Complete Disabled\" \"Kestrix Auto Complete has been disabled. Press CTRL+ALT+ENTER to enable it again.\""});
+    EXPECT_EQ(rig.app.menuRefreshes, 1);
+
+    // Without a learning dictionary Auto Complete simply stays on, unannounced.
+    EngineRig paused;
+    paused.autoComplete.learningAvailable = false;
+    paused.settings.WriteBool(settings::ToggleAutoComplete, true);
+    paused.Reload();
+    paused.expander.SetAutoCompleteEnabled(false);
+    paused.Run("down 0x0D U+000D ctrl alt");
+    EXPECT_TRUE(paused.expander.AutoCompleteEnabled());
+    EXPECT_TRUE(paused.Lines("balloon").empty());
+    EXPECT_EQ(paused.settings.ReadString(settings::kSettings, u"AutoCompleteEnabled", u"?"), u"1");
+}
+
+TEST(Matcher, DoubleSpaceInsertsOnePeriod) {
+    auto fixes = [](const std::string& script, bool on = true) {
+        EngineRig rig;
+        rig.settings.WriteBool(settings::DoubleSpace, on);
+        rig.Reload();
+        rig.Add(u"SIG", u"x");
+        rig.Run(script);
+        return rig.Lines("output SendDoubleSpaceFix").size();
+    };
+    EXPECT_EQ(fixes("type word  "), 1u);
+    EXPECT_EQ(fixes("type word    "), 1u) << "a third and fourth space send nothing more";
+    EXPECT_EQ(fixes("type word.  "), 0u);
+    EXPECT_EQ(fixes("type sig  "), 0u) << "right after an expansion";
+    EXPECT_EQ(fixes("type word  ", false), 0u);
+    EXPECT_EQ(fixes("type one  two  "), 2u);
+}
+
+TEST(Matcher, OurOwnPasteKeyIsDroppedBeforeAnythingSeesIt) {
+    EngineRig rig;
+    rig.expander.State().skipNextV = true;
+    rig.Run("down 0x56 U+0016 ctrl\nup 0x56 ctrl");
+    EXPECT_EQ(rig.autoComplete.fed, 1) << "only the release is seen";
+    EXPECT_FALSE(rig.expander.State().skipNextV);
+}
+
+TEST(Matcher, KeyCombinationsStartMacros) {
+    EngineRig rig;
+    rig.Add(u"CTRL+ALT+M", u"{TYPE hello}", nullptr, ShortcutKind::Macro);
+    rig.Run("down 0x4D 'm' ctrl alt");
+    EXPECT_EQ(rig.Lines("lookup"), Lines{"lookup CTRL+ALT+M hit"});
+    EXPECT_EQ(rig.Lines("output"), Lines{"output StartMacro \"{TYPE hello}\""});
+    EXPECT_EQ(rig.Lines("notice"), Lines{"notice 2 11"});
+
+    // SHIFT alone typed the character: it is taken back first.
+    EngineRig shift;
+    shift.Add(u"SHIFT+Q", u"script", nullptr, ShortcutKind::Macro);
+    shift.macros.firstIsKeyboard = false;
+    shift.Run("type Q");
+    EXPECT_EQ(shift.Lines("output"), (Lines{"output SendBackspaces 1", "output StartMacro \"script\""}));
+    EXPECT_EQ(shift.Lines("notice").front(), "notice 2 81") << "value stays when the macro does not type first";
+
+    // While a macro plays, typing is not matched at all.
+    EngineRig busy;
+    busy.Add(u"SIG", u"x");
+    busy.macros.running = true;
+    busy.Run("type sig ");
+    EXPECT_TRUE(busy.log.lines.empty());
+    EXPECT_GT(busy.autoComplete.fed, 0);
+}
+
+TEST(Matcher, ResetForgetsOnlyTheCurrentWord) {
+    EngineRig rig;
+    rig.Run("type one two");
+    rig.expander.ResetTypedBuffer();
+    EXPECT_EQ(rig.log.lines.back(), "notice 3 10");
+    EXPECT_TRUE(rig.expander.State().typed.empty());
+    EXPECT_EQ(rig.expander.State().previousWord, u"");  // "two" began, so "one" was forgotten
+}
+
+TEST(KeyClassification, DelimitersAreExactlyTheListedCharacters) {
+    const std::u16string expected = u"\t\r\x1b !\"()+,.:;<>?[]{}";
+    for (char16_t c = 0; c < 0x180; ++c)
+        EXPECT_EQ(IsDelimiter(c), expected.find(c) != std::u16string::npos) << int(c);
+}
+
+TEST(KeyClassification, KeysWithoutCharacters) {
+    auto cls = [](uint32_t vk, uint8_t mods = 0, char16_t ch = 0) {
+        KeyEvent e;
+        e.vk = vk;
+        e.ch = ch;
+        e.modifiers = mods;
+        Classified c = ClassifyKey(e);
+        return std::to_string(int(c.cls)) + ":" + std::to_string(c.value);
+    };
+    EXPECT_EQ(cls(0x25), "1:10");                    // arrow
+    EXPECT_EQ(cls(0xA0), "1:10");                    // left SHIFT code
+    EXPECT_EQ(cls(0x10), "0:0");                     // SHIFT
+    EXPECT_EQ(cls(0xAF), "0:0");                     // volume up
+    EXPECT_EQ(cls(0x12), "1:10");                    // ALT alone
+    EXPECT_EQ(cls(0x12, mod::kCtrl), "0:0");
+    EXPECT_EQ(cls(0x12, mod::kAltFlag), "0:0");
+    EXPECT_EQ(cls(0x41), "1:10");                    // a letter that types nothing
+    EXPECT_EQ(cls(0x41, mod::kCtrl), "0:0");
+    EXPECT_EQ(cls(0x41, mod::kCtrl, u'a'), "0:0");   // CTRL+A is a command
+    EXPECT_EQ(cls(0x41, mod::kCtrl | mod::kAlt, u'a'), "0:97");
+    EXPECT_EQ(cls(0x20, mod::kAlt, u' '), "1:10");
+    EXPECT_EQ(cls(0x20, mod::kAlt | mod::kCtrl, u' '), "1:11");
+    EXPECT_EQ(cls(0x08, 0, 8), "0:8");
+}
+
+TEST(KeyEventWire, RoundTripsEveryField) {
+    KeyEvent e;
+    e.vk = 0xA1B2C3D4;
+    e.ch = 0x20AC;
+    e.isDown = 1;
+    e.auxFlag = 7;
+    e.modifiers = 0x49;
+    e.stateFlags = 0x02;
+    e.position = 0x01020304;
+    uint8_t wire[kKeyEventWireSize];
+    EncodeKeyEvent(e, wire);
+    EXPECT_EQ(wire[0], 0xD4);
+    EXPECT_EQ(wire[4], 0xAC);
+    EXPECT_EQ(wire[10], 0x49);
+    EXPECT_EQ(wire[12], 0x04);
+    KeyEvent d = DecodeKeyEvent(wire);
+    EXPECT_EQ(d.vk, e.vk);
+    EXPECT_EQ(d.ch, e.ch);
+    EXPECT_EQ(d.isDown, 1);
+    EXPECT_EQ(d.auxFlag, 7);
+    EXPECT_EQ(d.modifiers, 0x49);
+    EXPECT_EQ(d.stateFlags, 0x02);
+    EXPECT_EQ(d.position, e.position);
+}
+
+}  // namespace
+}  // namespace kx::test
