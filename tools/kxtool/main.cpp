@@ -19,6 +19,9 @@ const Command kCommands[] = {
      "         [--setting SECTION/NAME=VALUE]... [--window CLASS] [FILE]\n"
      "      Runs key events (FILE or standard input) through the matcher and prints\n"
      "      every lookup, notice, output call and balloon."},
+    {"rtf2html", kx::RunRtf2HtmlCommand,
+     "rtf2html FILE\n"
+     "      Prints the HTML document that the RTF in FILE converts to."},
 };
 
 void Usage(FILE* to) {

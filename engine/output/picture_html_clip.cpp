@@ -1,0 +1,99 @@
+#include "engine/output/picture_html_clip.h"
+
+#include "core/base64.h"
+#include "core/text.h"
+#include "engine/output/html_clip.h"
+
+namespace kx {
+namespace {
+
+constexpr std::string_view kNameMark = "{\\*\\KestrixFileName{\\";
+constexpr int kTwipsPerPixel = 15;
+
+// The decimal number right after `mark`, or 0 when there is none. Values
+// beyond nine digits are not picture sizes and count as none.
+int NumberAfter(std::string_view rtf, std::string_view mark) {
+    size_t at = rtf.find(mark);
+    if (at == std::string_view::npos) return 0;
+    int value = 0;
+    int digits = 0;
+    for (size_t i = at + mark.size(); i < rtf.size() && rtf[i] >= '0' && rtf[i] <= '9'; ++i) {
+        if (++digits > 9) return 0;
+        value = value * 10 + (rtf[i] - '0');
+    }
+    return value;
+}
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Hex digit pairs, with the line breaks the writer puts between them.
+bool DecodeHex(std::string_view text, std::vector<uint8_t>& out) {
+    out.clear();
+    out.reserve(text.size() / 2);
+    int high = -1;
+    for (char c : text) {
+        if (c == '\r' || c == '\n') continue;
+        int v = HexValue(c);
+        if (v < 0) return false;
+        if (high < 0) {
+            high = v;
+        } else {
+            out.push_back(uint8_t(high << 4 | v));
+            high = -1;
+        }
+    }
+    return high < 0;
+}
+
+}  // namespace
+
+bool ReadPictureDescription(std::string_view rtf, PictureDescription& out) {
+    out = {};
+    size_t name = rtf.find(kNameMark);
+    if (name == std::string_view::npos) return false;
+    name += kNameMark.size();
+    size_t nameEnd = rtf.find('}', name);
+    if (nameEnd == std::string_view::npos || nameEnd == name) return false;
+    out.fileName = std::u16string(CutToField(Utf8ToUtf16(rtf.substr(name, nameEnd - name))));
+
+    out.width = NumberAfter(rtf, "\\picwgoal") / kTwipsPerPixel;
+    out.height = NumberAfter(rtf, "\\pichgoal") / kTwipsPerPixel;
+    if (out.width == 0 || out.height == 0) return false;
+
+    size_t dataStart = rtf.find("\r\n");
+    if (dataStart == std::string_view::npos) return false;
+    dataStart += 2;
+    size_t dataEnd = rtf.find("\r\n}", dataStart);
+    if (dataEnd == std::string_view::npos || dataEnd == dataStart) return false;
+    return DecodeHex(rtf.substr(dataStart, dataEnd - dataStart), out.picture) && !out.picture.empty();
+}
+
+std::string MakePictureHtml(int width, int height, std::string_view png) {
+    std::string html =
+        "<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
+        "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n"
+        "<html>\r\n<head>\r\n<meta http-equiv=Content-Type content=\"text/html; charset=utf-8\">\r\n"
+        "</head>\r\n<body>\r\n<!--StartFragment-->\r\n\r\n";
+    html += "<img width=" + std::to_string(width) + " height=" + std::to_string(height) +
+            " src=\"data:image/png;base64,";
+    html += Base64Encode(png);
+    html += "\" />\r\n\r\n<!--EndFragment-->\r\n</body>\r\n</html>\r\n";
+    return html;
+}
+
+bool BuildPictureHtmlClip(ShortcutEntry& entry, PngEncoder& encoder) {
+    entry.htmlClip.clear();
+    PictureDescription picture;
+    if (!ReadPictureDescription(entry.richText, picture)) return false;
+    std::string png;
+    if (!encoder.RenderPng(picture.picture, png) || png.empty()) return false;
+    entry.htmlClip = MakeHtmlClip(MakePictureHtml(picture.width, picture.height, png), true);
+    return !entry.htmlClip.empty();
+}
+
+}  // namespace kx

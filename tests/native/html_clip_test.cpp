@@ -1,0 +1,254 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/base64.h"
+#include "core/whole_file.h"
+#include "engine/output/browser_window.h"
+#include "engine/output/html_clip.h"
+#include "engine/output/html_clip_builder.h"
+#include "engine/output/picture_html_clip.h"
+#include "engine/output/rich_html_clip.h"
+
+namespace kx::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// The four numbers of a clip's header.
+struct Header {
+    unsigned long long startHtml, endHtml, startFragment, endFragment;
+};
+
+Header ParseHeader(const std::string& clip) {
+    Header h{};
+    EXPECT_GE(clip.size(), kHtmlClipHeaderSize);
+    EXPECT_EQ(std::sscanf(clip.c_str(),
+                          "Version:1.0\r\nStartHTML:%10llu\r\nEndHTML:%10llu\r\n"
+                          "StartFragment:%10llu\r\nEndFragment:%10llu\r\n\r\n",
+                          &h.startHtml, &h.endHtml, &h.startFragment, &h.endFragment),
+              4);
+    return h;
+}
+
+TEST(HtmlClip, HeaderOffsetsOfARichTextDocument) {
+    std::string html(1000, 'x');
+    html.replace(200, 6, "<body>");
+    html.replace(900, 7, "</body>");
+    std::string clip = MakeHtmlClip(html, false);
+    ASSERT_EQ(clip.size(), 1000u + 108u);
+    EXPECT_EQ(clip.substr(0, kHtmlClipHeaderSize),
+              "Version:1.0\r\nStartHTML:0000000107\r\nEndHTML:0000001106\r\n"
+              "StartFragment:0000000313\r\nEndFragment:0000001007\r\n\r\n");
+    EXPECT_EQ(clip.substr(kHtmlClipHeaderSize, 1000), html);
+    EXPECT_EQ(clip.back(), '\0');
+}
+
+TEST(HtmlClip, MissingMarkersAndThePictureForm) {
+    // Without <body>, the fragment is the whole document.
+    HtmlClipOffsets o = ComputeHtmlClipOffsets("<p>hi</p>", false);
+    EXPECT_EQ(o.startFragment, 107u);
+    EXPECT_EQ(o.endFragment, 107u + 9 - 1);
+
+    // The picture form goes by the fragment comments, not by the body tags.
+    std::string html = "<body>ab<!--StartFragment-->IMG<!--EndFragment--></body>";
+    o = ComputeHtmlClipOffsets(html, true);
+    EXPECT_EQ(html.substr(o.startFragment - 107, o.endFragment - o.startFragment), "IMG");
+    o = ComputeHtmlClipOffsets(html, false);
+    EXPECT_EQ(o.startFragment, 107u + 6);
+    EXPECT_EQ(o.endFragment, 107u + html.find("</body>"));
+    o = ComputeHtmlClipOffsets("<body>no comments</body>", true);
+    EXPECT_EQ(o.startFragment, 107u);
+    EXPECT_EQ(o.endFragment, 107u + 24 - 1);
+
+    // An empty document still makes a well-formed 108-byte clip.
+    std::string clip = MakeHtmlClip("", false);
+    ASSERT_EQ(clip.size(), 108u);
+    Header h = ParseHeader(clip);
+    EXPECT_EQ(h.startHtml, 107u);
+    EXPECT_EQ(h.endHtml, 106u);
+}
+
+TEST(BrowserWindow, ClassNameRules) {
+    for (const char16_t* name : {u"Chrome_WidgetWin_1", u"MozillaWindowClass", u"IEFrame", u"xxchromexx",
+                                 u"myMOZILLAapp", u"{1c03b488-d53b-4a81-97f8-754559640193}",
+                                 u"{1C03B488-D53B-4A81-97F8-754559640193}"})
+        EXPECT_TRUE(IsBrowserWindowClass(name)) << std::string(name, name + std::char_traits<char16_t>::length(name));
+    for (const char16_t* name : {u"ie-frame", u"OpusApp", u"", u"Chrom", u"{1C03B488-D53B-4a81-97F8-754559640193}x",
+                                 u"Moz illa"})
+        EXPECT_FALSE(IsBrowserWindowClass(name)) << std::string(name, name + std::char_traits<char16_t>::length(name));
+    // Only the first 259 characters of a class name count.
+    EXPECT_FALSE(IsBrowserWindowClass(std::u16string(259, u'a') + u"chrome"));
+    EXPECT_TRUE(IsBrowserWindowClass(std::u16string(253, u'a') + u"chrome"));
+}
+
+class TempFolder : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = fs::path(::testing::TempDir()) / (std::string("kx_") + info->test_suite_name() + "_" + info->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        files = {dir / "KX_TEMP_RTF.rtf", dir / "KX_TEMP_HTML.HTML"};
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path dir;
+    HtmlTempFiles files;
+};
+
+using RichHtmlClip = TempFolder;
+
+TEST_F(RichHtmlClip, ConvertsThroughTheTemporaryFiles) {
+    // A stale HTML file from an earlier build must not survive.
+    ASSERT_TRUE(WriteWholeFile(files.htmlFile, "<body>stale</body>"));
+    auto entry = ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1\\ansi {\\b Hello} w\\'f6rld\\par}");
+    ASSERT_TRUE(BuildRichHtmlClip(*entry, files));
+
+    std::string rtf, html;
+    ASSERT_TRUE(ReadWholeFile(files.rtfFile, rtf));
+    EXPECT_EQ(rtf, entry->richText);
+    ASSERT_TRUE(ReadWholeFile(files.htmlFile, html));
+    ASSERT_EQ(entry->htmlClip.size(), html.size() + 108);
+    EXPECT_EQ(entry->htmlClip.substr(107, html.size()), html);
+
+    Header h = ParseHeader(entry->htmlClip);
+    std::string fragment = entry->htmlClip.substr(h.startFragment, h.endFragment - h.startFragment);
+    EXPECT_NE(fragment.find("font-weight:bold\">Hello</span>"), std::string::npos) << fragment;
+    EXPECT_NE(fragment.find(" w\xc3\xb6rld</span>"), std::string::npos) << fragment;
+    EXPECT_EQ(fragment.find("stale"), std::string::npos);
+    EXPECT_EQ(entry->htmlClip.substr(h.endFragment, 7), "</body>");
+}
+
+TEST_F(RichHtmlClip, FailuresLeaveTheClipEmpty) {
+    auto entry = ShortcutEntry::Make(ShortcutKind::RichText, u"", "plain words, no RTF");
+    entry->htmlClip = "previous";
+    EXPECT_FALSE(BuildRichHtmlClip(*entry, files));
+    EXPECT_TRUE(entry->htmlClip.empty());
+
+    entry->richText = "{\\rtf1 ok}";
+    HtmlTempFiles nowhere{dir / "missing" / "a.rtf", dir / "missing" / "a.html"};
+    EXPECT_FALSE(BuildRichHtmlClip(*entry, nowhere));
+    EXPECT_FALSE(BuildRichHtmlClip(*entry, HtmlTempFiles{}));
+    EXPECT_TRUE(entry->htmlClip.empty());
+
+    EXPECT_EQ(DefaultHtmlTempFiles().rtfFile.filename(), "KX_TEMP_RTF.rtf");
+    EXPECT_EQ(DefaultHtmlTempFiles().htmlFile.filename(), "KX_TEMP_HTML.HTML");
+}
+
+// Hands back fixed bytes and remembers what it was given.
+struct FakePngEncoder : PngEncoder {
+    bool RenderPng(const std::vector<uint8_t>& picture, std::string& png) override {
+        seen = picture;
+        png = result;
+        return ok;
+    }
+    std::vector<uint8_t> seen;
+    std::string result = "\x89PNG fake";
+    bool ok = true;
+};
+
+// A picture document laid out as the picture encoder writes it, with a
+// metafile of `bytes` bytes (two lines of hex when more than 39).
+std::string PictureRtf(int wgoal, int hgoal, size_t bytes, const char* name = "photo") {
+    std::string rtf = std::string("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\") + name +
+                      "}}{\\pict\\wmetafile8\\picw1500\\pich750\\picwgoal" + std::to_string(wgoal) +
+                      "\\pichgoal" + std::to_string(hgoal) + " \r\n";
+    static const char kHex[] = "0123456789abcdef";
+    for (size_t i = 0; i < bytes; ++i) {
+        if (i > 0 && i % 39 == 0) rtf += "\r\n";
+        rtf += kHex[(i * 7) % 16];
+        rtf += kHex[i % 16];
+    }
+    return rtf + "\r\n}}\r\n";
+}
+
+TEST(PictureHtmlClip, ImageTagWithSizeAndInlinePng) {
+    FakePngEncoder encoder;
+    auto entry = ShortcutEntry::Make(ShortcutKind::Picture, u"", PictureRtf(1500, 750, 50));
+    ASSERT_TRUE(BuildPictureHtmlClip(*entry, encoder));
+
+    ASSERT_EQ(encoder.seen.size(), 50u);
+    EXPECT_EQ(encoder.seen[0], 0x00);
+    EXPECT_EQ(encoder.seen[17], 0x71);
+    EXPECT_EQ(encoder.seen[49], 0x71);  // after the line break: (49*7)%16 = 7, 49%16 = 1
+
+    const std::string& clip = entry->htmlClip;
+    Header h = ParseHeader(clip);
+    std::string fragment = clip.substr(h.startFragment, h.endFragment - h.startFragment);
+    EXPECT_EQ(fragment, "\r\n\r\n<img width=100 height=50 src=\"data:image/png;base64," +
+                            Base64Encode(encoder.result) + "\" />\r\n\r\n");
+    std::string html = clip.substr(107, clip.size() - 108);
+    EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
+                         "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html>\r\n<head>\r\n"
+                         "<meta http-equiv=Content-Type content=\"text/html; charset=utf-8\">\r\n",
+                         0),
+              0u);
+    EXPECT_EQ(h.endHtml, 107 + html.size() - 1);
+}
+
+TEST(PictureHtmlClip, IncompleteDescriptionsFail) {
+    FakePngEncoder encoder;
+    auto entry = ShortcutEntry::Make(ShortcutKind::Picture, u"", "");
+    auto fails = [&](std::string rtf) {
+        entry->richText = std::move(rtf);
+        entry->htmlClip = "previous";
+        bool built = BuildPictureHtmlClip(*entry, encoder);
+        return !built && entry->htmlClip.empty();
+    };
+    EXPECT_TRUE(fails(""));
+    EXPECT_TRUE(fails(PictureRtf(14, 750, 10)));   // less than one pixel wide
+    EXPECT_TRUE(fails(PictureRtf(1500, 0, 10)));
+    EXPECT_TRUE(fails(PictureRtf(1500, 750, 0)));  // no data
+    EXPECT_TRUE(fails(PictureRtf(1500, 750, 10, "")));
+    std::string odd = PictureRtf(1500, 750, 10);
+    EXPECT_TRUE(fails(odd.replace(odd.find("\r\n}"), 0, "a")));  // half a byte
+    std::string bad = PictureRtf(1500, 750, 10);
+    EXPECT_TRUE(fails(bad.replace(bad.find("\r\n}") - 2, 1, "g")));
+    std::string noName = PictureRtf(1500, 750, 10);
+    EXPECT_TRUE(fails(noName.replace(noName.find("KestrixFileName"), 7, "Unknown")));
+    encoder.ok = false;
+    EXPECT_TRUE(fails(PictureRtf(1500, 750, 10)));
+
+    PictureDescription d;
+    ASSERT_TRUE(ReadPictureDescription(PictureRtf(3000, 1515, 4, "Logo \xc3\xa9t\xc3\xa9"), d));
+    EXPECT_EQ(d.fileName, u"Logo \u00e9t\u00e9");
+    EXPECT_EQ(d.width, 200);
+    EXPECT_EQ(d.height, 101);
+}
+
+using HtmlClipBuilderTest = TempFolder;
+
+TEST_F(HtmlClipBuilderTest, DispatchesByKind) {
+    FakePngEncoder encoder;
+    HtmlClipBuilder builder(encoder, files);
+    auto rich = ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1 x}");
+    auto pic = ShortcutEntry::Make(ShortcutKind::Picture, u"", PictureRtf(1500, 750, 3));
+    EXPECT_TRUE(builder.BuildRich(*rich));
+    EXPECT_TRUE(builder.BuildPicture(*pic));
+    EXPECT_NE(rich->htmlClip.find("x</span>"), std::string::npos);
+    EXPECT_NE(pic->htmlClip.find("<img width=100 height=50"), std::string::npos);
+}
+
+TEST(Base64, StandardAlphabetWithPadding) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
+        {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff\xbf", "+/+/"},
+    };
+    for (const auto& [plain, encoded] : cases) {
+        EXPECT_EQ(Base64Encode(plain), encoded);
+        std::vector<uint8_t> back;
+        ASSERT_TRUE(Base64Decode(encoded, back)) << encoded;
+        EXPECT_EQ(std::string(back.begin(), back.end()), plain);
+    }
+    std::vector<uint8_t> out{1};
+    for (const char* bad : {"Zg=", "Zg==Zg==", "Z===", "Zm9v\n", "Zm-v", "=Zm9"}) {
+        EXPECT_FALSE(Base64Decode(bad, out)) << bad;
+        EXPECT_TRUE(out.empty());
+    }
+}
+
+}  // namespace
+}  // namespace kx::test
