@@ -45,6 +45,7 @@ using EntryRef = Ref<ShortcutEntry>;
 
 class ShortcutStore;
 using StoreRef = Ref<ShortcutStore>;
+struct DatabaseIo;
 
 // Walks a store in keyword order. Main thread only, without the lock, like
 // the rest of the program's iteration (list building, saving, moving).
@@ -94,6 +95,17 @@ public:
 
     // The store lock, for the writer that holds it while it writes all records.
     std::mutex& Lock() const { return lock_; }
+
+    // Fills `store` from a database file: LoadOk, LoadFailed or LoadCorrupt
+    // (core/database_io.h). `count` receives the records read, the password
+    // record included. Only LoadOk sets filePath and carriesPassword (and the
+    // password when `readPassword`); otherwise the store is left empty.
+    static int Load(ShortcutStore& store, std::u16string_view path, bool readPassword, uint32_t& count,
+                    const DatabaseIo& io);
+    // Replaces the file at `path` (the store's filePath when empty) with the
+    // store's contents. The previous file stays in place unless the new one
+    // is complete. The store is not changed.
+    static bool Save(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io);
 
 private:
     ShortcutStore() = default;

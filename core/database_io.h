@@ -1,0 +1,43 @@
+// What the database reader and writer work with: the file seam, the clock for
+// open retries, the wait cursor, and the builders of the "HTML Format" clips.
+#pragma once
+
+#include "core/shortcut_store.h"
+#include "platform/busy_cursor.h"
+#include "platform/clock.h"
+#include "platform/file_mapping.h"
+
+namespace kx {
+
+// Results of ShortcutStore::Load.
+inline constexpr int LoadOk = 1;
+inline constexpr int LoadFailed = -1;
+inline constexpr int LoadCorrupt = -2;
+
+// Derives an entry's htmlClip from its richText while a store loads: for rich
+// text by converting the RTF to HTML, for a picture by wrapping it as a PNG
+// image. A builder that fails leaves htmlClip empty; the load goes on.
+class ClipBuilder {
+public:
+    virtual ~ClipBuilder() = default;
+    virtual bool BuildRich(ShortcutEntry& entry) = 0;
+    virtual bool BuildPicture(ShortcutEntry& entry) = 0;
+};
+
+struct DatabaseIo {
+    FileMapping& files;
+    Clock& clock;
+    ClipBuilder* clips = nullptr;   // null: htmlClip stays empty
+    BusyCursor* cursor = nullptr;   // null: no wait cursor
+};
+
+// The running system's files and clock.
+inline DatabaseIo SystemDatabaseIo(ClipBuilder* clips = nullptr, BusyCursor* cursor = nullptr) {
+    return DatabaseIo{SystemFileMapping(), SystemClock(), clips, cursor};
+}
+
+// The name of the copy a save keeps of the previous file until the new one
+// is complete: "%s.TEMP".
+std::u16string SavedCopyPath(std::u16string_view path);
+
+}  // namespace kx

@@ -1,0 +1,80 @@
+// ShortcutStore::Load: fills a store from a database file through one
+// read-only view of the whole file.
+#include "core/database_format.h"
+#include "core/database_io.h"
+#include "core/mapped_file.h"
+#include "core/text.h"
+
+namespace kx {
+
+namespace {
+constexpr uint32_t kOpenBudgetMs = 2000;
+}  // namespace
+
+int ShortcutStore::Load(ShortcutStore& store, std::u16string_view path, bool readPassword, uint32_t& count,
+                        const DatabaseIo& io) {
+    BusyScope busy(io.cursor);
+    count = 0;
+    store.Clear();
+
+    MappedFile file;
+    file.access = FileAccess::Read;
+    file.file = OpenWithRetry(io.files, io.clock, path, FileAccess::Read, FileShare::ReadWrite,
+                              FileDisposition::OpenExisting, kOpenBudgetMs);
+    if (!file.file) return LoadFailed;
+    uint64_t size = 0;
+    if (!file.file->Size(size) || size < kFileHeaderSize) return LoadFailed;
+    if (!file.Map(0)) return LoadFailed;
+    const uint8_t* data = file.Data();
+    size = file.Size();
+
+    // The header's checksum is not compared: a mismatch changes nothing about
+    // the load, so the reader does not spend a pass over the file on it.
+    // "kxtool db check" reports it.
+    const FileHeader header = ReadFileHeader(data);
+    RecordScanner scanner(data, size, header.recordCount);
+    std::u16string password;
+    bool sawPassword = false;
+    RawRecord rec;
+    for (;;) {
+        const ScanStep step = scanner.Next(rec);
+        if (step == ScanStep::End) break;
+        if (step == ScanStep::Corrupt) {
+            store.Clear();
+            return LoadCorrupt;
+        }
+        ++count;
+        if (rec.isPassword) {
+            if (readPassword) {
+                password = CutToField(Utf8ToUtf16(rec.password));
+                sawPassword = true;
+            }
+            continue;
+        }
+        auto entry = MakeRef<ShortcutEntry>();
+        entry->kind = ShortcutKind(rec.kind);
+        if (entry->kind == ShortcutKind::RichText || entry->kind == ShortcutKind::Picture) {
+            if (rec.rich.empty()) {
+                entry->kind = ShortcutKind::SimpleText;
+            } else {
+                entry->richText.assign(rec.rich);
+                if (io.clips) {
+                    // A failed builder leaves htmlClip empty; the shortcut still
+                    // pastes as Rich Text Format.
+                    const bool built = entry->kind == ShortcutKind::RichText ? io.clips->BuildRich(*entry)
+                                                                              : io.clips->BuildPicture(*entry);
+                    if (!built) entry->htmlClip.clear();
+                }
+            }
+        }
+        entry->plainText = Utf8ToUtf16(rec.plain);
+        store.Insert(Utf8ToUtf16(rec.keyword), entry);
+    }
+
+    store.filePath_ = CutToField(path);
+    store.carriesPassword_ = readPassword;
+    if (sawPassword) store.adminPassword_ = password;
+    return LoadOk;
+}
+
+}  // namespace kx

@@ -1,0 +1,164 @@
+// ShortcutStore::Save: writes a store to a new file beside the old one and
+// keeps the old one as "%s.TEMP" until the new file is complete.
+#include <cstring>
+#include <mutex>
+
+#include "core/database_format.h"
+#include "core/database_io.h"
+#include "core/mapped_file.h"
+#include "core/text.h"
+
+namespace kx {
+
+std::u16string SavedCopyPath(std::u16string_view path) { return FormatS(u"%s.TEMP", path); }
+
+namespace {
+
+// Writes records one after another into a mapped view that doubles whenever
+// the next record would not leave a spare byte after it.
+class RecordWriter {
+public:
+    explicit RecordWriter(MappedFile& file) : file_(file) {}
+
+    // Grows the mapping until `bytes` more fit with a byte to spare.
+    bool Reserve(uint64_t bytes) {
+        while (file_.Size() <= cursor_ + bytes) {
+            const uint64_t next = file_.Size() * 2;
+            const bool flushed = file_.file->Flush();
+            if (!file_.Unmap() || !flushed) return false;
+            if (!file_.Map(next)) return false;
+        }
+        return true;
+    }
+
+    bool Password(std::string_view utf8) {
+        const uint32_t size = kPasswordHeaderSize + uint32_t(utf8.size()) + 1;
+        if (!Reserve(size)) return false;
+        uint8_t* p = file_.Data() + cursor_;
+        WriteU32(p, ++number_);
+        WriteU32(p + 4, size);
+        WriteU32(p + 8, 0);
+        p[12] = kPasswordRecordKind;
+        std::memcpy(p + kPasswordHeaderSize, utf8.data(), utf8.size());
+        p[kPasswordHeaderSize + utf8.size()] = 0;
+        cursor_ += size;
+        return true;
+    }
+
+    bool Shortcut(std::string_view keyword, uint8_t kind, std::string_view rich, std::string_view plain) {
+        const uint64_t size = uint64_t(kRecordHeaderSize) + keyword.size() + rich.size() + plain.size();
+        if (size > UINT32_MAX) return false;  // the file's lengths are 32-bit
+        if (!Reserve(size)) return false;
+        uint8_t* p = file_.Data() + cursor_;
+        WriteU32(p, ++number_);
+        WriteU32(p + 4, uint32_t(size));
+        WriteU32(p + 8, uint32_t(keyword.size()));
+        p[12] = kind;
+        WriteU32(p + 13, uint32_t(rich.size()));
+        WriteU32(p + 17, uint32_t(plain.size()));
+        p += kRecordHeaderSize;
+        std::memcpy(p, keyword.data(), keyword.size());
+        std::memcpy(p + keyword.size(), rich.data(), rich.size());
+        std::memcpy(p + keyword.size() + rich.size(), plain.data(), plain.size());
+        cursor_ += size;
+        return true;
+    }
+
+    // Pads with zeros, flushes the records, then writes the header: a header
+    // that counts records never precedes them on the disk.
+    bool Finish(bool carriesPassword) {
+        uint8_t* data = file_.Data();
+        const uint64_t size = file_.Size();
+        std::memset(data + cursor_, 0, size_t(size - cursor_));
+        if (!file_.file->Flush()) return false;
+        FileHeader h;
+        h.recordCount = number_;
+        h.checksum = ComputeFileChecksum(data, size);
+        h.passwordFlag = carriesPassword ? 1 : -1;
+        WriteFileHeader(data, h);
+        return true;
+    }
+
+private:
+    MappedFile& file_;
+    uint64_t cursor_ = kFileHeaderSize;
+    uint32_t number_ = 0;
+};
+
+// The password as UTF-8, cut to 259 bytes without splitting a character.
+std::string PasswordBytes(std::u16string_view password) {
+    std::string utf8 = Utf16ToUtf8(password);
+    if (utf8.size() > kMaxPasswordBytes) {
+        size_t cut = kMaxPasswordBytes;
+        while (cut > 0 && (uint8_t(utf8[cut]) & 0xC0) == 0x80) --cut;
+        utf8.resize(cut);
+    }
+    return utf8;
+}
+
+// The length the file gives rich text: up to its first NUL.
+std::string_view RichBytes(const ShortcutEntry& e) {
+    if (e.kind != ShortcutKind::RichText && e.kind != ShortcutKind::Picture) return {};
+    std::string_view rich = e.richText;
+    return rich.substr(0, rich.find('\0'));
+}
+
+}  // namespace
+
+bool ShortcutStore::Save(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io) {
+    BusyScope busy(io.cursor);
+    FileMapping& files = io.files;
+    const std::u16string target(path.empty() ? std::u16string_view(store.filePath_) : path);
+    if (target.empty()) return false;
+    const std::u16string saved = SavedCopyPath(target);
+
+    // Move the previous file aside. Until this succeeds nothing has changed.
+    bool haveSavedCopy = false;
+    if (files.Exists(target)) {
+        files.SetNormalAttributes(target);
+        if (files.Exists(saved)) {
+            files.SetNormalAttributes(saved);
+            if (!files.Delete(saved)) return false;
+        }
+        if (!files.Rename(target, saved)) return false;
+        haveSavedCopy = true;
+    }
+
+    bool created = false;
+    bool written = false;
+    {
+        MappedFile file;
+        file.access = FileAccess::ReadWrite;
+        FileError error = FileError::None;
+        file.file = files.Open(target, FileAccess::ReadWrite, FileShare::ReadWrite, FileDisposition::OpenAlways, error);
+        created = file.file != nullptr;
+        const uint64_t firstSize = uint64_t(kFirstMappingGranules) * files.AllocationGranularity();
+        if (created && file.Map(firstSize)) {
+            std::lock_guard<std::mutex> lock(store.lock_);
+            RecordWriter writer(file);
+            bool ok = true;
+            if (store.carriesPassword_) ok = writer.Password(PasswordBytes(store.adminPassword_));
+            std::string keyword, plain;
+            for (auto it = store.entries_.begin(); ok && it != store.entries_.end(); ++it) {
+                const ShortcutEntry& e = *it->second;
+                keyword = Utf16ToUtf8(it->first);
+                plain = Utf16ToUtf8(e.plainText);
+                ok = writer.Shortcut(keyword, uint8_t(e.kind), RichBytes(e), plain);
+            }
+            written = ok && writer.Finish(store.carriesPassword_);
+        }
+    }  // unmapped and closed here, before any file is deleted or renamed
+
+    if (!written) {
+        // A failed save leaves no partial file behind, and puts the previous
+        // file back under its own name.
+        if (created) files.Delete(target);
+        if (haveSavedCopy) files.Rename(saved, target);
+        return false;
+    }
+    // Should this fail, the leftover copy is removed by the next save.
+    if (haveSavedCopy) files.Delete(saved);
+    return true;
+}
+
+}  // namespace kx

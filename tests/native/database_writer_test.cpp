@@ -1,0 +1,176 @@
+// The writer's output against the file format, byte for byte, and round trips.
+#include "tests/native/database_test_support.h"
+
+#include "core/shortcut_store.h"
+
+namespace kx {
+namespace {
+
+using namespace kx::testing;
+
+constexpr size_t kFirstFileSize = 262144;
+
+struct WriterTest : ::testing::Test {
+    ScratchDir dir;
+    DatabaseIo io = SystemDatabaseIo();
+    std::u16string path = dir.Path("abbrev.dat");
+};
+
+TEST_F(WriterTest, EmptyStoreIsFourGranulesOfZerosAndLoadsBack) {
+    auto store = ShortcutStore::Create();
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    Bytes expected = Header(0);
+    Seal(expected, kFirstFileSize);
+    EXPECT_EQ(ReadAll(path), expected);
+
+    auto loaded = ShortcutStore::Create();
+    uint32_t count = 99;
+    EXPECT_EQ(ShortcutStore::Load(*loaded, path, false, count, io), LoadOk);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(loaded->Size(), 0u);
+    EXPECT_EQ(loaded->FilePath(), path);
+}
+
+TEST_F(WriterTest, EveryKindMatchesTheFormatTable) {
+    auto store = ShortcutStore::Create();
+    store->SetCarriesPassword(true);
+    store->SetAdminPassword(u"s\u00e9cret");
+    store->Insert(u"SIG", ShortcutEntry::Make(ShortcutKind::SimpleText, u"Best regards,\r\nAnn \u00c5"));
+    store->Insert(u"RT", ShortcutEntry::Make(ShortcutKind::RichText, u"bold", "{\\rtf1 \\b bold\\b0}\xe9"));
+    store->Insert(u"MAC", ShortcutEntry::Make(ShortcutKind::Macro, u"{WAIT 1}", "ignored rich"));
+    store->Insert(u"PIC", ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\rtf1{\\pict}}"));
+    store->Insert(u"EMPTYRT", ShortcutEntry::Make(ShortcutKind::RichText, u"p", ""));
+    store->Insert(u"\U0001F600", ShortcutEntry::Make(ShortcutKind::SimpleText, u""));
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+
+    // Ascending code-unit order: EMPTYRT, MAC, PIC, RT, SIG, then the surrogate pair.
+    Bytes expected = Header(7, 1);
+    PutPassword(expected, "s\xc3\xa9" "cret", 1);
+    PutRecord(expected, {2, 1, "EMPTYRT", "", "p"});
+    PutRecord(expected, {3, 2, "MAC", "", "{WAIT 1}"});
+    PutRecord(expected, {4, 3, "PIC", "{\\rtf1{\\pict}}", ""});
+    PutRecord(expected, {5, 1, "RT", "{\\rtf1 \\b bold\\b0}\xe9", "bold"});
+    PutRecord(expected, {6, 0, "SIG", "", "Best regards,\r\nAnn \xc3\x85"});
+    PutRecord(expected, {7, 0, "\xf0\x9f\x98\x80", "", ""});
+    Seal(expected, kFirstFileSize);
+    EXPECT_EQ(ReadAll(path), expected);
+}
+
+TEST_F(WriterTest, SharedStoreWithEmptyPasswordWritesAFourteenByteRecord) {
+    auto store = ShortcutStore::Create();
+    store->SetCarriesPassword(true);
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    Bytes expected = Header(1, 1);
+    PutPassword(expected, "");
+    Seal(expected, kFirstFileSize);
+    Bytes actual = ReadAll(path);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(actual[58 + 4], 14);
+}
+
+TEST_F(WriterTest, RoundTripKeepsEveryFieldAndThePasswordOnlyWhenAsked) {
+    auto store = ShortcutStore::Create();
+    store->SetCarriesPassword(true);
+    store->SetAdminPassword(u"pw");
+    store->Insert(u"abc", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x\u20ac\U0001F600y"));
+    store->Insert(u"ABC", ShortcutEntry::Make(ShortcutKind::RichText, u"plain", "{\\rtf1 x}"));
+    store->Insert(u"M", ShortcutEntry::Make(ShortcutKind::Macro, u"{ENTER}"));
+    store->SetFilePath(u"elsewhere");
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    EXPECT_EQ(store->FilePath(), u"elsewhere");  // saving does not move the store
+
+    auto shared = ShortcutStore::Create();
+    uint32_t count = 0;
+    ASSERT_EQ(ShortcutStore::Load(*shared, path, true, count, io), LoadOk);
+    EXPECT_EQ(count, 4u);
+    std::u16string pw;
+    EXPECT_TRUE(shared->GetAdminPassword(pw));
+    EXPECT_EQ(pw, u"pw");
+    EXPECT_EQ(PlainOf(*shared, u"abc"), u"x\u20ac\U0001F600y");
+    EntryRef rich;
+    ASSERT_TRUE(shared->Find(u"ABC", rich));
+    EXPECT_EQ(rich->kind, ShortcutKind::RichText);
+    EXPECT_EQ(rich->richText, "{\\rtf1 x}");
+    EXPECT_EQ(rich->plainText, u"plain");
+
+    auto local = ShortcutStore::Create();
+    ASSERT_EQ(ShortcutStore::Load(*local, path, false, count, io), LoadOk);
+    EXPECT_FALSE(local->GetAdminPassword(pw));
+    EXPECT_EQ(pw, u"");
+    EXPECT_FALSE(local->CarriesPassword());
+    EXPECT_EQ(local->Size(), 3u);
+
+    // Saving what was loaded reproduces the file.
+    const std::u16string again = dir.Path("again.dat");
+    ASSERT_TRUE(ShortcutStore::Save(*shared, again, io));
+    EXPECT_EQ(ReadAll(again), ReadAll(path));
+}
+
+TEST_F(WriterTest, PasswordIsCutTo259BytesOnACharacterBoundary) {
+    auto store = ShortcutStore::Create();
+    store->SetCarriesPassword(true);
+    store->SetAdminPassword(std::u16string(200, u'\u00e9'));  // 400 bytes of UTF-8
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    Bytes b = ReadAll(path);
+    EXPECT_EQ(ReadU32(b.data() + 58 + 4), 13u + 258 + 1);
+    auto loaded = ShortcutStore::Create();
+    uint32_t count = 0;
+    ASSERT_EQ(ShortcutStore::Load(*loaded, path, true, count, io), LoadOk);
+    std::u16string pw;
+    loaded->GetAdminPassword(pw);
+    EXPECT_EQ(pw, std::u16string(129, u'\u00e9'));
+}
+
+// Fills a store whose records take exactly `recordBytes` bytes in the file.
+StoreRef StoreOfRecordBytes(size_t recordBytes) {
+    auto store = ShortcutStore::Create();
+    const size_t chunk = 10000;
+    size_t n = 0;
+    while (recordBytes > 0) {
+        // 21 header bytes + a 6-byte keyword + text.
+        size_t take = recordBytes >= chunk + 27 + 27 ? chunk : recordBytes - 27;
+        char key[8];
+        std::snprintf(key, sizeof key, "K%05zu", n++);
+        store->Insert(U16(key), ShortcutEntry::Make(ShortcutKind::SimpleText, std::u16string(take, u'x')));
+        recordBytes -= take + 27;
+    }
+    return store;
+}
+
+TEST_F(WriterTest, MappingDoublesOnlyWhenNoByteWouldBeLeftOver) {
+    const size_t room = kFirstFileSize - 58;
+    struct Case { size_t records; size_t fileSize; } cases[] = {
+        {room - 1, kFirstFileSize},      // one spare byte: fits
+        {room, 2 * kFirstFileSize},      // fills the mapping exactly: grows
+        {1100000, 8 * kFirstFileSize},   // over 1 MiB: 256 KiB -> 512 KiB -> 1 MiB -> 2 MiB
+    };
+    for (const Case& c : cases) {
+        auto store = StoreOfRecordBytes(c.records);
+        ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+        Bytes b = ReadAll(path);
+        ASSERT_EQ(b.size(), c.fileSize) << c.records;
+        EXPECT_EQ(ReadU32(b.data() + 4), Crc32(b.data() + 58, b.size() - 58));
+        auto loaded = ShortcutStore::Create();
+        uint32_t count = 0;
+        ASSERT_EQ(ShortcutStore::Load(*loaded, path, false, count, io), LoadOk);
+        EXPECT_EQ(loaded->Size(), store->Size());
+        EXPECT_EQ(count, store->Size());
+        for (auto it = store->Begin(); !it.AtEnd(); it.Next())
+            ASSERT_EQ(PlainOf(*loaded, it.Keyword()), it.Entry()->plainText);
+    }
+}
+
+TEST_F(WriterTest, SavesToTheStoresOwnPathWhenNoneIsGiven) {
+    auto store = ShortcutStore::Create();
+    EXPECT_FALSE(ShortcutStore::Save(*store, u"", io));  // no path at all
+    store->SetFilePath(path);
+    store->Insert(u"A", ShortcutEntry::Make(ShortcutKind::SimpleText, u"a"));
+    ASSERT_TRUE(ShortcutStore::Save(*store, u"", io));
+    auto loaded = ShortcutStore::Create();
+    uint32_t count = 0;
+    ASSERT_EQ(ShortcutStore::Load(*loaded, path, false, count, io), LoadOk);
+    EXPECT_EQ(PlainOf(*loaded, u"A"), u"a");
+}
+
+}  // namespace
+}  // namespace kx
