@@ -1,0 +1,55 @@
+#include "engine/output/clipboard_put.h"
+
+#include <cstring>
+
+#include "engine/output/upper_case.h"
+
+namespace kx {
+namespace {
+
+constexpr size_t kSpareBytes = 4;
+
+char16_t UnitAt(const std::vector<uint8_t>& b, size_t i) {
+    char16_t c;
+    std::memcpy(&c, &b[2 * i], 2);
+    return c;
+}
+
+void SetUnit(std::vector<uint8_t>& b, size_t i, char16_t c) { std::memcpy(&b[2 * i], &c, 2); }
+
+}  // namespace
+
+std::vector<uint8_t> ClipboardBytes(const ClipItem& item, Casing casing) {
+    std::vector<uint8_t> block(item.bytes.size() + kSpareBytes, 0);
+    if (!item.bytes.empty()) std::memcpy(block.data(), item.bytes.data(), item.bytes.size());
+    const size_t units = block.size() / 2;
+    // The spare bytes hold the trailing character and its terminator when
+    // the character count matches the data; a count beyond that is ignored.
+    if (item.trailing && item.charCount + 2 <= units) {
+        SetUnit(block, item.charCount, item.trailing);
+        SetUnit(block, item.charCount + 1, 0);
+    }
+    if (casing.firstCapital && units > 0) SetUnit(block, 0, UpperCaseUnit(UnitAt(block, 0)));
+    if (casing.allCapitals) {
+        for (size_t i = 0; i < units; ++i) {
+            const char16_t c = UnitAt(block, i);
+            if (!c) break;
+            SetUnit(block, i, UpperCaseUnit(c));
+        }
+    }
+    return block;
+}
+
+bool PutOnClipboard(Clipboard& clipboard, Clock& clock, const ClipItem& item, Casing casing) {
+    ClipboardSession session(clipboard);
+    for (int attempt = 0; !session.Open(item.owner); ++attempt) {
+        if (attempt + 1 == kClipboardOpenAttempts) return false;
+        clock.SleepMs(kClipboardRetryMs);
+    }
+    const std::vector<uint8_t> block = ClipboardBytes(item, casing);
+    const bool ok = clipboard.SetData(item.format, block);
+    session.Close();
+    return ok;
+}
+
+}  // namespace kx

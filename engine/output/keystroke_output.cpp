@@ -1,0 +1,135 @@
+#include "engine/output/keystroke_output.h"
+
+#include "engine/matcher/expander.h"
+#include "engine/output/browser_window.h"
+
+namespace kx {
+namespace {
+
+constexpr int kDelivered = int(notice::kExpanded);
+constexpr int kFailed = int(notice::kExpandFailed);
+
+std::span<const uint8_t> Bytes(const std::string& s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size()};
+}
+
+std::span<const uint8_t> Bytes(std::u16string_view s) {
+    return {reinterpret_cast<const uint8_t*>(s.data()), s.size() * sizeof(char16_t)};
+}
+
+bool IsRichKind(ShortcutKind k) { return k == ShortcutKind::RichText || k == ShortcutKind::Picture; }
+
+}  // namespace
+
+int KeystrokeOutput::ExpandShortcut(EngineState& state, const ExpandRequest& request) {
+    HookPause pause(p_.hooks);
+    return Deliver(state, request);
+}
+
+int KeystrokeOutput::InsertPhrase(EngineState& state, const EntryRef& phrase, unsigned selectCount) {
+    p_.injector.SetForeground(state.foregroundWindow);
+    ExpandRequest r;
+    r.target = state.foregroundWindow;
+    r.lastOverwrite = false;
+    r.isConsole = state.isConsole;
+    r.entry = phrase;
+    r.trailing = 0;
+    r.selectCount = selectCount;
+    r.pasteOnly = true;
+    return ExpandShortcut(state, r);
+}
+
+int KeystrokeOutput::Deliver(EngineState& state, const ExpandRequest& request) {
+    if (!request.entry) return kFailed;
+    const ShortcutEntry& entry = *request.entry;
+    // The keyword is still in the typed buffer while it is replaced.
+    const size_t keywordLength = state.typed.size();
+
+    // The clipboard is emptied before anything is erased, so a clipboard
+    // that cannot be had leaves the keyword on screen.
+    unsigned rtfFormat = 0, htmlFormat = 0;
+    {
+        ClipboardSession session(p_.clipboard);
+        if (!session.Open(p_.applicationWindow)) return kFailed;
+        if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
+        rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
+        htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
+        if (!p_.clipboard.Empty()) return kFailed;
+        if (!session.Close()) return kFailed;
+    }
+
+    keys::ReleaseShift(p_.injector);
+
+    if (IsRichKind(entry.kind)) {
+        // The casing rule is for simple text only.
+        state.firstCapital = false;
+        state.allCapitals = false;
+        if (!rtfFormat || !htmlFormat) return kFailed;
+        if (!PutRichData(entry, request.target, rtfFormat, htmlFormat)) return kFailed;
+    }
+    if (!PutText(state, entry, request.trailing)) return kFailed;
+    return ErasePaste(state, request, keywordLength);
+}
+
+bool KeystrokeOutput::PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat,
+                                  unsigned htmlFormat) {
+    ClipItem item;
+    item.owner = p_.applicationWindow;
+    if (IsBrowserWindowClass(p_.windows.ClassName(target))) {
+        item.format = htmlFormat;
+        item.bytes = Bytes(entry.htmlClip);
+    } else {
+        item.format = rtfFormat;
+        item.bytes = Bytes(entry.richText);
+    }
+    return PutOnClipboard(p_.clipboard, p_.clock, item, Casing{});
+}
+
+bool KeystrokeOutput::PutText(const EngineState& state, const ShortcutEntry& entry, char16_t trailing) {
+    const std::u16string_view text =
+        entry.kind == ShortcutKind::Picture ? kPictureText : std::u16string_view(entry.plainText);
+    if (text.empty()) return true;
+    ClipItem item;
+    item.format = kCfUnicodeText;
+    item.owner = p_.applicationWindow;
+    item.bytes = Bytes(text);
+    item.charCount = text.size();
+    item.trailing = trailing;
+    return PutOnClipboard(p_.clipboard, p_.clock, item, Casing{state.firstCapital, state.allCapitals});
+}
+
+int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength) {
+    const unsigned k = unsigned(keywordLength);
+    if (request.isConsole) {
+        if (!request.pasteOnly && !keys::SendBackspaces(Keys(), k)) return kFailed;
+        return ConsolePaste(request.target);
+    }
+    if (!request.pasteOnly) {
+        bool erased;
+        if (state.isWordLike) {
+            // Word processors get the keyword selected, not erased: two
+            // spaces typed, the caret back over them, keyword and delimiter
+            // selected and pasted over; the spaces are deleted afterwards.
+            erased = keys::TapKeyTwice(Keys(), vk::kSpace) && keys::TapKeyTwice(Keys(), vk::kLeft) &&
+                     keys::SelectLeft(Keys(), k + 1);
+        } else if (request.lastOverwrite) {
+            // The delimiter replaced a character: the keyword alone is erased.
+            erased = k == 0 || keys::SendBackspaces(Keys(), k - 1);
+        } else {
+            erased = keys::SendBackspaces(Keys(), k);
+        }
+        if (!erased) return kFailed;
+    }
+    state.skipNextV = true;
+    if (!keys::SendCtrlV(Keys())) return kFailed;
+    // The expansion is in; two spaces left behind do not make it a failure.
+    if (!request.pasteOnly && state.isWordLike) keys::TapKeyTwice(Keys(), vk::kDelete);
+    return kDelivered;
+}
+
+int KeystrokeOutput::ConsolePaste(WindowHandle target) {
+    p_.clock.SleepMs(kConsolePasteDelayMs);
+    return p_.injector.PostCommand(target, kConsolePasteCommand, 0) ? kDelivered : kFailed;
+}
+
+}  // namespace kx

@@ -1,0 +1,159 @@
+#include "platform/fake/recording_clipboard.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace kx {
+namespace {
+
+// Registered formats start where Windows starts them.
+constexpr unsigned kFirstRegistered = 0xC000;
+
+std::string Hex(unsigned long long v) {
+    char buf[24];
+    std::snprintf(buf, sizeof buf, "0x%llX", v);
+    return buf;
+}
+
+// Printable ASCII as is, quotes and backslashes escaped, the rest as \uXXXX.
+std::string Quote(std::u16string_view s) {
+    std::string out = "\"";
+    for (char16_t c : s) {
+        if (c == u'"' || c == u'\\') { out += '\\'; out += char(c); }
+        else if (c >= 0x20 && c < 0x7F) out += char(c);
+        else {
+            char buf[12];
+            std::snprintf(buf, sizeof buf, "\\u%04X", unsigned(c));
+            out += buf;
+        }
+    }
+    return out + "\"";
+}
+
+std::u16string UnitsToZero(const std::vector<uint8_t>& bytes) {
+    std::u16string s;
+    for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        char16_t c;
+        std::memcpy(&c, &bytes[i], 2);
+        if (!c) break;
+        s += c;
+    }
+    return s;
+}
+
+}  // namespace
+
+bool RecordingClipboard::Open(WindowHandle owner) {
+    ++openCount_;
+    bool refused = open_;
+    for (const Range& r : failOpen_)
+        if (openCount_ >= r.first && openCount_ - r.first < r.count) refused = true;
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::Open;
+    c.owner = owner;
+    c.ok = !refused;
+    if (c.ok) open_ = true;
+    Record(std::move(c));
+    return !refused;
+}
+
+bool RecordingClipboard::Close() {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::Close;
+    c.ok = open_ && !failClose_;
+    open_ = false;
+    Record(c);
+    return c.ok;
+}
+
+bool RecordingClipboard::Empty() {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::Empty;
+    c.ok = open_ && !failEmpty_;
+    if (c.ok) data_.clear();
+    Record(c);
+    return c.ok;
+}
+
+unsigned RecordingClipboard::RegisterFormat(std::u16string_view name) {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::RegisterFormat;
+    c.name = name;
+    if (!name.empty() && !refused_.count(c.name)) {
+        auto [it, added] = names_.try_emplace(c.name, kFirstRegistered + unsigned(names_.size()));
+        c.format = it->second;
+    }
+    c.ok = c.format != 0;
+    const unsigned format = c.format;
+    Record(std::move(c));
+    return format;
+}
+
+bool RecordingClipboard::SetData(unsigned format, std::span<const uint8_t> bytes) {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::SetData;
+    c.format = format;
+    c.bytes.assign(bytes.begin(), bytes.end());
+    c.ok = open_ && format != 0 && !failSetData_.count(format);
+    if (c.ok) data_[format] = c.bytes;
+    const bool ok = c.ok;
+    Record(std::move(c));
+    return ok;
+}
+
+std::optional<std::vector<uint8_t>> RecordingClipboard::GetData(unsigned format) {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::GetData;
+    c.format = format;
+    auto it = data_.find(format);
+    c.ok = open_ && it != data_.end();
+    Record(c);
+    if (!c.ok) return std::nullopt;
+    return it->second;
+}
+
+std::u16string RecordingClipboard::Text() const {
+    auto it = data_.find(kCfUnicodeText);
+    return it == data_.end() ? std::u16string() : UnitsToZero(it->second);
+}
+
+unsigned RecordingClipboard::FormatOf(std::u16string_view name) const {
+    auto it = names_.find(std::u16string(name));
+    return it == names_.end() ? 0 : it->second;
+}
+
+std::vector<std::string> RecordingClipboard::Lines() const {
+    std::vector<std::string> out;
+    for (const auto& c : calls_) out.push_back(Describe(c));
+    return out;
+}
+
+std::string RecordingClipboard::Describe(const ClipboardCall& c) const {
+    std::string s = "clipboard ";
+    auto formatName = [this](unsigned f) {
+        if (f == kCfUnicodeText) return std::string("CF_UNICODETEXT");
+        for (const auto& [name, number] : names_)
+            if (number == f) return Quote(name);
+        return std::to_string(f);
+    };
+    switch (c.kind) {
+    case ClipboardCall::Kind::Open: s += "Open " + Hex(c.owner); break;
+    case ClipboardCall::Kind::Close: s += "Close"; break;
+    case ClipboardCall::Kind::Empty: s += "Empty"; break;
+    case ClipboardCall::Kind::RegisterFormat: s += "RegisterFormat " + Quote(c.name) + " " + Hex(c.format); break;
+    case ClipboardCall::Kind::SetData:
+        s += "SetData " + formatName(c.format) + " " + std::to_string(c.bytes.size()) + " bytes";
+        if (c.format == kCfUnicodeText) s += " " + Quote(UnitsToZero(c.bytes));
+        break;
+    case ClipboardCall::Kind::GetData: s += "GetData " + formatName(c.format); break;
+    }
+    if (!c.ok && c.kind != ClipboardCall::Kind::RegisterFormat) s += " failed";
+    return s;
+}
+
+void RecordingClipboard::Record(ClipboardCall call) {
+    if (sink_) sink_(Describe(call));
+    calls_.push_back(std::move(call));
+}
+
+}  // namespace kx

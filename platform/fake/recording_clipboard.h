@@ -1,0 +1,78 @@
+// An in-memory clipboard with the real one's rules (one opener at a time,
+// data only while open, names registered once), which records every call in
+// order and can be told to fail: Open as when another program holds the
+// clipboard, Empty, Close, SetData, or the registration of a name. Each call
+// can also be written as one line to a sink, for kxtool replay.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "platform/clipboard.h"
+
+namespace kx {
+
+struct ClipboardCall {
+    enum class Kind { Open, Close, Empty, RegisterFormat, SetData, GetData };
+    Kind kind = Kind::Open;
+    bool ok = true;
+    WindowHandle owner = 0;      // Open
+    unsigned format = 0;         // RegisterFormat (the result), SetData, GetData
+    std::u16string name;         // RegisterFormat
+    std::vector<uint8_t> bytes;  // SetData
+};
+
+class RecordingClipboard final : public Clipboard {
+public:
+    using LineSink = std::function<void(const std::string&)>;
+    explicit RecordingClipboard(LineSink sink = {}) : sink_(std::move(sink)) {}
+
+    bool Open(WindowHandle owner) override;
+    bool Close() override;
+    bool Empty() override;
+    unsigned RegisterFormat(std::u16string_view name) override;
+    bool SetData(unsigned format, std::span<const uint8_t> bytes) override;
+    std::optional<std::vector<uint8_t>> GetData(unsigned format) override;
+
+    // Open calls number `first` to `first + count - 1` (1 = the first ever
+    // made) fail.
+    void FailOpen(unsigned first, unsigned count) { failOpen_.push_back({first, count}); }
+    void FailEmpty(bool fail) { failEmpty_ = fail; }
+    void FailClose(bool fail) { failClose_ = fail; }
+    // Every SetData under this format fails.
+    void FailSetData(unsigned format) { failSetData_.insert(format); }
+    // RegisterFormat of this name gives 0.
+    void RefuseName(std::u16string name) { refused_.insert(std::move(name)); }
+
+    bool IsOpen() const { return open_; }
+    // What the clipboard holds, read without opening it.
+    const std::map<unsigned, std::vector<uint8_t>>& Contents() const { return data_; }
+    // CF_UNICODETEXT up to its first zero unit; empty when absent.
+    std::u16string Text() const;
+    // The number a name was registered under, 0 when it was not.
+    unsigned FormatOf(std::u16string_view name) const;
+
+    const std::vector<ClipboardCall>& Calls() const { return calls_; }
+    std::vector<std::string> Lines() const;
+    std::string Describe(const ClipboardCall& call) const;
+
+private:
+    void Record(ClipboardCall call);
+
+    struct Range { unsigned first, count; };
+    LineSink sink_;
+    std::vector<ClipboardCall> calls_;
+    std::vector<Range> failOpen_;
+    unsigned openCount_ = 0;
+    bool failEmpty_ = false, failClose_ = false;
+    std::set<unsigned> failSetData_;
+    std::set<std::u16string> refused_;
+    std::map<std::u16string, unsigned> names_;
+    std::map<unsigned, std::vector<uint8_t>> data_;
+    bool open_ = false;
+};
+
+}  // namespace kx

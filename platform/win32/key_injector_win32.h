@@ -1,0 +1,17 @@
+// Injected keys and window messages through the real input stream.
+#pragma once
+
+#include "platform/key_injector.h"
+
+namespace kx {
+
+class Win32KeyInjector final : public KeyInjector {
+public:
+    unsigned SendInput(std::span<const KeyRecord> records) override;
+    void KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags) override;
+    int16_t KeyState(int vk) override;
+    bool PostCommand(WindowHandle window, uintptr_t wParam, intptr_t lParam) override;
+    bool SetForeground(WindowHandle window) override;
+};
+
+}  // namespace kx

@@ -1,0 +1,340 @@
+#include <gtest/gtest.h>
+
+#include "engine/matcher/expander.h"
+#include "engine/output/keystroke_output.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_windows.h"
+#include "platform/fake/recording_clipboard.h"
+#include "platform/fake/recording_key_injector.h"
+
+namespace kx {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr WindowHandle kAppWindow = 0x2000;
+constexpr WindowHandle kTarget = 0x1000;
+
+const std::string kBackTap = "output SendInput [0x08 down, 0x08 up]";
+const std::string kCtrlV = "output SendInput [0x11 down, 0x56 down, 0x56 up, 0x11 up]";
+
+class FakeHooks final : public HookControl {
+public:
+    bool ModuleLoaded() override { return loaded; }
+    void EnableHook(int index, bool enable) override { calls.emplace_back(index, enable); }
+    bool loaded = true;
+    std::vector<std::pair<int, bool>> calls;
+};
+
+// The output over recording fakes; both fakes write into one log so the
+// order of clipboard work and keystrokes can be checked together.
+struct OutputRig {
+    Lines log;
+    RecordingKeyInjector keys{[this](const std::string& l) { log.push_back(l); }};
+    RecordingClipboard clip{[this](const std::string& l) { log.push_back(l); }};
+    FakeClock clock;
+    FakeWindows windows;
+    FakeHooks hooks;
+    KeystrokeOutput out{OutputPorts{keys, clip, clock, windows, &hooks, kAppWindow}};
+    EngineState state;
+
+    OutputRig() { windows.SetForeground(kTarget, u"Edit"); }
+
+    int Expand(std::u16string_view keyword, EntryRef entry, char16_t trailing = u' ', bool lastOverwrite = false) {
+        state.typed = keyword;
+        ExpandRequest r;
+        r.target = kTarget;
+        r.lastOverwrite = lastOverwrite;
+        r.isConsole = state.isConsole;
+        r.entry = std::move(entry);
+        r.trailing = trailing;
+        return out.ExpandShortcut(state, r);
+    }
+    Lines Keys() const { return keys.Lines(); }
+    Lines With(const std::string& prefix) const {
+        Lines l;
+        for (const auto& s : log)
+            if (s.rfind(prefix, 0) == 0) l.push_back(s);
+        return l;
+    }
+    std::string Data(std::u16string_view formatName) const {
+        auto it = clip.Contents().find(clip.FormatOf(formatName));
+        return it == clip.Contents().end() ? "<none>" : std::string(it->second.begin(), it->second.end());
+    }
+};
+
+EntryRef Text(std::u16string s) { return ShortcutEntry::Make(ShortcutKind::SimpleText, std::move(s)); }
+
+Lines Repeat(const std::string& line, int n) { return Lines(size_t(n), line); }
+Lines Concat(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+TEST(KeystrokeOutput, PlainEditErasesKeywordAndDelimiterThenPastes) {
+    OutputRig rig;
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"12 Main Street")), 11);
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 5), {kCtrlV}}));
+    EXPECT_EQ(rig.clip.Text(), u"12 Main Street ");
+    EXPECT_TRUE(rig.state.skipNextV);
+    // The clipboard is emptied under the main window and the text added in
+    // a second opening, all before the first key goes out.
+    EXPECT_EQ(rig.log, Concat({{"clipboard Open 0x2000", "clipboard RegisterFormat \"Rich Text Format\" 0xC000",
+                                "clipboard RegisterFormat \"HTML Format\" 0xC001", "clipboard Empty", "clipboard Close",
+                                "clipboard Open 0x2000",
+                                "clipboard SetData CF_UNICODETEXT 32 bytes \"12 Main Street \"", "clipboard Close"},
+                               Repeat(kBackTap, 5),
+                               {kCtrlV}}));
+    // The text block is the text, the delimiter and a zero unit.
+    const auto& block = rig.clip.Contents().at(kCfUnicodeText);
+    EXPECT_EQ(block.size(), 14u * 2 + 4);
+    EXPECT_EQ(block[30], 0);
+    EXPECT_EQ(block[31], 0);
+    // Hooks 1 and 0 paused around the whole expansion, hook 2 untouched.
+    EXPECT_EQ(rig.hooks.calls, (std::vector<std::pair<int, bool>>{{1, false}, {0, false}, {1, true}, {0, true}}));
+}
+
+TEST(KeystrokeOutput, RecordsCarryTheTickCountAndNoScanCode) {
+    OutputRig rig;
+    rig.clock.Advance(1234);
+    rig.Expand(u"AB", Text(u"x"));
+    for (const auto& call : rig.keys.SendInputCalls())
+        for (const KeyRecord& r : call) {
+            EXPECT_EQ(r.time, 101234u);
+            EXPECT_EQ(r.scan, 0);
+        }
+}
+
+TEST(KeystrokeOutput, OverwrittenDelimiterErasesTheKeywordOnly) {
+    OutputRig rig;
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x"), u' ', /*lastOverwrite=*/true), 11);
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 4), {kCtrlV}}));
+}
+
+TEST(KeystrokeOutput, WordProcessorsSelectTheKeywordAndDeleteTheHelperSpaces) {
+    OutputRig rig;
+    rig.state.isWordLike = true;
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x")), 11);
+    EXPECT_EQ(rig.Keys(),
+              Concat({Repeat("output SendInput [0x20 down, 0x20 up]", 2),
+                      Repeat("output SendInput [0x25 down, 0x25 up]", 2),
+                      {"output SendInput [0x10 down, 0x25 down ext, 0x25 up ext, 0x25 down ext, 0x25 up ext, "
+                       "0x25 down ext, 0x25 up ext, 0x25 down ext, 0x25 up ext, 0x25 down ext, 0x25 up ext, 0x10 up]",
+                       kCtrlV},
+                      Repeat("output SendInput [0x2E down, 0x2E up]", 2)}));
+}
+
+TEST(KeystrokeOutput, WordProcessorPasteFailureLeavesTheSpaces) {
+    OutputRig rig;
+    rig.state.isWordLike = true;
+    rig.keys.FailSendInput(6, 0);  // the Ctrl+V
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x")), 12);
+    EXPECT_EQ(rig.keys.SendInputCalls().size(), 6u);
+}
+
+TEST(KeystrokeOutput, ConsoleGetsItsPasteCommandAfterASecond) {
+    OutputRig rig;
+    rig.state.isConsole = true;
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"dir /w")), 11);
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 5), {"output PostMessage 0x1000 WM_COMMAND 0xFFF1 0"}}));
+    EXPECT_EQ(rig.clock.TickMs(), 100000u + 1000u);
+    EXPECT_FALSE(rig.state.skipNextV);  // no Ctrl+V went out
+
+    // Paste only: no erase; a refused post fails the expansion.
+    OutputRig paste;
+    paste.state.isConsole = true;
+    paste.keys.FailPostCommand(true);
+    ExpandRequest r;
+    r.target = kTarget;
+    r.isConsole = true;
+    r.entry = Text(u"phrase");
+    r.pasteOnly = true;
+    EXPECT_EQ(paste.out.ExpandShortcut(paste.state, r), 12);
+    EXPECT_EQ(paste.Keys(), Lines{"output PostMessage 0x1000 WM_COMMAND 0xFFF1 0 failed"});
+}
+
+TEST(KeystrokeOutput, PictureGoesAsRichTextBesideAPlaceholderText) {
+    OutputRig rig;
+    auto pic = ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\rtf1{\\pict\\wmetafile8 0102}}");
+    pic->htmlClip = "Version:1.0 html";
+    rig.state.firstCapital = rig.state.allCapitals = true;
+    EXPECT_EQ(rig.Expand(u"LOGO", pic, u'.'), 11);
+    EXPECT_EQ(rig.Data(u"Rich Text Format"), std::string("{\\rtf1{\\pict\\wmetafile8 0102}}") + std::string(4, '\0'));
+    EXPECT_EQ(rig.Data(u"HTML Format"), "<none>");
+    // The casing rule is for simple text: the placeholder keeps its case.
+    EXPECT_EQ(rig.clip.Text(), u"[This application does not support images].");
+    EXPECT_FALSE(rig.state.firstCapital);
+    EXPECT_FALSE(rig.state.allCapitals);
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 5), {kCtrlV}}));
+}
+
+TEST(KeystrokeOutput, BrowsersGetTheHtmlFormInstead) {
+    OutputRig rig;
+    rig.windows.SetForeground(kTarget, u"MozillaWindowClass");
+    auto rich = ShortcutEntry::Make(ShortcutKind::RichText, u"Bold", "{\\rtf1 \\b Bold}");
+    rich->htmlClip = "Version:1.0 <b>Bold</b>";
+    EXPECT_EQ(rig.Expand(u"B", rich), 11);
+    EXPECT_EQ(rig.Data(u"HTML Format"), "Version:1.0 <b>Bold</b>" + std::string(4, '\0'));
+    EXPECT_EQ(rig.Data(u"Rich Text Format"), "<none>");
+    EXPECT_EQ(rig.clip.Text(), u"Bold ");
+
+    // An empty HTML form still goes on the clipboard, as four zero bytes.
+    OutputRig empty;
+    empty.windows.SetForeground(kTarget, u"Chrome_WidgetWin_1");
+    EXPECT_EQ(empty.Expand(u"B", ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1 x}")), 11);
+    EXPECT_EQ(empty.Data(u"HTML Format"), std::string(4, '\0'));
+    EXPECT_EQ(empty.clip.Text(), u"");
+}
+
+TEST(KeystrokeOutput, UnregisteredRichFormatFailsOnlyRichShortcuts) {
+    for (auto name : {u"Rich Text Format", u"HTML Format"}) {
+        OutputRig rig;
+        rig.clip.RefuseName(name);
+        EXPECT_EQ(rig.Expand(u"B", ShortcutEntry::Make(ShortcutKind::RichText, u"b", "{\\rtf1 b}")), 12);
+        EXPECT_TRUE(rig.Keys().empty());  // the keyword stays on screen
+
+        OutputRig text;
+        text.clip.RefuseName(name);
+        EXPECT_EQ(text.Expand(u"B", Text(u"b")), 11);
+    }
+}
+
+TEST(KeystrokeOutput, HeldShiftIsReleasedBeforeTheClipboardIsFilled) {
+    OutputRig rig;
+    rig.keys.HoldKey(vk::kShift);
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x"), u'!'), 11);
+    const Lines released = {"output keybd_event 0xA0 s2A up ext", "output keybd_event 0xA1 s36 up ext",
+                            "output keybd_event 0x10 s2A up"};
+    EXPECT_EQ(rig.With("output keybd_event"), released);
+    // After the clipboard was emptied and closed, before the text goes on it.
+    auto at = std::find(rig.log.begin(), rig.log.end(), released[0]) - rig.log.begin();
+    ASSERT_GE(at, 1);
+    EXPECT_EQ(rig.log[size_t(at) - 1], "clipboard Close");
+    EXPECT_EQ(rig.log[size_t(at) + 3], "clipboard Open 0x2000");
+    ASSERT_EQ(rig.keys.Calls()[0].kind, InjectedCall::Kind::KeybdEvent);
+    EXPECT_EQ(rig.keys.Calls()[0].flags, 0x0003u);
+    EXPECT_EQ(rig.keys.Calls()[2].flags, 0x0002u);
+
+    OutputRig up;
+    up.Expand(u"ADDR", Text(u"x"));
+    EXPECT_TRUE(up.With("output keybd_event").empty());
+}
+
+TEST(KeystrokeOutput, CasingFollowsTheTypedKeyword) {
+    struct Case { bool first, all; const char16_t* text; char16_t trailing; const char16_t* want; };
+    const Case cases[] = {
+        {true, true, u"straße café", u'x', u"STRAßE CAFÉX"},  // the delimiter too
+        {true, false, u"émile zola", u' ', u"Émile zola "},
+        {false, false, u"émile zola", u' ', u"émile zola "},
+        {false, true, u"щи и каша", u';', u"ЩИ И КАША;"},
+    };
+    for (const Case& c : cases) {
+        OutputRig rig;
+        rig.state.firstCapital = c.first;
+        rig.state.allCapitals = c.all;
+        EXPECT_EQ(rig.Expand(u"ADDR", Text(c.text), c.trailing), 11);
+        EXPECT_EQ(rig.clip.Text(), c.want);
+        // Simple text keeps the flags until the next word begins.
+        EXPECT_EQ(rig.state.allCapitals, c.all);
+    }
+}
+
+TEST(KeystrokeOutput, ClipboardFailuresLeaveTheKeywordOnScreen) {
+    struct Case { const char* what; std::function<void(RecordingClipboard&)> arm; size_t opens; };
+    const Case cases[] = {
+        // The first opening gets a single attempt.
+        {"first open", [](RecordingClipboard& c) { c.FailOpen(1, 1); }, 1},
+        {"empty", [](RecordingClipboard& c) { c.FailEmpty(true); }, 1},
+        {"close", [](RecordingClipboard& c) { c.FailClose(true); }, 1},
+        // The text gets five attempts.
+        {"text open", [](RecordingClipboard& c) { c.FailOpen(2, 5); }, 6},
+        {"set data", [](RecordingClipboard& c) { c.FailSetData(kCfUnicodeText); }, 2},
+    };
+    for (const Case& c : cases) {
+        OutputRig rig;
+        c.arm(rig.clip);
+        EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x")), 12) << c.what;
+        EXPECT_TRUE(rig.keys.SendInputCalls().empty()) << c.what;
+        EXPECT_FALSE(rig.clip.IsOpen()) << c.what;
+        EXPECT_EQ(rig.With("clipboard Open").size(), c.opens) << c.what;
+        EXPECT_EQ(rig.hooks.calls.size(), 4u) << c.what;
+        EXPECT_FALSE(rig.state.skipNextV) << c.what;
+    }
+}
+
+TEST(KeystrokeOutput, BusyClipboardIsRetriedFiveTimesTwentyFiveMsApart) {
+    OutputRig rig;
+    rig.clip.FailOpen(2, 4);
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x")), 11);
+    EXPECT_EQ(rig.clock.TickMs(), 100000u + 4 * 25);
+    EXPECT_EQ(rig.clip.Text(), u"x ");
+}
+
+TEST(KeystrokeOutput, ShortSendInputStopsTheExpansion) {
+    OutputRig rig;
+    rig.keys.FailSendInput(3, 1);  // the third Backspace tap half inserted
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x")), 12);
+    EXPECT_EQ(rig.keys.SendInputCalls().size(), 3u);
+    EXPECT_FALSE(rig.state.skipNextV);
+    EXPECT_EQ(rig.hooks.calls.size(), 4u);
+}
+
+TEST(KeystrokeOutput, SkipNextVIsSetBeforeTheCtrlVGoesOut) {
+    OutputRig rig;
+    std::vector<bool> seen;
+    rig.keys.onSendInput = [&](std::span<const KeyRecord> r) { seen.push_back(rig.state.skipNextV); };
+    rig.Expand(u"AB", Text(u"x"));
+    EXPECT_EQ(seen, (std::vector<bool>{false, false, false, true}));
+}
+
+TEST(KeystrokeOutput, WithoutAHookModuleNothingIsPaused) {
+    OutputRig rig;
+    rig.hooks.loaded = false;
+    EXPECT_EQ(rig.Expand(u"AB", Text(u"x")), 11);
+    EXPECT_TRUE(rig.hooks.calls.empty());
+
+    RecordingKeyInjector keys;
+    RecordingClipboard clip;
+    FakeClock clock;
+    FakeWindows windows;
+    KeystrokeOutput out(OutputPorts{keys, clip, clock, windows});
+    EngineState state;
+    state.typed = u"AB";
+    ExpandRequest r;
+    r.entry = Text(u"x");
+    EXPECT_EQ(out.ExpandShortcut(state, r), 11);
+}
+
+TEST(KeystrokeOutput, InsertPhraseSelectsThePartWordAndPastesOverIt) {
+    OutputRig rig;
+    rig.state.foregroundWindow = 0x3000;
+    rig.state.typed = u"TEL";
+    EXPECT_EQ(rig.out.InsertPhrase(rig.state, Text(u"telephone"), 3), 11);
+    EXPECT_EQ(rig.Keys(), (Lines{"output SetForegroundWindow 0x3000",
+                                 "output SendInput [0x10 down, 0x25 down ext, 0x25 up ext, 0x25 down ext, 0x25 up ext, "
+                                 "0x25 down ext, 0x25 up ext, 0x10 up]",
+                                 kCtrlV}));
+    // The selection is made while the clipboard is held, before it is emptied.
+    EXPECT_EQ(rig.log[2].rfind("output SendInput [0x10 down", 0), 0u);
+    EXPECT_EQ(rig.log[3], "clipboard RegisterFormat \"Rich Text Format\" 0xC000");
+    EXPECT_EQ(rig.clip.Text(), u"telephone");
+    EXPECT_TRUE(rig.state.skipNextV);
+
+    // A failed selection closes the clipboard and erases nothing further.
+    OutputRig fail;
+    fail.keys.FailSendInput(1, 0);
+    EXPECT_EQ(fail.out.InsertPhrase(fail.state, Text(u"telephone"), 3), 12);
+    EXPECT_FALSE(fail.clip.IsOpen());
+    EXPECT_EQ(fail.keys.SendInputCalls().size(), 1u);
+
+    // In a console the paste command goes to the window typed in.
+    OutputRig console;
+    console.state.foregroundWindow = 0x3000;
+    console.state.isConsole = true;
+    EXPECT_EQ(console.out.InsertPhrase(console.state, Text(u"telephone"), 3), 11);
+    EXPECT_EQ(console.Keys().back(), "output PostMessage 0x3000 WM_COMMAND 0xFFF1 0");
+}
+
+}  // namespace
+}  // namespace kx
