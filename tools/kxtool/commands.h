@@ -6,5 +6,6 @@ namespace kx {
 
 int RunReplayCommand(int argc, char** argv);
 int RunRtf2HtmlCommand(int argc, char** argv);
+int RunDbCommand(int argc, char** argv);
 
 }  // namespace kx

@@ -14,6 +14,9 @@ struct Command {
 };
 
 const Command kCommands[] = {
+    {"db", kx::RunDbCommand,
+     "db dump FILE | db build JSON OUT | db check FILE\n"
+     "      Prints a shortcut database as JSON, writes one from that JSON, or checks one."},
     {"replay", kx::RunReplayCommand,
      "replay [--shortcut KEY=TEXT]... [--shared KEY=TEXT]... [--macro KEY=SCRIPT]...\n"
      "         [--setting SECTION/NAME=VALUE]... [--window CLASS] [FILE]\n"
