@@ -1,0 +1,33 @@
+// Feeds arbitrary bytes to the RTF converter and the picture clip reader.
+// Beside crashes and sanitizer reports it checks that no document text can
+// end the HTML body early or open a tag of its own.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "convert/rtf_to_html.h"
+#include "convert/rtf_to_text.h"
+#include "engine/output/html_clip.h"
+#include "engine/output/picture_html_clip.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string_view rtf(reinterpret_cast<const char*>(data), size);
+
+    std::string html;
+    if (kx::RtfToHtml(rtf, html, nullptr)) {
+        constexpr std::string_view kTail = "</body>\r\n</html>\r\n";
+        if (html.size() < kTail.size() || html.find("</body>") != html.size() - kTail.size()) __builtin_trap();
+        if (html.find("<script") != std::string::npos || html.find("<img") != std::string::npos) __builtin_trap();
+        std::string clip = kx::MakeHtmlClip(html, false);
+        if (clip.size() != html.size() + 108) __builtin_trap();
+    } else if (!html.empty()) {
+        __builtin_trap();
+    }
+    kx::RtfToPlainText(rtf);
+
+    kx::PictureDescription picture;
+    if (kx::ReadPictureDescription(rtf, picture) && (picture.width <= 0 || picture.height <= 0 || picture.picture.empty()))
+        __builtin_trap();
+    return 0;
+}
