@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,6 +21,14 @@ inline constexpr long kAccessDenied = 5;
 inline constexpr long kMoreData = 234;
 inline constexpr uint32_t kTypeSz = 1;  // REG_SZ
 }  // namespace reg
+
+// Tells whether anything below a key changed since it was last asked.
+class RegistryWatch {
+public:
+    virtual ~RegistryWatch() = default;
+    // True on the first call and after any change; re-arms itself.
+    virtual bool Changed() = 0;
+};
 
 class Registry {
 public:
@@ -43,6 +52,9 @@ public:
     virtual std::vector<std::u16string> SubKeys(Hive hive, std::u16string_view keyPath) = 0;
     // Deletes a key and everything below it; kFileNotFound when missing.
     virtual long DeleteTree(Hive hive, std::u16string_view keyPath) = 0;
+    // Watches a key and its subkeys (creating the key if need be), so a reader
+    // can keep values until they change and still see every write at once.
+    virtual std::unique_ptr<RegistryWatch> WatchTree(Hive hive, std::u16string_view keyPath) = 0;
 };
 
 }  // namespace kx

@@ -40,22 +40,25 @@ void Expander::ResetTypedBuffer() {
 }
 
 bool Expander::Lookup(std::u16string_view key, EntryRef& out) {
-    StoreRef first, second;
-    {
-        std::lock_guard<std::mutex> g(storesLock_);
-        first = local_;
-        // The shared settings are read afresh at every lookup, so a change on
-        // the Options pages applies to the very next word.
-        if (p_.settings.ReadBool(settings::SharedEnabled)) {
-            second = shared_;
-            if (p_.settings.ReadBool(settings::SharedReplacesLocal)) std::swap(first, second);
-        }
-    }
     bool hit = false;
-    for (const StoreRef* store : {&first, &second}) {
-        if (!*store) continue;
-        hit = (*store)->Find(key, out);
-        if (hit) break;
+    {
+        // Held across the search so the UI thread cannot swap a store out
+        // from under it; each store still takes its own lock inside Find.
+        std::lock_guard<std::mutex> g(storesLock_);
+        // The shared switches apply to the very next word after any change,
+        // from the Options pages or from outside the program; reading them
+        // only when their section changed keeps the registry off the path of
+        // every keyword.
+        if (!sharedWatch_) sharedWatch_ = p_.settings.registry().WatchTree(Hive::CurrentUser, SettingsStore::SectionPath(settings::kShared));
+        if (sharedWatch_->Changed()) {
+            sharedEnabled_ = p_.settings.ReadBool(settings::SharedEnabled);
+            sharedFirst_ = p_.settings.ReadBool(settings::SharedReplacesLocal);
+        }
+        ShortcutStore* first = local_.get();
+        ShortcutStore* second = sharedEnabled_ ? shared_.get() : nullptr;
+        if (sharedEnabled_ && sharedFirst_) std::swap(first, second);
+        for (ShortcutStore* store : {first, second})
+            if (store && (hit = store->Find(key, out))) break;
     }
     if (p_.trace) p_.trace->OnLookup(key, hit);
     return hit;

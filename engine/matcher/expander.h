@@ -99,6 +99,10 @@ private:
     std::atomic<bool> doubleSpaceEnabled_{false};
     std::mutex storesLock_;
     StoreRef local_, shared_;
+    // The shared-shortcut switches, read again whenever their section changes.
+    std::unique_ptr<RegistryWatch> sharedWatch_;
+    bool sharedEnabled_ = false;
+    bool sharedFirst_ = false;
 };
 
 // "CTRL+", "SHIFT+", "ALT+" for the modifiers held, in that order.

@@ -58,6 +58,7 @@ long MemoryRegistry::SetValue(Hive hive, std::u16string_view keyPath, std::u16st
         if (pos == std::u16string::npos) break;
     }
     keys_[full].values[std::u16string(name)] = Value{type, std::basic_string<uint8_t>(data, size)};
+    ++generation_;
     return reg::kSuccess;
 }
 
@@ -69,6 +70,7 @@ long MemoryRegistry::DeleteValue(Hive hive, std::u16string_view keyPath, std::u1
     auto v = k->second.values.find(name);
     if (v == k->second.values.end()) return reg::kFileNotFound;
     k->second.values.erase(v);
+    ++generation_;
     return reg::kSuccess;
 }
 
@@ -102,7 +104,28 @@ long MemoryRegistry::DeleteTree(Hive hive, std::u16string_view keyPath) {
     while (it != keys_.end() && it->second.name.size() > prefix.size() &&
            EqualsNoCaseAscii(std::u16string_view(it->second.name).substr(0, prefix.size()), prefix))
         it = keys_.erase(it);
+    ++generation_;
     return reg::kSuccess;
+}
+
+std::unique_ptr<RegistryWatch> MemoryRegistry::WatchTree(Hive, std::u16string_view) {
+    class Watch final : public RegistryWatch {
+    public:
+        explicit Watch(const std::atomic<uint64_t>& g) : gen_(g) {}
+        bool Changed() override {
+            uint64_t now = gen_.load();
+            bool changed = !seen_ || now != last_;
+            seen_ = true;
+            last_ = now;
+            return changed;
+        }
+
+    private:
+        const std::atomic<uint64_t>& gen_;
+        uint64_t last_ = 0;
+        bool seen_ = false;
+    };
+    return std::make_unique<Watch>(generation_);
 }
 
 size_t MemoryRegistry::KeyCount() const {

@@ -2,6 +2,7 @@
 // (ASCII) like the real registry, values keep their type and raw bytes.
 #pragma once
 
+#include <atomic>
 #include <map>
 #include <mutex>
 
@@ -19,6 +20,8 @@ public:
     bool KeyExists(Hive hive, std::u16string_view keyPath) override;
     std::vector<std::u16string> SubKeys(Hive hive, std::u16string_view keyPath) override;
     long DeleteTree(Hive hive, std::u16string_view keyPath) override;
+    // Any change anywhere counts: coarse, but never misses one.
+    std::unique_ptr<RegistryWatch> WatchTree(Hive hive, std::u16string_view keyPath) override;
 
     // Makes a key fail every call, as a registry that cannot be read does.
     void SetBroken(bool broken) { broken_ = broken; }
@@ -39,6 +42,7 @@ private:
     mutable std::mutex lock_;
     std::map<std::u16string, Key, NoCaseLess> keys_;  // full path -> key
     bool broken_ = false;
+    std::atomic<uint64_t> generation_{0};
 };
 
 }  // namespace kx

@@ -22,7 +22,50 @@ private:
     HKEY h_ = nullptr;
 };
 
+#ifndef REG_NOTIFY_THREAD_AGNOSTIC
+#define REG_NOTIFY_THREAD_AGNOSTIC 0x10000000L
+#endif
+
+// A change notification on a key and its subkeys. The registry signals the
+// event while it applies a change, so a read after any write sees it.
+class Win32Watch final : public RegistryWatch {
+public:
+    Win32Watch(HKEY root, const std::u16string& path) {
+        event_ = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        if (event_ && RegCreateKeyExW(root, W(path), 0, nullptr, 0, KEY_NOTIFY, nullptr, key_.out(), nullptr) == ERROR_SUCCESS)
+            armed_ = Arm();
+    }
+    ~Win32Watch() override { if (event_) CloseHandle(event_); }
+
+    bool Changed() override {
+        if (first_) { first_ = false; return true; }
+        // Without a working notification every call counts as a change.
+        if (!armed_) return true;
+        if (WaitForSingleObject(event_, 0) != WAIT_OBJECT_0) return false;
+        armed_ = Arm();
+        return true;
+    }
+
+private:
+    bool Arm() {
+        const DWORD filter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET;
+        if (RegNotifyChangeKeyValue(key_.get(), TRUE, filter | REG_NOTIFY_THREAD_AGNOSTIC, event_, TRUE) == ERROR_SUCCESS)
+            return true;
+        // Older systems refuse the thread-agnostic flag.
+        return RegNotifyChangeKeyValue(key_.get(), TRUE, filter, event_, TRUE) == ERROR_SUCCESS;
+    }
+
+    Key key_;
+    HANDLE event_ = nullptr;
+    bool armed_ = false;
+    bool first_ = true;
+};
+
 }  // namespace
+
+std::unique_ptr<RegistryWatch> Win32Registry::WatchTree(Hive hive, std::u16string_view keyPath) {
+    return std::make_unique<Win32Watch>(Root(hive), std::u16string(keyPath));
+}
 
 long Win32Registry::QueryValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
                                uint8_t* buffer, uint32_t* size, uint32_t* type) {

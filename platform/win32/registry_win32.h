@@ -15,6 +15,7 @@ public:
     bool KeyExists(Hive hive, std::u16string_view keyPath) override;
     std::vector<std::u16string> SubKeys(Hive hive, std::u16string_view keyPath) override;
     long DeleteTree(Hive hive, std::u16string_view keyPath) override;
+    std::unique_ptr<RegistryWatch> WatchTree(Hive hive, std::u16string_view keyPath) override;
 };
 
 }  // namespace kx

@@ -149,6 +149,22 @@ TEST(Matcher, LookupOrderFollowsTheSharedSettings) {
     EXPECT_EQ(run(false, true, false), "text=\"local\"");
     EXPECT_EQ(run(false, false, true), "none");
     EXPECT_EQ(run(true, false, true), "text=\"shared\"");
+
+    // A change made while the program runs applies to the very next word.
+    EngineRig rig;
+    rig.Add(u"SIG", u"local");
+    rig.Add(u"SIG", u"shared", &rig.shared);
+    rig.Run("type sig ");
+    rig.settings.WriteBool(settings::SharedEnabled, true);
+    rig.settings.WriteBool(settings::SharedReplacesLocal, true);
+    rig.Run("type sig ");
+    rig.settings.DeleteValue(settings::kShared, u"sharedenabled");
+    rig.Run("type sig ");
+    auto l = rig.Lines("output ExpandShortcut");
+    ASSERT_EQ(l.size(), 3u);
+    EXPECT_NE(l[0].find("\"local\""), std::string::npos);
+    EXPECT_NE(l[1].find("\"shared\""), std::string::npos);
+    EXPECT_NE(l[2].find("\"local\""), std::string::npos);
 }
 
 TEST(Matcher, HotkeyTogglesAreDebouncedAndAnnounced) {
