@@ -1,0 +1,78 @@
+#include "engine/hooklink/companion_link_win32.h"
+
+#include "engine/hooklink/hook_protocol.h"
+#include "engine/hooklink/named_mutex_win32.h"
+
+namespace kx {
+namespace {
+
+using namespace hookproto;
+
+constexpr wchar_t kCompanionExe[] = L"kestrix64.exe";
+
+}  // namespace
+
+CompanionLink::CompanionLink(HookLink& link)
+    : link_(link),
+      info_(SharedBlock::Open(kHook64Info, kHook64InfoSize)),
+      signal_(SharedBlock::Open(kCompanionSignal, 1)),
+      pid_(SharedBlock::Open(kCompanionHandle, sizeof(LONG))),
+      window_(SharedBlock::Open(kCompanionWindow, sizeof(LONG64))) {}
+
+void CompanionLink::PublishWindow(HWND applicationWindow) {
+    if (window_.Valid())
+        ::InterlockedExchange64(reinterpret_cast<volatile LONG64*>(window_.Data()),
+                                LONG64(reinterpret_cast<uintptr_t>(applicationWindow)));
+}
+
+unsigned CompanionLink::StartOrAdopt(ProcessBitness& bitness, HWND applicationWindow, const std::wstring& exeFolder) {
+    if (!bitness.RunsUnderWow64() || !signal_.Valid()) return 0;
+    PublishWindow(applicationWindow);
+    // The steps run even when the mutex could not be taken in time.
+    NamedMutexLock lock = NamedMutexLock::Take(kCompanionSignalMutex, kMutexBudgetMs);
+    volatile uint8_t& signal = *signal_.Data();
+    if (signal == kSignalNone) {
+        signal = kSignalLaunched;
+        std::wstring commandLine = exeFolder + kCompanionExe;
+        STARTUPINFOW si{};
+        si.cb = sizeof(si);
+        PROCESS_INFORMATION pi{};
+        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+            ::CloseHandle(pi.hThread);
+            process_.Reset(pi.hProcess);
+        }
+        return kCompanionFirstRefreshMs;
+    }
+    const DWORD pid = pid_.Valid() ? *reinterpret_cast<volatile DWORD*>(pid_.Data()) : 0;
+    process_.Reset(pid ? ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr);
+    return 0;
+}
+
+unsigned CompanionLink::OnRefreshTimer(HWND applicationWindow) {
+    PublishWindow(applicationWindow);
+    NamedMutexLock lock = NamedMutexLock::Take(kCompanionSignalMutex, kMutexBudgetMs);
+    if (signal_.Valid()) *signal_.Data() = kSignalRefreshed;
+    lock.Release();
+    return kCompanionRefreshMs;
+}
+
+LRESULT CompanionLink::OnCompanionRecord(WPARAM type) {
+    if (!info_.Valid()) return 0;
+    MSG record{};
+    record.message = link_.NoticeMessage();
+    record.wParam = type;
+    record.lParam = reinterpret_cast<LPARAM>(info_.Data());
+    return link_.OnMessage(record);
+}
+
+void CompanionLink::Terminate() {
+    if (!process_) return;
+    ::TerminateProcess(process_.Get(), 0);
+    process_.Reset();
+}
+
+DWORD CompanionLink::ProcessId() const { return process_ ? ::GetProcessId(process_.Get()) : 0; }
+
+uint8_t CompanionLink::Signal() const { return signal_.Valid() ? *signal_.Data() : 0; }
+
+}  // namespace kx

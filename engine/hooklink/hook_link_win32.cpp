@@ -1,0 +1,244 @@
+#include "engine/hooklink/hook_link_win32.h"
+
+#include "engine/hooklink/focus_probe_win32.h"
+#include "engine/hooklink/hook_protocol.h"
+
+namespace kx {
+namespace {
+
+using namespace hookproto;
+
+constexpr DWORD kThreadStartMs = 20000;
+constexpr DWORD kThreadStopMs = 20000;
+constexpr UINT kCloseWindowMs = 5000;
+
+// Window extra bytes: the link that created the window, and the link that
+// introduced itself with message 1025. Only the creator may introduce
+// itself, so a stray 1025 from another program cannot hand us a pointer.
+constexpr int kCreatorSlot = 0;
+constexpr int kLinkSlot = sizeof(LONG_PTR);
+
+HINSTANCE ProgramInstance() { return ::GetModuleHandleW(nullptr); }
+
+}  // namespace
+
+HookLink::HookLink(HookEventSink& sink)
+    : sink_(sink), ownProbe_(std::make_unique<Win32FocusProbe>()), rules_(*ownProbe_) {}
+
+HookLink::HookLink(HookEventSink& sink, FocusProbe& probe) : sink_(sink), rules_(probe) {}
+
+HookLink::~HookLink() {
+    if (thread_ || module_.Loaded()) {
+        stopRequested_ = true;
+        Shutdown();
+    }
+}
+
+bool HookLink::Fail() {
+    stopRequested_ = true;
+    Shutdown();
+    return false;
+}
+
+bool HookLink::Start(const std::wstring& modulePath, bool isRetry) {
+    if (thread_) return false;
+
+    // One link per logon session.
+    if (UniqueHandle other(::OpenMutexW(MUTEX_ALL_ACCESS, FALSE, kInstanceMutex)); other) {
+        Shutdown();
+        ::SetLastError(ERROR_ALREADY_EXISTS);
+        return false;
+    }
+    instanceMutex_.Reset(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
+    if (!instanceMutex_) return false;
+
+    if (module_.Loaded()) module_.Free();
+    if (!module_.Load(modulePath)) {
+        const DWORD error = ::GetLastError();
+        Shutdown();
+        ::SetLastError(error);
+        return false;
+    }
+
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.cbWndExtra = 2 * sizeof(LONG_PTR);
+    wc.hInstance = ProgramInstance();
+    wc.lpszClassName = kMessageWindowClass;
+    if (!::RegisterClassW(&wc)) {
+        Shutdown();
+        return false;
+    }
+
+    if (!noticeMessage_) noticeMessage_ = ::RegisterWindowMessageW(kNoticeMessageName);
+    if (!noticeMessage_) {
+        Shutdown();
+        return false;
+    }
+
+    startedEvent_.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    stopRequested_ = false;
+    if (startedEvent_) thread_.Reset(::CreateThread(nullptr, 0, ThreadMain, this, 0, &threadId_));
+    if (!thread_) return Fail();
+
+    if (::WaitForSingleObject(startedEvent_.Get(), kThreadStartMs) != WAIT_OBJECT_0) return Fail();
+
+    HWND window = messageWindow_.load();
+    if (!window) return Fail();
+    if (!module_.SetHooks(window)) {
+        if (isRetry) return Fail();
+        Shutdown();
+        return Start(modulePath, true);
+    }
+
+    if (!::PostMessageW(window, kIntroduceLink, reinterpret_cast<WPARAM>(this), 0)) return Fail();
+
+    module_.IsHooksSet();
+    return true;
+}
+
+DWORD WINAPI HookLink::ThreadMain(void* self) {
+    static_cast<HookLink*>(self)->RunMessageThread();
+    return 0;
+}
+
+void HookLink::RunMessageThread() {
+    HWND window = ::CreateWindowExW(0, kMessageWindowClass, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr,
+                                    ProgramInstance(), this);
+    messageWindow_ = window;
+    ::SetEvent(startedEvent_.Get());
+    if (!window) return;
+    while (!stopRequested_) {
+        MSG m;
+        if (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) {
+            // Records come only as WM_COPYDATA, whose data we check. A posted
+            // notice message would carry an address from anywhere.
+            if (m.message != noticeMessage_) OnMessage(m);
+            ::TranslateMessage(&m);
+            ::DispatchMessageW(&m);
+        }
+        ::Sleep(1);
+    }
+    if (::IsWindow(window)) ::DestroyWindow(window);
+}
+
+LRESULT CALLBACK HookLink::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        ::SetWindowLongPtrW(window, kCreatorSlot, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+    if (message == kIntroduceLink) {
+        if (wParam && LONG_PTR(wParam) == ::GetWindowLongPtrW(window, kCreatorSlot))
+            ::SetWindowLongPtrW(window, kLinkSlot, LONG_PTR(wParam));
+        return 0;
+    }
+    auto* link = reinterpret_cast<HookLink*>(::GetWindowLongPtrW(window, kLinkSlot));
+    if (!link) return ::DefWindowProcW(window, message, wParam, lParam);
+
+    switch (message) {
+        case WM_DESTROY:
+            ::SetWindowLongPtrW(window, kLinkSlot, 0);
+            ::PostQuitMessage(0);
+            return 0;
+        case WM_COPYDATA: {
+            const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+            if (!data || !data->lpData) return -1;
+            if (!IsAcceptedRecord(data->dwData, data->cbData)) return -1;
+            MSG record{};
+            record.hwnd = window;
+            record.message = link->noticeMessage_;
+            record.wParam = data->dwData;
+            record.lParam = reinterpret_cast<LPARAM>(data->lpData);
+            return link->OnMessage(record);
+        }
+        default:
+            return ::DefWindowProcW(window, message, wParam, lParam);
+    }
+}
+
+LRESULT HookLink::OnMessage(const MSG& message) {
+    if (!noticeMessage_ || message.message != noticeMessage_) return 0;
+    std::lock_guard<std::mutex> one(deliverLock_);
+    if (CurrentState() != kStateActive) return 0;
+    if (message.wParam == kRecordKeyEvent) {
+        sink_.OnKeyEvent(DecodeKeyEvent(reinterpret_cast<const uint8_t*>(message.lParam)));
+    } else if (message.wParam == kRecordDiscardWord) {
+        sink_.ResetTypedBuffer();
+    }
+    return 0;
+}
+
+int32_t HookLink::CurrentState() {
+    const int32_t state = hookState_;
+    if (state == kStateOff || state == kStateFailed) return state;
+    bool suspend;
+    {
+        std::lock_guard<std::mutex> g(rulesLock_);
+        suspend = rules_.Matches();
+    }
+    if (suspend && state != kStateSuspended) {
+        hookState_ = kStateSuspended;
+        Announce(kStateSuspended);
+    } else if (!suspend && state != kStateActive) {
+        SetHooksEnabled(true);
+    }
+    return hookState_;
+}
+
+void HookLink::Announce(int32_t state) { sink_.PostNotice(1, state); }
+
+bool HookLink::StartEngine(HWND applicationWindow, const std::wstring& modulePath) {
+    const bool started = Start(modulePath, false);
+    if (started) {
+        applicationWindow_ = applicationWindow;
+        sink_.OnEngineStarted(reinterpret_cast<uintptr_t>(applicationWindow), noticeMessage_);
+    }
+    hookState_ = HooksRunning() ? kStateActive : kStateOff;
+    Announce(hookState_);
+    return started;
+}
+
+bool HookLink::SetHooksEnabled(bool on) {
+    bool all = true;
+    for (int index = 0; index < kHookCount; ++index)
+        all = (module_.Loaded() && module_.EnableHook(index, on ? TRUE : FALSE)) && all;
+    hookState_ = all ? (on ? kStateActive : kStateOff) : kStateFailed;
+    Announce(hookState_);
+    return all;
+}
+
+bool HookLink::StopEngine() {
+    SetHooksEnabled(false);
+    const bool cleanedUp = Shutdown();
+    sink_.ResetTypedBuffer();
+    return cleanedUp;
+}
+
+bool HookLink::HooksRunning() { return module_.Loaded() && module_.IsHookEnabled(kHookKeyboard); }
+
+bool HookLink::Shutdown() {
+    instanceMutex_.Reset();
+    startedEvent_.Reset();
+    if (!module_.Loaded()) return false;
+
+    bool ok = true;
+    if (HWND window = messageWindow_.load(); window && ::IsWindow(window)) {
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window, WM_CLOSE, 0, 0, SMTO_NORMAL, kCloseWindowMs, &ignored);
+        messageWindow_ = nullptr;
+    }
+    if (!::UnregisterClassW(kMessageWindowClass, ProgramInstance())) ok = false;
+    if (module_.IsHooksSet() && !module_.UnSetHooks(messageWindow_.load())) ok = false;
+    if (thread_) {
+        stopRequested_ = true;
+        if (::WaitForSingleObject(thread_.Get(), kThreadStopMs) != WAIT_OBJECT_0) ::TerminateThread(thread_.Get(), 1);
+        thread_.Reset();
+        threadId_ = 0;
+    }
+    messageWindow_ = nullptr;
+    module_.Free();
+    return ok;
+}
+
+}  // namespace kx

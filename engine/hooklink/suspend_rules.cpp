@@ -1,0 +1,56 @@
+#include "engine/hooklink/suspend_rules.h"
+
+#include <vector>
+
+#include "core/crc32.h"
+
+namespace kx {
+namespace {
+
+constexpr uint32_t kEsPassword = 0x20;
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        char16_t x = a[i], y = b[i];
+        if (x >= u'a' && x <= u'z') x -= 32;
+        if (y >= u'a' && y <= u'z') y -= 32;
+        if (x != y) return false;
+    }
+    return true;
+}
+
+void Append(std::vector<uint8_t>& out, uint64_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> (8 * i)));
+}
+
+uint32_t Checksum(const FocusDescription& d) {
+    std::vector<uint8_t> bytes;
+    Append(bytes, d.focusWindow, 8);
+    Append(bytes, d.style, 4);
+    Append(bytes, d.processId, 4);
+    Append(bytes, d.ownProcessId, 4);
+    for (char16_t c : d.className) Append(bytes, c, 2);
+    return Crc32(bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+bool IsPasswordBox(const FocusDescription& d) {
+    return (EqualsNoCase(d.className, u"Edit") || EqualsNoCase(d.className, u"TEdit")) && (d.style & kEsPassword);
+}
+
+bool IsOwnWindow(const FocusDescription& d) { return d.focusWindow != 0 && d.processId == d.ownProcessId; }
+
+bool SuspendRules::Matches() {
+    const FocusDescription d = probe_.Describe();
+    const uint32_t crc = Checksum(d);
+    if (known_ && crc == lastCrc_) return lastMatch_;
+    known_ = true;
+    lastCrc_ = crc;
+    ++evaluations_;
+    lastMatch_ = IsPasswordBox(d) || IsOwnWindow(d);
+    return lastMatch_;
+}
+
+}  // namespace kx

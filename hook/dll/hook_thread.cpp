@@ -1,0 +1,126 @@
+#include "hook/dll/hook_thread.h"
+
+#include "engine/hooklink/hook_protocol.h"
+#include "hook/dll/hook_state.h"
+
+namespace kx::hook {
+namespace {
+
+constexpr UINT kWatchdogPeriodMs = 1000;
+
+bool Down(int vk) { return ::GetAsyncKeyState(vk) < 0; }
+
+HWND ForegroundAndLayout(HKL& layout) {
+    HWND foreground = ::GetForegroundWindow();
+    layout = ::GetKeyboardLayout(foreground ? ::GetWindowThreadProcessId(foreground, nullptr) : 0);
+    return foreground;
+}
+
+LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
+    HookModuleState& s = State();
+    if (code == HC_ACTION) {
+        s.lastCallbackTick = ::GetTickCount();
+        const auto* kb = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
+        // Keys we type ourselves are ours to ignore: the program pauses the
+        // keyboard switch while it types, and marked input is never reported.
+        // Other programs' injected keys (on-screen keyboards, remote desktops,
+        // KEYEVENTF_UNICODE as VK_PACKET) are typing like any other.
+        const bool ours = (kb->flags & LLKHF_INJECTED) && kb->dwExtraInfo == hookproto::kOwnInputSignature;
+        if (!ours && s.switches.IsOn(hookproto::kHookKeyboard)) {
+            CapturedInput in;
+            in.kind = CapturedInput::Kind::Key;
+            in.key.vk = kb->vkCode;
+            in.key.scan = kb->scanCode;
+            // A Unicode key-up may come without LLKHF_UP; the message is right.
+            in.key.isUp = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+            in.key.extended = kb->flags & LLKHF_EXTENDED;
+            in.key.shift = Down(VK_SHIFT);
+            in.key.ctrl = Down(VK_CONTROL);
+            in.key.alt = (kb->flags & LLKHF_ALTDOWN) || Down(VK_MENU);
+            in.key.capsLock = ::GetKeyState(VK_CAPITAL) & 1;
+            in.foreground = ForegroundAndLayout(in.layout);
+            in.time = kb->time;
+            s.queue.Push(in);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+bool IsButtonPress(WPARAM message) {
+    return message == WM_LBUTTONDOWN || message == WM_RBUTTONDOWN || message == WM_MBUTTONDOWN ||
+           message == WM_XBUTTONDOWN;
+}
+
+LRESULT CALLBACK MouseProc(int code, WPARAM wParam, LPARAM lParam) {
+    HookModuleState& s = State();
+    if (code == HC_ACTION) {
+        s.lastCallbackTick = ::GetTickCount();
+        const auto* ms = reinterpret_cast<const MSLLHOOKSTRUCT*>(lParam);
+        const bool ours = (ms->flags & LLMHF_INJECTED) && ms->dwExtraInfo == hookproto::kOwnInputSignature;
+        // A click may move the caret: the word being typed is no longer known.
+        if (!ours && IsButtonPress(wParam) && s.switches.IsOn(hookproto::kHookMouse)) {
+            CapturedInput in;
+            in.kind = CapturedInput::Kind::MouseButton;
+            in.mouseMessage = UINT(wParam);
+            in.point = ms->pt;
+            in.time = ms->time;
+            in.foreground = ForegroundAndLayout(in.layout);
+            s.queue.Push(in);
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+void RemoveHooks(HookModuleState& s) {
+    if (s.keyboardHook) ::UnhookWindowsHookEx(s.keyboardHook);
+    if (s.mouseHook) ::UnhookWindowsHookEx(s.mouseHook);
+    s.keyboardHook = s.mouseHook = nullptr;
+}
+
+bool InstallHooks(HookModuleState& s) {
+    s.keyboardHook = ::SetWindowsHookExW(WH_KEYBOARD_LL, KeyboardProc, s.self, 0);
+    s.mouseHook = ::SetWindowsHookExW(WH_MOUSE_LL, MouseProc, s.self, 0);
+    s.lastCallbackTick = ::GetTickCount();
+    if (s.keyboardHook && s.mouseHook) return true;
+    RemoveHooks(s);
+    return false;
+}
+
+// Input that arrived after our last callback means Windows dropped a hook
+// that once ran too long. Install both again.
+void CheckWatchdog(HookModuleState& s) {
+    LASTINPUTINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetLastInputInfo(&info)) return;
+    uint32_t lastCallback = s.lastCallbackTick;
+    if (!s.watchdog.Check(::GetTickCount(), info.dwTime, lastCallback)) return;
+    RemoveHooks(s);
+    InstallHooks(s);
+    s.lastCallbackTick = lastCallback;
+}
+
+}  // namespace
+
+bool HooksInstalled() { return State().keyboardHook && State().mouseHook; }
+
+DWORD WINAPI HookThreadMain(void* readyEvent) {
+    HookModuleState& s = State();
+    MSG m;
+    ::PeekMessageW(&m, nullptr, WM_USER, WM_USER, PM_NOREMOVE);  // gives the thread its queue
+    const bool installed = InstallHooks(s);
+    ::SetEvent(static_cast<HANDLE>(readyEvent));
+    if (installed) {
+        const UINT_PTR timer = ::SetTimer(nullptr, 0, kWatchdogPeriodMs, nullptr);
+        while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
+            if (m.message == WM_TIMER && m.hwnd == nullptr) CheckWatchdog(s);
+            ::DispatchMessageW(&m);
+        }
+        ::KillTimer(nullptr, timer);
+        RemoveHooks(s);
+    }
+    // The thread holds a reference to the module, so the module cannot be
+    // unloaded under it even when the host frees it without UnSetHooks.
+    ::FreeLibraryAndExitThread(s.self, 0);
+}
+
+}  // namespace kx::hook

@@ -1,0 +1,76 @@
+#include "hook/dll/record_sender.h"
+
+#include "engine/hooklink/hook_protocol.h"
+#include "hook/dll/bitness_filter.h"
+#include "hook/dll/hook_state.h"
+#include "hook/dll/layout_translator.h"
+
+namespace kx::hook {
+namespace {
+
+using namespace hookproto;
+
+// A program that does not answer within this long loses the record; the
+// word is then discarded before the next one.
+constexpr UINT kSendTimeoutMs = 5000;
+
+#ifdef KXHOOK_COMPANION_MODULE
+constexpr bool kCompanionModule = true;
+#else
+constexpr bool kCompanionModule = false;
+#endif
+
+bool Send(HWND target, uint32_t type, const void* data, DWORD size) {
+    if (!target) return false;
+    COPYDATASTRUCT cds{};
+    cds.dwData = type;
+    cds.cbData = size;
+    cds.lpData = const_cast<void*>(data);
+    DWORD_PTR result = 0;
+    return ::SendMessageTimeoutW(target, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds),
+                                 SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0;
+}
+
+bool SendDiscard(HWND target, DiscardReason reason, const CapturedInput& in) {
+    DiscardRecord r;
+    r.reason = uint32_t(reason);
+    r.message = in.mouseMessage;
+    r.x = in.point.x;
+    r.y = in.point.y;
+    r.time = in.time;
+    const uint64_t window = reinterpret_cast<uintptr_t>(in.foreground);
+    r.windowLow = uint32_t(window);
+    r.windowHigh = uint32_t(window >> 32);
+    return Send(target, kRecordDiscardWord, &r, sizeof(r));
+}
+
+}  // namespace
+
+DWORD WINAPI SenderThreadMain(void*) {
+    HookModuleState& s = State();
+    BitnessFilter filter(kCompanionModule);
+    HWND lastForeground = nullptr;
+    bool lost = false;
+    CapturedInput in;
+    bool lostBefore = false;
+    while (s.queue.Pop(in, lostBefore)) {
+        HWND target = s.target.load();
+        if (!filter.Watches(in.foreground)) continue;
+        if (lost || lostBefore) lost = !SendDiscard(target, DiscardReason::RecordsLost, in);
+        if (in.kind == CapturedInput::Kind::MouseButton) {
+            lost = !SendDiscard(target, DiscardReason::MouseButton, in) || lost;
+            continue;
+        }
+        if (lastForeground && in.foreground != lastForeground && s.switches.IsOn(kHookFocusChange))
+            lost = !SendDiscard(target, DiscardReason::ForegroundChange, in) || lost;
+        lastForeground = in.foreground;
+
+        LayoutTranslator translator(in.layout);
+        uint8_t wire[kKeyEventWireSize];
+        EncodeKeyEvent(BuildKeyEvent(in.key, translator), wire);
+        if (!Send(target, kRecordKeyEvent, wire, sizeof(wire))) lost = true;
+    }
+    ::FreeLibraryAndExitThread(s.self, 0);
+}
+
+}  // namespace kx::hook

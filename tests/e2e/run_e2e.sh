@@ -1,0 +1,212 @@
+#!/usr/bin/env bash
+# Typing tests on a virtual display: real keys from xdotool, through Wine's
+# low-level hooks and the hook module, to the hook link. Starts its own Xvfb
+# and wineserver, stops both (and every program it started) on exit, and ends
+# with "N passed, N failed".
+#
+#   tests/e2e/run_e2e.sh [BUILD_DIR]       (default build/win64)
+#
+# Scenarios are shell functions named scenario_*; a later suite can source
+# this file with KX_E2E_LIBRARY=1 and use start_target, focus_and_type,
+# start_probe, expect_probe and the other helpers with its own scenarios.
+set -uo pipefail
+
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
+export WINEPREFIX=${WINEPREFIX:-$BUILD/e2e-wineprefix}
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+WORK=$BUILD/e2e-work
+ARTIFACTS=$BUILD/e2e-artifacts
+WAIT_S=10          # limit of every single wait
+PIDS=()
+XVFB_PID=""
+passed=0
+failed=0
+
+log() { printf '%s\n' "$*" >&2; }
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+cleanup() {
+  local p
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  wineserver -k >/dev/null 2>&1 </dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
+}
+
+start_display() {
+  local n
+  for n in $(seq 160 169); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ARTIFACTS/xvfb.log" 2>&1 </dev/null &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
+  done
+  log "no free display in 160-169"; return 1
+}
+
+start_wine() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$ARTIFACTS/wineboot.log" 2>&1 </dev/null
+    wineserver -w >/dev/null 2>&1 </dev/null
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
+      >>"$ARTIFACTS/wineboot.log" 2>&1 </dev/null
+  fi
+  wineserver -p >"$ARTIFACTS/wineserver.log" 2>&1 </dev/null &
+  PIDS+=($!)
+}
+
+# run_bg NAME PROGRAM ARGS...: a Windows program in the background, its
+# output in $ARTIFACTS/NAME.log.
+run_bg() {
+  local name=$1; shift
+  timeout 120 wine "$@" >"$ARTIFACTS/$name.log" 2>&1 </dev/null &
+  PIDS+=($!)
+}
+
+# wait_for SECONDS COMMAND...: polls until the command succeeds.
+wait_for() {
+  local limit=$1; shift
+  local end=$((SECONDS + limit))
+  while [ $SECONDS -lt "$end" ]; do
+    "$@" && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# start_target TITLE [kx_target options]: starts a target window and prints
+# its X window id. Its text is written to $WORK/TITLE.txt.
+start_target() {
+  local title=$1; shift
+  run_bg "target-$title" "$BUILD/tests/e2e/kx_target.exe" --title "$title" \
+    --text-file "$(winpath "$WORK/$title.txt")" "$@"
+  local id
+  id=$(timeout "$WAIT_S" xdotool search --sync --name "^$title\$" 2>/dev/null | head -1)
+  [ -n "$id" ] && echo "$id"
+}
+
+focus_and_type() {
+  local id=$1 text=$2
+  timeout "$WAIT_S" xdotool windowfocus --sync "$id" && timeout "$WAIT_S" xdotool type --delay 40 "$text"
+}
+
+target_text() { cat "$WORK/$1.txt" 2>/dev/null; }
+
+# start_probe: the hook link with the x86_64 kxhook.dll, recording to $WORK/probe.txt.
+start_probe() {
+  rm -f "$WORK/probe.txt" "$WORK/probe.stop"
+  run_bg probe "$BUILD/tests/e2e/kx_link_probe.exe" --module "$(winpath "$BUILD/hook/kxhook.dll")" \
+    --out "$(winpath "$WORK/probe.txt")" --stop-file "$(winpath "$WORK/probe.stop")" --seconds 90
+  wait_for "$WAIT_S" grep -q '^ready' "$WORK/probe.txt"
+}
+
+stop_probe() {
+  touch "$WORK/probe.stop"
+  wait_for "$WAIT_S" grep -q '^end' "$WORK/probe.txt"
+}
+
+# probe_mark NAME: remembers how far the probe's record has come; the
+# helpers below look only at what came after that mark.
+probe_mark() { wc -l <"$WORK/probe.txt" >"$WORK/mark-$1"; }
+probe_lines_after() { tail -n +"$(( $(cat "$WORK/mark-$1") + 1 ))" "$WORK/probe.txt"; }
+# The characters of the key presses seen since the mark, as UTF-16 units.
+probe_chars() {
+  probe_lines_after "$1" | awk '/^key / && / down=1 / { split($3, c, "="); if (c[2] != "0000") printf "%s ", c[2] }'
+}
+# probe_has MARK LINE: the probe wrote exactly this line after the mark.
+probe_has() { probe_lines_after "$1" | grep -qxF "$2"; }
+releases_carry_no_char() { ! probe_lines_after "$1" | grep ' down=0 ' | grep -qv ' ch=0000 '; }
+
+# expect NAME CONDITION...: counts a result; a failure keeps a screenshot.
+expect() {
+  local name=$1; shift
+  if "$@"; then
+    passed=$((passed + 1)); log "PASS $name"
+  else
+    failed=$((failed + 1)); log "FAIL $name"
+    import -window root "$ARTIFACTS/$name.png" >/dev/null 2>&1
+    [ -f "$WORK/probe.txt" ] && tail -30 "$WORK/probe.txt" >&2
+  fi
+}
+
+# UTF-16 units of a text, as probe_chars prints them.
+units() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16BE | od -An -tx1 -v | tr -s ' \n' ' ' |
+          awk '{for (i = 1; i <= NF; i += 2) printf "%s%s ", toupper($i), toupper($(i+1))}'; }
+
+scenario_keys_reach_link() {
+  local id
+  id=$(start_target plain --class KxPlainEdit) || { expect keys_reach_link false; return; }
+  probe_mark 1
+  focus_and_type "$id" 'Sig x!'
+  wait_for "$WAIT_S" grep -q 'Sig x!' "$WORK/plain.txt"
+  sleep 0.5
+  expect keys_reach_link_in_order [ "$(probe_chars 1)" = "$(units 'Sig x!')" ]
+  expect target_holds_text [ "$(target_text plain)" = 'Sig x!' ]
+  # Releases carry no character; SHIFT held shows in the modifiers.
+  expect releases_without_char releases_carry_no_char 1
+  expect shift_in_modifiers probe_has 1 "key vk=53 ch=0053 down=1 mods=01"
+}
+
+scenario_rich_edit() {
+  local id
+  id=$(start_target rich --class KxRich --rich) || { expect rich_edit false; return; }
+  probe_mark 2
+  focus_and_type "$id" 'abc.'
+  wait_for "$WAIT_S" grep -q 'abc.' "$WORK/rich.txt"
+  sleep 0.5
+  expect rich_edit_keys [ "$(probe_chars 2)" = "$(units 'abc.')" ]
+}
+
+scenario_click_discards_word() {
+  local id
+  id=$(start_target clicked --class KxClicked) || { expect click_discards_word false; return; }
+  focus_and_type "$id" 'q'
+  sleep 0.3
+  probe_mark 3
+  timeout "$WAIT_S" xdotool mousemove --window "$id" 40 40 click 1
+  sleep 0.7
+  expect click_discards_word probe_has 3 reset
+}
+
+scenario_password_box_suspends() {
+  local id
+  id=$(start_target secret --class KxSecret --password) || { expect password_box false; return; }
+  probe_mark 4
+  focus_and_type "$id" 'pw9'
+  wait_for "$WAIT_S" grep -q 'pw9' "$WORK/secret.txt"
+  sleep 0.5
+  expect password_keys_not_reported [ -z "$(probe_chars 4)" ]
+  expect password_box_suspends probe_has 4 "notice 1 2"
+  # Back in an ordinary edit the link resumes.
+  local plain
+  plain=$(start_target after-secret --class KxAfterSecret) || { expect resumes_after_password_box false; return; }
+  probe_mark 5
+  focus_and_type "$plain" 'ok'
+  sleep 0.7
+  expect resumes_after_password_box [ "$(probe_chars 5)" = "$(units 'ok')" ]
+}
+
+main() {
+  mkdir -p "$WORK" "$ARTIFACTS"
+  rm -f "$WORK"/* "$ARTIFACTS"/*.png
+  trap cleanup EXIT
+  start_display || { echo "0 passed, 1 failed"; exit 1; }
+  start_wine
+  if start_probe; then
+    local s
+    for s in $(declare -F | awk '{print $3}' | grep '^scenario_'); do "$s"; done
+    stop_probe
+  else
+    expect probe_starts false
+  fi
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+[ -z "${KX_E2E_LIBRARY:-}" ] && main
