@@ -120,10 +120,8 @@ std::vector<std::u16string> Win32Registry::SubKeys(Hive hive, std::u16string_vie
 
 long Win32Registry::DeleteTree(Hive hive, std::u16string_view keyPath) {
     std::u16string path(keyPath);
-    // RegDeleteTree empties the key; the key itself goes last.
-    long r = RegDeleteTreeW(Root(hive), W(path));
-    if (r != ERROR_SUCCESS) return r;
-    return RegDeleteKeyW(Root(hive), W(path));
+    // Given a subkey name, RegDeleteTree removes that key with everything below.
+    return RegDeleteTreeW(Root(hive), W(path));
 }
 
 }  // namespace kx
