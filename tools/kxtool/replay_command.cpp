@@ -11,9 +11,12 @@
 #include "core/text.h"
 #include "engine/fake/recording_ports.h"
 #include "engine/matcher/expander.h"
+#include "engine/output/keystroke_output.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_windows.h"
 #include "platform/fake/memory_registry.h"
+#include "platform/fake/recording_clipboard.h"
+#include "platform/fake/recording_key_injector.h"
 #include "tools/kxtool/commands.h"
 #include "tools/kxtool/key_script.h"
 
@@ -43,6 +46,31 @@ bool SplitAt(std::string_view arg, char sep, std::string_view& a, std::string_vi
     b = arg.substr(p + 1);
     return true;
 }
+
+// The real output over a recording clipboard and key injector: a summary
+// line for each expansion, then every clipboard call and injected record.
+class ReplayOutput final : public ExpansionOutput {
+public:
+    ReplayOutput(EventLog& log, Clock& clock, WindowQuery& windows)
+        : summary_(log),
+          keys_([&log](const std::string& l) { log.Add(l); }),
+          clipboard_([&log](const std::string& l) { log.Add(l); }),
+          real_(OutputPorts{keys_, clipboard_, clock, windows, nullptr, kMainWindow}) {}
+
+    int ExpandShortcut(EngineState& state, const ExpandRequest& r) override {
+        summary_.ExpandShortcut(state, r);
+        return real_.ExpandShortcut(state, r);
+    }
+    bool SendBackspaces(unsigned n) override { return real_.SendBackspaces(n); }
+    bool SendDoubleSpaceFix() override { return real_.SendDoubleSpaceFix(); }
+
+private:
+    static constexpr WindowHandle kMainWindow = 0x9000;
+    RecordingOutput summary_;
+    RecordingKeyInjector keys_;
+    RecordingClipboard clipboard_;
+    KeystrokeOutput real_;
+};
 
 int Fail(const std::string& msg) {
     std::fprintf(stderr, "kxtool replay: %s\n", msg.c_str());
@@ -97,7 +125,7 @@ int RunReplayCommand(int argc, char** argv) {
     EventLog log;
     log.onLine = [](const std::string& l) { std::fwrite(l.data(), 1, l.size(), stdout); std::fputc('\n', stdout); };
     FakeClock clock;
-    RecordingOutput output(log);
+    ReplayOutput output(log, clock, windows);
     RecordingMacros macros(log);
     RecordingAutoComplete autoComplete;
     RecordingApp app(log);
