@@ -4,8 +4,6 @@
 
 #include "engine/output/clipboard_put.h"
 #include "engine/output/upper_case.h"
-#include "platform/fake/fake_clock.h"
-#include "platform/fake/recording_clipboard.h"
 
 namespace kx {
 namespace {
@@ -36,30 +34,6 @@ TEST(ClipboardPut, TrailingCharacterGoesInTheSpareBytesBeforeCasing) {
     item.bytes = Bytes(embedded);
     item.charCount = 5;
     EXPECT_EQ(Units(ClipboardBytes(item, {false, true})), std::u16string(u"AB\0cd\0\0", 7));
-}
-
-TEST(ClipboardPut, RawBytesOfOddLengthKeepTheirZeroTail) {
-    const std::string rtf = "{\\rtf1 x}";  // 9 bytes
-    ClipItem item;
-    item.bytes = {reinterpret_cast<const uint8_t*>(rtf.data()), rtf.size()};
-    const auto block = ClipboardBytes(item, {});
-    EXPECT_EQ(std::string(block.begin(), block.end()), rtf + std::string(4, '\0'));
-}
-
-TEST(ClipboardPut, GivesUpAfterFiveBusyAttempts) {
-    RecordingClipboard clip;
-    FakeClock clock(0);
-    clip.FailOpen(1, 5);
-    ClipItem item;
-    item.format = kCfUnicodeText;
-    item.bytes = Bytes(u"hi");
-    item.charCount = 2;
-    EXPECT_FALSE(PutOnClipboard(clip, clock, item, {}));
-    EXPECT_EQ(clip.Calls().size(), 5u);
-    EXPECT_EQ(clock.TickMs(), 100u);
-    EXPECT_TRUE(PutOnClipboard(clip, clock, item, {}));
-    EXPECT_FALSE(clip.IsOpen());
-    EXPECT_EQ(clip.Text(), u"hi");
 }
 
 TEST(UpperCase, OneToOneMappingsOfTheCommonScripts) {

@@ -95,17 +95,6 @@ TEST(KeystrokeOutput, PlainEditErasesKeywordAndDelimiterThenPastes) {
     EXPECT_EQ(rig.hooks.calls, (std::vector<std::pair<int, bool>>{{1, false}, {0, false}, {1, true}, {0, true}}));
 }
 
-TEST(KeystrokeOutput, RecordsCarryTheTickCountAndNoScanCode) {
-    OutputRig rig;
-    rig.clock.Advance(1234);
-    rig.Expand(u"AB", Text(u"x"));
-    for (const auto& call : rig.keys.SendInputCalls())
-        for (const KeyRecord& r : call) {
-            EXPECT_EQ(r.time, 101234u);
-            EXPECT_EQ(r.scan, 0);
-        }
-}
-
 TEST(KeystrokeOutput, OverwrittenDelimiterErasesTheKeywordOnly) {
     OutputRig rig;
     EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x"), u' ', /*lastOverwrite=*/true), 11);
@@ -304,6 +293,19 @@ TEST(KeystrokeOutput, WithoutAHookModuleNothingIsPaused) {
     ExpandRequest r;
     r.entry = Text(u"x");
     EXPECT_EQ(out.ExpandShortcut(state, r), 11);
+}
+
+TEST(KeystrokeOutput, DoubleSpaceFixIsOneCallOfEightRecords) {
+    OutputRig rig;
+    ASSERT_TRUE(rig.out.SendDoubleSpaceFix());
+    ASSERT_EQ(rig.keys.SendInputCalls().size(), 1u);
+    const uint32_t t = rig.clock.TickMs();
+    const std::vector<KeyRecord> want = {{0x08, 0, 0, t}, {0x08, 0, 2, t}, {0x08, 0, 0, t}, {0x08, 0, 2, t},
+                                         {0xBE, 0, 0, t}, {0xBE, 0, 2, t}, {0x20, 0, 0, t}, {0x20, 0, 2, t}};
+    EXPECT_EQ(rig.keys.SendInputCalls()[0], want);
+    // A count of 0 still taps once: the count is one less than the taps.
+    ASSERT_TRUE(rig.out.SendBackspaces(0));
+    EXPECT_EQ(rig.keys.SendInputCalls().size(), 2u);
 }
 
 TEST(KeystrokeOutput, InsertPhraseSelectsThePartWordAndPastesOverIt) {
