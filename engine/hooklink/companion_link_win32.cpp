@@ -44,7 +44,7 @@ unsigned CompanionLink::StartOrAdopt(ProcessBitness& bitness, HWND applicationWi
         return kCompanionFirstRefreshMs;
     }
     const DWORD pid = pid_.Valid() ? *reinterpret_cast<volatile DWORD*>(pid_.Data()) : 0;
-    process_.Reset(pid ? ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid) : nullptr);
+    process_.Reset(pid ? ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
     return 0;
 }
 
