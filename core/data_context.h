@@ -1,0 +1,38 @@
+// What the group and shared-store operations work with: the settings, the
+// data folders, the file seams and the message boxes; and the two stores the
+// application keeps with the state that goes with them.
+#pragma once
+
+#include <string>
+
+#include "app/settings/settings_store.h"
+#include "core/data_folders.h"
+#include "core/database_io.h"
+#include "core/save_with_notice.h"
+#include "platform/user_prompt.h"
+
+namespace kx {
+
+struct DataContext {
+    SettingsStore& settings;
+    const DataFolders& folders;
+    FileSystem& fs;
+    FileSecurity& security;
+    const DatabaseIo& io;
+    MessagePrompt& prompt;
+
+    SaveNoticeContext SaveNotice() const { return SaveNoticeContext{prompt, security, folders.machine}; }
+};
+
+// The stores the application holds for the whole run. They are refilled in
+// place, so the matcher's references to them stay valid.
+struct LoadedStores {
+    StoreRef local = ShortcutStore::Create();
+    StoreRef shared = ShortcutStore::Create();
+    // True only after the shared store loaded in the current load cycle.
+    bool sharedLoaded = false;
+    std::u16string groupName;  // the current group
+    std::u16string groupPath;  // its database file
+};
+
+}  // namespace kx

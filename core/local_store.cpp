@@ -1,0 +1,97 @@
+#include "core/local_store.h"
+
+#include "core/file_paths.h"
+#include "core/group_registry.h"
+#include "core/save_with_notice.h"
+#include "core/shared_store.h"
+#include "core/text.h"
+
+namespace kx {
+
+void RelocateDataAtStartup(const DataContext& ctx) {
+    const DataFolders& f = ctx.folders;
+    FileSystem& fs = ctx.fs;
+
+    EnsureFolder(fs, f.machine, &ctx.security);
+    EnsureFolder(fs, f.user);
+    EnsureFolder(fs, f.local);
+    const std::u16string machineLocal = f.MachineLocal();
+    ctx.security.GrantEveryoneFullAccess(f.machine);
+    if (fs.IsFolder(machineLocal)) ctx.security.GrantEveryoneFullAccess(machineLocal);
+
+    for (const char16_t* name : {u"ShortcutSuggestions.txt", u"acdata.txt", u"demo.rtf"}) {
+        const std::u16string from = JoinPath(f.machine, name);
+        if (!fs.IsFile(from)) continue;
+        const std::u16string to = JoinPath(f.user, name);
+        if (!fs.IsFile(to)) fs.Copy(from, to, false);
+        ctx.security.GrantEveryoneFullAccess(from);
+    }
+
+    if (fs.IsFolder(machineLocal)) {
+        for (const auto& name : fs.ListFiles(machineLocal)) {
+            const std::u16string from = JoinPath(machineLocal, name);
+            const std::u16string to = JoinPath(f.local, name);
+            if (!fs.IsFile(to)) fs.Copy(from, to, false);
+            ctx.security.GrantEveryoneFullAccess(from);
+        }
+    }
+
+    const std::u16string shared = f.DefaultSharedFile();
+    if (fs.IsFile(shared)) ctx.security.GrantEveryoneFullAccess(shared);
+
+    // Groups registered in the machine-wide "local" folder now use the copy
+    // in the user's own local folder.
+    GroupRegistry groups(ctx.settings);
+    for (const auto& g : groups.Groups()) {
+        if (g.loc.empty()) continue;
+        if (!EqualsNoCaseAscii(FolderOf(g.loc), machineLocal)) continue;
+        groups.Register(g.name, JoinPath(f.local, FileNameOf(g.loc)));
+    }
+}
+
+std::u16string ChooseStartupGroup(const DataContext& ctx) {
+    GroupRegistry groups(ctx.settings);
+    std::u16string current = groups.CurrentName();
+    if (current.empty()) {
+        current = kDefaultGroupName;
+        groups.SetCurrentName(current);
+        groups.Register(current, ctx.folders.DefaultGroupFile());
+    }
+    return current;
+}
+
+void LoadLocalStore(const DataContext& ctx, LoadedStores& stores) {
+    GroupRegistry groups(ctx.settings);
+    stores.groupName = groups.CurrentName();
+    stores.groupPath = groups.CurrentFilePath();
+    ShortcutStore& local = *stores.local;
+    const std::u16string& path = stores.groupPath;
+    uint32_t count = 0;
+
+    if (path.empty()) {
+        ctx.prompt.ShowMessage(MessageIcon::Error, u"Group Invalid",
+                               u"Current group is invalid.  Please choose a new group.");
+        ShortcutStore::Load(local, path, false, count, ctx.io);
+    } else {
+        const int result = ShortcutStore::Load(local, path, false, count, ctx.io);
+        if (result == LoadCorrupt) {
+            ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts", u"Shortcut file is corrupt");
+        } else if (result == LoadFailed && ctx.io.files.Exists(path)) {
+            ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
+                                   u"Shortcut file was found but could not be loaded.");
+        } else if (result == LoadFailed) {
+            if (ShortcutStore::Save(local, path, ctx.io)) {
+                if (PathIsInside(path, ctx.folders.machine)) ctx.security.GrantEveryoneFullAccess(path);
+                ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
+                                       u"Shortcut file not found.\r\nA new file has been created.");
+                ShortcutStore::Load(local, path, false, count, ctx.io);
+            } else {
+                ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
+                                       u"Shortcut file not found.\r\nAnd a new file cannot be created.");
+            }
+        }
+    }
+    LoadSharedStore(ctx, stores);
+}
+
+}  // namespace kx

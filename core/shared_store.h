@@ -1,0 +1,28 @@
+// The shared shortcuts file: loading it beside the local store, and saving it
+// so that other users' instances reading it meanwhile never see it half
+// written or missing.
+#pragma once
+
+#include <string_view>
+
+#include "core/data_context.h"
+
+namespace kx {
+
+// Loads the shared store when shared shortcuts are enabled and a path is set;
+// a missing or damaged file is reported and switches shared shortcuts off.
+// Sets stores.sharedLoaded only on success.
+void LoadSharedStore(const DataContext& ctx, LoadedStores& stores);
+
+// Writes the store to a new file beside `path` (the store's filePath when
+// empty) and moves it over `path` in one step, retrying while readers keep
+// the old file open (up to `budgetMs`). The old file stays whole unless the
+// new one replaces it.
+bool SaveSharedFile(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io, FileSystem& fs,
+                    uint32_t budgetMs = 5000);
+
+// SaveSharedFile with the save wrapper's notice on failure, and the Everyone
+// access entry for a file in the machine-wide data folder.
+bool SaveSharedWithNotice(const DataContext& ctx, const ShortcutStore& store, std::u16string_view path = {});
+
+}  // namespace kx

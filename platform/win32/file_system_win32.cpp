@@ -1,0 +1,68 @@
+// Windows folders and files.
+#include <windows.h>
+
+#include "platform/file_system.h"
+
+namespace kx {
+namespace {
+
+std::wstring Wide(std::u16string_view path) { return std::wstring(path.begin(), path.end()); }
+
+FileError ErrorKind(DWORD e) {
+    switch (e) {
+    case ERROR_SHARING_VIOLATION: return FileError::SharingViolation;
+    case ERROR_ACCESS_DENIED: return FileError::AccessDenied;
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND: return FileError::NotFound;
+    default: return FileError::Other;
+    }
+}
+
+class Win32FileSystem final : public FileSystem {
+public:
+    bool IsFolder(std::u16string_view path) override {
+        DWORD a = GetFileAttributesW(Wide(path).c_str());
+        return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool IsFile(std::u16string_view path) override {
+        DWORD a = GetFileAttributesW(Wide(path).c_str());
+        return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    bool MakeFolder(std::u16string_view path) override { return CreateDirectoryW(Wide(path).c_str(), nullptr) != 0; }
+    bool Copy(std::u16string_view from, std::u16string_view to, bool replace) override {
+        return CopyFileW(Wide(from).c_str(), Wide(to).c_str(), replace ? FALSE : TRUE) != 0;
+    }
+    std::vector<std::u16string> ListFiles(std::u16string_view folder) override {
+        std::vector<std::u16string> names;
+        std::wstring pattern = Wide(folder) + L"\\*";
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                names.emplace_back(reinterpret_cast<const char16_t*>(fd.cFileName));
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+        return names;
+    }
+    bool Remove(std::u16string_view path) override { return DeleteFileW(Wide(path).c_str()) != 0; }
+    FileError MoveReplacing(std::u16string_view from, std::u16string_view to) override {
+        if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return FileError::None;
+        return ErrorKind(GetLastError());
+    }
+    std::u16string MakeUniqueFile(std::u16string_view folder) override {
+        wchar_t name[MAX_PATH] = {};
+        if (!GetTempFileNameW(Wide(folder).c_str(), L"kx", 0, name)) return {};
+        return std::u16string(reinterpret_cast<const char16_t*>(name));
+    }
+};
+
+}  // namespace
+
+FileSystem& SystemFileSystem() {
+    static Win32FileSystem fs;  // stateless
+    return fs;
+}
+
+}  // namespace kx

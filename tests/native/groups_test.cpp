@@ -1,0 +1,345 @@
+// Groups and the local store: the first start, loading with its messages,
+// the Groups menu commands, and moving and copying between groups.
+#include "core/group_commands.h"
+#include "core/group_transfer.h"
+#include "core/local_store.h"
+#include "platform/fake/memory_registry.h"
+#include "tests/support/data_rig.h"
+
+namespace kx::test {
+namespace {
+
+using testing::FileExists;
+using testing::ReadAll;
+using testing::WriteAll;
+
+INSTANTIATE_TEST_SUITE_P(Memory, DataTest,
+                         ::testing::Values(RegistryMaker([] { return std::make_unique<MemoryRegistry>(); })));
+
+TEST_P(DataTest, FirstStartRegistersDefaultAndCreatesItsFile) {
+    RelocateDataAtStartup(rig.ctx);
+    EXPECT_TRUE(rig.ctx.fs.IsFolder(rig.folders.local));
+    EXPECT_TRUE(rig.ctx.fs.IsFolder(rig.folders.machine));
+    EXPECT_TRUE(rig.security.Granted(rig.folders.machine));
+
+    EXPECT_EQ(ChooseStartupGroup(rig.ctx), u"Default");
+    auto groups = rig.Groups();
+    EXPECT_EQ(groups.CurrentName(), u"Default");
+    EXPECT_EQ(groups.Names(), std::vector<std::u16string>{u"Default"});
+    EXPECT_EQ(groups.CurrentFilePath(), rig.folders.DefaultGroupFile());
+
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file not found.\r\nA new file has been created.\n");
+    EXPECT_EQ(ReadAll(rig.folders.DefaultGroupFile()).size(), 262144u);
+    EXPECT_EQ(rig.stores.groupName, u"Default");
+
+    // The next start finds everything in place and says nothing.
+    EXPECT_EQ(ChooseStartupGroup(rig.ctx), u"Default");
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"");
+}
+
+TEST_P(DataTest, LoadingTheLocalStoreReportsEachFailure) {
+    auto groups = rig.Groups();
+    const std::u16string file = rig.Sub(u"g_abbrev.dat");
+    groups.Register(u"G", file);
+    groups.SetCurrentName(u"G");
+
+    rig.MakeFile(file, {{u"A", u"a"}});
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"a");
+
+    // A record of kind 4 damages the file: reported, store left empty, file kept.
+    testing::Bytes bad = testing::Header(1);
+    testing::PutRecord(bad, {1, 4, "K", "", "x"});
+    testing::Seal(bad, 4096);
+    WriteAll(file, bad);
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\n");
+    EXPECT_EQ(rig.stores.local->Size(), 0u);
+    EXPECT_EQ(ReadAll(file), bad);
+
+    // Too short to be a database: found but not loaded, and not replaced.
+    WriteAll(file, testing::Bytes(10, 7));
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file was found but could not be loaded.\n");
+    EXPECT_EQ(ReadAll(file).size(), 10u);
+
+    // Missing in a folder that does not exist either: cannot be created.
+    groups.Register(u"G", rig.Sub(u"gone") + kPathSeparator + u"g_abbrev.dat");
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file not found.\r\nAnd a new file cannot be created.\n");
+
+    // "Crn" naming no group.
+    groups.SetCurrentName(u"g");  // exact names only
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"E|Group Invalid|Current group is invalid.  Please choose a new group.\n");
+    EXPECT_EQ(rig.stores.local->Size(), 0u);
+}
+
+TEST_P(DataTest, AddingAGroupChecksTheNameAndCopiesTheDefaultGroup) {
+    ChooseStartupGroup(rig.ctx);
+    RelocateDataAtStartup(rig.ctx);
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"SIG", u"Regards"}});
+    auto groups = rig.Groups();
+    const std::u16string folder = rig.Sub(u"");
+    groups.Register(u"Work", rig.Sub(u"elsewhere.dat"));
+
+    struct Refusal { const char16_t* name; std::u16string location; GroupField focus; const char16_t* message; };
+    const Refusal refusals[] = {
+        {u"   ", folder, GroupField::Name, u"W|Name Required|Please enter the name for the shortcut group.\n"},
+        {u"a:b", folder, GroupField::Name, u"W|Invalid Name|The name cannot contain invalid characters /\\:*?\"<>|\n"},
+        {u"tab\there", folder, GroupField::Name, u"W|Invalid Name|The name cannot contain invalid characters /\\:*?\"<>|\n"},
+        {u"Fine", rig.Sub(u"nowhere"), GroupField::Location, u"W|Invalid Folder|Please enter a valid folder location.\n"},
+        {u"work", folder, GroupField::Name, u"W|Exists|This group name already exists. Please use another name.\n"},
+    };
+    for (const auto& r : refusals) {
+        AddGroupOutcome out = AddGroup(rig.ctx, rig.stores, r.name, r.location);
+        EXPECT_FALSE(out.added) << U8(r.name);
+        EXPECT_EQ(out.focus, r.focus) << U8(r.name);
+        EXPECT_EQ(rig.TakeMessages(), r.message);
+    }
+    EXPECT_EQ(groups.CurrentName(), u"Default");
+    EXPECT_EQ(groups.Names().size(), 2u);
+
+    groups.Unregister(u"Work");
+    AddGroupOutcome out = AddGroup(rig.ctx, rig.stores, u"  Work  ", folder);
+    EXPECT_TRUE(out.added);
+    const std::u16string file = GroupFileIn(folder, u"Work");
+    EXPECT_EQ(groups.CurrentName(), u"Work");
+    EXPECT_EQ(groups.LocationOf(u"Work"), file);
+    EXPECT_EQ(ReadAll(file), ReadAll(rig.folders.DefaultGroupFile()));
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"SIG"), u"Regards");
+    EXPECT_EQ(rig.TakeMessages(), u"");
+
+    // An existing database file is used as it is.
+    const std::u16string existing = rig.Sub(u"team.dat");
+    rig.MakeFile(existing, {{u"TEAM", u"the team"}});
+    const auto before = ReadAll(existing);
+    EXPECT_TRUE(AddGroup(rig.ctx, rig.stores, u"Team", existing).added);
+    EXPECT_EQ(groups.LocationOf(u"Team"), existing);
+    EXPECT_EQ(ReadAll(existing), before);
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"TEAM"), u"the team");
+}
+
+TEST_P(DataTest, GroupsMenuAndSelection) {
+    ChooseStartupGroup(rig.ctx);
+    RelocateDataAtStartup(rig.ctx);
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"D", u"default"}});
+    auto groups = rig.Groups();
+    const std::u16string other = rig.Sub(u"o.dat");
+    rig.MakeFile(other, {{u"O", u"other"}});
+    groups.Register(u"Other", other);
+    groups.SetCurrentName(u"OTHER");  // the check mark ignores case
+
+    const auto names = groups.Names();
+    const auto menu = GroupsMenu(groups);
+    ASSERT_EQ(menu.size(), names.size() + 3);
+    for (size_t i = 0; i < names.size(); ++i) {
+        EXPECT_EQ(menu[i].text, names[i]);
+        EXPECT_EQ(menu[i].command, kCmdSelectGroupBase + int(i));
+        EXPECT_EQ(menu[i].checked, names[i] == u"Other");
+    }
+    EXPECT_TRUE(menu[names.size()].text.empty());
+    EXPECT_EQ(menu[names.size() + 1].command, kCmdNewGroup);
+    EXPECT_EQ(menu[names.size() + 2].command, kCmdDeleteGroup);
+
+    size_t otherIndex = names[0] == u"Other" ? 0 : 1;
+    EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + int(otherIndex)));
+    EXPECT_EQ(groups.CurrentName(), u"Other");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"O"), u"other");
+    EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectDefaultGroup));
+    EXPECT_EQ(groups.CurrentName(), u"Default");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"default");
+    EXPECT_FALSE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + 2));
+    EXPECT_EQ(groups.CurrentName(), u"Default");
+}
+
+TEST_P(DataTest, DeletingTheCurrentGroupRevertsToDefault) {
+    ChooseStartupGroup(rig.ctx);
+    RelocateDataAtStartup(rig.ctx);
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"D", u"default"}});
+    ASSERT_TRUE(AddGroup(rig.ctx, rig.stores, u"Work", rig.folders.local).added);
+    const std::u16string workFile = GroupFileIn(rig.folders.local, u"Work");
+    const std::u16string teamFile = rig.Sub(u"team.dat");
+    rig.MakeFile(teamFile, {{u"T", u"t"}});
+    ASSERT_TRUE(AddGroup(rig.ctx, rig.stores, u"Team", teamFile).added);
+    auto groups = rig.Groups();
+    groups.SetCurrentName(u"Work");
+    rig.TakeMessages();
+
+    auto deletable = DeletableGroups(groups);
+    std::sort(deletable.begin(), deletable.end());
+    EXPECT_EQ(deletable, (std::vector<std::u16string>{u"Team", u"Work"}));
+
+    rig.prompt.Cancel();
+    EXPECT_TRUE(DeleteGroups(rig.ctx, {u"Work", u"Team"}).empty());
+    EXPECT_EQ(rig.prompt.asked.back().text,
+              u"Are you sure you want to delete the selected groups? All their shortcuts will be deleted with them.");
+    EXPECT_EQ(rig.prompt.asked.back().title, u"Confirm Delete.");
+    EXPECT_EQ(groups.Names().size(), 3u);
+
+    rig.prompt.Answer(0);
+    EXPECT_EQ(DeleteGroups(rig.ctx, {u"Work", u"Team"}), (std::vector<std::u16string>{u"Work", u"Team"}));
+    EXPECT_EQ(groups.Names(), std::vector<std::u16string>{u"Default"});
+    EXPECT_FALSE(FileExists(workFile));
+    EXPECT_TRUE(FileExists(teamFile)) << "a file outside the local folder outlives its group";
+
+    EXPECT_TRUE(RevertIfCurrentGroupDeleted(rig.ctx, rig.stores));
+    EXPECT_EQ(rig.TakeMessages(), u"W|Default Group|Current group deleted. Reverting to default group.\n");
+    EXPECT_EQ(groups.CurrentName(), u"Default");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"default");
+    EXPECT_FALSE(RevertIfCurrentGroupDeleted(rig.ctx, rig.stores));
+}
+
+TEST_P(DataTest, RelocationBringsMachineWideFilesToTheUser) {
+    auto& fs = rig.ctx.fs;
+    ASSERT_TRUE(EnsureFolder(fs, rig.folders.MachineLocal()));
+    ASSERT_TRUE(EnsureFolder(fs, rig.folders.local));
+    const auto machine = [&](const char16_t* n) { return JoinPath(rig.folders.machine, n); };
+    const auto machineLocal = [&](const char16_t* n) { return JoinPath(rig.folders.MachineLocal(), n); };
+    WriteAll(machine(u"acdata.txt"), {1});
+    WriteAll(machine(u"demo.rtf"), {2});
+    WriteAll(JoinPath(rig.folders.user, u"demo.rtf"), {9});  // the user's own copy wins
+    WriteAll(machineLocal(u"abbrev.dat"), {3});
+    WriteAll(machineLocal(u"Work_abbrev.dat"), {4});
+    WriteAll(JoinPath(rig.folders.local, u"abbrev.dat"), {8});
+    WriteAll(machine(u"shared_abbrev.dat"), {5});
+    auto groups = rig.Groups();
+    std::u16string upper = machineLocal(u"Work_abbrev.dat");
+    for (auto& c : upper) c = AsciiUpper(c);
+    groups.Register(u"Work", upper);  // the folder compares without case
+    groups.Register(u"Team", rig.Sub(u"team.dat"));
+
+    RelocateDataAtStartup(rig.ctx);
+    EXPECT_EQ(ReadAll(JoinPath(rig.folders.user, u"acdata.txt")), testing::Bytes{1});
+    EXPECT_EQ(ReadAll(JoinPath(rig.folders.user, u"demo.rtf")), testing::Bytes{9});
+    EXPECT_EQ(ReadAll(JoinPath(rig.folders.local, u"abbrev.dat")), testing::Bytes{8});
+    EXPECT_EQ(ReadAll(JoinPath(rig.folders.local, u"Work_abbrev.dat")), testing::Bytes{4});
+    EXPECT_EQ(groups.LocationOf(u"Work"), JoinPath(rig.folders.local, u"WORK_ABBREV.DAT"));
+    EXPECT_EQ(groups.LocationOf(u"Team"), rig.Sub(u"team.dat"));
+    for (auto p : {rig.folders.machine, rig.folders.MachineLocal(), machine(u"acdata.txt"), machine(u"demo.rtf"),
+                   machineLocal(u"Work_abbrev.dat"), machine(u"shared_abbrev.dat")})
+        EXPECT_TRUE(rig.security.Granted(p)) << U8(p);
+}
+
+// --- moving and copying -------------------------------------------------
+
+struct TransferRig {
+    DataRig& rig;
+    std::u16string targetFile;
+    size_t targetIndex = 0;
+
+    explicit TransferRig(DataRig& r) : rig(r) {
+        ChooseStartupGroup(rig.ctx);
+        RelocateDataAtStartup(rig.ctx);
+        rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"A", u"a"}, {u"B", u"b"}, {u"C", u"c"}});
+        targetFile = rig.Sub(u"target.dat");
+        rig.MakeFile(targetFile, {{u"B", u"old b"}, {u"Z", u"z"}});
+        auto groups = rig.Groups();
+        groups.Register(u"Target", targetFile);
+        auto targets = TransferTargets(groups);
+        EXPECT_EQ(targets.size(), 1u);
+        targetIndex = targets.at(0).index;
+        LoadLocalStore(rig.ctx, rig.stores);
+    }
+    std::vector<TransferItem> Items(std::initializer_list<const char16_t*> keys) {
+        std::vector<TransferItem> out;
+        for (auto k : keys) {
+            EntryRef e;
+            EXPECT_TRUE(rig.stores.local->Find(k, e));
+            out.push_back({k, e, false});
+        }
+        return out;
+    }
+    StoreRef Target() {
+        StoreRef s = ShortcutStore::Create();
+        uint32_t n = 0;
+        EXPECT_EQ(ShortcutStore::Load(*s, targetFile, false, n, rig.io), LoadOk);
+        return s;
+    }
+};
+
+TEST_P(DataTest, MovingSkipsAConflictAndKeepsTheSkippedShortcut) {
+    TransferRig t(rig);
+    rig.TakeMessages();
+    rig.prompt.Answer(1);  // skip B
+    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, t.targetIndex,
+                               t.Items({u"A", u"B", u"C"}));
+    EXPECT_EQ(r.written, (std::vector<std::u16string>{u"A", u"C"}));
+    ASSERT_EQ(rig.prompt.asked.size(), 1u);
+    const QuestionBox& q = rig.prompt.asked[0];
+    EXPECT_EQ(q.title, u"Overwrite shortcut?");
+    EXPECT_EQ(q.text, u"The shortcut \"B\" already exists in the target group. Overwrite shortcut?");
+    EXPECT_EQ(q.buttons, (std::vector<std::u16string>{u"Overwrite shortcut", u"Skip shortcut"}));
+    EXPECT_EQ(q.checkBox, u"Do this for all conflicts");
+    EXPECT_TRUE(q.cancellable);
+    EXPECT_EQ(rig.TakeMessages(), u"I|Moved|Shortcuts moved successfully.\n");
+
+    auto target = t.Target();
+    EXPECT_EQ(rig.Text(*target, u"A"), u"a");
+    EXPECT_EQ(rig.Text(*target, u"B"), u"old b");
+    EXPECT_EQ(rig.Text(*target, u"C"), u"c");
+    EXPECT_EQ(rig.stores.local->Size(), 1u);
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"B"), u"b");
+    // The source's file says the same as the store.
+    StoreRef source = ShortcutStore::Create();
+    uint32_t n = 0;
+    ASSERT_EQ(ShortcutStore::Load(*source, rig.folders.DefaultGroupFile(), false, n, rig.io), LoadOk);
+    EXPECT_EQ(source->Size(), 1u);
+}
+
+TEST_P(DataTest, CancellingAtAConflictChangesNeitherGroup) {
+    TransferRig t(rig);
+    const auto targetBefore = ReadAll(t.targetFile);
+    const auto sourceBefore = ReadAll(rig.folders.DefaultGroupFile());
+    rig.TakeMessages();
+    rig.prompt.Cancel();
+    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, t.targetIndex,
+                               t.Items({u"A", u"B", u"C"}));
+    EXPECT_TRUE(r.cancelled);
+    EXPECT_EQ(ReadAll(t.targetFile), targetBefore);
+    EXPECT_EQ(ReadAll(rig.folders.DefaultGroupFile()), sourceBefore);
+    EXPECT_EQ(rig.stores.local->Size(), 3u);
+    EXPECT_EQ(rig.TakeMessages(), u"");
+}
+
+TEST_P(DataTest, CopyingWithOneAnswerForAllConflicts) {
+    TransferRig t(rig);
+    rig.MakeFile(t.targetFile, {{u"A", u"old a"}, {u"B", u"old b"}, {u"C", u"old c"}});
+    rig.TakeMessages();
+    rig.prompt.Answer(0, true);  // overwrite, and the same for every later conflict
+    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Copy, t.targetIndex,
+                               t.Items({u"A", u"B", u"C"}));
+    EXPECT_EQ(r.written.size(), 3u);
+    ASSERT_EQ(rig.prompt.asked.size(), 1u);
+    EXPECT_EQ(rig.prompt.asked[0].title, u"Kestrix");
+    EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcuts copied successfully.\n");
+    auto target = t.Target();
+    EXPECT_EQ(rig.Text(*target, u"B"), u"b");
+    EXPECT_EQ(rig.stores.local->Size(), 3u) << "copying leaves the source alone";
+
+    // One shortcut, no conflict: the singular message.
+    auto one = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Copy, t.targetIndex, {});
+    EXPECT_TRUE(one.written.empty());
+    EXPECT_EQ(rig.TakeMessages(), u"");
+    rig.MakeFile(t.targetFile, {});
+    TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Copy, t.targetIndex, t.Items({u"C"}));
+    EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcut copied successfully.\n");
+}
+
+TEST_P(DataTest, ATargetThatDoesNotLoadIsLeftAlone) {
+    TransferRig t(rig);
+    WriteAll(t.targetFile, testing::Bytes(20, 1));
+    rig.TakeMessages();
+    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, t.targetIndex,
+                               t.Items({u"A"}));
+    EXPECT_FALSE(r.loaded);
+    EXPECT_EQ(ReadAll(t.targetFile), testing::Bytes(20, 1));
+    EXPECT_EQ(rig.stores.local->Size(), 3u);
+    EXPECT_EQ(rig.TakeMessages(), u"");
+}
+
+}  // namespace
+}  // namespace kx::test
