@@ -39,8 +39,7 @@ public:
         WriteU32(p + 4, size);
         WriteU32(p + 8, 0);
         p[12] = kPasswordRecordKind;
-        std::memcpy(p + kPasswordHeaderSize, utf8.data(), utf8.size());
-        p[kPasswordHeaderSize + utf8.size()] = 0;
+        *Put(p + kPasswordHeaderSize, utf8) = 0;
         cursor_ += size;
         return true;
     }
@@ -56,10 +55,7 @@ public:
         p[12] = kind;
         WriteU32(p + 13, uint32_t(rich.size()));
         WriteU32(p + 17, uint32_t(plain.size()));
-        p += kRecordHeaderSize;
-        std::memcpy(p, keyword.data(), keyword.size());
-        std::memcpy(p + keyword.size(), rich.data(), rich.size());
-        std::memcpy(p + keyword.size() + rich.size(), plain.data(), plain.size());
+        p = Put(Put(Put(p + kRecordHeaderSize, keyword), rich), plain);
         cursor_ += size;
         return true;
     }
@@ -80,6 +76,12 @@ public:
     }
 
 private:
+    // Copies `bytes` to `to` and returns the end; an empty view may have no data.
+    static uint8_t* Put(uint8_t* to, std::string_view bytes) {
+        if (!bytes.empty()) std::memcpy(to, bytes.data(), bytes.size());
+        return to + bytes.size();
+    }
+
     MappedFile& file_;
     uint64_t cursor_ = kFileHeaderSize;
     uint32_t number_ = 0;
