@@ -1,0 +1,112 @@
+#include "app/engine_host/engine_host.h"
+
+#include "app/engine_host/engine_parts.h"
+#include "engine/hooklink/companion_link_win32.h"
+#include "engine/hooklink/expander_sink.h"
+#include "engine/hooklink/hook_link_win32.h"
+#include "engine/output/keystroke_output.h"
+#include "platform/win32/clipboard_win32.h"
+#include "platform/win32/key_injector_win32.h"
+#include "platform/win32/process_bitness_win32.h"
+
+namespace kx {
+
+struct EngineHost::Parts {
+    explicit Parts(SettingsStore& settings, AppLink& app)
+        : output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0}),
+          expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys}),
+          sink(expander, app),
+          link(sink),
+          companion(link) {}
+
+    Win32WindowQuery windows;
+    Win32Clipboard clipboard;
+    Win32KeyInjector injector;
+    Win32ProcessBitness bitness;
+    LoadedModuleHooks hooks;
+    NoMacroPlayer macros;
+    NoAutoComplete autoComplete;
+    HotkeyConfig hotkeys;
+    KeystrokeOutput output;
+    Expander expander;
+    ExpanderSink sink;
+    HookLink link;
+    CompanionLink companion;
+    bool started = false;
+};
+
+EngineHost::EngineHost(SettingsStore& settings) : parts_(std::make_unique<Parts>(settings, *this)) {}
+
+EngineHost::~EngineHost() {
+    if (parts_->started) Stop();
+}
+
+void EngineHost::SetApplicationWindow(HWND window) {
+    window_ = window;
+    parts_->output.SetApplicationWindow(reinterpret_cast<WindowHandle>(window));
+}
+
+void EngineHost::SetStores(StoreRef local, StoreRef shared) { parts_->expander.SetStores(local, shared); }
+
+void EngineHost::LoadSwitches() {
+    parts_->expander.LoadSwitches();
+    parts_->hotkeys.LoadFrom(parts_->expander.Ports().settings);
+}
+
+bool EngineHost::Start(const std::wstring& moduleFolder) {
+    const std::wstring module = moduleFolder + L"kxhook.dll";
+    parts_->hooks.SetModulePath(module);
+    parts_->started = parts_->link.StartEngine(window_.load(), module);
+    if (parts_->started) parts_->link.SetHooksEnabled(parts_->expander.Ports().settings.ReadBool(settings::ExpansionOn));
+    return parts_->started;
+}
+
+bool EngineHost::Stop() {
+    if (!parts_->started) return true;
+    parts_->started = false;
+    return parts_->link.StopEngine();
+}
+
+bool EngineHost::Running() const { return parts_->started; }
+
+void EngineHost::SetHooksEnabled(bool on) {
+    if (parts_->started) parts_->link.SetHooksEnabled(on);
+}
+
+unsigned EngineHost::StartCompanion(const std::wstring& exeFolder) {
+    return parts_->companion.StartOrAdopt(parts_->bitness, window_.load(), exeFolder);
+}
+
+unsigned EngineHost::RefreshCompanion() { return parts_->companion.OnRefreshTimer(window_.load()); }
+
+LRESULT EngineHost::OnCompanionRecord(WPARAM type) { return parts_->companion.OnCompanionRecord(type); }
+
+void EngineHost::TerminateCompanion() {
+    if (parts_->companion.HoldsProcess()) parts_->companion.Terminate();
+}
+
+Expander& EngineHost::Engine() { return parts_->expander; }
+HotkeyConfig& EngineHost::Hotkeys() { return parts_->hotkeys; }
+
+void EngineHost::PostNotice(int kind, intptr_t value) {
+    if (HWND w = window_.load()) ::PostMessageW(w, kEngineNoticeMessage, WPARAM(kind), LPARAM(value));
+}
+
+void EngineHost::ShowBalloon(const std::u16string& title, const std::u16string& text, unsigned ms) {
+    HWND w = window_.load();
+    if (!w) return;
+    auto* balloon = new EngineBalloon{title, text, ms};
+    if (!::PostMessageW(w, kEngineBalloonMessage, 0, reinterpret_cast<LPARAM>(balloon))) delete balloon;
+}
+
+void EngineHost::SetTrayIcon(int iconResource) {
+    if (HWND w = window_.load()) ::PostMessageW(w, kEngineTrayIconMessage, WPARAM(iconResource), 0);
+}
+
+void EngineHost::RefreshOnOffTexts() {
+    if (HWND w = window_.load()) ::PostMessageW(w, kEngineRefreshMessage, 0, 0);
+}
+
+void EngineHost::RefreshAutoCompleteState() { RefreshOnOffTexts(); }
+
+}  // namespace kx

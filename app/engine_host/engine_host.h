@@ -1,0 +1,74 @@
+// The engine as the application runs it: the Expander behind the hook
+// link, the keystroke output, the 64-bit companion, and the application's
+// side of the engine's ports, which posts what the engine reports to the
+// main window so that the window changes only on its own thread.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "app/settings/settings_store.h"
+#include "core/shortcut_store.h"
+#include "engine/matcher/engine_ports.h"
+#include "engine/matcher/expander.h"
+#include "engine/matcher/hotkey_config.h"
+
+namespace kx {
+
+// Messages the engine's thread posts to the main window.
+inline constexpr UINT kEngineNoticeMessage = WM_APP + 0x70;  // wParam kind, lParam value
+inline constexpr UINT kEngineTrayIconMessage = WM_APP + 0x71;  // wParam icon resource
+inline constexpr UINT kEngineRefreshMessage = WM_APP + 0x72;
+inline constexpr UINT kEngineBalloonMessage = WM_APP + 0x73;  // lParam: EngineBalloon*, freed by the window
+
+struct EngineBalloon {
+    std::u16string title, text;
+    unsigned ms = 0;
+};
+
+class EngineHost final : public AppLink {
+public:
+    explicit EngineHost(SettingsStore& settings);
+    ~EngineHost() override;
+    EngineHost(const EngineHost&) = delete;
+    EngineHost& operator=(const EngineHost&) = delete;
+
+    void SetApplicationWindow(HWND window);
+    void SetStores(StoreRef local, StoreRef shared);
+    void LoadSwitches();
+
+    // Loads the hook module from `moduleFolder` (ending in a backslash) and
+    // sets the hooks. False when the module could not be linked.
+    bool Start(const std::wstring& moduleFolder);
+    // Stops the link; false when something could not be cleaned up.
+    bool Stop();
+    bool Running() const;
+    // Enables or pauses the hooks (expansion on/off, open editors).
+    void SetHooksEnabled(bool on);
+
+    // The 64-bit companion: started or adopted on 64-bit Windows. The delay
+    // for timer 4, or 0 when none is needed.
+    unsigned StartCompanion(const std::wstring& exeFolder);
+    unsigned RefreshCompanion();
+    LRESULT OnCompanionRecord(WPARAM type);
+    void TerminateCompanion();
+
+    Expander& Engine();
+    HotkeyConfig& Hotkeys();
+
+    // AppLink, called on the engine's thread.
+    void PostNotice(int kind, intptr_t value) override;
+    void ShowBalloon(const std::u16string& title, const std::u16string& text, unsigned ms) override;
+    void SetTrayIcon(int iconResource) override;
+    void RefreshOnOffTexts() override;
+    void RefreshAutoCompleteState() override;
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+    std::atomic<HWND> window_{nullptr};
+};
+
+}  // namespace kx

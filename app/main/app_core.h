@@ -1,0 +1,133 @@
+// The application object: one for the life of the process. It owns the
+// main window and everything in it, the stores, the engine and the tray
+// icon, and answers the main window's messages. The dialog procedure of the
+// main window calls its operations.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/engine_host/engine_host.h"
+#include "app/main/app_services.h"
+#include "app/main/main_list.h"
+#include "app/main/main_menus.h"
+#include "app/main/main_toolbar.h"
+#include "app/main/status_bar.h"
+#include "app/shell/tray_icon.h"
+#include "app/win/balloon_tip.h"
+#include "app/win/handles.h"
+#include "app/win/window.h"
+
+namespace kx {
+
+// Messages of the program, posted or sent to the main window.
+inline constexpr UINT kForwardedCommandLineMessage = WM_USER + 6;
+inline constexpr UINT kQuitMessage = WM_USER + 0x66;
+
+// Timers of the main window; each fires once and is re-armed by its action.
+enum AppTimer : UINT_PTR {
+    kTimerStartEngine = 1,
+    kTimerSharedFile = 2,
+    kTimerReminders = 3,
+    kTimerCompanion = 4,
+    kTimerWelcome = 5,
+};
+
+class AppCore {
+public:
+    explicit AppCore(std::vector<std::u16string> args);
+    virtual ~AppCore();
+    AppCore(const AppCore&) = delete;
+    AppCore& operator=(const AppCore&) = delete;
+
+    virtual bool OnInit();
+    virtual void OnExit();
+    virtual bool CanAccept();
+    virtual bool ConfirmStop();
+    virtual void ShowHelp();
+    virtual void RefreshState();
+    virtual void OnCommand(int id, int code);
+    virtual void Close();
+    virtual void EndDialog(int code);
+    virtual void SaveWindowPlacement(std::u16string_view section);
+    virtual bool IsVistaOrSeven();
+    virtual bool PumpMessages();
+    virtual INT_PTR WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    virtual void OnCommandLine(const std::vector<std::u16string>& args);
+    virtual void ShowTrayMenu();
+    virtual void OnBalloonClick();
+
+    // Creates the main window from template 1; null when that fails.
+    HWND CreateMainWindow();
+    HWND Window() const { return window_; }
+    HACCEL Accelerators() const { return menus_.Accelerators(); }
+    // Restores the stored placement and shows the window (hidden at log-on).
+    void PlaceWindow(bool hidden);
+
+private:
+    static INT_PTR CALLBACK DialogProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR FrameworkHandle(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnInitDialog();
+    void Layout();
+    INT_PTR OnNotify(NMHDR& header);
+    void OnTrayCallback(LPARAM lParam);
+    void OnTimer(UINT_PTR id);
+    void Arm(AppTimer id, UINT ms) { ::SetTimer(window_, id, ms, nullptr); }
+    bool OnCopyData(const COPYDATASTRUCT& data);
+
+    // Lifecycle pieces.
+    void StartEngine();
+    void CheckSharedFile();
+    void ShowWelcome();
+    void RunWelcomeDemo();
+    void PointAtAddButton();
+    void ShowMain();
+    void HideToTray();
+    void OpenFromTray();
+    void ToggleShortcuts();
+    void ToggleAutoComplete();
+    void ToggleExpansion();
+    void SetShortcutIcons(bool on);
+    uint64_t SharedFileStamp() const;
+    // Registers the rich edit control's class ("RICHEDIT50W").
+    void LoadRichEdit();
+
+    // The list and the commands on it.
+    void ReloadStores();
+    void RefillList();
+    void RefreshGroupView();
+    void OnGroupCommand(int id);
+    void ShowListContextMenu(POINT at);
+    void NewShortcut(ShortcutKind kind);
+    void EditSelected();
+    void DeleteSelected();
+    void TransferSelected(int id);
+    bool EditorAvailable(ShortcutKind kind) const;
+
+    std::vector<std::u16string> args_;
+    std::unique_ptr<AppServices> services_;
+    EngineHost engine_;
+    HWND window_ = nullptr;
+    MainList list_;
+    MainMenus menus_;
+    MainToolbar toolbar_;
+    StatusBar status_;
+    TrayIcon tray_;
+    BalloonTip balloon_;
+    UniqueIcon bigIcon_, smallIcon_;
+    UINT taskbarCreated_ = 0;
+    uint64_t sharedStamp_ = 0;
+    bool shortcutsOn_ = true;
+    bool autoCompleteToggle_ = false;
+    bool switches_[4] = {};  // DoubleSpace, ExpansionCasing, ToggleExpansions, ToggleAutoComplete
+    std::u16string expansionsCombo_, autoCompleteCombo_;
+    bool suggestShortcuts_ = true;
+    bool autoCompleteEnabled_ = false;
+    bool exiting_ = false;
+    HMODULE richEdit_ = nullptr;
+};
+
+}  // namespace kx

@@ -1,0 +1,216 @@
+// The application's life around the main window: timers, the engine's
+// start, the tray menu, hiding and showing, the welcome and the command
+// lines of later starts.
+#include <windows.h>
+#include <shellapi.h>
+
+#include "app/lifecycle/switches.h"
+#include "app/lifecycle/welcome.h"
+#include "app/main/app_core.h"
+#include "app/resource_ids.h"
+#include "app/shell/help_topics.h"
+#include "core/file_paths.h"
+#include "core/local_store.h"
+#include "core/shared_store.h"
+
+namespace kx {
+
+void AppCore::OnTimer(UINT_PTR id) {
+    ::KillTimer(window_, id);
+    switch (id) {
+    case kTimerStartEngine:
+        StartEngine();
+        break;
+    case kTimerSharedFile:
+        CheckSharedFile();
+        Arm(kTimerSharedFile, 300);
+        break;
+    case kTimerCompanion:
+        if (const unsigned ms = engine_.RefreshCompanion()) Arm(kTimerCompanion, ms);
+        break;
+    case kTimerWelcome:
+        ShowWelcome();
+        break;
+    default:
+        break;
+    }
+}
+
+void AppCore::StartEngine() {
+    std::wstring folder = W(services_->settings.Read(settings::ExePath));
+    if (folder.empty()) folder = ProgramFolder();
+    if (folder.back() != L'\\' && folder.back() != L'/') folder.push_back(L'\\');
+    if (!engine_.Start(folder)) {
+        ::MessageBoxW(window_,
+                      L"Failed to load all Kestrix modules.\r\n\r\nThe text expansion function will be disabled for "
+                      L"this session.\r\n\r\nYou may need to re-log into Windows to enable the text expansion.",
+                      nullptr, MB_OK | MB_ICONERROR);
+    }
+    if (const unsigned ms = engine_.StartCompanion(folder)) Arm(kTimerCompanion, ms);
+    LoadRichEdit();
+    if (list_.RowCount() == 0 || !services_->settings.ReadBool(settings::Thanks)) PointAtAddButton();
+    RefreshState();
+}
+
+void AppCore::LoadRichEdit() {
+    if (!richEdit_) richEdit_ = ::LoadLibraryW(L"Msftedit.dll");
+    if (!richEdit_) richEdit_ = ::LoadLibraryW(L"riched20.dll");
+}
+
+void AppCore::CheckSharedFile() {
+    if (services_->settings.Read(settings::SharedPath).empty()) return;
+    const uint64_t stamp = SharedFileStamp();
+    if (stamp == sharedStamp_) return;
+    sharedStamp_ = stamp;
+    LoadSharedStore(services_->ctx, services_->stores);
+    RefillList();
+}
+
+void AppCore::PointAtAddButton() {
+    if (!::IsWindowVisible(window_)) return;
+    const RECT r = toolbar_.ButtonRect(CMD_NEW_SIMPLE);
+    balloon_.Show(toolbar_.Handle(), u"", u"Add a shortcut...", TTI_INFO, &r);
+}
+
+void AppCore::ShowMain() {
+    ::ShowWindow(window_, SW_SHOWNORMAL);
+    ::SetForegroundWindow(window_);
+}
+
+void AppCore::HideToTray() {
+    balloon_.Hide();
+    SettingsStore& settings = services_->settings;
+    settings.WriteInt(settings::Runs, settings.ReadInt(settings::Runs) + 1);
+    ::ShowWindow(window_, SW_HIDE);
+}
+
+void AppCore::OpenFromTray() {
+    ShowMain();
+    SettingsStore& settings = services_->settings;
+    if (settings.ReadInt(settings::Runs) < 5 && !settings.ReadBool(settings::HasWelcomedThisRun)) {
+        Arm(kTimerWelcome, 100);
+        settings.WriteBool(settings::HasWelcomedThisRun, true);
+    }
+}
+
+void AppCore::SetShortcutIcons(bool on) {
+    const int id = on ? IDI_APP : IDI_APP_OFF;
+    tray_.SetIcon(id);
+    bigIcon_.Reset(LoadAppIcon(id, ::GetSystemMetrics(SM_CXICON)));
+    smallIcon_.Reset(LoadAppIcon(id, ::GetSystemMetrics(SM_CXSMICON)));
+    ::SendMessageW(window_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon_.Get()));
+    ::SendMessageW(window_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon_.Get()));
+}
+
+void AppCore::ToggleShortcuts() {
+    shortcutsOn_ = !shortcutsOn_;
+    engine_.Engine().SetShortcutsEnabled(shortcutsOn_);
+    SetShortcutIcons(shortcutsOn_);
+}
+
+void AppCore::ToggleAutoComplete() {
+    SettingsStore& settings = services_->settings;
+    const bool on = !settings.ReadBool(settings::AutoCompleteEnabled);
+    settings.WriteBool(settings::AutoCompleteEnabled, on);
+    autoCompleteToggle_ = !autoCompleteToggle_;
+    engine_.Engine().SetAutoCompleteEnabled(on);
+}
+
+void AppCore::ToggleExpansion() {
+    SettingsStore& settings = services_->settings;
+    const bool on = !settings.ReadBool(settings::ExpansionOn);
+    settings.WriteBool(settings::ExpansionOn, on);
+    engine_.SetHooksEnabled(on);
+}
+
+bool AppCore::ConfirmStop() {
+    QuestionBox q;
+    q.title = u"Confirm Stop";
+    q.text = u"Do you want Kestrix Text Expander Software to continue expanding text in the background?";
+    q.buttons = {u"Background", u"Stop"};
+    q.cancellable = true;
+    q.icon = MessageIcon::Question;
+    const int answer = services_->prompt.Ask(q).button;
+    if (answer == 0) {
+        HideToTray();
+        return false;
+    }
+    if (answer == 1) {
+        HideToTray();
+        return true;
+    }
+    return false;
+}
+
+void AppCore::ShowTrayMenu() {
+    UniqueMenu menu(::CreatePopupMenu());
+    ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_OPEN, L"Open Kestrix");
+    ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_TOGGLE_SHORTCUTS,
+                  shortcutsOn_ ? L"Disable Shortcuts" : L"Enable Shortcuts");
+    ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_CLOSE_TO_TRAY, L"Exit Close To Tray");
+    ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_EXIT, L"Exit (Turn Off)");
+    ::SetMenuDefaultItem(menu.Get(), CMD_TRAY_OPEN, FALSE);
+    POINT at{};
+    ::GetCursorPos(&at);
+    ::SetForegroundWindow(window_);
+    const int command = int(::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, at.x,
+                                             at.y, 0, window_, nullptr));
+    ::PostMessageW(window_, WM_NULL, 0, 0);
+    if (command) {
+        OnCommand(command, 0);
+        RefreshState();
+    }
+}
+
+void AppCore::OnCommandLine(const std::vector<std::u16string>& args) {
+    switch (ActionForArguments(args)) {
+    case StartAction::Exit:
+        ::PostMessageW(window_, kQuitMessage, 0, 0);
+        break;
+    case StartAction::Show:
+        ShowMain();
+        break;
+    case StartAction::Hide:
+        HideToTray();
+        break;
+    case StartAction::None:
+        break;
+    }
+}
+
+void AppCore::ShowWelcome() {
+    const int choice = AskWelcomeChoice(window_);
+    switch (choice) {
+    case 0:
+        break;
+    case CMD_WELCOME_VIDEO:
+        OpenHelpTopic(window_, L"tutorial");
+        break;
+    case CMD_WELCOME_GUIDE:
+        OpenHelpTopic(window_, L"quickstart");
+        break;
+    case CMD_WELCOME_DEMO:
+        RunWelcomeDemo();
+        break;
+    case CMD_WELCOME_OWN:
+        PointAtAddButton();
+        break;
+    default:
+        ::PostMessageW(window_, WM_COMMAND, WPARAM(choice), 0);
+        break;
+    }
+}
+
+void AppCore::RunWelcomeDemo() {
+    const std::u16string& folder = services_->folders.user;
+    const std::wstring demo = W(JoinPath(folder, u"demo.rtf"));
+    const std::wstring copy = W(JoinPath(folder, u"KestrixDemo.rtf"));
+    if (!ReplaceDemoCopy(demo, copy)) return;
+    if (OpenDocument(window_, copy)) return;
+    const std::wstring args = L"shell32.dll,OpenAs_RunDLL " + copy;
+    ::ShellExecuteW(window_, nullptr, L"RUNDLL32.EXE", args.c_str(), nullptr, SW_SHOWNORMAL);
+}
+
+}  // namespace kx

@@ -1,0 +1,213 @@
+#include <windows.h>
+#include <commctrl.h>
+#include <windowsx.h>
+
+#include "app/lifecycle/command_line_block.h"
+#include "app/main/app_core.h"
+#include "app/resource_ids.h"
+#include "engine/hooklink/hook_protocol.h"
+
+namespace kx {
+
+INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kTrayCallbackMessage:
+        OnTrayCallback(lParam);
+        return TRUE;
+    case kForwardedCommandLineMessage: {
+        auto** strings = reinterpret_cast<wchar_t**>(lParam);
+        std::vector<std::u16string> args;
+        for (WPARAM i = 0; i < wParam; ++i) {
+            args.push_back(U(strings[i]));
+            delete[] strings[i];
+        }
+        delete[] strings;
+        OnCommandLine(args);
+        return TRUE;
+    }
+    case kQuitMessage:
+        ::DestroyWindow(window_);
+        return TRUE;
+    case WM_COPYDATA:
+        if (OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
+            ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
+            return TRUE;
+        }
+        break;
+    case kEngineNoticeMessage:
+    case kEngineRefreshMessage:
+        RefreshState();
+        return TRUE;
+    case kEngineTrayIconMessage:
+        shortcutsOn_ = wParam != IDI_APP_OFF;
+        SetShortcutIcons(shortcutsOn_);
+        RefreshState();
+        return TRUE;
+    case kEngineBalloonMessage: {
+        std::unique_ptr<EngineBalloon> b(reinterpret_cast<EngineBalloon*>(lParam));
+        tray_.ShowBalloon(b->title, b->text, b->ms);
+        return TRUE;
+    }
+    case hookproto::kCompanionRecord:
+        ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, engine_.OnCompanionRecord(wParam));
+        return TRUE;
+    case WM_TIMER:
+        OnTimer(wParam);
+        return TRUE;
+    default:
+        if (taskbarCreated_ && message == taskbarCreated_) {
+            tray_.Readd();
+            return TRUE;
+        }
+        break;
+    }
+    return FrameworkHandle(message, wParam, lParam);
+}
+
+INT_PTR AppCore::FrameworkHandle(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_INITDIALOG:
+        OnInitDialog();
+        return FALSE;
+    case WM_SIZE:
+        Layout();
+        return TRUE;
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        info->ptMinTrackSize = {DialogUnitsX(window_, 464), DialogUnitsY(window_, 200)};
+        return TRUE;
+    }
+    case WM_COMMAND: {
+        const int id = LOWORD(wParam);
+        if (id == IDOK) {
+            if (CanAccept()) EndDialog(1);
+        } else if (id == IDCANCEL) {
+            if (ConfirmStop()) ::PostMessageW(window_, kQuitMessage, 0, 0);
+        } else if (id == IDHELP) {
+            ShowHelp();
+        } else {
+            OnCommand(id, HIWORD(wParam));
+            RefreshState();
+        }
+        return TRUE;
+    }
+    case WM_HELP:
+        ShowHelp();
+        return TRUE;
+    case WM_NOTIFY:
+        ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, OnNotify(*reinterpret_cast<NMHDR*>(lParam)));
+        return TRUE;
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) == list_.Handle()) {
+            POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+            if (at.x == -1 && at.y == -1) {
+                at = {8, 8};
+                ::ClientToScreen(list_.Handle(), &at);
+            }
+            ShowListContextMenu(at);
+            RefreshState();
+            return TRUE;
+        }
+        return FALSE;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            HideToTray();
+            ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, 0);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CLOSE:
+        HideToTray();
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam) ::DestroyWindow(window_);
+        return TRUE;
+    case WM_DESTROY:
+        balloon_.Hide();
+        tray_.Remove();
+        SaveWindowPlacement(settings::kMainWindow);
+        ::PostQuitMessage(0);
+        OnExit();
+        return TRUE;
+    default:
+        return FALSE;
+    }
+}
+
+bool AppCore::OnCopyData(const COPYDATASTRUCT& data) {
+    std::vector<std::u16string> args;
+    if (!DecodeCommandLineBlock(data.lpData, data.cbData, args)) return false;
+    auto** strings = new wchar_t*[args.size() ? args.size() : 1];
+    for (size_t i = 0; i < args.size(); ++i) {
+        strings[i] = new wchar_t[kForwardedArgChars]();
+        std::copy(args[i].begin(), args[i].end(), strings[i]);
+    }
+    if (!::PostMessageW(window_, kForwardedCommandLineMessage, args.size(), reinterpret_cast<LPARAM>(strings))) {
+        for (size_t i = 0; i < args.size(); ++i) delete[] strings[i];
+        delete[] strings;
+    }
+    return true;
+}
+
+INT_PTR AppCore::OnNotify(NMHDR& header) {
+    if (header.hwndFrom == list_.Handle()) {
+        switch (header.code) {
+        case LVN_COLUMNCLICK:
+            list_.OnHeaderClick(reinterpret_cast<NMLISTVIEW&>(header).iSubItem);
+            return 0;
+        case LVN_ITEMCHANGED:
+            if (reinterpret_cast<NMLISTVIEW&>(header).uChanged & LVIF_STATE) RefreshState();
+            return 0;
+        case NM_DBLCLK:
+            if (reinterpret_cast<NMITEMACTIVATE&>(header).iItem >= 0) {
+                OnCommand(CMD_LIST_EDIT, 0);
+                RefreshState();
+            }
+            return 0;
+        default:
+            return 0;
+        }
+    }
+    if (header.hwndFrom == ListView_GetHeader(list_.Handle())) {
+        if (header.code == HDN_BEGINTRACKW || header.code == HDN_BEGINTRACKA || header.code == HDN_DIVIDERDBLCLICKW ||
+            header.code == HDN_DIVIDERDBLCLICKA)
+            return list_.View().RefusesResize(reinterpret_cast<NMHEADERW&>(header).iItem) ? TRUE : FALSE;
+        return 0;
+    }
+    if (header.hwndFrom == toolbar_.Handle()) {
+        if (header.code == TBN_DROPDOWN) {
+            OnCommand(CMD_ADD_DROPDOWN, 0);
+            RefreshState();
+            return TBDDRET_DEFAULT;
+        }
+        if (header.code == TBN_GETINFOTIPW) toolbar_.OnInfoTip(reinterpret_cast<NMTBGETINFOTIPW&>(header));
+        return 0;
+    }
+    return 0;
+}
+
+void AppCore::OnTrayCallback(LPARAM lParam) {
+    switch (LOWORD(lParam)) {
+    case WM_CONTEXTMENU:
+    case WM_RBUTTONUP:
+        ShowTrayMenu();
+        break;
+    case WM_LBUTTONUP: {
+        OpenFromTray();
+        WINDOWPLACEMENT wp{};
+        wp.length = sizeof(wp);
+        ::GetWindowPlacement(window_, &wp);
+        ::ShowWindow(window_, (wp.flags & WPF_RESTORETOMAXIMIZED) || ::IsZoomed(window_) ? SW_SHOWMAXIMIZED
+                                                                                          : SW_RESTORE);
+        ::SetForegroundWindow(window_);
+        break;
+    }
+    case NIN_BALLOONUSERCLICK:
+        OnBalloonClick();
+        break;
+    default:
+        break;
+    }
+}
+
+}  // namespace kx

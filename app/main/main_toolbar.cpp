@@ -1,0 +1,106 @@
+#include "app/main/main_toolbar.h"
+
+#include <cwchar>
+
+#include "app/resource_ids.h"
+#include "app/win/wide.h"
+
+namespace kx {
+namespace {
+
+enum Image { kImgAdd, kImgEdit, kImgDelete, kImgAutoOn, kImgAutoOff, kImgOptions };
+
+struct ButtonDef {
+    int command;
+    int image;
+    const wchar_t* text;
+    const wchar_t* tooltip;
+    BYTE style;
+};
+
+const ButtonDef kButtons[] = {
+    {CMD_NEW_SIMPLE, kImgAdd, L"Add", L"Add New Shortcut", BTNS_DROPDOWN},
+    {CMD_EDIT, kImgEdit, L"Edit", L"Edit Shortcut", BTNS_BUTTON},
+    {CMD_DELETE, kImgDelete, L"Delete", L"Delete Shortcut", BTNS_BUTTON},
+    {0, 0, nullptr, nullptr, BTNS_SEP},
+    {CMD_TOGGLE_AUTOCOMPLETE, kImgAutoOn, L"Auto", nullptr, BTNS_BUTTON},
+    {0, 0, nullptr, nullptr, BTNS_SEP},
+    {CMD_OPTIONS, kImgOptions, L"Options", L"Open the Options window", BTNS_BUTTON},
+};
+
+}  // namespace
+
+void MainToolbar::Create(HWND parent) {
+    toolbar_ = ::CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr,
+                                 WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_TOOLTIPS | TBSTYLE_LIST |
+                                     CCS_TOP | CCS_NODIVIDER,
+                                 0, 0, 0, 0, parent, reinterpret_cast<HMENU>(IDC_TOOLBAR),
+                                 ::GetModuleHandleW(nullptr), nullptr);
+    ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    ::SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
+
+    const int size = ::GetSystemMetrics(SM_CXSMICON) * 3 / 2;
+    images_.Reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 6, 0));
+    for (int id : {IDI_TB_ADD, IDI_TB_EDIT, IDI_TB_DELETE, IDI_TB_AUTO_ON, IDI_TB_AUTO_OFF, IDI_TB_OPTIONS}) {
+        UniqueIcon icon(LoadAppIcon(id, size));
+        ::ImageList_AddIcon(images_.Get(), icon.Get());
+    }
+    ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.Get()));
+
+    TBBUTTON buttons[std::size(kButtons)] = {};
+    for (size_t i = 0; i < std::size(kButtons); ++i) {
+        const ButtonDef& d = kButtons[i];
+        buttons[i].iBitmap = d.style == BTNS_SEP ? 6 : d.image;
+        buttons[i].idCommand = d.command;
+        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsStyle = BYTE(d.style | (d.text ? BTNS_SHOWTEXT | BTNS_AUTOSIZE : 0));
+        buttons[i].iString = d.text ? reinterpret_cast<INT_PTR>(d.text) : -1;
+    }
+    ::SendMessageW(toolbar_, TB_ADDBUTTONSW, std::size(buttons), reinterpret_cast<LPARAM>(buttons));
+    ::SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0);
+}
+
+int MainToolbar::Height() const {
+    RECT r{};
+    ::GetWindowRect(toolbar_, &r);
+    return r.bottom - r.top;
+}
+
+void MainToolbar::Layout() { ::SendMessageW(toolbar_, TB_AUTOSIZE, 0, 0); }
+
+void MainToolbar::Enable(int command, bool on) {
+    ::SendMessageW(toolbar_, TB_ENABLEBUTTON, command, MAKELPARAM(on ? TRUE : FALSE, 0));
+}
+
+void MainToolbar::SetAutoCompleteButton(bool on, std::u16string_view tooltip) {
+    ::SendMessageW(toolbar_, TB_CHANGEBITMAP, CMD_TOGGLE_AUTOCOMPLETE, MAKELPARAM(on ? kImgAutoOn : kImgAutoOff, 0));
+    autoTooltip_ = W(tooltip);
+}
+
+void MainToolbar::SetAutoCompleteText(std::u16string_view text) {
+    autoText_ = W(text);
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT;
+    info.pszText = autoText_.data();
+    ::SendMessageW(toolbar_, TB_SETBUTTONINFOW, CMD_TOGGLE_AUTOCOMPLETE, reinterpret_cast<LPARAM>(&info));
+}
+
+RECT MainToolbar::ButtonRect(int command) const {
+    RECT r{};
+    ::SendMessageW(toolbar_, TB_GETRECT, command, reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+bool MainToolbar::OnInfoTip(NMTBGETINFOTIPW& tip) const {
+    const wchar_t* text = nullptr;
+    if (tip.iItem == CMD_TOGGLE_AUTOCOMPLETE) text = autoTooltip_.c_str();
+    for (const ButtonDef& d : kButtons)
+        if (d.command == tip.iItem && d.tooltip) text = d.tooltip;
+    if (!text || !tip.pszText) return false;
+    std::wcsncpy(tip.pszText, text, size_t(tip.cchTextMax) - 1);
+    tip.pszText[tip.cchTextMax - 1] = 0;
+    return true;
+}
+
+}  // namespace kx

@@ -1,0 +1,109 @@
+// Numbers shared by the resource script and the code: icons, dialog
+// templates, control identifiers and the command identifiers of menus,
+// toolbar, accelerators and the tray menu.
+#pragma once
+
+// Icons.
+#define IDI_APP 1
+#define IDI_ROW_BLANK 2
+#define IDI_APP_OFF 23
+#define IDI_ROW_PICTURE 26
+#define IDI_ROW_MACRO 27
+#define IDI_ROW_SIMPLE 28
+#define IDI_ROW_RICH 29
+#define IDI_TB_ADD 30
+#define IDI_TB_EDIT 31
+#define IDI_TB_DELETE 32
+#define IDI_TB_AUTO_ON 33
+#define IDI_TB_AUTO_OFF 34
+#define IDI_TB_OPTIONS 35
+
+// Dialog templates.
+#define IDD_MAIN 1
+#define IDD_SIMPLE_TEXT 44
+#define IDD_RICH_TEXT 45
+#define IDD_ADD_GROUP 60
+#define IDD_DELETE_GROUP 61
+#define IDD_STORE_CHOICE 62
+#define IDD_PASSWORD 63
+
+// Main window.
+#define IDC_SHORTCUT_LIST 101
+#define IDC_TOOLBAR 102
+#define IDC_STATUS_BAR 103
+
+// Editors.
+#define IDC_EDIT_HEADING 102
+#define IDC_EDIT_KEYWORD_LABEL 106
+#define IDC_EDIT_KEYWORD 107
+#define IDC_EDIT_EXPANSION_LABEL 110
+#define IDC_SIMPLE_EXPANSION 111
+#define IDC_RICH_BOLD 109
+#define IDC_RICH_ITALIC 110
+#define IDC_RICH_UNDERLINE 111
+#define IDC_RICH_STRIKE 112
+#define IDC_RICH_TEXT_COLOUR_LABEL 114
+#define IDC_RICH_TEXT_COLOUR 115
+#define IDC_RICH_BACK_COLOUR_LABEL 116
+#define IDC_RICH_BACK_COLOUR 117
+#define IDC_RICH_SIZE_LABEL 118
+#define IDC_RICH_SIZE 119
+#define IDC_RICH_EXPANSION_LABEL 122
+#define IDC_RICH_EXPANSION 123
+#define IDC_EDITOR_IMPORT 130
+#define IDC_EDITOR_CLEAR 131
+#define IDC_EDITOR_PASTE 132
+#define IDC_EDITOR_CONVERT 133
+
+// Group dialogs.
+#define IDC_GROUP_PROMPT 200
+#define IDC_GROUP_NAME 201
+#define IDC_GROUP_LOCATION 202
+#define IDC_GROUP_BROWSE 203
+#define IDC_GROUP_LIST 211
+
+// Shared-store dialogs.
+#define IDC_CHOICE_HEADING 221
+#define IDC_CHOICE_TEXT 222
+#define IDC_CHOICE_BOX 223
+#define IDC_CHOICE_PRIVATE 224
+#define IDC_CHOICE_SHARED 225
+#define IDC_CHOICE_BOTH 226
+#define IDC_PASSWORD_FIELD 231
+
+// Commands: file and options.
+#define CMD_LOAD 1001
+#define CMD_SAVE 1002
+#define CMD_OPTIONS 1003
+#define CMD_OPTIONS_SHARED 1004
+#define CMD_TOGGLE_EXPANSION 1006
+#define CMD_SEARCH_PRINT 1007
+#define CMD_BACKUP 1008
+#define CMD_RESTORE 1009
+// Shortcuts.
+#define CMD_ADD_DROPDOWN 2001
+#define CMD_DELETE 2002
+#define CMD_EDIT 2003
+#define CMD_NEW_SIMPLE 2010
+#define CMD_NEW_RICH 2011
+#define CMD_NEW_MACRO 2012
+#define CMD_SELECT_ALL_2013 2013
+#define CMD_SELECT_ALL 2014
+#define CMD_NEW_PICTURE 2015
+#define CMD_TOGGLE_AUTOCOMPLETE 2016
+#define CMD_WELCOME_VIDEO 2018
+#define CMD_WELCOME_GUIDE 2019
+#define CMD_WELCOME_DEMO 2020
+#define CMD_WELCOME_OWN 2021
+// Tray.
+#define CMD_TRAY_OPEN 3001
+#define CMD_TRAY_CLOSE_TO_TRAY 3002
+#define CMD_TRAY_EXIT 3003
+#define CMD_TRAY_TOGGLE_SHORTCUTS 3004
+#define CMD_TRAY_TOGGLE_AUTOCOMPLETE 3005
+// List.
+#define CMD_LIST_EDIT 5001
+#define CMD_LIST_CONTEXT 5002
+// Help menu.
+#define CMD_HELP_TOPICS 9001
+#define CMD_HELP_QUICKSTART 9002

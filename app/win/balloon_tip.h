@@ -1,0 +1,33 @@
+// A balloon pointing at a control, with a title, an icon and a text: how the
+// dialogs tell the user what is wrong with a field, and how the main window
+// points at its Add button. It closes itself after a while, when the user
+// clicks it, or when another balloon replaces it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+#include "app/win/handles.h"
+
+namespace kx {
+
+class BalloonTip {
+public:
+    // Points at the bottom centre of `anchor`, or of `area` (client
+    // coordinates of `anchor`) when given. `icon` is TTI_INFO, TTI_WARNING
+    // or TTI_ERROR.
+    void Show(HWND anchor, std::u16string_view title, std::u16string_view text, int icon = TTI_WARNING,
+              const RECT* area = nullptr, unsigned ms = 10000);
+    void Hide();
+    bool Visible() const;
+    HWND Handle() const { return tip_.Get(); }
+
+private:
+    static void CALLBACK OnHideTimer(HWND tip, UINT, UINT_PTR id, DWORD);
+    UniqueWindow tip_;
+    std::wstring title_, text_;
+};
+
+}  // namespace kx
