@@ -1,0 +1,66 @@
+#!/usr/bin/env bash
+# Two processes on one shared shortcuts file under Wine: one saves new
+# versions over and over while the other loads the file over and over.
+# Every load must give one complete version (or wait within the reader's
+# retry); at the end the file must hold the last version saved.
+#
+#   KX_WIN64_BUILD     build folder of the x86_64 Windows build (build/win64)
+#   KX_SHARED_SECONDS  how long both run (30)
+#   KX_WINE_RUNNING=1  the caller has started Wine and stops it itself
+# Ends with "N passed, N failed" and fails on any failure.
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+source "$ROOT/scripts/wine-env.sh"
+BUILD=${KX_WIN64_BUILD:-$ROOT/build/win64}
+DURATION=${KX_SHARED_SECONDS:-30}
+
+PEER=""
+for p in "$BUILD/tests/shared_file/shared_file_peer.exe" "$BUILD/shared_file_peer.exe"; do
+  [ -f "$p" ] && { PEER=$p; break; }
+done
+if [ -z "$PEER" ]; then
+  echo "shared_file_peer.exe not found under $BUILD"
+  echo "0 passed, 1 failed"
+  exit 1
+fi
+
+WORK=$(mktemp -d /tmp/kx-shared-file.XXXXXX)
+cleanup() {
+  rm -rf "$WORK"
+  [ "${KX_WINE_RUNNING:-0}" = 1 ] || kx_wine_stop
+}
+trap cleanup EXIT
+[ "${KX_WINE_RUNNING:-0}" = 1 ] || kx_wine_start
+
+FILE="Z:${WORK//\//\\}\\shared_abbrev.dat"
+passed=0
+failed=0
+result() {
+  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok:   $1"; else failed=$((failed + 1)); echo "FAIL: $1"; fi
+}
+
+# The first version exists before the reader starts.
+wine "$PEER" write "$FILE" 0 >"$WORK/init.log" 2>&1 </dev/null
+result "first save" $?
+
+wine "$PEER" write "$FILE" "$DURATION" >"$WORK/writer.log" 2>&1 </dev/null &
+writer=$!
+timeout $((DURATION + 60)) wine "$PEER" read "$FILE" "$DURATION" >"$WORK/reader.log" 2>&1 </dev/null
+reader_rc=$?
+wait "$writer"
+writer_rc=$?
+grep -a '^writer:' "$WORK/writer.log" || cat "$WORK/writer.log"
+grep -a '^reader:' "$WORK/reader.log" || cat "$WORK/reader.log"
+result "every save succeeded" "$writer_rc"
+result "every load saw one whole version" "$reader_rc"
+
+last=$(sed -n 's/^writer:.* last=\([0-9]*\).*/\1/p' "$WORK/writer.log")
+if [ -n "$last" ]; then
+  wine "$PEER" check "$FILE" "$last" </dev/null 2>&1 | grep -a '^check:'
+  result "the file holds the last version saved" "${PIPESTATUS[0]}"
+else
+  result "the file holds the last version saved" 1
+fi
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
