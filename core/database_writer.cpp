@@ -7,6 +7,7 @@
 #include "core/database_io.h"
 #include "core/mapped_file.h"
 #include "core/text.h"
+#include "core/utf8_encode.h"
 
 namespace kx {
 
@@ -44,18 +45,29 @@ public:
         return true;
     }
 
-    bool Shortcut(std::string_view keyword, uint8_t kind, std::string_view rich, std::string_view plain) {
-        const uint64_t size = uint64_t(kRecordHeaderSize) + keyword.size() + rich.size() + plain.size();
-        if (size > UINT32_MAX) return false;  // the file's lengths are 32-bit
-        if (!Reserve(size)) return false;
+    bool Shortcut(std::u16string_view keyword, uint8_t kind, std::string_view rich, std::u16string_view plain) {
+        // Most records fit even at three bytes per code unit: then the strings
+        // are encoded in one pass and measured after. Otherwise their exact
+        // length decides whether the mapping grows first.
+        const uint64_t worst = uint64_t(kRecordHeaderSize) + 3 * uint64_t(keyword.size()) + rich.size() +
+                               3 * uint64_t(plain.size());
+        if (file_.Size() <= cursor_ + worst) {
+            const uint64_t exact = uint64_t(kRecordHeaderSize) + Utf8Length(keyword) + rich.size() + Utf8Length(plain);
+            if (exact > UINT32_MAX) return false;  // the file's lengths are 32-bit
+            if (!Reserve(exact)) return false;
+        }
         uint8_t* p = file_.Data() + cursor_;
+        uint8_t* keywordEnd = EncodeUtf8(keyword, p + kRecordHeaderSize);
+        uint8_t* plainStart = Put(keywordEnd, rich);
+        uint8_t* end = EncodeUtf8(plain, plainStart);
+        const uint64_t size = uint64_t(end - p);
+        if (size > UINT32_MAX) return false;
         WriteU32(p, ++number_);
         WriteU32(p + 4, uint32_t(size));
-        WriteU32(p + 8, uint32_t(keyword.size()));
+        WriteU32(p + 8, uint32_t(keywordEnd - p - kRecordHeaderSize));
         p[12] = kind;
         WriteU32(p + 13, uint32_t(rich.size()));
-        WriteU32(p + 17, uint32_t(plain.size()));
-        p = Put(Put(Put(p + kRecordHeaderSize, keyword), rich), plain);
+        WriteU32(p + 17, uint32_t(end - plainStart));
         cursor_ += size;
         return true;
     }
@@ -140,12 +152,9 @@ bool ShortcutStore::Save(const ShortcutStore& store, std::u16string_view path, c
             RecordWriter writer(file);
             bool ok = true;
             if (store.carriesPassword_) ok = writer.Password(PasswordBytes(store.adminPassword_));
-            std::string keyword, plain;
             for (auto it = store.entries_.begin(); ok && it != store.entries_.end(); ++it) {
                 const ShortcutEntry& e = *it->second;
-                keyword = Utf16ToUtf8(it->first);
-                plain = Utf16ToUtf8(e.plainText);
-                ok = writer.Shortcut(keyword, uint8_t(e.kind), RichBytes(e), plain);
+                ok = writer.Shortcut(it->first, uint8_t(e.kind), RichBytes(e), e.plainText);
             }
             written = ok && writer.Finish(store.carriesPassword_);
         }

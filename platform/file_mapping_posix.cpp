@@ -53,7 +53,12 @@ public:
         uint64_t viewSize = size ? size : current;
         if (viewSize == 0 || viewSize > SIZE_MAX) return nullptr;
         int prot = access_ == FileAccess::ReadWrite ? PROT_READ | PROT_WRITE : PROT_READ;
-        void* p = mmap(nullptr, size_t(viewSize), prot, MAP_SHARED, fd_, 0);
+        int flags = MAP_SHARED;
+#ifdef MAP_POPULATE
+        // The reader and the writer go through every page: fault them in at once.
+        flags |= MAP_POPULATE;
+#endif
+        void* p = mmap(nullptr, size_t(viewSize), prot, flags, fd_, 0);
         if (p == MAP_FAILED) return nullptr;
         return std::make_unique<PosixView>(static_cast<uint8_t*>(p), viewSize);
     }
