@@ -72,7 +72,7 @@ private:
             ++pos_;
             Value v;
             if (!ParseValue(v, depth + 1)) return false;
-            out.members.emplace_back(std::move(name), std::move(v));
+            out.members.push_back(Member{std::move(name), std::move(v)});
             SkipSpace();
             if (pos_ < s_.size() && s_[pos_] == ',') { ++pos_; continue; }
             if (pos_ < s_.size() && s_[pos_] == '}') { ++pos_; return true; }

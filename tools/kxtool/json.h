@@ -13,6 +13,8 @@
 
 namespace kx::json {
 
+struct Member;
+
 struct Value {
     enum class Type { Null, Bool, Number, String, Array, Object };
     Type type = Type::Null;
@@ -20,10 +22,17 @@ struct Value {
     double number = 0;
     std::u16string string;
     std::vector<Value> items;                              // Array
-    std::vector<std::pair<std::u16string, Value>> members;  // Object, in file order
+    std::vector<Member> members;                           // Object, in file order
 
     // The member named `name`, or null when absent (or not an object).
     const Value* Find(std::u16string_view name) const;
+};
+
+// One name and value of an object. A struct of its own rather than a pair,
+// since a pair may not hold a Value before Value is complete.
+struct Member {
+    std::u16string first;
+    Value second;
 };
 
 // Parses one JSON document. On failure returns false and sets `error` to a
