@@ -22,7 +22,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-step() { printf '\n==> %s\n' "$*"; }
+START=$(date +%s)
+step() { printf '\n==> %s  (%ss)\n' "$*" "$(( $(date +%s) - START ))"; }
 
 # configure DIR [cmake args...]; builds all targets of DIR.
 build() {
@@ -56,6 +57,24 @@ ctest_suite() {
   count_gtest "$name" "$log" "$rc"
 }
 
+# A suite of our own scripts: its last "N passed, N failed" line counts.
+script_suite() {
+  local name=$1; shift
+  local log="$LOGS/$name.log" rc p f line
+  step "test $name"
+  "$@" >"$log" 2>&1 </dev/null
+  rc=$?
+  line=$(grep -aE '^([A-Za-z0-9_-]+: )?[0-9]+ passed, [0-9]+ failed' "$log" | tail -1)
+  p=$(echo "$line" | grep -oE '[0-9]+ passed' | grep -oE '[0-9]+' || echo 0)
+  f=$(echo "$line" | grep -oE '[0-9]+ failed' | grep -oE '[0-9]+' || echo 0)
+  p=${p:-0}; f=${f:-0}
+  if [ "$rc" -ne 0 ] && [ "$f" -eq 0 ]; then f=1; fi
+  total_pass=$((total_pass + p)); total_fail=$((total_fail + f))
+  echo "$name: $p passed, $f failed"
+  [ "$f" -ne 0 ] && { failed_suites+=("$name"); tail -40 "$log"; }
+  return 0
+}
+
 bash scripts/install-deps.sh
 
 build native -DKX_BENCH=ON
@@ -75,6 +94,8 @@ step "boot Wine"
 kx_wine_start
 kx_xvfb_start
 ctest_suite wine64 win64
+# Real keys on the virtual display, through Wine's hooks to the program.
+[ -f tests/e2e/run_e2e.sh ] && script_suite e2e-hook bash tests/e2e/run_e2e.sh build/win64
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.
 for f in build/fuzz/fuzz/fuzz_*; do
