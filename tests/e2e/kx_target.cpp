@@ -1,9 +1,14 @@
 // A window for typing tests: one Edit or RichEdit control filling a window of
 // any class name, so tests can play the parts of word processors, consoles
 // and browsers. What the control holds is written to a file after every
-// change, for the test to read back.
+// change, for the test to read back; a RichEdit's content also as RTF.
+// A timeline file receives the time of every key press the window takes
+// from its queue and of every change, for latency measurements:
+//   key VK MICROSECONDS
+//   change MICROSECONDS LENGTH
 //
 //   kx_target.exe --class NAME [--rich] [--password] [--title T] [--text-file PATH]
+//                 [--rtf-file PATH] [--timeline PATH]
 #include <windows.h>
 #include <richedit.h>
 
@@ -16,6 +21,8 @@ struct Options {
     std::wstring className = L"KxTarget";
     std::wstring title = L"kx_target";
     std::wstring textFile;
+    std::wstring rtfFile;
+    std::wstring timeline;
     bool rich = false;
     bool password = false;
 };
@@ -23,6 +30,7 @@ struct Options {
 struct Target {
     Options options;
     HWND edit = nullptr;
+    FILE* timeline = nullptr;
 };
 
 Options Parse(int argc, wchar_t** argv) {
@@ -33,13 +41,57 @@ Options Parse(int argc, wchar_t** argv) {
         if (a == L"--class" && more) o.className = argv[++i];
         else if (a == L"--title" && more) o.title = argv[++i];
         else if (a == L"--text-file" && more) o.textFile = argv[++i];
+        else if (a == L"--rtf-file" && more) o.rtfFile = argv[++i];
+        else if (a == L"--timeline" && more) o.timeline = argv[++i];
         else if (a == L"--rich") o.rich = true;
         else if (a == L"--password") o.password = true;
     }
     return o;
 }
 
+long long Microseconds() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    ::QueryPerformanceCounter(&now);
+    return now.QuadPart / frequency.QuadPart * 1000000 + now.QuadPart % frequency.QuadPart * 1000000 / frequency.QuadPart;
+}
+
+// Written beside and renamed, so a reader never sees half a file.
+void WriteWhole(const std::wstring& path, const std::string& bytes) {
+    const std::wstring temp = path + L".tmp";
+    if (FILE* f = _wfopen(temp.c_str(), L"wb")) {
+        std::fwrite(bytes.data(), 1, bytes.size(), f);
+        std::fclose(f);
+        ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
+    }
+}
+
+DWORD CALLBACK AppendRtf(DWORD_PTR cookie, LPBYTE bytes, LONG count, LONG* done) {
+    reinterpret_cast<std::string*>(cookie)->append(reinterpret_cast<const char*>(bytes), size_t(count));
+    *done = count;
+    return 0;
+}
+
+void SaveRtf(const Target& t) {
+    if (t.options.rtfFile.empty() || !t.options.rich) return;
+    std::string rtf;
+    EDITSTREAM stream{};
+    stream.dwCookie = reinterpret_cast<DWORD_PTR>(&rtf);
+    stream.pfnCallback = AppendRtf;
+    ::SendMessageW(t.edit, EM_STREAMOUT, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    WriteWhole(t.options.rtfFile, rtf);
+}
+
 void SaveText(const Target& t) {
+    if (t.timeline) {
+        std::fprintf(t.timeline, "change %lld %d\n", Microseconds(), ::GetWindowTextLengthW(t.edit));
+        std::fflush(t.timeline);
+    }
+    SaveRtf(t);
     if (t.options.textFile.empty()) return;
     const int n = ::GetWindowTextLengthW(t.edit);
     std::wstring text(size_t(n) + 1, L'\0');
@@ -48,13 +100,7 @@ void SaveText(const Target& t) {
     const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), n, nullptr, 0, nullptr, nullptr);
     std::string utf8(size_t(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), n, utf8.data(), bytes, nullptr, nullptr);
-    // Written beside and renamed, so a reader never sees half a file.
-    const std::wstring temp = t.options.textFile + L".tmp";
-    if (FILE* f = _wfopen(temp.c_str(), L"wb")) {
-        std::fwrite(utf8.data(), 1, utf8.size(), f);
-        std::fclose(f);
-        ::MoveFileExW(temp.c_str(), t.options.textFile.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
+    WriteWhole(t.options.textFile, utf8);
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -87,6 +133,7 @@ int wmain(int argc, wchar_t** argv) {
     t.options = Parse(argc, argv);
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (t.options.rich) ::LoadLibraryW(L"Msftedit.dll");
+    if (!t.options.timeline.empty()) t.timeline = _wfopen(t.options.timeline.c_str(), L"wb");
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
@@ -110,6 +157,10 @@ int wmain(int argc, wchar_t** argv) {
     ::SetFocus(t.edit);
     MSG m;
     while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
+        if (t.timeline && m.message == WM_KEYDOWN) {
+            std::fprintf(t.timeline, "key %u %lld\n", unsigned(m.wParam), Microseconds());
+            std::fflush(t.timeline);
+        }
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);
     }

@@ -1,0 +1,315 @@
+#!/usr/bin/env bash
+# Expansion as a user sees it: real keys typed by xdotool into windows of
+# our own, through the hook module and the hook link, to the matcher and the
+# keystroke output of kx_test_host, and back into the window. Each test reads
+# what the control really holds (or what the clipboard really holds) and
+# keeps a screenshot in BUILD/e2e-artifacts when it fails. Ends with
+# "N passed, N failed".
+#
+#   tests/e2e/run_expansion.sh [BUILD_DIR]       (default build/win64)
+#
+# Uses the running display ($DISPLAY) and Wine prefix ($WINEPREFIX) when the
+# caller has them; otherwise starts Xvfb on a display of 180-189 and uses
+# BUILD/e2e-wineprefix, and stops both at the end. Every program it starts
+# is stopped by its process id.
+set -uo pipefail
+
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
+CALLER_PREFIX=${WINEPREFIX:-}
+KX_E2E_LIBRARY=1 source "$KX_ROOT/tests/e2e/run_e2e.sh" "$BUILD"
+WORK=$BUILD/e2e-expansion-work
+ARTIFACTS=$BUILD/e2e-artifacts
+E2E=$BUILD/tests/e2e
+SETTINGS_KEY='HKCU\Software\Tarvik Software\Kestrix\Settings'
+TYPE_DELAY_MS=50   # 20 keys a second
+HOST_PID=""
+WE_STARTED_WINE=""
+
+# ---------------------------------------------------------------- set-up
+
+# The caller's display when it answers, else one of our own.
+start_display() {
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n
+  for n in $(seq 180 189); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ARTIFACTS/xvfb.log" 2>&1 </dev/null &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 1 50); do
+      xdpyinfo >/dev/null 2>&1 && return 0
+      sleep 0.1
+    done
+    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
+  done
+  log "no free display in 180-189"; return 1
+}
+
+# The caller's prefix and wineserver when it has them, else our own.
+start_wine_once() {
+  if [ -n "$CALLER_PREFIX" ] && [ -f "$WINEPREFIX/system.reg" ]; then
+    wineserver -p >>"$ARTIFACTS/wineserver.log" 2>&1 </dev/null &   # ends at once if one runs
+    return 0
+  fi
+  WE_STARTED_WINE=1
+  start_wine
+}
+
+cleanup() {
+  local p
+  [ -n "$HOST_PID" ] && kill "$HOST_PID" 2>/dev/null
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  wine reg delete "$SETTINGS_KEY" /v ExpansionCasing /f >/dev/null 2>&1 </dev/null
+  [ -n "$WE_STARTED_WINE" ] && wineserver -k >/dev/null 2>&1 </dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
+}
+
+# The shortcuts every test types, as a database file made by kxtool.
+make_database() {
+  cat >"$WORK/shortcuts.json" <<'EOF'
+{"records": [
+  {"keyword": "SIG", "kind": 0, "plainText": "Kind regards, Anna Berg"},
+  {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
+  {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
+  {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
+  {"keyword": "ADDR", "kind": 0, "plainText": "12 High Street\r\nLeeds"},
+  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"},
+  {"keyword": "BOLD", "kind": 1, "plainText": "Plain Strong end",
+   "richText": "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Plain \\b Strong\\b0  end}"}
+]}
+EOF
+  timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$WORK/shortcuts.json")" \
+    "$(winpath "$WORK/shortcuts.dat")" >"$ARTIFACTS/kxtool.log" 2>&1 </dev/null
+}
+
+set_casing() {
+  timeout 60 wine reg add "$SETTINGS_KEY" /v ExpansionCasing /t REG_SZ /d "$1" /f \
+    >>"$ARTIFACTS/reg.log" 2>&1 </dev/null
+}
+
+# start_host NAME: the engine over the hook module; waits for its ready file.
+start_host() {
+  local name=$1
+  rm -f "$WORK/host.ready" "$WORK/host.stop"
+  timeout 300 wine "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/shortcuts.dat")" \
+    --ready "$(winpath "$WORK/host.ready")" --log "$(winpath "$WORK/host-$name.log")" \
+    --stop-file "$(winpath "$WORK/host.stop")" --seconds 280 >"$ARTIFACTS/host-$name.out" 2>&1 </dev/null &
+  HOST_PID=$!
+  HOST_LOG=$WORK/host-$name.log
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host.ready" || { cat "$WORK/host.ready" >&2 2>/dev/null; return 1; }
+}
+
+stop_host() {
+  [ -z "$HOST_PID" ] && return 0
+  touch "$WORK/host.stop"
+  local ok=0
+  wait_for "$WAIT_S" grep -q '^end 1' "$HOST_LOG" || ok=1
+  wait_for "$WAIT_S" bash -c "! kill -0 $HOST_PID 2>/dev/null" || { kill "$HOST_PID" 2>/dev/null; ok=1; }
+  HOST_PID=""
+  return $ok
+}
+
+# ---------------------------------------------------------------- helpers
+
+# The notices "3 VALUE" the host logged: 11 expanded, 12 failed, 13 no shortcut.
+word_notices() { grep -c "^notice 3 $1\$" "$HOST_LOG" 2>/dev/null; }
+
+# type_in ID TEXT: types at 20 keys a second. (xdotool types "\n" as the
+# Linefeed key, not as Enter: use press_key for Enter.)
+type_in() {
+  local id=$1 text=$2
+  timeout "$WAIT_S" xdotool windowfocus --sync "$id" || return 1
+  sleep 0.2
+  local limit=$(( ${#text} * TYPE_DELAY_MS / 1000 + WAIT_S ))
+  timeout "$limit" xdotool type --delay "$TYPE_DELAY_MS" "$text"
+}
+
+press_key() { timeout "$WAIT_S" xdotool key --delay "$TYPE_DELAY_MS" "$@"; }
+
+# text_becomes TITLE EXPECTED: waits until the control holds exactly EXPECTED
+# and stays so for half a second (a late paste or key would change it).
+text_is() { [ "$(target_text "$1")" = "$2" ]; }
+text_becomes() {
+  wait_for "$WAIT_S" text_is "$1" "$2" || return 1
+  sleep 0.5
+  text_is "$1" "$2"
+}
+
+# check NAME TITLE EXPECTED: one test on a control's final text.
+check_text() {
+  local name=$1 title=$2 expected=$3
+  if text_becomes "$title" "$expected"; then
+    expect "$name" true
+  else
+    log "  expected: $(printf '%q' "$expected")"
+    log "  actual:   $(printf '%q' "$(target_text "$title")")"
+    expect "$name" false
+  fi
+}
+
+new_target() {  # new_target TITLE [kx_target options]; prints the window id
+  local title=$1; shift
+  rm -f "$WORK/$title.txt"
+  start_target "$title" "$@"
+}
+
+clip() { timeout "$WAIT_S" wine "$E2E/kx_clip.exe" "$@" >>"$ARTIFACTS/kx_clip.log" 2>&1 </dev/null; }
+
+# ---------------------------------------------------------------- tests
+
+# One keyword ended by a space, a full stop and Enter; text around it stays.
+test_simple_delimiters() {
+  local id
+  id=$(new_target delims --class KxDelims) || { expect simple_delimiters_target false; return; }
+  type_in "$id" 'Hello sig ' && check_text keyword_then_space delims 'Hello Kind regards, Anna Berg '
+  type_in "$id" 'x sig.' && check_text keyword_then_full_stop delims 'Hello Kind regards, Anna Berg x Kind regards, Anna Berg.'
+  type_in "$id" ' sig' && press_key Return && check_text keyword_then_enter delims \
+    $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\n'
+  # A word that merely starts like a keyword, or a keyword inside a word, is typed as is.
+  type_in "$id" 'sigs xsig ' && check_text non_keywords_stay delims \
+    $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\nsigs xsig '
+  # A line break inside the expansion arrives as one.
+  type_in "$id" 'addr ' && check_text multi_line_expansion delims \
+    $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\nsigs xsig 12 High Street\r\nLeeds '
+}
+
+# Without "ExpansionCasing" the text stands as stored, however typed.
+test_casing_off() {
+  local id
+  id=$(new_target nocase --class KxNoCase) || { expect casing_off_target false; return; }
+  type_in "$id" 'Ty TY ' && check_text casing_off_keeps_text nocase 'thank you for your help thank you for your help '
+}
+
+# With it, a capital first letter capitalises the text, capitals make it all capitals.
+test_casing_on() {
+  local id
+  id=$(new_target casing --class KxCasing) || { expect casing_on_target false; return; }
+  type_in "$id" 'Ty ' && check_text casing_first_capital casing 'Thank you for your help '
+  type_in "$id" 'TY ' && check_text casing_all_capitals casing 'Thank you for your help THANK YOU FOR YOUR HELP '
+  type_in "$id" 'ty ' && check_text casing_lower_unchanged casing \
+    'Thank you for your help THANK YOU FOR YOUR HELP thank you for your help '
+}
+
+# A word processor gets the keyword selected and pasted over.
+test_word_processor() {
+  local id
+  id=$(new_target opus --class OpusApp --rich) || { expect word_processor_target false; return; }
+  type_in "$id" 'Dear all, sig ' && check_text word_processor_select_paste opus 'Dear all, Kind regards, Anna Berg '
+  type_in "$id" 'omw.' && check_text word_processor_full_stop opus 'Dear all, Kind regards, Anna Berg on my way.'
+}
+
+# Rich text arrives formatted in a RichEdit: the RTF the control holds has
+# "Strong" in a bold run that ends before "end". (Wine's RichEdit reader
+# stretches a bold run back to the start of its paragraph, so "Plain" comes
+# out bold too; it does the same with the RTF streamed in directly, without
+# the clipboard.) Pasted as plain text, there would be no bold run at all.
+rtf_has_bold_strong() {
+  tr -d '\r\n' <"$WORK/richtext.rtf" | grep -Eq '\\b[ \\][^}]*Strong\\b0 +end'
+}
+test_rich_text() {
+  local id
+  id=$(new_target richtext --class KxRichTarget --rich --rtf-file "$(winpath "$WORK/richtext.rtf")") ||
+    { expect rich_text_target false; return; }
+  type_in "$id" 'bold ' && check_text rich_text_plain_words richtext 'Plain Strong end'
+  expect rich_text_bold_run rtf_has_bold_strong
+  [ -f "$WORK/richtext.rtf" ] && cp "$WORK/richtext.rtf" "$ARTIFACTS/richtext.rtf"
+}
+
+html_clip_ok() {
+  rm -f "$WORK/clip.html"
+  clip --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
+  local f=$WORK/clip.html
+  head -c 107 "$f" | grep -q '^Version:1.0' || return 1
+  # The header's offsets point at the body's content.
+  local start end
+  start=$(head -c 107 "$f" | tr -d '\r' | sed -n 's/^StartFragment:0*//p')
+  end=$(head -c 107 "$f" | tr -d '\r' | sed -n 's/^EndFragment:0*//p')
+  [ -n "$start" ] && [ -n "$end" ] && [ "$end" -gt "$start" ] || return 1
+  local fragment
+  fragment=$(tail -c +"$((start + 1))" "$f" | head -c "$((end - start))")
+  printf '%s' "$fragment" | grep -Eq '<(b|strong)[^>]*>Strong</(b|strong)>|font-weight: ?bold[^>]*>Strong<'
+}
+test_browser() {
+  local id
+  id=$(new_target browser --class Chrome_WidgetWin_1) || { expect browser_target false; return; }
+  type_in "$id" 'bold ' && check_text browser_gets_plain_text browser 'Plain Strong end '
+  expect browser_clipboard_html html_clip_ok
+  [ -f "$WORK/clip.html" ] && cp "$WORK/clip.html" "$ARTIFACTS/clip.html"
+  # Browsers get HTML, not RTF.
+  clip --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
+  expect browser_clipboard_no_rtf [ $? -eq 1 ]
+}
+
+# Fifty expansions in a row at 20 keys a second: every character typed and
+# every expansion stands in order, and nothing from an older clipboard.
+test_fast_typing() {
+  local id
+  clip --set-text 'OLD CLIPBOARD'
+  id=$(new_target fast --class KxFast) || { expect fast_typing_target false; return; }
+  local keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
+    'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
+  local typed='' expected='' i k f d
+  for i in $(seq 0 49); do
+    k=$((i % 5)); f=$(((i / 5) % 5))
+    d=' '; [ $((i % 7)) -eq 3 ] && d='.'
+    typed+="${keywords[$k]}$d${fillers[$f]} "
+    expected+="${texts[$k]}$d${fillers[$f]} "
+  done
+  local before
+  before=$(word_notices 11)
+  type_in "$id" "$typed"
+  check_text fast_typing_fifty_expansions fast "$expected"
+  expect fast_typing_fifty_notices [ "$(( $(word_notices 11) - before ))" -eq 50 ]
+  expect fast_typing_no_old_clipboard bash -c "! grep -q 'OLD CLIPBOARD' '$WORK/fast.txt'"
+}
+
+# Nothing typed into a password box expands; an ordinary box expands again after.
+test_password_box() {
+  local id
+  id=$(new_target secret --class KxSecret --password) || { expect password_target false; return; }
+  type_in "$id" 'sig ty ' && check_text password_box_no_expansion secret 'sig ty '
+  expect password_box_suspends grep -q '^notice 1 2$' "$HOST_LOG"
+  id=$(new_target after-secret --class KxAfterSecret) || { expect after_password_target false; return; }
+  type_in "$id" 'brb ' && check_text expands_after_password_box after-secret 'be right back '
+}
+
+main() {
+  mkdir -p "$WORK" "$ARTIFACTS"
+  rm -f "$WORK"/* "$ARTIFACTS"/*.png
+  trap cleanup EXIT
+  local started=$SECONDS
+  start_display || { echo "0 passed, 1 failed"; exit 1; }
+  start_wine_once
+  if ! make_database; then
+    expect database_builds false
+  else
+    set_casing 0
+    if start_host plain; then
+      test_simple_delimiters
+      test_casing_off
+      test_word_processor
+      test_rich_text
+      test_browser
+      test_password_box
+      test_fast_typing
+      expect host_no_failed_expansions [ "$(word_notices 12)" -eq 0 ]
+      expect host_stops_cleanly stop_host
+    else
+      expect host_starts false
+    fi
+    set_casing 1
+    if start_host casing; then
+      test_casing_on
+      expect host_stops_cleanly_casing stop_host
+    else
+      expect host_starts_with_casing false
+    fi
+  fi
+  log "run time $((SECONDS - started)) s"
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+main
