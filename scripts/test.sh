@@ -95,6 +95,8 @@ kx_wine_start
 kx_xvfb_start
 ctest_suite wine64 win64
 # Real keys on the virtual display, through Wine's hooks to the program.
+# Two Wine processes saving and loading one shared shortcuts file.
+KX_WIN64_BUILD=build/win64 KX_WINE_RUNNING=1 script_suite shared-file bash tests/shared_file/run.sh
 [ -f tests/e2e/run_e2e.sh ] && script_suite e2e-hook bash tests/e2e/run_e2e.sh build/win64
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.
