@@ -137,7 +137,7 @@ probe click "Confirm Stop" "Cancel"; sleep 1
 check "Cancel keeps the program running" kx_running
 probe command 3003; wait_for 10 has_window "Confirm Stop"
 probe click "Confirm Stop" "Stop"
-check "Stop ends the program" wait_for 15 kx_ended
+check "Stop ends the program" wait_for 40 kx_ended
 
 # Starting again finds the shortcut; later starts forward their arguments.
 start_kx -hide
@@ -153,7 +153,7 @@ timeout 30 wine "$APP/kestrix.exe" "${args[@]}" -exit >/dev/null 2>&1 </dev/null
 check "an -exit beyond argument 128 is cut off" kx_running
 args=(); for i in $(seq 1 126); do args+=("a$i"); done
 timeout 30 wine "$APP/kestrix.exe" "${args[@]}" -exit >/dev/null 2>&1 </dev/null
-check "an -exit as argument 127 ends the running copy" wait_for 15 kx_ended
+check "an -exit as argument 127 ends the running copy" wait_for 40 kx_ended
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
