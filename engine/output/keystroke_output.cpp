@@ -92,9 +92,20 @@ bool KeystrokeOutput::PutText(const EngineState& state, const ShortcutEntry& ent
     ClipItem item;
     item.format = kCfUnicodeText;
     item.owner = p_.applicationWindow;
-    item.bytes = Bytes(text);
-    item.charCount = text.size();
-    item.trailing = trailing;
+    // Enter reports a CR. On the clipboard a line break is CR LF: an Edit
+    // control pastes a lone CR as a stray character on the same line, so
+    // the user's Enter would vanish with the keyword.
+    std::u16string withBreak;
+    if (trailing == u'\r') {
+        withBreak.reserve(text.size() + 2);
+        withBreak.append(text).append(u"\r\n");
+        item.bytes = Bytes(withBreak);
+        item.charCount = withBreak.size();
+    } else {
+        item.bytes = Bytes(text);
+        item.charCount = text.size();
+        item.trailing = trailing;
+    }
     return PutOnClipboard(p_.clipboard, p_.clock, item, Casing{state.firstCapital, state.allCapitals});
 }
 

@@ -229,6 +229,15 @@ TEST(KeystrokeOutput, CasingFollowsTheTypedKeyword) {
     }
 }
 
+TEST(KeystrokeOutput, EnterAsDelimiterPastesALineBreak) {
+    OutputRig rig;
+    rig.state.allCapitals = true;
+    EXPECT_EQ(rig.Expand(u"ADDR", Text(u"12 Main Street"), u'\r'), 11);
+    EXPECT_EQ(rig.clip.Text(), u"12 MAIN STREET\r\n");
+    // The Enter key inserted one line break, which one Backspace removes.
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 5), {kCtrlV}}));
+}
+
 TEST(KeystrokeOutput, ClipboardFailuresLeaveTheKeywordOnScreen) {
     struct Case { const char* what; std::function<void(RecordingClipboard&)> arm; size_t opens; };
     const Case cases[] = {
