@@ -130,7 +130,9 @@ press_key() { timeout "$WAIT_S" xdotool key --delay "$TYPE_DELAY_MS" "$@"; }
 
 # text_becomes TITLE EXPECTED: waits until the control holds exactly EXPECTED
 # and stays so for half a second (a late paste or key would change it).
-text_is() { [ "$(target_text "$1")" = "$2" ]; }
+# (The x keeps a trailing line break, which $(...) would strip.)
+exact_text() { local t; t=$(cat "$WORK/$1.txt" 2>/dev/null; printf x); printf '%s' "${t%x}"; }
+text_is() { local t; t=$(exact_text "$1"; printf x); [ "${t%x}" = "$2" ]; }
 text_becomes() {
   wait_for "$WAIT_S" text_is "$1" "$2" || return 1
   sleep 0.5
@@ -144,7 +146,7 @@ check_text() {
     expect "$name" true
   else
     log "  expected: $(printf '%q' "$expected")"
-    log "  actual:   $(printf '%q' "$(target_text "$title")")"
+    log "  actual:   $(printf '%q' "$(exact_text "$title")")"
     expect "$name" false
   fi
 }
