@@ -151,10 +151,16 @@ check_text() {
   fi
 }
 
-new_target() {  # new_target TITLE [kx_target options]; prints the window id
-  local title=$1; shift
-  rm -f "$WORK/$title.txt"
-  start_target "$title" "$@"
+# new_target NAME [kx_target options]: a new target window, its X id in
+# TARGET_ID and its text in $WORK/NAME.txt. Started from this shell, not a
+# subshell, so that cleanup knows its process; the title carries our process
+# id, so a window left by another run is never the one typed into.
+new_target() {
+  local name=$1; shift
+  rm -f "$WORK/$name.txt"
+  run_bg "target-$name" "$E2E/kx_target.exe" --title "$name.$$" --text-file "$(winpath "$WORK/$name.txt")" "$@"
+  TARGET_ID=$(timeout "$WAIT_S" xdotool search --sync --name "^$name\\.$$\$" 2>/dev/null | head -1)
+  [ -n "$TARGET_ID" ]
 }
 
 clip() { timeout "$WAIT_S" wine "$E2E/kx_clip.exe" "$@" >>"$ARTIFACTS/kx_clip.log" 2>&1 </dev/null; }
@@ -164,7 +170,8 @@ clip() { timeout "$WAIT_S" wine "$E2E/kx_clip.exe" "$@" >>"$ARTIFACTS/kx_clip.lo
 # One keyword ended by a space, a full stop and Enter; text around it stays.
 test_simple_delimiters() {
   local id
-  id=$(new_target delims --class KxDelims) || { expect simple_delimiters_target false; return; }
+  new_target delims --class KxDelims || { expect simple_delimiters_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'Hello sig ' && check_text keyword_then_space delims 'Hello Kind regards, Anna Berg '
   type_in "$id" 'x sig.' && check_text keyword_then_full_stop delims 'Hello Kind regards, Anna Berg x Kind regards, Anna Berg.'
   type_in "$id" ' sig' && press_key Return && check_text keyword_then_enter delims \
@@ -180,14 +187,16 @@ test_simple_delimiters() {
 # Without "ExpansionCasing" the text stands as stored, however typed.
 test_casing_off() {
   local id
-  id=$(new_target nocase --class KxNoCase) || { expect casing_off_target false; return; }
+  new_target nocase --class KxNoCase || { expect casing_off_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'Ty TY ' && check_text casing_off_keeps_text nocase 'thank you for your help thank you for your help '
 }
 
 # With it, a capital first letter capitalises the text, capitals make it all capitals.
 test_casing_on() {
   local id
-  id=$(new_target casing --class KxCasing) || { expect casing_on_target false; return; }
+  new_target casing --class KxCasing || { expect casing_on_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'Ty ' && check_text casing_first_capital casing 'Thank you for your help '
   type_in "$id" 'TY ' && check_text casing_all_capitals casing 'Thank you for your help THANK YOU FOR YOUR HELP '
   type_in "$id" 'ty ' && check_text casing_lower_unchanged casing \
@@ -197,7 +206,8 @@ test_casing_on() {
 # A word processor gets the keyword selected and pasted over.
 test_word_processor() {
   local id
-  id=$(new_target opus --class OpusApp --rich) || { expect word_processor_target false; return; }
+  new_target opus --class OpusApp --rich || { expect word_processor_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'Dear all, sig ' && check_text word_processor_select_paste opus 'Dear all, Kind regards, Anna Berg '
   type_in "$id" 'omw.' && check_text word_processor_full_stop opus 'Dear all, Kind regards, Anna Berg on my way.'
 }
@@ -212,8 +222,9 @@ rtf_has_bold_strong() {
 }
 test_rich_text() {
   local id
-  id=$(new_target richtext --class KxRichTarget --rich --rtf-file "$(winpath "$WORK/richtext.rtf")") ||
+  new_target richtext --class KxRichTarget --rich --rtf-file "$(winpath "$WORK/richtext.rtf")" ||
     { expect rich_text_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'bold ' && check_text rich_text_plain_words richtext 'Plain Strong end'
   expect rich_text_bold_run rtf_has_bold_strong
   [ -f "$WORK/richtext.rtf" ] && cp "$WORK/richtext.rtf" "$ARTIFACTS/richtext.rtf"
@@ -235,7 +246,8 @@ html_clip_ok() {
 }
 test_browser() {
   local id
-  id=$(new_target browser --class Chrome_WidgetWin_1) || { expect browser_target false; return; }
+  new_target browser --class Chrome_WidgetWin_1 || { expect browser_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'bold ' && check_text browser_gets_plain_text browser 'Plain Strong end '
   expect browser_clipboard_html html_clip_ok
   [ -f "$WORK/clip.html" ] && cp "$WORK/clip.html" "$ARTIFACTS/clip.html"
@@ -249,7 +261,8 @@ test_browser() {
 test_fast_typing() {
   local id
   clip --set-text 'OLD CLIPBOARD'
-  id=$(new_target fast --class KxFast) || { expect fast_typing_target false; return; }
+  new_target fast --class KxFast || { expect fast_typing_target false; return; }
+  id=$TARGET_ID
   local keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
     'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
   local typed='' expected='' i k f d
@@ -270,10 +283,12 @@ test_fast_typing() {
 # Nothing typed into a password box expands; an ordinary box expands again after.
 test_password_box() {
   local id
-  id=$(new_target secret --class KxSecret --password) || { expect password_target false; return; }
+  new_target secret --class KxSecret --password || { expect password_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'sig ty ' && check_text password_box_no_expansion secret 'sig ty '
   expect password_box_suspends grep -q '^notice 1 2$' "$HOST_LOG"
-  id=$(new_target after-secret --class KxAfterSecret) || { expect after_password_target false; return; }
+  new_target after-secret --class KxAfterSecret || { expect after_password_target false; return; }
+  id=$TARGET_ID
   type_in "$id" 'brb ' && check_text expands_after_password_box after-secret 'be right back '
 }
 
