@@ -100,6 +100,8 @@ ctest_suite wine64 win64
 # Real keys on the virtual display, through Wine's hooks to the program.
 # Two Wine processes saving and loading one shared shortcuts file.
 KX_WIN64_BUILD=build/win64 KX_WINE_RUNNING=1 script_suite shared-file bash tests/shared_file/run.sh
+# Shortcuts expanding in real windows, on this run's display and prefix.
+script_suite e2e-expansion bash tests/e2e/run_expansion.sh build/win64
 # The typing suites bring their own display and Wine prefix, so what one
 # leaves in the registry or on screen cannot change another's outcome.
 script_suite e2e-hook env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_e2e.sh build/win64

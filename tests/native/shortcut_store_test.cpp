@@ -102,6 +102,7 @@ TEST(ShortcutStore, LookupsRaceClearAndInsertSafely) {
     std::atomic<bool> stop{false};
     std::atomic<long> hits{0}, bad{0};
 
+    std::atomic<long> lookups{0};
     std::thread hook([&] {
         EntryRef e;
         while (!stop) {
@@ -111,18 +112,24 @@ TEST(ShortcutStore, LookupsRaceClearAndInsertSafely) {
                     if (e->plainText.compare(0, k.size(), k) != 0) ++bad;
                 }
                 e.reset();
+                ++lookups;
             }
         }
     });
-    for (int round = 0; round < 2000; ++round) {
+    // Reload until the hook thread has really raced the reloads: on a busy
+    // machine it may not be scheduled at all during a fixed number of rounds.
+    auto reload = [&](int round) {
         store->Clear();
         for (const auto& k : keys) store->Insert(k, Text((k + u" expansion " + char16_t(u'0' + round % 10)).c_str()));
         if (round % 3 == 0) store->Remove(keys[round % keys.size()]);
-    }
+    };
+    int round = 0;
+    for (; round < 2000 || (lookups < 20000 && round < 20000000); ++round) reload(round);
+    while (hits == 0) std::this_thread::yield();  // the store holds entries now
     stop = true;
     hook.join();
+    EXPECT_GE(lookups.load(), 20000);
     EXPECT_EQ(bad.load(), 0);
-    EXPECT_GT(hits.load(), 0);
 }
 
 }  // namespace
