@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake make git python3
   mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  wine wine64 xvfb xdotool x11-utils imagemagick
+  wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
 )
