@@ -1,5 +1,6 @@
 #include "engine/output/html_clip.h"
 
+#include <cstdint>
 #include <cstdio>
 
 namespace kx {
@@ -23,8 +24,10 @@ HtmlClipOffsets ComputeHtmlClipOffsets(std::string_view html, bool pictureForm) 
 }
 
 std::string MakeHtmlClip(std::string_view html, bool pictureForm) {
-    constexpr size_t kMaxOffset = 9999999999ull;
-    if (html.size() > kMaxOffset - kHtmlClipHeaderSize) return {};
+    // The offsets are ten decimal digits. Compared in 64 bits: the limit is
+    // beyond what a 32-bit size_t holds.
+    constexpr uint64_t kMaxOffset = 9999999999ull;
+    if (uint64_t(html.size()) > kMaxOffset - kHtmlClipHeaderSize) return {};
     HtmlClipOffsets o = ComputeHtmlClipOffsets(html, pictureForm);
 
     char header[kHtmlClipHeaderSize + 1];
