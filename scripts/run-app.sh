@@ -2,11 +2,12 @@
 # Builds kestrix.exe and starts it under Wine with a demo shortcut database,
 # then opens Wine's notepad: type "sig " there and watch it expand.
 # Uses $DISPLAY when there is one; otherwise starts a virtual display and
-# says how to look at it.
+# says how to look at it. Stays in the foreground until Kestrix ends.
+#   KX_RUN_BUILD=DIR   build tree to use (default build/run-win64)
 set -euo pipefail
 KX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$KX_ROOT"
-BUILD=$KX_ROOT/build/run-win64
+BUILD=${KX_RUN_BUILD:-$KX_ROOT/build/run-win64}
 export WINEPREFIX=${WINEPREFIX:-$KX_ROOT/build/run-wineprefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 mkdir -p build
@@ -37,9 +38,10 @@ if [ -z "${DISPLAY:-}" ]; then
   done
   [ -n "$XVFB_PID" ] || { echo "No free display in :170-:179" >&2; exit 1; }
   sleep 1
+  for _ in $(seq 1 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
   echo "No display was set: Kestrix runs on the virtual display $DISPLAY."
   echo "To see it:  DISPLAY=$DISPLAY import -window root /tmp/kestrix.png   (then open the PNG)"
-  echo "To type:    DISPLAY=$DISPLAY xdotool type 'sig '"
+  echo "To type:    DISPLAY=$DISPLAY xdotool type 'sig '   (notepad has the keyboard focus)"
 fi
 
 if [ ! -f "$WINEPREFIX/system.reg" ]; then
@@ -47,6 +49,18 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >build/run-app-wineboot.log 2>&1 </dev/null || true
   wineserver -w >/dev/null 2>&1 </dev/null || true
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null || true
+fi
+# Caption buttons are drawn with Marlett, which this Wine does not find in
+# fonts-wine's folder by itself.
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
+# A virtual display has no window manager, and Wine would wait 2 s for one
+# at every window it hides: let Wine place its windows itself there.
+if [ -n "$XVFB_PID" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null || true
+else
+  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 </dev/null || true
 fi
 
 # The demo database in the user's data folder, unless one is there already.
@@ -60,8 +74,21 @@ fi
 
 wine "$BUILD/app/kestrix.exe" >build/run-app-kestrix.log 2>&1 </dev/null &
 KX_PID=$!
-sleep 3
+# Notepad once the engine is up (it starts a second after the window).
+for _ in $(seq 1 100); do
+  xdotool search --name '^Kestrix Text Expander Software$' >/dev/null 2>&1 && break
+  kill -0 "$KX_PID" 2>/dev/null || { echo "Kestrix ended at once; see build/run-app-kestrix.log" >&2; exit 1; }
+  sleep 0.1
+done
+sleep 2
 wine notepad >/dev/null 2>&1 </dev/null &
+for _ in $(seq 1 100); do
+  w=$(xdotool search --name '^Untitled - Notepad$' 2>/dev/null | head -1) && [ -n "$w" ] && break
+  sleep 0.1
+done
+[ -n "${w:-}" ] && xdotool windowfocus --sync "$w" >/dev/null 2>&1 || true
 echo "Kestrix is running with Wine's notepad beside it: type \"sig \" in notepad."
-echo "End it from its tray menu (Exit (Turn Off), Stop), or press Ctrl+C here."
+echo "This command stays here until Kestrix ends. To end it: its tray menu (Exit (Turn Off), then Stop),"
+echo "  or WINEPREFIX=$WINEPREFIX wine $BUILD/app/kestrix.exe -exit, or Ctrl+C here."
 wait "$KX_PID" || true
+echo "Kestrix has ended."
