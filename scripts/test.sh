@@ -90,6 +90,7 @@ fi
 ctest_suite native native
 ctest_suite asan asan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest_suite tsan tsan
+script_suite kxtool bash tests/tool/run_tool_tests.sh build/native/kxtool
 
 step "boot Wine"
 # The display first: Wine's desktop process, started with the prefix, must

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <string>
 
 #include "core/database_format.h"
@@ -156,9 +157,25 @@ bool Fail(std::string& error, std::string why) {
     return false;
 }
 
+// A misspelt name would otherwise drop its value without a word: an
+// administrator preparing a shared file must hear about it.
+bool OnlyKnownNames(const json::Value& object, std::initializer_list<std::u16string_view> known,
+                    const std::string& where, std::string& error) {
+    for (const json::Member& m : object.members) {
+        bool ok = false;
+        for (auto k : known) ok = ok || m.first == k;
+        if (!ok) return Fail(error, where + "unknown name \"" + U8(m.first) + "\"");
+    }
+    return true;
+}
+
 bool StoreFromJson(const json::Value& doc, ShortcutStore& store, std::string& error) {
     using T = json::Value::Type;
     if (doc.type != T::Object) return Fail(error, "the document is not an object");
+    // The header fields of a dump are accepted and recomputed by the writer.
+    if (!OnlyKnownNames(doc, {u"count", u"checksum", u"checksumMatches", u"formatA", u"formatB", u"passwordFlag",
+                              u"password", u"records"}, "", error))
+        return false;
     if (const json::Value* pw = doc.Find(u"password")) {
         if (pw->type != T::String) return Fail(error, "\"password\" is not a string");
         store.SetCarriesPassword(true);
@@ -171,6 +188,7 @@ bool StoreFromJson(const json::Value& doc, ShortcutStore& store, std::string& er
     for (const json::Value& r : records->items) {
         const std::string where = "record " + std::to_string(++n) + ": ";
         if (r.type != T::Object) return Fail(error, where + "not an object");
+        if (!OnlyKnownNames(r, {u"index", u"keyword", u"kind", u"richText", u"plainText"}, where, error)) return false;
         const json::Value* keyword = r.Find(u"keyword");
         const json::Value* kind = r.Find(u"kind");
         const json::Value* rich = r.Find(u"richText");
@@ -184,6 +202,8 @@ bool StoreFromJson(const json::Value& doc, ShortcutStore& store, std::string& er
         if (rich && (rich->type != T::String || !json::StringToBytes(rich->string, richBytes)))
             return Fail(error, where + "\"richText\" must be a string of characters U+0000 to U+00FF");
         if (plain && plain->type != T::String) return Fail(error, where + "\"plainText\" is not a string");
+        if (store.Contains(keyword->string))
+            return Fail(error, where + "the keyword \"" + U8(keyword->string) + "\" appears twice");
         store.Insert(keyword->string, ShortcutEntry::Make(ShortcutKind(uint8_t(kind->number)),
                                                           plain ? plain->string : std::u16string(),
                                                           std::move(richBytes)));

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# kxtool as an administrator and a tester use it: databases built from JSON,
+# dumped and built again byte for byte, damaged files reported with the right
+# exit code, key scripts replayed, RTF converted. Ends with "N passed, N failed".
+#
+#   tests/tool/run_tool_tests.sh [KXTOOL]      (default build/native/kxtool)
+set -uo pipefail
+ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+KXTOOL=${1:-$ROOT/build/native/kxtool}
+WORK=$(mktemp -d /tmp/kx-tool.XXXXXX)
+trap 'rm -rf "$WORK"' EXIT
+passed=0; failed=0
+
+check() {  # check NAME COMMAND...
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
+  else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+exits() {  # exits CODE COMMAND...: the command ends with that exit code
+  local want=$1; shift
+  "$@" >"$WORK/out" 2>"$WORK/err"; local rc=$?
+  [ "$rc" -eq "$want" ] || { echo "  exit $rc, wanted $want: $(cat "$WORK/err")"; return 1; }
+}
+
+cat >"$WORK/shared.json" <<'JSON'
+{"password": "s3cret",
+ "records": [
+  {"keyword": "SIG", "kind": 0, "plainText": "Best regards,\r\nAnna"},
+  {"keyword": "CAF\u00c9", "kind": 0, "plainText": "caf\u00e9 \ud83d\ude00 na\u00efve"},
+  {"keyword": "BOLD", "kind": 1, "richText": "{\\rtf1\\ansi {\\b Strong} \\'e9}", "plainText": "Strong \u00e9"},
+  {"keyword": "CTRL+ALT+M", "kind": 2, "plainText": "{TYPE hello}"}
+ ]}
+JSON
+
+round_trip() {
+  "$KXTOOL" db build "$WORK/shared.json" "$WORK/a.dat" &&
+  "$KXTOOL" db dump "$WORK/a.dat" >"$WORK/a.json" &&
+  "$KXTOOL" db build "$WORK/a.json" "$WORK/b.dat" &&
+  cmp -s "$WORK/a.dat" "$WORK/b.dat"
+}
+check "db build, dump and build again give the same bytes" round_trip
+check "db dump shows the password and every record" \
+  bash -c "grep -q '\"s3cret\"' '$WORK/a.json' && [ \$(grep -c '\"keyword\"' '$WORK/a.json') -eq 4 ]"
+check "db check accepts a file it wrote" exits 0 "$KXTOOL" db check "$WORK/a.dat"
+
+check "a missing file is LoadFailed (3)" exits 3 "$KXTOOL" db check "$WORK/none.dat"
+# The first record after the password record gets kind 4.
+corrupt_kind() {
+  local pw_size
+  pw_size=$(od -An -tu4 -j62 -N4 "$WORK/a.dat" | tr -d ' ')
+  cp "$WORK/a.dat" "$WORK/kind4.dat"
+  printf '\x04' | dd of="$WORK/kind4.dat" bs=1 seek=$((58 + pw_size + 12)) conv=notrunc status=none
+}
+corrupt_kind
+check "a record of kind 4 is LoadCorrupt (4)" exits 4 "$KXTOOL" db check "$WORK/kind4.dat"
+head -c 40 "$WORK/a.dat" >"$WORK/short.dat"
+check "a file shorter than its header is LoadFailed (3)" exits 3 "$KXTOOL" db check "$WORK/short.dat"
+printf '{"records":[{"keyword":"SIG","kind":0,"plain":"x"}]}' >"$WORK/typo.json"
+check "a misspelt field is refused, not dropped" exits 2 "$KXTOOL" db build "$WORK/typo.json" "$WORK/typo.dat"
+check "...and names the field" grep -q '"plain"' "$WORK/err"
+check "...and writes no file" test ! -e "$WORK/typo.dat"
+printf '{"records":[{"keyword":"A","kind":0},{"keyword":"A","kind":0}]}' >"$WORK/dup.json"
+check "a keyword given twice is refused" exits 2 "$KXTOOL" db build "$WORK/dup.json" "$WORK/dup.dat"
+printf '{"records":[{"keyword":"A","kind":7}]}' >"$WORK/kind.json"
+check "a kind above 3 is refused" exits 2 "$KXTOOL" db build "$WORK/kind.json" "$WORK/kind.dat"
+
+replay_hit() {
+  printf 'type Sig \n' | "$KXTOOL" replay --shortcut 'sig=Best regards' >"$WORK/replay.txt" &&
+  grep -qx 'lookup SIG hit' "$WORK/replay.txt" &&
+  grep -q 'clipboard SetData CF_UNICODETEXT .* "Best regards "' "$WORK/replay.txt"
+}
+check "replay expands a keyword typed with a capital" replay_hit
+printf 'type ok\nfrobnicate 1\n' >"$WORK/bad.keys"
+check "replay refuses a bad line with exit 2" exits 2 "$KXTOOL" replay "$WORK/bad.keys"
+check "...naming its line number" grep -q 'line 2' "$WORK/err"
+
+printf '{\\rtf1\\ansi\\ansicpg1252 Caf\\'"'"'e9 {\\b bold}\\par}' >"$WORK/doc.rtf"
+check "rtf2html converts a bold run" bash -c "'$KXTOOL' rtf2html '$WORK/doc.rtf' | grep -q 'font-weight:bold[^>]*>bold'"
+check "rtf2html refuses a file that is not RTF" exits 2 "$KXTOOL" rtf2html "$WORK/shared.json"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
