@@ -10,6 +10,13 @@ namespace kx {
 
 namespace {
 
+#if defined(__SSE2__)
+// Whether no bit of `mask` is set in `v`.
+bool NoneSet(__m128i v, __m128i mask) {
+    return _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_and_si128(v, mask), _mm_setzero_si128())) == 0xFFFF;
+}
+#endif
+
 bool IsHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool IsLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
@@ -19,10 +26,28 @@ size_t AsciiRun(const char16_t* s, size_t size, size_t i, uint8_t* out) {
     const size_t start = i;
 #if defined(__SSE2__)
     const __m128i high = _mm_set1_epi16(short(0xFF80));
-    const __m128i zero = _mm_setzero_si128();
+    auto load = [s](size_t at) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + at)); };
+    // Sixteen units a step while they are all ASCII.
+    while (i + 16 <= size) {
+        const __m128i a = load(i), b = load(i + 8);
+        if (!NoneSet(_mm_or_si128(a, b), high)) break;
+        if (out) _mm_storeu_si128(reinterpret_cast<__m128i*>(out + (i - start)), _mm_packus_epi16(a, b));
+        i += 16;
+    }
+    // Then eight, and where those are not all ASCII, the ones before the
+    // first that is not: found from the comparison's mask.
     while (i + 8 <= size) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(s + i));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), zero)) != 0xFFFF) break;
+        const __m128i v = load(i);
+        const unsigned ascii = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_and_si128(v, high), _mm_setzero_si128())));
+        if (ascii != 0xFFFF) {
+            const size_t n = size_t(__builtin_ctz(~ascii)) / 2;
+            if (out) {
+                alignas(16) uint8_t packed[16];
+                _mm_store_si128(reinterpret_cast<__m128i*>(packed), _mm_packus_epi16(v, v));
+                std::memcpy(out + (i - start), packed, n);
+            }
+            return i + n - start;
+        }
         if (out) _mm_storel_epi64(reinterpret_cast<__m128i*>(out + (i - start)), _mm_packus_epi16(v, v));
         i += 8;
     }

@@ -46,10 +46,14 @@ public:
     // Writes the file's buffers (and any mapped pages) through to the disk.
     virtual bool Flush() = 0;
     // Creates a mapping of the larger of the file's size and `size` (so a
-    // larger size grows the file, zero-filled) and maps a view of `size`
+    // larger size grows the file) and maps a view of `size`
     // bytes, or of the whole file when `size` is 0. Writable views need a
     // file opened for ReadWrite. Returns null on failure.
     virtual std::unique_ptr<FileView> Map(uint64_t size) = 0;
+    // Whether the bytes by which Map grows the file are sure to read as zero
+    // without being written. POSIX promises it for ftruncate; Windows leaves
+    // the new bytes to the file system, so callers that need zeros write them.
+    virtual bool GrowsWithZeros() const { return false; }
 };
 
 class FileMapping {

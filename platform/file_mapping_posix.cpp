@@ -42,6 +42,7 @@ public:
         return true;
     }
     bool Flush() override { return fsync(fd_) == 0; }
+    bool GrowsWithZeros() const override { return true; }
 
     std::unique_ptr<FileView> Map(uint64_t size) override {
         uint64_t current = 0;
@@ -55,8 +56,10 @@ public:
         int prot = access_ == FileAccess::ReadWrite ? PROT_READ | PROT_WRITE : PROT_READ;
         int flags = MAP_SHARED;
 #ifdef MAP_POPULATE
-        // The reader and the writer go through every page: fault them in at once.
-        flags |= MAP_POPULATE;
+        // The reader goes through every page: fault them in at once. Not for
+        // writing: that would read (zero-fill) every page of the grown file,
+        // padding included, only to fault each again on its first write.
+        if (access_ == FileAccess::Read) flags |= MAP_POPULATE;
 #endif
         void* p = mmap(nullptr, size_t(viewSize), prot, flags, fd_, 0);
         if (p == MAP_FAILED) return nullptr;

@@ -1,6 +1,9 @@
 // The writer's output against the file format, byte for byte, and round trips.
 #include "tests/native/database_test_support.h"
 
+#include <algorithm>
+
+#include "core/crc32.h"
 #include "core/shortcut_store.h"
 
 namespace kx {
@@ -157,6 +160,47 @@ TEST_F(WriterTest, MappingDoublesOnlyWhenNoByteWouldBeLeftOver) {
         EXPECT_EQ(count, store->Size());
         for (auto it = store->Begin(); !it.AtEnd(); it.Next())
             ASSERT_EQ(PlainOf(*loaded, it.Keyword()), it.Entry()->plainText);
+    }
+}
+
+// Stands for another process that creates the file, full of other bytes,
+// between the writer moving the old file aside and opening the new one.
+class FileAppearsBeforeOpen final : public FileMapping {
+public:
+    FileAppearsBeforeOpen(FileMapping& inner, Bytes contents) : inner_(inner), contents_(std::move(contents)) {}
+    uint32_t AllocationGranularity() override { return inner_.AllocationGranularity(); }
+    std::unique_ptr<OpenFile> Open(std::u16string_view path, FileAccess access, FileShare share,
+                                   FileDisposition disposition, FileError& error) override {
+        if (access == FileAccess::ReadWrite) WriteAll(std::u16string(path), contents_);
+        return inner_.Open(path, access, share, disposition, error);
+    }
+    bool Exists(std::u16string_view path) override { return inner_.Exists(path); }
+    bool SetNormalAttributes(std::u16string_view path) override { return inner_.SetNormalAttributes(path); }
+    bool Delete(std::u16string_view path) override { return inner_.Delete(path); }
+    bool Rename(std::u16string_view from, std::u16string_view to) override { return inner_.Rename(from, to); }
+
+private:
+    FileMapping& inner_;
+    Bytes contents_;
+};
+
+// The padding of a new file is left to the file system's zeros; a file that
+// was not empty when opened must still end in zeros and a checksum over them.
+TEST_F(WriterTest, PaddingIsZeroEvenOverAFileFoundFullOfOtherBytes) {
+    auto store = StoreOfRecordBytes(600000);  // grows to 1 MiB
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    const Bytes clean = ReadAll(path);
+    ASSERT_EQ(clean.size(), 4 * kFirstFileSize);
+    EXPECT_EQ(ReadU32(clean.data() + 4), crc32_paths::Portable(clean.data() + 58, clean.size() - 58, 0));
+
+    for (size_t garbage : {size_t(100), 3 * kFirstFileSize, 5 * kFirstFileSize}) {
+        FileAppearsBeforeOpen files(SystemFileMapping(), Bytes(garbage, 0xFF));
+        DatabaseIo racing{files, io.clock};
+        ASSERT_TRUE(ShortcutStore::Save(*store, path, racing));
+        const Bytes b = ReadAll(path);
+        // A file found larger than the mapping keeps its size beyond it.
+        ASSERT_EQ(b.size(), std::max(clean.size(), garbage)) << garbage;
+        EXPECT_TRUE(std::equal(clean.begin(), clean.end(), b.begin())) << garbage;
     }
 }
 
