@@ -40,6 +40,14 @@ inline constexpr int kHookCount = 3;
 // report it, even while the hooks are not paused.
 inline constexpr uintptr_t kOwnInputSignature = 0x4B58F00Du;
 
+// Keys a hook module held back while the program handled a key, and then
+// injected again in order, carry its module's mark. The module reports them
+// when they come back (they were not reported while held). The companion's
+// module has a mark of its own, so neither module mistakes the other's
+// replayed keys for its own.
+inline constexpr uintptr_t kReplaySignature = 0x4B58F0E0u;
+inline constexpr uintptr_t kCompanionReplaySignature = 0x4B58F0E1u;
+
 // The type-30 record. The program does not read its content; it is there for
 // logs and tests.
 enum class DiscardReason : uint32_t { MouseButton = 1, ForegroundChange = 2, RecordsLost = 3 };

@@ -4,6 +4,7 @@
 #include "engine/hooklink/hook_protocol.h"
 #include "hook/dll/hook_state.h"
 #include "hook/dll/hook_thread.h"
+#include "hook/dll/key_release.h"
 #include "hook/dll/record_sender.h"
 
 namespace {
@@ -38,6 +39,14 @@ void StopThreads(HookModuleState& s) {
         ::WaitForSingleObject(s.senderThread.Get(), kThreadStopMs);
         s.senderThread.Reset();
     }
+    if (s.releaseThread) {
+        s.releaseStop = true;
+        ::SetEvent(s.releaseWake.Get());
+        ::WaitForSingleObject(s.releaseThread.Get(), kThreadStopMs);
+        s.releaseThread.Reset();
+    }
+    // No hook is left to hold them: whatever was held goes to the window now.
+    kx::hook::ReplayAll(s);
 }
 
 }  // namespace
@@ -61,8 +70,12 @@ BOOLEAN WINAPI SetHooks(HWND window) {
 
     s.queue.Restart();
     s.senderThread.Reset(StartModuleThread(s, kx::hook::SenderThreadMain, nullptr));
+    // The wake event stays for the module's lifetime: the callback may use it at any time.
+    if (!s.releaseWake) s.releaseWake.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
+    s.releaseStop = false;
+    if (s.releaseWake) s.releaseThread.Reset(StartModuleThread(s, kx::hook::ReleaseThreadMain, nullptr));
     UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (s.senderThread && ready) {
+    if (s.senderThread && s.releaseThread && ready) {
         s.hookThread.Reset(StartModuleThread(s, kx::hook::HookThreadMain, ready.Get()));
         if (s.hookThread) s.hookThreadId = ::GetThreadId(s.hookThread.Get());
     }

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "engine/hooklink/hook_watchdog.h"
+#include "engine/hooklink/key_hold.h"
 #include "engine/hooklink/win32_handles.h"
 #include "hook/dll/hook_switches.h"
 #include "hook/dll/input_queue.h"
@@ -32,6 +33,14 @@ struct HookModuleState {
 
     // The thread that drains the queue into WM_COPYDATA records.
     UniqueHandle senderThread;
+
+    // The user's keys held while the program handles a key that may
+    // complete a keyword, and the thread that replays them when no record
+    // is due to (see key_release.h).
+    KeyHold hold;
+    UniqueHandle releaseWake;     // auto-reset event: held keys may go
+    UniqueHandle releaseThread;
+    std::atomic<bool> releaseStop{false};
 };
 
 HookModuleState& State();

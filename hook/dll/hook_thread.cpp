@@ -1,12 +1,33 @@
 #include "hook/dll/hook_thread.h"
 
 #include "engine/hooklink/hook_protocol.h"
+#include "engine/matcher/classify.h"
+#include "hook/dll/bitness_filter.h"
 #include "hook/dll/hook_state.h"
+#include "hook/dll/key_release.h"
+#include "hook/dll/layout_translator.h"
+#include "platform/win32/key_injector_win32.h"
 
 namespace kx::hook {
 namespace {
 
 constexpr UINT kWatchdogPeriodMs = 1000;
+
+static_assert(kInjectedKeyMark == hookproto::kOwnInputSignature, "the program's keys carry the module's mark");
+
+#ifdef KXHOOK_COMPANION_MODULE
+constexpr bool kCompanionModule = true;
+#else
+constexpr bool kCompanionModule = false;
+#endif
+
+// Which foreground windows this module holds keys for: only those it
+// reports, so that the program's module and the companion's never both hold
+// the same key. Touched by the hook thread only.
+BitnessFilter& HoldFilter() {
+    static BitnessFilter filter(kCompanionModule);
+    return filter;
+}
 
 bool Down(int vk) { return ::GetAsyncKeyState(vk) < 0; }
 
@@ -16,31 +37,70 @@ HWND ForegroundAndLayout(HKL& layout) {
     return foreground;
 }
 
+// The key as SendInput would type it again.
+HeldKey AsHeldKey(const KBDLLHOOKSTRUCT& kb, bool isUp) {
+    HeldKey k;
+    k.vk = uint16_t(kb.vkCode);
+    k.scan = uint16_t(kb.scanCode);
+    if (isUp) k.flags |= heldflag::kKeyUp;
+    if (kb.flags & LLKHF_EXTENDED) k.flags |= heldflag::kExtended;
+    if (kb.vkCode == kVkPacket) k.flags |= heldflag::kUnicode;
+    return k;
+}
+
+// A key-down after which the program may type: one that completes a
+// keyword (its character is a delimiter), or one pressed with SHIFT, CTRL or
+// ALT that may be a macro's key combination (with SHIFT alone the program
+// takes the typed character back with a Backspace). The same translation as
+// the record's, so the decision is the one the engine makes.
+bool MayComplete(const RawKey& raw, HKL layout) {
+    if (raw.isUp) return false;
+    LayoutTranslator translator(layout);
+    const KeyEvent e = BuildKeyEvent(raw, translator);
+    if (IsDelimiter(e.ch)) return true;
+    return e.ch != 0 && (e.shift() || e.ctrl() || e.alt());
+}
+
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     HookModuleState& s = State();
     if (code == HC_ACTION) {
         s.lastCallbackTick = ::GetTickCount();
         const auto* kb = reinterpret_cast<const KBDLLHOOKSTRUCT*>(lParam);
-        // Keys we type ourselves are ours to ignore: the program pauses the
-        // keyboard switch while it types, and marked input is never reported.
-        // Other programs' injected keys (on-screen keyboards, remote desktops,
-        // KEYEVENTF_UNICODE as VK_PACKET) are typing like any other.
-        const bool ours = (kb->flags & LLKHF_INJECTED) && kb->dwExtraInfo == hookproto::kOwnInputSignature;
-        if (!ours && s.switches.IsOn(hookproto::kHookKeyboard)) {
-            CapturedInput in;
-            in.kind = CapturedInput::Kind::Key;
-            in.key.vk = kb->vkCode;
-            in.key.scan = kb->scanCode;
-            // A Unicode key-up may come without LLKHF_UP; the message is right.
-            in.key.isUp = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
-            in.key.extended = kb->flags & LLKHF_EXTENDED;
-            in.key.shift = Down(VK_SHIFT);
-            in.key.ctrl = Down(VK_CONTROL);
-            in.key.alt = (kb->flags & LLKHF_ALTDOWN) || Down(VK_MENU);
-            in.key.capsLock = ::GetKeyState(VK_CAPITAL) & 1;
-            in.foreground = ForegroundAndLayout(in.layout);
-            in.time = kb->time;
-            s.queue.Push(in);
+        // Keys we type ourselves are ours to ignore: marked input is never
+        // reported nor held. Other programs' injected keys (on-screen
+        // keyboards, remote desktops, KEYEVENTF_UNICODE as VK_PACKET) are
+        // typing like any other.
+        const KeyHold::Source source =
+            KeyHold::Classify(kb->flags & LLKHF_INJECTED, kb->dwExtraInfo, ReplaySignature());
+        if (source == KeyHold::Source::Own) return ::CallNextHookEx(nullptr, code, wParam, lParam);
+
+        CapturedInput in;
+        in.kind = CapturedInput::Kind::Key;
+        in.key.vk = kb->vkCode;
+        in.key.scan = kb->scanCode;
+        // A Unicode key-up may come without LLKHF_UP; the message is right.
+        in.key.isUp = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
+        in.key.extended = kb->flags & LLKHF_EXTENDED;
+        in.key.shift = Down(VK_SHIFT);
+        in.key.ctrl = Down(VK_CONTROL);
+        in.key.alt = (kb->flags & LLKHF_ALTDOWN) || Down(VK_MENU);
+        in.key.capsLock = ::GetKeyState(VK_CAPITAL) & 1;
+        in.foreground = ForegroundAndLayout(in.layout);
+        in.time = kb->time;
+
+        const bool reported = s.switches.IsOn(hookproto::kHookKeyboard);
+        const bool mayComplete = reported && HoldFilter().Watches(in.foreground) && MayComplete(in.key, in.layout);
+        const KeyHold::Step step =
+            s.hold.OnKey(source, AsHeldKey(*kb, in.key.isUp), reported, mayComplete, ::GetTickCount());
+        if (step.wake) ::SetEvent(s.releaseWake.Get());
+        if (step.swallow) return 1;
+        if (reported) {
+            in.holdTrigger = step.trigger;
+            // A record that cannot be queued will never end its hold.
+            if (!s.queue.Push(in) && step.trigger) {
+                s.hold.EndHold(step.trigger);
+                ::SetEvent(s.releaseWake.Get());
+            }
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

@@ -2,17 +2,18 @@
 
 namespace kx::hook {
 
-void InputQueue::Push(const CapturedInput& input) {
+bool InputQueue::Push(const CapturedInput& input) {
     {
         std::lock_guard<std::mutex> g(lock_);
-        if (stopped_) return;
+        if (stopped_) return false;
         if (items_.size() >= kCapacity) {
             lost_ = true;
-            return;
+            return false;
         }
         items_.push_back(input);
     }
     ready_.notify_one();
+    return true;
 }
 
 bool InputQueue::Pop(CapturedInput& out, bool& lostBefore) {

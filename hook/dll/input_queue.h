@@ -20,6 +20,9 @@ struct CapturedInput {
     UINT mouseMessage = 0;
     POINT point{};
     DWORD time = 0;
+    // Not 0: the key started a hold of the user's keys, which ends once the
+    // program has handled this record.
+    uint32_t holdTrigger = 0;
 };
 
 class InputQueue {
@@ -28,7 +31,8 @@ public:
     // as lost, and the sender discards the word before going on.
     static constexpr size_t kCapacity = 1024;
 
-    void Push(const CapturedInput& input);
+    // False when the input was not queued (stopped, or full).
+    bool Push(const CapturedInput& input);
     // Waits for the next input; false once Stop was called.
     bool Pop(CapturedInput& out, bool& lostBefore);
     void Stop();

@@ -3,6 +3,7 @@
 #include "engine/hooklink/hook_protocol.h"
 #include "hook/dll/bitness_filter.h"
 #include "hook/dll/hook_state.h"
+#include "hook/dll/key_release.h"
 #include "hook/dll/layout_translator.h"
 
 namespace kx::hook {
@@ -44,6 +45,26 @@ bool SendDiscard(HWND target, DiscardReason reason, const CapturedInput& in) {
     return Send(target, kRecordDiscardWord, &r, sizeof(r));
 }
 
+// One captured input to the program, as one or more records.
+void SendCaptured(HookModuleState& s, BitnessFilter& filter, const CapturedInput& in, bool lostBefore,
+                  HWND& lastForeground, bool& lost) {
+    HWND target = s.target.load();
+    if (!filter.Watches(in.foreground)) return;
+    if (lost || lostBefore) lost = !SendDiscard(target, DiscardReason::RecordsLost, in);
+    if (in.kind == CapturedInput::Kind::MouseButton) {
+        lost = !SendDiscard(target, DiscardReason::MouseButton, in) || lost;
+        return;
+    }
+    if (lastForeground && in.foreground != lastForeground && s.switches.IsOn(kHookFocusChange))
+        lost = !SendDiscard(target, DiscardReason::ForegroundChange, in) || lost;
+    lastForeground = in.foreground;
+
+    LayoutTranslator translator(in.layout);
+    uint8_t wire[kKeyEventWireSize];
+    EncodeKeyEvent(BuildKeyEvent(in.key, translator), wire);
+    if (!Send(target, kRecordKeyEvent, wire, sizeof(wire))) lost = true;
+}
+
 }  // namespace
 
 DWORD WINAPI SenderThreadMain(void*) {
@@ -54,21 +75,14 @@ DWORD WINAPI SenderThreadMain(void*) {
     CapturedInput in;
     bool lostBefore = false;
     while (s.queue.Pop(in, lostBefore)) {
-        HWND target = s.target.load();
-        if (!filter.Watches(in.foreground)) continue;
-        if (lost || lostBefore) lost = !SendDiscard(target, DiscardReason::RecordsLost, in);
-        if (in.kind == CapturedInput::Kind::MouseButton) {
-            lost = !SendDiscard(target, DiscardReason::MouseButton, in) || lost;
-            continue;
+        SendCaptured(s, filter, in, lostBefore, lastForeground, lost);
+        // The program handles a key's record completely, expansion included,
+        // before SendMessageTimeout returns; the keys held behind it go now,
+        // whether the record was sent, refused or timed out.
+        if (in.holdTrigger) {
+            s.hold.EndHold(in.holdTrigger);
+            ReplayReleasable(s);
         }
-        if (lastForeground && in.foreground != lastForeground && s.switches.IsOn(kHookFocusChange))
-            lost = !SendDiscard(target, DiscardReason::ForegroundChange, in) || lost;
-        lastForeground = in.foreground;
-
-        LayoutTranslator translator(in.layout);
-        uint8_t wire[kKeyEventWireSize];
-        EncodeKeyEvent(BuildKeyEvent(in.key, translator), wire);
-        if (!Send(target, kRecordKeyEvent, wire, sizeof(wire))) lost = true;
     }
     ::FreeLibraryAndExitThread(s.self, 0);
 }

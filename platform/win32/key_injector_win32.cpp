@@ -21,13 +21,13 @@ unsigned Win32KeyInjector::SendInput(std::span<const KeyRecord> records) {
         in.ki.wScan = records[i].scan;
         in.ki.dwFlags = records[i].flags;
         in.ki.time = records[i].time;
-        in.ki.dwExtraInfo = 0;
+        in.ki.dwExtraInfo = kInjectedKeyMark;
     }
     return ::SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT));
 }
 
 void Win32KeyInjector::KeybdEvent(uint8_t vk, uint8_t scan, uint32_t flags) {
-    ::keybd_event(vk, scan, flags, 0);
+    ::keybd_event(vk, scan, flags, kInjectedKeyMark);
 }
 
 int16_t Win32KeyInjector::KeyState(int vk) { return ::GetKeyState(vk); }

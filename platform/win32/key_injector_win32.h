@@ -5,6 +5,11 @@
 
 namespace kx {
 
+// Every key we inject carries this in dwExtraInfo. The hook modules let such
+// keys through untouched and never report them, even while they hold back
+// the user's keys for the expansion these keys type.
+inline constexpr uintptr_t kInjectedKeyMark = 0x4B58F00Du;
+
 class Win32KeyInjector final : public KeyInjector {
 public:
     unsigned SendInput(std::span<const KeyRecord> records) override;

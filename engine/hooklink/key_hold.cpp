@@ -1,0 +1,100 @@
+#include "engine/hooklink/key_hold.h"
+
+namespace kx {
+
+KeyHold::Source KeyHold::Classify(bool injected, uintptr_t extraInfo, uintptr_t replaySignature) {
+    if (!injected) return Source::Physical;
+    if (extraInfo == hookproto::kOwnInputSignature) return Source::Own;
+    if (extraInfo == replaySignature) return Source::Replay;
+    // Other programs' injected keys are typing like any other.
+    return Source::Physical;
+}
+
+bool KeyHold::ExpiredLocked(uint32_t nowMs) const {
+    return (holding_ || inFlight_ > 0) && uint32_t(nowMs - sinceMs_) >= kLimitMs;
+}
+
+KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, bool mayComplete, uint32_t nowMs) {
+    Step step;
+    // The program's own keys go straight through, even while keys are held:
+    // they are the expansion the held keys wait for.
+    if (source == Source::Own) return step;
+
+    std::lock_guard<std::mutex> g(lock_);
+    bool hold = holding_;
+    if (source == Source::Replay) {
+        if (inFlight_ > 0) --inFlight_;
+        sinceMs_ = nowMs;
+    } else {
+        hold = hold || inFlight_ > 0;
+    }
+    // When full, a key goes through unheld rather than being lost.
+    if (hold && count_ < kCapacity) {
+        if (source == Source::Replay) {
+            // Held again behind a hold that an earlier replayed key started:
+            // it was typed before any key the user typed while the replay
+            // was on its way, so it goes before them.
+            for (size_t i = count_; i > replayedHeld_; --i) held_[i] = held_[i - 1];
+            held_[replayedHeld_++] = key;
+            ++count_;
+        } else {
+            held_[count_++] = key;
+        }
+        step.swallow = true;
+        step.wake = ExpiredLocked(nowMs);
+        return step;
+    }
+    if (reported && mayComplete) {
+        if (++nextTrigger_ == 0) ++nextTrigger_;
+        holding_ = true;
+        holdTrigger_ = nextTrigger_;
+        sinceMs_ = nowMs;
+        step.trigger = holdTrigger_;
+    }
+    step.wake = (!holding_ && inFlight_ == 0 && count_ > 0) || ExpiredLocked(nowMs);
+    return step;
+}
+
+void KeyHold::EndHold(uint32_t trigger) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (holding_ && holdTrigger_ == trigger) holding_ = false;
+}
+
+bool KeyHold::TakeReleasable(uint32_t nowMs, std::vector<HeldKey>& out) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (ExpiredLocked(nowMs)) {
+        holding_ = false;
+        inFlight_ = 0;
+    }
+    if (holding_ || inFlight_ > 0 || count_ == 0) return false;
+    out.assign(held_, held_ + count_);
+    inFlight_ = count_;
+    count_ = 0;
+    replayedHeld_ = 0;
+    sinceMs_ = nowMs;
+    return true;
+}
+
+void KeyHold::TakeAll(std::vector<HeldKey>& out) {
+    std::lock_guard<std::mutex> g(lock_);
+    holding_ = false;
+    inFlight_ = 0;
+    out.assign(held_, held_ + count_);
+    count_ = 0;
+    replayedHeld_ = 0;
+}
+
+void KeyHold::Injected(size_t taken, size_t injected, uint32_t nowMs) {
+    if (injected >= taken) return;
+    std::lock_guard<std::mutex> g(lock_);
+    const size_t lost = taken - injected;
+    inFlight_ = inFlight_ > lost ? inFlight_ - lost : 0;
+    sinceMs_ = nowMs;
+}
+
+bool KeyHold::Pending() {
+    std::lock_guard<std::mutex> g(lock_);
+    return holding_ || inFlight_ > 0 || count_ > 0;
+}
+
+}  // namespace kx

@@ -1,0 +1,26 @@
+// Replaying the user's held keys (see engine/hooklink/key_hold.h). Keys are
+// replayed by the sender thread right after the program has handled a
+// hold's key, and otherwise by the release thread: keys that arrived behind
+// a replay once that replay is through, and anything left once a hold or a
+// replay outlasts its limit. Never from inside the hook callback.
+#pragma once
+
+#include <windows.h>
+
+#include "hook/dll/hook_state.h"
+
+namespace kx::hook {
+
+// This module's mark on the keys it replays.
+uintptr_t ReplaySignature();
+
+// Injects whatever may go now, in order, in one SendInput call per batch.
+void ReplayReleasable(HookModuleState& s);
+// Ends any hold and injects everything held (the hooks are gone).
+void ReplayAll(HookModuleState& s);
+
+// Thread body: waits for wakes from the callback and watches the limits.
+// Ends once s.releaseStop is set and the wake event signalled.
+DWORD WINAPI ReleaseThreadMain(void* unused);
+
+}  // namespace kx::hook

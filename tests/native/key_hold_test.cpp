@@ -1,0 +1,277 @@
+// The hold and replay of the user's keys around an expansion, driven with
+// fake key events: a small model of the input stream, the target window,
+// the program (which types its own keys while a hold is on) and the thread
+// that replays what was held.
+#include "engine/hooklink/key_hold.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <string>
+#include <vector>
+
+namespace kx {
+namespace {
+
+using Source = KeyHold::Source;
+constexpr uintptr_t kReplay = hookproto::kReplaySignature;
+
+bool IsTriggerChar(char c) { return c == ' ' || c == '.'; }
+
+class Machine {
+public:
+    KeyHold hold;
+    uint32_t now = 0;
+    // What reached the window, in order: "x" for a key-down, "^x" for its release.
+    std::string window;
+    // Key-downs the program was told about, in order.
+    std::string reported;
+    std::vector<uint32_t> triggers;  // holds started, in order
+    bool wake = false;
+    bool keyboardOn = true;
+    std::deque<HeldKey> onTheWay;    // replayed, not yet seen by the hook
+
+    void Event(Source source, char c, bool up) {
+        HeldKey k;
+        k.vk = uint16_t(c);
+        k.scan = uint16_t(c);
+        if (up) k.flags |= heldflag::kKeyUp;
+        const bool reportable = keyboardOn && source != Source::Own;
+        const KeyHold::Step step = hold.OnKey(source, k, reportable, !up && IsTriggerChar(c), now);
+        wake = wake || step.wake;
+        if (step.swallow) return;
+        window += up ? std::string("^") + c : std::string(1, c);
+        if (reportable && !up) reported += c;
+        if (step.trigger) triggers.push_back(step.trigger);
+    }
+    void Press(Source source, char c) {
+        Event(source, c, false);
+        Event(source, c, true);
+    }
+    // The user types `text` on the physical keyboard.
+    void Type(const std::string& text) {
+        for (char c : text) Press(Source::Physical, c);
+    }
+    // The program's own keys: `erase` Backspaces ('<') and a paste ('P').
+    void Expand(int erase) {
+        for (int i = 0; i < erase; ++i) Press(Source::Own, '<');
+        Press(Source::Own, 'P');
+    }
+    // The releasing side: takes what may go and injects it.
+    size_t Release() {
+        std::vector<HeldKey> keys;
+        if (!hold.TakeReleasable(now, keys)) return 0;
+        for (const HeldKey& k : keys) onTheWay.push_back(k);
+        hold.Injected(keys.size(), keys.size(), now);
+        wake = false;
+        return keys.size();
+    }
+    // The hook sees `n` (or all) of the replayed keys.
+    void SeeReplays(size_t n = size_t(-1)) {
+        while (n-- > 0 && !onTheWay.empty()) {
+            const HeldKey k = onTheWay.front();
+            onTheWay.pop_front();
+            Event(Source::Replay, char(k.vk), k.flags & heldflag::kKeyUp);
+        }
+    }
+};
+
+TEST(KeyHold, KeysTypedDuringAnExpansionComeAfterIt) {
+    Machine m;
+    m.Type("omw ");
+    ASSERT_EQ(m.triggers.size(), 1u);
+    // The user goes on typing before the program has answered.
+    m.Type("on");
+    EXPECT_EQ(m.window, "o^om^mw^w ");
+    // The program erases the keyword and its space and pastes: its keys pass.
+    m.Expand(4);
+    EXPECT_EQ(m.window, "o^om^mw^w <^<<^<<^<<^<P^P");
+    EXPECT_EQ(m.Release(), 0u) << "the hold is on until the program has handled the key";
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 5u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "o^om^mw^w <^<<^<<^<<^<P^P^ o^on^n");
+    EXPECT_EQ(m.reported, "omw on") << "each key is reported exactly once";
+    EXPECT_FALSE(m.hold.Pending());
+}
+
+TEST(KeyHold, OwnKeysAreNeverHeldNorReported) {
+    EXPECT_EQ(KeyHold::Classify(true, hookproto::kOwnInputSignature, kReplay), Source::Own);
+    EXPECT_EQ(KeyHold::Classify(true, kReplay, kReplay), Source::Replay);
+    // Another program's injected keys, and the other module's replays, are typing.
+    EXPECT_EQ(KeyHold::Classify(true, 0, kReplay), Source::Physical);
+    EXPECT_EQ(KeyHold::Classify(true, hookproto::kCompanionReplaySignature, kReplay), Source::Physical);
+    EXPECT_EQ(KeyHold::Classify(false, kReplay, kReplay), Source::Physical);
+
+    Machine m;
+    m.Type("a.");
+    m.Type("b");
+    // A delimiter among the program's own keys starts nothing and is not held.
+    m.Press(Source::Own, ' ');
+    m.Press(Source::Own, '.');
+    EXPECT_EQ(m.window, "a^a. ^ .^.");
+    EXPECT_EQ(m.triggers.size(), 1u);
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 3u) << "only the user's keys were held";
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a. ^ .^.^.b^b");
+    EXPECT_EQ(m.reported, "a.b");
+}
+
+TEST(KeyHold, OrderHoldsAcrossNestedHolds) {
+    Machine m;
+    m.Type("sig ");
+    // Typed while "sig" expands: another keyword, its space, more.
+    m.Type("ty x");
+    m.Expand(4);
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 9u);
+    // The replayed space after "ty" starts a hold of its own; the rest of
+    // the replay is held again behind it.
+    m.SeeReplays(6);
+    ASSERT_EQ(m.triggers.size(), 2u);
+    EXPECT_EQ(m.reported, "sig ty ");
+    // The user types on meanwhile, while part of the replay is still on its way.
+    m.Type("z");
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "s^si^ig^g <^<<^<<^<<^<P^P^ t^ty^y ");
+    m.Expand(3);
+    EXPECT_EQ(m.Release(), 0u);
+    m.hold.EndHold(m.triggers[1]);
+    EXPECT_EQ(m.Release(), 5u);
+    m.SeeReplays();
+    // The rest of the replay keeps its place before the key typed after it.
+    EXPECT_EQ(m.window, "s^si^ig^g <^<<^<<^<<^<P^P^ t^ty^y <^<<^<<^<P^P^ x^xz^z");
+    EXPECT_EQ(m.reported, "sig ty xz");
+    EXPECT_FALSE(m.hold.Pending());
+}
+
+TEST(KeyHold, KeysBehindAReplayOnItsWayAreHeld) {
+    Machine m;
+    m.Type("a ");
+    m.Type("bc");
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 5u);
+    // No hold is on, but the replay has not come back yet: the user's key
+    // must not overtake it.
+    m.Type("d");
+    EXPECT_EQ(m.window, "a^a ");
+    EXPECT_EQ(m.Release(), 0u);
+    m.SeeReplays(4);
+    EXPECT_FALSE(m.wake);
+    m.SeeReplays(1);
+    EXPECT_TRUE(m.wake) << "the last replayed key lets the held ones go";
+    EXPECT_EQ(m.Release(), 2u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a ^ b^bc^cd^d");
+    EXPECT_EQ(m.reported, "a bcd");
+}
+
+TEST(KeyHold, AHoldEndsByItselfAfterTheLimit) {
+    Machine m;
+    m.now = 5000;
+    m.Type("a ");
+    m.Type("b");
+    m.now = 5000 + KeyHold::kLimitMs - 1;
+    EXPECT_EQ(m.Release(), 0u);
+    m.Type("c");
+    EXPECT_FALSE(m.wake);
+    m.now = 5000 + KeyHold::kLimitMs;
+    m.Type("d");
+    EXPECT_TRUE(m.wake) << "a key held past the limit wakes the releasing thread";
+    EXPECT_EQ(m.Release(), 7u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a ^ b^bc^cd^d");
+    // The program's late answer does not end a later hold.
+    m.Type(".");
+    ASSERT_EQ(m.triggers.size(), 2u);
+    m.hold.EndHold(m.triggers[0]);
+    m.Type("e");
+    EXPECT_EQ(m.Release(), 0u);
+    m.hold.EndHold(m.triggers[1]);
+    EXPECT_EQ(m.Release(), 3u);
+}
+
+TEST(KeyHold, AReplayThatNeverComesBackIsGivenUpAfterTheLimit) {
+    Machine m;
+    m.Type("a ");
+    m.Type("b");
+    m.hold.EndHold(m.triggers[0]);
+    m.now = 100;
+    EXPECT_EQ(m.Release(), 3u);
+    m.onTheWay.clear();  // swallowed by someone else on the way
+    m.Type("c");
+    m.now = 100 + KeyHold::kLimitMs - 1;
+    EXPECT_EQ(m.Release(), 0u);
+    m.now = 100 + KeyHold::kLimitMs;
+    EXPECT_EQ(m.Release(), 2u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a c^c");
+}
+
+TEST(KeyHold, KeysTheSystemRefusedDoNotHoldUpTheRest) {
+    Machine m;
+    m.Type("a ");
+    m.Type("bc");
+    m.hold.EndHold(m.triggers[0]);
+    std::vector<HeldKey> keys;
+    ASSERT_TRUE(m.hold.TakeReleasable(m.now, keys));
+    ASSERT_EQ(keys.size(), 5u);
+    // Only the first two went in.
+    m.hold.Injected(keys.size(), 2, m.now);
+    m.onTheWay.assign(keys.begin(), keys.begin() + 2);
+    m.Type("d");
+    m.SeeReplays();
+    EXPECT_TRUE(m.wake);
+    EXPECT_EQ(m.Release(), 2u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a ^ bd^d");
+}
+
+TEST(KeyHold, KeyboardSwitchOffStartsNoHoldButKeepsOne) {
+    Machine m;
+    m.keyboardOn = false;
+    m.Type("a b ");
+    EXPECT_TRUE(m.triggers.empty());
+    EXPECT_EQ(m.window, "a^a ^ b^b ^ ");
+    m.keyboardOn = true;
+    m.Type("c ");
+    // The program pauses the keyboard while it types; the hold goes on.
+    m.keyboardOn = false;
+    m.Type("d");
+    EXPECT_EQ(m.window, "a^a ^ b^b ^ c^c ");
+    m.hold.EndHold(m.triggers[0]);
+    m.keyboardOn = true;
+    EXPECT_EQ(m.Release(), 3u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a ^ b^b ^ c^c ^ d^d");
+    EXPECT_EQ(m.reported, "c d") << "held keys are reported when they come back";
+}
+
+TEST(KeyHold, TakeAllEndsTheHoldAndReturnsEverything) {
+    Machine m;
+    m.Type("a ");
+    m.Type("bc");
+    std::vector<HeldKey> keys;
+    m.hold.TakeAll(keys);
+    ASSERT_EQ(keys.size(), 5u);
+    EXPECT_EQ(keys[1].vk, 'b');
+    EXPECT_EQ(keys[2].flags, heldflag::kKeyUp);
+    EXPECT_FALSE(m.hold.Pending());
+    m.Type("d");
+    EXPECT_EQ(m.window, "a^a d^d");
+}
+
+TEST(KeyHold, AFullHoldLetsKeysThroughRatherThanLoseThem) {
+    Machine m;
+    m.Type(" ");
+    for (size_t i = 1; i < KeyHold::kCapacity; ++i) m.Event(Source::Physical, 'x', false);
+    EXPECT_EQ(m.window, " ");
+    m.Event(Source::Physical, 'y', false);
+    EXPECT_EQ(m.window, " y");
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), KeyHold::kCapacity);
+}
+
+}  // namespace
+}  // namespace kx
