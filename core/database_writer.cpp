@@ -20,6 +20,9 @@ namespace {
 // reads them while they are still in the cache rather than in a second pass
 // over the whole file.
 constexpr uint64_t kChecksumStep = 16 * 1024;
+// The disk starts on the records in steps of this many bytes while later
+// ones are still being encoded: the flushes then have less to wait for.
+constexpr uint64_t kWriteBackStep = 1024 * 1024;
 
 // Writes records one after another into a mapped view that doubles whenever
 // the next record would not leave a spare byte after it.
@@ -105,6 +108,12 @@ private:
     void Checksum() {
         crc_ = Crc32(file_.Data() + checksummed_, size_t(cursor_ - checksummed_), crc_);
         checksummed_ = cursor_;
+        // Whole steps only: the page the cursor is in is still being written.
+        const uint64_t ready = cursor_ / kWriteBackStep * kWriteBackStep;
+        if (ready > writtenBack_) {
+            file_.file->StartWriteBack(writtenBack_, ready - writtenBack_);
+            writtenBack_ = ready;
+        }
     }
 
     // Copies `bytes` to `to` and returns the end; an empty view may have no data.
@@ -118,6 +127,7 @@ private:
     uint64_t cursor_ = kFileHeaderSize;
     uint64_t checksummed_ = kFileHeaderSize;  // the checksum covers [58, checksummed_)
     uint32_t crc_ = 0;
+    uint64_t writtenBack_ = 0;
     uint32_t number_ = 0;
 };
 

@@ -54,6 +54,9 @@ public:
     // without being written. POSIX promises it for ftruncate; Windows leaves
     // the new bytes to the file system, so callers that need zeros write them.
     virtual bool GrowsWithZeros() const { return false; }
+    // Starts writing bytes changed through a view to the disk without waiting
+    // for them, so that a later Flush has less left to wait for. Only a hint.
+    virtual void StartWriteBack(uint64_t offset, uint64_t bytes) { (void)offset, (void)bytes; }
 };
 
 class FileMapping {

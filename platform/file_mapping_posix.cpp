@@ -43,6 +43,13 @@ public:
     }
     bool Flush() override { return fsync(fd_) == 0; }
     bool GrowsWithZeros() const override { return true; }
+    void StartWriteBack(uint64_t offset, uint64_t bytes) override {
+#if defined(__linux__)
+        sync_file_range(fd_, off_t(offset), off_t(bytes), SYNC_FILE_RANGE_WRITE);
+#else
+        (void)offset, (void)bytes;
+#endif
+    }
 
     std::unique_ptr<FileView> Map(uint64_t size) override {
         uint64_t current = 0;
