@@ -79,15 +79,28 @@ void MainList::OnHeaderClick(int column) {
     Sort();
 }
 
+// Rows are compared by their record numbers against texts taken before the
+// sort. Row positions change while the control sorts (Wine's control looks
+// them up as it goes), so reading cells by position during the sort mixed
+// up the order.
 int CALLBACK MainList::Compare(LPARAM a, LPARAM b, LPARAM self) {
     const auto* list = reinterpret_cast<const MainList*>(self);
-    const std::wstring ta = list->view_.Text(int(a), list->sortColumn_, 260);
-    const std::wstring tb = list->view_.Text(int(b), list->sortColumn_, 260);
+    const std::vector<std::wstring>& texts = list->sortTexts_;
+    static const std::wstring none;
+    const std::wstring& ta = a >= 0 && size_t(a) < texts.size() ? texts[size_t(a)] : none;
+    const std::wstring& tb = b >= 0 && size_t(b) < texts.size() ? texts[size_t(b)] : none;
     const int result = ::StrCmpLogicalW(ta.c_str(), tb.c_str());
     return list->ascending_ ? result : -result;
 }
 
-void MainList::Sort() { ListView_SortItemsEx(Handle(), &Compare, reinterpret_cast<LPARAM>(this)); }
+void MainList::Sort() {
+    sortTexts_.assign(records_.size(), std::wstring());
+    for (int row = 0, rows = view_.RowCount(); row < rows; ++row) {
+        const LPARAM v = view_.Value(row);
+        if (v >= 0 && size_t(v) < sortTexts_.size()) sortTexts_[size_t(v)] = view_.Text(row, sortColumn_, 260);
+    }
+    ListView_SortItems(Handle(), &Compare, reinterpret_cast<LPARAM>(this));
+}
 
 const DisplayRecord* MainList::RecordAt(int row) const {
     const LPARAM v = view_.Value(row);

@@ -47,6 +47,7 @@ private:
     ListView view_;
     UniqueImageList images_;
     std::vector<DisplayRecord> records_;
+    std::vector<std::wstring> sortTexts_;  // by record number, while sorting
     int sortColumn_ = kColShortcut;
     bool ascending_ = true;
 };
