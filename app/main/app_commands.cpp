@@ -73,6 +73,8 @@ void AppCore::RefreshState() {
     autoCompleteEnabled_ = settings.ReadBool(settings::AutoCompleteEnabled);
     suggestShortcuts_ = settings.ReadBool(settings::SuggestShortcuts);
     toolbar_.SetAutoCompleteButton(autoCompleteEnabled_, AutoCompleteTooltip(autoCompleteEnabled_, hotkey));
+    // The engine's hotkey switches expansion too; the button follows "bexp".
+    toolbar_.SetExpansionButton(settings.ReadBool(settings::ExpansionOn));
 
     const bool editable = count == 1 && EditorAvailable(selected[0]->expansion->kind);
     menus_.Enable(CMD_EDIT, editable);

@@ -120,6 +120,7 @@ void AppCore::ToggleExpansion() {
     SettingsStore& settings = services_->settings;
     const bool on = !settings.ReadBool(settings::ExpansionOn);
     settings.WriteBool(settings::ExpansionOn, on);
+    toolbar_.SetExpansionButton(on);
     engine_.SetHooksEnabled(on);
 }
 

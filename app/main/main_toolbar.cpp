@@ -8,7 +8,8 @@
 namespace kx {
 namespace {
 
-enum Image { kImgAdd, kImgEdit, kImgDelete, kImgAutoOn, kImgAutoOff, kImgOptions };
+enum Image { kImgAdd, kImgEdit, kImgDelete, kImgAutoOn, kImgAutoOff, kImgOptions, kImgExpandOn, kImgExpandOff };
+constexpr int kImageCount = 8;
 
 struct ButtonDef {
     int command;
@@ -16,6 +17,7 @@ struct ButtonDef {
     const wchar_t* text;
     const wchar_t* tooltip;
     BYTE style;
+    BYTE state = TBSTATE_ENABLED;
 };
 
 const ButtonDef kButtons[] = {
@@ -26,6 +28,9 @@ const ButtonDef kButtons[] = {
     {CMD_TOGGLE_AUTOCOMPLETE, kImgAutoOn, L"Auto", nullptr, BTNS_BUTTON},
     {0, 0, nullptr, nullptr, BTNS_SEP},
     {CMD_OPTIONS, kImgOptions, L"Options", L"Open the Options window", BTNS_BUTTON},
+    // The expansion switch (Ctrl+X) keeps its text and image here without
+    // taking a place on the bar.
+    {CMD_TOGGLE_EXPANSION, kImgExpandOn, L"Expand", nullptr, BTNS_BUTTON, TBSTATE_ENABLED | TBSTATE_HIDDEN},
 };
 
 }  // namespace
@@ -40,8 +45,9 @@ void MainToolbar::Create(HWND parent) {
     ::SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
 
     const int size = ::GetSystemMetrics(SM_CXSMICON) * 3 / 2;
-    images_.Reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, 6, 0));
-    for (int id : {IDI_TB_ADD, IDI_TB_EDIT, IDI_TB_DELETE, IDI_TB_AUTO_ON, IDI_TB_AUTO_OFF, IDI_TB_OPTIONS}) {
+    images_.Reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kImageCount, 0));
+    for (int id : {IDI_TB_ADD, IDI_TB_EDIT, IDI_TB_DELETE, IDI_TB_AUTO_ON, IDI_TB_AUTO_OFF, IDI_TB_OPTIONS, IDI_APP,
+                   IDI_APP_OFF}) {
         UniqueIcon icon(LoadAppIcon(id, size));
         ::ImageList_AddIcon(images_.Get(), icon.Get());
     }
@@ -50,9 +56,9 @@ void MainToolbar::Create(HWND parent) {
     TBBUTTON buttons[std::size(kButtons)] = {};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         const ButtonDef& d = kButtons[i];
-        buttons[i].iBitmap = d.style == BTNS_SEP ? 6 : d.image;
+        buttons[i].iBitmap = d.style == BTNS_SEP ? kImageCount : d.image;
         buttons[i].idCommand = d.command;
-        buttons[i].fsState = TBSTATE_ENABLED;
+        buttons[i].fsState = d.state;
         buttons[i].fsStyle = BYTE(d.style | (d.text ? BTNS_SHOWTEXT | BTNS_AUTOSIZE : 0));
         buttons[i].iString = d.text ? reinterpret_cast<INT_PTR>(d.text) : -1;
     }
@@ -84,6 +90,16 @@ void MainToolbar::SetAutoCompleteText(std::u16string_view text) {
     info.dwMask = TBIF_TEXT;
     info.pszText = autoText_.data();
     ::SendMessageW(toolbar_, TB_SETBUTTONINFOW, CMD_TOGGLE_AUTOCOMPLETE, reinterpret_cast<LPARAM>(&info));
+}
+
+void MainToolbar::SetExpansionButton(bool on) {
+    ::SendMessageW(toolbar_, TB_CHANGEBITMAP, CMD_TOGGLE_EXPANSION, MAKELPARAM(on ? kImgExpandOn : kImgExpandOff, 0));
+    expandText_ = on ? L"Expand" : L"No Expand";
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof(info);
+    info.dwMask = TBIF_TEXT;
+    info.pszText = expandText_.data();
+    ::SendMessageW(toolbar_, TB_SETBUTTONINFOW, CMD_TOGGLE_EXPANSION, reinterpret_cast<LPARAM>(&info));
 }
 
 RECT MainToolbar::ButtonRect(int command) const {

@@ -1,5 +1,6 @@
 // The main window's toolbar: Add (with the drop-down of the four kinds),
-// Edit, Delete, the Auto Complete switch and Options, each with a tooltip.
+// Edit, Delete, the Auto Complete switch and Options, each with a tooltip,
+// and the expansion switch, hidden.
 #pragma once
 
 #include <windows.h>
@@ -21,6 +22,8 @@ public:
     void Enable(int command, bool on);
     void SetAutoCompleteButton(bool on, std::u16string_view tooltip);
     void SetAutoCompleteText(std::u16string_view text);
+    // The expansion switch: image and "Expand" or "No Expand".
+    void SetExpansionButton(bool on);
     // The button's rectangle in the toolbar's client coordinates.
     RECT ButtonRect(int command) const;
 
@@ -32,6 +35,7 @@ private:
     UniqueImageList images_;
     std::wstring autoTooltip_;
     std::wstring autoText_;
+    std::wstring expandText_;
 };
 
 }  // namespace kx
