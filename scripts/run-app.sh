@@ -56,12 +56,15 @@ if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$WINEPREFIX/drive_c/windows
   cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 fi
 # A virtual display has no window manager, and Wine would wait 2 s for one
-# at every window it hides: let Wine place its windows itself there.
-if [ -n "$XVFB_PID" ]; then
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null || true
-else
-  wine reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1 </dev/null || true
-fi
+# at every window it hides and activate no window on a focus change: let
+# Wine place its windows itself and activate what gets the X focus.
+for value in Managed UseTakeFocus; do
+  if [ -n "$XVFB_PID" ]; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v $value /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null || true
+  else
+    wine reg delete 'HKCU\Software\Wine\X11 Driver' /v $value /f >/dev/null 2>&1 </dev/null || true
+  fi
+done
 
 # The demo database in the user's data folder, unless one is there already.
 appdata=$(wine cmd /c 'echo %APPDATA%' 2>/dev/null </dev/null | tr -d '\r')

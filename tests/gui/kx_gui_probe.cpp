@@ -1,11 +1,20 @@
 // Reads and drives Kestrix's windows for the GUI tests:
 //   kx_gui_probe list                      rows of the main list, "KEYWORD<TAB>preview<TAB>type"
-//   kx_gui_probe select KEYWORD            selects that row only
+//   kx_gui_probe select KEYWORD...         selects those rows only
 //   kx_gui_probe command ID                sends the main window a command
 //   kx_gui_probe tray MOUSE_MESSAGE        posts the tray callback (e.g. 517 = right button up)
 //   kx_gui_probe click "TITLE" "BUTTON"    clicks a button of a top-level window
 //   kx_gui_probe text "TITLE"              the text of the window's first Edit control
 //   kx_gui_probe copydata SIZE             sends the running copy a block of SIZE bytes
+//   kx_gui_probe tick "TITLE" "BUTTON"     clicks a check box or radio button (BM_CLICK)
+//   kx_gui_probe item "TITLE" ID           the text of control ID of a top-level window
+//   kx_gui_probe shown "TITLE" "BUTTON"    succeeds when that button is visible
+//   kx_gui_probe rect "TITLE"              the window's rectangle: left top right bottom
+//   kx_gui_probe workarea                  the desktop's work area: left top right bottom
+//   kx_gui_probe header COLUMN             screen point at the middle of a list header item
+//   kx_gui_probe button COMMAND            the text of the main toolbar's button
+//   kx_gui_probe tips                      texts of the visible balloons and tooltips
+//   kx_gui_probe foreground                the title of the active window
 #include <windows.h>
 #include <commctrl.h>
 
@@ -69,11 +78,70 @@ HWND FindButton(HWND parent, const std::wstring& text) {
     return s.found;
 }
 
+// A control's text. WM_GETTEXT, as GetWindowText does not ask a window of
+// another process.
+std::wstring TextOf(HWND w) {
+    std::wstring text(size_t(::SendMessageW(w, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+    text.resize(size_t(::SendMessageW(w, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
+    return text;
+}
+
+void PrintRect(const RECT& r) { std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom); }
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     const std::wstring verb = argv[1];
+    if ((verb == L"tick" || verb == L"shown") && argc == 4) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        HWND b = w ? FindButton(w, argv[3]) : nullptr;
+        if (!b) return 1;
+        if (verb == L"shown") return ::IsWindowVisible(b) ? 0 : 1;
+        ::SendMessageW(b, BM_CLICK, 0, 0);
+        return 0;
+    }
+    if (verb == L"item" && argc == 4) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        HWND c = w ? ::GetDlgItem(w, _wtoi(argv[3])) : nullptr;
+        if (!c) return 1;
+        Print(TextOf(c));
+        return 0;
+    }
+    if (verb == L"rect" && argc == 3) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        RECT r{};
+        if (!w || !::GetWindowRect(w, &r)) return 1;
+        PrintRect(r);
+        return 0;
+    }
+    if (verb == L"foreground") {
+        HWND w = ::GetForegroundWindow();
+        wchar_t title[256] = {}, focus[64] = {};
+        ::GetWindowTextW(w, title, 256);
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        if (::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info) && info.hwndFocus)
+            ::GetClassNameW(info.hwndFocus, focus, 64);
+        Print(std::wstring(title) + (focus[0] ? L"\t" + std::wstring(focus) : L""));
+        return 0;
+    }
+    if (verb == L"workarea") {
+        RECT r{};
+        ::SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+        PrintRect(r);
+        return 0;
+    }
+    if (verb == L"tips") {
+        ::EnumWindows([](HWND w, LPARAM) -> BOOL {
+            wchar_t cls[64] = {};
+            ::GetClassNameW(w, cls, 64);
+            if (std::wstring(cls) != L"tooltips_class32" || !::IsWindowVisible(w)) return TRUE;
+            Print(TextOf(w));
+            return TRUE;
+        }, 0);
+        return 0;
+    }
     if (verb == L"click" && argc == 4) {
         HWND w = ::FindWindowW(nullptr, argv[2]);
         HWND b = w ? FindButton(w, argv[3]) : nullptr;
@@ -108,20 +176,44 @@ int wmain(int argc, wchar_t** argv) {
             Print(CellText(list, r, i, 0) + L"\t" + CellText(list, r, i, 1) + L"\t" + CellText(list, r, i, 3));
         return 0;
     }
-    if (verb == L"select" && argc == 3) {
+    if (verb == L"select" && argc >= 3) {
         Remote r(list, sizeof(LVITEMW) + 1024);
         const int rows = int(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        int found = -1;
+        int found = 0;
         for (int i = 0; i < rows; ++i) {
             LVITEMW state{};
             state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            const bool match = CellText(list, r, i, 0) == argv[2];
+            bool match = false;
+            for (int a = 2; a < argc; ++a) match = match || CellText(list, r, i, 0) == argv[a];
             state.state = match ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-            if (match) found = i;
+            found += match ? 1 : 0;
             ::WriteProcessMemory(r.process, r.memory, &state, sizeof(state), nullptr);
             ::SendMessageW(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(r.memory));
         }
-        return found >= 0 ? 0 : 1;
+        return found == argc - 2 ? 0 : 1;
+    }
+    if (verb == L"header" && argc == 3) {
+        HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+        Remote r(header, sizeof(RECT));
+        if (!header || !r.memory) return 1;
+        ::SendMessageW(header, HDM_GETITEMRECT, _wtoi(argv[2]), reinterpret_cast<LPARAM>(r.memory));
+        RECT rect{};
+        ::ReadProcessMemory(r.process, r.memory, &rect, sizeof(rect), nullptr);
+        POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
+        ::ClientToScreen(header, &at);
+        std::printf("%ld %ld\n", at.x, at.y);
+        return 0;
+    }
+    if (verb == L"button" && argc == 3) {
+        HWND toolbar = ::FindWindowExW(main, nullptr, TOOLBARCLASSNAMEW, nullptr);
+        Remote r(toolbar, 512);
+        if (!toolbar || !r.memory) return 1;
+        const LRESULT n = ::SendMessageW(toolbar, TB_GETBUTTONTEXTW, _wtoi(argv[2]), reinterpret_cast<LPARAM>(r.memory));
+        if (n < 0) return 1;
+        wchar_t text[256] = {};
+        ::ReadProcessMemory(r.process, r.memory, text, sizeof(text) - 2, nullptr);
+        Print(text);
+        return 0;
     }
     if (verb == L"command" && argc == 3) {
         ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), 0), 0);

@@ -34,7 +34,7 @@ wait_for() {  # wait_for SECONDS COMMAND...
   return 1
 }
 probe() { timeout 10 wine "$APP/kx_gui_probe.exe" "$@" 2>/dev/null </dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-window() { xdotool search --name "^$1\$" 2>/dev/null | head -1; }
+window() { xdotool search --name "^$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')\$" 2>/dev/null | head -1; }
 has_window() { [ -n "$(window "$1")" ]; }
 no_window() { [ -z "$(window "$1")" ]; }
 # Presses a dialog's button once the dialog and the button exist, then waits
@@ -43,11 +43,40 @@ no_window() { [ -z "$(window "$1")" ]; }
 answer() { wait_for 10 probe click "$1" "$2" && wait_for 10 no_window "$1"; }
 list_has() { probe list | grep -q "^$1	$2"; }
 list_lacks() { ! probe list | grep -q "^$1	"; }
-shot() { import -window root "$SHOTS/$1.png" 2>/dev/null; }
+# shot NAME [TITLE]: the whole screen, or only the window of that title.
+shot() {
+  local target=root w
+  if [ -n "${2:-}" ]; then w=$(window "$2"); [ -n "$w" ] && target=$w; fi
+  import -window "$target" "$SHOTS/$1.png" 2>/dev/null
+}
+centred() {  # the window's middle within 2 pixels of the work area's
+  local l t r b L T R B
+  read -r l t r b < <(probe rect "$1"); read -r L T R B < <(probe workarea)
+  [ -n "$l" ] && [ $(( (l + r - L - R) / 2 )) -ge -2 ] && [ $(( (l + r - L - R) / 2 )) -le 2 ] &&
+    [ $(( (t + b - T - B) / 2 )) -ge -2 ] && [ $(( (t + b - T - B) / 2 )) -le 2 ]
+}
+active() { probe foreground | cut -f1 | grep -qxF "$1"; }
+says() { local want=$1; shift; [ "$("$@")" = "$want" ]; }  # says TEXT COMMAND...
+hidden_button() { ! probe shown "$1" "$2"; }
+keywords() { probe list | cut -f1 | tr '\n' ' '; }
+winpath() { winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
+  printf '%s' "$1" >"$ART/db.json"
+  timeout 30 wine "$BUILD/kxtool.exe" db build "$(winpath "$ART/db.json")" "$(winpath "$2")" >/dev/null 2>&1 </dev/null
+}
+setting() { wine reg add "HKCU\\Software\\Tarvik Software\\Kestrix\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null; }
 start_kx() { timeout 300 wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
 kx_running() { kill -0 "$KX_PID" 2>/dev/null; }
 kx_ended() { ! kill -0 "$KX_PID" 2>/dev/null; }
-press() { local w; w=$(window "$1"); [ -n "$w" ] && xdotool windowactivate --sync "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; shift; xdotool key --delay 80 "$@"; }
+# press TITLE KEY...: the window comes to the top and a click on its
+# caption makes it the active window, as for a user; then the keys.
+press() {
+  local l t r b
+  read -r l t r b < <(probe rect "$1")
+  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
+  [ -n "$b" ] && xdotool mousemove $(( l + (r - l) / 3 )) $(( t + 10 )) click 1
+  wait_for 5 active "$1"; shift; xdotool key --delay 80 "$@"
+}
 
 for n in $(seq 171 179); do
   [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
@@ -59,11 +88,19 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >"$ART/wineboot.log" 2>&1 </dev/null; wineserver -w >/dev/null 2>&1 </dev/null
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
 fi
+# Caption buttons are drawn with Marlett, which this Wine does not find in
+# fonts-wine's folder by itself.
+if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+fi
 # Xvfb has no window manager. For the windows it manages, Wine's X11 driver
 # waits up to 2 s for one to confirm each hide, so every closed dialog, the
 # hidden main window and the tray icon's removal (Wine's tray window hides)
 # would each stall the program 2 s. Unmanaged windows hide at once.
+# Without a window manager nobody sends WM_TAKE_FOCUS either: Wine then
+# activates a window when it receives the X focus (xdotool windowfocus).
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
 wine reg delete 'HKCU\Software\Tarvik Software' /f >/dev/null 2>&1 </dev/null
 DATA="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvik Software/Kestrix"
 rm -rf "$DATA"
@@ -74,9 +111,13 @@ start_kx
 check "main window appears" wait_for 20 has_window "Kestrix Text Expander Software"
 check "first start says the group file was created" wait_for 10 has_window "Load Shortcuts"
 press "Load Shortcuts" Return
+check "a first start centres the window on the desktop" wait_for 5 centred "Kestrix Text Expander Software"
 check "first start offers the welcome" wait_for 10 has_window "Welcome to Kestrix Typing Shortcut Expander"
-shot welcome
-press "Welcome to Kestrix Typing Shortcut Expander" Escape
+shot welcome "Welcome to Kestrix Typing Shortcut Expander"
+# Wine's task dialog ignores Escape when it has no Cancel button; the close
+# command (Alt+F4) ends it as Escape does on Windows.
+press "Welcome to Kestrix Typing Shortcut Expander" alt+F4
+check "the welcome closes" wait_for 10 no_window "Welcome to Kestrix Typing Shortcut Expander"
 check "the list starts empty" test -z "$(probe list)"
 
 # New simple-text shortcut through the dialog, typed with xdotool.
@@ -84,7 +125,7 @@ probe command 2010
 check "New opens the simple text editor" wait_for 10 has_window "New Simple Text Shortcut"
 w=$(window "New Simple Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null
 xdotool type --delay 40 "gm"; xdotool key Tab; xdotool type --delay 40 "Good morning, team"
-sleep 0.3; shot simple-text-editor
+sleep 0.3; shot simple-text-editor "New Simple Text Shortcut"
 check "the editor closes on OK" answer "New Simple Text Shortcut" "OK"
 check "the new shortcut is listed in upper case" wait_for 10 list_has GM "Good morning, team"
 shot main-window
@@ -100,7 +141,7 @@ probe command 2011
 check "the rich text editor opens" wait_for 10 has_window "New Rich Text Shortcut"
 w=$(window "New Rich Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null
 xdotool type --delay 40 "ty"; xdotool key Tab; xdotool type --delay 40 "Thank you"; sleep 0.3
-shot rich-text-editor
+shot rich-text-editor "New Rich Text Shortcut"
 answer "New Rich Text Shortcut" "OK"
 check "a rich text shortcut is listed" wait_for 10 list_has TY "Thank you"
 
@@ -111,7 +152,16 @@ w=$(window "Untitled - Notepad"); xdotool windowactivate --sync "$w" 2>/dev/null
 sleep 0.5; xdotool type --delay 80 "gm "
 expanded() { probe text "Untitled - Notepad" | grep -q "Good morning, team"; }
 check "typing gm in notepad expands it" wait_for 10 expanded
-shot expansion-in-notepad
+shot expansion-in-notepad "Untitled - Notepad"
+
+# Ctrl+X in the main window switches expansion off and on again.
+press "Kestrix Text Expander Software" ctrl+x
+check "Ctrl+X names the switch No Expand" wait_for 5 says "No Expand" probe button 1006
+w=$(window "Untitled - Notepad"); xdotool windowfocus --sync "$w" 2>/dev/null; sleep 0.3
+xdotool key ctrl+a BackSpace; xdotool type --delay 80 "gm "; sleep 1.5
+check "with expansion off gm stays as typed" test "$(probe text "Untitled - Notepad")" = "gm "
+press "Kestrix Text Expander Software" ctrl+x
+check "Ctrl+X again names it Expand" wait_for 5 says "Expand" probe button 1006
 
 # Edit, then delete.
 probe select GM; probe command 2003
@@ -162,6 +212,91 @@ check "an -exit beyond argument 128 is cut off" kx_running
 args=(); for i in $(seq 1 126); do args+=("a$i"); done
 timeout 30 wine "$APP/kestrix.exe" "${args[@]}" -exit >/dev/null 2>&1 </dev/null
 check "an -exit as argument 127 ends the running copy" wait_for 5 kx_ended
+
+# Shared shortcuts with an administrator's password, two groups with
+# conflicting keywords, and a placement saved partly off the desktop.
+LOCAL="$DATA/local"
+kxdb '{"records":[{"keyword":"GM","kind":0,"plainText":"Good evening"},{"keyword":"M1","kind":0,"plainText":"one from Default"},{"keyword":"M2","kind":0,"plainText":"two from Default"}]}' "$LOCAL/abbrev.dat"
+kxdb '{"records":[{"keyword":"M1","kind":0,"plainText":"one from Work"},{"keyword":"M2","kind":0,"plainText":"two from Work"}]}' "$LOCAL/Work_abbrev.dat"
+kxdb '{"password":"secret","records":[{"keyword":"A10","kind":0,"plainText":"ten"},{"keyword":"A9","kind":0,"plainText":"nine"},{"keyword":"SH","kind":0,"plainText":"shared text"}]}' "$ART/shared.dat"
+printf 'Imported line one\r\nline two\r\n' >"$ART/import.txt"
+setting sharedabbrev sharedenabled 1
+setting sharedabbrev sharedabbrevpath "$(winpath "$ART/shared.dat")"
+setting MainWindow X 100; setting MainWindow Y 700; setting MainWindow Width 900; setting MainWindow Height 500
+setting MainWindow Maximized 0
+start_kx
+check "a saved placement is applied as stored, past the desktop's edge" \
+  wait_for 20 says "100 700 1000 1200" probe rect "Kestrix Text Expander Software"
+wait_for 10 list_has SH "shared text"
+check "keywords sort by number: A9 before A10" test "$(keywords)" = "A9 A10 GM M1 M2 SH "
+read -r hx hy < <(probe header 0)
+xdotool mousemove "$hx" "$hy" click 1
+check "a second click on the header reverses the order" wait_for 5 says "SH M2 M1 GM A10 A9 " keywords
+xdotool mousemove 0 0
+
+# Moving two shortcuts into a group that has both: one question for all.
+probe select M1 M2; probe command 7001
+check "a move into a group with the keyword asks about overwriting" wait_for 10 has_window "Overwrite shortcut?"
+probe tick "Overwrite shortcut?" "Do this for all conflicts"
+answer "Overwrite shortcut?" "Overwrite shortcut"
+check "Do this for all conflicts asks once and moves both" wait_for 10 has_window "Moved"
+answer "Moved" "OK"
+check "the moved shortcuts leave the group" wait_for 5 says "SH GM A10 A9 " keywords
+probe command 4002; sleep 1
+check "the other group holds the moved expansions" list_has M2 "two from Default"
+probe command 4001; sleep 1
+
+# New asks where to create the shortcut; Cancel stops there.
+probe command 2010
+check "New asks private or shared" wait_for 10 probe shown "Shared Shortcuts Selection" "Shared (network) shortcuts"
+check "the question has no Both for New" hidden_button "Shared Shortcuts Selection" "Both"
+answer "Shared Shortcuts Selection" "Cancel"
+check "Cancel opens no editor" no_window "New Simple Text Shortcut"
+
+# Import into the simple text editor, then convert to rich text and back.
+probe command 2010; answer "Shared Shortcuts Selection" "OK"
+wait_for 10 has_window "New Simple Text Shortcut"
+w=$(window "New Simple Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null; xdotool type --delay 40 "imp"
+wait_for 10 probe click "New Simple Text Shortcut" "Import"
+check "Import opens the file dialog" wait_for 10 has_window "Select Import File"
+w=$(window "Select Import File"); xdotool windowfocus --sync "$w" 2>/dev/null; sleep 0.5
+xdotool type --delay 20 "$(winpath "$ART/import.txt")"; xdotool key Return
+imported() { probe item "$1" "$2" | tr '\r' '\n' | tr -s '\n' '|' | grep -q "^Imported line one|line two|$"; }
+check "the imported file fills the expansion" wait_for 10 imported "New Simple Text Shortcut" 111
+wait_for 10 probe click "New Simple Text Shortcut" "Convert to rich text"
+check "simple to rich converts without asking" wait_for 10 has_window "New Rich Text Shortcut"
+check "the rich editor keeps the keyword and text" imported "New Rich Text Shortcut" 123
+wait_for 10 probe click "New Rich Text Shortcut" "Convert to simple text"
+check "rich to simple asks first" wait_for 10 has_window "Confirm Convert"
+answer "Confirm Convert" "Cancel"
+check "Cancel stays in the rich editor" has_window "New Rich Text Shortcut"
+wait_for 10 probe click "New Rich Text Shortcut" "Convert to simple text"
+wait_for 10 has_window "Confirm Convert"; answer "Confirm Convert" "Convert"
+check "Convert reopens the simple editor" wait_for 10 has_window "New Simple Text Shortcut"
+answer "New Simple Text Shortcut" "OK"
+check "the converted shortcut is listed as simple text" wait_for 10 eval 'probe list | grep -q "^IMP	Imported line one *line two *	Simple Text$"'
+
+# Deleting a private and a shared shortcut together asks which ones.
+probe select GM SH; probe command 2002
+wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
+check "a mixed delete asks which ones, Both offered" wait_for 10 probe shown "Delete Shortcuts" "Both"
+answer "Delete Shortcuts" "Cancel"
+check "Cancel deletes neither" test "$(probe list | cut -f1 | grep -c '^GM$\|^SH$')" = 2
+
+# Deleting a shared shortcut needs the administrator's password.
+probe select SH; probe command 2002
+wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
+check "a shared delete asks for the password" wait_for 10 has_window "Enter Password"
+w=$(window "Enter Password"); xdotool windowfocus --sync "$w" 2>/dev/null
+xdotool type --delay 40 "wrong"; xdotool key Return; sleep 1
+check "a wrong password keeps the dialog open" has_window "Enter Password"
+check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not match, please enter the correct password"'
+shot password-refused "Enter Password"
+xdotool key ctrl+a; xdotool type --delay 40 "secret"; xdotool key Return
+check "the right password deletes the shared shortcut" wait_for 10 list_lacks SH
+check "the shared file no longer holds it" eval '! timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$ART/shared.dat")" 2>/dev/null </dev/null | grep -q "\"SH\""'
+timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null
+check "the third run ends on -exit" wait_for 5 kx_ended
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
