@@ -128,7 +128,7 @@ xdotool type --delay 40 "gm"; xdotool key Tab; xdotool type --delay 40 "Good mor
 sleep 0.3; shot simple-text-editor "New Simple Text Shortcut"
 check "the editor closes on OK" answer "New Simple Text Shortcut" "OK"
 check "the new shortcut is listed in upper case" wait_for 10 list_has GM "Good morning, team"
-shot main-window
+shot main-window "Kestrix Text Expander Software"
 
 # An empty keyword keeps the editor open.
 probe command 2010; wait_for 10 has_window "New Simple Text Shortcut"
@@ -190,7 +190,7 @@ sleep 1; shot tray-menu
 xdotool key Escape
 probe command 3003
 check "Exit (Turn Off) asks Confirm Stop" wait_for 10 has_window "Confirm Stop"
-shot confirm-stop
+shot confirm-stop "Confirm Stop"
 answer "Confirm Stop" "Cancel"
 check "Cancel keeps the program running" kx_running
 probe command 3003; wait_for 10 has_window "Confirm Stop"
@@ -291,7 +291,6 @@ w=$(window "Enter Password"); xdotool windowfocus --sync "$w" 2>/dev/null
 xdotool type --delay 40 "wrong"; xdotool key Return; sleep 1
 check "a wrong password keeps the dialog open" has_window "Enter Password"
 check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not match, please enter the correct password"'
-shot password-refused "Enter Password"
 xdotool key ctrl+a; xdotool type --delay 40 "secret"; xdotool key Return
 check "the right password deletes the shared shortcut" wait_for 10 list_lacks SH
 check "the shared file no longer holds it" eval '! timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$ART/shared.dat")" 2>/dev/null </dev/null | grep -q "\"SH\""'
