@@ -256,12 +256,37 @@ test_browser() {
   expect browser_clipboard_no_rtf [ $? -eq 1 ]
 }
 
+# keys_in_order TYPED: the window took the user's keys (letters, spaces and
+# full stops) in the order typed, and each group of the program's own keys
+# (Backspace, CTRL, V) right after a delimiter, never after a key typed
+# behind it. Read from the target's timeline of key presses.
+keys_in_order() {
+  local typed=$1 expected='' c i
+  for ((i = 0; i < ${#typed}; i++)); do
+    c=${typed:i:1}
+    case $c in ' ') expected+='32,' ;; '.') expected+='190,' ;; *) expected+="$(printf '%d' "'${c^^}"),"
+    esac
+  done
+  awk -v expected="$expected" '
+    $1 != "key" { next }
+    $2 == 8 || $2 == 17 || $2 == 86 {
+      if (!own && prev != 32 && prev != 190) { print "own keys after key " prev " at press " NR; bad = 1 }
+      own = 1; next
+    }
+    { own = 0; prev = $2; got = got $2 "," }
+    END {
+      if (got != expected) { print "typed keys out of order"; bad = 1 }
+      exit bad
+    }' "$WORK/fast.timeline"
+}
+
 # Fifty expansions in a row at 20 keys a second: every character typed and
 # every expansion stands in order, and nothing from an older clipboard.
 test_fast_typing() {
   local id
   clip --set-text 'OLD CLIPBOARD'
-  new_target fast --class KxFast || { expect fast_typing_target false; return; }
+  new_target fast --class KxFast --timeline "$(winpath "$WORK/fast.timeline")" ||
+    { expect fast_typing_target false; return; }
   id=$TARGET_ID
   local keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
     'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
@@ -276,6 +301,7 @@ test_fast_typing() {
   before=$(word_notices 11)
   type_in "$id" "$typed"
   check_text fast_typing_fifty_expansions fast "$expected"
+  expect fast_typing_keys_in_order keys_in_order "$typed"
   expect fast_typing_fifty_notices [ "$(( $(word_notices 11) - before ))" -eq 50 ]
   expect fast_typing_no_old_clipboard bash -c "! grep -q 'OLD CLIPBOARD' '$WORK/fast.txt'"
 }
