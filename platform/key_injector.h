@@ -52,6 +52,9 @@ public:
     virtual bool PostCommand(WindowHandle window, uintptr_t wParam, intptr_t lParam) = 0;
     // Makes the window the foreground window again; false when refused.
     virtual bool SetForeground(WindowHandle window) = 0;
+    // Whether keys injected here can come back to the matcher as key events.
+    // Ours are marked, and the hook module never reports marked keys.
+    virtual bool OwnKeysReported() const { return true; }
 };
 
 }  // namespace kx

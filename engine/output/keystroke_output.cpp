@@ -132,7 +132,11 @@ int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request
         if (!erased) return kFailed;
     }
     state.skipNextV = true;
-    if (!keys::SendCtrlV(Keys())) return kFailed;
+    const bool pasted = keys::SendCtrlV(Keys());
+    // When our V can never come back, a flag left set would swallow the
+    // user's next real V instead.
+    if (!p_.injector.OwnKeysReported()) state.skipNextV = false;
+    if (!pasted) return kFailed;
     // The expansion is in; two spaces left behind do not make it a failure.
     if (!request.pasteOnly && state.isWordLike) keys::TapKeyTwice(Keys(), vk::kDelete);
     return kDelivered;

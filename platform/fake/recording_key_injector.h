@@ -37,6 +37,9 @@ public:
     int16_t KeyState(int vk) override;
     bool PostCommand(WindowHandle window, uintptr_t wParam, intptr_t lParam) override;
     bool SetForeground(WindowHandle window) override;
+    bool OwnKeysReported() const override { return ownKeysReported; }
+    // False plays an injector whose keys the hook module never reports.
+    bool ownKeysReported = true;
 
     // The `call`-th SendInput call (1 = the first ever made) inserts only
     // `inserted` records.

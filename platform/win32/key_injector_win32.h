@@ -17,6 +17,7 @@ public:
     int16_t KeyState(int vk) override;
     bool PostCommand(WindowHandle window, uintptr_t wParam, intptr_t lParam) override;
     bool SetForeground(WindowHandle window) override;
+    bool OwnKeysReported() const override { return false; }
 };
 
 }  // namespace kx

@@ -284,6 +284,16 @@ TEST(KeystrokeOutput, SkipNextVIsSetBeforeTheCtrlVGoesOut) {
     rig.keys.onSendInput = [&](std::span<const KeyRecord> r) { seen.push_back(rig.state.skipNextV); };
     rig.Expand(u"AB", Text(u"x"));
     EXPECT_EQ(seen, (std::vector<bool>{false, false, false, true}));
+
+    // Keys the hook module never reports cannot clear the flag themselves:
+    // left set, it would swallow the user's next real V.
+    OutputRig marked;
+    marked.keys.ownKeysReported = false;
+    seen.clear();
+    marked.keys.onSendInput = [&](std::span<const KeyRecord> r) { seen.push_back(marked.state.skipNextV); };
+    marked.Expand(u"AB", Text(u"x"));
+    EXPECT_EQ(seen.back(), true);
+    EXPECT_FALSE(marked.state.skipNextV);
 }
 
 TEST(KeystrokeOutput, WithoutAHookModuleNothingIsPaused) {
