@@ -9,7 +9,8 @@
 
 namespace kx {
 
-// One keyboard record of SendInput (type keyboard, no extra information).
+// One keyboard record of SendInput (type keyboard). The Win32 injector marks
+// every record as ours in its extra information.
 struct KeyRecord {
     uint16_t vk = 0;
     uint16_t scan = 0;
