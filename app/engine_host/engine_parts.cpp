@@ -2,14 +2,6 @@
 
 namespace kx {
 
-WindowHandle Win32WindowQuery::Foreground() { return reinterpret_cast<WindowHandle>(::GetForegroundWindow()); }
-
-std::u16string Win32WindowQuery::ClassName(WindowHandle window) {
-    wchar_t name[260] = {};
-    const int n = ::GetClassNameW(reinterpret_cast<HWND>(window), name, 260);
-    return std::u16string(name, name + (n > 0 ? n : 0));
-}
-
 bool LoadedModuleHooks::ModuleLoaded() { return !path_.empty() && ::GetModuleHandleW(path_.c_str()) != nullptr; }
 
 void LoadedModuleHooks::EnableHook(int index, bool enable) {

@@ -1,5 +1,5 @@
-// The Win32 pieces under the EngineHost: window query, hook control and the
-// ports that no engine part of this program fills yet.
+// The Win32 pieces under the EngineHost: the hook control, and the window
+// query and idle ports it shares with other hosts.
 #pragma once
 
 #include <windows.h>
@@ -7,16 +7,11 @@
 #include <string>
 
 #include "engine/matcher/engine_ports.h"
+#include "engine/matcher/idle_ports.h"
 #include "engine/output/hook_control.h"
-#include "platform/window_query.h"
+#include "platform/win32/window_query_win32.h"
 
 namespace kx {
-
-class Win32WindowQuery final : public WindowQuery {
-public:
-    WindowHandle Foreground() override;
-    std::u16string ClassName(WindowHandle window) override;
-};
 
 // The hook module's EnableHook export, looked up in the loaded module.
 class LoadedModuleHooks final : public HookControl {
@@ -27,24 +22,6 @@ public:
 
 private:
     std::wstring path_;
-};
-
-// Macro shortcuts are matched but this program plays none of them: the
-// matcher sees no job running and starts none.
-class NoMacroPlayer final : public MacroLauncher {
-public:
-    bool AnyRunning() override { return false; }
-    bool Launch(const ShortcutEntry&) override { return false; }
-};
-
-// Without the Auto Complete window the key stream feeds no dictionary.
-class NoAutoComplete final : public AutoCompleteLink {
-public:
-    void TrackEdit(const KeyEvent&) override {}
-    void FeedKey(const KeyEvent&) override {}
-    void CancelDoubleCtrl() override {}
-    bool LearningAvailable() override { return false; }
-    bool IsAutoCompleteWindow(WindowHandle) override { return false; }
 };
 
 }  // namespace kx

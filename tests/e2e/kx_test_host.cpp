@@ -26,6 +26,7 @@
 #include "engine/hooklink/hook_link_win32.h"
 #include "engine/hooklink/hook_module_win32.h"
 #include "engine/matcher/expander.h"
+#include "engine/matcher/idle_ports.h"
 #include "engine/matcher/hotkey_config.h"
 #include "engine/output/html_clip_builder.h"
 #include "engine/output/keystroke_output.h"
@@ -98,23 +99,6 @@ public:
 
 private:
     HWND window_;
-};
-
-// This host plays no macros and runs no Auto Complete: key combinations
-// find no job to start and the key feed goes nowhere.
-class NoMacros final : public MacroLauncher {
-public:
-    bool AnyRunning() override { return false; }
-    bool Launch(const ShortcutEntry&) override { return false; }
-};
-
-class NoAutoComplete final : public AutoCompleteLink {
-public:
-    void TrackEdit(const KeyEvent&) override {}
-    void FeedKey(const KeyEvent&) override {}
-    void CancelDoubleCtrl() override {}
-    bool LearningAvailable() override { return false; }
-    bool IsAutoCompleteWindow(WindowHandle) override { return false; }
 };
 
 // No image codec here: picture shortcuts get no HTML clip and paste as
@@ -199,7 +183,7 @@ int wmain(int argc, wchar_t** argv) {
                                            false, count, SystemDatabaseIo(&clips));
     if (loaded != LoadOk) return fail("database", static_cast<unsigned long>(-loaded));
 
-    NoMacros macros;
+    NoMacroPlayer macros;
     NoAutoComplete autoComplete;
     NoticeWindow app(window);
     HotkeyConfig hotkeys;
