@@ -26,12 +26,15 @@ kx_wine_stop() {
   wineserver -k >/dev/null 2>&1 </dev/null || true
 }
 
-# Starts Xvfb on a free display of our own; sets DISPLAY and KX_XVFB_PID.
+# Starts Xvfb on a free display numbered FIRST to LAST (default 91-140),
+# logging to LOG; sets DISPLAY and KX_XVFB_PID. Test suites that run side by
+# side each take a range of their own.
 kx_xvfb_start() {
-  local n
-  for n in $(seq 91 140); do
+  local first=${1:-91} last=${2:-140} xlog=${3:-$KX_ROOT/build/xvfb.log} n
+  mkdir -p "$(dirname "$xlog")"
+  for n in $(seq "$first" "$last"); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$KX_ROOT/build/xvfb.log" 2>&1 </dev/null &
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$xlog" 2>&1 </dev/null &
     KX_XVFB_PID=$!
     export DISPLAY=":$n"
     for _ in $(seq 1 50); do
@@ -39,8 +42,9 @@ kx_xvfb_start() {
       sleep 0.1
     done
     kill "$KX_XVFB_PID" 2>/dev/null || true
+    KX_XVFB_PID=""
   done
-  echo "Could not start Xvfb" >&2
+  echo "Could not start Xvfb on a display from $first to $last" >&2
   return 1
 }
 

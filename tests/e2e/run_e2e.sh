@@ -14,7 +14,7 @@ set -uo pipefail
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 export WINEPREFIX=${WINEPREFIX:-$BUILD/e2e-wineprefix}
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+source "$KX_ROOT/scripts/wine-env.sh"
 WORK=$BUILD/e2e-work
 ARTIFACTS=$BUILD/e2e-artifacts
 WAIT_S=10          # limit of every single wait
@@ -35,19 +35,8 @@ cleanup() {
 }
 
 start_display() {
-  local n
-  for n in $(seq 160 169); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ARTIFACTS/xvfb.log" 2>&1 </dev/null &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      sleep 0.1
-    done
-    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
-  done
-  log "no free display in 160-169"; return 1
+  kx_xvfb_start 160 169 "$ARTIFACTS/xvfb.log" || return 1
+  XVFB_PID=$KX_XVFB_PID
 }
 
 start_wine() {

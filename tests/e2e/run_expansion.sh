@@ -31,19 +31,8 @@ WE_STARTED_WINE=""
 # The caller's display when it answers, else one of our own.
 start_display() {
   if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n
-  for n in $(seq 180 189); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ARTIFACTS/xvfb.log" 2>&1 </dev/null &
-    XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 1 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
-      sleep 0.1
-    done
-    kill "$XVFB_PID" 2>/dev/null; XVFB_PID=""
-  done
-  log "no free display in 180-189"; return 1
+  kx_xvfb_start 180 189 "$ARTIFACTS/xvfb.log" || return 1
+  XVFB_PID=$KX_XVFB_PID
 }
 
 # The caller's prefix and wineserver when it has them, else our own.
