@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/ref.h"
+#include "core/text.h"
 
 namespace kx {
 
@@ -109,7 +110,6 @@ public:
 
 private:
     ShortcutStore() = default;
-    static std::u16string_view CutToField(std::u16string_view s) { return s.size() > 259 ? s.substr(0, 259) : s; }
 
     std::map<std::u16string, EntryRef, std::less<>> entries_;
     mutable std::mutex lock_;
