@@ -17,7 +17,7 @@
 
 #include "core/database_format.h"
 #include "core/database_io.h"
-#include "core/text.h"
+#include "base/text.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -7,7 +7,7 @@
 #include <map>
 #include <random>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "engine/matcher/expander.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_windows.h"

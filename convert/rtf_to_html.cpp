@@ -1,7 +1,7 @@
 #include "convert/rtf_to_html.h"
 
 #include "convert/rtf_reader.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 namespace {

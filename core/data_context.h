@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "core/data_folders.h"
 #include "core/database_io.h"
 #include "core/save_with_notice.h"

@@ -3,7 +3,7 @@
 #include "core/database_format.h"
 #include "core/database_io.h"
 #include "core/mapped_file.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

@@ -2,7 +2,7 @@
 
 #include <unordered_map>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

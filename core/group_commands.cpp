@@ -2,7 +2,7 @@
 
 #include "core/file_paths.h"
 #include "core/local_store.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
 #include "core/group_registry.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 
 namespace kx {
 

@@ -4,7 +4,7 @@
 
 #include "core/save_with_notice.h"
 #include "core/shortcut_changes.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

@@ -4,7 +4,7 @@
 #include "core/group_registry.h"
 #include "core/save_with_notice.h"
 #include "core/shared_store.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
 #include "core/save_with_notice.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

@@ -12,7 +12,7 @@
 #include <string_view>
 
 #include "core/ref.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

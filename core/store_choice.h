@@ -2,7 +2,7 @@
 // or deleted while shared shortcuts are loaded.
 #pragma once
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "core/shared_dialogs.h"
 
 namespace kx {

@@ -14,7 +14,7 @@
 
 #include "core/database_io.h"
 #include "core/shortcut_store.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/fake/fake_clock.h"
 
 namespace {

@@ -9,7 +9,7 @@
 
 #include <cstdio>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/file_mapping.h"
 
 namespace kx {

@@ -10,7 +10,7 @@
 
 #include <cstdio>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/file_system.h"
 
 namespace kx {

@@ -9,6 +9,7 @@ packages=(
   wine wine64 fonts-wine xvfb xdotool x11-utils imagemagick
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  unicode-data nlohmann-json3-dev
 )
 
 missing=()

@@ -7,7 +7,7 @@
 #include "app/shell/help_topics.h"
 #include "core/admin_password.h"
 #include "core/file_paths.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 namespace {
@@ -16,7 +16,7 @@ namespace {
 enum class ReadResult { Ok, TooLarge, Unreadable };
 
 ReadResult ReadImportFile(const std::wstring& path, std::string& bytes) {
-    UniqueKernelHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                           FILE_ATTRIBUTE_NORMAL, nullptr));
     if (file.Get() == INVALID_HANDLE_VALUE) {
         file.Release();

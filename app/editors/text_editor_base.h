@@ -10,7 +10,7 @@
 #include "app/editors/editor_request.h"
 #include "app/win/balloon_tip.h"
 #include "app/win/file_picker.h"
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 #include "app/win/modal_dialog.h"
 #include "core/data_context.h"
 #include "core/shared_dialogs.h"

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "convert/ansi_codepage.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 namespace {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "core/shortcut_store.h"
 #include "engine/matcher/engine_ports.h"
 #include "engine/matcher/expander.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 
@@ -25,7 +25,7 @@ public:
     ~StartupMutex() { Release(); }
 
 private:
-    UniqueKernelHandle mutex_;
+    UniqueHandle mutex_;
     bool owned_ = false;
 };
 

@@ -1,6 +1,6 @@
 #include "app/lifecycle/switches.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

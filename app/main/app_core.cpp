@@ -9,7 +9,7 @@
 #include "app/shell/run_entries.h"
 #include "core/group_registry.h"
 #include "core/local_store.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

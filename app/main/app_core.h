@@ -18,7 +18,7 @@
 #include "app/main/status_bar.h"
 #include "app/shell/tray_icon.h"
 #include "app/win/balloon_tip.h"
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 #include "app/win/window.h"
 
 namespace kx {

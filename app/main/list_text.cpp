@@ -1,7 +1,7 @@
 #include "app/main/list_text.h"
 
 #include "core/display_records.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

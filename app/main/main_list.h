@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "app/settings/settings_store.h"
-#include "app/win/handles.h"
+#include "settings/settings_store.h"
+#include "platform/win32/handles.h"
 #include "app/win/list_view.h"
 #include "core/display_records.h"
 

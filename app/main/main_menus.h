@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 #include "core/group_commands.h"
 
 namespace kx {
@@ -31,7 +31,7 @@ private:
     HWND window_ = nullptr;
     HMENU groups_ = nullptr;
     UniqueAccel accelerators_;
-    std::vector<UniqueWinHandle<HBITMAP, GdiTraits>> bitmaps_;
+    std::vector<UniqueBitmap> bitmaps_;
 };
 
 }  // namespace kx

@@ -8,7 +8,7 @@
 
 #include <string>
 
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

@@ -1,6 +1,6 @@
 #include "app/main/menu_bitmaps.h"
 
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

@@ -5,7 +5,7 @@
 #include "core/group_transfer.h"
 #include "core/shortcut_changes.h"
 #include "core/store_choice.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 namespace {

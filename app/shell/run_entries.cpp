@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

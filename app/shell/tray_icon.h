@@ -7,7 +7,7 @@
 
 #include <string_view>
 
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/win/handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

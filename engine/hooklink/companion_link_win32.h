@@ -9,7 +9,7 @@
 
 #include "engine/hooklink/hook_link_win32.h"
 #include "engine/hooklink/shared_block_win32.h"
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 #include "platform/process_bitness.h"
 
 namespace kx {

@@ -13,7 +13,7 @@
 #include "engine/hooklink/hook_module_win32.h"
 #include "engine/hooklink/hook_sink.h"
 #include "engine/hooklink/suspend_rules.h"
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

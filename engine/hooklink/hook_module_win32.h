@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

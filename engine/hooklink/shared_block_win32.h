@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 

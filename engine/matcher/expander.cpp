@@ -1,6 +1,6 @@
 #include "engine/matcher/expander.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 namespace {

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <string>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "core/shortcut_store.h"
 #include "engine/matcher/classify.h"
 #include "engine/matcher/engine_ports.h"

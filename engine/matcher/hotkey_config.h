@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/settings_store.h"
-#include "core/text.h"
+#include "settings/settings_store.h"
+#include "base/text.h"
 
 namespace kx {
 

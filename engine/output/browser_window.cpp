@@ -1,6 +1,6 @@
 #include "engine/output/browser_window.h"
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 

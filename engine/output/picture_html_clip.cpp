@@ -1,7 +1,7 @@
 #include "engine/output/picture_html_clip.h"
 
 #include "core/base64.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "engine/output/html_clip.h"
 
 namespace kx {

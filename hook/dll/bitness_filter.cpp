@@ -1,6 +1,6 @@
 #include "hook/dll/bitness_filter.h"
 
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 
 namespace kx::hook {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "engine/hooklink/hook_watchdog.h"
 #include "engine/hooklink/key_hold.h"
-#include "engine/hooklink/win32_handles.h"
+#include "platform/win32/handles.h"
 #include "hook/dll/hook_switches.h"
 #include "hook/dll/input_queue.h"
 

@@ -19,7 +19,7 @@
 #include <cstdio>
 #include <string>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "core/database_io.h"
 #include "core/shortcut_store.h"
 #include "engine/hooklink/expander_sink.h"

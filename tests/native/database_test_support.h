@@ -16,7 +16,7 @@
 #include "core/crc32.h"
 #include "core/database_format.h"
 #include "core/database_io.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx::testing {
 

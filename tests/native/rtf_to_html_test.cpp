@@ -6,7 +6,7 @@
 #include "convert/rtf_reader.h"
 #include "convert/rtf_to_html.h"
 #include "convert/rtf_to_text.h"
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx::test {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "core/utf8_encode.h"
 
 namespace kx {

@@ -11,7 +11,7 @@
 
 #include "core/database_io.h"
 #include "core/shared_store.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "platform/file_system.h"
 
 namespace kx {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "engine/fake/recording_ports.h"
 #include "engine/matcher/expander.h"
 #include "platform/fake/fake_clock.h"

@@ -9,7 +9,7 @@
 #include <memory>
 #include <string>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "platform/registry.h"
 
 namespace kx::test {

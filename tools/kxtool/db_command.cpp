@@ -17,7 +17,7 @@
 #include "core/database_format.h"
 #include "core/database_io.h"
 #include "core/mapped_file.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "core/whole_file.h"
 #include "tools/kxtool/commands.h"
 #include "tools/kxtool/json.h"

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx::json {
 

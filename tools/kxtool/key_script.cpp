@@ -2,7 +2,7 @@
 
 #include <charconv>
 
-#include "core/text.h"
+#include "base/text.h"
 #include "tools/kxtool/us_keyboard.h"
 
 namespace kx {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 #include "core/shortcut_store.h"
-#include "core/text.h"
+#include "base/text.h"
 #include "engine/fake/recording_ports.h"
 #include "engine/matcher/expander.h"
 #include "engine/output/keystroke_output.h"

@@ -1,9 +1,9 @@
-#include "app/settings/settings_store.h"
+#include "settings/settings_store.h"
 
 #include <climits>
 #include <cstring>
 
-#include "core/text.h"
+#include "base/text.h"
 
 namespace kx {
 namespace {

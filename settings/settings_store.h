@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/settings/settings_table.h"
+#include "settings/settings_table.h"
 #include "platform/registry.h"
 
 namespace kx {
