@@ -1,6 +1,7 @@
 #include "engine/matcher/expander.h"
 
 #include "base/text.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 namespace {
@@ -10,7 +11,6 @@ constexpr unsigned kToggleBalloonMs = 1000;
 constexpr int kIconOn = 1;
 constexpr int kIconOff = 23;
 
-bool IsUpperAscii(char16_t c) { return c >= u'A' && c <= u'Z'; }
 bool IsDigitAscii(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
@@ -238,8 +238,8 @@ void Expander::OnCharacter(const KeyEvent& e, const Classified& k) {
 
     char16_t c = char16_t(value);
     if (casingEnabled_) {
-        if (s_.typed.empty() && IsUpperAscii(c)) s_.firstCapital = s_.allCapitals = true;
-        else if (!s_.typed.empty() && !IsDigitAscii(c) && !IsUpperAscii(c)) s_.allCapitals = false;
+        if (s_.typed.empty() && IsUpperLetter(c)) s_.firstCapital = s_.allCapitals = true;
+        else if (!s_.typed.empty() && !IsDigitAscii(c) && !IsUpperLetter(c)) s_.allCapitals = false;
     }
     c = AsciiUpper(c);
     if ((e.stateFlags & kStateOverwrite) && e.position < s_.typed.size()) s_.typed[e.position] = c;

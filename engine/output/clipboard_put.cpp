@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "engine/output/upper_case.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 namespace {
@@ -29,12 +29,12 @@ std::vector<uint8_t> ClipboardBytes(const ClipItem& item, Casing casing) {
         SetUnit(block, item.charCount, item.trailing);
         SetUnit(block, item.charCount + 1, 0);
     }
-    if (casing.firstCapital && units > 0) SetUnit(block, 0, UpperCaseUnit(UnitAt(block, 0)));
+    if (casing.firstCapital && units > 0) SetUnit(block, 0, ToUpperUnit(UnitAt(block, 0)));
     if (casing.allCapitals) {
         for (size_t i = 0; i < units; ++i) {
             const char16_t c = UnitAt(block, i);
             if (!c) break;
-            SetUnit(block, i, UpperCaseUnit(c));
+            SetUnit(block, i, ToUpperUnit(c));
         }
     }
     return block;

@@ -17,12 +17,16 @@ std::string Expanded(const EngineRig& rig, size_t i = 0) {
 TEST(Matcher, CasingFlagsFollowHowTheKeywordWasTyped) {
     struct Case { const char* typed; const char* key; bool first, all; };
     for (Case c : {Case{"Sig ", "SIG", true, false}, Case{"SIG ", "SIG", true, true},
-                   Case{"S1G ", "S1G", true, true}, Case{"sig ", "SIG", false, false}}) {
+                   Case{"S1G ", "S1G", true, true}, Case{"sig ", "SIG", false, false},
+                   // Any upper-case letter counts, not only A to Z.
+                   Case{"\xc3\x89lan ", "\xc3\x89LAN", true, false}, Case{"\xc3\x89L\xc3\x81N ", "\xc3\x89L\xc3\x81N", true, true}}) {
         EngineRig rig;
         rig.settings.WriteBool(settings::ExpansionCasing, true);
         rig.Reload();
         rig.Add(u"SIG", u"Best regards");
         rig.Add(u"S1G", u"x");
+        rig.Add(u"\u00c9LAN", u"x");
+        rig.Add(u"\u00c9L\u00c1N", u"x");
         rig.Run(std::string("type ") + c.typed);
         // Capitals are also tried as SHIFT combinations; the word lookup comes last.
         EXPECT_EQ(rig.Lines("lookup").back(), std::string("lookup ") + c.key + " hit") << c.typed;

@@ -1,0 +1,44 @@
+#include "base/unicode_case.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kx {
+namespace {
+
+#include "unicode_case_tables.inc"
+
+template <typename T, size_t N>
+T Lookup(const uint8_t (&stage1)[256], const T (&stage2)[N][256], char16_t c) {
+    return stage2[stage1[c >> 8]][c & 0xFF];
+}
+
+}  // namespace
+
+char16_t ToUpperUnit(char16_t c) { return char16_t(c + Lookup(kUpperStage1, kUpperStage2, c)); }
+char16_t ToLowerUnit(char16_t c) { return char16_t(c + Lookup(kLowerStage1, kLowerStage2, c)); }
+bool IsUpperLetter(char16_t c) { return Lookup(kCapitalStage1, kCapitalStage2, c) != 0; }
+
+std::u16string ToUpperText(std::u16string_view s) {
+    std::u16string out(s);
+    for (auto& c : out) c = ToUpperUnit(c);
+    return out;
+}
+
+bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (a[i] != b[i] && ToUpperUnit(a[i]) != ToUpperUnit(b[i])) return false;
+    return true;
+}
+
+int CompareNoCase(std::u16string_view a, std::u16string_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const char16_t x = ToUpperUnit(a[i]), y = ToUpperUnit(b[i]);
+        if (x != y) return x < y ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
+}
+
+}  // namespace kx
