@@ -1,0 +1,106 @@
+# Shared by the GUI suites: the display, the Wine prefix and the helpers
+# that drive kestrix.exe as a user would. Source it after setting KX_ROOT,
+# BUILD and APP, then call gui_setup with a display range and a prefix name.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+SHOTS=$KX_ROOT/docs/screenshots
+passed=0; failed=0; XVFB_PID=""; KX_PID=""
+
+cleanup() {
+  [ -n "$KX_PID" ] && kill "$KX_PID" 2>/dev/null
+  wineserver -k >/dev/null 2>&1 </dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+}
+trap cleanup EXIT
+
+check() {  # check NAME COMMAND...
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
+  else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+wait_for() {  # wait_for SECONDS COMMAND...
+  local end=$((SECONDS + $1)); shift
+  while [ $SECONDS -lt $end ]; do "$@" >/dev/null 2>&1 && return 0; sleep 0.2; done
+  return 1
+}
+probe() { timeout 10 wine "$APP/kx_gui_probe.exe" "$@" 2>/dev/null </dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+window() { xdotool search --name "^$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')\$" 2>/dev/null | head -1; }
+has_window() { [ -n "$(window "$1")" ]; }
+no_window() { [ -z "$(window "$1")" ]; }
+# Presses a dialog's button once the dialog and the button exist, then waits
+# until that dialog is gone, so that the next step cannot find it instead of
+# its successor.
+answer() { wait_for 10 probe click "$1" "$2" && wait_for 10 no_window "$1"; }
+list_has() { probe list | grep -q "^$1	$2"; }
+list_lacks() { ! probe list | grep -q "^$1	"; }
+# shot NAME [TITLE]: the whole screen, or only the window of that title.
+shot() {
+  local target=root w
+  if [ -n "${2:-}" ]; then w=$(window "$2"); [ -n "$w" ] && target=$w; fi
+  import -window "$target" "$SHOTS/$1.png" 2>/dev/null
+}
+centred() {  # the window's middle within 2 pixels of the work area's
+  local l t r b L T R B
+  read -r l t r b < <(probe rect "$1"); read -r L T R B < <(probe workarea)
+  [ -n "$l" ] && [ $(( (l + r - L - R) / 2 )) -ge -2 ] && [ $(( (l + r - L - R) / 2 )) -le 2 ] &&
+    [ $(( (t + b - T - B) / 2 )) -ge -2 ] && [ $(( (t + b - T - B) / 2 )) -le 2 ]
+}
+active() { probe foreground | cut -f1 | grep -qxF "$1"; }
+says() { local want=$1; shift; [ "$("$@")" = "$want" ]; }  # says TEXT COMMAND...
+hidden_button() { ! probe shown "$1" "$2"; }
+keywords() { probe list | cut -f1 | tr '\n' ' '; }
+winpath() { winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
+  printf '%s' "$1" >"$ART/db.json"
+  timeout 30 wine "$BUILD/kxtool.exe" db build "$(winpath "$ART/db.json")" "$(winpath "$2")" >/dev/null 2>&1 </dev/null
+}
+setting() { wine reg add "HKCU\\Software\\Tarvik Software\\Kestrix\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null; }
+start_kx() { timeout 300 wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
+kx_running() { kill -0 "$KX_PID" 2>/dev/null; }
+kx_ended() { ! kill -0 "$KX_PID" 2>/dev/null; }
+# press TITLE KEY...: the window comes to the top and a click on its
+# caption makes it the active window, as for a user; then the keys.
+press() {
+  local l t r b
+  read -r l t r b < <(probe rect "$1")
+  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
+  [ -n "$b" ] && xdotool mousemove $(( l + (r - l) / 3 )) $(( t + 10 )) click 1
+  wait_for 5 active "$1"; shift; xdotool key --delay 80 "$@"
+}
+
+
+# gui_setup FIRST LAST NAME: a display numbered FIRST to LAST of its own and
+# the prefix $BUILD/NAME-wineprefix, booted once, with a fresh registry and
+# data folder for the program. Artifacts go to $BUILD/NAME-artifacts.
+gui_setup() {
+  local first=$1 last=$2 name=$3 n
+  export WINEPREFIX=${WINEPREFIX:-$BUILD/$name-wineprefix}
+  ART=$BUILD/$name-artifacts
+  mkdir -p "$ART" "$SHOTS"
+  for n in $(seq "$first" "$last"); do
+    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ART/xvfb.log" 2>&1 </dev/null & XVFB_PID=$!
+    export DISPLAY=":$n"; break
+  done
+  wait_for 10 xdpyinfo || { echo "no display"; exit 1; }
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i >"$ART/wineboot.log" 2>&1 </dev/null; wineserver -w >/dev/null 2>&1 </dev/null
+    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
+  fi
+  # Caption buttons are drawn with Marlett, which this Wine does not find in
+  # fonts-wine's folder by itself.
+  if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then
+    cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+  fi
+  # Xvfb has no window manager. For the windows it manages, Wine's X11 driver
+  # waits up to 2 s for one to confirm each hide, so every closed dialog, the
+  # hidden main window and the tray icon's removal (Wine's tray window hides)
+  # would each stall the program 2 s. Unmanaged windows hide at once.
+  # Without a window manager nobody sends WM_TAKE_FOCUS either: Wine then
+  # activates a window when it receives the X focus (xdotool windowfocus).
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+  wine reg delete 'HKCU\Software\Tarvik Software' /f >/dev/null 2>&1 </dev/null
+  DATA="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvik Software/Kestrix"
+  rm -rf "$DATA"
+  wineserver -p >"$ART/wineserver.log" 2>&1 </dev/null &
+}
