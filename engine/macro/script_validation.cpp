@@ -1,0 +1,100 @@
+#include "engine/macro/script_validation.h"
+
+#include "base/text.h"
+#include "engine/macro/key_line.h"
+#include "engine/macro/macro_script.h"
+
+namespace kx {
+namespace {
+
+constexpr size_t kShownWhole = 30;
+constexpr size_t kShownStart = 26;
+
+bool IsDoubleQuoted(std::u16string_view text) {
+    return text.size() >= 2 && text.front() == u'"' && text.back() == u'"';
+}
+
+bool AllDigits(std::u16string_view text, bool hex) {
+    for (char16_t c : text)
+        if (hex ? !IsHexDigit(c) : (c < u'0' || c > u'9')) return false;
+    return true;
+}
+
+// Lines whose command plays just as written pass whatever quotes they hold:
+// a pause with a bare hexadecimal length ("pause 3E8"), a click, press or
+// release with a well-formed mask and key (a code such as 20AC included),
+// and typed text or a command line in double quotes (an apostrophe in it
+// included). Quote checks are for lines that would not play as meant.
+bool PlaysAsWritten(MacroKeyword keyword, std::u16string_view line) {
+    switch (keyword) {
+    case MacroKeyword::Pause: {
+        const std::u16string_view length = AfterKeyword(line);
+        return !length.empty() && AllDigits(length, true);
+    }
+    case MacroKeyword::KbrdClick:
+    case MacroKeyword::KbrdPress:
+    case MacroKeyword::KbrdRelease: {
+        const std::optional<KeyLine> k = ReadKeyLine(line);
+        return k && AllDigits(k->holdText, false);
+    }
+    case MacroKeyword::KbrdInput:
+    case MacroKeyword::Command: return IsDoubleQuoted(AfterKeyword(line));
+    default: return false;
+    }
+}
+
+std::optional<std::u16string_view> QuoteError(std::u16string_view line) {
+    char16_t open = 0;
+    for (char16_t c : line) {
+        if (c != u'"' && c != u'\'') continue;
+        if (open == 0) open = c;
+        else if (open == c) open = 0;
+        else return kQuoteMismatchText;
+    }
+    if (open != 0) return kUnpairedQuoteText;
+    return std::nullopt;
+}
+
+std::optional<std::u16string_view> LineError(std::u16string_view line) {
+    const MacroKeyword keyword = ClassifyLine(line);
+    if (keyword == MacroKeyword::None) return kUnknownLineText;
+    if (PlaysAsWritten(keyword, line)) return std::nullopt;
+    if (const auto quotes = QuoteError(line)) return quotes;
+
+    const bool hasDouble = line.find(u'"') != std::u16string_view::npos;
+    const bool hasSingle = line.find(u'\'') != std::u16string_view::npos;
+    if ((keyword == MacroKeyword::Pause || keyword == MacroKeyword::Command || keyword == MacroKeyword::KbrdInput) &&
+        !hasDouble)
+        return kNeedsDoubleQuotesText;
+    const bool keyLine = keyword == MacroKeyword::KbrdClick || keyword == MacroKeyword::KbrdPress ||
+                         keyword == MacroKeyword::KbrdRelease;
+    if (keyLine && !hasSingle) return kNeedsSingleQuotesText;
+    if (hasSingle) {
+        const size_t first = line.find_first_of(u"\"'");
+        const size_t last = line.find_last_of(u"\"'");
+        if (last - first != 2) return kOneCharacterText;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::u16string ShownLine(std::u16string_view line) {
+    if (line.size() <= kShownWhole) return std::u16string(line);
+    std::u16string shown(line.substr(0, kShownStart));
+    shown += u"...";
+    shown += line.back() == u'"' ? u'"' : u'\'';
+    return shown;
+}
+
+std::optional<ScriptError> ValidateScript(std::u16string_view script) {
+    const MacroScript lines(script);
+    for (const ScriptLine& line : lines.Lines()) {
+        const std::optional<std::u16string_view> error = LineError(line.text);
+        if (!error) continue;
+        return ScriptError{line.number, std::u16string(kScriptErrorTitle), FormatS(*error, ShownLine(line.text))};
+    }
+    return std::nullopt;
+}
+
+}  // namespace kx
