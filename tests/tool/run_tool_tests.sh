@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # kxtool as an administrator and a tester use it: databases built from JSON,
 # dumped and built again byte for byte, damaged files reported with the right
-# exit code, key scripts replayed, RTF converted. Ends with "N passed, N failed".
+# exit code, key scripts replayed, RTF converted, macro scripts parsed and
+# checked. Ends with "N passed, N failed".
 #
 #   tests/tool/run_tool_tests.sh [KXTOOL]      (default build/native/kxtool)
 set -uo pipefail
@@ -77,6 +78,29 @@ check "...naming its line number" grep -q 'line 2' "$WORK/err"
 printf '{\\rtf1\\ansi\\ansicpg1252 Caf\\'"'"'e9 {\\b bold}\\par}' >"$WORK/doc.rtf"
 check "rtf2html converts a bold run" bash -c "'$KXTOOL' rtf2html '$WORK/doc.rtf' | grep -q 'font-weight:bold[^>]*>bold'"
 check "rtf2html refuses a file that is not RTF" exits 2 "$KXTOOL" rtf2html "$WORK/shared.json"
+
+printf "// greeting\r\nKBRD_CLICK 100 'c'\r\npause 3E8\r\n" >"$WORK/click.macro"
+cat >"$WORK/click.want" <<'OUT'
+line 2: KBRD_CLICK 100 'c'
+  keyboard: kbrd_click, 4 records
+    down vk 0x11
+    down char U+0043 "C"
+    up   vk 0x11
+    up   char U+0043 "C"
+line 3: pause 3E8
+  other: pause 1000 ms
+accepted
+OUT
+check "macro prints a click's records in order and accepts the script" \
+  bash -c "'$KXTOOL' macro '$WORK/click.macro' | diff -u '$WORK/click.want' -"
+printf 'kbrd_input "system date MM/DD/YY"\n' >"$WORK/date.macro"
+check "macro types a short date in the order asked for" \
+  bash -c "[ \"\$('$KXTOOL' macro --now 2026-03-07T09:05:02 --date-order dmy '$WORK/date.macro' |
+                sed -n 's/^    down char U+.... \"\\(.\\)\"\$/\\1/p' | tr -d '\n')\" = 07/03/26 ]"
+printf "kbrd_input \"hi\"\nkbrd_click 100 'ab'\nbeep\n" >"$WORK/bad.macro"
+check "macro refuses a script the editor refuses, with exit 1" exits 1 "$KXTOOL" macro "$WORK/bad.macro"
+check "...naming the first bad line and the editor's message" grep -qx "refused at line 2: Invalid Format: The line kbrd_click 100 'ab' is invalid.  Commands for click, press, and release must use single quotes and a single character between them.  See the help for details." "$WORK/out"
+check "macro refuses a file it cannot read with exit 2" exits 2 "$KXTOOL" macro "$WORK/none.macro"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -4,6 +4,7 @@
 
 namespace kx {
 
+int RunMacroCommand(int argc, char** argv);
 int RunReplayCommand(int argc, char** argv);
 int RunRtf2HtmlCommand(int argc, char** argv);
 int RunDbCommand(int argc, char** argv);

@@ -17,6 +17,10 @@ const Command kCommands[] = {
     {"db", kx::RunDbCommand,
      "db dump FILE | db build JSON OUT | db check FILE\n"
      "      Prints a shortcut database as JSON, writes one from that JSON, or checks one."},
+    {"macro", kx::RunMacroCommand,
+     "macro [--date-order mdy|dmy|ymd] [--now YYYY-MM-DDTHH:MM:SS] FILE\n"
+     "      Prints the commands a macro script parses into, with their input records,\n"
+     "      and the first error the macro editor shows for it (exit 1), if any."},
     {"replay", kx::RunReplayCommand,
      "replay [--shortcut KEY=TEXT]... [--shared KEY=TEXT]... [--macro KEY=SCRIPT]...\n"
      "         [--setting SECTION/NAME=VALUE]... [--window CLASS] [FILE]\n"
