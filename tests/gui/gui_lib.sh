@@ -2,7 +2,9 @@
 # that drive kestrix.exe as a user would. Source it after setting KX_ROOT,
 # BUILD and APP, then call gui_setup with a display range and a prefix name.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-SHOTS=$KX_ROOT/docs/screenshots
+# Screenshots go under the build's artifacts (gui_setup), or to KX_SHOTS when
+# it is set: `make screenshots` points it at docs/screenshots.
+SHOTS=""
 passed=0; failed=0; XVFB_PID=""; KX_PID=""
 
 cleanup() {
@@ -26,17 +28,68 @@ probe() { timeout 10 wine "$APP/kx_gui_probe.exe" "$@" 2>/dev/null </dev/null | 
 window() { xdotool search --name "^$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')\$" 2>/dev/null | head -1; }
 has_window() { [ -n "$(window "$1")" ]; }
 no_window() { [ -z "$(window "$1")" ]; }
-# Presses a dialog's button once the dialog and the button exist, then waits
-# until that dialog is gone, so that the next step cannot find it instead of
-# its successor.
-answer() { wait_for 10 probe click "$1" "$2" && wait_for 10 no_window "$1"; }
+# click_at X Y [BUTTON]: the mouse goes there and clicks (1 left, 3 right).
+click_at() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+# click_button TITLE LABEL: a left click in the middle of the window's visible
+# control of that label, once there is one.
+click_button() {
+  local x y
+  wait_for 10 probe where "$1" "$2" || return 1
+  read -r x y < <(probe where "$1" "$2")
+  [ -n "$y" ] && click_at "$x" "$y"
+}
+# click_toolbar COMMAND: a click on the main toolbar's button of that command.
+click_toolbar() {
+  local x y
+  read -r x y < <(probe toolbar "$1")
+  [ -n "$y" ] && click_at "$x" "$y"
+}
+# select_rows KEYWORD...: a click on the first row, Ctrl+click on the others.
+select_rows() {
+  local x y first=1 kw
+  for kw in "$@"; do
+    read -r x y < <(probe row "$kw")
+    [ -n "$y" ] || return 1
+    if [ $first = 1 ]; then click_at "$x" "$y"; first=0
+    else xdotool keydown ctrl; click_at "$x" "$y"; xdotool keyup ctrl; fi
+  done
+}
+# The open popup menus (menu bar, context and tray menus), as
+# "STATE<TAB>TEXT" lines: state "-" enabled, "g" grayed, with "c" when ticked.
+popups() { probe popups; }
+popup_has() { popups | grep -qxF -e "$1"; }      # popup_has "STATE<TAB>TEXT"
+popup_open() { popups | grep -q .; }
+popup_closed() { ! popup_open; }
+# click_popup LABEL: a click on the open popup menu's item of that label
+# (its text without "&" and key).
+click_popup() {
+  local x y
+  read -r x y < <(probe popupitem "$1")
+  [ -n "$y" ] && click_at "$x" "$y"
+}
+# The tray icon has no window under Xvfb (no notification area), so its
+# right click is posted as the shell would post it (WM_RBUTTONUP); the menu
+# then opens at the mouse, as at the tray.
+open_tray_menu() {
+  xdotool mousemove --sync 1200 1000
+  probe tray 517 && wait_for 10 popup_has "-	Open Kestrix"
+}
+# State of the menu bar's item and of the toolbar's button for a command.
+menu_state() { probe menu "$1" | cut -f1; }
+tb_state() { probe tbstate "$1"; }
+# Clicks a dialog's button as a user does once the dialog and the button
+# exist, then waits until that dialog is gone, so that the next step cannot
+# find it instead of its successor.
+answer() { click_button "$1" "$2" && wait_for 10 no_window "$1"; }
 list_has() { probe list | grep -q "^$1	$2"; }
 list_lacks() { ! probe list | grep -q "^$1	"; }
-# shot NAME [TITLE]: the whole screen, or only the window of that title.
+# shot NAME [TITLE [AREA]]: the whole screen, or only the window of that
+# title, or the screen's AREA (WIDTHxHEIGHT+LEFT+TOP).
 shot() {
-  local target=root w
+  local target=root w crop=()
   if [ -n "${2:-}" ]; then w=$(window "$2"); [ -n "$w" ] && target=$w; fi
-  import -window "$target" "$SHOTS/$1.png" 2>/dev/null
+  [ -n "${3:-}" ] && crop=(-crop "$3" +repage)
+  mkdir -p "$SHOTS" && import -window "$target" "${crop[@]}" "$SHOTS/$1.png" 2>/dev/null
 }
 centred() {  # the window's middle within 2 pixels of the work area's
   local l t r b L T R B
@@ -46,7 +99,10 @@ centred() {  # the window's middle within 2 pixels of the work area's
 }
 active() { probe foreground | cut -f1 | grep -qxF "$1"; }
 says() { local want=$1; shift; [ "$("$@")" = "$want" ]; }  # says TEXT COMMAND...
-hidden_button() { ! probe shown "$1" "$2"; }
+# The dialog is there and has that button, hidden.
+hidden_button() { probe shown "$1" "$2"; [ $? -eq 1 ]; }
+# The window exists and, once its thread has caught up, is not visible.
+hidden_window() { probe visible "$1"; [ $? -eq 1 ]; }
 keywords() { probe list | cut -f1 | tr '\n' ' '; }
 winpath() { winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
@@ -75,6 +131,7 @@ gui_setup() {
   local first=$1 last=$2 name=$3 n
   export WINEPREFIX=${WINEPREFIX:-$BUILD/$name-wineprefix}
   ART=$BUILD/$name-artifacts
+  SHOTS=${KX_SHOTS:-$ART/screenshots}
   mkdir -p "$ART" "$SHOTS"
   for n in $(seq "$first" "$last"); do
     [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue

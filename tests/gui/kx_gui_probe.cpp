@@ -1,26 +1,39 @@
-// Reads and drives Kestrix's windows for the GUI tests:
+// Reads Kestrix's windows for the GUI tests and tells them where to click;
+// the clicks and keys themselves come from xdotool, as a user's would.
 //   kx_gui_probe list                      rows of the main list, "KEYWORD<TAB>preview<TAB>type"
 //   kx_gui_probe select KEYWORD...         selects those rows only
-//   kx_gui_probe command ID                sends the main window a command
+//   kx_gui_probe row KEYWORD               screen point in the middle of that row's keyword
 //   kx_gui_probe tray MOUSE_MESSAGE        posts the tray callback (e.g. 517 = right button up)
-//   kx_gui_probe click "TITLE" "BUTTON"    clicks a button of a top-level window
 //   kx_gui_probe text "TITLE"              the text of the window's first Edit control
 //   kx_gui_probe copydata SIZE             sends the running copy a block of SIZE bytes
-//   kx_gui_probe tick "TITLE" "BUTTON"     clicks a check box or radio button (BM_CLICK)
 //   kx_gui_probe item "TITLE" ID           the text of control ID of a top-level window
-//   kx_gui_probe shown "TITLE" "BUTTON"    succeeds when that button is visible
+//   kx_gui_probe where "TITLE" "LABEL"     screen point in the middle of a visible control
+//   kx_gui_probe shown "TITLE" "BUTTON"    0 when that button is visible, 1 hidden, 2 no such button
+//   kx_gui_probe enabled "TITLE" "LABEL"   succeeds when that control is enabled
+//   kx_gui_probe visible "TITLE"           0 visible, 1 hidden, 2 no such window; asked once the
+//                                          window's thread has handled what was sent before
 //   kx_gui_probe rect "TITLE"              the window's rectangle: left top right bottom
 //   kx_gui_probe workarea                  the desktop's work area: left top right bottom
 //   kx_gui_probe header COLUMN             screen point at the middle of a list header item
 //   kx_gui_probe button COMMAND            the text of the main toolbar's button
+//   kx_gui_probe toolbar COMMAND           screen point in the middle of a visible toolbar button
+//   kx_gui_probe tbstate COMMAND           "enabled" or "disabled": the toolbar button's state
+//   kx_gui_probe menu COMMAND              the menu bar's item: "enabled" or "grayed", tab, text
+//   kx_gui_probe popups                    the items of the open popup menus: state, tab, text
+//   kx_gui_probe popupitem "LABEL"         screen point in the middle of an open popup menu's item
+//   kx_gui_probe status PART               the text of a part of the main window's status bar
 //   kx_gui_probe tips                      texts of the visible balloons and tooltips
 //   kx_gui_probe foreground                the title of the active window
 #include <windows.h>
 #include <commctrl.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
+#include <cwchar>
 #include <string>
 #include <vector>
+
+#include "tests/gui/kx_gui_inproc.h"
 
 namespace {
 
@@ -88,18 +101,108 @@ std::wstring TextOf(HWND w) {
 
 void PrintRect(const RECT& r) { std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom); }
 
+// The middle of a rectangle given in W's client coordinates, on the screen.
+void PrintCentre(HWND w, const RECT& r) {
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(w, &at);
+    std::printf("%ld %ld\n", at.x, at.y);
+}
+
+// A rectangle a control of another process fills in: TB_GETRECT, HDM_GETITEMRECT,
+// LVM_GETITEMRECT (whose left says which part of the row).
+bool RemoteRect(HWND w, UINT message, WPARAM index, RECT& rect) {
+    Remote r(w, sizeof(RECT));
+    if (!r.memory) return false;
+    ::WriteProcessMemory(r.process, r.memory, &rect, sizeof(rect), nullptr);
+    if (!::SendMessageW(w, message, index, reinterpret_cast<LPARAM>(r.memory))) return false;
+    return ::ReadProcessMemory(r.process, r.memory, &rect, sizeof(rect), nullptr) != FALSE;
+}
+
+// Runs the menu reader inside the process of W: loads kx_gui_inproc.dll from
+// this program's folder there, calls KxReadMenus on a thread of its own with
+// the request copied into that process, and unloads the reader again.
+bool ReadMenus(HWND w, KxMenuRequest& request) {
+    DWORD pid = 0;
+    request.thread = ::GetWindowThreadProcessId(w, &pid);
+    wchar_t path[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    std::wstring dll = path;
+    dll.resize(dll.find_last_of(L"\\/") + 1);
+    dll += L"kx_gui_inproc.dll";
+    HMODULE local = ::LoadLibraryW(dll.c_str());
+    auto* entry = local ? reinterpret_cast<char*>(::GetProcAddress(local, "KxReadMenus")) : nullptr;
+    HANDLE process = ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                       PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!entry || !process) {
+        if (process) ::CloseHandle(process);
+        return false;
+    }
+    auto run = [&](void* start, void* argument) {
+        HANDLE t = ::CreateRemoteThread(process, nullptr, 0, reinterpret_cast<LPTHREAD_START_ROUTINE>(start),
+                                        argument, 0, nullptr);
+        DWORD code = 1;
+        if (!t) return code;
+        if (::WaitForSingleObject(t, 5000) == WAIT_OBJECT_0) ::GetExitCodeThread(t, &code);
+        ::CloseHandle(t);
+        return code;
+    };
+    const size_t size = sizeof(KxMenuRequest) + (dll.size() + 1) * sizeof(wchar_t);
+    void* memory = ::VirtualAllocEx(process, nullptr, size, MEM_COMMIT, PAGE_READWRITE);
+    bool ok = false;
+    if (memory) {
+        auto* name = static_cast<char*>(memory) + sizeof(KxMenuRequest);
+        ::WriteProcessMemory(process, name, dll.c_str(), (dll.size() + 1) * sizeof(wchar_t), nullptr);
+        HMODULE kernel = ::GetModuleHandleW(L"kernel32.dll");
+        run(reinterpret_cast<void*>(::GetProcAddress(kernel, "LoadLibraryW")), name);
+        char* remoteBase = nullptr;
+        HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, pid);
+        MODULEENTRY32W module{};
+        module.dwSize = sizeof(module);
+        for (BOOL more = ::Module32FirstW(snapshot, &module); more; more = ::Module32NextW(snapshot, &module))
+            if (_wcsicmp(module.szModule, L"kx_gui_inproc.dll") == 0) remoteBase = reinterpret_cast<char*>(module.modBaseAddr);
+        ::CloseHandle(snapshot);
+        if (remoteBase) {
+            ::WriteProcessMemory(process, memory, &request, sizeof(request), nullptr);
+            ok = run(remoteBase + (entry - reinterpret_cast<char*>(local)), memory) == 0 &&
+                 ::ReadProcessMemory(process, memory, &request, sizeof(request), nullptr);
+            run(reinterpret_cast<void*>(::GetProcAddress(kernel, "FreeLibrary")), remoteBase);
+        }
+        ::VirtualFreeEx(process, memory, 0, MEM_RELEASE);
+    }
+    ::CloseHandle(process);
+    return ok;
+}
+
+// The row whose keyword is TEXT, or -1.
+int FindRow(HWND list, const std::wstring& text) {
+    Remote r(list, sizeof(LVITEMW) + 1024);
+    const int rows = int(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    for (int i = 0; i < rows; ++i)
+        if (CellText(list, r, i, 0) == text) return i;
+    return -1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     const std::wstring verb = argv[1];
-    if ((verb == L"tick" || verb == L"shown") && argc == 4) {
+    if ((verb == L"where" || verb == L"shown" || verb == L"enabled") && argc == 4) {
         HWND w = ::FindWindowW(nullptr, argv[2]);
         HWND b = w ? FindButton(w, argv[3]) : nullptr;
-        if (!b) return 1;
+        if (!b) return 2;
         if (verb == L"shown") return ::IsWindowVisible(b) ? 0 : 1;
-        ::SendMessageW(b, BM_CLICK, 0, 0);
+        if (verb == L"enabled") return ::IsWindowEnabled(b) ? 0 : 1;
+        RECT r{};
+        if (!::IsWindowVisible(b) || !::GetClientRect(b, &r)) return 1;
+        PrintCentre(b, r);
         return 0;
+    }
+    if (verb == L"visible" && argc == 3) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        DWORD_PTR ignored = 0;
+        if (!w || !::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) return 2;
+        return ::IsWindowVisible(w) ? 0 : 1;
     }
     if (verb == L"item" && argc == 4) {
         HWND w = ::FindWindowW(nullptr, argv[2]);
@@ -140,13 +243,6 @@ int wmain(int argc, wchar_t** argv) {
             Print(TextOf(w));
             return TRUE;
         }, 0);
-        return 0;
-    }
-    if (verb == L"click" && argc == 4) {
-        HWND w = ::FindWindowW(nullptr, argv[2]);
-        HWND b = w ? FindButton(w, argv[3]) : nullptr;
-        if (!b) return 1;
-        ::PostMessageW(w, WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(b), BN_CLICKED), reinterpret_cast<LPARAM>(b));
         return 0;
     }
     if (verb == L"text" && argc == 3) {
@@ -215,10 +311,67 @@ int wmain(int argc, wchar_t** argv) {
         Print(text);
         return 0;
     }
-    if (verb == L"command" && argc == 3) {
-        ::PostMessageW(main, WM_COMMAND, MAKEWPARAM(_wtoi(argv[2]), 0), 0);
+    if (verb == L"row" && argc == 3) {
+        const int row = FindRow(list, argv[2]);
+        RECT r{LVIR_LABEL, 0, 0, 0};
+        if (row < 0 || !RemoteRect(list, LVM_GETITEMRECT, WPARAM(row), r)) return 1;
+        PrintCentre(list, r);
         return 0;
     }
+    HWND toolbar = ::FindWindowExW(main, nullptr, TOOLBARCLASSNAMEW, nullptr);
+    if (verb == L"toolbar" && argc == 3) {
+        RECT r{};
+        const WPARAM command = WPARAM(_wtoi(argv[2]));
+        if (!toolbar || ::SendMessageW(toolbar, TB_ISBUTTONHIDDEN, command, 0) ||
+            !RemoteRect(toolbar, TB_GETRECT, command, r))
+            return 1;
+        PrintCentre(toolbar, r);
+        return 0;
+    }
+    if (verb == L"tbstate" && argc == 3) {
+        if (!toolbar || ::SendMessageW(toolbar, TB_COMMANDTOINDEX, WPARAM(_wtoi(argv[2])), 0) < 0) return 1;
+        Print(::SendMessageW(toolbar, TB_ISBUTTONENABLED, WPARAM(_wtoi(argv[2])), 0) ? L"enabled" : L"disabled");
+        return 0;
+    }
+    if (verb == L"menu" && argc == 3) {
+        KxMenuRequest request{};
+        request.kind = KxMenuRequest::kMainItem;
+        request.command = _wtoi(argv[2]);
+        if (!ReadMenus(main, request)) return 1;
+        Print(std::wstring(request.state & (MF_GRAYED | MF_DISABLED) ? L"grayed" : L"enabled") + L"\t" +
+              request.reply);
+        return 0;
+    }
+    if (verb == L"popups") {
+        KxMenuRequest request{};
+        request.kind = KxMenuRequest::kOpenPopups;
+        if (!ReadMenus(main, request)) return 1;
+        std::wstring text = request.reply;
+        if (!text.empty() && text.back() == L'\n') text.pop_back();
+        Print(text);
+        return 0;
+    }
+    if (verb == L"popupitem" && argc == 3) {
+        KxMenuRequest request{};
+        request.kind = KxMenuRequest::kPopupItem;
+        std::wcsncpy(request.reply, argv[2], 255);
+        if (!ReadMenus(main, request)) return 1;
+        Print(request.reply);
+        return 0;
+    }
+    if (verb == L"status" && argc == 3) {
+        HWND bar = ::FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr);
+        Remote r(bar, 1024);
+        if (!bar || !r.memory) return 1;
+        ::SendMessageW(bar, SB_GETTEXTW, WPARAM(_wtoi(argv[2])), reinterpret_cast<LPARAM>(r.memory));
+        wchar_t text[512] = {};
+        ::ReadProcessMemory(r.process, r.memory, text, sizeof(text) - 2, nullptr);
+        Print(text);
+        return 0;
+    }
+    // The tray icon has no window of its own that xdotool could click under
+    // Xvfb (no notification area there), so its mouse messages are posted
+    // as the shell would post them.
     if (verb == L"tray" && argc == 3) {
         ::PostMessageW(main, WM_APP + 0x67, 24, _wtoi(argv[2]));
         return 0;
