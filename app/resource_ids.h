@@ -20,12 +20,12 @@
 
 // Dialog templates.
 #define IDD_MAIN 1
+#define IDD_PASSWORD 43
 #define IDD_SIMPLE_TEXT 44
 #define IDD_RICH_TEXT 45
 #define IDD_ADD_GROUP 60
 #define IDD_DELETE_GROUP 61
 #define IDD_STORE_CHOICE 62
-#define IDD_PASSWORD 63
 
 // Main window.
 #define IDC_SHORTCUT_LIST 101

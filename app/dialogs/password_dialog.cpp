@@ -1,6 +1,7 @@
 #include "app/dialogs/password_dialog.h"
 
 #include "app/resource_ids.h"
+#include "app/shell/help_topics.h"
 #include "core/admin_password.h"
 
 namespace kx {
@@ -22,6 +23,10 @@ void PasswordDialog::OnOk() {
     if (!CheckEnteredPassword(entered, expected_, notices_)) return;
     matched_ = true;
     End(IDOK);
+}
+
+void PasswordDialog::OnCommand(int id, int) {
+    if (id == IDHELP) OpenHelpTopic(Self(), L"adminpassworddlg");
 }
 
 void PasswordDialog::ShowNotice(std::u16string_view title, std::u16string_view text) {

@@ -21,6 +21,7 @@ public:
 private:
     bool OnInit() override;
     void OnOk() override;
+    void OnCommand(int id, int code) override;
 
     std::u16string expected_;
     SharedDialogs& notices_;

@@ -13,8 +13,11 @@ int StoreChoiceDialog::Ask(HWND owner) {
 
 bool StoreChoiceDialog::OnInit() {
     if (!request_.title.empty()) Self().SetText(request_.title);
-    Item(IDC_CHOICE_HEADING).SetText(request_.heading);
-    Item(IDC_CHOICE_TEXT).SetText(request_.text);
+    // The first line states the situation ("You have selected both private
+    // and shared shortcuts."), the second asks the question ("Which ones do
+    // you want to delete?"); the request names them the other way round.
+    Item(IDC_CHOICE_HEADING).SetText(request_.text);
+    Item(IDC_CHOICE_TEXT).SetText(request_.heading);
     Item(IDC_CHOICE_BOTH).Show(request_.bothOffered ? SW_SHOW : SW_HIDE);
     int preselected = request_.preselected;
     if (preselected == kChoiceBoth && !request_.bothOffered) preselected = kChoicePrivate;

@@ -2,7 +2,7 @@
 
 #include <mutex>
 
-#include "base/text.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 
@@ -10,7 +10,7 @@ bool KeywordInUse(const ShortcutStore& store, std::u16string_view keyword, std::
     std::lock_guard<std::mutex> guard(store.Lock());
     for (StoreIterator it = store.Begin(); !it.AtEnd(); it.Next()) {
         const std::u16string k = it.Keyword();
-        if (k != editedKeyword && EqualsNoCaseAscii(k, keyword)) return true;
+        if (k != editedKeyword && EqualsNoCase(k, keyword)) return true;
     }
     return false;
 }

@@ -5,6 +5,7 @@
 
 #include <cwchar>
 
+#include "app/editors/rich_edit_template.h"
 #include "app/editors/rich_edit_text.h"
 #include "app/editors/text_import.h"
 #include "app/resource_ids.h"
@@ -26,6 +27,16 @@ constexpr EffectButton kEffects[] = {{IDC_RICH_BOLD, CFE_BOLD},
 }  // namespace
 
 int RichTextEditor::TemplateId() const { return IDD_RICH_TEXT; }
+
+void RichTextEditor::RunDialog(HWND owner) {
+    const wchar_t* richEdit = AvailableRichEditClass();
+    if (richEdit == std::wstring_view(kRichEdit50Class)) {
+        Run(owner, TemplateId());
+        return;
+    }
+    const std::vector<uint8_t> copy = TemplateWithRichEditClass(::GetModuleHandleW(nullptr), TemplateId(), richEdit);
+    if (!copy.empty()) RunTemplate(owner, copy.data());
+}
 int RichTextEditor::ExpansionId() const { return IDC_RICH_EXPANSION; }
 
 void RichTextEditor::InitExpansion() {

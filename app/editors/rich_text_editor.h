@@ -28,6 +28,7 @@ private:
     void ImportBytes(const std::string& bytes) override;
     void FillOutcome(EditorOutcome& out) override;
     bool ConfirmConversion() override;
+    void RunDialog(HWND owner) override;
 
     void OnCommand(int id, int code) override;
     INT_PTR OnNotify(NMHDR& header) override;

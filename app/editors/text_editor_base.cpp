@@ -39,7 +39,7 @@ EditorOutcome TextEditorBase::Open(HWND owner) {
     outcome_ = {};
     outcome_.kind = Kind();
     outcome_.passwordChecked = request_.passwordChecked;
-    Run(owner, TemplateId());
+    RunDialog(owner);
     return outcome_;
 }
 

@@ -42,6 +42,8 @@ protected:
     virtual void FillOutcome(EditorOutcome& out) = 0;
     // Rich to simple asks first; true to go on.
     virtual bool ConfirmConversion() { return true; }
+    // Runs the dialog from the kind's template.
+    virtual void RunDialog(HWND owner) { Run(owner, TemplateId()); }
 
     bool OnInit() override;
     void OnOk() override;

@@ -2,11 +2,13 @@
 
 #include <shellapi.h>
 
+#include "app/lifecycle/install_reboot.h"
 #include "app/main/placement_rule.h"
 #include "app/resource_ids.h"
 #include "app/shell/elevation_win32.h"
 #include "app/shell/help_topics.h"
 #include "app/shell/run_entries.h"
+#include "app/shell/system_restart_win32.h"
 #include "core/group_registry.h"
 #include "core/local_store.h"
 #include "base/text.h"
@@ -55,15 +57,9 @@ bool AppCore::OnInit() {
     // 1. The user's data folder.
     RelocateDataAtStartup(ctx);
     // 2. A restart that the installation asked for.
-    if (settings.ReadBool(settings::AskAboutRebootingToCompleteInstall)) {
-        settings.WriteBool(settings::AskAboutRebootingToCompleteInstall, false);
-        QuestionBox q;
-        q.title = u"Reboot Required";
-        q.text = u"Kestrix requires a reboot before text expansion will work properly. Would you like to reboot now?";
-        q.buttons = {u"Reboot Now", u"Reboot Manually Later"};
-        q.cancellable = false;
-        if (services_->prompt.Ask(q).button == 0) {
-            ::ExitWindowsEx(EWX_REBOOT, SHTDN_REASON_MAJOR_APPLICATION | SHTDN_REASON_FLAG_PLANNED);
+    {
+        Win32SystemRestart system;
+        if (RebootIfInstallAsks(settings, services_->prompt, system)) {
             ::ShowWindow(window_, SW_HIDE);
             return false;
         }

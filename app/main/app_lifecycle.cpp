@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include "app/lifecycle/exe_path.h"
 #include "app/lifecycle/switches.h"
 #include "app/lifecycle/welcome.h"
 #include "app/main/app_core.h"
@@ -37,9 +38,9 @@ void AppCore::OnTimer(UINT_PTR id) {
 }
 
 void AppCore::StartEngine() {
-    std::wstring folder = W(services_->settings.Read(settings::ExePath));
-    if (folder.empty()) folder = ProgramFolder();
-    if (folder.back() != L'\\' && folder.back() != L'/') folder.push_back(L'\\');
+    wchar_t program[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, program, MAX_PATH);
+    const std::wstring folder = W(ModuleFolder(services_->settings, services_->ctx.fs, U(program)));
     if (!engine_.Start(folder)) {
         ::MessageBoxW(window_,
                       L"Failed to load all Kestrix modules.\r\n\r\nThe text expansion function will be disabled for "

@@ -8,7 +8,7 @@ bool RichClipBuilder::BuildRich(ShortcutEntry& entry) { return BuildRichHtmlClip
 
 AppServices::AppServices()
     : folders(DataFolders::Resolve(knownFolders)),
-      io(SystemDatabaseIo(&clips)),
+      io(SystemDatabaseIo(&clips, &cursor)),
       ctx{settings, folders, SystemFileSystem(), security, io, prompt} {}
 
 }  // namespace kx

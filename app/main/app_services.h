@@ -6,6 +6,7 @@
 #include "app/win/message_prompt_win32.h"
 #include "core/data_context.h"
 #include "core/database_io.h"
+#include "platform/win32/busy_cursor_win32.h"
 #include "platform/win32/file_security_win32.h"
 #include "platform/win32/known_folders_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -30,6 +31,8 @@ struct AppServices {
     DataFolders folders;
     Win32FileSecurity security;
     RichClipBuilder clips;
+    // The wait cursor while a database loads or saves.
+    Win32BusyCursor cursor;
     DatabaseIo io;
     Win32MessagePrompt prompt;
     DataContext ctx;

@@ -7,6 +7,11 @@ INT_PTR ModalDialog::Run(HWND owner, int templateId) {
                              reinterpret_cast<LPARAM>(this));
 }
 
+INT_PTR ModalDialog::RunTemplate(HWND owner, const void* dialogTemplate) {
+    return ::DialogBoxIndirectParamW(::GetModuleHandleW(nullptr), static_cast<LPCDLGTEMPLATEW>(dialogTemplate), owner,
+                                     &Procedure, reinterpret_cast<LPARAM>(this));
+}
+
 INT_PTR CALLBACK ModalDialog::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_INITDIALOG) {
         ::SetWindowLongPtrW(window, DWLP_USER, lParam);

@@ -18,6 +18,8 @@ public:
     // Runs the template; returns the code given to End (IDCANCEL for the
     // close box and Escape), or -1 when the dialog could not be created.
     INT_PTR Run(HWND owner, int templateId);
+    // The same from a template in memory.
+    INT_PTR RunTemplate(HWND owner, const void* dialogTemplate);
 
 protected:
     virtual bool OnInit() { return true; }

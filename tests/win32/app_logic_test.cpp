@@ -111,6 +111,11 @@ TEST(Editors, KeywordInUseIgnoresCaseButNotTheEditedOne) {
     EXPECT_TRUE(KeywordInUse(*store, u"sig", u""));
     EXPECT_FALSE(KeywordInUse(*store, u"sig", u"SIG"));
     EXPECT_FALSE(KeywordInUse(*store, u"sigs", u""));
+    // Every letter's case, not only ASCII's: Ä and ä, Ж and ж.
+    store->Insert(u"\u00C4RGER", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x"));
+    store->Insert(u"\u0416\u0423\u041A", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x"));
+    EXPECT_TRUE(KeywordInUse(*store, u"\u00E4rger", u""));
+    EXPECT_TRUE(KeywordInUse(*store, u"\u0436\u0443\u043A", u""));
 }
 
 class NoElevation final : public Elevation {

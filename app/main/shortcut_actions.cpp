@@ -1,0 +1,113 @@
+#include "app/main/shortcut_actions.h"
+
+#include "base/unicode_case.h"
+#include "core/admin_password.h"
+#include "core/shortcut_changes.h"
+#include "core/store_choice.h"
+
+namespace kx {
+namespace {
+
+// The password was asked for already: the store operations must not ask
+// again, since their own question would come after the last loaded check.
+class PasswordGiven final : public SharedDialogs {
+public:
+    explicit PasswordGiven(SharedDialogs& inner) : inner_(inner) {}
+    int ChooseStore(const StoreChoiceRequest& r) override { return inner_.ChooseStore(r); }
+    bool AskAdminPassword(std::u16string_view) override { return true; }
+    void ShowFieldNotice(SharedField f, std::u16string_view t, std::u16string_view x) override {
+        inner_.ShowFieldNotice(f, t, x);
+    }
+
+private:
+    SharedDialogs& inner_;
+};
+
+struct PickedRow {
+    std::u16string keyword;
+    bool inLocal;
+    bool inShared;
+};
+
+}  // namespace
+
+bool RowInLocal(const DisplayRecord& row) { return (row.origin & (OriginLocal | OriginOverriding)) != 0; }
+bool RowInShared(const DisplayRecord& row) { return (row.origin & (OriginShared | OriginOverriding)) != 0; }
+
+std::u16string KeyInStore(const ShortcutStore& store, std::u16string_view keyword) {
+    if (store.Contains(keyword)) return std::u16string(keyword);
+    std::lock_guard<std::mutex> guard(store.Lock());
+    for (StoreIterator it = store.Begin(); !it.AtEnd(); it.Next())
+        if (EqualsNoCase(it.Keyword(), keyword)) return it.Keyword();
+    return std::u16string(keyword);
+}
+
+size_t DeleteRows(const std::vector<const DisplayRecord*>& selected, const DataContext& ctx, LoadedStores& stores,
+                  SharedDialogs& dialogs) {
+    if (selected.empty()) return 0;
+    std::vector<PickedRow> rows;
+    bool anyLocal = false, anyShared = false;
+    for (const DisplayRecord* r : selected) {
+        rows.push_back({r->keyword, RowInLocal(*r), RowInShared(*r)});
+        anyLocal = anyLocal || rows.back().inLocal;
+        anyShared = anyShared || rows.back().inShared;
+    }
+
+    QuestionBox q;
+    q.title = u"Confirm Delete";
+    q.text = rows.size() == 1 ? u"Are you sure you want to delete the selected shortcut?"
+                              : u"Are you sure you want to delete all selected shortcuts?";
+    q.buttons = {u"Delete"};
+    q.cancellable = true;
+    q.icon = MessageIcon::Question;
+    if (ctx.prompt.Ask(q).button != 0) return 0;
+
+    bool fromLocal = anyLocal, fromShared = anyShared;
+    if (anyLocal && anyShared) {
+        const int choice = ChooseStore(StoreAction::DeleteMixed, stores.sharedLoaded, dialogs, ctx.settings);
+        if (choice == kChoiceCancelled) return 0;
+        fromLocal = choice == kChoicePrivate || choice == kChoiceBoth;
+        fromShared = choice == kChoiceShared || choice == kChoiceBoth;
+    }
+    fromShared = fromShared && stores.sharedLoaded && MayDeleteFromShared(*stores.shared, dialogs, ctx.prompt);
+    // The password dialog is the last question: a reload that failed while it
+    // was open leaves nothing in the shared store to delete from.
+    fromShared = fromShared && stores.sharedLoaded;
+
+    std::vector<std::u16string> localKeys, sharedKeys;
+    for (const PickedRow& r : rows) {
+        if (fromLocal && r.inLocal) localKeys.push_back(KeyInStore(*stores.local, r.keyword));
+        if (fromShared && r.inShared) sharedKeys.push_back(KeyInStore(*stores.shared, r.keyword));
+    }
+    PasswordGiven given(dialogs);
+    return RemoveShortcuts(ctx, stores, given, localKeys, sharedKeys);
+}
+
+bool SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDialogs& dialogs, bool intoShared,
+                          bool passwordChecked, std::u16string_view keyword, const EntryRef& entry,
+                          std::u16string_view oldKeyword) {
+    if (intoShared) {
+        if (!stores.sharedLoaded) return false;
+        if (!passwordChecked && !MayChangeShared(*stores.shared, dialogs, ctx.prompt)) return false;
+        // Saving a shared store whose reload failed during the question
+        // would write this one shortcut over everyone's.
+        if (!stores.sharedLoaded) return false;
+    }
+    PasswordGiven given(dialogs);
+    return StoreShortcut(ctx, stores, given, intoShared, keyword, entry, oldKeyword);
+}
+
+std::vector<TransferItem> TransferItemsFor(const std::vector<const DisplayRecord*>& selected,
+                                           const LoadedStores& stores) {
+    std::vector<TransferItem> items;
+    for (const DisplayRecord* r : selected) {
+        // The row shows the shortcut of the store that wins; with the shared
+        // one winning, that is the shortcut to move, under its shared keyword.
+        const bool fromShared = (r->origin & OriginShared) != 0;
+        const ShortcutStore& store = fromShared ? *stores.shared : *stores.local;
+        items.push_back({KeyInStore(store, r->keyword), r->expansion, fromShared});
+    }
+    return items;
+}
+
+}  // namespace kx
