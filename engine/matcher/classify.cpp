@@ -22,4 +22,12 @@ Classified ClassifyKey(const KeyEvent& e) {
     return {KeyClass::Character, oneOfCtrlAlt ? 0u : uint32_t(c)};
 }
 
+bool IsCommandKey(const KeyEvent& e) {
+    const uint32_t vk = e.vk;
+    const bool modifierKey = (vk >= 0x10 && vk <= 0x12) || (vk >= 0xA0 && vk <= 0xA5);
+    return e.isDown && e.ctrl() != e.alt() && !modifierKey;
+}
+
+bool IsCaretKey(uint32_t vk) { return vk >= 0x21 && vk <= 0x28; }
+
 }  // namespace kx

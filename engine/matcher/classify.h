@@ -33,4 +33,13 @@ inline bool IsDelimiter(char16_t c) {
 
 Classified ClassifyKey(const KeyEvent& e);
 
+// A key pressed with CTRL or ALT alone, other than a modifier key itself:
+// a command to the application (select all, cut, undo, a word left...).
+// CTRL and ALT together are AltGr, which types characters.
+bool IsCommandKey(const KeyEvent& e);
+
+// Arrows, Home, End, Page Up and Page Down, with or without SHIFT: the caret
+// leaves the word, or a selection starts that the next key replaces.
+bool IsCaretKey(uint32_t vk);
+
 }  // namespace kx

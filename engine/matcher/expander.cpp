@@ -39,6 +39,12 @@ void Expander::ResetTypedBuffer() {
     p_.app.PostNotice(notice::kWord, notice::kDiscarded);
 }
 
+void Expander::ForgetWords() {
+    s_.previousWord.clear();
+    s_.breakCount = 0;
+    ResetTypedBuffer();
+}
+
 bool Expander::Lookup(std::u16string_view key, EntryRef& out) {
     bool hit = false;
     {
@@ -73,7 +79,19 @@ void Expander::OnKeyEvent(const KeyEvent& e) {
     MatchEvent(e);
 }
 
+bool Expander::TrackRepeat(const KeyEvent& e) {
+    if (e.vk >= s_.heldKeys.size()) return false;
+    EngineState::HeldKey& key = s_.heldKeys[e.vk];
+    const bool repeat = e.isDown && key.down && key.modifiers == e.modifiers;
+    key.down = e.isDown != 0;
+    key.modifiers = e.modifiers;
+    return repeat;
+}
+
 void Expander::ProcessToggles(const KeyEvent& e) {
+    // A hotkey toggles once per press: holding it, the repeats and then the
+    // release would otherwise switch it back and forth.
+    const bool freshPress = !TrackRepeat(e) && e.isDown;
     std::u16string combo = ModifierPrefix(e);
     if (e.vk == 0x20) combo += u"SPACE";
     else if (e.vk == 0x0D) combo += u"ENTER";
@@ -83,7 +101,7 @@ void Expander::ProcessToggles(const KeyEvent& e) {
     auto debounced = [&] { return !s_.lastToggleTickValid || uint32_t(now - s_.lastToggleTick) > kToggleDebounceMs; };
 
     bool shortcutsToggled = false, autoCompleteToggled = false;
-    if (hits.shortcuts && debounced()) {
+    if (hits.shortcuts && freshPress && debounced()) {
         s_.lastToggleTick = now;
         s_.lastToggleTickValid = true;
         shortcutsEnabled_ = !shortcutsEnabled_;
@@ -96,7 +114,7 @@ void Expander::ProcessToggles(const KeyEvent& e) {
         } else if (shortcutsToggled && hits.combosEqual) {
             autoCompleteEnabled_ = bool(shortcutsEnabled_);
             autoCompleteToggled = true;
-        } else if (hits.autoComplete && debounced()) {
+        } else if (hits.autoComplete && freshPress && debounced()) {
             s_.lastToggleTick = now;
             s_.lastToggleTickValid = true;
             autoCompleteEnabled_ = !autoCompleteEnabled_;
@@ -177,6 +195,10 @@ void Expander::MatchEvent(const KeyEvent& e) {
 }
 
 void Expander::OnBreakPress(const KeyEvent& e, const Classified& k) {
+    if (IsCommandKey(e) || IsCaretKey(e.vk)) {
+        ForgetWords();
+        return;
+    }
     // Further spaces after a word only count; Backspace counts them down.
     if ((e.ch & 0xFF) == u' ' && s_.breakCount > 0) {
         ++s_.breakCount;
@@ -217,6 +239,10 @@ void Expander::OnCharacter(const KeyEvent& e, const Classified& k) {
     }
     if (!e.isDown) {
         p_.app.PostNotice(kind, value);
+        return;
+    }
+    if (IsCommandKey(e)) {
+        ForgetWords();
         return;
     }
     if (value == 8) {

@@ -7,6 +7,7 @@
 // delivers events.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -39,6 +40,10 @@ struct EngineState {
     bool periodInserted = false;
     uint32_t lastToggleTick = 0;
     bool lastToggleTickValid = false;
+    // Which keys are down, and with which modifiers they went down, from the
+    // presses and releases seen: the hook reports auto-repeat as presses.
+    struct HeldKey { bool down = false; uint8_t modifiers = 0; };
+    std::array<HeldKey, 256> heldKeys{};
 };
 
 struct ExpanderPorts {
@@ -84,6 +89,13 @@ public:
 
 private:
     void ProcessToggles(const KeyEvent& e);
+    // True for a press of a key that is already down with the same
+    // modifiers: the keyboard's auto-repeat. Records every event's key state.
+    bool TrackRepeat(const KeyEvent& e);
+    // The caret left the word, or the text around it changed in a way we
+    // cannot follow: neither the word being typed nor the one before it is
+    // where we think. Forgets both, with the notice of a discarded word.
+    void ForgetWords();
     void MatchEvent(const KeyEvent& e);
     void OnBreakPress(const KeyEvent& e, const Classified& k);
     void OnCharacter(const KeyEvent& e, const Classified& k);

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "engine/hooklink/expander_sink.h"
 #include "engine/matcher/classify.h"
 #include "tests/support/engine_rig.h"
 
@@ -12,6 +15,15 @@ using Lines = std::vector<std::string>;
 std::string Expanded(const EngineRig& rig, size_t i = 0) {
     auto l = rig.Lines("output ExpandShortcut");
     return i < l.size() ? l[i] : "";
+}
+
+// The lookups of typed words, without those of key combinations.
+Lines WordLookups(const EngineRig& rig) {
+    Lines words;
+    for (const auto& l : rig.Lines("lookup "))
+        if (l.rfind("lookup CTRL+", 0) != 0 && l.rfind("lookup SHIFT+", 0) != 0 && l.rfind("lookup ALT+", 0) != 0)
+            words.push_back(l);
+    return words;
 }
 
 TEST(Matcher, CasingFlagsFollowHowTheKeywordWasTyped) {
@@ -58,7 +70,7 @@ TEST(Matcher, BackspaceEditsTheWordAndBringsBackTheLastOne) {
     }
 }
 
-TEST(Matcher, DelimitersEndTheWordAndNavigationDiscardsIt) {
+TEST(Matcher, DelimitersEndTheWordAndOtherCharactersExtendIt) {
     EngineRig rig;
     rig.Add(u"SIG", u"Best regards");
     rig.Run("type sig.");
@@ -66,18 +78,23 @@ TEST(Matcher, DelimitersEndTheWordAndNavigationDiscardsIt) {
     EXPECT_EQ(rig.Lines("notice 3"), (Lines{"notice 3 10", "notice 3 10", "notice 3 10", "notice 3 11", "notice 3 10"}))
         << "each release of a key without a character is a break; the full stop expands";
 
-    EngineRig hyphen;
-    hyphen.Run("type sig-x ");
-    EXPECT_EQ(hyphen.Lines("lookup"), Lines{"lookup SIG-X miss"});
-
-    EngineRig arrow;
-    arrow.Add(u"SIG", u"x");
-    arrow.Run("type sig\nkey LEFT");
-    EXPECT_EQ(arrow.log.lines.back(), "notice 3 10");
-    arrow.log.Clear();
-    arrow.Run("type  ");
-    EXPECT_TRUE(arrow.Lines("lookup").empty()) << "the buffer was empty";
-    EXPECT_EQ(arrow.log.lines.front(), "notice 3 10");
+    // Typed on a US keyboard, as a user would: each ends the word...
+    for (const char* end : {" ", ",", "?", ")", "]", "}", ";", ":", "!", "\"", "+", "<"}) {
+        EngineRig r;
+        r.Run(std::string("type sig") + end);
+        EXPECT_EQ(WordLookups(r), Lines{"lookup SIG miss"}) << end;
+    }
+    for (const char* key : {"TAB", "ENTER", "ESC"}) {
+        EngineRig r;
+        r.Run(std::string("type sig\nkey ") + key);
+        EXPECT_EQ(WordLookups(r), Lines{"lookup SIG miss"}) << key;
+    }
+    // ...and each of these is part of the word.
+    for (const char* part : {"-", "'", "/", "@", "_", "#", "&", "=", "~", "|", "*", "%", "7"}) {
+        EngineRig r;
+        r.Run(std::string("type sig") + part + "x ");
+        EXPECT_EQ(WordLookups(r), Lines{std::string("lookup SIG") + part + "X miss"}) << part;
+    }
 
     // CTRL with a delimiter discards; CTRL and ALT together (AltGr) type characters.
     EngineRig ctrl;
@@ -86,6 +103,54 @@ TEST(Matcher, DelimitersEndTheWordAndNavigationDiscardsIt) {
     EngineRig altgr;
     altgr.Run("type ca\ndown 0x45 U+20AC ctrl alt\ntype  ");
     EXPECT_EQ(altgr.Lines("lookup"), (Lines{"lookup CTRL+ALT+\u20ac miss", "lookup CA\u20ac miss"}));
+}
+
+// After a command key or a move of the caret, the text around the caret is
+// not what we typed: a Backspace there must not bring an old word back.
+TEST(Matcher, CommandAndCaretKeysForgetBothWords) {
+    struct Case { const char* script; Lines lookups; };
+    const Case cases[] = {
+        // Select all and delete, then a delimiter: nothing to look up.
+        {"type ty \nkey ctrl+A\nkey BACK\nkey ENTER", {"lookup TY miss"}},
+        {"type ty \nkey ctrl+A\nkey BACK\nkey ESC", {"lookup TY miss"}},
+        {"type ty \nkey ctrl+A\nkey BACK\nkey TAB", {"lookup TY miss"}},
+        // A keyword typed after the clear stands on its own.
+        {"type ty \nkey ctrl+A\nkey BACK\ntype sig ", {"lookup TY miss", "lookup SIG miss"}},
+        {"type ty  \nkey ctrl+X\nkey BACK\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey ctrl+Z\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey alt+E\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey ctrl+BACK\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey ctrl+shift+LEFT\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \ndown 0x20 ' ' ctrl\nup 0x20 ctrl\ntype sig ", {"lookup TY miss", "lookup SIG miss"}},
+        // The word being typed goes too.
+        {"type si\nkey ctrl+Z\ntype g ", {"lookup G miss"}},
+        // Navigation and selection keys, with or without SHIFT.
+        {"type ty \nkey LEFT\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey shift+HOME\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey END\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \ndown 0x21\nup 0x21\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \ndown 0x22 shift\nup 0x22 shift\nkey BACK\ntype  ", {"lookup TY miss"}},
+        {"type ty \nkey shift+DOWN\nkey BACK\ntype  ", {"lookup TY miss"}},
+        // CTRL pressed on its own is no command, nor is AltGr.
+        {"type si\ndown 0x11 ctrl\nup 0x11\ntype g ", {"lookup SIG miss"}},
+        {"type si\ndown 0x45 U+20AC ctrl alt\ntype g ", {"lookup SI\u20acG miss"}},
+    };
+    for (const Case& c : cases) {
+        EngineRig rig;
+        rig.Run(c.script);
+        EXPECT_EQ(WordLookups(rig), c.lookups) << c.script;
+    }
+
+    // The clear says so.
+    EngineRig notice;
+    notice.Run("type ty \ndown 0x41 'a' ctrl");
+    EXPECT_EQ(notice.log.lines.back(), "notice 3 10");
+
+    // A command key that starts a macro is the macro's, and forgets nothing.
+    EngineRig macro;
+    macro.Add(u"CTRL+M", u"{TYPE x}", nullptr, ShortcutKind::Macro);
+    macro.Run("type ty \nkey ctrl+M\nkey BACK\ntype  ");
+    EXPECT_EQ(macro.Lines("lookup"), (Lines{"lookup TY miss", "lookup CTRL+M hit", "lookup TY miss"}));
 }
 
 TEST(Matcher, EventsReportTheirNotices) {
@@ -176,7 +241,8 @@ TEST(Matcher, HotkeyTogglesAreDebouncedAndAnnounced) {
     rig.settings.WriteBool(settings::ToggleExpansions, true);
     rig.Reload();
     rig.Add(u"SIG", u"x");
-    rig.Run("down 0x20 ' ' ctrl alt\nsleep 100\ndown 0x20 ' ' ctrl alt");
+    // Two presses 100 ms apart switch once.
+    rig.Run("down 0x20 ' ' ctrl alt\nup 0x20 ctrl alt\nsleep 100\ndown 0x20 ' ' ctrl alt\nup 0x20 ctrl alt");
     EXPECT_FALSE(rig.expander.ShortcutsEnabled());
     EXPECT_EQ(rig.Lines("balloon"),
               Lines{"balloon \"Kestrix Shortcuts Disabled\" \"Kestrix shortcuts have been disabled. Press CTRL+ALT+SPACE to enable them again.\""});
@@ -187,7 +253,7 @@ TEST(Matcher, HotkeyTogglesAreDebouncedAndAnnounced) {
     EXPECT_TRUE(rig.Lines("notice").empty());
 
     rig.log.Clear();
-    rig.Run("sleep 151\ndown 0x20 ' ' ctrl alt");
+    rig.Run("sleep 151\ndown 0x20 ' ' ctrl alt\nup 0x20 ctrl alt");
     EXPECT_TRUE(rig.expander.ShortcutsEnabled());
     EXPECT_EQ(rig.Lines("balloon"),
               Lines{"balloon \"Kestrix shortcuts have been enabled.\" \"Kestrix shortcuts have been enabled. Press CTRL+ALT+SPACE to disable them.\""});
@@ -206,6 +272,44 @@ TEST(Matcher, HotkeyTogglesAreDebouncedAndAnnounced) {
     EXPECT_TRUE(off.expander.ShortcutsEnabled());
 }
 
+TEST(Matcher, HotkeysToggleOncePerPress) {
+    struct Hotkey { const char* name; const char* down; const char* up; bool (Expander::*enabled)() const; };
+    for (Hotkey h : {Hotkey{"shortcuts", "down 0x20 ' ' ctrl alt", "up 0x20 ctrl alt", &Expander::ShortcutsEnabled},
+                     Hotkey{"auto complete", "down 0x0D U+000D ctrl alt", "up 0x0D ctrl alt", &Expander::AutoCompleteEnabled}}) {
+        auto rigWithHotkeys = [] {
+            auto rig = std::make_unique<EngineRig>();
+            rig->settings.WriteBool(settings::ToggleExpansions, true);
+            rig->settings.WriteBool(settings::ToggleAutoComplete, true);
+            rig->Reload();
+            return rig;
+        };
+        // Held down: the keyboard repeats the press every 33 ms after 250 ms,
+        // then the release; the hotkey switches once.
+        auto held = rigWithHotkeys();
+        std::string script = std::string(h.down) + "\nsleep 250\n";
+        for (int i = 0; i < 8; ++i) script += std::string(h.down) + "\nsleep 33\n";
+        held->Run(script + h.up);
+        EXPECT_FALSE((held->expander.*h.enabled)()) << h.name;
+        EXPECT_EQ(held->Lines("balloon").size(), 1u) << h.name;
+        // Released and pressed again, it switches again.
+        held->Run(std::string("sleep 200\n") + h.down + "\n" + h.up);
+        EXPECT_TRUE((held->expander.*h.enabled)()) << h.name;
+
+        // Two presses 200 ms apart: two switches.
+        auto twice = rigWithHotkeys();
+        twice->Run(std::string(h.down) + "\nsleep 50\n" + h.up + "\nsleep 150\n" + h.down + "\nsleep 50\n" + h.up);
+        EXPECT_TRUE((twice->expander.*h.enabled)()) << h.name;
+        EXPECT_EQ(twice->Lines("balloon").size(), 2u) << h.name;
+    }
+    // A space typed just before, whose release never came (the hooks were
+    // paused while it expanded), does not make the hotkey look held.
+    EngineRig rig;
+    rig.settings.WriteBool(settings::ToggleExpansions, true);
+    rig.Reload();
+    rig.Run("down 0x20 ' '\nsleep 200\ndown 0x20 ' ' ctrl alt");
+    EXPECT_FALSE(rig.expander.ShortcutsEnabled());
+}
+
 TEST(Matcher, OneCombinationForBothHotkeysSwitchesBoth) {
     EngineRig rig;
     rig.settings.WriteBool(settings::ToggleExpansions, true);
@@ -221,7 +325,7 @@ TEST(Matcher, OneCombinationForBothHotkeysSwitchesBoth) {
     EXPECT_EQ(rig.app.autoCompleteRefreshes, 1);
     EXPECT_TRUE(rig.Lines("icon").empty());
     rig.log.Clear();
-    rig.Run("sleep 200\ndown 0x20 ' ' ctrl alt");
+    rig.Run("up 0x20 ctrl alt\nsleep 200\ndown 0x20 ' ' ctrl alt");
     EXPECT_EQ(rig.Lines("balloon"),
               Lines{"balloon \"Kestrix Disabled\" \"Kestrix has been enabled. Press CTRL+ALT+SPACE to disable it.\""});
     EXPECT_TRUE(rig.expander.AutoCompleteEnabled());
@@ -282,13 +386,12 @@ TEST(Matcher, KeyCombinationsStartMacros) {
     EXPECT_EQ(rig.Lines("output"), Lines{"output StartMacro \"{TYPE hello}\""});
     EXPECT_EQ(rig.Lines("notice"), Lines{"notice 2 11"});
 
-    // SHIFT alone typed the character: it is taken back first.
+    // A macro that does not type first leaves the notice value as it was.
     EngineRig shift;
     shift.Add(u"SHIFT+Q", u"script", nullptr, ShortcutKind::Macro);
     shift.macros.firstIsKeyboard = false;
     shift.Run("type Q");
-    EXPECT_EQ(shift.Lines("output"), (Lines{"output SendBackspaces 1", "output StartMacro \"script\""}));
-    EXPECT_EQ(shift.Lines("notice").front(), "notice 2 81") << "value stays when the macro does not type first";
+    EXPECT_EQ(shift.Lines("notice").front(), "notice 2 81");
 
     // While a macro plays, typing is not matched at all.
     EngineRig busy;
@@ -299,19 +402,51 @@ TEST(Matcher, KeyCombinationsStartMacros) {
     EXPECT_GT(busy.autoComplete.fed, 0);
 }
 
-TEST(Matcher, ResetForgetsOnlyTheCurrentWord) {
+// The hook link hands the matcher every type-30 record (a mouse click, a
+// change of the foreground window, records lost) and the end of the hooks
+// as ResetTypedBuffer.
+TEST(Matcher, DiscardRecordsForgetTheWordBeingTyped) {
     EngineRig rig;
-    rig.Run("type one two");
-    rig.expander.ResetTypedBuffer();
-    EXPECT_EQ(rig.log.lines.back(), "notice 3 10");
-    EXPECT_TRUE(rig.expander.State().typed.empty());
-    EXPECT_EQ(rig.expander.State().previousWord, u"");  // "two" began, so "one" was forgotten
+    ExpanderSink sink(rig.expander, rig.app);
+    rig.Add(u"SIG", u"x");
+    rig.Run("type si");
+    rig.log.Clear();
+    sink.ResetTypedBuffer();
+    EXPECT_EQ(rig.log.lines, Lines{"notice 3 10"});
+    rig.Run("type g ");
+    EXPECT_EQ(rig.Lines("lookup"), Lines{"lookup G miss"}) << "SI was typed in the other window";
+    EXPECT_TRUE(rig.Lines("output").empty());
+
+    // A finished word stays where it was: back in its window, a Backspace
+    // over its delimiter still brings it back.
+    EngineRig back;
+    ExpanderSink backSink(back.expander, back.app);
+    back.Run("type ty  ");
+    backSink.ResetTypedBuffer();
+    EXPECT_EQ(back.expander.State().previousWord, u"TY");
+    EXPECT_EQ(back.expander.State().breakCount, 2);
+    back.Run("key BACK\nkey BACK\ntype  ");
+    EXPECT_EQ(back.Lines("lookup"), (Lines{"lookup TY miss", "lookup TY miss"}));
 }
 
-TEST(KeyClassification, DelimitersAreExactlyTheListedCharacters) {
-    const std::u16string expected = u"\t\r\x1b !\"()+,.:;<>?[]{}";
-    for (char16_t c = 0; c < 0x180; ++c)
-        EXPECT_EQ(IsDelimiter(c), expected.find(c) != std::u16string::npos) << int(c);
+TEST(Matcher, ShiftCombinationTakesBackItsCharacter) {
+    EngineRig rig;
+    rig.Add(u"SHIFT+Q", u"script", nullptr, ShortcutKind::Macro);
+    rig.Add(u"SIG", u"x");
+    // SHIFT+Q typed a Q before we saw it: two Backspace taps take it back
+    // (SendBackspaces counts one less than its taps).
+    rig.Run("type Q");
+    EXPECT_EQ(rig.Lines("output"), (Lines{"output SendBackspaces 1", "output StartMacro \"script\""}));
+    // A capital that is no combination is just typed: nothing erased.
+    rig.log.Clear();
+    rig.Run("type Sig ");
+    EXPECT_EQ(rig.Lines("lookup"), (Lines{"lookup SHIFT+S miss", "lookup SIG hit"}));
+    EXPECT_TRUE(rig.Lines("output SendBackspaces").empty());
+    // With CTRL or ALT the combination typed nothing, so nothing is erased.
+    EngineRig ctrl;
+    ctrl.Add(u"CTRL+SHIFT+Q", u"script", nullptr, ShortcutKind::Macro);
+    ctrl.Run("key ctrl+shift+Q");
+    EXPECT_EQ(ctrl.Lines("output"), Lines{"output StartMacro \"script\""});
 }
 
 TEST(KeyClassification, KeysWithoutCharacters) {

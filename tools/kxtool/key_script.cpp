@@ -1,6 +1,7 @@
 #include "tools/kxtool/key_script.h"
 
 #include <charconv>
+#include <utility>
 
 #include "base/text.h"
 #include "tools/kxtool/us_keyboard.h"
@@ -114,9 +115,35 @@ bool ParseScriptLine(std::string_view raw, std::vector<ScriptStep>& out, std::st
     if (verb == "down" || verb == "up") return ParseKeyLine(verb == "down", t, out, error);
     if (verb == "key") {
         if (t.size() != 2) { error = "key takes one name"; return false; }
-        auto k = NamedKeyFor(t[1]);
-        if (!k) { error = "unknown key '" + std::string(t[1]) + "'"; return false; }
-        PressAndRelease(k->vk, k->ch, 0, out);
+        std::string_view name = t[1];
+        uint8_t modifiers = 0;
+        for (bool more = true; more;) {
+            more = false;
+            for (auto [prefix, bit] : {std::pair{"shift+", mod::kShift}, std::pair{"ctrl+", mod::kCtrl},
+                                       std::pair{"alt+", mod::kAlt}}) {
+                const std::string_view p = prefix;
+                if (name.size() > p.size() && name.substr(0, p.size()) == p) {
+                    modifiers |= bit;
+                    name.remove_prefix(p.size());
+                    more = true;
+                }
+            }
+        }
+        NamedKey k{0, 0};
+        if (auto named = NamedKeyFor(name)) {
+            k = *named;
+        } else if (name.size() == 1 && ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= '0' && name[0] <= '9'))) {
+            // The letter key's own character, as the hook module reports a
+            // combination: CTRL+A arrives as 'a'.
+            const bool lower = name[0] >= 'A' && name[0] <= 'Z' && !(modifiers & mod::kShift);
+            k = NamedKey{uint32_t(name[0]), char16_t(lower ? name[0] + 32 : name[0])};
+        } else {
+            error = "unknown key '" + std::string(t[1]) + "'";
+            return false;
+        }
+        // CTRL or ALT alone turn a control code into no character at all.
+        if ((modifiers & (mod::kCtrl | mod::kAlt)) && k.ch < 0x20) k.ch = 0;
+        PressAndRelease(k.vk, k.ch, modifiers, out);
         return true;
     }
     if (verb == "sleep") {

@@ -3,7 +3,9 @@
 //   down VK ['c'|U+XXXX] [shift] [ctrl] [alt] [pos=N]   one key press
 //   up   VK ...                                         one key release
 //   type TEXT        each character pressed and released, as a US keyboard types it
-//   key NAME         BACK, ENTER, TAB, ESC, LEFT, RIGHT, UP, DOWN, HOME, END, DELETE, F1-F12
+//   key [shift+][ctrl+][alt+]NAME
+//                    NAME: BACK, ENTER, TAB, ESC, LEFT, RIGHT, UP, DOWN, HOME, END,
+//                    DELETE, F1-F12, or a letter A-Z or digit 0-9 ("key ctrl+A")
 //   sleep MS         the clock moves on
 // Blank lines and lines starting with '#' are skipped.
 #pragma once
