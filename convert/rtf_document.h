@@ -51,6 +51,9 @@ enum class RtfAlign : uint8_t { Left, Center, Right, Justify };
 struct RtfRun {
     RtfCharFormat format;
     std::u16string text;
+    // The target of the hyperlink field the text is the result of: an
+    // http, https or mailto address; empty for text that links nowhere.
+    std::u16string link;
 };
 
 struct RtfParagraph {

@@ -7,6 +7,7 @@
 #include "convert/ansi_codepage.h"
 #include "convert/rtf_keywords.h"
 #include "convert/rtf_lexer.h"
+#include "convert/rtf_link.h"
 
 namespace kx {
 namespace {
@@ -17,13 +18,19 @@ constexpr size_t kMaxFontName = 64;
 constexpr int kMaxFallbackChars = 8;
 constexpr int kMaxHalfPoints = 3276;  // 1638 pt, the largest size Word offers
 
-enum class Destination : uint8_t { Body, FontTable, ColorTable, Skip };
+enum class Destination : uint8_t { Body, FontTable, ColorTable, FieldInstruction, Skip };
+
+// A field instruction longer than this is no hyperlink worth keeping.
+constexpr size_t kMaxFieldInstruction = 2048;
 
 struct GroupState {
     RtfCharFormat format;
     RtfAlign align = RtfAlign::Left;
     Destination dest = Destination::Body;
     int fallbackChars = 1;  // \uc
+    int field = -1;         // index of the innermost \field's instruction
+    bool starred = false;   // the group began with \*
+    std::u16string link;    // inside a hyperlink's \fldrslt
 };
 
 bool StartsAsRtf(std::string_view rtf) {
@@ -115,8 +122,25 @@ private:
 
     void Word(const RtfToken& t) {
         GroupState& s = State();
-        if (s.dest == Destination::Skip) return;
         std::string_view w = t.word;
+        const bool starred = std::exchange(s.starred, false);
+        // A field's instruction may be written {\*\fldinst ...} or without
+        // the star; either way only a field's own instruction is kept.
+        if (w == "fldinst" && s.field >= 0 && (s.dest == Destination::Body || (starred && s.dest == Destination::Skip))) {
+            s.dest = Destination::FieldInstruction;
+            return;
+        }
+        if (s.dest == Destination::Skip) return;
+        if (s.dest == Destination::Body && w == "field") {
+            s.field = int(fieldInstructions_.size());
+            fieldInstructions_.emplace_back();
+            s.link.clear();
+            return;
+        }
+        if (s.dest == Destination::Body && w == "fldrslt") {
+            s.link = s.field >= 0 ? HyperlinkTarget(fieldInstructions_[size_t(s.field)]) : std::u16string();
+            return;
+        }
 
         if (w == "fonttbl") { s.dest = Destination::FontTable; return; }
         if (w == "colortbl") {
@@ -203,7 +227,10 @@ private:
         GroupState& s = State();
         if (s.dest == Destination::Skip) return;
         switch (c) {
-            case '*': s.dest = Destination::Skip; break;  // an optional destination
+            case '*':  // an optional destination
+                s.starred = s.dest == Destination::Body;
+                s.dest = Destination::Skip;
+                break;
             case '~': AddChar(u'\u00A0'); break;
             case '_': AddChar(u'\u2011'); break;
             case '{': case '}': case '\\': TextByte(uint8_t(c)); break;
@@ -215,7 +242,7 @@ private:
     void Byte(uint8_t b) {
         GroupState& s = State();
         if (s.dest == Destination::FontTable) { FontNameChar(AnsiByteToUtf16(doc_.codePage, b)); return; }
-        if (s.dest != Destination::Body) return;
+        if (s.dest != Destination::Body && s.dest != Destination::FieldInstruction) return;
         int codePage = doc_.codePage;
         if (const RtfFont* font = doc_.FontAt(s.format.font)) {
             if (font->symbol && b == 0xB7) { AddChar(u'\u2022'); return; }  // Symbol's bullet
@@ -240,6 +267,7 @@ private:
                 else if (b >= 0x20) FontNameChar(AnsiByteToUtf16(doc_.codePage, b));
                 return;
             case Destination::Body:
+            case Destination::FieldInstruction:
                 if (b == '\t') AddChar(u'\t');
                 else if (b >= 0x20) Byte(b);
                 return;
@@ -261,9 +289,14 @@ private:
 
     void AddChar(char16_t c) {
         GroupState& s = State();
+        if (s.dest == Destination::FieldInstruction) {
+            std::u16string& instruction = fieldInstructions_[size_t(s.field)];
+            if (instruction.size() < kMaxFieldInstruction) instruction.push_back(c);
+            return;
+        }
         if (s.dest != Destination::Body || s.format.hidden) return;
-        if (para_.runs.empty() || !(para_.runs.back().format == s.format))
-            para_.runs.push_back(RtfRun{s.format, {}});
+        if (para_.runs.empty() || !(para_.runs.back().format == s.format) || para_.runs.back().link != s.link)
+            para_.runs.push_back(RtfRun{s.format, {}, s.link});
         para_.runs.back().text.push_back(c);
     }
 
@@ -277,6 +310,7 @@ private:
 
     RtfDocument& doc_;
     std::vector<GroupState> stack_;
+    std::vector<std::u16string> fieldInstructions_;
     size_t overflow_ = 0;  // groups opened past kMaxRtfGroupDepth
     int pendingFallback_ = 0;
     int defaultFont_ = -1;

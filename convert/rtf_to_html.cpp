@@ -1,5 +1,6 @@
 #include "convert/rtf_to_html.h"
 
+#include "convert/rtf_link.h"
 #include "convert/rtf_reader.h"
 #include "base/text.h"
 
@@ -128,6 +129,7 @@ std::string RenderHtml(const RtfDocument& doc) {
         // past the table, say) share one span.
         std::string style;
         std::u16string text;
+        std::u16string link;  // of the <a> open now, if any
         bool empty = true;
         auto flush = [&] {
             if (text.empty()) return;
@@ -139,13 +141,19 @@ std::string RenderHtml(const RtfDocument& doc) {
         };
         for (const RtfRun& run : p.runs) {
             std::string runStyle = SpanStyle(doc, run.format);
-            if (runStyle != style) {
+            if (runStyle != style || run.link != link) {
                 flush();
                 style = std::move(runStyle);
+            }
+            if (run.link != link) {
+                if (!link.empty()) html += "</a>";
+                if (!run.link.empty()) html += "<a href=\"" + HrefAttributeValue(run.link) + "\">";
+                link = run.link;
             }
             AppendEscaped(text, run.text, lineStart, afterBlank);
         }
         flush();
+        if (!link.empty()) html += "</a>";
         // An empty paragraph still takes a line.
         if (empty) html += "<br>";
         html += "</p>\r\n";

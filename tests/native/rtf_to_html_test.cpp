@@ -237,5 +237,51 @@ TEST(RtfToHtml, RichEditDocument) {
     EXPECT_NE(body.find("font-style:italic\">J\u00f6rg M\u00fcller</span>"), std::string::npos) << body;
 }
 
+// A hyperlink field as RichEdit and Word write it: the instruction names the
+// address, the result is the text shown.
+std::string LinkRtf(std::string_view instruction, std::string_view shown = "the site") {
+    return "{\\rtf1\\ansi see {\\field{\\*\\fldinst{" + std::string(instruction) + "}}{\\fldrslt{\\ul\\cf1 " +
+           std::string(shown) + "}}} now\\par}";
+}
+
+TEST(RtfToHtml, HyperlinkFieldsBecomeLinks) {
+    std::string body = Body(LinkRtf("HYPERLINK \"https://example.com/a?b=1&c=2\""));
+    EXPECT_NE(body.find(">see </span><a href=\"https://example.com/a?b=1&amp;c=2\">"
+                        "<span style=\"font-size:12pt;text-decoration:underline\">the site</span></a>"
+                        "<span style=\"font-size:12pt\"> now</span>"),
+              std::string::npos) << body;
+    EXPECT_EQ(Plain(LinkRtf("HYPERLINK \"https://example.com/\"")), "see the site now");
+
+    // Without the star, without quotes, in lower case, with switches after
+    // the address, and mail addresses.
+    EXPECT_NE(Body("{\\rtf1 {\\field{\\fldinst  hyperlink http://a.example/x }{\\fldrslt go}}\\par}")
+                  .find("<a href=\"http://a.example/x\"><span style=\"font-size:12pt\">go</span></a>"),
+              std::string::npos);
+    EXPECT_NE(Body(LinkRtf("HYPERLINK \"mailto:j\\'f6rg@example.com\" \\o \"Mail\"")).find("<a href=\"mailto:j%C3%B6rg@example.com\">"),
+              std::string::npos);
+}
+
+TEST(RtfToHtml, HyperlinkAddressesCannotBreakOutOfTheAttribute) {
+    std::string body = Body(LinkRtf("HYPERLINK http://x.example/<b>\\'22onmouseover=alert(1)"));
+    EXPECT_NE(body.find("<a href=\"http://x.example/%3Cb%3E%22onmouseover=alert(1)\">"), std::string::npos) << body;
+    body = Body(LinkRtf("HYPERLINK \"http://x.example/a b\\'09c\\u233?\""));
+    EXPECT_NE(body.find("<a href=\"http://x.example/a%20b%09c%C3%A9\">"), std::string::npos) << body;
+}
+
+TEST(RtfToHtml, OnlyWebAndMailLinksAreLinks) {
+    for (std::string_view instruction :
+         {"HYPERLINK \"javascript:alert(1)\"", "HYPERLINK \"file:///C:/x.txt\"", "HYPERLINK \\l \"mark\"",
+          "HYPERLINK \" http\"", "HYPERLINKhttp://x.example/", "PAGE", "HYPERLINK \"https://open.example"}) {
+        std::string body = Body(LinkRtf(instruction));
+        EXPECT_EQ(body.find("<a"), std::string::npos) << instruction << body;
+        EXPECT_NE(body.find("the site"), std::string::npos) << instruction << body;
+    }
+    // A field's result outside the field links nowhere, and text after a
+    // link is plain again.
+    std::string body = Body("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://a.example/\"}{\\fldrslt one}}"
+                            "{\\fldrslt two}\\par}");
+    EXPECT_NE(body.find("one</span></a><span style=\"font-size:12pt\">two</span>"), std::string::npos) << body;
+}
+
 }  // namespace
 }  // namespace kx::test
