@@ -11,8 +11,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+
+#include "tests/e2e/clip_text.h"
 
 namespace {
 
@@ -23,22 +24,6 @@ bool OpenWithRetry() {
         ::Sleep(25);
     }
     return false;
-}
-
-int SetText(const std::wstring& text) {
-    if (!OpenWithRetry()) return 2;
-    ::EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool ok = false;
-    if (block) {
-        std::memcpy(::GlobalLock(block), text.c_str(), bytes);
-        ::GlobalUnlock(block);
-        ok = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-        if (!ok) ::GlobalFree(block);
-    }
-    ::CloseClipboard();
-    return ok ? 0 : 2;
 }
 
 }  // namespace
@@ -52,7 +37,7 @@ int wmain(int argc, wchar_t** argv) {
         else if (a == L"--out") out = argv[++i];
         else if (a == L"--set-text") set = true, setText = argv[++i];
     }
-    if (set) return SetText(setText);
+    if (set) return kx::e2e::PutClipboardText(nullptr, setText) ? 0 : 2;
     if (format.empty() || out.empty()) return 2;
     const bool text = format == L"text";
     const UINT id = text ? CF_UNICODETEXT : ::RegisterClipboardFormatW(format.c_str());

@@ -7,8 +7,9 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
+
+#include "tests/e2e/clip_text.h"
 
 namespace {
 
@@ -29,19 +30,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 bool Paste(HWND owner, const std::wstring& text) {
-    if (!::OpenClipboard(owner)) return false;
-    ::EmptyClipboard();
-    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
-    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    bool ok = false;
-    if (block) {
-        std::memcpy(::GlobalLock(block), text.c_str(), bytes);
-        ::GlobalUnlock(block);
-        ok = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
-        if (!ok) ::GlobalFree(block);
-    }
-    ::CloseClipboard();
-    if (!ok) return false;
+    if (!kx::e2e::PutClipboardText(owner, text)) return false;
     INPUT in[4] = {};
     const WORD keys[4] = {VK_CONTROL, 'V', 'V', VK_CONTROL};
     for (int i = 0; i < 4; ++i) {

@@ -2,6 +2,7 @@
 // any class name, so tests can play the parts of word processors, consoles
 // and browsers. What the control holds is written to a file after every
 // change, for the test to read back; a RichEdit's content also as RTF.
+// Ctrl+A selects all the text, as in Notepad.
 // A timeline file receives the time of every key press the window takes
 // from its queue and of every change, for latency measurements:
 //   key VK MICROSECONDS
@@ -160,6 +161,12 @@ int wmain(int argc, wchar_t** argv) {
         if (t.timeline && m.message == WM_KEYDOWN) {
             std::fprintf(t.timeline, "key %u %lld\n", unsigned(m.wParam), Microseconds());
             std::fflush(t.timeline);
+        }
+        // Ctrl+A selects everything, as Notepad's accelerator does; Wine's
+        // Edit control does nothing with the key.
+        if (m.message == WM_KEYDOWN && m.wParam == 'A' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
+            ::SendMessageW(t.edit, EM_SETSEL, 0, -1);
+            continue;
         }
         ::TranslateMessage(&m);
         ::DispatchMessageW(&m);

@@ -143,12 +143,14 @@ check_text() {
 # new_target NAME [kx_target options]: a new target window, its X id in
 # TARGET_ID and its text in $WORK/NAME.txt. Started from this shell, not a
 # subshell, so that cleanup knows its process; the title carries our process
-# id, so a window left by another run is never the one typed into.
+# id, so a window left by another run is never the one typed into. Only a
+# mapped window can take the focus: one found before it is shown makes
+# xdotool's windowfocus fail (BadMatch) on a busy machine.
 new_target() {
   local name=$1; shift
   rm -f "$WORK/$name.txt"
   run_bg "target-$name" "$E2E/kx_target.exe" --title "$name.$$" --text-file "$(winpath "$WORK/$name.txt")" "$@"
-  TARGET_ID=$(timeout "$WAIT_S" xdotool search --sync --name "^$name\\.$$\$" 2>/dev/null | head -1)
+  TARGET_ID=$(timeout "$WAIT_S" xdotool search --sync --onlyvisible --name "^$name\\.$$\$" 2>/dev/null | head -1)
   [ -n "$TARGET_ID" ]
 }
 
@@ -171,6 +173,24 @@ test_simple_delimiters() {
   # A line break inside the expansion arrives as one.
   type_in "$id" 'addr ' && check_text multi_line_expansion delims \
     $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\nsigs xsig 12 High Street\r\nLeeds '
+}
+
+# A keyword that is no longer on screen never comes back: once the field was
+# cleared with Ctrl+A and Backspace, or the caret moved off the word, a
+# Backspace must not revive the keyword for the next delimiter to expand.
+test_cleared_words() {
+  local id before
+  new_target cleared --class KxCleared || { expect cleared_target false; return; }
+  id=$TARGET_ID
+  type_in "$id" 'ty ' && check_text cleared_field_first_expansion cleared 'thank you for your help '
+  press_key ctrl+a BackSpace Return && check_text cleared_field_takes_only_enter cleared $'\r\n'
+
+  new_target moved --class KxMoved || { expect moved_target false; return; }
+  id=$TARGET_ID
+  type_in "$id" 'ty ' && check_text moved_caret_first_expansion moved 'thank you for your help '
+  before=$(word_notices 11)
+  press_key Left BackSpace space && check_text moved_caret_no_second_expansion moved 'thank you for your hel  '
+  expect moved_caret_one_expansion_only [ "$(word_notices 11)" -eq "$before" ]
 }
 
 # Without "ExpansionCasing" the text stands as stored, however typed.
@@ -320,6 +340,7 @@ main() {
     set_casing 0
     if start_host plain; then
       test_simple_delimiters
+      test_cleared_words
       test_casing_off
       test_word_processor
       test_rich_text
