@@ -19,7 +19,10 @@ bool IsUpperLetter(char16_t c);
 
 std::u16string ToUpperText(std::u16string_view s);
 // Equal when every unit matches after upper-casing: the rule of
-// CompareStringOrdinal with ignore-case, on every platform.
+// CompareStringOrdinal with ignore-case, on every platform. Windows builds
+// ask CompareStringOrdinal itself (unicode_case_compare_win32.cpp), so that
+// the program agrees with the file system and the registry about which names
+// are the same; other builds use the tables (unicode_case_compare.cpp).
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b);
 // <0, 0 or >0 by the upper-cased units, in code-unit order.
 int CompareNoCase(std::u16string_view a, std::u16string_view b);

@@ -1,5 +1,7 @@
 // ShortcutStore::Load: fills a store from a database file through one
 // read-only view of the whole file.
+#include <new>
+
 #include "core/database_format.h"
 #include "core/database_io.h"
 #include "core/mapped_file.h"
@@ -34,46 +36,56 @@ int ShortcutStore::Load(ShortcutStore& store, std::u16string_view path, bool rea
     const FileHeader header = ReadFileHeader(data);
     RecordScanner scanner(data, size, header.recordCount);
     std::u16string password;
-    bool sawPassword = false;
-    RawRecord rec;
-    for (;;) {
-        const ScanStep step = scanner.Next(rec);
-        if (step == ScanStep::End) break;
-        if (step == ScanStep::Corrupt) {
-            store.Clear();
-            return LoadCorrupt;
-        }
-        ++count;
-        if (rec.isPassword) {
-            if (readPassword) {
-                password = CutToField(Utf8ToUtf16(rec.password));
-                sawPassword = true;
+    // A file too large for the memory left (a huge shared file on a small
+    // machine) must not end the program: the load fails like one of a file
+    // that cannot be read, and the store is left empty.
+    try {
+        RawRecord rec;
+        for (;;) {
+            const ScanStep step = scanner.Next(rec);
+            if (step == ScanStep::End) break;
+            if (step == ScanStep::Corrupt) {
+                store.Clear();
+                return LoadCorrupt;
             }
-            continue;
-        }
-        auto entry = MakeRef<ShortcutEntry>();
-        entry->kind = ShortcutKind(rec.kind);
-        if (entry->kind == ShortcutKind::RichText || entry->kind == ShortcutKind::Picture) {
-            if (rec.rich.empty()) {
-                entry->kind = ShortcutKind::SimpleText;
-            } else {
-                entry->richText.assign(rec.rich);
-                if (io.clips) {
-                    // A failed builder leaves htmlClip empty; the shortcut still
-                    // pastes as Rich Text Format.
-                    const bool built = entry->kind == ShortcutKind::RichText ? io.clips->BuildRich(*entry)
-                                                                              : io.clips->BuildPicture(*entry);
-                    if (!built) entry->htmlClip.clear();
+            ++count;
+            if (rec.isPassword) {
+                if (readPassword) password = CutToField(Utf8ToUtf16(rec.password));
+                continue;
+            }
+            auto entry = MakeRef<ShortcutEntry>();
+            entry->kind = ShortcutKind(rec.kind);
+            if (entry->kind == ShortcutKind::RichText || entry->kind == ShortcutKind::Picture) {
+                if (rec.rich.empty()) {
+                    entry->kind = ShortcutKind::SimpleText;
+                } else {
+                    entry->richText.assign(rec.rich);
+                    if (io.clips) {
+                        // A failed builder leaves htmlClip empty; the shortcut still
+                        // pastes as Rich Text Format.
+                        const bool built = entry->kind == ShortcutKind::RichText ? io.clips->BuildRich(*entry)
+                                                                                  : io.clips->BuildPicture(*entry);
+                        if (!built) entry->htmlClip.clear();
+                    }
                 }
             }
+            entry->plainText = Utf8ToUtf16(rec.plain);
+            // The keyword is never empty here, so a refused insert means the
+            // memory ran out.
+            if (!store.Insert(Utf8ToUtf16(rec.keyword), entry)) throw std::bad_alloc();
         }
-        entry->plainText = Utf8ToUtf16(rec.plain);
-        store.Insert(Utf8ToUtf16(rec.keyword), entry);
+    } catch (const std::bad_alloc&) {
+        store.Clear();
+        count = 0;
+        return LoadFailed;
     }
 
     store.filePath_ = CutToField(path);
     store.carriesPassword_ = readPassword;
-    if (sawPassword) store.adminPassword_ = password;
+    // Every load sets the password afresh: a file without a password record
+    // has none, and keeping the one of an earlier load would write it into
+    // this file at the next save.
+    store.adminPassword_ = std::move(password);
     return LoadOk;
 }
 

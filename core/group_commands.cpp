@@ -3,6 +3,7 @@
 #include "core/file_paths.h"
 #include "core/local_store.h"
 #include "base/text.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 
@@ -11,7 +12,7 @@ std::vector<GroupsMenuItem> GroupsMenu(const GroupRegistry& groups) {
     const std::u16string current = groups.CurrentName();
     const auto names = groups.Names();
     for (size_t i = 0; i < names.size(); ++i)
-        items.push_back({names[i], kCmdSelectGroupBase + int(i), EqualsNoCaseAscii(names[i], current)});
+        items.push_back({names[i], kCmdSelectGroupBase + int(i), EqualsNoCase(names[i], current)});
     if (!names.empty()) items.push_back({});
     items.push_back({u"New Group...", kCmdNewGroup, false});
     items.push_back({u"Delete Group...", kCmdDeleteGroup, false});

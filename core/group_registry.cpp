@@ -1,6 +1,7 @@
 #include "core/group_registry.h"
 
 #include "base/text.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 
@@ -36,7 +37,7 @@ std::u16string GroupRegistry::LocationOf(std::u16string_view name) const {
 
 bool GroupRegistry::Exists(std::u16string_view name) const {
     for (const auto& n : Names())
-        if (EqualsNoCaseAscii(n, name)) return true;
+        if (EqualsNoCase(n, name)) return true;
     return false;
 }
 

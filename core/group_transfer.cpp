@@ -17,6 +17,10 @@ std::vector<TransferTarget> TransferTargets(const GroupRegistry& groups) {
     return out;
 }
 
+TransferItem TransferItemFor(const DisplayRecord& row) {
+    return TransferItem{WinningKeyword(row), row.expansion, (row.origin & OriginShared) != 0};
+}
+
 namespace {
 
 enum class Conflict { Overwrite, Skip, Cancel };

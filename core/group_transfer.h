@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "core/data_context.h"
+#include "core/display_records.h"
 #include "core/group_registry.h"
 #include "core/shared_dialogs.h"
 
@@ -23,6 +24,11 @@ struct TransferItem {
     EntryRef entry;
     bool fromShared = false;
 };
+
+// The item for a row of the list: the winning shortcut under the keyword its
+// own store holds it by, which for a shared shortcut overriding a local one
+// may differ in case from the keyword the row shows.
+TransferItem TransferItemFor(const DisplayRecord& row);
 
 struct TransferTarget {
     size_t index;  // enumeration index: command base + index

@@ -1,10 +1,12 @@
 #include "core/local_store.h"
 
+#include "core/damaged_copy.h"
 #include "core/file_paths.h"
 #include "core/group_registry.h"
 #include "core/save_with_notice.h"
 #include "core/shared_store.h"
 #include "base/text.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 
@@ -44,7 +46,7 @@ void RelocateDataAtStartup(const DataContext& ctx) {
     GroupRegistry groups(ctx.settings);
     for (const auto& g : groups.Groups()) {
         if (g.loc.empty()) continue;
-        if (!EqualsNoCaseAscii(FolderOf(g.loc), machineLocal)) continue;
+        if (!EqualsNoCase(FolderOf(g.loc), machineLocal)) continue;
         groups.Register(g.name, JoinPath(f.local, FileNameOf(g.loc)));
     }
 }
@@ -75,7 +77,10 @@ void LoadLocalStore(const DataContext& ctx, LoadedStores& stores) {
     } else {
         const int result = ShortcutStore::Load(local, path, false, count, ctx.io);
         if (result == LoadCorrupt) {
-            ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts", u"Shortcut file is corrupt");
+            // The store is empty now, and the next change saves it over the file.
+            const std::u16string copy = KeepDamagedCopy(ctx.fs, ctx.io.files, path);
+            ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts",
+                                   WithDamagedCopyNote(u"Shortcut file is corrupt", u"\r\n", copy));
         } else if (result == LoadFailed && ctx.io.files.Exists(path)) {
             ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
                                    u"Shortcut file was found but could not be loaded.");

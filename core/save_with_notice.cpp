@@ -1,6 +1,6 @@
 #include "core/save_with_notice.h"
 
-#include "base/text.h"
+#include "base/unicode_case.h"
 
 namespace kx {
 
@@ -11,7 +11,7 @@ bool IsSeparator(char16_t c) { return c == u'\\' || c == u'/'; }
 bool PathIsInside(std::u16string_view path, std::u16string_view folder) {
     while (!folder.empty() && IsSeparator(folder.back())) folder.remove_suffix(1);
     if (folder.empty() || path.size() <= folder.size() + 1) return false;
-    return EqualsNoCaseAscii(path.substr(0, folder.size()), folder) && IsSeparator(path[folder.size()]);
+    return EqualsNoCase(path.substr(0, folder.size()), folder) && IsSeparator(path[folder.size()]);
 }
 
 bool SaveWithNotice(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io,

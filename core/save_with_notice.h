@@ -16,7 +16,7 @@ struct SaveNoticeContext {
     std::u16string_view machineDataFolder;  // the all-users data folder
 };
 
-// Whether `path` lies in `folder` or below it (ASCII case ignored, either
+// Whether `path` lies in `folder` or below it (case ignored, either
 // slash accepted as separator).
 bool PathIsInside(std::u16string_view path, std::u16string_view folder);
 

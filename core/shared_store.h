@@ -17,7 +17,8 @@ void LoadSharedStore(const DataContext& ctx, LoadedStores& stores);
 // Writes the store to a new file beside `path` (the store's filePath when
 // empty) and moves it over `path` in one step, retrying while readers keep
 // the old file open (up to `budgetMs`). The old file stays whole unless the
-// new one replaces it.
+// new one replaces it. Staged files that earlier saves left in that folder
+// more than an hour before this one are removed.
 bool SaveSharedFile(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io, FileSystem& fs,
                     uint32_t budgetMs = 5000);
 

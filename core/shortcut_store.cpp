@@ -1,5 +1,7 @@
 #include "core/shortcut_store.h"
 
+#include <new>
+
 namespace kx {
 
 const char16_t* KindDisplayName(ShortcutKind k) {
@@ -26,12 +28,12 @@ bool StoreIterator::Next() {
     return it_ != end_;
 }
 
-StoreRef ShortcutStore::Create() { return StoreRef::Adopt(new ShortcutStore()); }
+StoreRef ShortcutStore::Create(MemoryLimit* limit) { return StoreRef::Adopt(new ShortcutStore(limit)); }
 
 void ShortcutStore::Clear() {
     // Drop the entry references after the lock is released: a last release
     // frees buffers, which need not happen while the hook thread waits.
-    std::map<std::u16string, EntryRef, std::less<>> old;
+    EntryMap old(entries_.get_allocator());
     {
         std::lock_guard<std::mutex> g(lock_);
         old.swap(entries_);
@@ -46,8 +48,14 @@ bool ShortcutStore::Insert(std::u16string_view keyword, const EntryRef& entry) {
     if (it != entries_.end()) {
         replaced = std::move(it->second);
         it->second = entry;
-    } else {
+        return true;
+    }
+    // Out of memory, the slot is not added and the store stays as it was;
+    // the caller hears of it through the result.
+    try {
         entries_.emplace(std::u16string(keyword), entry);
+    } catch (const std::bad_alloc&) {
+        return false;
     }
     return true;
 }

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/memory_limit.h"
 #include "core/ref.h"
 #include "base/text.h"
 
@@ -48,6 +49,9 @@ class ShortcutStore;
 using StoreRef = Ref<ShortcutStore>;
 struct DatabaseIo;
 
+using EntryMap = std::map<std::u16string, EntryRef, std::less<>,
+                          LimitedAllocator<std::pair<const std::u16string, EntryRef>>>;
+
 // Walks a store in keyword order. Main thread only, without the lock, like
 // the rest of the program's iteration (list building, saving, moving).
 class StoreIterator {
@@ -60,17 +64,18 @@ public:
 
 private:
     friend class ShortcutStore;
-    using Map = std::map<std::u16string, EntryRef, std::less<>>;
-    StoreIterator(Map::const_iterator it, Map::const_iterator end) : it_(it), end_(end) {}
-    Map::const_iterator it_, end_;
+    StoreIterator(EntryMap::const_iterator it, EntryMap::const_iterator end) : it_(it), end_(end) {}
+    EntryMap::const_iterator it_, end_;
 };
 
 class ShortcutStore : public RefCounted {
 public:
-    static StoreRef Create();
+    // `limit`: a cap on the memory the slots may take (tests); none when null.
+    static StoreRef Create(MemoryLimit* limit = nullptr);
 
     void Clear();
-    // False, with no change, for an empty keyword. Replaces an existing slot.
+    // False, with no change, for an empty keyword, and when memory runs out
+    // (the store then holds what it held before). Replaces an existing slot.
     bool Insert(std::u16string_view keyword, const EntryRef& entry);
     bool Contains(std::u16string_view keyword) const;
     bool Remove(std::u16string_view keyword);
@@ -99,8 +104,10 @@ public:
 
     // Fills `store` from a database file: LoadOk, LoadFailed or LoadCorrupt
     // (core/database_io.h). `count` receives the records read, the password
-    // record included. Only LoadOk sets filePath and carriesPassword (and the
-    // password when `readPassword`); otherwise the store is left empty.
+    // record included. Only LoadOk sets filePath, carriesPassword and the
+    // password (the file's, or none when it has no password record or
+    // `readPassword` is false); otherwise the store is left empty with the
+    // rest unchanged. A load that runs out of memory is LoadFailed.
     static int Load(ShortcutStore& store, std::u16string_view path, bool readPassword, uint32_t& count,
                     const DatabaseIo& io);
     // Replaces the file at `path` (the store's filePath when empty) with the
@@ -109,9 +116,9 @@ public:
     static bool Save(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io);
 
 private:
-    ShortcutStore() = default;
+    explicit ShortcutStore(MemoryLimit* limit) : entries_(EntryMap::allocator_type(limit)) {}
 
-    std::map<std::u16string, EntryRef, std::less<>> entries_;
+    EntryMap entries_;
     mutable std::mutex lock_;
     std::u16string filePath_;
     std::u16string adminPassword_;

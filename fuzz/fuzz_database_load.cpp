@@ -132,5 +132,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     again->GetAdminPassword(b);
     const std::string utf8 = kx::Utf16ToUtf8(a);
     if (utf8.size() <= 259 && kx::Utf8ToUtf16(utf8) == a && a != b) __builtin_trap();
+
+    // Loaded again as a local store, no password of the earlier load stays.
+    if (kx::ShortcutStore::Load(*again, u"in.dat", false, count, io) != kx::LoadOk) __builtin_trap();
+    if (!again->RawAdminPassword().empty()) __builtin_trap();
+
+    // With memory for only some of the slots the load fails cleanly, leaving
+    // the store empty, or (when they all fit) loads everything.
+    kx::MemoryLimit limit{size_t(size ? data[size - 1] : 0) * 64};
+    auto small = kx::ShortcutStore::Create(&limit);
+    const int limited = kx::ShortcutStore::Load(*small, u"in.dat", true, count, io);
+    if (limited == kx::LoadOk ? small->Size() != store->Size() : (limited != kx::LoadFailed || small->Size() != 0))
+        __builtin_trap();
     return 0;
 }

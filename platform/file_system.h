@@ -2,6 +2,7 @@
 // the groups and the shared file need beyond the mapped database files.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,13 +24,17 @@ public:
     // Names (not paths) of the files, not folders, directly in `folder`.
     virtual std::vector<std::u16string> ListFiles(std::u16string_view folder) = 0;
     virtual bool Remove(std::u16string_view path) = 0;
+    // The file's last write, in seconds on the clock of the machine that
+    // holds it (the file server's for a share): compare only with the times
+    // of other files in the same place.
+    virtual bool LastWriteTime(std::u16string_view path, int64_t& seconds) = 0;
     // Moves `from` onto `to` in one step, replacing `to`: a reader opening
     // `to` meanwhile finds either the old or the new file, never none.
     // Fails with SharingViolation or AccessDenied while another process has
     // `to` open.
     virtual FileError MoveReplacing(std::u16string_view from, std::u16string_view to) = 0;
-    // Creates a new empty file with a name of its own in `folder` and returns
-    // its path; empty on failure.
+    // Creates a new empty file named "kx" + a few letters or digits + ".tmp"
+    // in `folder` and returns its path; empty on failure.
     virtual std::u16string MakeUniqueFile(std::u16string_view folder) = 0;
 };
 

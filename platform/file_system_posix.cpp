@@ -78,6 +78,13 @@ public:
 
     bool Remove(std::u16string_view path) override { return unlink(NativePath(path).c_str()) == 0; }
 
+    bool LastWriteTime(std::u16string_view path, int64_t& seconds) override {
+        struct stat st;
+        if (stat(NativePath(path).c_str(), &st) != 0) return false;
+        seconds = int64_t(st.st_mtime);
+        return true;
+    }
+
     FileError MoveReplacing(std::u16string_view from, std::u16string_view to) override {
         if (rename(NativePath(from).c_str(), NativePath(to).c_str()) == 0) return FileError::None;
         return errno == ENOENT ? FileError::NotFound
@@ -86,8 +93,9 @@ public:
     }
 
     std::u16string MakeUniqueFile(std::u16string_view folder) override {
-        std::string pattern = NativePath(folder) + "/kxXXXXXX";
-        Fd fd{mkstemp(pattern.data())};
+        // The name has the form Windows gives it (kx....tmp).
+        std::string pattern = NativePath(folder) + "/kxXXXXXX.tmp";
+        Fd fd{mkstemps(pattern.data(), 4)};
         if (fd.fd < 0) return {};
         return Utf8ToUtf16(pattern);
     }

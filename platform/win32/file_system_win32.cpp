@@ -46,6 +46,13 @@ public:
         return names;
     }
     bool Remove(std::u16string_view path) override { return DeleteFileW(Wide(path).c_str()) != 0; }
+    bool LastWriteTime(std::u16string_view path, int64_t& seconds) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) return false;
+        const uint64_t ticks = uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32 | data.ftLastWriteTime.dwLowDateTime;
+        seconds = int64_t(ticks / 10000000u);  // 100-ns ticks since 1601
+        return true;
+    }
     FileError MoveReplacing(std::u16string_view from, std::u16string_view to) override {
         if (MoveFileExW(Wide(from).c_str(), Wide(to).c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return FileError::None;

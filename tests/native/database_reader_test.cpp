@@ -3,6 +3,8 @@
 
 #include "core/shortcut_store.h"
 
+#include <new>
+
 namespace kx {
 namespace {
 
@@ -69,7 +71,6 @@ TEST_F(ReaderTest, RecordRulesOfTheReader) {
     PutRecord(b, {5, 0, "BAD\xff", "", "\xc3("});                // invalid UTF-8
     PutRecord(b, {6, 3, "PIC", "{\\pict}", ""});
     Seal(b, 4096);
-    b[4] ^= 0xFF;                                                // a wrong checksum is not an error
     ASSERT_EQ(LoadBytes(b), LoadOk);
     EXPECT_EQ(count, 6u);
     EXPECT_EQ(store->Size(), 5u);
@@ -173,6 +174,69 @@ TEST_F(ReaderTest, PasswordRecord) {
     WriteAll(path, tiny);
     EXPECT_EQ(ShortcutStore::Load(*fresh, path, true, count, io), LoadCorrupt);
     EXPECT_FALSE(fresh->GetAdminPassword(pw));
+}
+
+// The password comes from the file loaded last: a file without a password
+// record, or a load as the local store, leaves none of an earlier load.
+TEST_F(ReaderTest, EveryLoadSetsThePasswordAfresh) {
+    Bytes withPassword = Header(2, 1);
+    PutPassword(withPassword, "old secret");
+    PutRecord(withPassword, {2, 0, "A", "", "a"});
+    Seal(withPassword, 500);
+    Bytes without = Header(1);
+    PutRecord(without, {1, 0, "A", "", "a"});
+    Seal(without, 500);
+
+    std::u16string pw;
+    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
+    ASSERT_EQ(LoadBytes(without, true), LoadOk);
+    EXPECT_TRUE(store->GetAdminPassword(pw));
+    EXPECT_EQ(pw, u"");
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    ASSERT_EQ(ShortcutStore::Load(*store, path, true, count, io), LoadOk);
+    store->GetAdminPassword(pw);
+    EXPECT_EQ(pw, u"");
+
+    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
+    ASSERT_EQ(LoadBytes(withPassword, false), LoadOk);
+    EXPECT_EQ(store->RawAdminPassword(), u"");
+}
+
+// A load that runs out of memory fails like one of a file that cannot be
+// read: the store is left empty and the caller carries on.
+TEST_F(ReaderTest, LoadOutOfMemoryFailsAndLeavesTheStoreEmpty) {
+    Bytes b = Header(3);
+    PutRecord(b, {1, 1, "R", "{r}", "r"});
+    PutRecord(b, {2, 0, "S", "", "s"});
+    PutRecord(b, {3, 0, "T", "", "t"});
+    Seal(b, 300);
+    WriteAll(path, b);
+
+    MemoryLimit limit{0};
+    StoreRef small = ShortcutStore::Create(&limit);
+    small->SetFilePath(u"previous.dat");
+    // Room for one slot only (the least power of two that holds one): the
+    // load's second insert runs out.
+    limit.bytesLeft = 1;
+    while (!small->Insert(u"X", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x"))) limit.bytesLeft *= 2;
+    small->Clear();
+    EXPECT_EQ(ShortcutStore::Load(*small, path, false, count, io), LoadFailed);
+    EXPECT_EQ(small->Size(), 0u);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(small->FilePath(), u"previous.dat");
+
+    // The clip builders allocate the most (RTF to HTML); running out there
+    // ends the load the same way.
+    struct ExhaustedBuilder final : ClipBuilder {
+        bool BuildRich(ShortcutEntry&) override { throw std::bad_alloc(); }
+        bool BuildPicture(ShortcutEntry&) override { throw std::bad_alloc(); }
+    } exhausted;
+    io.clips = &exhausted;
+    EXPECT_EQ(LoadBytes(b), LoadFailed);
+    ExpectUntouchedButEmpty();
+    io.clips = nullptr;
+    EXPECT_EQ(LoadBytes(b), LoadOk);
+    EXPECT_EQ(store->Size(), 3u);
 }
 
 struct RecordingBuilder final : ClipBuilder {

@@ -112,6 +112,46 @@ TEST_F(SaveFaultTest, FailedFirstSaveLeavesNoFile) {
     }
 }
 
+bool IsReadOnly(const std::u16string& p) {
+    using std::filesystem::perms;
+    return (std::filesystem::status(FsPath(p)).permissions() & perms::owner_write) == perms::none;
+}
+
+// A read-only file (copied from a CD, or marked so by hand) is replaced like
+// any other: the save clears the mark first, and the new file is an ordinary
+// one. Should the save fail on the way, the read-only file comes back whole.
+TEST_F(SaveFaultTest, SavingOverAReadOnlyFileReplacesIt) {
+    auto oldStore = StoreWith(u"OLD", 3, 10);
+    auto newStore = StoreWith(u"NEW", 5, 10);
+    files.FailAt(0);
+    ASSERT_TRUE(ShortcutStore::Save(*oldStore, path, io));
+    const Bytes oldBytes = ReadAll(path);
+    using std::filesystem::perms;
+    std::filesystem::permissions(FsPath(path), perms::owner_write | perms::group_write | perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    ASSERT_TRUE(IsReadOnly(path));
+
+    // Broken after the old file was moved aside (at mapping the new one): it
+    // is back under its own name, whole.
+    files.FailAt(4);
+    EXPECT_FALSE(ShortcutStore::Save(*newStore, path, io)) << Describe();
+    EXPECT_EQ(files.Log().back(), "rename") << Describe();
+    EXPECT_EQ(ReadAll(path), oldBytes) << Describe();
+    EXPECT_FALSE(FileExists(saved));
+
+    std::filesystem::permissions(FsPath(path), perms::owner_write | perms::group_write | perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    files.FailAt(0);
+    ASSERT_TRUE(ShortcutStore::Save(*newStore, path, io));
+    EXPECT_FALSE(IsReadOnly(path));
+    EXPECT_FALSE(FileExists(saved));
+    auto loaded = ShortcutStore::Create();
+    uint32_t count = 0;
+    ASSERT_EQ(ShortcutStore::Load(*loaded, path, false, count, io), LoadOk);
+    EXPECT_EQ(PlainOf(*loaded, u"NEW4"), u"NNNNNNNNNN");
+    EXPECT_FALSE(loaded->Contains(u"OLD0"));
+}
+
 TEST(OpenWithRetry, WaitsDoubleWithinTheBudgetForSharingConflictsOnly) {
     ScratchDir dir;
     const std::u16string path = dir.Path("f.dat");

@@ -3,6 +3,7 @@
 #include "core/group_commands.h"
 #include "core/group_transfer.h"
 #include "core/local_store.h"
+#include "core/shortcut_changes.h"
 #include "platform/fake/memory_registry.h"
 #include "tests/support/data_rig.h"
 
@@ -56,7 +57,8 @@ TEST_P(DataTest, LoadingTheLocalStoreReportsEachFailure) {
     testing::Seal(bad, 4096);
     WriteAll(file, bad);
     LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\n");
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " +
+                                      file + u".damaged.\n");
     EXPECT_EQ(rig.stores.local->Size(), 0u);
     EXPECT_EQ(ReadAll(file), bad);
 
@@ -76,6 +78,88 @@ TEST_P(DataTest, LoadingTheLocalStoreReportsEachFailure) {
     LoadLocalStore(rig.ctx, rig.stores);
     EXPECT_EQ(rig.TakeMessages(), u"E|Group Invalid|Current group is invalid.  Please choose a new group.\n");
     EXPECT_EQ(rig.stores.local->Size(), 0u);
+}
+
+// A damaged group file loads as an empty group, and the next change saves
+// that over it: a copy beside it keeps the shortcuts. Loading the same file
+// again keeps no second copy; a copy is never written over.
+TEST_P(DataTest, DamagedGroupFileIsCopiedBeforeAnythingSavesOverIt) {
+    ChooseStartupGroup(rig.ctx);
+    RelocateDataAtStartup(rig.ctx);
+    const std::u16string file = rig.folders.DefaultGroupFile();
+    const auto damaged = [](uint8_t kind) {
+        testing::Bytes b = testing::Header(2);
+        testing::PutRecord(b, {1, 0, "KEEP", "", "precious"});
+        testing::PutRecord(b, {2, kind, "K", "", "x"});
+        testing::Seal(b, 4096);
+        return b;
+    };
+    const testing::Bytes first = damaged(4), second = damaged(9);
+    const std::u16string copy1 = file + u".damaged", copy2 = file + u".damaged-2";
+    const auto message = [](const std::u16string& copy) {
+        return u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " + copy + u".\n";
+    };
+
+    WriteAll(file, first);
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), message(copy1));
+    EXPECT_EQ(ReadAll(copy1), first);
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), message(copy1));
+    EXPECT_FALSE(FileExists(copy2));
+
+    // The user adds a shortcut to the empty group: the file is replaced, the copy stays.
+    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
+                              ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
+    EXPECT_EQ(rig.TakeMessages(), message(copy1));
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"new");
+    EXPECT_EQ(ReadAll(copy1), first);
+
+    WriteAll(file, second);  // damaged again, differently
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), message(copy2));
+    EXPECT_EQ(ReadAll(copy1), first);
+    EXPECT_EQ(ReadAll(copy2), second);
+}
+
+// Running out of memory while loading the group is reported as a file that
+// could not be loaded; the file is neither replaced nor copied.
+TEST_P(DataTest, LocalStoreOutOfMemoryIsAFileThatCouldNotBeLoaded) {
+    ChooseStartupGroup(rig.ctx);
+    RelocateDataAtStartup(rig.ctx);
+    const std::u16string file = rig.folders.DefaultGroupFile();
+    rig.MakeFile(file, {{u"A", u"a"}, {u"B", u"b"}});
+    const auto before = ReadAll(file);
+    MemoryLimit none{0};
+    rig.stores.local = ShortcutStore::Create(&none);
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file was found but could not be loaded.\n");
+    EXPECT_EQ(rig.stores.local->Size(), 0u);
+    EXPECT_EQ(ReadAll(file), before);
+    EXPECT_FALSE(FileExists(file + u".damaged"));
+}
+
+// Group names are the same without regard to case in every script, as
+// Windows treats the registry keys named by them.
+TEST_P(DataTest, GroupNamesIgnoreTheCaseOfEveryLetter) {
+    ChooseStartupGroup(rig.ctx);
+    RelocateDataAtStartup(rig.ctx);
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {});
+    auto groups = rig.Groups();
+    const std::u16string file = rig.Sub(u"e.dat");
+    rig.MakeFile(file, {});
+    groups.Register(u"\u00c9t\u00e9 \u0394\u03b5\u03bb\u03c4\u03b1", file);  // Été Δελτα
+    EXPECT_TRUE(groups.Exists(u"\u00e9T\u00c9 \u03b4\u0395\u039b\u03a4\u0391"));
+    EXPECT_FALSE(groups.Exists(u"\u00e9T\u00c9 \u03b4\u0395\u039b\u03a4\u0392"));
+    rig.TakeMessages();
+    EXPECT_FALSE(AddGroup(rig.ctx, rig.stores, u"\u00c9T\u00c9 \u0394\u0395\u039b\u03a4\u0391", rig.Sub(u"")).added);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Exists|This group name already exists. Please use another name.\n");
+
+    groups.SetCurrentName(u"\u00c9T\u00c9 \u0394\u0395\u039b\u03a4\u0391");
+    for (const auto& item : GroupsMenu(groups)) {
+        if (item.command < kCmdSelectGroupBase || item.command >= kCmdNewGroup) continue;
+        EXPECT_EQ(item.checked, item.text != kDefaultGroupName) << U8(item.text);
+    }
 }
 
 TEST_P(DataTest, AddingAGroupChecksTheNameAndCopiesTheDefaultGroup) {

@@ -50,6 +50,10 @@ TEST(SaveWithNotice, PathIsInsideNeedsAWholeFolderName) {
     EXPECT_FALSE(PathIsInside(u"C:\\ProgramData\\Tarvik2\\a.dat", u"C:\\ProgramData\\Tarvik"));
     EXPECT_FALSE(PathIsInside(u"C:\\ProgramData\\Tarvik", u"C:\\ProgramData\\Tarvik"));
     EXPECT_FALSE(PathIsInside(u"C:\\a.dat", u""));
+    // Folder names in any script compare as Windows compares them.
+    EXPECT_TRUE(PathIsInside(u"C:\\Donn\u00c9es\\\u0414\u0410\u041d\u041d\u042b\\a.dat",
+                             u"c:\\donn\u00e9es\\\u0434\u0430\u043d\u043d\u044b"));
+    EXPECT_FALSE(PathIsInside(u"C:\\Donn\u00c9es\\a.dat", u"C:\\Donnees"));
 }
 
 }  // namespace

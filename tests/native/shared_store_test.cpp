@@ -1,11 +1,17 @@
 // The shared store: loading with its messages, the merged list, the
 // private-or-shared choice, the administrator's password and the options page.
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+
 #include "core/display_records.h"
+#include "core/group_transfer.h"
 #include "core/local_store.h"
 #include "core/shared_options.h"
 #include "core/shared_store.h"
 #include "core/shortcut_changes.h"
 #include "core/store_choice.h"
+#include "platform/fake/fake_clock.h"
 #include "platform/fake/memory_registry.h"
 #include "tests/support/data_rig.h"
 
@@ -62,9 +68,32 @@ TEST_P(DataTest, SharedStoreLoadsOnlyWhenEnabledAndTurnsItselfOff) {
     WriteAll(s.sharedFile, bad);
     LoadLocalStore(rig.ctx, rig.stores);
     EXPECT_FALSE(rig.stores.sharedLoaded);
-    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shared shortcut file is corrupt.\nShared shortcuts will be disabled.\n");
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shared shortcut file is corrupt.\nShared shortcuts will be disabled."
+                                  u"\nA copy of the damaged file was kept as " + s.sharedFile + u".damaged.\n");
     EXPECT_FALSE(rig.settings.ReadBool(settings::SharedEnabled));
     EXPECT_EQ(ReadAll(s.sharedFile), bad);
+    EXPECT_EQ(ReadAll(s.sharedFile + u".damaged"), bad);
+    // Nothing saves the (empty) shared store over the damaged file.
+    s.Enable(true);
+    EXPECT_FALSE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
+    EXPECT_FALSE(rig.stores.sharedLoaded);
+    EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {}, {u"SHARED"}), 0u);
+    EXPECT_EQ(ReadAll(s.sharedFile), bad);
+    rig.TakeMessages();
+
+    // Out of memory the shared file is reported as not loaded, shared
+    // shortcuts go off, and the program carries on with the local ones.
+    s.Enable(true);
+    rig.MakeFile(s.sharedFile, {{u"SHARED", u"shared text"}}, true);
+    MemoryLimit none{0};
+    rig.stores.shared = ShortcutStore::Create(&none);
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shared shortcut file not found.\nShared shortcuts will be disabled.\n");
+    EXPECT_FALSE(rig.stores.sharedLoaded);
+    EXPECT_EQ(rig.stores.shared->Size(), 0u);
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"LOCAL"), u"local text");
+    rig.stores.shared = ShortcutStore::Create();
 
     s.Enable(true);
     rig.settings.Write(settings::SharedPath, rig.Sub(u"missing.dat"));
@@ -92,7 +121,7 @@ TEST(DisplayRecords, OneRowPerKeywordIgnoringCaseWithTheWinnerShown) {
     EXPECT_EQ(find(off, u"sig")->origin, OriginLocal);
 
     auto localWins = MergeForDisplay(*local, *shared, true, false);
-    ASSERT_EQ(localWins.size(), 3u);
+    ASSERT_EQ(localWins.size(), 4u) << "ONLYSHARED and onlyshared are two rows";
     const DisplayRecord* sig = find(localWins, u"sig");
     EXPECT_EQ(sig->origin, OriginLocal | OriginOverriding);
     EXPECT_EQ(sig->expansion->plainText, u"local sig");
@@ -107,9 +136,43 @@ TEST(DisplayRecords, OneRowPerKeywordIgnoringCaseWithTheWinnerShown) {
     EXPECT_EQ(sig->expansion->plainText, u"shared sig");
     EXPECT_EQ(sig->overridden->plainText, u"local sig");
 
+    EXPECT_EQ(sig->localKeyword, u"sig");
+    EXPECT_EQ(sig->sharedKeyword, u"SIG");
+    EXPECT_EQ(WinningKeyword(*sig), u"SIG");
+    EXPECT_EQ(WinningKeyword(*find(localWins, u"sig")), u"sig");
+
     EXPECT_EQ(ExpansionColumnText(false, true, u"Work"), u"Expands to (Local group: Work)");
     EXPECT_EQ(ExpansionColumnText(true, true, u"Work"), u"Expands to (Shared overriding local group: Work)");
     EXPECT_EQ(ExpansionColumnText(true, false, u"Work"), u"Expands to (Local group: Work overriding shared)");
+}
+
+// Keywords of the list compare without regard to the case of any letter;
+// each local row takes one shared shortcut, its own letters first, and a
+// further shared keyword differing in case alone is a row of its own.
+TEST(DisplayRecords, EveryLetterIgnoresCaseAndNoSharedShortcutIsDropped) {
+    StoreRef local = ShortcutStore::Create(), shared = ShortcutStore::Create();
+    const auto text = [](const char16_t* t) { return ShortcutEntry::Make(ShortcutKind::SimpleText, t); };
+    local->Insert(u"caf\u00e9", text(u"local caf\u00e9"));
+    shared->Insert(u"CAF\u00c9", text(u"shared CAF\u00c9"));
+    local->Insert(u"\u0434\u0430", text(u"local \u0434\u0430"));
+    shared->Insert(u"\u0414\u0410", text(u"shared \u0414\u0410"));
+    shared->Insert(u"\u0434\u0430", text(u"shared \u0434\u0430"));
+    shared->Insert(u"TAG", text(u"shared TAG"));
+    shared->Insert(u"Tag", text(u"shared Tag"));
+
+    const auto rows = MergeForDisplay(*local, *shared, true, true);
+    std::vector<std::u16string> seen;
+    for (const auto& r : rows)
+        seen.push_back(r.keyword + u"|" + r.localKeyword + u"|" + r.sharedKeyword + u"|" + r.expansion->plainText +
+                       u"|" + (r.overridden ? r.overridden->plainText : u"-"));
+    std::sort(seen.begin(), seen.end());
+    EXPECT_EQ(seen, (std::vector<std::u16string>{
+                        u"TAG||TAG|shared TAG|-",
+                        u"Tag||Tag|shared Tag|-",
+                        u"caf\u00e9|caf\u00e9|CAF\u00c9|shared CAF\u00c9|local caf\u00e9",
+                        u"\u0414\u0410||\u0414\u0410|shared \u0414\u0410|-",
+                        u"\u0434\u0430|\u0434\u0430|\u0434\u0430|shared \u0434\u0430|local \u0434\u0430",
+                    }));
 }
 
 TEST_P(DataTest, PrivateOrSharedChoiceRemembersTheAnswer) {
@@ -175,6 +238,76 @@ TEST_P(DataTest, AWrongPasswordKeepsTheSharedFileUnchanged) {
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"edited"), u"BOTH"));
     EXPECT_FALSE(rig.stores.local->Contains(u"BOTH"));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"BOTH2"), u"edited");
+}
+
+// Another administrator removes the password from the shared file (or puts
+// a file without one in its place): the next load must not keep the old
+// password, which the next save would write into the file.
+TEST_P(DataTest, ReloadingASharedFileWithoutAPasswordForgetsTheOldOne) {
+    SharedRig s(rig, u"Old");
+    LoadLocalStore(rig.ctx, rig.stores);
+    std::u16string pw;
+    ASSERT_TRUE(rig.stores.shared->GetAdminPassword(pw));
+    ASSERT_EQ(pw, u"Old");
+
+    rig.MakeFile(s.sharedFile, {{u"SHARED", u"shared text"}});  // no password record
+    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+                              ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
+    EXPECT_TRUE(rig.dialogs.expectedPasswords.empty()) << "no password is asked for";
+    StoreRef onDisk = s.SharedOnDisk();
+    EXPECT_EQ(rig.Text(*onDisk, u"NEW"), u"n");
+    onDisk->GetAdminPassword(pw);
+    EXPECT_EQ(pw, u"");
+}
+
+// A row where a shared shortcut overrides a local one of other letter case:
+// moving it moves the shared shortcut under the keyword the shared store
+// holds, and editing the shared one under a new keyword renames that one.
+TEST_P(DataTest, OverridingSharedRowsChangeTheSharedShortcutUnderItsOwnKeyword) {
+    SharedRig s(rig);
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"sig", u"local sig"}});
+    rig.MakeFile(s.sharedFile, {{u"SIG", u"shared sig"}, {u"KEEP", u"k"}}, true);
+    rig.settings.WriteBool(settings::SharedReplacesLocal, true);
+    const std::u16string workFile = rig.Sub(u"work.dat");
+    rig.MakeFile(workFile, {});
+    auto groups = rig.Groups();
+    groups.Register(u"Work", workFile);
+    LoadLocalStore(rig.ctx, rig.stores);
+    ASSERT_TRUE(rig.stores.sharedLoaded);
+
+    const auto rowFor = [&](std::u16string_view keyword) {
+        for (auto& r : MergeForDisplay(*rig.stores.local, *rig.stores.shared, true, true))
+            if (r.keyword == keyword) return r;
+        ADD_FAILURE() << "no row " << U8(keyword);
+        return DisplayRecord{};
+    };
+    const DisplayRecord row = rowFor(u"sig");
+    ASSERT_EQ(row.origin, OriginShared | OriginOverriding);
+
+    // Editing the shared shortcut under a new keyword.
+    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"SIGN",
+                              ShortcutEntry::Make(ShortcutKind::SimpleText, u"signed"), row.sharedKeyword));
+    EXPECT_FALSE(s.SharedOnDisk()->Contains(u"SIG"));
+    EXPECT_EQ(rig.Text(*s.SharedOnDisk(), u"SIGN"), u"signed");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"sig"), u"local sig");
+
+    // Moving the overriding row of a shared SIG that is back in place.
+    rig.MakeFile(s.sharedFile, {{u"SIG", u"shared sig"}, {u"KEEP", u"k"}}, true);
+    LoadLocalStore(rig.ctx, rig.stores);
+    size_t workIndex = 0;
+    for (const auto& t : TransferTargets(groups)) if (t.name == u"Work") workIndex = t.index;
+    rig.TakeMessages();
+    const auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, workIndex,
+                                     {TransferItemFor(rowFor(u"sig"))});
+    EXPECT_EQ(r.written, std::vector<std::u16string>{u"SIG"});
+    EXPECT_EQ(rig.TakeMessages(), u"I|Moved|Shortcut moved successfully.\n");
+    StoreRef work = ShortcutStore::Create();
+    uint32_t n = 0;
+    ASSERT_EQ(ShortcutStore::Load(*work, workFile, false, n, rig.io), LoadOk);
+    EXPECT_EQ(rig.Text(*work, u"SIG"), u"shared sig");
+    EXPECT_FALSE(s.SharedOnDisk()->Contains(u"SIG"));
+    EXPECT_TRUE(s.SharedOnDisk()->Contains(u"KEEP"));
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"sig"), u"local sig") << "the local shortcut it overrode stays";
 }
 
 TEST_P(DataTest, NothingIsSavedIntoASharedStoreThatDidNotLoad) {
@@ -279,6 +412,97 @@ TEST(SharedFileSave, ReplacesTheFileAndLeavesNothingBesideIt) {
         EXPECT_EQ(n, 2u);
     }
     EXPECT_FALSE(SaveSharedFile(*store, JoinPath(dir.Path("none"), u"x.dat"), io, fs));
+}
+
+// A save that crashed between writing and moving left its staged file on the
+// share. The next save removes such files once they are clearly abandoned
+// (an hour older than its own), and nothing else: not a save in progress,
+// not other names, not other folders.
+TEST(SharedFileSave, RemovesStagedFilesThatEarlierSavesAbandoned) {
+    namespace fsys = std::filesystem;
+    testing::ScratchDir dir;
+    DatabaseIo io = SystemDatabaseIo();
+    FileSystem& fs = SystemFileSystem();
+    const std::u16string folder = dir.Path("share"), other = dir.Path("other");
+    ASSERT_TRUE(fs.MakeFolder(folder));
+    ASSERT_TRUE(fs.MakeFolder(other));
+    const auto now = fsys::file_time_type::clock::now();
+    const auto make = [&](const std::u16string& in, const char16_t* name, std::chrono::minutes age) {
+        const std::u16string p = JoinPath(in, name);
+        WriteAll(p, {1, 2, 3});
+        fsys::last_write_time(testing::FsPath(p), now - age);
+    };
+    using std::chrono::minutes;
+    make(folder, u"kx1A2B.tmp", minutes(120));       // abandoned
+    make(folder, u"kx7f.tmp", minutes(90));          // abandoned
+    make(folder, u"KX00C3.TMP.TEMP", minutes(300));  // the writer's copy of an abandoned one
+    make(folder, u"kx4C5D.tmp", minutes(2));         // another user's save, still going
+    make(folder, u"kx.tmp", minutes(600));           // not a name a save uses
+    make(folder, u"kxnotes.txt", minutes(600));
+    make(folder, u"report.tmp", minutes(600));
+    make(other, u"kx1A2B.tmp", minutes(600));        // another folder
+
+    StoreRef store = ShortcutStore::Create();
+    store->SetCarriesPassword(true);
+    store->Insert(u"A", ShortcutEntry::Make(ShortcutKind::SimpleText, u"a"));
+    const std::u16string path = JoinPath(folder, u"shared_abbrev.dat");
+    ASSERT_TRUE(SaveSharedFile(*store, path, io, fs));
+
+    auto left = fs.ListFiles(folder);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::u16string>{u"kx.tmp", u"kx4C5D.tmp", u"kxnotes.txt", u"report.tmp",
+                                                 u"shared_abbrev.dat"}));
+    EXPECT_EQ(fs.ListFiles(other), std::vector<std::u16string>{u"kx1A2B.tmp"});
+}
+
+// Readers that keep the file open past the retry budget: the save gives up,
+// says so, leaves the old file whole and takes its staged file away.
+TEST(SharedFileSave, RunningOutOfRetriesKeepsTheOldFile) {
+    struct BusyShare final : FileSystem {
+        FileSystem& inner = SystemFileSystem();
+        int moves = 0;
+        bool IsFolder(std::u16string_view p) override { return inner.IsFolder(p); }
+        bool IsFile(std::u16string_view p) override { return inner.IsFile(p); }
+        bool MakeFolder(std::u16string_view p) override { return inner.MakeFolder(p); }
+        bool Copy(std::u16string_view a, std::u16string_view b, bool r) override { return inner.Copy(a, b, r); }
+        std::vector<std::u16string> ListFiles(std::u16string_view f) override { return inner.ListFiles(f); }
+        bool Remove(std::u16string_view p) override { return inner.Remove(p); }
+        bool LastWriteTime(std::u16string_view p, int64_t& s) override { return inner.LastWriteTime(p, s); }
+        FileError MoveReplacing(std::u16string_view, std::u16string_view) override {
+            ++moves;
+            return FileError::SharingViolation;
+        }
+        std::u16string MakeUniqueFile(std::u16string_view f) override { return inner.MakeUniqueFile(f); }
+    } busy;
+    testing::ScratchDir dir;
+    FakeClock clock;
+    DatabaseIo io{SystemFileMapping(), clock};
+    const std::u16string folder = dir.Path("share");
+    ASSERT_TRUE(busy.MakeFolder(folder));
+    const std::u16string path = JoinPath(folder, u"shared_abbrev.dat");
+    StoreRef store = ShortcutStore::Create();
+    store->SetCarriesPassword(true);
+    store->Insert(u"OLD", ShortcutEntry::Make(ShortcutKind::SimpleText, u"old"));
+    ASSERT_TRUE(SaveSharedFile(*store, path, io, SystemFileSystem()));
+    const auto before = ReadAll(path);
+
+    store->Insert(u"NEW", ShortcutEntry::Make(ShortcutKind::SimpleText, u"new"));
+    const uint32_t start = clock.TickMs();
+    EXPECT_FALSE(SaveSharedFile(*store, path, io, busy, 500));
+    EXPECT_GT(busy.moves, 1);
+    EXPECT_LE(clock.TickMs() - start, 500u);
+    EXPECT_GT(clock.TickMs() - start, 250u) << "it waited for most of its budget";
+    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(busy.ListFiles(folder), std::vector<std::u16string>{u"shared_abbrev.dat"});
+
+    // Through the save every change uses, the user hears of it.
+    MemoryRegistry reg;
+    DataRig rig(reg);
+    DataContext ctx{rig.settings, rig.folders, busy, rig.security, io, rig.prompt};
+    busy.moves = 0;
+    EXPECT_FALSE(SaveSharedWithNotice(ctx, *store, path));
+    EXPECT_EQ(rig.TakeMessages(), u"E|File Save Error|Failed to save file!\n");
+    EXPECT_EQ(ReadAll(path), before);
 }
 
 }  // namespace

@@ -25,6 +25,29 @@ TEST(ShortcutStore, ReplacingAKeywordDropsTheOldEntryOnce) {
     EXPECT_EQ(found, second);
 }
 
+// Out of memory an insert reports failure and leaves the store, and the
+// entry's count, as they were; replacing a slot needs no memory and works.
+TEST(ShortcutStore, InsertOutOfMemoryAddsNoSlot) {
+    MemoryLimit limit{0};
+    auto store = ShortcutStore::Create(&limit);
+    EntryRef a = Text(u"a"), b = Text(u"b");
+    EXPECT_FALSE(store->Insert(u"A", a));
+    EXPECT_EQ(store->Size(), 0u);
+    EXPECT_FALSE(store->Contains(u"A"));
+    EXPECT_EQ(a->RefCount(), 1u);
+
+    limit.bytesLeft = 4096;
+    ASSERT_TRUE(store->Insert(u"A", a));
+    limit.bytesLeft = 0;
+    EXPECT_FALSE(store->Insert(u"B", b));
+    EXPECT_TRUE(store->Insert(u"A", b));
+    EXPECT_EQ(store->Size(), 1u);
+    EXPECT_EQ(a->RefCount(), 1u);
+    EXPECT_EQ(b->RefCount(), 2u);
+    store->Clear();  // gives the slot's memory back
+    EXPECT_GT(limit.bytesLeft, 0u);
+}
+
 TEST(ShortcutStore, EmptyKeywordIsRefused) {
     auto store = ShortcutStore::Create();
     EntryRef e = Text(u"x");

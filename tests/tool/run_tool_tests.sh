@@ -65,6 +65,42 @@ check "a keyword given twice is refused" exits 2 "$KXTOOL" db build "$WORK/dup.j
 printf '{"records":[{"keyword":"A","kind":7}]}' >"$WORK/kind.json"
 check "a kind above 3 is refused" exits 2 "$KXTOOL" db build "$WORK/kind.json" "$WORK/kind.dat"
 
+# What the writer would change without a word is refused with one line.
+refused() {  # refused NAME JSON WORD: exit 2, no file, one line naming WORD
+  local name=$1 json=$2 word=$3
+  printf '%s' "$json" >"$WORK/refused.json"
+  rm -f "$WORK/refused.dat"
+  check "$name is refused" exits 2 "$KXTOOL" db build "$WORK/refused.json" "$WORK/refused.dat"
+  check "...with one line naming $word" bash -c "[ \$(wc -l <'$WORK/err') -eq 1 ] && grep -q '$word' '$WORK/err'"
+  check "...and writes no file" test ! -e "$WORK/refused.dat"
+}
+long=$(printf 'p%.0s' $(seq 260))
+refused "a password of 260 characters" "{\"password\": \"$long\"}" password
+refused "a password of 130 two-byte characters" "{\"password\": \"$(printf '\\u00e9%.0s' $(seq 130))\"}" password
+refused "rich text on a simple text shortcut" '{"records":[{"keyword":"A","kind":0,"richText":"{\\rtf1 x}"}]}' richText
+refused "rich text on a macro" '{"records":[{"keyword":"A","kind":2,"richText":"x","plainText":"{ENTER}"}]}' richText
+refused "a NUL in a plain text" '{"records":[{"keyword":"A","kind":0,"plainText":"a\u0000b"}]}' plainText
+refused "a NUL in a keyword" '{"records":[{"keyword":"A\u0000B","kind":0}]}' keyword
+refused "a NUL in rich text" '{"records":[{"keyword":"A","kind":1,"richText":"{\\rtf1\u0000}"}]}' richText
+refused "a NUL in the password" '{"password":"a\u0000b"}' password
+refused "a name given twice" '{"records":[{"keyword":"A","kind":0,"plainText":"x","plainText":"y"}]}' plainText
+refused "a document that is not JSON" '{"records":[' 'parse error'
+printf '{"password": "%s"}' "${long:1}" >"$WORK/pw259.json"
+check "a password of 259 characters is taken" exits 0 "$KXTOOL" db build "$WORK/pw259.json" "$WORK/pw259.dat"
+check "...and kept whole" bash -c "'$KXTOOL' db dump '$WORK/pw259.dat' | grep -q '\"${long:1}\"'"
+
+# The checksum: a file the writer made matches; one byte changed after the
+# header (here in the padding, which the loader never reads) does not.
+size=$(stat -c %s "$WORK/a.dat")
+cp "$WORK/a.dat" "$WORK/badsum.dat"
+printf '\x01' | dd of="$WORK/badsum.dat" bs=1 seek=$((size - 1)) conv=notrunc status=none
+check "db check says the checksum of a file it wrote matches" \
+  bash -c "'$KXTOOL' db check '$WORK/a.dat' | grep -q 'checksum matches\$'"
+check "db check reports a checksum that does not match" \
+  bash -c "'$KXTOOL' db check '$WORK/badsum.dat' | grep -q 'checksum does not match\$'"
+check "db dump reports it too" \
+  bash -c "'$KXTOOL' db dump '$WORK/badsum.dat' | grep -q '\"checksumMatches\": false'"
+
 replay_hit() {
   printf 'type Sig \n' | "$KXTOOL" replay --shortcut 'sig=Best regards' >"$WORK/replay.txt" &&
   grep -qx 'lookup SIG hit' "$WORK/replay.txt" &&

@@ -12,7 +12,11 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <set>
 #include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "core/database_format.h"
 #include "core/database_io.h"
@@ -157,56 +161,109 @@ bool Fail(std::string& error, std::string why) {
     return false;
 }
 
+using Json = nlohmann::json;
+
+// Parses the document, refusing a name given twice in one object: the
+// parser would keep one of the values without a word.
+bool ParseDocument(const std::string& text, Json& doc, std::string& error) {
+    std::vector<std::set<std::string>> names;  // one set per open object
+    std::string repeated;
+    auto watch = [&](int, Json::parse_event_t event, Json& parsed) {
+        if (event == Json::parse_event_t::object_start) names.emplace_back();
+        else if (event == Json::parse_event_t::object_end && !names.empty()) names.pop_back();
+        else if (event == Json::parse_event_t::key && !names.empty() &&
+                 !names.back().insert(parsed.get<std::string>()).second && repeated.empty())
+            repeated = parsed.get<std::string>();
+        return true;
+    };
+    try {
+        doc = Json::parse(text, watch);
+    } catch (const Json::exception& e) {
+        return Fail(error, e.what());
+    }
+    if (!repeated.empty()) return Fail(error, "the name \"" + repeated + "\" is given twice in one object");
+    return true;
+}
+
 // A misspelt name would otherwise drop its value without a word: an
 // administrator preparing a shared file must hear about it.
-bool OnlyKnownNames(const json::Value& object, std::initializer_list<std::u16string_view> known,
-                    const std::string& where, std::string& error) {
-    for (const json::Member& m : object.members) {
+bool OnlyKnownNames(const Json& object, std::initializer_list<std::string_view> known, const std::string& where,
+                    std::string& error) {
+    for (const auto& m : object.items()) {
         bool ok = false;
-        for (auto k : known) ok = ok || m.first == k;
-        if (!ok) return Fail(error, where + "unknown name \"" + U8(m.first) + "\"");
+        for (auto k : known) ok = ok || m.key() == k;
+        if (!ok) return Fail(error, where + "unknown name \"" + m.key() + "\"");
     }
     return true;
 }
 
-bool StoreFromJson(const json::Value& doc, ShortcutStore& store, std::string& error) {
-    using T = json::Value::Type;
-    if (doc.type != T::Object) return Fail(error, "the document is not an object");
+// A text member as UTF-16. The file's texts end at a NUL where the program
+// reads them (the password, rich text) or are shown up to one, so a NUL
+// would change the shortcut without a word.
+bool TextMember(const Json& object, const char* name, const std::string& where, std::u16string& out,
+                std::string& error) {
+    out.clear();
+    const auto it = object.find(name);
+    if (it == object.end()) return true;
+    if (!it->is_string()) return Fail(error, where + "\"" + name + "\" is not a string");
+    out = Utf8ToUtf16(it->get_ref<const std::string&>());
+    if (out.find(u'\0') != std::u16string::npos) return Fail(error, where + "\"" + name + "\" holds a NUL character");
+    return true;
+}
+
+// 0 to 3, written as a whole number.
+bool KindMember(const Json& record, uint8_t& kind) {
+    const auto it = record.find("kind");
+    if (it == record.end() || !it->is_number()) return false;
+    const double v = it->get<double>();
+    if (v != std::floor(v) || v < 0 || v > 3) return false;
+    kind = uint8_t(v);
+    return true;
+}
+
+bool StoreFromJson(const Json& doc, ShortcutStore& store, std::string& error) {
+    if (!doc.is_object()) return Fail(error, "the document is not an object");
     // The header fields of a dump are accepted and recomputed by the writer.
-    if (!OnlyKnownNames(doc, {u"count", u"checksum", u"checksumMatches", u"formatA", u"formatB", u"passwordFlag",
-                              u"password", u"records"}, "", error))
+    if (!OnlyKnownNames(doc, {"count", "checksum", "checksumMatches", "formatA", "formatB", "passwordFlag",
+                              "password", "records"}, "", error))
         return false;
-    if (const json::Value* pw = doc.Find(u"password")) {
-        if (pw->type != T::String) return Fail(error, "\"password\" is not a string");
+    if (doc.contains("password")) {
+        std::u16string password;
+        if (!TextMember(doc, "password", "", password, error)) return false;
+        // The writer would cut it to what the file's password record holds.
+        if (Utf16ToUtf8(password).size() > kMaxPasswordBytes)
+            return Fail(error, "\"password\" is longer than the " + std::to_string(kMaxPasswordBytes) +
+                                   " bytes of UTF-8 the file holds");
         store.SetCarriesPassword(true);
-        store.SetAdminPassword(pw->string);
+        store.SetAdminPassword(password);
     }
-    const json::Value* records = doc.Find(u"records");
-    if (!records) return true;
-    if (records->type != T::Array) return Fail(error, "\"records\" is not an array");
+    const auto records = doc.find("records");
+    if (records == doc.end()) return true;
+    if (!records->is_array()) return Fail(error, "\"records\" is not an array");
     size_t n = 0;
-    for (const json::Value& r : records->items) {
+    for (const Json& r : *records) {
         const std::string where = "record " + std::to_string(++n) + ": ";
-        if (r.type != T::Object) return Fail(error, where + "not an object");
-        if (!OnlyKnownNames(r, {u"index", u"keyword", u"kind", u"richText", u"plainText"}, where, error)) return false;
-        const json::Value* keyword = r.Find(u"keyword");
-        const json::Value* kind = r.Find(u"kind");
-        const json::Value* rich = r.Find(u"richText");
-        const json::Value* plain = r.Find(u"plainText");
-        if (!keyword || keyword->type != T::String || keyword->string.empty())
+        if (!r.is_object()) return Fail(error, where + "not an object");
+        if (!OnlyKnownNames(r, {"index", "keyword", "kind", "richText", "plainText"}, where, error)) return false;
+        std::u16string keyword, rich, plain;
+        if (!r.contains("keyword") || !r["keyword"].is_string() || r["keyword"].get_ref<const std::string&>().empty())
             return Fail(error, where + "\"keyword\" must be a non-empty string");
-        if (!kind || kind->type != T::Number || kind->number != std::floor(kind->number) || kind->number < 0 ||
-            kind->number > 3)
-            return Fail(error, where + "\"kind\" must be 0, 1, 2 or 3");
+        uint8_t kind = 0;
+        if (!KindMember(r, kind)) return Fail(error, where + "\"kind\" must be 0, 1, 2 or 3");
+        if (!TextMember(r, "keyword", where, keyword, error) || !TextMember(r, "richText", where, rich, error) ||
+            !TextMember(r, "plainText", where, plain, error))
+            return false;
         std::string richBytes;
-        if (rich && (rich->type != T::String || !json::StringToBytes(rich->string, richBytes)))
+        if (!json::StringToBytes(rich, richBytes))
             return Fail(error, where + "\"richText\" must be a string of characters U+0000 to U+00FF");
-        if (plain && plain->type != T::String) return Fail(error, where + "\"plainText\" is not a string");
-        if (store.Contains(keyword->string))
-            return Fail(error, where + "the keyword \"" + U8(keyword->string) + "\" appears twice");
-        store.Insert(keyword->string, ShortcutEntry::Make(ShortcutKind(uint8_t(kind->number)),
-                                                          plain ? plain->string : std::u16string(),
-                                                          std::move(richBytes)));
+        // The writer stores rich text only for the kinds that have it.
+        const bool hasRich = kind == uint8_t(ShortcutKind::RichText) || kind == uint8_t(ShortcutKind::Picture);
+        if (!hasRich && !richBytes.empty())
+            return Fail(error, where + "\"richText\" is given for kind " + std::to_string(kind) +
+                                   ", which has no rich text");
+        if (store.Contains(keyword))
+            return Fail(error, where + "the keyword \"" + U8(keyword) + "\" appears twice");
+        store.Insert(keyword, ShortcutEntry::Make(ShortcutKind(kind), plain, std::move(richBytes)));
     }
     return true;
 }
@@ -217,10 +274,10 @@ int Build(const char* input, const char* output) {
         std::fprintf(stderr, "kxtool db build: cannot read '%s'\n", input);
         return kExitUsage;
     }
-    json::Value doc;
+    Json doc;
     std::string error;
     auto store = ShortcutStore::Create();
-    if (!json::Parse(text, doc, error) || !StoreFromJson(doc, *store, error)) {
+    if (!ParseDocument(text, doc, error) || !StoreFromJson(doc, *store, error)) {
         std::fprintf(stderr, "kxtool db build: %s: %s\n", input, error.c_str());
         return kExitUsage;
     }
