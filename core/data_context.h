@@ -31,6 +31,10 @@ struct LoadedStores {
     StoreRef shared = ShortcutStore::Create();
     // True only after the shared store loaded in the current load cycle.
     bool sharedLoaded = false;
+    // False while the current group's file exists but could not be loaded
+    // (unreadable, or too large for the memory left): the local store is
+    // empty then, and saving it would wipe the file.
+    bool localLoaded = false;
     std::u16string groupName;  // the current group
     std::u16string groupPath;  // its database file
 };

@@ -69,6 +69,7 @@ void LoadLocalStore(const DataContext& ctx, LoadedStores& stores) {
     ShortcutStore& local = *stores.local;
     const std::u16string& path = stores.groupPath;
     uint32_t count = 0;
+    stores.localLoaded = true;
 
     if (path.empty()) {
         ctx.prompt.ShowMessage(MessageIcon::Error, u"Group Invalid",
@@ -82,6 +83,7 @@ void LoadLocalStore(const DataContext& ctx, LoadedStores& stores) {
             ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts",
                                    WithDamagedCopyNote(u"Shortcut file is corrupt", u"\r\n", copy));
         } else if (result == LoadFailed && ctx.io.files.Exists(path)) {
+            stores.localLoaded = false;
             ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
                                    u"Shortcut file was found but could not be loaded.");
         } else if (result == LoadFailed) {

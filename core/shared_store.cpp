@@ -22,9 +22,8 @@ void LoadSharedStore(const DataContext& ctx, LoadedStores& stores) {
         // The shared store stays unloaded, so nothing saves it over the file;
         // the copy keeps the shortcuts should someone else's program do so.
         const std::u16string copy = KeepDamagedCopy(ctx.fs, ctx.io.files, path);
-        ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts",
-                               WithDamagedCopyNote(u"Shared shortcut file is corrupt.\nShared shortcuts will be disabled.",
-                                                   u"\n", copy));
+        const char16_t* corrupt = u"Shared shortcut file is corrupt.\nShared shortcuts will be disabled.";
+        ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts", WithDamagedCopyNote(corrupt, u"\n", copy));
         ctx.settings.WriteBool(settings::SharedEnabled, false);
     } else {
         ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",

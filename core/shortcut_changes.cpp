@@ -11,8 +11,8 @@ bool StoreShortcut(const DataContext& ctx, LoadedStores& stores, SharedDialogs& 
                    std::u16string_view keyword, const EntryRef& entry, std::u16string_view oldKeyword) {
     if (keyword.empty()) return false;
     if (oldKeyword.empty()) LoadLocalStore(ctx, stores);
-    // A shared store that did not load is empty: saving it would wipe the file.
-    if (intoShared && !stores.sharedLoaded) return false;
+    // A store that did not load is empty: saving it would wipe the file.
+    if (intoShared ? !stores.sharedLoaded : !stores.localLoaded) return false;
     if (intoShared && !MayChangeShared(*stores.shared, dialogs, ctx.prompt)) return false;
 
     ShortcutStore& store = intoShared ? *stores.shared : *stores.local;
@@ -29,8 +29,9 @@ size_t RemoveShortcuts(const DataContext& ctx, LoadedStores& stores, SharedDialo
                        const std::vector<std::u16string>& sharedKeywords) {
     size_t removed = 0;
     bool localChanged = false, sharedChanged = false;
-    for (const auto& k : localKeywords)
-        if (stores.local->Remove(k)) ++removed, localChanged = true;
+    if (stores.localLoaded)
+        for (const auto& k : localKeywords)
+            if (stores.local->Remove(k)) ++removed, localChanged = true;
     if (!sharedKeywords.empty() && stores.sharedLoaded && MayDeleteFromShared(*stores.shared, dialogs, ctx.prompt)) {
         for (const auto& k : sharedKeywords)
             if (stores.shared->Remove(k)) ++removed, sharedChanged = true;

@@ -123,7 +123,8 @@ TEST_P(DataTest, DamagedGroupFileIsCopiedBeforeAnythingSavesOverIt) {
 }
 
 // Running out of memory while loading the group is reported as a file that
-// could not be loaded; the file is neither replaced nor copied.
+// could not be loaded; the file is neither replaced nor copied, and no change
+// is saved over it until it loads.
 TEST_P(DataTest, LocalStoreOutOfMemoryIsAFileThatCouldNotBeLoaded) {
     ChooseStartupGroup(rig.ctx);
     RelocateDataAtStartup(rig.ctx);
@@ -137,6 +138,18 @@ TEST_P(DataTest, LocalStoreOutOfMemoryIsAFileThatCouldNotBeLoaded) {
     EXPECT_EQ(rig.stores.local->Size(), 0u);
     EXPECT_EQ(ReadAll(file), before);
     EXPECT_FALSE(FileExists(file + u".damaged"));
+
+    // Nor does a change save the empty store over it.
+    EXPECT_FALSE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
+                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
+    EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {u"A"}, {}), 0u);
+    EXPECT_EQ(ReadAll(file), before);
+    rig.TakeMessages();
+    rig.stores.local = ShortcutStore::Create();
+    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
+                              ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"a");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"new");
 }
 
 // Group names are the same without regard to case in every script, as
