@@ -7,7 +7,6 @@ bool HookWatchdog::Check(uint32_t now, uint32_t lastInput, uint32_t& lastCallbac
     const int32_t unseen = int32_t(lastInput - lastCallback);
     const int32_t age = int32_t(now - lastInput);
     if (unseen <= int32_t(kMissedInputMs) || age < int32_t(kSettleMs)) return false;
-    ++reinstalls_;
     lastCallback = now;
     return true;
 }

@@ -17,14 +17,9 @@ public:
 
     // `now`, `lastInput` (GetLastInputInfo) and `lastCallback` are tick
     // counts of the same clock; wrap-around is handled. Returns true when the
-    // hooks should be installed again, and then counts the reinstall and
-    // treats `now` as the last callback, so one lost hook is mended once.
+    // hooks should be installed again, and then treats `now` as the last
+    // callback, so one lost hook is mended once.
     bool Check(uint32_t now, uint32_t lastInput, uint32_t& lastCallback);
-
-    unsigned Reinstalls() const { return reinstalls_; }
-
-private:
-    unsigned reinstalls_ = 0;
 };
 
 }  // namespace kx

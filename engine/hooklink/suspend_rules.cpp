@@ -48,7 +48,6 @@ bool SuspendRules::Matches() {
     if (known_ && crc == lastCrc_) return lastMatch_;
     known_ = true;
     lastCrc_ = crc;
-    ++evaluations_;
     lastMatch_ = IsPasswordBox(d) || IsOwnWindow(d);
     return lastMatch_;
 }

@@ -34,14 +34,12 @@ public:
     explicit SuspendRules(FocusProbe& probe) : probe_(probe) {}
     // Whether a rule matches the current focus.
     bool Matches();
-    unsigned Evaluations() const { return evaluations_; }
 
 private:
     FocusProbe& probe_;
     bool known_ = false;
     uint32_t lastCrc_ = 0;
     bool lastMatch_ = false;
-    unsigned evaluations_ = 0;
 };
 
 }  // namespace kx

@@ -8,7 +8,6 @@
 #include "core/whole_file.h"
 #include "engine/output/browser_window.h"
 #include "engine/output/html_clip.h"
-#include "engine/output/html_clip_builder.h"
 #include "engine/output/picture_html_clip.h"
 #include "engine/output/rich_html_clip.h"
 
@@ -217,19 +216,6 @@ TEST(PictureHtmlClip, IncompleteDescriptionsFail) {
     EXPECT_EQ(d.fileName, u"Logo \u00e9t\u00e9");
     EXPECT_EQ(d.width, 200);
     EXPECT_EQ(d.height, 101);
-}
-
-using HtmlClipBuilderTest = TempFolder;
-
-TEST_F(HtmlClipBuilderTest, DispatchesByKind) {
-    FakePngEncoder encoder;
-    HtmlClipBuilder builder(encoder, files);
-    auto rich = ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1 x}");
-    auto pic = ShortcutEntry::Make(ShortcutKind::Picture, u"", PictureRtf(1500, 750, 3));
-    EXPECT_TRUE(builder.BuildRich(*rich));
-    EXPECT_TRUE(builder.BuildPicture(*pic));
-    EXPECT_NE(rich->htmlClip.find("x</span>"), std::string::npos);
-    EXPECT_NE(pic->htmlClip.find("<img width=100 height=50"), std::string::npos);
 }
 
 TEST(Base64, StandardAlphabetWithPadding) {

@@ -158,6 +158,19 @@ TEST(KeystrokeOutput, PictureGoesAsRichTextBesideAPlaceholderText) {
     EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 5), {kCtrlV}}));
 }
 
+TEST(KeystrokeOutput, RichTextGoesAsRtfBesideItsPlainText) {
+    OutputRig rig;
+    rig.state.firstCapital = rig.state.allCapitals = true;
+    auto rich = ShortcutEntry::Make(ShortcutKind::RichText, u"Bold text", "{\\rtf1 \\b Bold\\b0  text}");
+    rich->htmlClip = "Version:1.0 <b>Bold</b> text";
+    EXPECT_EQ(rig.Expand(u"BT", rich, u','), 11);
+    EXPECT_EQ(rig.Data(u"Rich Text Format"), std::string("{\\rtf1 \\b Bold\\b0  text}") + std::string(4, '\0'));
+    EXPECT_EQ(rig.Data(u"HTML Format"), "<none>");
+    // The rich form carries no delimiter; the plain text does, uncased.
+    EXPECT_EQ(rig.clip.Text(), u"Bold text,");
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 3), {kCtrlV}}));
+}
+
 TEST(KeystrokeOutput, BrowsersGetTheHtmlFormInstead) {
     OutputRig rig;
     rig.windows.SetForeground(kTarget, u"MozillaWindowClass");
