@@ -12,10 +12,10 @@
 namespace kx {
 
 struct EngineHost::Parts {
-    explicit Parts(SettingsStore& settings, AppLink& app)
+    Parts(SettingsStore& settings, AppLink& app, std::function<void(uintptr_t, uint32_t)> onStarted)
         : output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0}),
           expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys}),
-          sink(expander, app),
+          sink(expander, app, std::move(onStarted)),
           link(sink),
           companion(link) {}
 
@@ -35,7 +35,9 @@ struct EngineHost::Parts {
     bool started = false;
 };
 
-EngineHost::EngineHost(SettingsStore& settings) : parts_(std::make_unique<Parts>(settings, *this)) {}
+EngineHost::EngineHost(SettingsStore& settings)
+    : parts_(std::make_unique<Parts>(settings, *this,
+                                     [this](uintptr_t, uint32_t message) { notices_.Adopt(UINT(message)); })) {}
 
 EngineHost::~EngineHost() {
     if (parts_->started) Stop();
@@ -43,6 +45,7 @@ EngineHost::~EngineHost() {
 
 void EngineHost::SetApplicationWindow(HWND window) {
     window_ = window;
+    notices_.SetWindow(window);
     parts_->output.SetApplicationWindow(reinterpret_cast<WindowHandle>(window));
 }
 
@@ -89,7 +92,7 @@ Expander& EngineHost::Engine() { return parts_->expander; }
 HotkeyConfig& EngineHost::Hotkeys() { return parts_->hotkeys; }
 
 void EngineHost::PostNotice(int kind, intptr_t value) {
-    if (HWND w = window_.load()) ::PostMessageW(w, kEngineNoticeMessage, WPARAM(kind), LPARAM(value));
+    notices_.Post(kind, value);
 }
 
 void EngineHost::ShowBalloon(const std::u16string& title, const std::u16string& text, unsigned ms) {

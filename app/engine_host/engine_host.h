@@ -13,12 +13,13 @@
 #include "core/shortcut_store.h"
 #include "engine/matcher/engine_ports.h"
 #include "engine/matcher/expander.h"
+#include "engine/hooklink/notice_port_win32.h"
 #include "engine/matcher/hotkey_config.h"
 
 namespace kx {
 
-// Messages the engine's thread posts to the main window.
-inline constexpr UINT kEngineNoticeMessage = WM_APP + 0x70;  // wParam kind, lParam value
+// Messages the engine's thread posts to the main window. Its notices come as
+// the hook link's registered message (NoticeMessage): wParam kind, lParam value.
 inline constexpr UINT kEngineTrayIconMessage = WM_APP + 0x71;  // wParam icon resource
 inline constexpr UINT kEngineRefreshMessage = WM_APP + 0x72;
 inline constexpr UINT kEngineBalloonMessage = WM_APP + 0x73;  // lParam: EngineBalloon*, freed by the window
@@ -57,6 +58,9 @@ public:
 
     Expander& Engine();
     HotkeyConfig& Hotkeys();
+    // The message number of the engine's notices, registered under the hook
+    // link's name; the main window recognises its notices by it.
+    UINT NoticeMessage() const { return notices_.Message(); }
 
     // AppLink, called on the engine's thread.
     void PostNotice(int kind, intptr_t value) override;
@@ -66,6 +70,8 @@ public:
     void RefreshAutoCompleteState() override;
 
 private:
+    // Before the parts, which post to it until they are gone.
+    NoticePort notices_;
     struct Parts;
     std::unique_ptr<Parts> parts_;
     std::atomic<HWND> window_{nullptr};

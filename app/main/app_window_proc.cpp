@@ -34,7 +34,6 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return TRUE;
         }
         break;
-    case kEngineNoticeMessage:
     case kEngineRefreshMessage:
         RefreshState();
         return TRUE;
@@ -55,6 +54,14 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         OnTimer(wParam);
         return TRUE;
     default:
+        if (const UINT engineNotice = engine_.NoticeMessage(); engineNotice && message == engineNotice) {
+            // Every notice refreshes the on/off texts; an expansion also
+            // redraws the selected rows of the list.
+            if (wParam == WPARAM(notice::kWord) && lParam == LPARAM(notice::kExpanded))
+                for (int row : list_.View().SelectedRows()) ListView_Update(list_.Handle(), row);
+            RefreshState();
+            return TRUE;
+        }
         if (taskbarCreated_ && message == taskbarCreated_) {
             tray_.Readd();
             return TRUE;

@@ -9,6 +9,18 @@ namespace {
 using namespace hookproto;
 
 constexpr wchar_t kCompanionExe[] = L"kestrix64.exe";
+// How long a companion asked to end may take before it is terminated.
+constexpr DWORD kCompanionEndMs = 3000;
+
+// Asks every message window of the companion `pid` to close.
+void AskToEnd(DWORD pid) {
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, kCompanionWindowClass, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(window, &owner);
+        if (owner == pid) ::PostMessageW(window, WM_CLOSE, 0, 0);
+    }
+}
 
 }  // namespace
 
@@ -33,11 +45,15 @@ unsigned CompanionLink::StartOrAdopt(ProcessBitness& bitness, HWND applicationWi
     volatile uint8_t& signal = *signal_.Data();
     if (signal == kSignalNone) {
         signal = kSignalLaunched;
-        std::wstring commandLine = exeFolder + kCompanionExe;
+        // The program is named and its path quoted: a folder with a space
+        // in its name must not start "C:\Program.exe" or the like.
+        const std::wstring program = exeFolder + kCompanionExe;
+        std::wstring commandLine = L"\"" + program + L"\"";
         STARTUPINFOW si{};
         si.cb = sizeof(si);
         PROCESS_INFORMATION pi{};
-        if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                             &pi)) {
             ::CloseHandle(pi.hThread);
             process_.Reset(pi.hProcess);
         }
@@ -67,7 +83,10 @@ LRESULT CompanionLink::OnCompanionRecord(WPARAM type) {
 
 void CompanionLink::Terminate() {
     if (!process_) return;
-    ::TerminateProcess(process_.Get(), 0);
+    // Killed outright, the companion would lose the keys its module holds
+    // back during an expansion. Asked first, it replays them and ends.
+    AskToEnd(::GetProcessId(process_.Get()));
+    if (::WaitForSingleObject(process_.Get(), kCompanionEndMs) != WAIT_OBJECT_0) ::TerminateProcess(process_.Get(), 0);
     process_.Reset();
 }
 

@@ -28,7 +28,9 @@ public:
     // Message 1195, first parameter the record type: the record waits in
     // "Hook64Info". Runs the engine on the calling (UI) thread.
     LRESULT OnCompanionRecord(WPARAM type);
-    // Shutdown: ends the companion whose handle we hold (exit code 0).
+    // Shutdown: asks the companion whose handle we hold to end (it replays
+    // the keys its module holds and clears the liveness byte), and ends it
+    // with exit code 0 when it has not within a few seconds.
     void Terminate();
 
     bool HoldsProcess() const { return static_cast<bool>(process_); }

@@ -2,6 +2,7 @@
 
 #include "engine/hooklink/focus_probe_win32.h"
 #include "engine/hooklink/hook_protocol.h"
+#include "engine/hooklink/hook_record.h"
 
 namespace kx {
 namespace {
@@ -143,8 +144,8 @@ LRESULT CALLBACK HookLink::WindowProc(HWND window, UINT message, WPARAM wParam, 
             return 0;
         case WM_COPYDATA: {
             const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
-            if (!data || !data->lpData) return -1;
-            if (!IsAcceptedRecord(data->dwData, data->cbData)) return -1;
+            if (!data) return -1;
+            if (ParseHookRecord(data->dwData, data->lpData, data->cbData).kind == HookRecordKind::Refused) return -1;
             MSG record{};
             record.hwnd = window;
             record.message = link->noticeMessage_;
@@ -161,15 +162,17 @@ LRESULT HookLink::OnMessage(const MSG& message) {
     if (!noticeMessage_ || message.message != noticeMessage_) return 0;
     std::lock_guard<std::mutex> one(deliverLock_);
     if (CurrentState() != kStateActive) return 0;
-    if (message.wParam == kRecordKeyEvent) {
-        sink_.OnKeyEvent(DecodeKeyEvent(reinterpret_cast<const uint8_t*>(message.lParam)));
-    } else if (message.wParam == kRecordDiscardWord) {
-        sink_.ResetTypedBuffer();
-    }
+    // The window procedure and the companion's block have checked the size.
+    const void* data = reinterpret_cast<const void*>(message.lParam);
+    DeliverHookRecord(ParseHookRecord(message.wParam, data, HookRecordSize(message.wParam)), sink_);
     return 0;
 }
 
 int32_t HookLink::CurrentState() {
+    // Under the state lock: the UI thread may switch the hooks off while the
+    // suspend rules are looked at, and a stale "suspended" read here must
+    // not switch them back on behind it.
+    std::lock_guard<std::mutex> g(stateLock_);
     const int32_t state = hookState_;
     if (state == kStateOff || state == kStateFailed) return state;
     bool suspend;
@@ -181,7 +184,7 @@ int32_t HookLink::CurrentState() {
         hookState_ = kStateSuspended;
         Announce(kStateSuspended);
     } else if (!suspend && state != kStateActive) {
-        SetHooksEnabled(true);
+        EnableAllLocked(true);
     }
     return hookState_;
 }
@@ -194,12 +197,18 @@ bool HookLink::StartEngine(HWND applicationWindow, const std::wstring& modulePat
         applicationWindow_ = applicationWindow;
         sink_.OnEngineStarted(reinterpret_cast<uintptr_t>(applicationWindow), noticeMessage_);
     }
+    std::lock_guard<std::mutex> g(stateLock_);
     hookState_ = HooksRunning() ? kStateActive : kStateOff;
     Announce(hookState_);
     return started;
 }
 
 bool HookLink::SetHooksEnabled(bool on) {
+    std::lock_guard<std::mutex> g(stateLock_);
+    return EnableAllLocked(on);
+}
+
+bool HookLink::EnableAllLocked(bool on) {
     bool all = true;
     for (int index = 0; index < kHookCount; ++index)
         all = (module_.Loaded() && module_.EnableHook(index, on ? TRUE : FALSE)) && all;

@@ -62,6 +62,7 @@ private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void RunMessageThread();
     bool Fail();  // sets stopRequested, shuts down, returns false
+    bool EnableAllLocked(bool on);  // SetHooksEnabled with stateLock_ held
     void Announce(int32_t state);
 
     HookEventSink& sink_;
@@ -71,6 +72,10 @@ private:
     // The hook module's records arrive on the message thread and the
     // companion's on the UI thread; the engine sees one at a time.
     std::mutex deliverLock_;
+    // Every change of hookState_ and of the module's switches, so that the
+    // UI thread's on/off and the suspend rules on the link thread never
+    // interleave.
+    std::mutex stateLock_;
 
     HookModule module_;
     std::atomic<HWND> messageWindow_{nullptr};

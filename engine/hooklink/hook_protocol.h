@@ -71,6 +71,10 @@ inline constexpr wchar_t kHook64Info[] = L"Hook64Info";            // 16 bytes: 
 inline constexpr wchar_t kCompanionSignal[] = L"Kestrix64Signal";  // 1 byte: liveness
 inline constexpr wchar_t kCompanionHandle[] = L"Kestrix64Handle";  // 4 bytes: companion's process id
 inline constexpr wchar_t kCompanionSignalMutex[] = L"Kestrix64SignalMutex";
+// The companion's own message window. WM_CLOSE to it ends the companion the
+// orderly way: its module replays any keys it holds and the liveness byte
+// is cleared.
+inline constexpr wchar_t kCompanionWindowClass[] = L"LKestrix64MsgClass";
 // Ours: the application's main window, 8 bytes, written by the application
 // whenever it starts, adopts or refreshes the companion. The companion sends
 // its records to whatever window stands there.

@@ -14,6 +14,43 @@ bool KeyHold::ExpiredLocked(uint32_t nowMs) const {
     return (holding_ || inFlight_ > 0) && uint32_t(nowMs - sinceMs_) >= kLimitMs;
 }
 
+namespace {
+
+// SHIFT and CTRL, generic and sided. ALT is left alone: a press and release
+// of ALT around nothing would open the target's menu.
+bool IsLiftedModifier(uint16_t vk) { return vk == 0x10 || vk == 0x11 || (vk >= 0xA0 && vk <= 0xA3); }
+
+}  // namespace
+
+void KeyHold::InsertLocked(size_t at, const HeldKey& key) {
+    for (size_t i = count_; i > at; --i) held_[i] = held_[i - 1];
+    held_[at] = key;
+    ++count_;
+}
+
+bool KeyHold::LiftModifierLocked(const HeldKey& key, bool replayed) {
+    if (!(key.flags & heldflag::kKeyUp) || !IsLiftedModifier(key.vk)) return false;
+    bool pressHeld = false, keyDownHeld = false;
+    for (size_t i = 0; i < count_; ++i) {
+        if (held_[i].flags & heldflag::kKeyUp) continue;
+        keyDownHeld = true;
+        if (held_[i].vk == key.vk) pressHeld = true;
+    }
+    // Its press waits in the hold too: both go in order.
+    if (pressHeld) return false;
+    if (keyDownHeld) {
+        if (count_ + 2 > kCapacity) return false;
+        // The held presses were typed with the modifier down.
+        HeldKey press = key;
+        press.flags &= ~heldflag::kKeyUp;
+        InsertLocked(0, press);
+        ++replayedHeld_;
+        if (replayed) InsertLocked(replayedHeld_++, key);
+        else held_[count_++] = key;
+    }
+    return true;
+}
+
 KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, bool mayComplete, uint32_t nowMs) {
     Step step;
     // The program's own keys go straight through, even while keys are held:
@@ -26,7 +63,13 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
         if (inFlight_ > 0) --inFlight_;
         sinceMs_ = nowMs;
     } else {
-        hold = hold || inFlight_ > 0;
+        // Keys still waiting to be replayed (refused ones among them) are
+        // not to be overtaken either.
+        hold = hold || inFlight_ > 0 || count_ > 0;
+    }
+    if (hold && LiftModifierLocked(key, source == Source::Replay)) {
+        step.wake = (!holding_ && inFlight_ == 0 && count_ > 0) || ExpiredLocked(nowMs);
+        return step;
     }
     // When full, a key goes through unheld rather than being lost.
     if (hold && count_ < kCapacity) {
@@ -41,7 +84,7 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
             held_[count_++] = key;
         }
         step.swallow = true;
-        step.wake = ExpiredLocked(nowMs);
+        step.wake = (!holding_ && inFlight_ == 0) || ExpiredLocked(nowMs);
         return step;
     }
     if (reported && mayComplete) {
@@ -84,12 +127,15 @@ void KeyHold::TakeAll(std::vector<HeldKey>& out) {
     replayedHeld_ = 0;
 }
 
-void KeyHold::Injected(size_t taken, size_t injected, uint32_t nowMs) {
-    if (injected >= taken) return;
+void KeyHold::Injected(const std::vector<HeldKey>& taken, size_t injected, uint32_t nowMs) {
+    if (injected >= taken.size()) return;
     std::lock_guard<std::mutex> g(lock_);
-    const size_t lost = taken - injected;
-    inFlight_ = inFlight_ > lost ? inFlight_ - lost : 0;
+    const size_t refused = taken.size() - injected;
+    inFlight_ = inFlight_ > refused ? inFlight_ - refused : 0;
     sinceMs_ = nowMs;
+    // Behind any of the accepted ones that came back and were held again,
+    // before everything the user typed since.
+    for (size_t i = injected; i < taken.size() && count_ < kCapacity; ++i) InsertLocked(replayedHeld_++, taken[i]);
 }
 
 bool KeyHold::Pending() {

@@ -14,6 +14,15 @@
 // again. Keys the user types while a replay is still on its way are held too,
 // behind the rest of the replay, so nothing overtakes it.
 //
+// A SHIFT or CTRL release that arrives during a hold is not held while its
+// press went through: the program types its Backspaces and Ctrl+V while the
+// keys are held, and the modifier must not be down for them. When keys that
+// were typed with it down are held, the replay presses it again before them
+// and releases it after them.
+//
+// Keys that SendInput refuses to replay are held again, at their place, and
+// retried; they are not dropped.
+//
 // One lock guards everything; the callback's step neither allocates nor
 // waits. A hold ends by itself after kLimitMs, even if the program never
 // answers, and so does a replay that never comes back.
@@ -77,15 +86,21 @@ public:
     bool TakeReleasable(uint32_t nowMs, std::vector<HeldKey>& out);
     // Ends any hold and takes everything (the hooks are going away).
     void TakeAll(std::vector<HeldKey>& out);
-    // `taken` keys were handed to the system, `injected` of them accepted:
-    // the rest will never come back.
-    void Injected(size_t taken, size_t injected, uint32_t nowMs);
+    // The keys TakeReleasable gave were handed to the system and the first
+    // `injected` of them accepted. The rest are held again in front of any
+    // key held since, and TakeReleasable gives them once more.
+    void Injected(const std::vector<HeldKey>& taken, size_t injected, uint32_t nowMs);
 
     // For the releasing thread's wait: something is held, held back or on its way.
     bool Pending();
 
 private:
     bool ExpiredLocked(uint32_t nowMs) const;
+    // A SHIFT or CTRL release whose press is not held: lets it through,
+    // bracketing the held key presses with the modifier. False when it
+    // must be held like any key.
+    bool LiftModifierLocked(const HeldKey& key, bool replayed);
+    void InsertLocked(size_t at, const HeldKey& key);
 
     std::mutex lock_;
     bool holding_ = false;

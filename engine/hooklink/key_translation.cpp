@@ -42,11 +42,13 @@ KeyEvent BuildKeyEvent(const RawKey& raw, KeyTranslator& translator) {
         return e;
     }
     if (raw.ctrl && raw.alt) {
+        // CTRL and ALT together are AltGr to the layout: its character is
+        // typed text. Without one the key types nothing, and the word must
+        // not grow by the plain letter; a combination such as CTRL+ALT+M is
+        // matched from the key itself (CombinationKey).
         const char16_t c = Translate(raw, translator, true, true);
-        if (c >= 0x20) {
-            e.ch = c;
-            return e;
-        }
+        e.ch = c >= 0x20 ? c : 0;
+        return e;
     }
     e.ch = Translate(raw, translator, false, false);
     // With CTRL alone the layout may still give a control code; the

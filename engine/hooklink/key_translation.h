@@ -32,8 +32,9 @@ inline constexpr uint32_t kVkPacket = 0xE7;
 
 // Key releases carry no character, so no release can fire a combination a
 // second time. A key pressed with only one of CTRL and ALT carries the
-// character it gives without them (CTRL+ALT+M arrives with 'm'); with both
-// held the AltGr character is kept when there is one. The left/right codes of
+// character it gives without them (CTRL+M arrives with 'm'); with both held
+// it carries the AltGr character, or none when the layout has none (CTRL+ALT+M
+// arrives with 0 and is matched by its key code). The left/right codes of
 // SHIFT, CTRL and ALT become the generic ones, and the right ALT sets
 // modifier bit 0x20 so that AltGr alone does not end the word.
 KeyEvent BuildKeyEvent(const RawKey& raw, KeyTranslator& translator);

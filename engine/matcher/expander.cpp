@@ -277,10 +277,11 @@ void Expander::OnCharacter(const KeyEvent& e, const Classified& k) {
 
 bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
     if (!(e.ctrl() || e.shift() || e.alt())) return false;
-    // A key that types nothing cannot complete a combination such as CTRL+ALT+M.
-    if (e.ch == 0) return false;
+    // CTRL+ALT+M arrives without a character (none is typed); its key is M.
+    const char16_t last = CombinationKey(e);
+    if (last == 0) return false;
     std::u16string key = ModifierPrefix(e);
-    key.push_back(AsciiUpper(e.ch));
+    key.push_back(AsciiUpper(last));
     // Combinations are looked up under the store lock too: the UI thread may
     // be inserting into the same tree, and an unlocked walk could crash.
     EntryRef entry;

@@ -31,6 +31,16 @@ struct KeyEvent {
     bool alt() const { return modifiers & mod::kAlt; }
 };
 
+// The key that ends a key combination such as CTRL+ALT+M: the character the
+// event carries, else, for a letter or digit pressed with CTRL or ALT that
+// types nothing (CTRL and ALT without an AltGr character), the key itself,
+// whose code is its capital letter or digit. 0 for a release.
+inline char16_t CombinationKey(const KeyEvent& e) {
+    if (e.ch != 0 || !e.isDown || !(e.ctrl() || e.alt())) return e.ch;
+    const bool letterOrDigit = (e.vk >= 0x30 && e.vk <= 0x39) || (e.vk >= 0x41 && e.vk <= 0x5A);
+    return letterOrDigit ? char16_t(e.vk) : 0;
+}
+
 inline constexpr size_t kKeyEventWireSize = 16;
 // Record types of WM_COPYDATA from the hook module.
 inline constexpr uint32_t kRecordKeyEvent = 20;

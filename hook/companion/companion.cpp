@@ -4,6 +4,7 @@
 #include <cwchar>
 
 #include "engine/hooklink/hook_protocol.h"
+#include "engine/hooklink/hook_record.h"
 #include "engine/hooklink/named_mutex_win32.h"
 
 namespace kx::companion {
@@ -76,7 +77,7 @@ bool Companion::CountDown() {
 }
 
 LRESULT Companion::OnRecord(const COPYDATASTRUCT* data) {
-    if (!data || !data->lpData || !IsAcceptedRecord(data->dwData, data->cbData)) return -1;
+    if (!data || ParseHookRecord(data->dwData, data->lpData, data->cbData).kind == HookRecordKind::Refused) return -1;
     // The program reads only key events from the block; a discard record is
     // announced by its type alone.
     if (data->dwData == kRecordKeyEvent) std::memcpy(info_.Data(), data->lpData, kHook64InfoSize);
@@ -99,6 +100,11 @@ LRESULT CALLBACK Companion::WindowProc(HWND window, UINT message, WPARAM wParam,
     switch (message) {
         case WM_COPYDATA:
             return self->OnRecord(reinterpret_cast<const COPYDATASTRUCT*>(lParam));
+        case WM_CLOSE:
+            // The program is going: end as when the liveness byte runs out,
+            // so the module's held keys are replayed before the hooks go.
+            ::PostQuitMessage(0);
+            return 0;
         case WM_TIMER:
             if (wParam == kTickTimer && !self->CountDown()) ::PostQuitMessage(0);
             return 0;

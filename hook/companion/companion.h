@@ -10,11 +10,12 @@
 #include <string>
 
 #include "engine/hooklink/hook_module_win32.h"
+#include "engine/hooklink/hook_protocol.h"
 #include "engine/hooklink/shared_block_win32.h"
 
 namespace kx::companion {
 
-inline constexpr wchar_t kWindowClass[] = L"LKestrix64MsgClass";
+inline constexpr const wchar_t* kWindowClass = hookproto::kCompanionWindowClass;
 inline constexpr wchar_t kModuleName[] = L"kxhook64.dll";
 
 struct Options {

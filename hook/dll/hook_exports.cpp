@@ -16,6 +16,9 @@ using kx::hook::State;
 constexpr BOOLEAN kModuleVersion = 1;
 constexpr DWORD kThreadStartMs = 5000;
 constexpr DWORD kThreadStopMs = 5000;
+// The sender may be inside one send when it is told to stop; it makes no
+// further one after that (see record_sender.h), so this covers it.
+constexpr DWORD kSenderStopMs = kx::hook::kSendTimeoutMs + 2000;
 
 // A thread of ours keeps the module loaded until it ends.
 HANDLE StartModuleThread(HookModuleState& s, LPTHREAD_START_ROUTINE body, void* param) {
@@ -34,13 +37,15 @@ void StopThreads(HookModuleState& s) {
         s.hookThread.Reset();
         s.hookThreadId = 0;
     }
+    // Ends this generation: its sender and release threads take nothing
+    // more, even one that outlives the waits below, so a later SetHooks
+    // never has two of either running.
     s.queue.Stop();
     if (s.senderThread) {
-        ::WaitForSingleObject(s.senderThread.Get(), kThreadStopMs);
+        ::WaitForSingleObject(s.senderThread.Get(), kSenderStopMs);
         s.senderThread.Reset();
     }
     if (s.releaseThread) {
-        s.releaseStop = true;
         ::SetEvent(s.releaseWake.Get());
         ::WaitForSingleObject(s.releaseThread.Get(), kThreadStopMs);
         s.releaseThread.Reset();
@@ -68,12 +73,15 @@ BOOLEAN WINAPI SetHooks(HWND window) {
     s.target = window;
     if (s.hookThread) return TRUE;  // already running: records now go to `window`
 
-    s.queue.Restart();
-    s.senderThread.Reset(StartModuleThread(s, kx::hook::SenderThreadMain, nullptr));
+    // The switches are opened here, not by the first key: opening may wait
+    // on another process's creation mutex, which the hook callback must never do.
+    if (!s.switches.Open()) return FALSE;
+
+    void* generation = reinterpret_cast<void*>(uintptr_t(s.queue.Restart()));
+    s.senderThread.Reset(StartModuleThread(s, kx::hook::SenderThreadMain, generation));
     // The wake event stays for the module's lifetime: the callback may use it at any time.
     if (!s.releaseWake) s.releaseWake.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
-    s.releaseStop = false;
-    if (s.releaseWake) s.releaseThread.Reset(StartModuleThread(s, kx::hook::ReleaseThreadMain, nullptr));
+    if (s.releaseWake) s.releaseThread.Reset(StartModuleThread(s, kx::hook::ReleaseThreadMain, generation));
     UniqueHandle ready(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     if (s.senderThread && s.releaseThread && ready) {
         s.hookThread.Reset(StartModuleThread(s, kx::hook::HookThreadMain, ready.Get()));

@@ -40,7 +40,6 @@ struct HookModuleState {
     KeyHold hold;
     UniqueHandle releaseWake;     // auto-reset event: held keys may go
     UniqueHandle releaseThread;
-    std::atomic<bool> releaseStop{false};
 };
 
 HookModuleState& State();

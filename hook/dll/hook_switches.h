@@ -13,6 +13,9 @@ namespace kx::hook {
 
 class HookSwitches {
 public:
+    // Opens the shared block once; true when it is there. SetHooks calls it
+    // before the hooks exist, so the callbacks find it open.
+    bool Open();
     bool Set(int index, bool on);
     bool IsOn(int index);
 

@@ -58,7 +58,7 @@ bool MayComplete(const RawKey& raw, HKL layout) {
     LayoutTranslator translator(layout);
     const KeyEvent e = BuildKeyEvent(raw, translator);
     if (IsDelimiter(e.ch)) return true;
-    return e.ch != 0 && (e.shift() || e.ctrl() || e.alt());
+    return CombinationKey(e) != 0 && (e.shift() || e.ctrl() || e.alt());
 }
 
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {

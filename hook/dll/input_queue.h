@@ -1,14 +1,11 @@
-// What the hook callbacks saw, waiting for the sender thread. The callbacks
-// only push and return; they never wait for the program.
+// What the hook callbacks saw, waiting for the sender thread (see
+// engine/hooklink/record_queue.h).
 #pragma once
 
 #include <windows.h>
 
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-
 #include "engine/hooklink/key_translation.h"
+#include "engine/hooklink/record_queue.h"
 
 namespace kx::hook {
 
@@ -25,26 +22,8 @@ struct CapturedInput {
     uint32_t holdTrigger = 0;
 };
 
-class InputQueue {
-public:
-    // Beyond this the program is not keeping up; what is dropped is counted
-    // as lost, and the sender discards the word before going on.
-    static constexpr size_t kCapacity = 1024;
-
-    // False when the input was not queued (stopped, or full).
-    bool Push(const CapturedInput& input);
-    // Waits for the next input; false once Stop was called.
-    bool Pop(CapturedInput& out, bool& lostBefore);
-    void Stop();
-    // Empties the queue and lets Pop wait again.
-    void Restart();
-
-private:
-    std::mutex lock_;
-    std::condition_variable ready_;
-    std::deque<CapturedInput> items_;
-    bool lost_ = false;
-    bool stopped_ = false;
-};
+// Beyond 1024 waiting inputs the program is not keeping up; what is dropped
+// is counted as lost, and the sender discards the word before going on.
+using InputQueue = RecordQueue<CapturedInput, 1024>;
 
 }  // namespace kx::hook

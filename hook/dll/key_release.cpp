@@ -10,6 +10,8 @@ namespace {
 
 // How often the release thread looks at the limits when not woken.
 constexpr DWORD kLimitCheckMs = 100;
+// Replays once the hooks are gone: tries before the keys are given up.
+constexpr int kFinalAttempts = 20;
 
 // One replay at a time, so that two batches never mix.
 std::mutex& ReplayLock() {
@@ -45,11 +47,11 @@ uintptr_t ReplaySignature() {
 void ReplayReleasable(HookModuleState& s) {
     std::lock_guard<std::mutex> g(ReplayLock());
     std::vector<HeldKey> keys;
-    // Keys SendInput refused never come back; what was held behind them may go.
-    while (s.hold.TakeReleasable(::GetTickCount(), keys)) {
+    // What SendInput refuses is held again; the release thread tries again
+    // at its next look.
+    if (s.hold.TakeReleasable(::GetTickCount(), keys)) {
         const UINT injected = Inject(keys);
-        s.hold.Injected(keys.size(), injected, ::GetTickCount());
-        if (injected == keys.size()) break;
+        s.hold.Injected(keys, injected, ::GetTickCount());
     }
 }
 
@@ -57,14 +59,21 @@ void ReplayAll(HookModuleState& s) {
     std::lock_guard<std::mutex> g(ReplayLock());
     std::vector<HeldKey> keys;
     s.hold.TakeAll(keys);
-    if (!keys.empty()) Inject(keys);
+    // No hook is left to hold them again: retry the refused rest for a while.
+    size_t sent = 0;
+    for (int attempt = 0; sent < keys.size() && attempt < kFinalAttempts; ++attempt) {
+        if (attempt > 0) ::Sleep(kLimitCheckMs);
+        const std::vector<HeldKey> rest(keys.begin() + ptrdiff_t(sent), keys.end());
+        sent += Inject(rest);
+    }
 }
 
-DWORD WINAPI ReleaseThreadMain(void*) {
+DWORD WINAPI ReleaseThreadMain(void* generation) {
     HookModuleState& s = State();
-    while (!s.releaseStop) {
+    const auto mine = uint32_t(reinterpret_cast<uintptr_t>(generation));
+    while (s.queue.Current(mine)) {
         ::WaitForSingleObject(s.releaseWake.Get(), kLimitCheckMs);
-        if (s.releaseStop) break;
+        if (!s.queue.Current(mine)) break;
         if (s.hold.Pending()) ReplayReleasable(s);
     }
     ::FreeLibraryAndExitThread(s.self, 0);

@@ -19,8 +19,9 @@ void ReplayReleasable(HookModuleState& s);
 // Ends any hold and injects everything held (the hooks are gone).
 void ReplayAll(HookModuleState& s);
 
-// Thread body: waits for wakes from the callback and watches the limits.
-// Ends once s.releaseStop is set and the wake event signalled.
-DWORD WINAPI ReleaseThreadMain(void* unused);
+// Thread body: waits for wakes from the callback, watches the limits and
+// retries refused replays. The parameter is the queue generation it serves;
+// it ends once that generation is over (stopped or restarted).
+DWORD WINAPI ReleaseThreadMain(void* generation);
 
 }  // namespace kx::hook

@@ -11,17 +11,22 @@ namespace {
 
 using namespace hookproto;
 
-// A program that does not answer within this long loses the record; the
-// word is then discarded before the next one.
-constexpr UINT kSendTimeoutMs = 5000;
-
 #ifdef KXHOOK_COMPANION_MODULE
 constexpr bool kCompanionModule = true;
 #else
 constexpr bool kCompanionModule = false;
 #endif
 
-bool Send(HWND target, uint32_t type, const void* data, DWORD size) {
+// The sender's view of its run: where records go, and whether its
+// generation still runs (a stopped sender sends nothing more).
+struct Route {
+    HookModuleState& s;
+    uint32_t generation;
+};
+
+bool Send(const Route& route, uint32_t type, const void* data, DWORD size) {
+    if (!route.s.queue.Current(route.generation)) return false;
+    HWND target = route.s.target.load();
     if (!target) return false;
     COPYDATASTRUCT cds{};
     cds.dwData = type;
@@ -32,7 +37,7 @@ bool Send(HWND target, uint32_t type, const void* data, DWORD size) {
                                  SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result) != 0;
 }
 
-bool SendDiscard(HWND target, DiscardReason reason, const CapturedInput& in) {
+bool SendDiscard(const Route& route, DiscardReason reason, const CapturedInput& in) {
     DiscardRecord r;
     r.reason = uint32_t(reason);
     r.message = in.mouseMessage;
@@ -42,40 +47,41 @@ bool SendDiscard(HWND target, DiscardReason reason, const CapturedInput& in) {
     const uint64_t window = reinterpret_cast<uintptr_t>(in.foreground);
     r.windowLow = uint32_t(window);
     r.windowHigh = uint32_t(window >> 32);
-    return Send(target, kRecordDiscardWord, &r, sizeof(r));
+    return Send(route, kRecordDiscardWord, &r, sizeof(r));
 }
 
 // One captured input to the program, as one or more records.
-void SendCaptured(HookModuleState& s, BitnessFilter& filter, const CapturedInput& in, bool lostBefore,
+void SendCaptured(const Route& route, BitnessFilter& filter, const CapturedInput& in, bool lostBefore,
                   HWND& lastForeground, bool& lost) {
-    HWND target = s.target.load();
+    HookModuleState& s = route.s;
     if (!filter.Watches(in.foreground)) return;
-    if (lost || lostBefore) lost = !SendDiscard(target, DiscardReason::RecordsLost, in);
+    if (lost || lostBefore) lost = !SendDiscard(route, DiscardReason::RecordsLost, in);
     if (in.kind == CapturedInput::Kind::MouseButton) {
-        lost = !SendDiscard(target, DiscardReason::MouseButton, in) || lost;
+        lost = !SendDiscard(route, DiscardReason::MouseButton, in) || lost;
         return;
     }
     if (lastForeground && in.foreground != lastForeground && s.switches.IsOn(kHookFocusChange))
-        lost = !SendDiscard(target, DiscardReason::ForegroundChange, in) || lost;
+        lost = !SendDiscard(route, DiscardReason::ForegroundChange, in) || lost;
     lastForeground = in.foreground;
 
     LayoutTranslator translator(in.layout);
     uint8_t wire[kKeyEventWireSize];
     EncodeKeyEvent(BuildKeyEvent(in.key, translator), wire);
-    if (!Send(target, kRecordKeyEvent, wire, sizeof(wire))) lost = true;
+    if (!Send(route, kRecordKeyEvent, wire, sizeof(wire))) lost = true;
 }
 
 }  // namespace
 
-DWORD WINAPI SenderThreadMain(void*) {
+DWORD WINAPI SenderThreadMain(void* generation) {
     HookModuleState& s = State();
+    const Route route{s, uint32_t(reinterpret_cast<uintptr_t>(generation))};
     BitnessFilter filter(kCompanionModule);
     HWND lastForeground = nullptr;
     bool lost = false;
     CapturedInput in;
     bool lostBefore = false;
-    while (s.queue.Pop(in, lostBefore)) {
-        SendCaptured(s, filter, in, lostBefore, lastForeground, lost);
+    while (s.queue.Pop(in, lostBefore, route.generation)) {
+        SendCaptured(route, filter, in, lostBefore, lastForeground, lost);
         // The program handles a key's record completely, expansion included,
         // before SendMessageTimeout returns; the keys held behind it go now,
         // whether the record was sent, refused or timed out.

@@ -347,6 +347,7 @@ main() {
       test_browser
       test_password_box
       test_fast_typing
+      test_shifted_delimiters
       expect host_no_failed_expansions [ "$(word_notices 12)" -eq 0 ]
       expect host_stops_cleanly stop_host
     else
@@ -363,6 +364,22 @@ main() {
   log "run time $((SECONDS - started)) s"
   echo "$passed passed, $failed failed"
   [ "$failed" -eq 0 ]
+}
+
+# ---------------------------------------------------------------- shifted delimiters
+# (the hook module's key hold). A delimiter typed with SHIFT ends a keyword
+# like any other. Its SHIFT, let go while the program replaces the keyword,
+# must reach neither the Backspaces nor the paste, and must not stay down for
+# what is typed after; a letter typed with SHIFT still held stays a capital.
+test_shifted_delimiters() {
+  local id sig='Kind regards, Anna Berg'
+  new_target shifted --class KxShifted || { expect shifted_target false; return; }
+  id=$TARGET_ID
+  type_in "$id" 'sig! more' && check_text shifted_exclamation_then_more shifted "$sig! more"
+  type_in "$id" ' sig? yes' && check_text shifted_question_then_more shifted "$sig! more $sig? yes"
+  type_in "$id" ' sig:x y' && check_text shifted_colon_then_more shifted "$sig! more $sig? yes $sig:x y"
+  type_in "$id" ' sig' && timeout "$WAIT_S" xdotool keydown shift key 1 key m keyup shift &&
+    type_in "$id" 'ore' && check_text shift_held_past_delimiter shifted "$sig! more $sig? yes $sig:x y $sig!More"
 }
 
 main

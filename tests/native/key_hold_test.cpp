@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -16,7 +17,16 @@ namespace {
 using Source = KeyHold::Source;
 constexpr uintptr_t kReplay = hookproto::kReplaySignature;
 
-bool IsTriggerChar(char c) { return c == ' ' || c == '.'; }
+bool IsTriggerChar(char c) { return c == ' ' || c == '.' || c == '!'; }
+
+// Modifier keys as the model types them (their virtual-key codes).
+constexpr char kShift = 0x10, kCtrl = 0x11, kAlt = 0x12;
+
+// The window's keys with the modifiers written as S, C and A.
+std::string Shown(std::string keys) {
+    for (char& c : keys) c = c == kShift ? 'S' : c == kCtrl ? 'C' : c == kAlt ? 'A' : c;
+    return keys;
+}
 
 class Machine {
 public:
@@ -57,12 +67,15 @@ public:
         for (int i = 0; i < erase; ++i) Press(Source::Own, '<');
         Press(Source::Own, 'P');
     }
-    // The releasing side: takes what may go and injects it.
-    size_t Release() {
+    // The releasing side: takes what may go and injects it; the system
+    // accepts the first `accepted` keys (all by default). Returns how many
+    // were taken.
+    size_t Release(size_t accepted = size_t(-1)) {
         std::vector<HeldKey> keys;
         if (!hold.TakeReleasable(now, keys)) return 0;
-        for (const HeldKey& k : keys) onTheWay.push_back(k);
-        hold.Injected(keys.size(), keys.size(), now);
+        accepted = std::min(accepted, keys.size());
+        for (size_t i = 0; i < accepted; ++i) onTheWay.push_back(keys[i]);
+        hold.Injected(keys, accepted, now);
         wake = false;
         return keys.size();
     }
@@ -209,23 +222,94 @@ TEST(KeyHold, AReplayThatNeverComesBackIsGivenUpAfterTheLimit) {
     EXPECT_EQ(m.window, "a^a c^c");
 }
 
-TEST(KeyHold, KeysTheSystemRefusedDoNotHoldUpTheRest) {
+TEST(KeyHold, KeysTheSystemRefusedAreRetriedInTheirPlace) {
     Machine m;
     m.Type("a ");
     m.Type("bc");
     m.hold.EndHold(m.triggers[0]);
-    std::vector<HeldKey> keys;
-    ASSERT_TRUE(m.hold.TakeReleasable(m.now, keys));
-    ASSERT_EQ(keys.size(), 5u);
-    // Only the first two went in.
-    m.hold.Injected(keys.size(), 2, m.now);
-    m.onTheWay.assign(keys.begin(), keys.begin() + 2);
+    // Nothing went in: everything is held again, and nothing is lost.
+    EXPECT_EQ(m.Release(0), 5u);
+    EXPECT_TRUE(m.hold.Pending());
+    // Then only the first two went in.
+    EXPECT_EQ(m.Release(2), 5u);
+    // A key typed now must not overtake the refused ones.
     m.Type("d");
+    EXPECT_EQ(m.window, "a^a ");
+    EXPECT_EQ(m.Release(), 0u) << "the accepted keys are still on their way";
     m.SeeReplays();
     EXPECT_TRUE(m.wake);
-    EXPECT_EQ(m.Release(), 2u);
+    EXPECT_EQ(m.Release(), 5u);
     m.SeeReplays();
-    EXPECT_EQ(m.window, "a^a ^ bd^d");
+    EXPECT_EQ(m.window, "a^a ^ b^bc^cd^d");
+    EXPECT_EQ(m.reported, "a bcd");
+    EXPECT_FALSE(m.hold.Pending());
+}
+
+TEST(KeyHold, ShiftReleasedDuringAnExpansionGoesThroughAtOnce) {
+    Machine m;
+    // "sig!": the SHIFT of "!" is let go while the program is still at work.
+    m.Type("sig");
+    m.Event(Source::Physical, kShift, false);
+    m.Press(Source::Physical, '!');
+    m.Event(Source::Physical, kShift, true);
+    ASSERT_EQ(m.triggers.size(), 1u);
+    // The release reached the window before the program's Backspaces and
+    // Ctrl+V, so they come without SHIFT.
+    m.Expand(4);
+    EXPECT_EQ(Shown(m.window), "s^si^ig^gS!^S<^<<^<<^<<^<P^P");
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 1u) << "only the release of ! was held";
+    m.SeeReplays();
+    EXPECT_EQ(Shown(m.window), "s^si^ig^gS!^S<^<<^<<^<<^<P^P^!");
+    EXPECT_FALSE(m.hold.Pending());
+}
+
+TEST(KeyHold, KeysTypedWithTheLiftedModifierGetItBackOnReplay) {
+    Machine m;
+    m.Type("sig");
+    m.Event(Source::Physical, kShift, false);
+    m.Event(Source::Physical, '!', false);
+    // Still holding SHIFT, the user types X, then lets SHIFT go.
+    m.Press(Source::Physical, 'X');
+    m.Event(Source::Physical, kShift, true);
+    m.Expand(4);
+    EXPECT_EQ(Shown(m.window), "s^si^ig^gS!^S<^<<^<<^<<^<P^P");
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 4u);
+    m.SeeReplays();
+    // X is typed with SHIFT down again, and SHIFT ends up released.
+    EXPECT_EQ(Shown(m.window), "s^si^ig^gS!^S<^<<^<<^<<^<P^PSX^X^S");
+    EXPECT_EQ(m.reported, "sig" + std::string(1, kShift) + "!" + std::string(1, kShift) + "X");
+    EXPECT_FALSE(m.hold.Pending());
+}
+
+TEST(KeyHold, ModifiersPressedDuringAHoldStayInOrderAndAltIsNeverLifted) {
+    Machine m;
+    m.Type("a ");
+    // CTRL pressed and released within the hold: both held, in order.
+    m.Event(Source::Physical, kCtrl, false);
+    m.Press(Source::Physical, 'b');
+    m.Event(Source::Physical, kCtrl, true);
+    // And pressed again: held like any key.
+    m.Event(Source::Physical, kCtrl, false);
+    EXPECT_EQ(Shown(m.window), "a^a ");
+    // ALT down before the hold, released during it: held, so that the
+    // target never sees a lone ALT press and release (its menu).
+    Machine n;
+    n.Event(Source::Physical, kAlt, false);
+    n.Type(" ");
+    n.Press(Source::Physical, 'q');
+    n.Event(Source::Physical, kAlt, true);
+    EXPECT_EQ(Shown(n.window), "A ");
+    n.hold.EndHold(n.triggers[0]);
+    EXPECT_EQ(n.Release(), 4u);
+    n.SeeReplays();
+    EXPECT_EQ(Shown(n.window), "A ^ q^q^A");
+
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 6u);
+    m.SeeReplays();
+    EXPECT_EQ(Shown(m.window), "a^a ^ Cb^b^CC");
 }
 
 TEST(KeyHold, KeyboardSwitchOffStartsNoHoldButKeepsOne) {

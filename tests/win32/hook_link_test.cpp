@@ -5,8 +5,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/hooklink/companion_link_win32.h"
@@ -211,6 +213,76 @@ TEST_F(HookLinkTest, StatesGateTheRecords) {
     EXPECT_EQ(sink.LastNotice(), (std::pair<int, intptr_t>{1, kStateFailed}));
 }
 
+TEST_F(HookLinkTest, AStrayIntroductionIsRefused) {
+    HookLink link(sink, focus);
+    ASSERT_TRUE(link.StartEngine(nullptr, RealModule()));
+    ASSERT_TRUE(link.SetHooksEnabled(true));
+    HWND window = link.MessageWindow();
+    ::Sleep(50);
+    // Another link, or any number from another window or process, posted as
+    // message 1025: the window keeps the link that created it.
+    RecordingSink otherSink;
+    HookLink other(otherSink, focus);
+    ASSERT_TRUE(::PostMessageW(window, kIntroduceLink, reinterpret_cast<WPARAM>(&other), 0));
+    ASSERT_TRUE(::PostMessageW(window, kIntroduceLink, 0, 0));
+    ASSERT_TRUE(::PostMessageW(window, kIntroduceLink, WPARAM(0x12345678), 0));
+    ::Sleep(50);
+    EXPECT_EQ(SendKey(window, u'k'), 0);
+    ASSERT_EQ(sink.Keys().size(), 1u);
+    EXPECT_EQ(sink.Keys()[0].ch, u'k');
+    EXPECT_TRUE(otherSink.Keys().empty());
+}
+
+// Stands in for the focus while the link thread looks at the suspend rules,
+// and switches the hooks off from another thread (the UI thread's "off")
+// right then.
+class RacingFocus final : public FocusProbe {
+public:
+    FocusDescription Describe() override {
+        if (link && !raced.exchange(true)) {
+            HookLink* target = link;
+            offThread = std::thread([target, this] {
+                target->SetHooksEnabled(false);
+                offDone = true;
+            });
+            // Give the other thread every chance to get its "off" in first.
+            for (int i = 0; i < 30 && !offDone; ++i) ::Sleep(10);
+        }
+        std::lock_guard<std::mutex> g(lock);
+        return d;
+    }
+    std::mutex lock;
+    FocusDescription d{0x500, u"Edit", 0x20, 1, 2};
+    HookLink* link = nullptr;
+    std::atomic<bool> raced{false};
+    std::atomic<bool> offDone{false};
+    std::thread offThread;
+};
+
+TEST_F(HookLinkTest, HooksSwitchedOffWhileTheRulesAreLookedAtStayOff) {
+    RacingFocus racing;
+    HookLink link(sink, racing);
+    ASSERT_TRUE(link.StartEngine(nullptr, RealModule()));
+    ASSERT_TRUE(link.SetHooksEnabled(true));
+    HWND window = link.MessageWindow();
+    ::Sleep(50);
+    // A password box: suspended.
+    EXPECT_EQ(SendKey(window, u'a'), 0);
+    EXPECT_EQ(sink.LastNotice(), (std::pair<int, intptr_t>{1, kStateSuspended}));
+    // Focus moves on; while the link thread looks, the user switches expansion off.
+    {
+        std::lock_guard<std::mutex> g(racing.lock);
+        racing.d = {0x600, u"Edit", 0, 1, 2};
+    }
+    racing.link = &link;
+    EXPECT_EQ(SendKey(window, u'b'), 0);
+    ASSERT_TRUE(racing.raced);
+    racing.offThread.join();
+    EXPECT_EQ(link.CurrentState(), kStateOff);
+    EXPECT_FALSE(link.HooksRunning()) << "the hooks came back on behind the user's off";
+    EXPECT_EQ(sink.LastNotice(), (std::pair<int, intptr_t>{1, kStateOff}));
+}
+
 class FakeBitness final : public ProcessBitness {
 public:
     explicit FakeBitness(bool wow64) : wow64_(wow64) {}
@@ -286,13 +358,54 @@ TEST_F(HookLinkTest, CompanionIsStartedAdoptedAndDeliversThroughHook64Info) {
     EXPECT_EQ(again.StartOrAdopt(wow64, app, HookFolder()), 0u);
     EXPECT_EQ(again.ProcessId(), companion.ProcessId());
 
+    // Asked to end, the companion ends by itself (its module replays what it
+    // holds on the way out): it clears the liveness byte and its process id,
+    // which a killed companion could not do.
     const DWORD id = companion.ProcessId();
+    UniqueHandle process(::OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
     companion.Terminate();
-    UniqueHandle process(::OpenProcess(SYNCHRONIZE, FALSE, id));
-    if (process) EXPECT_EQ(::WaitForSingleObject(process.Get(), 10000), WAIT_OBJECT_0);
+    EXPECT_FALSE(companion.HoldsProcess());
+    ASSERT_TRUE(process);
+    EXPECT_EQ(::WaitForSingleObject(process.Get(), 10000), WAIT_OBJECT_0);
+    DWORD code = 99;
+    ::GetExitCodeProcess(process.Get(), &code);
+    EXPECT_EQ(code, 0u);
+    EXPECT_EQ(companion.Signal(), kSignalNone);
+    EXPECT_EQ(*reinterpret_cast<volatile DWORD*>(pid.Data()), 0u);
     ::SetWindowLongPtrW(app, GWLP_USERDATA, 0);
     ::DestroyWindow(app);
-    *SharedBlock::Open(kCompanionSignal, 1).Data() = kSignalNone;  // the terminated one could not clear it
+    *SharedBlock::Open(kCompanionSignal, 1).Data() = kSignalNone;  // for the tests after a failure here
+}
+
+// A copy of the companion and its module in a folder whose name has a
+// space, and beside that folder a program named like its first word: an
+// unquoted command line would start that one.
+TEST_F(HookLinkTest, CompanionInAFolderWithASpaceIsTheOneStarted) {
+    const std::wstring base = WinPath(KX_BINARY_DIR "/hook-space-test\\");
+    const std::wstring folder = base + L"kx companion\\";
+    ::CreateDirectoryW(base.c_str(), nullptr);
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    ASSERT_TRUE(::CopyFileW((HookFolder() + L"kestrix64.exe").c_str(), (folder + L"kestrix64.exe").c_str(), FALSE));
+    ASSERT_TRUE(::CopyFileW((HookFolder() + L"kxhook64.dll").c_str(), (folder + L"kxhook64.dll").c_str(), FALSE));
+    // The decoy ends at once: it finds no kxhook64.dll beside it.
+    ASSERT_TRUE(::CopyFileW((HookFolder() + L"kestrix64.exe").c_str(), (base + L"kx.exe").c_str(), FALSE));
+
+    HookLink link(sink, focus);
+    CompanionLink companion(link);
+    FakeBitness wow64(true);
+    *SharedBlock::Open(kCompanionSignal, 1).Data() = kSignalNone;
+    ASSERT_EQ(companion.StartOrAdopt(wow64, nullptr, folder), kCompanionFirstRefreshMs);
+    ASSERT_TRUE(companion.HoldsProcess());
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION | SYNCHRONIZE, FALSE, companion.ProcessId()));
+    ASSERT_TRUE(process);
+    wchar_t image[MAX_PATH] = {};
+    DWORD length = MAX_PATH;
+    ASSERT_TRUE(::QueryFullProcessImageNameW(process.Get(), 0, image, &length));
+    const std::wstring started(image, length);
+    EXPECT_NE(started.find(L"kx companion"), std::wstring::npos) << "started: " << std::string(started.begin(), started.end());
+    companion.Terminate();
+    ::WaitForSingleObject(process.Get(), 10000);
+    *SharedBlock::Open(kCompanionSignal, 1).Data() = kSignalNone;
 }
 
 TEST_F(HookLinkTest, CompanionEndsWhenTheLivenessByteRunsOut) {

@@ -61,10 +61,14 @@ TEST(KeyTranslation, PressCarriesCharacterAndReleaseNone) {
 
 TEST(KeyTranslation, CtrlOrAltCombinationCarriesThePlainCharacter) {
     FakeLayout layout;
+    // CTRL and ALT together without an AltGr character: nothing is typed,
+    // so nothing may reach the word; the combination is matched by its key.
     RawKey m = Key('M');
     m.ctrl = m.alt = true;
-    EXPECT_EQ(BuildKeyEvent(m, layout).ch, u'm');
-    EXPECT_EQ(BuildKeyEvent(m, layout).modifiers, mod::kCtrl | mod::kAlt);
+    const KeyEvent ctrlAltM = BuildKeyEvent(m, layout);
+    EXPECT_EQ(ctrlAltM.ch, 0);
+    EXPECT_EQ(ctrlAltM.modifiers, mod::kCtrl | mod::kAlt);
+    EXPECT_EQ(CombinationKey(ctrlAltM), u'M');
 
     RawKey c = Key('C');
     c.ctrl = true;
@@ -73,6 +77,32 @@ TEST(KeyTranslation, CtrlOrAltCombinationCarriesThePlainCharacter) {
     f.alt = true;
     f.shift = true;
     EXPECT_EQ(BuildKeyEvent(f, layout).ch, u'F');
+}
+
+TEST(KeyTranslation, HeldAndRepeatedCombinationRecords) {
+    FakeLayout layout;
+    // Auto-repeat sends the press again and again: every repeat is the same
+    // full press record, and only the release differs (no character).
+    RawKey m = Key('M');
+    m.ctrl = m.alt = true;
+    const KeyEvent first = BuildKeyEvent(m, layout);
+    for (int i = 0; i < 3; ++i) {
+        const KeyEvent again = BuildKeyEvent(m, layout);
+        EXPECT_EQ(again.isDown, 1);
+        EXPECT_EQ(again.vk, first.vk);
+        EXPECT_EQ(again.ch, first.ch);
+        EXPECT_EQ(again.modifiers, first.modifiers);
+    }
+    m.isUp = true;
+    const KeyEvent up = BuildKeyEvent(m, layout);
+    EXPECT_EQ(up.isDown, 0);
+    EXPECT_EQ(up.ch, 0);
+    EXPECT_EQ(CombinationKey(up), 0) << "a release cannot fire the combination again";
+    // Held CTRL with a repeated C: the plain letter each time, never a control code.
+    RawKey c = Key('C');
+    c.ctrl = true;
+    EXPECT_EQ(BuildKeyEvent(c, layout).ch, u'c');
+    EXPECT_EQ(BuildKeyEvent(c, layout).ch, u'c');
 }
 
 TEST(KeyTranslation, AltGrCharacterIsKept) {

@@ -1,0 +1,197 @@
+// The records the hook modules send: the 16 bytes of a key event exactly as
+// written on the wire, the checks a record passes before the engine sees
+// it, and the bitness rule that decides which module reports a key.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine/hooklink/bitness_rule.h"
+#include "engine/hooklink/hook_record.h"
+#include "engine/hooklink/record_queue.h"
+
+namespace kx {
+namespace {
+
+// vk 0x4D434241, ch U+20AC, isDown 1, auxFlag 0x7F, two unread bytes,
+// modifiers 0x49, stateFlags 0x02, position 0x0A0B0C0D.
+constexpr std::array<uint8_t, 16> kWire = {0x41, 0x42, 0x43, 0x4D, 0xAC, 0x20, 0x01, 0x7F,
+                                           0x00, 0x00, 0x49, 0x02, 0x0D, 0x0C, 0x0B, 0x0A};
+
+KeyEvent WireEvent() {
+    KeyEvent e;
+    e.vk = 0x4D434241;
+    e.ch = 0x20AC;
+    e.isDown = 1;
+    e.auxFlag = 0x7F;
+    e.modifiers = 0x49;
+    e.stateFlags = 0x02;
+    e.position = 0x0A0B0C0D;
+    return e;
+}
+
+TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
+    std::array<uint8_t, 16> out;
+    out.fill(0xEE);
+    EncodeKeyEvent(WireEvent(), out.data());
+    for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], kWire[i]) << "byte " << i;
+
+    // Decoding reads the same places and ignores bytes 8 and 9.
+    std::array<uint8_t, 16> in = kWire;
+    in[8] = 0x55;
+    in[9] = 0xAA;
+    const KeyEvent d = DecodeKeyEvent(in.data());
+    EXPECT_EQ(d.vk, 0x4D434241u);
+    EXPECT_EQ(d.ch, 0x20AC);
+    EXPECT_EQ(d.isDown, 0x01);
+    EXPECT_EQ(d.auxFlag, 0x7F);
+    EXPECT_EQ(d.modifiers, 0x49);
+    EXPECT_EQ(d.stateFlags, 0x02);
+    EXPECT_EQ(d.position, 0x0A0B0C0Du);
+
+    // Byte 6 and byte 11 on their own: a release, and no flag.
+    in = kWire;
+    in[6] = 0x00;
+    in[7] = 0x00;
+    in[11] = 0x00;
+    const KeyEvent r = DecodeKeyEvent(in.data());
+    EXPECT_EQ(r.isDown, 0);
+    EXPECT_EQ(r.auxFlag, 0);
+    EXPECT_EQ(r.stateFlags, 0);
+    EXPECT_EQ(r.modifiers, 0x49);
+}
+
+class Sink final : public HookEventSink {
+public:
+    void OnKeyEvent(const KeyEvent& e) override { log.push_back("key " + std::to_string(e.ch)); }
+    void ResetTypedBuffer() override { log.push_back("reset"); }
+    void PostNotice(int, intptr_t) override {}
+    void OnEngineStarted(uintptr_t, uint32_t) override {}
+    std::vector<std::string> log;
+};
+
+TEST(HookRecord, OnlyTheTwoRecordShapesWithDataReachTheEngine) {
+    std::array<uint8_t, 32> bytes{};
+    std::copy(kWire.begin(), kWire.end(), bytes.begin());
+    Sink sink;
+    const struct {
+        uintptr_t type;
+        const void* data;
+        size_t size;
+        HookRecordKind kind;
+    } cases[] = {
+        {20, bytes.data(), 16, HookRecordKind::KeyEvent},
+        {30, bytes.data(), 28, HookRecordKind::DiscardWord},
+        {20, bytes.data(), 15, HookRecordKind::Refused},
+        {20, bytes.data(), 17, HookRecordKind::Refused},
+        {20, bytes.data(), 28, HookRecordKind::Refused},
+        {30, bytes.data(), 16, HookRecordKind::Refused},
+        {21, bytes.data(), 16, HookRecordKind::Refused},
+        {0x100000014ull, bytes.data(), 16, HookRecordKind::Refused},  // 20 in the low half only
+        {20, nullptr, 16, HookRecordKind::Refused},
+        {30, nullptr, 28, HookRecordKind::Refused},
+    };
+    for (const auto& c : cases) {
+        if (sizeof(uintptr_t) < 8 && c.type > 0xFFFFFFFFull) continue;
+        const HookRecord r = ParseHookRecord(c.type, c.data, c.size);
+        EXPECT_EQ(r.kind, c.kind) << "type " << c.type << " size " << c.size;
+        EXPECT_EQ(DeliverHookRecord(r, sink), c.kind != HookRecordKind::Refused);
+    }
+    EXPECT_EQ(sink.log, (std::vector<std::string>{"key 8364", "reset"}));
+    EXPECT_EQ(HookRecordSize(20), 16u);
+    EXPECT_EQ(HookRecordSize(30), 28u);
+    EXPECT_EQ(HookRecordSize(31), 0u);
+}
+
+using Queue = RecordQueue<int, 3>;
+
+TEST(RecordQueue, OverflowIsReportedWithTheNextRecord) {
+    Queue q;
+    EXPECT_FALSE(q.Push(1)) << "nothing is taken before the queue is started";
+    const uint32_t g = q.Restart();
+    EXPECT_TRUE(q.Push(1));
+    EXPECT_TRUE(q.Push(2));
+    EXPECT_TRUE(q.Push(3));
+    EXPECT_FALSE(q.Push(4));
+    int v = 0;
+    bool lost = false;
+    ASSERT_TRUE(q.Pop(v, lost, g));
+    EXPECT_EQ(v, 1);
+    EXPECT_TRUE(lost);
+    ASSERT_TRUE(q.Pop(v, lost, g));
+    EXPECT_EQ(v, 2);
+    EXPECT_FALSE(lost) << "the loss is told once";
+}
+
+TEST(RecordQueue, ASenderOfAnEndedRunTakesNothingFromTheNextRun) {
+    Queue q;
+    const uint32_t first = q.Restart();
+    q.Push(1);
+    q.Stop();
+    const uint32_t second = q.Restart();
+    EXPECT_NE(first, second);
+    q.Push(2);
+    q.Push(3);
+    int v = 0;
+    bool lost = false;
+    // The first run's sender outlived its stop: it gets nothing, not even
+    // with items waiting, so the second run's sender is the only one.
+    EXPECT_FALSE(q.Current(first));
+    EXPECT_FALSE(q.Pop(v, lost, first));
+    ASSERT_TRUE(q.Pop(v, lost, second));
+    EXPECT_EQ(v, 2);
+    ASSERT_TRUE(q.Pop(v, lost, second));
+    EXPECT_EQ(v, 3);
+    q.Stop();
+    EXPECT_FALSE(q.Pop(v, lost, second));
+    EXPECT_FALSE(q.Current(second));
+}
+
+TEST(BitnessRule, EachModuleReportsItsOwnKindOfApplication) {
+    EXPECT_EQ(BitnessModeFor(false, false), BitnessMode::All);
+    EXPECT_EQ(BitnessModeFor(false, true), BitnessMode::Wow64Only);
+    EXPECT_EQ(BitnessModeFor(true, false), BitnessMode::NativeOnly);
+    EXPECT_EQ(BitnessModeFor(true, true), BitnessMode::NativeOnly);
+
+    // Process 10 is 32-bit (WOW64), 20 is 64-bit, 30 cannot be asked.
+    static std::map<uint32_t, int> answers;
+    static int asked = 0;
+    answers = {{10, 1}, {20, 0}, {30, -1}};
+    asked = 0;
+    AskWow64 ask = [](uint32_t pid) {
+        ++asked;
+        return answers[pid];
+    };
+
+    BitnessRule all(BitnessMode::All);
+    EXPECT_TRUE(all.Watches(10, ask) && all.Watches(20, ask) && all.Watches(30, ask) && all.Watches(0, ask));
+    EXPECT_EQ(asked, 0);
+
+    BitnessRule program(BitnessMode::Wow64Only);
+    BitnessRule companion(BitnessMode::NativeOnly);
+    for (uint32_t pid : {10u, 20u, 30u, 0u}) {
+        // Exactly one of the two modules reports each key.
+        EXPECT_NE(program.Watches(pid, ask), companion.Watches(pid, ask)) << pid;
+    }
+    EXPECT_TRUE(program.Watches(10, ask));
+    EXPECT_TRUE(companion.Watches(20, ask));
+    EXPECT_TRUE(program.Watches(30, ask)) << "what cannot be asked is the program's";
+    EXPECT_TRUE(program.Watches(0, ask)) << "no foreground window: the program's";
+
+    // The answer for the last process is kept: one question per change.
+    asked = 0;
+    BitnessRule cached(BitnessMode::Wow64Only);
+    cached.Watches(10, ask);
+    cached.Watches(10, ask);
+    EXPECT_EQ(asked, 1);
+    answers[10] = 0;  // a new process under the same id is only seen after a change
+    EXPECT_TRUE(cached.Watches(10, ask));
+    EXPECT_FALSE(cached.Watches(20, ask));
+    EXPECT_FALSE(cached.Watches(10, ask));
+    EXPECT_EQ(asked, 3);
+}
+
+}  // namespace
+}  // namespace kx
