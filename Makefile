@@ -1,6 +1,6 @@
 # The two commands of the README. Each installs what is missing, builds what
 # is out of date and then runs.
-.PHONY: run replay test deps clean
+.PHONY: run replay test deps clean screenshots
 
 # kestrix.exe under Wine with a demo database and notepad to type into.
 run:
@@ -12,6 +12,21 @@ replay:
 
 test:
 	@bash scripts/test.sh
+
+# Refreshes docs/screenshots on purpose: runs the GUI tests (which keep their
+# screenshots under the build) and copies them over only when all passed.
+SHOTS_BUILD ?= build/win64
+screenshots:
+	@bash scripts/install-deps.sh
+	@test -f $(SHOTS_BUILD)/CMakeCache.txt || cmake -S . -B $(SHOTS_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+	@echo "==> Building kestrix.exe and the GUI probe in $(SHOTS_BUILD) (output in $(SHOTS_BUILD)/screenshots-build.log)"
+	@cmake --build $(SHOTS_BUILD) -j2 --target kestrix kx_gui_probe kxtool >$(SHOTS_BUILD)/screenshots-build.log 2>&1 \
+	  || { tail -40 $(SHOTS_BUILD)/screenshots-build.log; exit 1; }
+	@echo "==> Running the GUI tests (a few minutes)"
+	@env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui.sh $(SHOTS_BUILD)
+	@cp $(SHOTS_BUILD)/gui-artifacts/screenshots/*.png docs/screenshots/
+	@echo "==> docs/screenshots now holds this run's screenshots: review them, then commit"
 
 deps:
 	@bash scripts/install-deps.sh

@@ -84,12 +84,20 @@ answer() { click_button "$1" "$2" && wait_for 10 no_window "$1"; }
 list_has() { probe list | grep -q "^$1	$2"; }
 list_lacks() { ! probe list | grep -q "^$1	"; }
 # shot NAME [TITLE [AREA]]: the whole screen, or only the window of that
-# title, or the screen's AREA (WIDTHxHEIGHT+LEFT+TOP).
+# title, or the screen's AREA (WIDTHxHEIGHT+LEFT+TOP). A window is taken
+# once it is painted: a new window is black (X's background) until Wine
+# draws it, and dialogs are mostly light.
 shot() {
-  local target=root w crop=()
+  local target=root w crop=() file=$SHOTS/$1.png
   if [ -n "${2:-}" ]; then w=$(window "$2"); [ -n "$w" ] && target=$w; fi
   [ -n "${3:-}" ] && crop=(-crop "$3" +repage)
-  mkdir -p "$SHOTS" && import -window "$target" "${crop[@]}" "$SHOTS/$1.png" 2>/dev/null
+  mkdir -p "$SHOTS" || return 1
+  if [ "$target" = root ]; then import -window root "${crop[@]}" "$file" 2>/dev/null; return; fi
+  _shot_painted() {
+    import -window "$target" "$file" 2>/dev/null &&
+      [ "$(convert "$file" -colorspace Gray -format '%[fx:mean>0.5]' info: 2>/dev/null)" = 1 ]
+  }
+  wait_for 5 _shot_painted
 }
 centred() {  # the window's middle within 2 pixels of the work area's
   local l t r b L T R B

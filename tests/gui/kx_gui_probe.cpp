@@ -1,7 +1,6 @@
 // Reads Kestrix's windows for the GUI tests and tells them where to click;
 // the clicks and keys themselves come from xdotool, as a user's would.
 //   kx_gui_probe list                      rows of the main list, "KEYWORD<TAB>preview<TAB>type"
-//   kx_gui_probe select KEYWORD...         selects those rows only
 //   kx_gui_probe row KEYWORD               screen point in the middle of that row's keyword
 //   kx_gui_probe tray MOUSE_MESSAGE        posts the tray callback (e.g. 517 = right button up)
 //   kx_gui_probe text "TITLE"              the text of the window's first Edit control
@@ -271,22 +270,6 @@ int wmain(int argc, wchar_t** argv) {
         for (int i = 0; i < rows; ++i)
             Print(CellText(list, r, i, 0) + L"\t" + CellText(list, r, i, 1) + L"\t" + CellText(list, r, i, 3));
         return 0;
-    }
-    if (verb == L"select" && argc >= 3) {
-        Remote r(list, sizeof(LVITEMW) + 1024);
-        const int rows = int(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
-        int found = 0;
-        for (int i = 0; i < rows; ++i) {
-            LVITEMW state{};
-            state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-            bool match = false;
-            for (int a = 2; a < argc; ++a) match = match || CellText(list, r, i, 0) == argv[a];
-            state.state = match ? LVIS_SELECTED | LVIS_FOCUSED : 0;
-            found += match ? 1 : 0;
-            ::WriteProcessMemory(r.process, r.memory, &state, sizeof(state), nullptr);
-            ::SendMessageW(list, LVM_SETITEMSTATE, i, reinterpret_cast<LPARAM>(r.memory));
-        }
-        return found == argc - 2 ? 0 : 1;
     }
     if (verb == L"header" && argc == 3) {
         HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
