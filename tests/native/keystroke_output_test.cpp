@@ -327,7 +327,7 @@ TEST(KeystrokeOutput, WithoutAHookModuleNothingIsPaused) {
     EXPECT_EQ(out.ExpandShortcut(state, r), 11);
 }
 
-TEST(KeystrokeOutput, DoubleSpaceFixIsOneCallOfEightRecords) {
+TEST(KeystrokeOutput, DoubleSpaceFixAndBackspaceTaps) {
     OutputRig rig;
     ASSERT_TRUE(rig.out.SendDoubleSpaceFix());
     ASSERT_EQ(rig.keys.SendInputCalls().size(), 1u);
@@ -335,9 +335,15 @@ TEST(KeystrokeOutput, DoubleSpaceFixIsOneCallOfEightRecords) {
     const std::vector<KeyRecord> want = {{0x08, 0, 0, t}, {0x08, 0, 2, t}, {0x08, 0, 0, t}, {0x08, 0, 2, t},
                                          {0xBE, 0, 0, t}, {0xBE, 0, 2, t}, {0x20, 0, 0, t}, {0x20, 0, 2, t}};
     EXPECT_EQ(rig.keys.SendInputCalls()[0], want);
-    // A count of 0 still taps once: the count is one less than the taps.
+    // The count is one less than the taps: 0 taps once, and 1 (what a SHIFT
+    // combination sends to take back its character) twice.
     ASSERT_TRUE(rig.out.SendBackspaces(0));
     EXPECT_EQ(rig.keys.SendInputCalls().size(), 2u);
+    ASSERT_TRUE(rig.out.SendBackspaces(1));
+    ASSERT_EQ(rig.keys.SendInputCalls().size(), 4u);
+    const std::vector<KeyRecord> tap = {{0x08, 0, 0, t}, {0x08, 0, 2, t}};
+    EXPECT_EQ(rig.keys.SendInputCalls()[2], tap);
+    EXPECT_EQ(rig.keys.SendInputCalls()[3], tap);
 }
 
 TEST(KeystrokeOutput, InsertPhraseSelectsThePartWordAndPastesOverIt) {
