@@ -11,12 +11,6 @@
 #define IDI_ROW_MACRO 27
 #define IDI_ROW_SIMPLE 28
 #define IDI_ROW_RICH 29
-#define IDI_TB_ADD 30
-#define IDI_TB_EDIT 31
-#define IDI_TB_DELETE 32
-#define IDI_TB_AUTO_ON 33
-#define IDI_TB_AUTO_OFF 34
-#define IDI_TB_OPTIONS 35
 
 // Dialog templates.
 #define IDD_MAIN 1

@@ -184,6 +184,7 @@ void AppCore::PlaceWindow(bool hidden) {
     wp.rcNormalPosition = {r.left, r.top, r.right, r.bottom};
     const bool maximized = s.ReadBool(settings::MainWindowMaximized);
     wp.showCmd = hidden ? SW_HIDE : (maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    maximiseWhenShown_ = hidden && maximized;
     ::SetWindowPlacement(window_, &wp);
     Layout();
 }

@@ -85,6 +85,8 @@ private:
     void RunWelcomeDemo();
     void PointAtAddButton();
     void ShowMain();
+    // Whether showing the window brings it back maximised.
+    bool WasMaximised() const;
     void HideToTray();
     void OpenFromTray();
     void ToggleShortcuts();
@@ -127,6 +129,8 @@ private:
     bool suggestShortcuts_ = true;
     bool autoCompleteEnabled_ = false;
     bool exiting_ = false;
+    // Created hidden at log-on with a maximised placement: maximised when shown.
+    bool maximiseWhenShown_ = false;
     HMODULE richEdit_ = nullptr;
 };
 

@@ -73,8 +73,18 @@ void AppCore::PointAtAddButton() {
     balloon_.Show(toolbar_.Handle(), u"", u"Add a shortcut...", TTI_INFO, &r);
 }
 
+bool AppCore::WasMaximised() const {
+    if (::IsZoomed(window_)) return true;
+    WINDOWPLACEMENT wp{};
+    wp.length = sizeof(wp);
+    ::GetWindowPlacement(window_, &wp);
+    return (::IsIconic(window_) && (wp.flags & WPF_RESTORETOMAXIMIZED)) || maximiseWhenShown_;
+}
+
 void AppCore::ShowMain() {
-    ::ShowWindow(window_, SW_SHOWNORMAL);
+    // A window hidden or minimised while maximised comes back maximised.
+    ::ShowWindow(window_, WasMaximised() ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    maximiseWhenShown_ = false;
     ::SetForegroundWindow(window_);
 }
 

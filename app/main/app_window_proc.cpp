@@ -200,12 +200,9 @@ void AppCore::OnTrayCallback(LPARAM lParam) {
         ShowTrayMenu();
         break;
     case WM_LBUTTONUP: {
+        const bool maximised = WasMaximised();
         OpenFromTray();
-        WINDOWPLACEMENT wp{};
-        wp.length = sizeof(wp);
-        ::GetWindowPlacement(window_, &wp);
-        ::ShowWindow(window_, (wp.flags & WPF_RESTORETOMAXIMIZED) || ::IsZoomed(window_) ? SW_SHOWMAXIMIZED
-                                                                                          : SW_RESTORE);
+        ::ShowWindow(window_, maximised ? SW_SHOWMAXIMIZED : SW_RESTORE);
         ::SetForegroundWindow(window_);
         break;
     }

@@ -8,8 +8,19 @@
 namespace kx {
 namespace {
 
-enum Image { kImgAdd, kImgEdit, kImgDelete, kImgAutoOn, kImgAutoOff, kImgOptions, kImgExpandOn, kImgExpandOff };
-constexpr int kImageCount = 8;
+// The system's standard toolbar images, loaded one set after the other: the
+// standard set (STD_*) first, then the view set (VIEW_*).
+constexpr int kViewBase = STD_PRINT + 1;
+enum Image {
+    kImgAdd = STD_FILENEW,
+    kImgEdit = STD_PROPERTIES,
+    kImgDelete = STD_DELETE,
+    // Auto Complete is a check button: pressed while on.
+    kImgAuto = STD_FIND,
+    kImgOptions = kViewBase + VIEW_DETAILS,
+    kImgExpandOn = kViewBase + VIEW_NETCONNECT,
+    kImgExpandOff = kViewBase + VIEW_NETDISCONNECT,
+};
 
 struct ButtonDef {
     int command;
@@ -25,7 +36,7 @@ const ButtonDef kButtons[] = {
     {CMD_EDIT, kImgEdit, L"Edit", L"Edit Shortcut", BTNS_BUTTON},
     {CMD_DELETE, kImgDelete, L"Delete", L"Delete Shortcut", BTNS_BUTTON},
     {0, 0, nullptr, nullptr, BTNS_SEP},
-    {CMD_TOGGLE_AUTOCOMPLETE, kImgAutoOn, L"Auto", nullptr, BTNS_BUTTON},
+    {CMD_TOGGLE_AUTOCOMPLETE, kImgAuto, L"Auto", nullptr, BTNS_CHECK},
     {0, 0, nullptr, nullptr, BTNS_SEP},
     {CMD_OPTIONS, kImgOptions, L"Options", L"Open the Options window", BTNS_BUTTON},
     // The expansion switch (Ctrl+X) keeps its text and image here without
@@ -44,19 +55,13 @@ void MainToolbar::Create(HWND parent) {
     ::SendMessageW(toolbar_, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
     ::SendMessageW(toolbar_, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS | TBSTYLE_EX_MIXEDBUTTONS);
 
-    const int size = ::GetSystemMetrics(SM_CXSMICON) * 3 / 2;
-    images_.Reset(::ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, kImageCount, 0));
-    for (int id : {IDI_TB_ADD, IDI_TB_EDIT, IDI_TB_DELETE, IDI_TB_AUTO_ON, IDI_TB_AUTO_OFF, IDI_TB_OPTIONS, IDI_APP,
-                   IDI_APP_OFF}) {
-        UniqueIcon icon(LoadAppIcon(id, size));
-        ::ImageList_AddIcon(images_.Get(), icon.Get());
-    }
-    ::SendMessageW(toolbar_, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(images_.Get()));
+    ::SendMessageW(toolbar_, TB_LOADIMAGES, IDB_STD_SMALL_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
+    ::SendMessageW(toolbar_, TB_LOADIMAGES, IDB_VIEW_SMALL_COLOR, reinterpret_cast<LPARAM>(HINST_COMMCTRL));
 
     TBBUTTON buttons[std::size(kButtons)] = {};
     for (size_t i = 0; i < std::size(kButtons); ++i) {
         const ButtonDef& d = kButtons[i];
-        buttons[i].iBitmap = d.style == BTNS_SEP ? kImageCount : d.image;
+        buttons[i].iBitmap = d.style == BTNS_SEP ? 0 : d.image;
         buttons[i].idCommand = d.command;
         buttons[i].fsState = d.state;
         buttons[i].fsStyle = BYTE(d.style | (d.text ? BTNS_SHOWTEXT | BTNS_AUTOSIZE : 0));
@@ -79,7 +84,7 @@ void MainToolbar::Enable(int command, bool on) {
 }
 
 void MainToolbar::SetAutoCompleteButton(bool on, std::u16string_view tooltip) {
-    ::SendMessageW(toolbar_, TB_CHANGEBITMAP, CMD_TOGGLE_AUTOCOMPLETE, MAKELPARAM(on ? kImgAutoOn : kImgAutoOff, 0));
+    ::SendMessageW(toolbar_, TB_CHECKBUTTON, CMD_TOGGLE_AUTOCOMPLETE, MAKELPARAM(on ? TRUE : FALSE, 0));
     autoTooltip_ = W(tooltip);
 }
 

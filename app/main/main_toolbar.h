@@ -32,7 +32,6 @@ public:
 
 private:
     HWND toolbar_ = nullptr;
-    UniqueImageList images_;
     std::wstring autoTooltip_;
     std::wstring autoText_;
     std::wstring expandText_;

@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Drives kestrix.exe as a user would, on a virtual display under Wine, for the
+# application's own rules: where the hook module is found ("ExePath" as an
+# installer writes it, empty, stale), the maximised placement across a plain
+# start and the tray icon's click, the tray menu's shortcuts switch, the state
+# of menus, toolbar and status bar, the shared file's reload while a question
+# is open, and the shared-shortcut dialogs. Prints "N passed, N failed".
+#
+#   tests/gui/run_gui_app.sh [BUILD_DIR]        (default build/app-win64)
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/app-win64}" && pwd)
+APP=$BUILD/app
+source "$KX_ROOT/tests/gui/gui_lib.sh"
+gui_setup 231 239 gui-app
+
+MAIN="Kestrix Text Expander Software"
+NOTEPAD="Untitled - Notepad"
+SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
+LOCAL="$DATA/local"
+SHARED="$ART/shared.dat"
+PROGRAM=$(winpath "$APP/kestrix.exe")
+mkdir -p "$LOCAL"
+kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"},{"keyword":"M1","kind":0,"plainText":"one"},{"keyword":"M2","kind":0,"plainText":"two"}]}' "$LOCAL/abbrev.dat"
+# No welcome: neither at start nor from the tray icon (only below 5 runs).
+setting Settings Runs 9
+
+exe_path() { wine reg query "$SETTINGS" /v ExePath 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+is_program() { [ "$(exe_path | tr 'a-z' 'A-Z')" = "$(printf '%s' "$PROGRAM" | tr 'a-z' 'A-Z')" ]; }
+# The window is up and, a second later, timer 1 has started the hook.
+main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
+stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
+notepad_text() { probe text "$NOTEPAD"; }
+# Types "sig " into notepad from an empty page; the hook needs timer 1's
+# second before it runs, so the first try waits for that.
+type_sig() {
+  local w; w=$(window "$NOTEPAD")
+  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
+  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
+}
+expands() { type_sig; wait_for 8 eval 'notepad_text | grep -q "Best regards, Kim"'; }
+stays() { type_sig; sleep 2; [ "$(notepad_text)" = "sig " ]; }
+# The window covers the work area: maximised (there is no window manager).
+maximised() {
+  local l t r b L T R B
+  read -r l t r b < <(probe rect "$MAIN"); read -r L T R B < <(probe workarea)
+  [ -n "$b" ] && [ "$l" -le "$L" ] && [ "$t" -le "$T" ] && [ "$r" -ge "$R" ] && [ "$b" -ge "$B" ]
+}
+# The notification icon: Wine shows it in its own "Wine System Tray" window,
+# first icon at the left.
+tray_click() {
+  local w x y
+  w=$(window "Wine System Tray"); [ -n "$w" ] || return 1
+  xdotool windowraise "$w" 2>/dev/null; sleep 0.2
+  eval "$(xdotool getwindowgeometry --shell "$w")"
+  click_at $((X + 12)) $((Y + HEIGHT - 10)) "${1:-1}"
+}
+
+timeout 120 wine notepad >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "$NOTEPAD"
+# Notepad keeps to the bottom of the screen, clear of the main window's rows.
+xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
+
+# 1. "ExePath" as an installer writes it: the program's full path.
+setting Settings ExePath "$PROGRAM"
+start_kx
+check "the program starts with ExePath naming kestrix.exe" main_up
+check "with ExePath naming kestrix.exe, sig expands in notepad" expands
+check "the installer's ExePath is kept" is_program
+check "no module failed to load" no_window "Error"
+
+# The list's commands follow the selection: none, two rows, one row.
+xdotool windowraise "$(window "$MAIN")" 2>/dev/null; sleep 0.3
+read -r x y < <(probe row M2)
+[ -n "${y:-}" ] && click_at "$x" $((y + 60))   # below the last row: nothing selected
+check "with no row selected Edit and Delete are greyed" \
+  wait_for 5 eval '[ "$(tb_state 2003) $(tb_state 2002) $(menu_state 2003) $(menu_state 2002)" = "disabled disabled grayed grayed" ]'
+select_rows M1 M2
+check "with two rows selected only Delete is enabled" \
+  wait_for 5 eval '[ "$(tb_state 2003) $(tb_state 2002) $(menu_state 2003) $(menu_state 2002)" = "disabled enabled grayed enabled" ]'
+select_rows SIG
+check "with one row selected Edit and Delete are enabled" \
+  wait_for 5 eval '[ "$(tb_state 2003) $(tb_state 2002)" = "enabled enabled" ]'
+check "the status bar says shortcuts are on" says "Shortcuts are On" probe status 0
+
+check "the first run ends on -exit" stop_kx
+
+# 2. An empty "ExePath": the running program's path is written first.
+setting Settings ExePath ""
+start_kx
+check "with ExePath empty, sig expands in notepad" eval 'main_up && expands'
+check "an empty ExePath is replaced by the running program's path" is_program
+check "the second run ends on -exit" stop_kx
+
+# 3. A stale "ExePath", a maximised placement and a password-protected shared file.
+kxdb '{"password":"pw","records":[{"keyword":"SH1","kind":0,"plainText":"shared one"},{"keyword":"SH2","kind":0,"plainText":"shared two"}]}' "$SHARED"
+setting sharedabbrev sharedenabled 1
+setting sharedabbrev sharedabbrevpath "$(winpath "$SHARED")"
+setting Settings ExePath 'C:\Program Files\Old Kestrix\kestrix.exe'
+setting MainWindow X 100; setting MainWindow Y 100; setting MainWindow Width 900; setting MainWindow Height 500
+setting MainWindow Maximized 1
+start_kx
+check "a stored maximised placement survives a plain start" eval 'main_up && wait_for 10 maximised'
+check "with a stale ExePath, sig expands in notepad" expands
+check "a stale ExePath is replaced by the running program's path" is_program
+
+press "$MAIN" alt+F4
+check "the close command hides the window to the tray" wait_for 5 hidden_window "$MAIN"
+tray_click
+check "a click on the tray icon brings the window back" wait_for 10 eval 'probe visible "$MAIN"'
+check "and maximised, as it was" wait_for 5 maximised
+
+# Timer 2: another user's save of the shared file shows up in the list.
+kxdb '{"password":"pw","records":[{"keyword":"SH1","kind":0,"plainText":"shared one"},{"keyword":"SH2","kind":0,"plainText":"shared two"},{"keyword":"SH3","kind":0,"plainText":"shared three"}]}' "$SHARED"
+check "a changed shared file is reloaded into the list" wait_for 10 list_has SH3 "shared three"
+
+# A mixed delete asks which ones: the statement first, the question below.
+xdotool windowraise "$(window "$MAIN")" 2>/dev/null; sleep 0.3
+select_rows M1 SH1
+wait_for 5 says "enabled" tb_state 2002
+click_toolbar 2002
+wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
+check "a mixed delete asks which stores" wait_for 10 has_window "Delete Shortcuts"
+check "its first line states the selection" \
+  says "You have selected both private and shared shortcuts." probe item "Delete Shortcuts" 221
+check "its second line asks the question" says "Which ones do you want to delete?" probe item "Delete Shortcuts" 222
+answer "Delete Shortcuts" "Cancel"
+
+# The shared file changes while "Confirm Delete" is open: the list is filled
+# again under the question, and the delete still removes the chosen row.
+select_rows SH2
+wait_for 5 says "enabled" tb_state 2002
+click_toolbar 2002
+check "Delete asks first" wait_for 10 has_window "Confirm Delete"
+kxdb '{"password":"pw","records":[{"keyword":"SH0","kind":0,"plainText":"shared zero"},{"keyword":"SH1","kind":0,"plainText":"shared one"},{"keyword":"SH2","kind":0,"plainText":"shared two"},{"keyword":"SH3","kind":0,"plainText":"shared three"}]}' "$SHARED"
+check "the list is filled again while the question is open" wait_for 10 list_has SH0 "shared zero"
+answer "Confirm Delete" "Delete"
+check "deleting a shared shortcut asks for the password" wait_for 10 has_window "Enter Password"
+check "the password dialog has its Help button" probe shown "Enter Password" "Help"
+shot password-dialog "Enter Password"
+w=$(window "Enter Password"); xdotool windowfocus --sync "$w" 2>/dev/null
+xdotool type --delay 40 "pw"; xdotool key Return
+check "the chosen row is deleted" wait_for 10 list_lacks SH2
+check "the other rows stay, those the reload brought too" says "M1 M2 SH0 SH1 SH3 SIG " keywords
+check "the program survives" kx_running
+shot app-main-window "$MAIN"
+check "the third run ends on -exit" stop_kx
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
