@@ -97,16 +97,11 @@ bool SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDi
     return StoreShortcut(ctx, stores, given, intoShared, keyword, entry, oldKeyword);
 }
 
-std::vector<TransferItem> TransferItemsFor(const std::vector<const DisplayRecord*>& selected,
-                                           const LoadedStores& stores) {
+std::vector<TransferItem> TransferItemsFor(const std::vector<const DisplayRecord*>& selected) {
+    // Each row carries the shortcut of the store that wins it, under the
+    // keyword that store holds it by.
     std::vector<TransferItem> items;
-    for (const DisplayRecord* r : selected) {
-        // The row shows the shortcut of the store that wins; with the shared
-        // one winning, that is the shortcut to move, under its shared keyword.
-        const bool fromShared = (r->origin & OriginShared) != 0;
-        const ShortcutStore& store = fromShared ? *stores.shared : *stores.local;
-        items.push_back({KeyInStore(store, r->keyword), r->expansion, fromShared});
-    }
+    for (const DisplayRecord* r : selected) items.push_back(TransferItemFor(*r));
     return items;
 }
 

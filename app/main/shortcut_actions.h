@@ -41,7 +41,6 @@ bool SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDi
 
 // The shortcuts a Move or Copy To Group takes from the selected rows: the
 // shortcut each row shows, under the keyword its own store holds it by.
-std::vector<TransferItem> TransferItemsFor(const std::vector<const DisplayRecord*>& selected,
-                                           const LoadedStores& stores);
+std::vector<TransferItem> TransferItemsFor(const std::vector<const DisplayRecord*>& selected);
 
 }  // namespace kx

@@ -90,7 +90,7 @@ void AppCore::TransferSelected(int id) {
     const TransferMode mode = id >= kCmdCopyToGroupBase ? TransferMode::Copy : TransferMode::Move;
     const size_t index = size_t(id - (mode == TransferMode::Copy ? kCmdCopyToGroupBase : kCmdMoveToGroupBase));
     AppServices& s = *services_;
-    const std::vector<TransferItem> items = TransferItemsFor(list_.Selected(), s.stores);
+    const std::vector<TransferItem> items = TransferItemsFor(list_.Selected());
     if (items.empty()) return;
     TransferShortcuts(s.ctx, s.stores, s.dialogs, mode, index, items);
     RefillList();

@@ -149,7 +149,7 @@ TEST_F(ActionsTest, MovingAnOverridingSharedRowMovesTheSharedShortcutUnderItsOwn
     ASSERT_EQ(rows.size(), 1u);
     ASSERT_EQ(rows[0].origin, OriginShared | OriginOverriding);
 
-    const std::vector<TransferItem> items = TransferItemsFor({&rows[0]}, rig.stores);
+    const std::vector<TransferItem> items = TransferItemsFor({&rows[0]});
     ASSERT_EQ(items.size(), 1u);
     EXPECT_EQ(items[0].keyword, u"SIG");
     EXPECT_TRUE(items[0].fromShared);
