@@ -86,9 +86,12 @@ check "the status bar says shortcuts are on" says "Shortcuts are On" probe statu
 check "the first run ends on -exit" stop_kx
 
 # 2. An empty "ExePath": the running program's path is written first.
+# Expansion switched off at the end of the last run: start-up switches it on.
 setting Settings ExePath ""
+setting Settings bexp 0
 start_kx
 check "with ExePath empty, sig expands in notepad" eval 'main_up && expands'
+check "start-up switches expansion on" says "Expand" probe button 1006
 check "an empty ExePath is replaced by the running program's path" is_program
 check "the second run ends on -exit" stop_kx
 
