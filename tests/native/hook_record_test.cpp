@@ -134,6 +134,8 @@ TEST(RecordQueue, ASenderOfAnEndedRunTakesNothingFromTheNextRun) {
     EXPECT_NE(first, second);
     q.Push(2);
     q.Push(3);
+    q.Push(4);
+    q.Push(5);  // one spare, so that no Pop below can wait
     int v = 0;
     bool lost = false;
     // The first run's sender outlived its stop: it gets nothing, not even
@@ -144,6 +146,8 @@ TEST(RecordQueue, ASenderOfAnEndedRunTakesNothingFromTheNextRun) {
     EXPECT_EQ(v, 2);
     ASSERT_TRUE(q.Pop(v, lost, second));
     EXPECT_EQ(v, 3);
+    ASSERT_TRUE(q.Pop(v, lost, second));
+    EXPECT_EQ(v, 4);
     q.Stop();
     EXPECT_FALSE(q.Pop(v, lost, second));
     EXPECT_FALSE(q.Current(second));
