@@ -27,19 +27,4 @@ private:
     PasswordDialog* open_ = nullptr;
 };
 
-// Answers the password question with yes once an editor has checked the
-// password itself, so the save that follows does not ask a second time.
-class AlreadyAuthorised final : public SharedDialogs {
-public:
-    explicit AlreadyAuthorised(SharedDialogs& inner) : inner_(inner) {}
-    int ChooseStore(const StoreChoiceRequest& r) override { return inner_.ChooseStore(r); }
-    bool AskAdminPassword(std::u16string_view) override { return true; }
-    void ShowFieldNotice(SharedField f, std::u16string_view t, std::u16string_view x) override {
-        inner_.ShowFieldNotice(f, t, x);
-    }
-
-private:
-    SharedDialogs& inner_;
-};
-
 }  // namespace kx
