@@ -18,6 +18,11 @@ char16_t ToLowerUnit(char16_t c);
 bool IsUpperLetter(char16_t c);
 
 std::u16string ToUpperText(std::u16string_view s);
+// The unit as the comparisons below see it: its upper case, where that turns
+// back into the unit in lower case. Letters whose upper case belongs to
+// another letter (dotless i, long s, final sigma, the Greek symbol forms,
+// the title-case digraphs) stay themselves, as CompareStringOrdinal has them.
+char16_t OrdinalUpperUnit(char16_t c);
 // Equal when every unit matches after upper-casing: the rule of
 // CompareStringOrdinal with ignore-case, on every platform. Windows builds
 // ask CompareStringOrdinal itself (unicode_case_compare_win32.cpp), so that
