@@ -20,11 +20,19 @@ void Chunk(std::string& out, const char* type, const std::string& data) {
     PutBe32(out, Crc32(reinterpret_cast<const uint8_t*>(out.data()) + start, out.size() - start));
 }
 
+// Sums are reduced only every 5552 bytes, the most that cannot overflow.
 uint32_t Adler32(const std::string& data) {
     uint32_t a = 1, b = 0;
-    for (unsigned char c : data) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
+    const auto* p = reinterpret_cast<const uint8_t*>(data.data());
+    for (size_t left = data.size(); left > 0;) {
+        size_t n = std::min<size_t>(left, 5552);
+        left -= n;
+        while (n--) {
+            a += *p++;
+            b += a;
+        }
+        a %= 65521;
+        b %= 65521;
     }
     return b << 16 | a;
 }
@@ -33,22 +41,23 @@ uint32_t Adler32(const std::string& data) {
 
 std::string EncodeStoredPngFile(const Bitmap& in) {
     // Each row: filter type 0, then red, green, blue, alpha per pixel.
-    std::string raw;
-    raw.reserve(size_t(in.height) * (1 + size_t(in.width) * 4));
+    const size_t rowBytes = 1 + size_t(in.width) * 4;
+    std::string raw(size_t(in.height) * rowBytes, '\0');
     for (int y = 0; y < in.height; ++y) {
-        raw += '\0';
         const uint8_t* s = in.bgra.data() + size_t(y) * size_t(in.width) * 4;
-        for (int x = 0; x < in.width; ++x, s += 4) {
-            raw += char(s[2]);
-            raw += char(s[1]);
-            raw += char(s[0]);
-            raw += char(s[3]);
+        char* d = raw.data() + size_t(y) * rowBytes + 1;  // after the row's filter byte
+        for (int x = 0; x < in.width; ++x, s += 4, d += 4) {
+            d[0] = char(s[2]);
+            d[1] = char(s[1]);
+            d[2] = char(s[0]);
+            d[3] = char(s[3]);
         }
     }
 
     std::string zlib("\x78\x01", 2);
+    zlib.reserve(2 + raw.size() + (raw.size() / 65535 + 1) * 5 + 4);
     constexpr size_t kBlock = 65535;
-    for (size_t at = 0; at < raw.size() || at == 0; at += kBlock) {
+    for (size_t at = 0; at < raw.size(); at += kBlock) {
         const size_t n = std::min(kBlock, raw.size() - at);
         zlib += char(at + n >= raw.size() ? 1 : 0);  // last block, stored
         zlib += char(n & 0xFF);
@@ -56,7 +65,6 @@ std::string EncodeStoredPngFile(const Bitmap& in) {
         zlib += char(~n & 0xFF);
         zlib += char((~n >> 8) & 0xFF);
         zlib.append(raw, at, n);
-        if (raw.empty()) break;
     }
     PutBe32(zlib, Adler32(raw));
 

@@ -60,6 +60,16 @@ struct ImageListTraits {
     static bool Close(HIMAGELIST h) { return ::ImageList_Destroy(h) != FALSE; }
 };
 
+// A COM interface pointer: released, not closed.
+template <typename I>
+struct ComTraits {
+    static I* Invalid() { return nullptr; }
+    static bool Close(I* p) {
+        p->Release();
+        return true;
+    }
+};
+
 // Threads, events, mutexes, mappings, processes and files opened for reading.
 using UniqueHandle = UniqueWin<HANDLE, NullHandleTraits<HANDLE, ::CloseHandle>>;
 using UniqueModule = UniqueWin<HMODULE, NullHandleTraits<HMODULE, ::FreeLibrary>>;
@@ -71,6 +81,8 @@ using UniqueWindow = UniqueWin<HWND, NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueImageList = UniqueWin<HIMAGELIST, ImageListTraits>;
 using UniqueFont = UniqueWin<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueWin<HBITMAP, GdiObjectTraits<HBITMAP>>;
+template <typename I>
+using UniqueCom = UniqueWin<I*, ComTraits<I>>;
 
 // An icon resource of this program at a given size.
 inline HICON LoadAppIcon(int id, int size) {

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdint>
@@ -95,11 +96,12 @@ public:
     // Nearest neighbour: enough to give the requested size.
     bool Resample(const Bitmap& in, int width, int height, Bitmap& out) override {
         resampledTo.emplace_back(width, height);
-        out = {width, height, {}};
+        out = {width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 4)};
+        uint8_t* d = out.bgra.data();
         for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x) {
+            for (int x = 0; x < width; ++x, d += 4) {
                 size_t at = (size_t(y * in.height / height) * size_t(in.width) + size_t(x * in.width / width)) * 4;
-                out.bgra.insert(out.bgra.end(), in.bgra.begin() + long(at), in.bgra.begin() + long(at) + 4);
+                std::copy_n(in.bgra.data() + at, 4, d);
             }
         return true;
     }
