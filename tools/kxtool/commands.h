@@ -8,5 +8,6 @@ int RunMacroCommand(int argc, char** argv);
 int RunReplayCommand(int argc, char** argv);
 int RunRtf2HtmlCommand(int argc, char** argv);
 int RunDbCommand(int argc, char** argv);
+int RunPictureCommand(int argc, char** argv);
 
 }  // namespace kx

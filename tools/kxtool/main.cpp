@@ -29,6 +29,11 @@ const Command kCommands[] = {
     {"rtf2html", kx::RunRtf2HtmlCommand,
      "rtf2html FILE\n"
      "      Prints the HTML document that the RTF in FILE converts to."},
+    {"picture", kx::RunPictureCommand,
+     "picture FILE [WIDTH HEIGHT]\n"
+     "      Prints the RTF document a picture shortcut stores for FILE, at WIDTH by\n"
+     "      HEIGHT pixels (0 or none: the picture's own size). kxtool.exe reads JPEG,\n"
+     "      PNG, BMP and GIF files; the Linux kxtool reads BMP files only."},
 };
 
 void Usage(FILE* to) {

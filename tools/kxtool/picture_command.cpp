@@ -1,0 +1,62 @@
+// kxtool picture FILE [WIDTH HEIGHT]: prints the RTF document a picture
+// shortcut stores for FILE, as the picture editor makes it.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+#include "base/text.h"
+#include "picture/image_codec.h"
+#include "picture/picture_encoder.h"
+#include "tools/kxtool/commands.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace kx {
+namespace {
+
+constexpr const char* kUsage = "usage: kxtool picture FILE [WIDTH HEIGHT]\n";
+
+// A size in pixels: digits only, at most the largest stored side's order.
+bool ParseSide(const char* text, int& out) {
+    if (!*text || std::strlen(text) > 6) return false;
+    for (const char* p = text; *p; ++p)
+        if (*p < '0' || *p > '9') return false;
+    out = std::atoi(text);
+    return true;
+}
+
+}  // namespace
+
+int RunPictureCommand(int argc, char** argv) {
+    int width = 0, height = 0;
+    if ((argc != 1 && argc != 3) || (argc == 3 && (!ParseSide(argv[1], width) || !ParseSide(argv[2], height)))) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    std::unique_ptr<ImageCodec> codec = MakeSystemImageCodec();
+    if (!codec) {
+        std::fprintf(stderr, "kxtool picture: the system's image library cannot be started\n");
+        return 3;
+    }
+    std::string rtf;
+    if (!EncodePicture(rtf, Utf8ToUtf16(argv[0]), width, height, *codec, SystemTempFolder())) {
+        std::fprintf(stderr, "kxtool picture: '%s' cannot be loaded as a picture\n", argv[0]);
+        return 3;
+    }
+#ifdef _WIN32
+    // The document has its own CR LF line ends.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    if (std::fwrite(rtf.data(), 1, rtf.size(), stdout) != rtf.size() || std::fflush(stdout) != 0) {
+        std::fprintf(stderr, "kxtool picture: cannot write the output\n");
+        return 2;
+    }
+    return 0;
+}
+
+}  // namespace kx
