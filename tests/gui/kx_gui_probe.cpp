@@ -15,7 +15,7 @@
 //   kx_gui_probe workarea                  the desktop's work area: left top right bottom
 //   kx_gui_probe header COLUMN             screen point at the middle of a list header item
 //   kx_gui_probe button COMMAND            the text of the main toolbar's button
-//   kx_gui_probe toolbar COMMAND           screen point in the middle of a visible toolbar button
+//   kx_gui_probe toolbar COMMAND           screen point on a visible toolbar button's face
 //   kx_gui_probe tbstate COMMAND           "enabled" or "disabled": the toolbar button's state
 //   kx_gui_probe menu COMMAND              the menu bar's item: "enabled" or "grayed", tab, text
 //   kx_gui_probe popups                    the items of the open popup menus: state, tab, text
@@ -308,6 +308,9 @@ int wmain(int argc, wchar_t** argv) {
         if (!toolbar || ::SendMessageW(toolbar, TB_ISBUTTONHIDDEN, command, 0) ||
             !RemoteRect(toolbar, TB_GETRECT, command, r))
             return 1;
+        // A third of the way in: on the button's face, left of the drop-down
+        // arrow that the Add button carries at its right edge.
+        r.right = r.left + (r.right - r.left) * 2 / 3;
         PrintCentre(toolbar, r);
         return 0;
     }
