@@ -2,6 +2,8 @@
 
 #include <new>
 
+#include "base/unicode_case.h"
+
 namespace kx {
 
 const char16_t* KindDisplayName(ShortcutKind k) {
@@ -58,6 +60,39 @@ bool ShortcutStore::Insert(std::u16string_view keyword, const EntryRef& entry) {
         return false;
     }
     return true;
+}
+
+ShortcutStore::InsertResult ShortcutStore::InsertUnique(std::u16string_view keyword, const EntryRef& entry,
+                                                       std::u16string_view replacing, bool ignoreCase) {
+    if (keyword.empty()) return InsertResult::Failed;
+    EntryRef dropped;
+    std::lock_guard<std::mutex> g(lock_);
+    for (const auto& [k, e] : entries_) {
+        if (k == replacing) continue;
+        if (ignoreCase ? EqualsNoCase(k, keyword) : k == keyword) return InsertResult::KeywordInUse;
+    }
+    auto it = entries_.find(keyword);
+    if (it != entries_.end()) {
+        // Only the edited shortcut itself can hold this keyword here.
+        dropped = std::move(it->second);
+        it->second = entry;
+        return InsertResult::Inserted;
+    }
+    try {
+        entries_.emplace(std::u16string(keyword), entry);
+    } catch (const std::bad_alloc&) {
+        return InsertResult::Failed;
+    }
+    // The old keyword goes only once the new one is in: out of memory the
+    // edited shortcut stays as it was.
+    if (!replacing.empty()) {
+        auto old = entries_.find(replacing);
+        if (old != entries_.end()) {
+            dropped = std::move(old->second);
+            entries_.erase(old);
+        }
+    }
+    return InsertResult::Inserted;
 }
 
 bool ShortcutStore::Contains(std::u16string_view keyword) const {

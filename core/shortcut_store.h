@@ -77,6 +77,15 @@ public:
     // False, with no change, for an empty keyword, and when memory runs out
     // (the store then holds what it held before). Replaces an existing slot.
     bool Insert(std::u16string_view keyword, const EntryRef& entry);
+    enum class InsertResult : uint8_t { Inserted, KeywordInUse, Failed };
+    // The editors' insert: `entry` goes in under `keyword` unless a keyword
+    // other than `replacing` equals it (ignoring letter case when
+    // `ignoreCase`); `replacing`, when it is another keyword, goes out in the
+    // same step. Check and change happen under one hold of the lock, so no
+    // other thread's insert can slip in between. Failed: empty keyword or
+    // out of memory, with nothing changed.
+    InsertResult InsertUnique(std::u16string_view keyword, const EntryRef& entry, std::u16string_view replacing,
+                              bool ignoreCase);
     bool Contains(std::u16string_view keyword) const;
     bool Remove(std::u16string_view keyword);
     // On a hit `out` is replaced by a new reference to the entry; on a miss it

@@ -1,11 +1,15 @@
 // What an editor is opened with and what it gives back.
 #pragma once
 
+#include <functional>
 #include <string>
 
+#include "core/shortcut_changes.h"
 #include "core/shortcut_store.h"
 
 namespace kx {
+
+struct EditorOutcome;
 
 struct EditorRequest {
     bool isNew = true;
@@ -16,6 +20,9 @@ struct EditorRequest {
     std::u16string plain;         // simple text, or the plain form of rich text
     std::string rich;             // rich text (rich-text shortcuts)
     bool passwordChecked = false; // the shared password was given already
+    // Stores the accepted shortcut while the dialog is still open, so that a
+    // keyword another shortcut took since the check keeps the dialog open.
+    std::function<StoreResult(const EditorOutcome&)> save;
 };
 
 enum class EditorEnd { Cancelled, Accepted, Convert };

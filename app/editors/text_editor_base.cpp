@@ -113,6 +113,14 @@ void TextEditorBase::OnOk() {
     outcome_.end = EditorEnd::Accepted;
     outcome_.keyword = AsciiUpper(U(Item(IDC_EDIT_KEYWORD).Text()));
     FillOutcome(outcome_);
+    // The store's insert checks the keyword again under its lock: another
+    // thread or user may have taken it since the check above.
+    if (request_.save && request_.save(outcome_) == StoreResult::KeywordInUse) {
+        outcome_.end = EditorEnd::Cancelled;
+        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Unique Keyword Required",
+                         u"This Keyword is already in use, please enter another.");
+        return;
+    }
     End(IDOK);
 }
 

@@ -1,8 +1,6 @@
 #include "app/main/shortcut_actions.h"
 
-#include "base/unicode_case.h"
 #include "core/admin_password.h"
-#include "core/shortcut_changes.h"
 #include "core/store_choice.h"
 
 namespace kx {
@@ -23,10 +21,10 @@ private:
     SharedDialogs& inner_;
 };
 
+// The keyword as each store holds it; empty for a store without the row's shortcut.
 struct PickedRow {
-    std::u16string keyword;
-    bool inLocal;
-    bool inShared;
+    std::u16string localKeyword;
+    std::u16string sharedKeyword;
 };
 
 }  // namespace
@@ -34,23 +32,15 @@ struct PickedRow {
 bool RowInLocal(const DisplayRecord& row) { return (row.origin & (OriginLocal | OriginOverriding)) != 0; }
 bool RowInShared(const DisplayRecord& row) { return (row.origin & (OriginShared | OriginOverriding)) != 0; }
 
-std::u16string KeyInStore(const ShortcutStore& store, std::u16string_view keyword) {
-    if (store.Contains(keyword)) return std::u16string(keyword);
-    std::lock_guard<std::mutex> guard(store.Lock());
-    for (StoreIterator it = store.Begin(); !it.AtEnd(); it.Next())
-        if (EqualsNoCase(it.Keyword(), keyword)) return it.Keyword();
-    return std::u16string(keyword);
-}
-
 size_t DeleteRows(const std::vector<const DisplayRecord*>& selected, const DataContext& ctx, LoadedStores& stores,
                   SharedDialogs& dialogs) {
     if (selected.empty()) return 0;
     std::vector<PickedRow> rows;
     bool anyLocal = false, anyShared = false;
     for (const DisplayRecord* r : selected) {
-        rows.push_back({r->keyword, RowInLocal(*r), RowInShared(*r)});
-        anyLocal = anyLocal || rows.back().inLocal;
-        anyShared = anyShared || rows.back().inShared;
+        rows.push_back({r->localKeyword, r->sharedKeyword});
+        anyLocal = anyLocal || !r->localKeyword.empty();
+        anyShared = anyShared || !r->sharedKeyword.empty();
     }
 
     QuestionBox q;
@@ -76,22 +66,22 @@ size_t DeleteRows(const std::vector<const DisplayRecord*>& selected, const DataC
 
     std::vector<std::u16string> localKeys, sharedKeys;
     for (const PickedRow& r : rows) {
-        if (fromLocal && r.inLocal) localKeys.push_back(KeyInStore(*stores.local, r.keyword));
-        if (fromShared && r.inShared) sharedKeys.push_back(KeyInStore(*stores.shared, r.keyword));
+        if (fromLocal && !r.localKeyword.empty()) localKeys.push_back(r.localKeyword);
+        if (fromShared && !r.sharedKeyword.empty()) sharedKeys.push_back(r.sharedKeyword);
     }
     PasswordGiven given(dialogs);
     return RemoveShortcuts(ctx, stores, given, localKeys, sharedKeys);
 }
 
-bool SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDialogs& dialogs, bool intoShared,
+StoreResult SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDialogs& dialogs, bool intoShared,
                           bool passwordChecked, std::u16string_view keyword, const EntryRef& entry,
                           std::u16string_view oldKeyword) {
     if (intoShared) {
-        if (!stores.sharedLoaded) return false;
-        if (!passwordChecked && !MayChangeShared(*stores.shared, dialogs, ctx.prompt)) return false;
+        if (!stores.sharedLoaded) return StoreResult::NotSaved;
+        if (!passwordChecked && !MayChangeShared(*stores.shared, dialogs, ctx.prompt)) return StoreResult::NotSaved;
         // Saving a shared store whose reload failed during the question
         // would write this one shortcut over everyone's.
-        if (!stores.sharedLoaded) return false;
+        if (!stores.sharedLoaded) return StoreResult::NotSaved;
     }
     PasswordGiven given(dialogs);
     return StoreShortcut(ctx, stores, given, intoShared, keyword, entry, oldKeyword);

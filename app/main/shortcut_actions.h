@@ -3,8 +3,8 @@
 // question the user is asked runs a modal loop in which the main window's
 // timers keep firing: the shared file's reload may refill the list (freeing
 // its rows) or fail (leaving the shared store empty). So the rows are read
-// before the first question, the keywords are looked up in the stores after
-// the last one, and the shared store is saved only while it is still loaded.
+// before the first question, each store's own keyword is taken from them,
+// and the shared store is saved only while it is still loaded.
 #pragma once
 
 #include <string>
@@ -15,16 +15,13 @@
 #include "core/display_records.h"
 #include "core/group_transfer.h"
 #include "core/shared_dialogs.h"
+#include "core/shortcut_changes.h"
 
 namespace kx {
 
 // Whether a row's shortcut exists in the private or in the shared store.
 bool RowInLocal(const DisplayRecord& row);
 bool RowInShared(const DisplayRecord& row);
-
-// The keyword under which `store` holds a row's shortcut: the row's own, or
-// one that differs from it only in letter case.
-std::u16string KeyInStore(const ShortcutStore& store, std::u16string_view keyword);
 
 // Delete: "Confirm Delete", then for a selection of private and shared
 // shortcuts which ones, then the administrator's password for shared ones;
@@ -34,8 +31,9 @@ size_t DeleteRows(const std::vector<const DisplayRecord*>& selected, const DataC
 
 // Stores the shortcut an editor accepted (New when `oldKeyword` is empty).
 // `passwordChecked`: the editor asked for the shared store's password
-// already. Returns whether the shortcut was saved.
-bool SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDialogs& dialogs, bool intoShared,
+// already. KeywordInUse when another shortcut of the store took the keyword
+// since the editor's check: nothing changed, and the editor stays open.
+StoreResult SaveAcceptedShortcut(const DataContext& ctx, LoadedStores& stores, SharedDialogs& dialogs, bool intoShared,
                           bool passwordChecked, std::u16string_view keyword, const EntryRef& entry,
                           std::u16string_view oldKeyword = {});
 

@@ -36,12 +36,15 @@ void AppCore::NewShortcut(ShortcutKind kind) {
     request.shared = intoShared;
     request.store = intoShared ? s.stores.shared : s.stores.local;
 
+    request.save = [&s, intoShared](const EditorOutcome& o) {
+        return SaveAcceptedShortcut(s.ctx, s.stores, s.dialogs, intoShared, o.passwordChecked, o.keyword,
+                                    ShortcutEntry::Make(o.kind, o.plain, o.rich));
+    };
+
     LoadRichEdit();
     HooksPausedForEditor paused(engine_, s.settings);
     const EditorOutcome outcome = RunEditor(window_, kind, request, EditorServices{s.ctx, s.dialogs});
     if (outcome.end != EditorEnd::Accepted) return;
-    SaveAcceptedShortcut(s.ctx, s.stores, s.dialogs, intoShared, outcome.passwordChecked, outcome.keyword,
-                         ShortcutEntry::Make(outcome.kind, outcome.plain, outcome.rich));
     s.settings.WriteBool(settings::Thanks, true);
     RefillList();
 }
@@ -58,7 +61,8 @@ void AppCore::EditSelected() {
         fromShared = choice == kChoiceShared;
     }
     const StoreRef store = fromShared ? s.stores.shared : s.stores.local;
-    const std::u16string key = KeyInStore(*store, record.keyword);
+    // The store's own letters: a store may hold keywords that differ only in case.
+    const std::u16string key = fromShared ? record.sharedKeyword : record.localKeyword;
     EntryRef entry;
     if (!store->Find(key, entry) || !EditorAvailable(entry->kind)) return;
 
@@ -70,13 +74,15 @@ void AppCore::EditSelected() {
     request.keyword = key;
     request.plain = entry->plainText;
     request.rich = entry->richText;
+    request.save = [&s, fromShared, key](const EditorOutcome& o) {
+        return SaveAcceptedShortcut(s.ctx, s.stores, s.dialogs, fromShared, o.passwordChecked, o.keyword,
+                                    ShortcutEntry::Make(o.kind, o.plain, o.rich), key);
+    };
 
     LoadRichEdit();
     HooksPausedForEditor paused(engine_, s.settings);
     const EditorOutcome outcome = RunEditor(window_, entry->kind, request, EditorServices{s.ctx, s.dialogs});
     if (outcome.end != EditorEnd::Accepted) return;
-    SaveAcceptedShortcut(s.ctx, s.stores, s.dialogs, fromShared, outcome.passwordChecked, outcome.keyword,
-                         ShortcutEntry::Make(outcome.kind, outcome.plain, outcome.rich), key);
     RefillList();
 }
 

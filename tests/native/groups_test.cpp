@@ -109,7 +109,7 @@ TEST_P(DataTest, DamagedGroupFileIsCopiedBeforeAnythingSavesOverIt) {
     EXPECT_FALSE(FileExists(copy2));
 
     // The user adds a shortcut to the empty group: the file is replaced, the copy stays.
-    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
+    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
     EXPECT_EQ(rig.TakeMessages(), message(copy1));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"new");
@@ -140,13 +140,13 @@ TEST_P(DataTest, LocalStoreOutOfMemoryIsAFileThatCouldNotBeLoaded) {
     EXPECT_FALSE(FileExists(file + u".damaged"));
 
     // Nor does a change save the empty store over it.
-    EXPECT_FALSE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
+    EXPECT_NE(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
                                ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
     EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {u"A"}, {}), 0u);
     EXPECT_EQ(ReadAll(file), before);
     rig.TakeMessages();
     rig.stores.local = ShortcutStore::Create();
-    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
+    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"a");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"new");

@@ -1,8 +1,10 @@
 // The shared store: loading with its messages, the merged list, the
 // private-or-shared choice, the administrator's password and the options page.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "core/display_records.h"
 #include "core/group_transfer.h"
@@ -75,7 +77,7 @@ TEST_P(DataTest, SharedStoreLoadsOnlyWhenEnabledAndTurnsItselfOff) {
     EXPECT_EQ(ReadAll(s.sharedFile + u".damaged"), bad);
     // Nothing saves the (empty) shared store over the damaged file.
     s.Enable(true);
-    EXPECT_FALSE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+    EXPECT_NE(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
                                ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
     EXPECT_FALSE(rig.stores.sharedLoaded);
     EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {}, {u"SHARED"}), 0u);
@@ -205,7 +207,7 @@ TEST_P(DataTest, AWrongPasswordKeepsTheSharedFileUnchanged) {
     const auto localBefore = ReadAll(rig.folders.DefaultGroupFile());
 
     rig.dialogs.passwords = {false};
-    EXPECT_FALSE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+    EXPECT_NE(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
                                ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
     EXPECT_EQ(rig.dialogs.expectedPasswords, std::vector<std::u16string>{u"Secret"});
     EXPECT_EQ(rig.TakeMessages(), u"E|Administrator Access Required|Only the Administrator may change the Shared Shortcuts.\n");
@@ -225,7 +227,7 @@ TEST_P(DataTest, AWrongPasswordKeepsTheSharedFileUnchanged) {
 
     // With the password the shared shortcut is saved and survives a reload.
     rig.dialogs.passwords = {true};
-    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
     EXPECT_EQ(rig.Text(*s.SharedOnDisk(), u"NEW"), u"n");
     std::u16string pw;
@@ -234,7 +236,7 @@ TEST_P(DataTest, AWrongPasswordKeepsTheSharedFileUnchanged) {
     EXPECT_TRUE(rig.security.Granted(s.sharedFile));
 
     // Editing a local shortcut under a new keyword replaces the old one.
-    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"BOTH2",
+    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"BOTH2",
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"edited"), u"BOTH"));
     EXPECT_FALSE(rig.stores.local->Contains(u"BOTH"));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"BOTH2"), u"edited");
@@ -251,7 +253,7 @@ TEST_P(DataTest, ReloadingASharedFileWithoutAPasswordForgetsTheOldOne) {
     ASSERT_EQ(pw, u"Old");
 
     rig.MakeFile(s.sharedFile, {{u"SHARED", u"shared text"}});  // no password record
-    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
     EXPECT_TRUE(rig.dialogs.expectedPasswords.empty()) << "no password is asked for";
     StoreRef onDisk = s.SharedOnDisk();
@@ -285,7 +287,7 @@ TEST_P(DataTest, OverridingSharedRowsChangeTheSharedShortcutUnderItsOwnKeyword) 
     ASSERT_EQ(row.origin, OriginShared | OriginOverriding);
 
     // Editing the shared shortcut under a new keyword.
-    EXPECT_TRUE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"SIGN",
+    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"SIGN",
                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"signed"), row.sharedKeyword));
     EXPECT_FALSE(s.SharedOnDisk()->Contains(u"SIG"));
     EXPECT_EQ(rig.Text(*s.SharedOnDisk(), u"SIGN"), u"signed");
@@ -319,7 +321,7 @@ TEST_P(DataTest, NothingIsSavedIntoASharedStoreThatDidNotLoad) {
     testing::Bytes bad = testing::Header(1);
     testing::PutRecord(bad, {1, 7, "K", "", "x"});
     WriteAll(s.sharedFile, bad);
-    EXPECT_FALSE(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+    EXPECT_NE(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
                                ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
     EXPECT_EQ(ReadAll(s.sharedFile), bad);
     EXPECT_NE(ReadAll(s.sharedFile), before);
@@ -503,6 +505,109 @@ TEST(SharedFileSave, RunningOutOfRetriesKeepsTheOldFile) {
     EXPECT_FALSE(SaveSharedWithNotice(ctx, *store, path));
     EXPECT_EQ(rig.TakeMessages(), u"E|File Save Error|Failed to save file!\n");
     EXPECT_EQ(ReadAll(path), before);
+}
+
+// Another user's program adds "Sig" to the shared file after the editor
+// checked the keyword: the insert of "SIG" finds it when it reloads, under
+// the same lock, and refuses instead of saving two shortcuts that differ
+// only in case. Nothing changes, so the editor can ask for another keyword.
+TEST_P(DataTest, AKeywordTakenSinceTheEditorsCheckIsReportedInUse) {
+    SharedRig s(rig);
+    LoadLocalStore(rig.ctx, rig.stores);
+    rig.MakeFile(s.sharedFile, {{u"SHARED", u"shared text"}, {u"Sig", u"someone else's"}}, true);
+    const auto before = ReadAll(s.sharedFile);
+    EXPECT_EQ(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"SIG",
+                            ShortcutEntry::Make(ShortcutKind::SimpleText, u"mine")),
+              StoreResult::KeywordInUse);
+    EXPECT_EQ(ReadAll(s.sharedFile), before);
+    EXPECT_FALSE(rig.stores.shared->Contains(u"SIG"));
+
+    // Renaming a shortcut onto another one's keyword, beyond ASCII letters.
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"\u00C4RGER", u"a"}, {u"OLD", u"o"}});
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_EQ(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"\u00E4rger",
+                            ShortcutEntry::Make(ShortcutKind::SimpleText, u"x"), u"OLD"),
+              StoreResult::KeywordInUse);
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"OLD"), u"o") << "the edited shortcut stays";
+    // Its own keyword in other letter case is no conflict, and macros compare exactly.
+    EXPECT_EQ(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"old",
+                            ShortcutEntry::Make(ShortcutKind::SimpleText, u"o2"), u"OLD"),
+              StoreResult::Saved);
+    EXPECT_FALSE(rig.stores.local->Contains(u"OLD"));
+    EXPECT_EQ(StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"\u00E4RGER",
+                            ShortcutEntry::Make(ShortcutKind::Macro, u"m")),
+              StoreResult::Saved);
+}
+
+// Two threads insert the same keyword in different case over and over:
+// exactly one of them may win each round.
+TEST(ShortcutStoreInsert, UniqueInsertsFromTwoThreadsNeverBothSucceed) {
+    for (int round = 0; round < 300; ++round) {
+        StoreRef store = ShortcutStore::Create();
+        std::atomic<int> inserted{0};
+        auto run = [&](std::u16string_view k) {
+            if (store->InsertUnique(k, ShortcutEntry::Make(ShortcutKind::SimpleText, u"t"), u"", true) ==
+                ShortcutStore::InsertResult::Inserted)
+                ++inserted;
+        };
+        std::thread a(run, u"sig"), b(run, u"SIG");
+        a.join();
+        b.join();
+        ASSERT_EQ(inserted.load(), 1);
+        ASSERT_EQ(store->Size(), 1u);
+    }
+}
+
+// The password dialog's message loop runs the shared file's timed reload;
+// here the reload finds shared shortcuts turned off meanwhile, which leaves the
+// store's old contents in place but no longer loaded.
+struct ReloadDuringPassword final : SharedDialogs {
+    DataRig& rig;
+    explicit ReloadDuringPassword(DataRig& r) : rig(r) {}
+    int ChooseStore(const StoreChoiceRequest&) override { return kChoicePrivate; }
+    bool AskAdminPassword(std::u16string_view) override {
+        rig.settings.WriteBool(settings::SharedEnabled, false);
+        LoadSharedStore(rig.ctx, rig.stores);
+        return true;
+    }
+    void ShowFieldNotice(SharedField, std::u16string_view, std::u16string_view) override {}
+};
+
+TEST_P(DataTest, ASharedStoreUnloadedDuringThePasswordQuestionIsNotSaved) {
+    SharedRig s(rig, u"pw");
+    const std::u16string workFile = rig.Sub(u"work.dat");
+    rig.MakeFile(workFile, {});
+    auto groups = rig.Groups();
+    groups.Register(u"Work", workFile);
+    const auto before = ReadAll(s.sharedFile);
+    ReloadDuringPassword reload(rig);
+    const auto again = [&] {
+        s.Enable(true);
+        LoadLocalStore(rig.ctx, rig.stores);
+        ASSERT_TRUE(rig.stores.sharedLoaded);
+    };
+
+    again();
+    EXPECT_EQ(StoreShortcut(rig.ctx, rig.stores, reload, true, u"NEW",
+                            ShortcutEntry::Make(ShortcutKind::SimpleText, u"n"), u"SHARED"),
+              StoreResult::NotSaved);
+    EXPECT_EQ(ReadAll(s.sharedFile), before);
+
+    again();
+    EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, reload, {u"LOCAL"}, {u"SHARED"}), 1u);
+    EXPECT_EQ(ReadAll(s.sharedFile), before);
+    EXPECT_FALSE(rig.stores.local->Contains(u"LOCAL"));
+
+    again();
+    size_t workIndex = 0;
+    for (const auto& t : TransferTargets(groups)) if (t.name == u"Work") workIndex = t.index;
+    EntryRef shared;
+    ASSERT_TRUE(rig.stores.shared->Find(u"SHARED", shared));
+    const auto r = TransferShortcuts(rig.ctx, rig.stores, reload, TransferMode::Move, workIndex,
+                                     {TransferItem{u"SHARED", shared, true}});
+    EXPECT_EQ(r.written, std::vector<std::u16string>{u"SHARED"});
+    EXPECT_EQ(ReadAll(s.sharedFile), before) << "the moved shortcut stays in the shared file";
+    rig.TakeMessages();
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ TEST_F(ActionsTest, ASharedSaveAfterAFailedReloadUnderThePasswordWritesNothing) 
     dialogs.during = [&] { FailSharedReload(); };
 
     const EntryRef changed = ShortcutEntry::Make(ShortcutKind::SimpleText, u"changed");
-    EXPECT_FALSE(SaveAcceptedShortcut(rig.ctx, rig.stores, dialogs, true, false, u"S1", changed, u"S1"));
+    EXPECT_NE(StoreResult::Saved, SaveAcceptedShortcut(rig.ctx, rig.stores, dialogs, true, false, u"S1", changed, u"S1"));
     EXPECT_EQ(dialogs.passwordsAsked, 1);
     EXPECT_EQ(ReadAll(sharedFile), before);
 
@@ -130,7 +130,7 @@ TEST_F(ActionsTest, ASharedSaveAfterAFailedReloadUnderThePasswordWritesNothing) 
     rig.settings.WriteBool(settings::SharedEnabled, true);
     LoadLocalStore(rig.ctx, rig.stores);
     dialogs.during = nullptr;
-    EXPECT_TRUE(SaveAcceptedShortcut(rig.ctx, rig.stores, dialogs, true, false, u"S1", changed, u"S1"));
+    EXPECT_EQ(StoreResult::Saved, SaveAcceptedShortcut(rig.ctx, rig.stores, dialogs, true, false, u"S1", changed, u"S1"));
     EXPECT_EQ(dialogs.passwordsAsked, 2);
     EXPECT_EQ(DataRig::Text(*rig.stores.shared, u"S1"), u"changed");
     EXPECT_EQ(rig.stores.shared->Size(), 2u);
@@ -167,11 +167,33 @@ TEST_F(ActionsTest, MovingAnOverridingSharedRowMovesTheSharedShortcutUnderItsOwn
     EXPECT_EQ(DataRig::Text(*target, u"SIG"), u"shared text");
 }
 
-TEST(ShortcutActions, KeyInStoreFindsTheStoresOwnLettersBeyondAscii) {
-    StoreRef store = ShortcutStore::Create();
-    store->Insert(u"\u00C4RGER", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x"));
-    EXPECT_EQ(KeyInStore(*store, u"\u00E4rger"), u"\u00C4RGER");
-    EXPECT_EQ(KeyInStore(*store, u"other"), u"other");
+// Each store may hold keywords that differ only in case. The row "sig"
+// shows the local "sig" overridden by the shared "Sig" (the shared "SIG"
+// went with the local "SIG"): deleting it removes those two, not the first
+// shared keyword that matches the row's letters without regard to case.
+TEST_F(ActionsTest, DeleteRemovesTheKeywordsEachStoreHoldsTheRowBy) {
+    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"SIG", u"local upper"}, {u"sig", u"local lower"}});
+    rig.MakeFile(sharedFile, {{u"SIG", u"shared upper"}, {u"Sig", u"shared mixed"}}, true);
+    UseShared(true);
+    LoadLocalStore(rig.ctx, rig.stores);
+    ASSERT_TRUE(rig.stores.sharedLoaded);
+    std::vector<DisplayRecord> rows = Rows();
+    const DisplayRecord* row = nullptr;
+    for (const auto& r : rows) if (r.keyword == u"sig") row = &r;
+    ASSERT_TRUE(row);
+    ASSERT_EQ(row->sharedKeyword, u"Sig");
+    PromptThatRuns prompt;
+    DataContext ctx{rig.settings, rig.folders, SystemFileSystem(), rig.security, rig.io, prompt};
+    PasswordThatRuns dialogs;  // chooses both stores
+
+    EXPECT_EQ(DeleteRows({row}, ctx, rig.stores, dialogs), 2u);
+    StoreRef onDisk = ShortcutStore::Create();
+    uint32_t n = 0;
+    ASSERT_EQ(ShortcutStore::Load(*onDisk, sharedFile, true, n, rig.io), LoadOk);
+    EXPECT_EQ(DataRig::Text(*onDisk, u"SIG"), u"shared upper");
+    EXPECT_FALSE(onDisk->Contains(u"Sig"));
+    EXPECT_EQ(DataRig::Text(*rig.stores.local, u"SIG"), u"local upper");
+    EXPECT_FALSE(rig.stores.local->Contains(u"sig"));
 }
 
 }  // namespace
