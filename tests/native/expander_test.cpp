@@ -474,30 +474,5 @@ TEST(KeyClassification, KeysWithoutCharacters) {
     EXPECT_EQ(cls(0x08, 0, 8), "0:8");
 }
 
-TEST(KeyEventWire, RoundTripsEveryField) {
-    KeyEvent e;
-    e.vk = 0xA1B2C3D4;
-    e.ch = 0x20AC;
-    e.isDown = 1;
-    e.auxFlag = 7;
-    e.modifiers = 0x49;
-    e.stateFlags = 0x02;
-    e.position = 0x01020304;
-    uint8_t wire[kKeyEventWireSize];
-    EncodeKeyEvent(e, wire);
-    EXPECT_EQ(wire[0], 0xD4);
-    EXPECT_EQ(wire[4], 0xAC);
-    EXPECT_EQ(wire[10], 0x49);
-    EXPECT_EQ(wire[12], 0x04);
-    KeyEvent d = DecodeKeyEvent(wire);
-    EXPECT_EQ(d.vk, e.vk);
-    EXPECT_EQ(d.ch, e.ch);
-    EXPECT_EQ(d.isDown, 1);
-    EXPECT_EQ(d.auxFlag, 7);
-    EXPECT_EQ(d.modifiers, 0x49);
-    EXPECT_EQ(d.stateFlags, 0x02);
-    EXPECT_EQ(d.position, e.position);
-}
-
 }  // namespace
 }  // namespace kx::test
