@@ -10,11 +10,8 @@
 #include "picture/image_codec.h"
 #include "picture/picture_encoder.h"
 #include "tools/kxtool/commands.h"
+#include "tools/kxtool/raw_output.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace kx {
 namespace {
@@ -48,15 +45,7 @@ int RunPictureCommand(int argc, char** argv) {
         std::fprintf(stderr, "kxtool picture: '%s' cannot be loaded as a picture\n", argv[0]);
         return 3;
     }
-#ifdef _WIN32
-    // The document has its own CR LF line ends.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    if (std::fwrite(rtf.data(), 1, rtf.size(), stdout) != rtf.size() || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "kxtool picture: cannot write the output\n");
-        return 2;
-    }
-    return 0;
+    return WriteRawToStdout(rtf, "picture") ? 0 : 2;
 }
 
 }  // namespace kx

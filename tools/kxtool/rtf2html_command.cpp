@@ -6,11 +6,8 @@
 #include "convert/rtf_to_html.h"
 #include "core/whole_file.h"
 #include "tools/kxtool/commands.h"
+#include "tools/kxtool/raw_output.h"
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
 
 namespace kx {
 
@@ -29,15 +26,7 @@ int RunRtf2HtmlCommand(int argc, char** argv) {
         std::fprintf(stderr, "kxtool rtf2html: %s: %s\n", argv[0], error.c_str());
         return 2;
     }
-#ifdef _WIN32
-    // The HTML has its own CR LF line ends.
-    _setmode(_fileno(stdout), _O_BINARY);
-#endif
-    if (std::fwrite(html.data(), 1, html.size(), stdout) != html.size() || std::fflush(stdout) != 0) {
-        std::fprintf(stderr, "kxtool rtf2html: cannot write the output\n");
-        return 2;
-    }
-    return 0;
+    return WriteRawToStdout(html, "rtf2html") ? 0 : 2;
 }
 
 }  // namespace kx
