@@ -1,0 +1,112 @@
+#include "platform/worker_thread.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+
+namespace kx {
+namespace {
+
+// Polls like the dictionaries' workers: a pass, then a sleep that Stop cuts short.
+class PollingWorker : public WorkerThread {
+public:
+    ~PollingWorker() override { Stop(); }
+    void RunWorker() override {
+        do {
+            passes.fetch_add(1);
+        } while (!WaitOrStop(60000));
+    }
+    std::atomic<int> passes{0};
+};
+
+TEST(WorkerThread, StopCutsALongWaitShortAndTheWorkerStartsAgain) {
+    PollingWorker w;
+    ASSERT_TRUE(w.Start(ThreadPriority::Lowest));
+    EXPECT_TRUE(w.Start(ThreadPriority::Lowest));  // running already: nothing new
+    while (w.passes.load() == 0) std::this_thread::yield();
+    auto t0 = std::chrono::steady_clock::now();
+    w.Stop();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(10));
+    EXPECT_FALSE(w.IsRunning());
+    EXPECT_EQ(w.passes.load(), 1);
+
+    // The stop event is reset by a new start, so the worker polls again.
+    ASSERT_TRUE(w.Start(ThreadPriority::Normal));
+    while (w.passes.load() < 2) std::this_thread::yield();
+    EXPECT_TRUE(w.IsRunning());
+    EXPECT_FALSE(w.StopEvent().IsSet());
+    w.Stop();
+}
+
+class WaitingWorker : public WorkerThread {
+public:
+    ~WaitingWorker() override { Stop(); }
+    void RunWorker() override { result = WaitStopOr(other, kWaitForever); }
+    WaitEvent other;
+    std::atomic<int> result{-5};
+};
+
+TEST(WorkerThread, WaitStopOrTellsWhichEventEndedTheWait) {
+    WaitingWorker w;
+    ASSERT_TRUE(w.Start(ThreadPriority::Normal));
+    w.other.Set();
+    while (w.IsRunning()) std::this_thread::yield();
+    w.Stop();
+    EXPECT_EQ(w.result.load(), 1);
+
+    w.other.Reset();
+    ASSERT_TRUE(w.Start(ThreadPriority::Normal));
+    w.Stop();
+    EXPECT_EQ(w.result.load(), 0);
+}
+
+TEST(WaitEvent, WaitForAnyReportsTheFirstSetEventAndTimesOut) {
+    WaitEvent a, b, c;
+    const WaitEvent* list[] = {&a, &b, &c};
+    EXPECT_EQ(WaitForAnyEvent(list, 10), kWaitTimedOut);
+    c.Set();
+    b.Set();
+    EXPECT_EQ(WaitForAnyEvent(list, 0), 1);
+    b.Reset();
+    EXPECT_EQ(WaitForAnyEvent(list, kWaitForever), 2);
+
+    // A Set from another thread wakes a waiter that is already asleep.
+    c.Reset();
+    std::thread setter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        a.Set();
+    });
+    EXPECT_EQ(WaitForAnyEvent(list, kWaitForever), 0);
+    setter.join();
+
+    std::vector<WaitEvent> many(65);
+    std::vector<const WaitEvent*> tooMany;
+    for (auto& e : many) tooMany.push_back(&e);
+    many[0].Set();
+    EXPECT_EQ(WaitForAnyEvent(tooMany, 0), kWaitTimedOut);
+    EXPECT_EQ(WaitForAnyEvent(std::span(tooMany).first(64), 0), 0);
+}
+
+// A worker that owns itself ends by destroying itself on its own thread.
+class SelfEndingWorker : public WorkerThread {
+public:
+    explicit SelfEndingWorker(std::atomic<bool>& gone) : gone_(gone) {}
+    ~SelfEndingWorker() override { gone_ = true; }
+    void RunWorker() override {}
+    void AfterRun() override { delete this; }
+
+private:
+    std::atomic<bool>& gone_;
+};
+
+TEST(WorkerThread, ASelfOwningWorkerMayDestroyItselfWhenDone) {
+    std::atomic<bool> gone{false};
+    auto* w = new SelfEndingWorker(gone);
+    ASSERT_TRUE(w->Start(ThreadPriority::Normal));
+    for (int i = 0; i < 5000 && !gone; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    EXPECT_TRUE(gone.load());
+}
+
+}  // namespace
+}  // namespace kx
