@@ -1,0 +1,176 @@
+// The phrase learning dictionary: learns the phrases the user types (and the
+// sent mail handed to it), finds completions for the text being typed, keeps
+// for each phrase how often it was typed, offered and accepted, forgets what
+// is stale or does not fit in its memory limit, and reads and writes
+// "acdata.txt".
+//
+// Lock discipline. One lock guards the trie, the counters, the rings, the
+// candidate list and the flags; every public operation below takes it for its
+// whole duration unless its comment says otherwise, so no caller may hold it.
+// The workers hold it for one pass. The keystroke thread never waits on it:
+// FeedTypedUnit and ClearTypingRing only append to a queue under a small lock
+// of its own, and the flags the keystroke thread reads are atomic.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "learn/completion_candidate.h"
+#include "learn/phrase_node.h"
+
+namespace kx {
+
+class SettingsStore;
+
+// What construction reads from "SuggestionLengthMinimum",
+// "SuggestionLengthMaximum", "SuggestionRemoveImpressions",
+// "SuggestionRemoveKeystrokes" and "SuggestionTrackbar".
+struct DictionaryOptions {
+    int32_t minimum = 3;
+    int32_t maximum = 260;
+    int32_t removeImpressions = 100;
+    int32_t removeKeystrokes = 100000;
+    int32_t trackbar = 15;
+    // The platform's total virtual address space (see TotalVirtualBytes).
+    uint64_t totalVirtual = 0;
+    // Tests run the workers' passes themselves.
+    bool startWorkers = true;
+};
+DictionaryOptions ReadDictionaryOptions(const SettingsStore& settings, uint64_t totalVirtual);
+
+inline constexpr uint32_t kMemoryLimitCap = 104857600;  // 100 MiB
+// position % of the total virtual figure (its low 32 bits), at most 100 MiB.
+uint32_t MemoryLimitFor(int32_t position, uint64_t totalVirtual);
+// The same product without the cap, as the options page shows it:
+// "15% .... 307.20 MB".
+std::u16string MemoryLimitText(int32_t position, uint64_t totalVirtual);
+
+enum class SaveResult : int {
+    Saved = 0,
+    Cancelled = 1,     // the file is incomplete and must not be used
+    CreateFailed = 2,
+    NotLoaded = 3,     // nothing written: the old file must be kept
+    WriteFailed = 4,   // the file is incomplete and must not be used
+};
+
+struct SaveControl {
+    // Asked before each node; true stops the save with Cancelled.
+    std::function<bool()> cancelRequested;
+    // Sees every entry before its line is written (suggestion promotion).
+    std::function<void(std::u16string_view phrase, PhraseEntry& entry)> beforeEntry;
+    // After the walk, still under the lock (the suggestion file's update).
+    std::function<void()> afterWalk;
+};
+
+class PhraseDictionary {
+public:
+    explicit PhraseDictionary(const DictionaryOptions& options);
+    // Stops every worker, then frees the rings, the queues and the trie.
+    ~PhraseDictionary();
+    PhraseDictionary(const PhraseDictionary&) = delete;
+    PhraseDictionary& operator=(const PhraseDictionary&) = delete;
+
+    // --- Feeding: the keystroke thread. No dictionary lock is taken. ---
+    // Queues one typed code unit for the typing learner. A carriage return or
+    // line feed right after another one is dropped (and forgets the previous
+    // unit), so CR LF and LF LF count as one line break.
+    void FeedTypedUnit(char16_t unit);
+    // Empties the typing ring's slots; queued in order with the typed units,
+    // so what was typed before the clear is cleared too.
+    void ClearTypingRing();
+    // Set while the user edits a candidate in a dialog: nothing is fed then.
+    bool FeedingPaused() const { return feedingPaused_.load(std::memory_order_relaxed); }
+    void SetFeedingPaused(bool on) { feedingPaused_.store(on, std::memory_order_relaxed); }
+
+    // Appends sent-mail text for the mail feeder (ten units a second).
+    void FeedMailText(std::u16string_view text);
+
+    // --- Switches ---
+    // Set while Auto Complete is off: the searcher does not search.
+    void SetSearchSuspended(bool on) { searchSuspended_.store(on, std::memory_order_relaxed); }
+    bool SearchSuspended() const { return searchSuspended_.load(std::memory_order_relaxed); }
+    // Off for the shortcut-text dictionary: its typing ring is kept, but
+    // nothing typed is learned. Under the lock.
+    void SetLearningEnabled(bool on);
+    bool LearningEnabled();
+
+    // --- The Auto Complete window ---
+    bool CandidatesReady();
+    // Copies of the last search's candidates in score order; clears
+    // CandidatesReady.
+    void TakeCandidates(CandidateList& out);
+    // The typing ring's current line including the word being typed.
+    void GetCurrentLine(std::u16string& out);
+    uint32_t GetRingSize() const { return ringSize_; }
+
+    // Statistics operations: false when the phrase is not stored.
+    bool GetPhraseStats(std::u16string_view phrase, PhraseStats& out);
+    bool CountAccepted(std::u16string_view phrase);
+    bool CountImpression(std::u16string_view phrase);
+    bool ClearSuggestable(std::u16string_view phrase);
+    // Byte n-1 of the confidence array: +60 (255 from 195 up), and -30 (0
+    // below 31). True without change when the entry has no byte there.
+    bool RaiseConfidence(std::u16string_view phrase, uint32_t typedLength);
+    bool LowerConfidence(std::u16string_view phrase, uint32_t typedLength);
+    bool RemovePhrase(std::u16string_view phrase);
+    // Moves the statistics to the new text; true when every step succeeded.
+    bool RenamePhrase(std::u16string_view from, std::u16string_view to);
+    // Adds the phrase (longer than the maximum too) and sets the statistics
+    // with typedCount 2; true when the entry exists afterwards.
+    bool SetPhraseStats(std::u16string_view phrase, uint32_t accepted, uint32_t firstSeen, uint32_t lastSeen,
+                        uint32_t impressions, uint8_t suggestable);
+    // The user edited an inserted phrase into `edited`: a phrase accepted
+    // only this once is renamed, otherwise the edited text is added with one
+    // acceptance less and the inserted phrase's other statistics. False when
+    // the texts are equal or the inserted phrase is gone.
+    bool LearnCorrection(std::u16string_view inserted, std::u16string_view edited);
+
+    // --- Memory ---
+    void SetMemoryLimit(int32_t trackbarPosition);
+    uint32_t MemoryLimit();
+    uint32_t MemoryUsed();
+    uint32_t PhraseCount();
+    uint32_t KeystrokeCounter();
+
+    // --- "acdata.txt" ---
+    // Starts the loader worker on `path`; true.
+    bool StartLoading(const std::u16string& path);
+    // The file has been read, or found absent. A save is refused before.
+    bool Loaded() const { return loaded_.load(std::memory_order_acquire); }
+    // Writes the whole dictionary to `path` under the lock.
+    SaveResult Save(std::u16string_view path, const SaveControl& control = {});
+
+    // --- The workers ---
+    // Stops the six workers, learners first.
+    void StopWorkers();
+    // One pass of each worker, as the worker runs it every 100 ms (the
+    // maintainer every 120 s). Tests call them directly.
+    void TypingLearnerPass();
+    void MailLearnerPass();
+    void SearchPass();
+    void MaintenancePass();
+    void MailFeederPass();
+    // The loader's body: reads `path` and marks the dictionary loaded.
+    // `pauseAfterLine` lets learners and the searcher in between lines.
+    // `stop` is asked after each line.
+    void LoadFile(const std::u16string& path, const std::function<bool(uint32_t ms)>& pauseAfterLine = {});
+
+    // Walks every entry in file order under the lock (kxtool, tests).
+    void ForEachEntry(const std::function<void(std::u16string_view phrase, const PhraseEntry& entry)>& visit);
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    uint32_t ringSize_ = 1;
+    std::atomic<bool> feedingPaused_{false};
+    std::atomic<bool> searchSuspended_{false};
+    std::atomic<bool> loaded_{false};
+};
+
+}  // namespace kx
