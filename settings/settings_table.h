@@ -33,6 +33,8 @@ inline constexpr const char16_t* kSettings = u"Settings";
 inline constexpr SettingDef ExpansionOn = Flag(kSettings, u"bexp", true);
 inline constexpr SettingDef DoubleSpace = Flag(kSettings, u"DoubleSpace", false);
 inline constexpr SettingDef ExpansionCasing = Flag(kSettings, u"ExpansionCasing", false);
+// Gives the user's clipboard back once the target has pasted an expansion.
+inline constexpr SettingDef RestoreClipboard = Flag(kSettings, u"RestoreClipboard", false);
 inline constexpr SettingDef ToggleExpansions = Flag(kSettings, u"ToggleExpansions", false);
 inline constexpr SettingDef ToggleExpansionsCombo = Text(kSettings, u"ToggleExpansionsCombo", u"CTRL+ALT+SPACE");
 inline constexpr SettingDef ToggleAutoComplete = Flag(kSettings, u"ToggleAutoComplete", false);
