@@ -164,8 +164,10 @@ public:
     // Walks every entry in file order under the lock (kxtool, tests).
     void ForEachEntry(const std::function<void(std::u16string_view phrase, const PhraseEntry& entry)>& visit);
 
-private:
+    // The state behind the lock; its definition is learn/'s own.
     struct Impl;
+
+private:
     std::unique_ptr<Impl> impl_;
     uint32_t ringSize_ = 1;
     std::atomic<bool> feedingPaused_{false};

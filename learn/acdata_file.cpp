@@ -1,0 +1,142 @@
+// Reading and writing "acdata.txt": the loader worker's body and the save.
+#include <cstring>
+
+#include "base/text.h"
+#include "learn/acdata_record.h"
+#include "learn/phrase_dictionary_impl.h"
+#include "platform/file_mapping.h"
+#include "platform/stream_file.h"
+
+namespace kx {
+
+namespace {
+
+void StoreRecord(PhraseDictionary::Impl& d, const AcdataRecord& r) {
+    bool created = false;
+    PhraseEntry* e = d.Learn(r.phrase, true, created);
+    if (!e) return;
+    e->stats = r.stats;
+    if (r.confidence.empty()) {
+        e->SetConfidence(uint32_t(r.phrase.size()), 100);
+    } else {
+        e->SetConfidence(uint32_t(r.confidence.size()), 0);
+        if (e->confidenceCount) std::memcpy(e->confidence.get(), r.confidence.data(), r.confidence.size());
+    }
+}
+
+}  // namespace
+
+void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<bool(uint32_t)>& pauseAfterLine) {
+    Impl& d = *impl_;
+    loaded_.store(false, std::memory_order_release);
+    FileError error = FileError::None;
+    std::unique_ptr<StreamFile> file = OpenStreamFile(path, StreamMode::Read, error);
+    if (!file && error == FileError::NotFound) {
+        // No file yet: the first save creates it.
+        loaded_.store(true, std::memory_order_release);
+        return;
+    }
+    {
+        std::lock_guard<std::mutex> hold(d.lock);
+        d.trie.Clear();
+        d.memoryUsed = 0;
+        d.phraseCount = 0;
+    }
+    // A file that exists but cannot be read stays unloaded, so that the save
+    // at exit does not replace it with an empty one.
+    if (!file) return;
+
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kAcdataBlock]);
+    if (!buffer) return;
+    size_t carried = 0;
+    bool firstLine = true, stopped = false, last = false;
+    AcdataRecord record;
+    while (!last && !stopped) {
+        size_t got = 0;
+        if (!file->Read(buffer.get() + carried, kAcdataBlock - carried, got)) return;
+        size_t total = carried + got;
+        last = got == 0 || total < kAcdataBlock;
+        if (const void* zero = std::memchr(buffer.get(), 0, total)) {
+            // Nothing we write holds a 0 byte: what follows one is damage.
+            total = size_t(static_cast<const char*>(zero) - buffer.get());
+            last = true;
+        }
+        size_t pos = 0;
+        std::unique_lock<std::mutex> hold(d.lock);
+        while (!stopped) {
+            const char* begin = buffer.get() + pos;
+            const char* end = buffer.get() + total;
+            const char* cr = begin;
+            for (;; ++cr) {
+                cr = static_cast<const char*>(std::memchr(cr, '\r', size_t(end - cr)));
+                if (!cr || cr + 1 >= end || cr[1] == '\n') break;
+            }
+            if (!cr || cr + 1 >= end) break;
+            const std::string_view line(begin, size_t(cr - begin));
+            pos = size_t(cr - buffer.get()) + 2;
+            if (firstLine) {
+                d.keystrokeCounter = ParseAcdataNumber(Utf8ToUtf16(line));
+                firstLine = false;
+                continue;
+            }
+            if (ParseAcdataRecord(line, record)) StoreRecord(d, record);
+            if (pauseAfterLine) {
+                hold.unlock();
+                stopped = pauseAfterLine(5);
+                hold.lock();
+            }
+        }
+        hold.unlock();
+        carried = total - pos;
+        // A line longer than a whole block cannot be a record; skip it so
+        // that reading goes on.
+        if (carried == kAcdataBlock) carried = 0;
+        std::memmove(buffer.get(), buffer.get() + pos, carried);
+    }
+    file->Close();
+    // A loader stopped half-way leaves the dictionary unloaded: saving what
+    // it holds would lose the rest of the file.
+    if (!stopped) loaded_.store(true, std::memory_order_release);
+}
+
+SaveResult PhraseDictionary::Save(std::u16string_view path, const SaveControl& control) {
+    Impl& d = *impl_;
+    std::lock_guard<std::mutex> hold(d.lock);
+    if (!Loaded()) return SaveResult::NotLoaded;
+    FileMapping& files = SystemFileMapping();
+    if (files.Exists(path)) files.Delete(path);
+    FileError error = FileError::None;
+    std::unique_ptr<StreamFile> file = OpenStreamFile(path, StreamMode::Create, error);
+    if (!file) return SaveResult::CreateFailed;
+
+    std::string out;
+    out.reserve(kAcdataBlock);
+    out += std::to_string(d.keystrokeCounter);
+    out += "\r\n";
+    bool writeFailed = false, cancelled = false;
+    auto before = [&](PhraseNode*) {
+        if (control.cancelRequested && control.cancelRequested()) cancelled = true;
+        return !cancelled && !writeFailed;
+    };
+    auto visit = [&](PhraseEntry* e, const std::u16string& phrase) {
+        if (control.beforeEntry) control.beforeEntry(phrase, *e);
+        AppendAcdataRecord(out, phrase, *e);
+        if (out.size() + 2600 >= kAcdataBlock) {
+            writeFailed = !file->Write(out.data(), out.size());
+            out.clear();
+        }
+    };
+    std::u16string text;
+    for (PhraseNode* root : d.trie.Roots()) {
+        text.assign(1, root->unit);
+        if (!WalkEntries(root, text, visit, before)) break;
+    }
+    if (!cancelled && !writeFailed) writeFailed = !file->Write(out.data(), out.size());
+    const bool closed = file->Close();
+    if (cancelled) return SaveResult::Cancelled;
+    if (writeFailed || !closed) return SaveResult::WriteFailed;
+    if (control.afterWalk) control.afterWalk();
+    return SaveResult::Saved;
+}
+
+}  // namespace kx
