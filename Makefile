@@ -1,6 +1,6 @@
 # The two commands of the README. Each installs what is missing, builds what
 # is out of date and then runs.
-.PHONY: run replay test deps clean screenshots
+.PHONY: run replay test deps clean screenshots msi
 
 # kestrix.exe under Wine with a demo database and notepad to type into.
 run:
@@ -27,6 +27,22 @@ screenshots:
 	@env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui.sh $(SHOTS_BUILD)
 	@cp $(SHOTS_BUILD)/gui-artifacts/screenshots/*.png docs/screenshots/
 	@echo "==> docs/screenshots now holds this run's screenshots: review them, then commit"
+
+# The Windows Installer packages build/msi/kestrix-x64.msi and kestrix-x86.msi
+# from the x86_64 and i686 builds (installer/build_msi.sh tells how to sign).
+MSI_WIN64 ?= build/win64
+MSI_WIN32 ?= build/win32
+msi:
+	@bash scripts/install-deps.sh
+	@test -f $(MSI_WIN64)/CMakeCache.txt || cmake -S . -B $(MSI_WIN64) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake >/dev/null
+	@test -f $(MSI_WIN32)/CMakeCache.txt || cmake -S . -B $(MSI_WIN32) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	  -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF >/dev/null
+	@echo "==> Building the programs in $(MSI_WIN64) and $(MSI_WIN32) (output in build/msi-build.log)"
+	@mkdir -p build
+	@{ cmake --build $(MSI_WIN64) -j2 --target kestrix kestrix64 && cmake --build $(MSI_WIN32) -j2 --target kestrix; } \
+	  >build/msi-build.log 2>&1 || { tail -40 build/msi-build.log; exit 1; }
+	@bash installer/build_msi.sh $(MSI_WIN64) $(MSI_WIN32) build/msi
 
 deps:
 	@bash scripts/install-deps.sh
