@@ -1,0 +1,35 @@
+// The learning dictionary as the Auto Complete window uses it.
+#pragma once
+
+#include "app/autocomplete/ac_dictionary.h"
+#include "learn/phrase_dictionary.h"
+
+namespace kx {
+
+class PhraseDictionaryPort final : public AcDictionary {
+public:
+    explicit PhraseDictionaryPort(PhraseDictionary& d) : d_(d) {}
+
+    bool TakeCandidates(std::vector<AcCandidate>& out) override;
+    std::u16string GetCurrentLine() override;
+    void ClearTypingRing() override { d_.ClearTypingRing(); }
+    void FeedTypedUnit(char16_t unit) override { d_.FeedTypedUnit(unit); }
+    bool CountAccepted(const std::u16string& phrase) override { return d_.CountAccepted(phrase); }
+    bool CountImpression(const std::u16string& phrase) override { return d_.CountImpression(phrase); }
+    bool RaiseConfidence(const std::u16string& phrase, size_t typedLength) override {
+        return d_.RaiseConfidence(phrase, uint32_t(typedLength));
+    }
+    bool LowerConfidence(const std::u16string& phrase, size_t typedLength) override {
+        return d_.LowerConfidence(phrase, uint32_t(typedLength));
+    }
+    bool RemovePhrase(const std::u16string& phrase) override { return d_.RemovePhrase(phrase); }
+    bool RenamePhrase(const std::u16string& from, const std::u16string& to) override {
+        return d_.RenamePhrase(from, to);
+    }
+    void SetFeedingPaused(bool paused) override { d_.SetFeedingPaused(paused); }
+
+private:
+    PhraseDictionary& d_;
+};
+
+}  // namespace kx

@@ -1,0 +1,371 @@
+// The Auto Complete window's rules without the window: where it sits, how
+// its rows stack, which candidates become rows and count as offered, what an
+// insertion types, and the keys (the double CTRL tap, ALT+UP/DOWN) timed by
+// a fake clock.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/autocomplete/ac_keys.h"
+#include "app/autocomplete/ac_layout.h"
+#include "app/autocomplete/ac_rows.h"
+#include "platform/fake/fake_clock.h"
+
+namespace kx {
+namespace {
+
+// Records what the window asks of the dictionary.
+class FakeDictionary final : public AcDictionary {
+public:
+    bool TakeCandidates(std::vector<AcCandidate>& out) override { return false; }
+    std::u16string GetCurrentLine() override { return line; }
+    void ClearTypingRing() override { log.push_back(u"clear"); }
+    void FeedTypedUnit(char16_t unit) override { log.push_back(u"feed " + std::u16string(1, unit ? unit : u'0')); }
+    bool CountAccepted(const std::u16string& p) override { return Note(u"accepted ", p); }
+    bool CountImpression(const std::u16string& p) override { return Note(u"impression ", p); }
+    bool RaiseConfidence(const std::u16string& p, size_t n) override { return Note(u"raise " + Num(n) + u" ", p); }
+    bool LowerConfidence(const std::u16string& p, size_t n) override { return Note(u"lower " + Num(n) + u" ", p); }
+    bool RemovePhrase(const std::u16string& p) override { return Note(u"remove ", p); }
+    bool RenamePhrase(const std::u16string& a, const std::u16string& b) override { return Note(u"rename " + a + u" -> ", b); }
+    void SetFeedingPaused(bool) override {}
+
+    int Count(const std::u16string& prefix) const {
+        int n = 0;
+        for (const auto& l : log) n += l.rfind(prefix, 0) == 0;
+        return n;
+    }
+    std::u16string line;
+    std::vector<std::u16string> log;
+
+private:
+    static std::u16string Num(size_t n) {
+        const std::string s = std::to_string(n);
+        return std::u16string(s.begin(), s.end());
+    }
+    bool Note(const std::u16string& what, const std::u16string& p) {
+        log.push_back(what + p);
+        return true;
+    }
+};
+
+class RecordingOutput final : public AcOutput {
+public:
+    bool InsertPhrase(const std::u16string& text, unsigned replaceCount) override {
+        typed.push_back(text);
+        replaced.push_back(replaceCount);
+        return true;
+    }
+    std::vector<std::u16string> typed;
+    std::vector<unsigned> replaced;
+};
+
+AcCandidate Candidate(std::u16string typed, std::u16string phrase) {
+    AcCandidate c;
+    c.typedText = std::move(typed);
+    c.phrase = std::move(phrase);
+    return c;
+}
+
+TEST(AutoCompleteLayout, SitsInTheCornerOfTheWorkAreaAndWaitsBelowTheMonitor) {
+    // A task bar of 34 pixels at the bottom of a second monitor to the right.
+    const AcGeometry g = MeasureGeometry({1280, 0, 2560, 990}, {1280, 0, 2560, 1024});
+    EXPECT_EQ(g.width, 256);
+    EXPECT_EQ(g.x, 2560 - 256);
+    EXPECT_EQ(g.hiddenY, 1024);
+}
+
+TEST(AutoCompleteLayout, RowsStackUnderTheTopBarWithGapsAndTheHint) {
+    const int one[] = {1};
+    const AcLayout a = LayoutRows(one, 1, 990);
+    EXPECT_EQ(a.rowTop[0], 27 + 11);
+    EXPECT_EQ(a.hintTop, 27 + 11 + 15 + 7);
+    EXPECT_EQ(a.height, 27 + 11 + 15 + 7 + 15 + 7);
+    EXPECT_EQ(HintText(1), u"Hit CTRL twice to insert.");
+
+    const int three[] = {1, 2, 0};  // an empty row still takes a line
+    const AcLayout b = LayoutRows(three, 3, 990);
+    EXPECT_EQ(b.rowTop[1], 27 + 11 + 15 + 7);
+    EXPECT_EQ(b.rowHeight[1], 30);
+    EXPECT_EQ(b.rowTop[2], 27 + 11 + 15 + 7 + 30 + 7);
+    EXPECT_EQ(b.rowHeight[2], 15);
+    EXPECT_EQ(b.gapTop[2], b.rowTop[2] + 15);
+    EXPECT_EQ(b.height, 27 + 11 + 15 + 7 + 30 + 7 + 15 + 7 + 15 + 7);
+    EXPECT_FALSE(b.rowCut[0] || b.rowCut[1] || b.rowCut[2]);
+    EXPECT_EQ(HintText(2), u"Use ALT+DOWN to select. Hit CTRL twice to insert.");
+    EXPECT_EQ(HintText(3), HintText(2));
+}
+
+TEST(AutoCompleteLayout, RowsTooTallShareTheWorkAreaInWholeLines) {
+    // 400 / 3 - 20 = 113 pixels: 7 lines each for the long rows.
+    const int lines[] = {40, 2, 12};
+    const AcLayout l = LayoutRows(lines, 3, 400);
+    EXPECT_EQ(l.rowLines[0], 7);
+    EXPECT_TRUE(l.rowCut[0]);
+    EXPECT_EQ(l.rowLines[1], 2);
+    EXPECT_FALSE(l.rowCut[1]);
+    EXPECT_EQ(l.rowLines[2], 7);
+    EXPECT_LE(l.height, 400);
+    // Two rows leave 10 pixels each: 400 / 2 - 10 = 190, 12 lines.
+    const int two[] = {40, 40};
+    EXPECT_EQ(LayoutRows(two, 2, 400).rowLines[1], 12);
+}
+
+TEST(AutoCompleteLayout, FadesInByThirtyToFullAndOutByFourToNothing) {
+    uint8_t a = 0;
+    std::vector<int> in;
+    while (!FadeInStep(a)) in.push_back(a);
+    in.push_back(a);
+    EXPECT_EQ(in, (std::vector<int>{30, 60, 90, 120, 150, 180, 210, 240, 255}));
+    int steps = 0;
+    while (!FadeOutStep(a)) ++steps;
+    EXPECT_EQ(a, 0);
+    EXPECT_EQ(steps + 1, 64);  // 255 down by 4: 63 steps to 3, then 0
+}
+
+TEST(AutoCompleteRows, ShowsTheFirstThreeAndCountsEachNewlyShownPhraseOnce) {
+    FakeDictionary dict;
+    AcRows rows(dict);
+    ASSERT_TRUE(rows.Fill({Candidate(u"thank y", u"thank you very much"), Candidate(u"thank y", u"thank you all"),
+                           Candidate(u"y", u"you know"), Candidate(u"y", u"yes indeed")},
+                          true));
+    ASSERT_EQ(rows.Rows().size(), 3u);
+    EXPECT_EQ(rows.Selection(), 0);
+    EXPECT_TRUE(rows.IsReady());
+    EXPECT_EQ(dict.Count(u"impression "), 3);
+    EXPECT_EQ(dict.Count(u"lower 7 thank you very much"), 1);
+    EXPECT_EQ(dict.Count(u"lower 1 you know"), 1);
+
+    // Staying in the window across a fill is no new impression; a phrase
+    // that comes back after it left is.
+    dict.log.clear();
+    rows.Fill({Candidate(u"thank yo", u"thank you very much"), Candidate(u"o", u"oh well")}, true);
+    EXPECT_EQ(dict.Count(u"impression "), 1);
+    EXPECT_EQ(dict.Count(u"impression oh well"), 1);
+    dict.log.clear();
+    rows.Fill({Candidate(u"y", u"you know")}, true);
+    EXPECT_EQ(dict.Count(u"impression you know"), 1);
+}
+
+TEST(AutoCompleteRows, AnEmptyResultKeepsTheRowsAndMarksThemStale) {
+    FakeDictionary dict;
+    AcRows rows(dict);
+    rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
+    EXPECT_FALSE(rows.Fill({}, true));
+    EXPECT_TRUE(rows.Stale());
+    EXPECT_TRUE(rows.IsReady());
+    EXPECT_EQ(rows.RowPhrase(0), u"thank you very much");
+}
+
+TEST(AutoCompleteRows, SelectionStepsWithoutWrapping) {
+    FakeDictionary dict;
+    AcRows rows(dict);
+    rows.Fill({Candidate(u"a b", u"a b c"), Candidate(u"a b", u"a b d")}, true);
+    rows.SelectStep(true);
+    EXPECT_EQ(rows.Selection(), 0);
+    rows.SelectStep(false);
+    rows.SelectStep(false);
+    EXPECT_EQ(rows.Selection(), 1);
+    ASSERT_TRUE(rows.Hide());
+    EXPECT_EQ(rows.Selection(), -1);
+    EXPECT_FALSE(rows.IsReady());
+}
+
+TEST(AutoCompleteRows, InsertingTypesTheRestOfThePhraseAndCountsItAccepted) {
+    FakeDictionary dict;
+    RecordingOutput out;
+    AcRows rows(dict);
+    rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
+    dict.log.clear();
+    ASSERT_TRUE(rows.InsertSelected(out));
+    ASSERT_EQ(out.typed, std::vector<std::u16string>{u"ou very much"});
+    EXPECT_EQ(out.replaced[0], 0u);
+    EXPECT_EQ(rows.LastInserted(), u"thank you very much");
+    EXPECT_EQ(dict.log, (std::vector<std::u16string>{u"clear", u"accepted thank you very much",
+                                                     u"raise 7 thank you very much", u"feed 0", u"feed 0"}));
+    EXPECT_FALSE(rows.IsReady());
+    // Hidden: a second insertion has nothing to insert.
+    EXPECT_FALSE(rows.InsertSelected(out));
+    EXPECT_EQ(out.typed.size(), 1u);
+}
+
+TEST(AutoCompleteRows, StaleRowsReplaceWhatWasTypedSinceTheirSearch) {
+    FakeDictionary dict;
+    RecordingOutput out;
+    AcRows rows(dict);
+    rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
+    rows.Fill({}, true);
+    dict.line = u"well thank yo";
+    ASSERT_TRUE(rows.InsertSelected(out));
+    EXPECT_EQ(out.typed[0], u"ou very much");
+    EXPECT_EQ(out.replaced[0], 1u);
+
+    // The searched text is no longer in the line: nothing is inserted.
+    rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
+    rows.Fill({}, true);
+    dict.line = u"something else";
+    EXPECT_FALSE(rows.InsertSelected(out));
+    EXPECT_EQ(out.typed.size(), 1u);
+    EXPECT_EQ(TypedSinceSearch(u"a b a b", u"a b"), 0);
+}
+
+TEST(AutoCompleteRows, EditsAndRemovalsRefillFromTheWindowsOwnCopy) {
+    FakeDictionary dict;
+    AcRows rows(dict);
+    rows.Fill({Candidate(u"a b", u"a b c"), Candidate(u"a b", u"a b d")}, true);
+    rows.SetEditing(true);
+    EXPECT_FALSE(rows.Hide());  // an open editor keeps the window
+    rows.SetEditing(false);
+    rows.ReplaceRow(1, u"a b e");
+    EXPECT_EQ(dict.Count(u"rename a b d -> a b e"), 1);
+    EXPECT_EQ(rows.RowPhrase(1), u"a b e");
+    rows.ReplaceRow(0, u"");
+    EXPECT_EQ(dict.Count(u"remove a b c"), 1);
+    ASSERT_EQ(rows.Rows().size(), 1u);
+    EXPECT_EQ(rows.RowPhrase(0), u"a b e");
+}
+
+// The window as the keys see it.
+class FakeWindow final : public AcWindowPort {
+public:
+    bool IsOpen() override { return open; }
+    bool IsReady() override { return open; }
+    void SelectStep(bool up) override { selection = up ? std::max(selection - 1, 0) : std::min(selection + 1, 2); }
+    bool InsertSelected() override {
+        ++inserts;
+        return true;
+    }
+    std::u16string GetLastInserted() override { return u"thank you very much"; }
+    void Hide() override { open = false; }
+    bool open = true;
+    int selection = 0;
+    int inserts = 0;
+};
+
+KeyEvent Key(uint32_t vk, bool down, uint8_t mods = 0, char16_t ch = 0) {
+    KeyEvent e;
+    e.vk = vk;
+    e.isDown = down;
+    e.modifiers = mods;
+    e.ch = ch;
+    return e;
+}
+
+struct KeysFixture {
+    FakeWindow window;
+    FakeClock clock;
+    std::vector<std::u16string> corrections;
+    int ringClears = 0;
+    AcWindowKeys keys{window, clock,
+                      {[this](const std::u16string& s) { corrections.push_back(s); }, [this] { ++ringClears; }}};
+
+    void Tap(uint32_t holdMs = 20) {
+        keys.OnKey(Key(0x11, true, mod::kCtrl));
+        clock.Advance(holdMs);
+        keys.OnKey(Key(0x11, false, mod::kCtrl));
+    }
+};
+
+TEST(AutoCompleteKeys, TwoCtrlTapsWithin300MsInsert) {
+    KeysFixture f;
+    f.Tap();
+    f.clock.Advance(299 - 20);
+    f.Tap(20);  // the second release 299 ms after the first
+    EXPECT_EQ(f.window.inserts, 1);
+    EXPECT_EQ(f.corrections, std::vector<std::u16string>{u"thank you very much"});
+    EXPECT_EQ(f.ringClears, 1);
+    EXPECT_FALSE(f.window.open);
+
+    KeysFixture g;
+    g.Tap();
+    g.clock.Advance(300 - 20);
+    g.Tap(20);  // 300 ms: too slow, but it starts a new pair
+    EXPECT_EQ(g.window.inserts, 0);
+    EXPECT_TRUE(g.keys.CtrlPending());
+    g.clock.Advance(100);
+    g.Tap(20);
+    EXPECT_EQ(g.window.inserts, 1);
+}
+
+TEST(AutoCompleteKeys, TapsDoNotInsertWithAltAKeyBetweenAClosedWindowOrAnExpansion) {
+    KeysFixture f;
+    // CTRL released with ALT held.
+    f.Tap();
+    f.keys.OnKey(Key(0x11, true, mod::kCtrl | mod::kAlt));
+    f.keys.OnKey(Key(0x11, false, mod::kCtrl | mod::kAlt));
+    EXPECT_EQ(f.window.inserts, 0);
+    // A letter typed between the taps.
+    f.clock.Advance(1000);
+    f.Tap();
+    f.keys.OnKey(Key('A', true, 0, u'a'));
+    f.keys.OnKey(Key('A', false, 0, u'a'));
+    f.Tap();
+    EXPECT_EQ(f.window.inserts, 0);
+    // CTRL+C and then a tap: the first release was a key combination.
+    f.clock.Advance(1000);
+    f.keys.OnKey(Key(0x11, true, mod::kCtrl));
+    f.keys.OnKey(Key('C', true, mod::kCtrl));
+    f.keys.OnKey(Key('C', false, mod::kCtrl));
+    f.keys.OnKey(Key(0x11, false, mod::kCtrl));
+    f.Tap();
+    EXPECT_EQ(f.window.inserts, 0);
+    // An expansion between the taps.
+    f.clock.Advance(1000);
+    f.Tap();
+    f.keys.CancelDoubleCtrl();
+    f.Tap();
+    EXPECT_EQ(f.window.inserts, 0);
+    // The window is not open.
+    f.clock.Advance(1000);
+    f.window.open = false;
+    f.Tap();
+    f.Tap();
+    EXPECT_EQ(f.window.inserts, 0);
+    // A CTRL held down repeats its press; the pair still counts.
+    f.window.open = true;
+    f.clock.Advance(1000);
+    f.keys.OnKey(Key(0x11, true, mod::kCtrl));
+    f.keys.OnKey(Key(0x11, true, mod::kCtrl));
+    f.keys.OnKey(Key(0x11, false, mod::kCtrl));
+    f.Tap();
+    EXPECT_EQ(f.window.inserts, 1);
+}
+
+TEST(AutoCompleteKeys, AltDownHeldMovesOneRowPer150MsAndStopsAtTheLast) {
+    KeysFixture f;
+    const KeyEvent altDown = Key(0x28, true, mod::kAlt);
+    f.keys.OnKey(altDown);
+    EXPECT_EQ(f.window.selection, 1);
+    f.clock.Advance(149);
+    f.keys.OnKey(altDown);  // a repeat too soon
+    EXPECT_EQ(f.window.selection, 1);
+    f.clock.Advance(1);
+    f.keys.OnKey(altDown);
+    EXPECT_EQ(f.window.selection, 2);
+    f.clock.Advance(150);
+    f.keys.OnKey(altDown);
+    EXPECT_EQ(f.window.selection, 2);
+    f.clock.Advance(150);
+    f.keys.OnKey(Key(0x26, true, mod::kAlt));
+    EXPECT_EQ(f.window.selection, 1);
+    // Without ALT, or with the window closed, the arrows are the user's.
+    f.clock.Advance(150);
+    f.keys.OnKey(Key(0x28, true));
+    EXPECT_EQ(f.window.selection, 1);
+    f.window.open = false;
+    f.keys.OnKey(altDown);
+    EXPECT_EQ(f.window.selection, 1);
+}
+
+TEST(AutoCompleteKeys, LostTypingContextHidesTheWindow) {
+    KeysFixture f;
+    f.keys.OnTypingContextLost();
+    EXPECT_FALSE(f.window.open);
+    f.keys.SetWindowHandle(42);
+    EXPECT_TRUE(f.keys.IsAutoCompleteWindow(42));
+    EXPECT_FALSE(f.keys.IsAutoCompleteWindow(0));
+    EXPECT_FALSE(f.keys.IsAutoCompleteWindow(7));
+}
+
+}  // namespace
+}  // namespace kx
