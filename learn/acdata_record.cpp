@@ -55,8 +55,10 @@ void AppendAcdataRecord(std::string& out, std::u16string_view phrase, const Phra
     const size_t at = out.size();
     out.resize(at + Utf8Length(phrase));
     EncodeUtf8(phrase, reinterpret_cast<uint8_t*>(out.data() + at));
+    // A tab would split the fields and a CR LF the record: both become
+    // spaces (a line feed alone stays, the reader splits at CR LF only).
     for (size_t k = at; k < out.size(); ++k)
-        if (out[k] == '\t') out[k] = ' ';
+        if (out[k] == '\t' || (out[k] == '\r' && k + 1 < out.size() && out[k + 1] == '\n')) out[k] = ' ';
     char numbers[96];
     const int n = std::snprintf(numbers, sizeof numbers, "\t%u\t%u\t%u\t%u\t%u\t%u\t", e.stats.accepted,
                                 e.stats.lastSeen, e.stats.impressions, e.stats.typedCount, unsigned(e.stats.suggestable),

@@ -23,8 +23,8 @@ struct AcdataRecord {
 // than five fields. Fields keep at most 259 code units; numbers that are not
 // numbers read as 0; missing fields 6 and 7 read as 0.
 bool ParseAcdataRecord(std::string_view line, AcdataRecord& out);
-// Appends the record's line with its CR LF. A tab in the phrase is written
-// as a space.
+// Appends the record's line with its CR LF. A tab in the phrase, and the CR
+// of a CR LF in it, are written as spaces.
 void AppendAcdataRecord(std::string& out, std::u16string_view phrase, const PhraseEntry& entry);
 // The first line's number.
 uint32_t ParseAcdataNumber(std::u16string_view field);

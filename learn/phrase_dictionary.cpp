@@ -177,6 +177,13 @@ void PhraseDictionary::Impl::Unlearn(const PhraseRing& ring) {
 void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uint32_t>& units) {
     bool wordEnded = false;
     auto& s = ring.slots;
+    auto learnLine = [&] {
+        ForEachPhrase(TrimUnfinished(ring.CurrentLine()), minLength, [&](const std::u16string& phrase) {
+            bool created = false;
+            PhraseEntry* e = Learn(phrase, false, created);
+            if (e && created) e->SetConfidence(uint32_t(phrase.size()), 100);
+        });
+    };
     for (uint32_t queued : units) {
         if (queued == kQueuedClear) {
             ring.Clear();
@@ -201,13 +208,15 @@ void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uin
         ring.changed = true;
         if (EndsWord(unit) && !EndsWord(s[p])) wordEnded = true;
         ring.index = i + 1 == ring.Size() ? 0 : i + 1;
+        // A line the pass ends is learned before the next one is typed
+        // over it: a fast typist (or a paste) may finish several lines
+        // between two passes.
+        if (unit == u'\n' && wordEnded) {
+            if (learningEnabled) learnLine();
+            wordEnded = false;
+        }
     }
-    if (!learningEnabled || !wordEnded) return;
-    ForEachPhrase(TrimUnfinished(ring.CurrentLine()), minLength, [&](const std::u16string& phrase) {
-        bool created = false;
-        PhraseEntry* e = Learn(phrase, false, created);
-        if (e && created) e->SetConfidence(uint32_t(phrase.size()), 100);
-    });
+    if (learningEnabled && wordEnded) learnLine();
 }
 
 void PhraseDictionary::TypingLearnerPass() {

@@ -19,11 +19,13 @@ void PhraseRing::Clear() { std::fill(slots.begin(), slots.end(), 0); }
 std::u16string PhraseRing::CurrentLine() const {
     const uint32_t n = Size();
     auto isBreak = [](char16_t u) { return u == 0 || u == u'\n'; };
-    uint32_t j = index;
-    uint32_t steps = 0;
+    // From the last stored unit back: once the ring has wrapped, the write
+    // slot itself still holds a unit of an older line.
+    uint32_t j = Before(index);
+    if (j == index) return {};
     while (isBreak(slots[j])) {
         j = Before(j);
-        if (++steps >= n) return {};
+        if (j == index) return {};
     }
     do {
         j = Before(j);

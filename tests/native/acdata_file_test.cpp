@@ -1,0 +1,205 @@
+// "acdata.txt": the record lines, the loader's rules for damaged files, and
+// the loaded rule that keeps a file that did not load from being replaced.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <sys/stat.h>
+
+#include "base/text.h"
+#include "core/base64.h"
+#include "learn/acdata_record.h"
+#include "learn/phrase_dictionary.h"
+
+namespace kx {
+namespace {
+
+DictionaryOptions Quiet() {
+    DictionaryOptions o;
+    o.startWorkers = false;
+    o.totalVirtual = 0x80000000ull;
+    return o;
+}
+
+std::string TempPath(const char* name) { return testing::TempDir() + "kx_acdata_" + name; }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::remove(path.c_str());
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct Seen {
+    PhraseStats stats;
+    std::vector<uint8_t> confidence;
+};
+
+std::map<std::u16string, Seen> Entries(PhraseDictionary& d) {
+    std::map<std::u16string, Seen> out;
+    d.ForEachEntry([&](std::u16string_view p, const PhraseEntry& e) {
+        out[std::u16string(p)] = {e.stats, std::vector<uint8_t>(e.confidence.get(), e.confidence.get() + e.confidenceCount)};
+    });
+    return out;
+}
+
+TEST(AcdataFile, RecordFieldsAndWhatMissingOrDamagedFieldsReadAs) {
+    AcdataRecord r;
+    ASSERT_TRUE(ParseAcdataRecord("see you soon\t3\t400\t7\t5\t1\t20\tZGVm", r));
+    EXPECT_EQ(r.phrase, u"see you soon");
+    EXPECT_EQ(r.stats.accepted, 3u);
+    EXPECT_EQ(r.stats.lastSeen, 400u);
+    EXPECT_EQ(r.stats.impressions, 7u);
+    EXPECT_EQ(r.stats.typedCount, 5u);
+    EXPECT_EQ(r.stats.suggestable, 1);
+    EXPECT_EQ(r.stats.firstSeen, 20u);
+    EXPECT_EQ(r.confidence, (std::vector<uint8_t>{'d', 'e', 'f'}));
+
+    ASSERT_TRUE(ParseAcdataRecord("five fields only\t1\t2\tx3\t4", r));
+    EXPECT_EQ(r.stats.impressions, 0u);  // not a number
+    EXPECT_EQ(r.stats.suggestable, 0);
+    EXPECT_EQ(r.stats.firstSeen, 0u);
+    EXPECT_TRUE(r.confidence.empty());
+    EXPECT_FALSE(ParseAcdataRecord("four fields\t1\t2\t3", r));
+    ASSERT_TRUE(ParseAcdataRecord("bad base64\t1\t2\t3\t4\t1\t5\t!!\textra\tfields", r));
+    EXPECT_TRUE(r.confidence.empty());
+    ASSERT_TRUE(ParseAcdataRecord(std::string(300, 'a') + " b\t1\t2\t3\t4", r));
+    EXPECT_EQ(r.phrase.size(), 259u);
+    ASSERT_TRUE(ParseAcdataRecord("huge\t99999999999\t2\t3\t4", r));
+    EXPECT_EQ(r.stats.accepted, 0xFFFFFFFFu);
+}
+
+TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
+    const std::string path = TempPath("roundtrip.txt");
+    std::map<std::u16string, Seen> before;
+    {
+        PhraseDictionary d(Quiet());
+        d.LoadFile(U16(TempPath("absent.txt")));  // absent: loaded and empty
+        ASSERT_TRUE(d.Loaded());
+        for (auto text : {u"thank you very much\n", u"caf\u00e9 au lait \u263A\n"})
+            for (char16_t u : std::u16string(text)) d.FeedTypedUnit(u);
+        d.TypingLearnerPass();
+        d.SetPhraseStats(u"tab\there too", 1, 2, 3, 4, 1);
+        d.SetPhraseStats(u"a phrase\r\nover two lines", 4, 9, 10, 11, 0);
+        d.CountAccepted(u"thank you very much");
+        d.RaiseConfidence(u"thank you very much", 3);
+        before = Entries(d);
+        ASSERT_EQ(d.Save(U16(path)), SaveResult::Saved);
+        EXPECT_EQ(d.KeystrokeCounter(), 35u);
+    }
+    const std::string bytes = ReadFile(path);
+    EXPECT_EQ(bytes.substr(0, 4), "35\r\n");
+    EXPECT_NE(bytes.find("\r\ntab here too\t1\t3\t4\t2\t1\t2\t\r\n"), std::string::npos);
+    std::vector<uint8_t> raised(19, 100);
+    raised[2] = 160;
+    EXPECT_NE(bytes.find("\r\nthank you very much\t1\t20\t0\t1\t1\t20\t" + Base64Encode(raised) + "\r\n"),
+              std::string::npos);
+    EXPECT_NE(bytes.find("\r\ncaf\xc3\xa9 au lait \xe2\x98\xba\t"), std::string::npos);
+
+    PhraseDictionary back(Quiet());
+    back.LoadFile(U16(path));
+    ASSERT_TRUE(back.Loaded());
+    EXPECT_EQ(back.KeystrokeCounter(), 35u);
+    auto after = Entries(back);
+    // A tab, and the CR of a CR LF, become spaces: the record stays one line.
+    before[u"tab here too"] = before[u"tab\there too"];
+    before.erase(u"tab\there too");
+    before[u"a phrase \nover two lines"] = before[u"a phrase\r\nover two lines"];
+    before.erase(u"a phrase\r\nover two lines");
+    ASSERT_EQ(after.size(), before.size());
+    for (auto& [phrase, seen] : before) {
+        ASSERT_TRUE(after.count(phrase)) << U8(phrase);
+        EXPECT_EQ(after[phrase].stats.accepted, seen.stats.accepted);
+        EXPECT_EQ(after[phrase].stats.typedCount, seen.stats.typedCount);
+        EXPECT_EQ(after[phrase].stats.lastSeen, seen.stats.lastSeen);
+        EXPECT_EQ(after[phrase].stats.firstSeen, seen.stats.firstSeen);
+        // An entry without confidence bytes scores as 100 each; so it reads back.
+        const auto expected = seen.confidence.empty() ? std::vector<uint8_t>(phrase.size(), 100) : seen.confidence;
+        EXPECT_EQ(after[phrase].confidence, expected) << U8(phrase);
+    }
+}
+
+TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
+    const std::string path = TempPath("damaged.txt");
+    using namespace std::string_literals;
+    WriteFile(path, "77\r\n"
+                    "first good line\t1\t2\t3\t4\t1\t5\t\r\n"
+                    "short\tline\r\n"
+                    "oneword\t1\t2\t3\t4\r\n"
+                    "five fields here\t1\t2\t3\t4\r\n"s +
+                        std::string(320, 'x') + " y\t1\t2\t3\t4\r\n"
+                        "lone cr\rin the middle\t1\t2\t3\t4\r\n"
+                        "after zero\t1\t2\t3\t4\r\nbefore\0zero\t1\t2\t3\t4\r\nnever read\t1\t2\t3\t4\r\n"
+                        "cut at the end\t1\t2"s);
+    PhraseDictionary d(Quiet());
+    d.LoadFile(U16(path));
+    EXPECT_TRUE(d.Loaded());
+    EXPECT_EQ(d.KeystrokeCounter(), 77u);
+    auto e = Entries(d);
+    ASSERT_TRUE(e.count(u"first good line"));
+    EXPECT_EQ(e[u"first good line"].confidence, std::vector<uint8_t>(15, 100));
+    ASSERT_TRUE(e.count(u"five fields here"));
+    EXPECT_EQ(e[u"five fields here"].stats.suggestable, 0);
+    EXPECT_EQ(e[u"five fields here"].stats.firstSeen, 0u);
+    EXPECT_TRUE(e.count(std::u16string(259, u'x')) == 0);  // cut to 259: one word
+    EXPECT_TRUE(e.count(u"lone cr\rin the middle"));
+    EXPECT_TRUE(e.count(u"after zero"));
+    EXPECT_FALSE(e.count(u"never read"));
+    EXPECT_FALSE(e.count(u"cut at the end"));
+    EXPECT_EQ(e.size(), 4u);
+    EXPECT_EQ(d.PhraseCount(), 4u);
+}
+
+TEST(AcdataFile, AFileThatDidNotLoadIsNeverSavedOver) {
+    const std::string path = TempPath("unreadable.txt");
+    // A folder in the file's place exists but reads as no file.
+    std::remove(path.c_str());
+    ::mkdir(path.c_str(), 0700);
+    PhraseDictionary d(Quiet());
+    d.SetPhraseStats(u"learned before loading", 1, 1, 1, 1, 1);
+    d.LoadFile(U16(path));
+    EXPECT_FALSE(d.Loaded());
+    EXPECT_EQ(d.Save(U16(TempPath("unreadable_out.txt"))), SaveResult::NotLoaded);
+    ::rmdir(path.c_str());
+}
+
+TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
+    const std::string path = TempPath("kept.txt");
+    WriteFile(path, "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
+    PhraseDictionary d(Quiet());
+    EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
+    EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
+
+    // A loader stopped half-way leaves the dictionary unloaded.
+    d.LoadFile(U16(path), [](uint32_t) { return true; });
+    EXPECT_FALSE(d.Loaded());
+    EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
+    EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
+
+    d.LoadFile(U16(path));
+    ASSERT_TRUE(d.Loaded());
+    SaveControl cancel;
+    cancel.cancelRequested = [] { return true; };
+    const std::string temp = TempPath("keptTEMP.txt");
+    EXPECT_EQ(d.Save(U16(temp), cancel), SaveResult::Cancelled);
+    EXPECT_EQ(d.Save(U16(testing::TempDir() + "no-such-folder/acdata.txt")), SaveResult::CreateFailed);
+
+    int promoted = 0, finished = 0;
+    SaveControl hooks;
+    hooks.beforeEntry = [&](std::u16string_view, PhraseEntry& e) { ++promoted, e.stats.suggestable = 0; };
+    hooks.afterWalk = [&] { ++finished; };
+    EXPECT_EQ(d.Save(U16(temp), hooks), SaveResult::Saved);
+    EXPECT_EQ(promoted, 1);
+    EXPECT_EQ(finished, 1);
+    EXPECT_EQ(ReadFile(temp), "5\r\nkeep this phrase\t1\t2\t3\t4\t0\t0\tZGRkZGRkZGRkZGRkZGRkZA==\r\n");
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,393 @@
+// The phrase dictionary with its workers' passes called directly.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "base/text.h"
+#include "learn/phrase_dictionary.h"
+
+namespace kx {
+namespace {
+
+DictionaryOptions Quiet() {
+    DictionaryOptions o;
+    o.startWorkers = false;
+    o.totalVirtual = 0x80000000ull;
+    return o;
+}
+
+void Type(PhraseDictionary& d, std::u16string_view text) {
+    for (char16_t u : text) d.FeedTypedUnit(u);
+    d.TypingLearnerPass();
+}
+
+bool Has(PhraseDictionary& d, std::u16string_view phrase) {
+    PhraseStats s;
+    return d.GetPhraseStats(phrase, s);
+}
+
+uint32_t Typed(PhraseDictionary& d, std::u16string_view phrase) {
+    PhraseStats s;
+    return d.GetPhraseStats(phrase, s) ? s.typedCount : 0;
+}
+
+CandidateList Search(PhraseDictionary& d) {
+    d.SearchPass();
+    CandidateList out;
+    d.TakeCandidates(out);
+    return out;
+}
+
+TEST(PhraseLearning, AWordEndLearnsTheLineAndEachShorterTailOfIt) {
+    PhraseDictionary d(Quiet());
+    Type(d, u"thank you very much ");
+    EXPECT_TRUE(Has(d, u"thank you very much"));
+    EXPECT_TRUE(Has(d, u"you very much"));
+    EXPECT_TRUE(Has(d, u"very much"));
+    EXPECT_FALSE(Has(d, u"much"));
+    EXPECT_EQ(d.PhraseCount(), 3u);
+    // The typed text is counted, the first line break of a fresh ring not.
+    EXPECT_EQ(d.KeystrokeCounter(), 20u);
+
+    Type(d, u"\na.b c.");
+    EXPECT_TRUE(Has(d, u"a.b c."));
+    EXPECT_TRUE(Has(d, u"b c."));
+    Type(d, u"\nxx yy ");
+    EXPECT_TRUE(Has(d, u"xx yy"));
+    EXPECT_FALSE(Has(d, u"xx yy "));
+
+    Type(d, u"\nthank you very much ");
+    EXPECT_EQ(Typed(d, u"thank you very much"), 2u);
+    EXPECT_EQ(d.PhraseCount(), 6u);
+}
+
+TEST(PhraseLearning, LengthBoundsAndTheTwoWordRule) {
+    DictionaryOptions o = Quiet();
+    o.minimum = 4;
+    o.maximum = 12;
+    PhraseDictionary d(o);
+    Type(d, u"ab c\n");  // four units: not more than the minimum
+    Type(d, u"ab cd\n");
+    EXPECT_FALSE(Has(d, u"ab c"));
+    EXPECT_TRUE(Has(d, u"ab cd"));
+    Type(d, u"supercalifragilistic ");
+    EXPECT_EQ(d.PhraseCount(), 1u);
+    Type(d, u"\naaaa bbbb ccc\n");  // 13 units: longer than the maximum
+    EXPECT_FALSE(Has(d, u"aaaa bbbb ccc"));
+    EXPECT_EQ(d.PhraseCount(), 1u);
+    // The file and SetPhraseStats take phrases beyond the maximum.
+    EXPECT_TRUE(d.SetPhraseStats(u"aaaa bbbb ccc dddd", 2, 0, 0, 0, 1));
+    EXPECT_EQ(Typed(d, u"aaaa bbbb ccc dddd"), 2u);
+    EXPECT_FALSE(d.SetPhraseStats(u"onewordonly", 2, 0, 0, 0, 1));
+}
+
+TEST(PhraseLearning, BackspaceAfterAFinishedWordUnlearnsItsPhrases) {
+    PhraseDictionary d(Quiet());
+    Type(d, u"see you soon ");
+    Type(d, u"\n");
+    Type(d, u"see you soon ");
+    ASSERT_EQ(Typed(d, u"see you soon"), 2u);
+    Type(d, u"\b");
+    EXPECT_EQ(Typed(d, u"see you soon"), 1u);
+    EXPECT_EQ(Typed(d, u"you soon"), 1u);
+    Type(d, u"\b");  // inside the word: only a step back
+    EXPECT_EQ(Typed(d, u"see you soon"), 1u);
+    Type(d, u"n ");
+    EXPECT_EQ(Typed(d, u"see you soon"), 2u);
+
+    Type(d, u"\nbye for now ");
+    ASSERT_TRUE(d.CountAccepted(u"for now"));
+    Type(d, u"\b");
+    // Typed once and never accepted: gone. Accepted once: kept at 0.
+    EXPECT_FALSE(Has(d, u"bye for now"));
+    EXPECT_TRUE(Has(d, u"for now"));
+    EXPECT_EQ(Typed(d, u"for now"), 0u);
+}
+
+TEST(PhraseLearning, LineBreaksCollapseAndALineLongerThanTheRingLearnsNothing) {
+    DictionaryOptions o = Quiet();
+    o.maximum = 20;
+    PhraseDictionary d(o);
+    Type(d, u"one two\r\n");
+    EXPECT_EQ(d.KeystrokeCounter(), 8u);  // seven units and one line feed
+    Type(d, u"\n\n");
+    EXPECT_EQ(d.KeystrokeCounter(), 9u);
+    Type(d, u"three four five six seven eight ");
+    EXPECT_EQ(d.PhraseCount(), 1u);
+    std::u16string line;
+    d.GetCurrentLine(line);
+    EXPECT_EQ(line, u"");
+    Search(d);
+    Type(d, u"\nnine ten ");
+    EXPECT_TRUE(Has(d, u"nine ten"));
+}
+
+TEST(PhraseLearning, TheShortcutTextDictionaryKeepsItsRingButLearnsNothing) {
+    PhraseDictionary d(Quiet());
+    d.SetLearningEnabled(false);
+    Type(d, u"kind regards from me ");
+    EXPECT_EQ(d.PhraseCount(), 0u);
+    std::u16string line;
+    d.GetCurrentLine(line);
+    EXPECT_EQ(line, u"kind regards from me ");
+}
+
+TEST(CompletionSearch, ScoresRanksAndSkipsSentenceEnds) {
+    PhraseDictionary d(Quiet());
+    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
+    Type(d, u"thank you for the music\n");
+    Type(d, u"thank y");
+    CandidateList c = Search(d);
+    // Typed once, a phrase scores 0 (base 1 less 1 for a short text).
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].phrase, u"thank you very much");
+    EXPECT_EQ(c[0].typedText, u"thank y");
+    // confidence 100 × span 2·(19−7)·(7−2) × base (3 typed − 1 short text)
+    EXPECT_EQ(c[0].score, 100 * 120 * 2);
+    Type(d, u"\nthank you for the music\nthank y");
+    c = Search(d);
+    ASSERT_EQ(c.size(), 2u);
+    EXPECT_EQ(c[1].phrase, u"thank you for the music");
+    EXPECT_EQ(c[1].score, 100 * 160 * 1);
+}
+
+TEST(CompletionSearch, CandidatesAndTheRulesOfWhenToSearch) {
+    PhraseDictionary d(Quiet());
+    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
+    for (int k = 0; k < 3; ++k) Type(d, u"thanks a lot for it.\n");
+    Type(d, u"thank y");
+    CandidateList c = Search(d);
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].score, 100 * 120 * 2);
+    EXPECT_EQ(c[0].confidence, 100);
+
+    // Nothing is searched after a sentence end or a line break, and the
+    // empty result is still announced.
+    for (std::u16string_view end : {u"ou.", u" ", u"!", u" ", u"\n"}) {
+        Type(d, end);
+        d.SearchPass();
+        EXPECT_TRUE(d.CandidatesReady()) << U8(end);
+        d.TakeCandidates(c);
+        EXPECT_TRUE(c.empty()) << U8(end);
+    }
+    // After a full stop and a space the next sentence searches again.
+    Type(d, u"Fine. thank");
+    c = Search(d);
+    ASSERT_EQ(c.size(), 2u);
+    // The ending full stop doubles the span: the longer phrase ranks first.
+    EXPECT_EQ(c[0].phrase, u"thanks a lot for it.");
+    EXPECT_EQ(c[0].score, 100 * (2 * (20 - 5) * 3 * 2) * 2);
+    EXPECT_EQ(c[1].phrase, u"thank you very much");
+    EXPECT_EQ(c[1].score, 100 * (2 * (19 - 5) * 3) * 2);
+
+    // No change to the ring, no new search.
+    d.SearchPass();
+    EXPECT_FALSE(d.CandidatesReady());
+    d.SetSearchSuspended(true);
+    Type(d, u"k");
+    d.SearchPass();
+    EXPECT_FALSE(d.CandidatesReady());
+}
+
+TEST(CompletionSearch, ConfidenceScalesTheScore) {
+    PhraseDictionary d(Quiet());
+    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
+    ASSERT_TRUE(d.RaiseConfidence(u"thank you very much", 7));
+    Type(d, u"thank y");
+    CandidateList c = Search(d);
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].confidence, 160);
+    EXPECT_EQ(c[0].score, 160 * 120 * 2);
+    for (int k = 0; k < 6; ++k) d.LowerConfidence(u"thank you very much", 7);
+    EXPECT_TRUE(d.RaiseConfidence(u"thank you very much", 400));  // no byte there: nothing to do
+    EXPECT_FALSE(d.RaiseConfidence(u"not stored here", 3));
+    Type(d, u"o");
+    Type(d, u"\b");
+    c = Search(d);
+    EXPECT_TRUE(c.empty());  // confidence 0 scores 0
+}
+
+TEST(CompletionSearch, ShortPhrasesInsideBetterOnesGiveWay) {
+    PhraseDictionary d(Quiet());
+    for (int k = 0; k < 2; ++k) {
+        Type(d, u"see you later today\n");
+        Type(d, u"see you later\n");
+    }
+    Type(d, u"see y");
+    CandidateList c = Search(d);
+    // Equal use: the longer phrase is met first and the shorter one inside it
+    // scores 0.
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].phrase, u"see you later today");
+}
+
+TEST(CompletionSearch, AStaleEntryIsRemovedByTheSearchThatReachesIt) {
+    PhraseDictionary d(Quiet());
+    for (int k = 0; k < 3; ++k) Type(d, u"good morning all\n");
+    for (int k = 0; k < 3; ++k) Type(d, u"good morning team\n");
+    for (int k = 0; k < 100; ++k) d.CountImpression(u"good morning all");
+    Type(d, u"good m");
+    EXPECT_EQ(Search(d).size(), 2u);
+    d.CountImpression(u"good morning all");
+    d.CountAccepted(u"good morning team");
+    for (int k = 0; k < 200; ++k) d.CountImpression(u"good morning team");
+    Type(d, u"o");
+    CandidateList c = Search(d);
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].phrase, u"good morning team");
+    EXPECT_FALSE(Has(d, u"good morning all"));
+}
+
+TEST(CompletionSearch, EqualScoresPutTheLastFoundFirst) {
+    CandidateList list;
+    for (int k = 0; k < 3; ++k) {
+        CompletionCandidate c;
+        c.phrase = std::u16string(1, char16_t(u'a' + k));
+        c.score = k == 1 ? 9000 : 6000;
+        InsertByScore(list, c);
+    }
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0].phrase, u"b");
+    EXPECT_EQ(list[1].phrase, u"c");
+    EXPECT_EQ(list[2].phrase, u"a");
+}
+
+TEST(Statistics, RenameSetAndCorrections) {
+    PhraseDictionary d(Quiet());
+    Type(d, u"thank you very much\n");
+    d.CountAccepted(u"thank you very much");
+    EXPECT_TRUE(d.LearnCorrection(u"thank you very much", u"thank you very much!"));
+    PhraseStats s;
+    ASSERT_TRUE(d.GetPhraseStats(u"thank you very much!", s));
+    EXPECT_EQ(s.accepted, 1u);
+    EXPECT_EQ(s.typedCount, 1u);
+    EXPECT_FALSE(Has(d, u"thank you very much"));
+
+    d.CountAccepted(u"thank you very much!");
+    d.CountImpression(u"thank you very much!");
+    EXPECT_TRUE(d.LearnCorrection(u"thank you very much!", u"thanks very much"));
+    ASSERT_TRUE(d.GetPhraseStats(u"thanks very much", s));
+    EXPECT_EQ(s.accepted, 1u);
+    EXPECT_EQ(s.impressions, 1u);
+    EXPECT_EQ(s.typedCount, 2u);
+    EXPECT_TRUE(Has(d, u"thank you very much!"));
+    EXPECT_FALSE(d.LearnCorrection(u"gone phrase here", u"other text"));
+
+    const uint32_t used = d.MemoryUsed();
+    EXPECT_TRUE(d.RenamePhrase(u"thanks very much", u"thanks very much indeed"));
+    EXPECT_GT(d.MemoryUsed(), used);
+    EXPECT_TRUE(d.RemovePhrase(u"thanks very much indeed"));
+    EXPECT_FALSE(d.RemovePhrase(u"thanks very much indeed"));
+    EXPECT_FALSE(d.CountAccepted(u"thanks very much indeed"));
+}
+
+TEST(Memory, EstimateLimitAndPruning) {
+    EXPECT_EQ(MemoryLimitFor(15, 2147483648ull), kMemoryLimitCap);
+    EXPECT_EQ(MemoryLimitText(15, 2147483648ull), u"15% .... 307.20 MB");
+    EXPECT_EQ(MemoryLimitFor(1, 200000000ull), 2000000u);
+    EXPECT_EQ(MemoryLimitText(50, 1000), u"50% .... 500 Bytes");
+    EXPECT_EQ(MemoryLimitText(10, 0x100000000ull + 30000), u"10% .... 2.93 KB");
+
+    DictionaryOptions o = Quiet();
+    o.trackbar = 1;
+    o.totalVirtual = 600000;  // a 6000-byte limit
+    PhraseDictionary d(o);
+    Type(d, u"ab cd\n");
+    // One new phrase: 2·(34·5 + 5) + 126; removing it frees 68 per node.
+    EXPECT_EQ(d.MemoryUsed(), 476u);
+    d.RemovePhrase(u"ab cd");
+    EXPECT_EQ(d.MemoryUsed(), 476u - 6 * 68);
+
+    for (int k = 0; k < 20; ++k) {
+        std::u16string line = u"phrase " + U16(std::to_string(1000 + k)) + u" x\n";
+        Type(d, line);
+    }
+    ASSERT_GE(d.MemoryUsed(), d.MemoryLimit());
+    d.MaintenancePass();
+    EXPECT_LT(d.MemoryUsed(), 4200u);
+    EXPECT_GE(d.MemoryUsed(), 4200u - 500);
+    // The least recently seen go first.
+    EXPECT_FALSE(Has(d, u"phrase 1000 x"));
+    EXPECT_TRUE(Has(d, u"phrase 1019 x"));
+    const uint32_t left = d.PhraseCount();
+    d.MaintenancePass();
+    EXPECT_EQ(d.PhraseCount(), left);
+}
+
+TEST(Feeding, MailIsLearnedOneUnitPerPass) {
+    PhraseDictionary d(Quiet());
+    d.FeedMailText(u"kind regards\r\n\r\nbye");
+    for (int k = 0; k < 12; ++k) {
+        d.MailFeederPass();
+        d.MailLearnerPass();
+    }
+    EXPECT_FALSE(Has(d, u"kind regards"));
+    d.MailFeederPass();
+    d.MailLearnerPass();
+    EXPECT_TRUE(Has(d, u"kind regards"));
+    for (int k = 0; k < 10; ++k) {
+        d.MailFeederPass();
+        d.MailLearnerPass();
+    }
+    // Each CR LF pair is one line feed.
+    EXPECT_EQ(d.KeystrokeCounter(), 17u);
+    // Once passed on, the text is emptied and new text starts afresh.
+    d.FeedMailText(u"x");
+    d.MailFeederPass();
+    d.MailLearnerPass();
+    EXPECT_EQ(d.KeystrokeCounter(), 18u);
+}
+
+TEST(Feeding, TheKeystrokeThreadNeverWaitsOnTheDictionary) {
+    PhraseDictionary d(Quiet());
+    // A save holds the lock for its whole run; here it waits inside.
+    Type(d, u"hold the lock\n");
+    std::atomic<bool> inside{false}, release{false};
+    SaveControl control;
+    control.cancelRequested = [&] {
+        inside = true;
+        while (!release) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return true;
+    };
+    // Not loaded: the save would refuse at once, so load "nothing" first.
+    d.LoadFile(u"/nonexistent-folder/acdata.txt");
+    std::thread saver([&] { d.Save(U16(testing::TempDir()) + u"lock_probe.txt", control); });
+    while (!inside) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto start = std::chrono::steady_clock::now();
+    for (char16_t u : std::u16string(u"typed while saving ")) d.FeedTypedUnit(u);
+    d.ClearTypingRing();
+    d.SetFeedingPaused(false);
+    const auto took = std::chrono::steady_clock::now() - start;
+    release = true;
+    saver.join();
+    EXPECT_LT(took, std::chrono::milliseconds(50));
+    // The clear was queued behind the units: they never reach a phrase.
+    d.TypingLearnerPass();
+    EXPECT_FALSE(Has(d, u"typed while saving"));
+}
+
+TEST(Feeding, WorkersLearnAndSearchOnTheirOwn) {
+    DictionaryOptions o;
+    o.totalVirtual = 0x80000000ull;
+    PhraseDictionary d(o);
+    for (int k = 0; k < 3; ++k)
+        for (char16_t u : std::u16string(u"see you tomorrow\n")) d.FeedTypedUnit(u);
+    for (char16_t u : std::u16string(u"see y")) d.FeedTypedUnit(u);
+    CandidateList c;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (d.CandidatesReady()) {
+            d.TakeCandidates(c);
+            if (!c.empty()) break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    ASSERT_EQ(c.size(), 1u);
+    EXPECT_EQ(c[0].phrase, u"see you tomorrow");
+    d.StopWorkers();
+}
+
+}  // namespace
+}  // namespace kx
