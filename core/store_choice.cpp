@@ -20,6 +20,14 @@ StoreChoiceRequest StoreChoiceFor(StoreAction action, const SettingsStore& setti
         r.text = u"You have selected both private and shared shortcuts.";
         r.bothOffered = true;
         break;
+    case StoreAction::SaveFile:
+        r.heading = u"Where do you want to save them?";
+        r.text = u"Shortcuts can be saved in your private or shared data.";
+        break;
+    case StoreAction::LoadFile:
+        r.heading = u"Where do you want to load them from?";
+        r.text = u"Shortcuts can be loaded from either your private or shared data.";
+        break;
     }
     const int saved = settings.ReadInt(settings::SharedVsPrivateSelection);
     r.preselected = saved == 1 ? kChoiceShared : (saved == 2 && r.bothOffered) ? kChoiceBoth : kChoicePrivate;

@@ -1,5 +1,6 @@
 // The private-or-shared question asked when a shortcut is created, edited
-// or deleted while shared shortcuts are loaded.
+// or deleted, or a shortcut file saved or loaded, while shared shortcuts are
+// loaded.
 #pragma once
 
 #include "settings/settings_store.h"
@@ -11,6 +12,8 @@ enum class StoreAction : uint8_t {
     NewShortcut,   // which store the new shortcut goes into
     EditBoth,      // which expansion of a shortcut in both stores to edit
     DeleteMixed,   // which stores to delete a mixed selection from
+    SaveFile,      // which store a shortcut file is written from
+    LoadFile,      // which store a shortcut file's shortcuts go into
 };
 
 // The dialog's texts for an action, with the preselection taken from

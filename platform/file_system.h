@@ -23,6 +23,10 @@ public:
     virtual bool Copy(std::u16string_view from, std::u16string_view to, bool replace) = 0;
     // Names (not paths) of the files, not folders, directly in `folder`.
     virtual std::vector<std::u16string> ListFiles(std::u16string_view folder) = 0;
+    // Names of the folders directly in `folder`, without "." and "..".
+    virtual std::vector<std::u16string> ListFolders(std::u16string_view folder) = 0;
+    // The size in bytes of an existing file.
+    virtual bool FileSize(std::u16string_view path, uint64_t& bytes) = 0;
     virtual bool Remove(std::u16string_view path) = 0;
     // The file's last write, in seconds on the clock of the machine that
     // holds it (the file server's for a share): compare only with the times

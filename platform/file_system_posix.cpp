@@ -76,6 +76,28 @@ public:
         return names;
     }
 
+    std::vector<std::u16string> ListFolders(std::u16string_view folder) override {
+        std::vector<std::u16string> names;
+        const std::string dir = NativePath(folder);
+        DIR* d = opendir(dir.c_str());
+        if (!d) return names;
+        while (dirent* e = readdir(d)) {
+            std::string name = e->d_name;
+            if (name == "." || name == "..") continue;
+            struct stat st;
+            if (stat((dir + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode)) names.push_back(Utf8ToUtf16(name));
+        }
+        closedir(d);
+        return names;
+    }
+
+    bool FileSize(std::u16string_view path, uint64_t& bytes) override {
+        struct stat st;
+        if (stat(NativePath(path).c_str(), &st) != 0 || S_ISDIR(st.st_mode)) return false;
+        bytes = uint64_t(st.st_size);
+        return true;
+    }
+
     bool Remove(std::u16string_view path) override { return unlink(NativePath(path).c_str()) == 0; }
 
     bool LastWriteTime(std::u16string_view path, int64_t& seconds) override {

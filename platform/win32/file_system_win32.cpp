@@ -45,6 +45,28 @@ public:
         FindClose(h);
         return names;
     }
+    std::vector<std::u16string> ListFolders(std::u16string_view folder) override {
+        std::vector<std::u16string> names;
+        std::wstring pattern = Wide(folder) + L"\\*";
+        WIN32_FIND_DATAW fd;
+        HANDLE h = FindFirstFileW(pattern.c_str(), &fd);
+        if (h == INVALID_HANDLE_VALUE) return names;
+        do {
+            const std::wstring_view name = fd.cFileName;
+            if ((fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
+                names.emplace_back(reinterpret_cast<const char16_t*>(fd.cFileName));
+        } while (FindNextFileW(h, &fd));
+        FindClose(h);
+        return names;
+    }
+    bool FileSize(std::u16string_view path, uint64_t& bytes) override {
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data) ||
+            (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            return false;
+        bytes = uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow;
+        return true;
+    }
     bool Remove(std::u16string_view path) override { return DeleteFileW(Wide(path).c_str()) != 0; }
     bool LastWriteTime(std::u16string_view path, int64_t& seconds) override {
         WIN32_FILE_ATTRIBUTE_DATA data;

@@ -468,6 +468,8 @@ TEST(SharedFileSave, RunningOutOfRetriesKeepsTheOldFile) {
         bool MakeFolder(std::u16string_view p) override { return inner.MakeFolder(p); }
         bool Copy(std::u16string_view a, std::u16string_view b, bool r) override { return inner.Copy(a, b, r); }
         std::vector<std::u16string> ListFiles(std::u16string_view f) override { return inner.ListFiles(f); }
+        std::vector<std::u16string> ListFolders(std::u16string_view f) override { return inner.ListFolders(f); }
+        bool FileSize(std::u16string_view p, uint64_t& n) override { return inner.FileSize(p, n); }
         bool Remove(std::u16string_view p) override { return inner.Remove(p); }
         bool LastWriteTime(std::u16string_view p, int64_t& s) override { return inner.LastWriteTime(p, s); }
         FileError MoveReplacing(std::u16string_view, std::u16string_view) override {

@@ -138,5 +138,42 @@ check "macro refuses a script the editor refuses, with exit 1" exits 1 "$KXTOOL"
 check "...naming the first bad line and the editor's message" grep -qx "refused at line 2: Invalid Format: The line kbrd_click 100 'ab' is invalid.  Commands for click, press, and release must use single quotes and a single character between them.  See the help for details." "$WORK/out"
 check "macro refuses a file it cannot read with exit 2" exits 2 "$KXTOOL" macro "$WORK/none.macro"
 
+# backup and restore: a user's data folder copied to a dated folder and back.
+DATA="$WORK/data"; DEST="$WORK/backups"
+mkdir -p "$DATA/local" "$DEST"
+printf '{"records":[{"keyword":"SIG","kind":0,"plainText":"regards"}]}' >"$WORK/sig.json"
+printf '{"records":[{"keyword":"NEW","kind":0,"plainText":"since"}]}' >"$WORK/new.json"
+"$KXTOOL" db build "$WORK/sig.json" "$DATA/local/abbrev.dat"
+"$KXTOOL" db build "$WORK/sig.json" "$DATA/local/Work_abbrev.dat"
+printf 'phrases' >"$DATA/acdata.txt"
+check "backup makes a dated folder" exits 0 "$KXTOOL" backup "$DATA" "$DEST/"
+BK=$(sed -n 's/^backup //p' "$WORK/out")
+check "...named Kestrix_Backup_<date>_<time>" \
+  bash -c "[[ '$(basename "$BK")' =~ ^Kestrix_Backup_[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}$ ]]"
+check "...holding the data folder's files and the groups in local" bash -c "
+  cmp -s '$DATA/acdata.txt' '$BK/acdata.txt' && cmp -s '$DATA/local/abbrev.dat' '$BK/local/abbrev.dat' &&
+  cmp -s '$DATA/local/Work_abbrev.dat' '$BK/local/Work_abbrev.dat'"
+check "backup into the data folder is refused (3)" exits 3 "$KXTOOL" backup "$DATA" "$DATA/local"
+check "...with the program's message" \
+  grep -qx "Invalid directory: You cannot backup to Kestrix's data directory. Please choose another folder." "$WORK/err"
+check "backup into a missing folder is refused (3)" exits 3 "$KXTOOL" backup "$DATA" "$WORK/none"
+
+# After the backup: the default group changed, the Work group deleted.
+"$KXTOOL" db build "$WORK/new.json" "$DATA/local/abbrev.dat"
+cp "$DATA/local/abbrev.dat" "$WORK/changed.dat"
+rm "$DATA/local/Work_abbrev.dat"
+check "restore needs --overwrite or --skip (2)" exits 2 "$KXTOOL" restore "$BK" "$DATA"
+check "restore --skip brings back the deleted group" exits 0 "$KXTOOL" restore "$BK" "$DATA" --skip
+check "...registers it and leaves the existing groups" bash -c "
+  grep -qx 'registered group Work' '$WORK/out' && cmp -s '$BK/local/Work_abbrev.dat' '$DATA/local/Work_abbrev.dat' &&
+  cmp -s '$WORK/changed.dat' '$DATA/local/abbrev.dat'"
+check "restore --overwrite brings back the default group" exits 0 "$KXTOOL" restore "$BK" "$DATA" --overwrite
+check "...whose shortcuts are the backup's" bash -c "'$KXTOOL' db dump '$DATA/local/abbrev.dat' | grep -q '\"SIG\"'"
+KEPT=$(sed -n 's/^kept replaced files in //p' "$WORK/out")
+check "...keeping the file it replaced beside the backup" bash -c "
+  [ '$(dirname "$KEPT")' = '$DEST' ] && [[ '$(basename "$KEPT")' == Kestrix_Before_Restore_* ]] &&
+  cmp -s '$WORK/changed.dat' '$KEPT/local/abbrev.dat'"
+check "restore from a missing folder is refused (3)" exits 3 "$KXTOOL" restore "$WORK/none" "$DATA" --skip
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

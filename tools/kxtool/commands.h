@@ -9,5 +9,7 @@ int RunReplayCommand(int argc, char** argv);
 int RunRtf2HtmlCommand(int argc, char** argv);
 int RunDbCommand(int argc, char** argv);
 int RunPictureCommand(int argc, char** argv);
+int RunBackupCommand(int argc, char** argv);
+int RunRestoreCommand(int argc, char** argv);
 
 }  // namespace kx

@@ -34,6 +34,14 @@ const Command kCommands[] = {
      "      Prints the RTF document a picture shortcut stores for FILE, at WIDTH by\n"
      "      HEIGHT pixels (0 or none: the picture's own size). kxtool.exe reads JPEG,\n"
      "      PNG, BMP and GIF files; the Linux kxtool reads BMP files only."},
+    {"backup", kx::RunBackupCommand,
+     "backup DATA_FOLDER DEST\n"
+     "      Copies a user's data folder into DEST/Kestrix_Backup_<date>, as Backup Data does."},
+    {"restore", kx::RunRestoreCommand,
+     "restore BACKUP DATA_FOLDER --overwrite|--skip\n"
+     "      Restores a backup folder into a user's data folder, as Restore Data does,\n"
+     "      overwriting or skipping groups that exist. Replaced files are kept in\n"
+     "      Kestrix_Before_Restore_<date> beside BACKUP."},
 };
 
 void Usage(FILE* to) {

@@ -1,0 +1,405 @@
+// Backup, restore, and saving and loading shortcut files: the folder checks
+// and their messages, the conflict rule answered each way, the copies a
+// restore keeps of what it replaces, and the merge of a loaded file.
+#include "core/backup.h"
+#include "core/local_store.h"
+#include "core/restore.h"
+#include "core/shortcut_file_transfer.h"
+#include "platform/fake/memory_registry.h"
+#include "tests/support/data_rig.h"
+
+namespace kx::test {
+namespace {
+
+using testing::ReadAll;
+using testing::WriteAll;
+
+constexpr LocalTime kNow{2026, 12, 5, 1, 28, 19};
+
+// The system's files, except that nothing can be created or written below
+// `locked` or `locked2`: folders without write permission.
+struct LockedFolder final : FileSystem {
+    FileSystem& inner = SystemFileSystem();
+    std::u16string locked, locked2;
+    static bool Below(std::u16string_view p, std::u16string_view f) { return !f.empty() && p.substr(0, f.size()) == f; }
+    bool Under(std::u16string_view p) const { return Below(p, locked) || Below(p, locked2); }
+    bool IsFolder(std::u16string_view p) override { return inner.IsFolder(p); }
+    bool IsFile(std::u16string_view p) override { return inner.IsFile(p); }
+    bool MakeFolder(std::u16string_view p) override { return !Under(p) && inner.MakeFolder(p); }
+    bool Copy(std::u16string_view a, std::u16string_view b, bool r) override { return !Under(b) && inner.Copy(a, b, r); }
+    std::vector<std::u16string> ListFiles(std::u16string_view f) override { return inner.ListFiles(f); }
+    std::vector<std::u16string> ListFolders(std::u16string_view f) override { return inner.ListFolders(f); }
+    bool FileSize(std::u16string_view p, uint64_t& n) override { return inner.FileSize(p, n); }
+    bool Remove(std::u16string_view p) override { return !Under(p) && inner.Remove(p); }
+    bool LastWriteTime(std::u16string_view p, int64_t& s) override { return inner.LastWriteTime(p, s); }
+    FileError MoveReplacing(std::u16string_view a, std::u16string_view b) override {
+        return Under(b) ? FileError::AccessDenied : inner.MoveReplacing(a, b);
+    }
+    std::u16string MakeUniqueFile(std::u16string_view f) override { return Under(f) ? u"" : inner.MakeUniqueFile(f); }
+};
+
+// Records the file dialogs' starting points and answers with set paths.
+struct ScriptedFileDialogs final : ShortcutFileDialogs {
+    std::u16string answer;
+    std::u16string folder, name;
+    std::u16string ChooseFileToSave(std::u16string_view f, std::u16string_view n) override { return Take(f, n); }
+    std::u16string ChooseFileToLoad(std::u16string_view f, std::u16string_view n) override { return Take(f, n); }
+    std::u16string Take(std::u16string_view f, std::u16string_view n) {
+        folder = f, name = n;
+        return answer;
+    }
+};
+
+class BackupTest : public DataTest {
+protected:
+    LockedFolder files;
+    BackupContext backup{files, rig.folders, rig.prompt, rig.settings, rig.Sub(u"Documents")};
+
+    void SetUp() override {
+        RelocateDataAtStartup(rig.ctx);
+        ChooseStartupGroup(rig.ctx);
+        files.MakeFolder(backup.documents);
+    }
+    std::u16string Local(std::u16string_view name) const { return JoinPath(rig.folders.local, name); }
+    std::u16string User(std::u16string_view name) const { return JoinPath(rig.folders.user, name); }
+    // A backup folder as Backup Data leaves it, holding these group files.
+    std::u16string MakeBackupFolder(std::initializer_list<std::pair<const char16_t*, const char16_t*>> groups) {
+        const std::u16string dest = rig.Sub(u"Backups");
+        files.MakeFolder(dest);
+        const std::u16string folder = JoinPath(dest, BackupFolderName(kNow));
+        EnsureFolder(files, JoinPath(folder, u"local"));
+        for (auto& [name, keyword] : groups) rig.MakeFile(JoinPath(JoinPath(folder, u"local"), name), {{keyword, u"backed up"}});
+        return folder;
+    }
+};
+
+INSTANTIATE_TEST_SUITE_P(Memory, BackupTest,
+                         ::testing::Values(RegistryMaker([] { return std::make_unique<MemoryRegistry>(); })));
+
+TEST(BackupNames, DatedFoldersGroupNamesAndTypedFolders) {
+    EXPECT_EQ(BackupFolderName(kNow), u"Kestrix_Backup_2026-12-05_01-28-19");
+    EXPECT_EQ(BeforeRestoreFolderName({2027, 1, 9, 23, 5, 0}), u"Kestrix_Before_Restore_2027-01-09_23-05-00");
+    EXPECT_EQ(GroupNameOfFile(u"myabbrevs_abbrev.dat"), u"mys");
+    EXPECT_EQ(GroupNameOfFile(u"Work_abbrev.dat"), u"Work");
+    EXPECT_EQ(GroupNameOfFile(u"abbrev.dat"), u"");
+    EXPECT_EQ(GroupNameOfFile(u"v1.2_abbrev.dat"), u"v1.2");
+    EXPECT_EQ(CleanFolderText(u"  C:\\Backups\\ "), u"C:\\Backups");
+    EXPECT_EQ(CleanFolderText(u"C:\\Backups\\\\"), u"C:\\Backups\\");
+}
+
+TEST_P(BackupTest, BackupRefusesEachBadFolderAndCopiesEverything) {
+    EXPECT_FALSE(MakeBackup(backup, u"   ", kNow).done);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Directory required|Please specify a directory to backup the data to.\n");
+    const auto missing = MakeBackup(backup, rig.Sub(u"nowhere"), kNow);
+    EXPECT_TRUE(missing.refusedFolder);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Invalid directory|The specified folder does not exist.\n");
+    EXPECT_FALSE(MakeBackup(backup, rig.folders.local, kNow).done);
+    EXPECT_EQ(rig.TakeMessages(),
+              u"W|Invalid directory|You cannot backup to Kestrix's data directory. Please choose another folder.\n");
+
+    const std::u16string dest = rig.Sub(u"Backups");
+    files.MakeFolder(dest);
+    files.locked = dest;
+    const auto refused = MakeBackup(backup, dest, kNow);
+    EXPECT_FALSE(refused.done);
+    EXPECT_FALSE(refused.refusedFolder);
+    EXPECT_EQ(rig.TakeMessages(), u"E|Folder Creation Failed|Failed to create the backup folders. Please make sure you "
+                                  u"have right permissions for the directory you specified.\n");
+    files.locked.clear();
+
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}});
+    rig.MakeFile(Local(u"Work_abbrev.dat"), {{u"W", u"work"}});
+    WriteAll(User(u"acdata.txt"), {'a', 'c'});
+    EnsureFolder(files, JoinPath(User(u"extra"), u"deeper"));
+    WriteAll(JoinPath(JoinPath(User(u"extra"), u"deeper"), u"note.txt"), {'n'});
+
+    const auto made = MakeBackup(backup, dest + kPathSeparator + u"  ", kNow);
+    ASSERT_TRUE(made.done);
+    EXPECT_EQ(made.chosenFolder, dest);
+    EXPECT_EQ(made.backupFolder, JoinPath(dest, u"Kestrix_Backup_2026-12-05_01-28-19"));
+    EXPECT_TRUE(made.complete);
+    EXPECT_EQ(rig.TakeMessages(), u"I|Backup Successful|Created the backup successfully.\n");
+    const std::u16string local = JoinPath(made.backupFolder, u"local");
+    EXPECT_EQ(ReadAll(JoinPath(local, u"abbrev.dat")), ReadAll(Local(u"abbrev.dat")));
+    EXPECT_EQ(ReadAll(JoinPath(local, u"Work_abbrev.dat")), ReadAll(Local(u"Work_abbrev.dat")));
+    EXPECT_EQ(ReadAll(JoinPath(made.backupFolder, u"acdata.txt")), (testing::Bytes{'a', 'c'}));
+    EXPECT_EQ(ReadAll(JoinPath(JoinPath(JoinPath(made.backupFolder, u"extra"), u"deeper"), u"note.txt")),
+              testing::Bytes{'n'});
+}
+
+TEST_P(BackupTest, RestoreChecksTheFolderAndTheChoice) {
+    EXPECT_FALSE(RestoreBackup(backup, u"", ConflictChoice::Prompt, kNow).done);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Folder required|Please specify a Kestrix backup folder to restore from.\n");
+    EXPECT_TRUE(RestoreBackup(backup, rig.Sub(u"gone"), ConflictChoice::Prompt, kNow).refusedFolder);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Invalid folder|The specified folder does not exist.\n");
+    EXPECT_FALSE(RestoreBackup(backup, rig.folders.user, ConflictChoice::Prompt, kNow).done);
+    EXPECT_EQ(rig.TakeMessages(),
+              u"W|Invalid directory|You cannot restore from Kestrix's data directory. Please choose another folder.\n");
+    const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"A"}});
+    const auto none = RestoreBackup(backup, folder, ConflictChoice::None, kNow);
+    EXPECT_FALSE(none.done);
+    EXPECT_FALSE(none.refusedFolder);
+    EXPECT_EQ(rig.TakeMessages(),
+              u"E|Group Conflicts|Please check one of the radio buttons for conflicting shortcut groups.\n");
+    EXPECT_TRUE(RestoreBackup(backup, rig.Sub(u"Documents"), ConflictChoice::Skip, kNow).done);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Restore Data|The folder holds no Kestrix backup data. Nothing was restored.\n");
+}
+
+TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current default"}});
+    rig.MakeFile(Local(u"Home_abbrev.dat"), {{u"H", u"current home"}});
+    WriteAll(Local(u"Empty_abbrev.dat"), {});
+    WriteAll(User(u"acdata.txt"), {'o', 'l', 'd'});
+    const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}, {u"Home_abbrev.dat", u"HB"},
+                                                    {u"Empty_abbrev.dat", u"EB"}, {u"Work_abbrev.dat", u"WB"}});
+    WriteAll(JoinPath(folder, u"acdata.txt"), {'n', 'e', 'w'});
+    rig.MakeFile(JoinPath(folder, u"shared_abbrev.dat"), {{u"S", u"shared"}}, true);
+    const auto oldDefault = ReadAll(Local(u"abbrev.dat"));
+    const auto oldHome = ReadAll(Local(u"Home_abbrev.dat"));
+
+    rig.prompt.Answer(0);  // acdata.txt: Overwrite
+    rig.prompt.Answer(0);  // Home: Overwrite
+    rig.prompt.Answer(1);  // the default group ("abbrev.dat" sorts last): No
+    const auto out = RestoreBackup(backup, folder, ConflictChoice::Prompt, kNow);
+    ASSERT_TRUE(out.done);
+    ASSERT_EQ(rig.prompt.asked.size(), 3u);
+    EXPECT_EQ(rig.prompt.asked[0].text, u"Do you want to overwrite the existing Auto-Complete data?");
+    EXPECT_EQ(rig.prompt.asked[0].buttons, (std::vector<std::u16string>{u"Overwrite", u"Skip"}));
+    EXPECT_EQ(rig.prompt.asked[0].title, u"Confirm Overwrite");
+    EXPECT_EQ(rig.prompt.asked[1].text, u"Group \"Home\" already exists. Do you want to overwrite it?");
+    EXPECT_EQ(rig.prompt.asked[1].buttons, (std::vector<std::u16string>{u"Overwrite", u"No"}));
+    EXPECT_EQ(rig.prompt.asked[2].text, u"Do you want to overwrite the default group?");
+
+    // A file that did not exist is copied without a question; so is one
+    // over an empty file.
+    EXPECT_EQ(ReadAll(User(u"shared_abbrev.dat")), ReadAll(JoinPath(folder, u"shared_abbrev.dat")));
+    EXPECT_EQ(ReadAll(User(u"acdata.txt")), (testing::Bytes{'n', 'e', 'w'}));
+    EXPECT_TRUE(out.autoCompleteReplaced);
+    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), oldDefault);
+    EXPECT_EQ(ReadAll(Local(u"Home_abbrev.dat")), ReadAll(JoinPath(JoinPath(folder, u"local"), u"Home_abbrev.dat")));
+    EXPECT_EQ(ReadAll(Local(u"Empty_abbrev.dat")), ReadAll(JoinPath(JoinPath(folder, u"local"), u"Empty_abbrev.dat")));
+
+    // The groups whose files held nothing are registered; Default stays.
+    EXPECT_EQ(out.registered, (std::vector<std::u16string>{u"Empty", u"Work"}));
+    EXPECT_EQ(rig.Groups().LocationOf(u"Work"), Local(u"Work_abbrev.dat"));
+    EXPECT_EQ(rig.Groups().LocationOf(u"Default"), rig.folders.DefaultGroupFile());
+    EXPECT_EQ(rig.Groups().LocationOf(u"Home"), u"");
+
+    // What was replaced is kept beside the backup, laid out like a backup.
+    const std::u16string kept = JoinPath(rig.Sub(u"Backups"), u"Kestrix_Before_Restore_2026-12-05_01-28-19");
+    EXPECT_EQ(out.keptIn, kept);
+    EXPECT_EQ(ReadAll(JoinPath(JoinPath(kept, u"local"), u"Home_abbrev.dat")), oldHome);
+    EXPECT_EQ(ReadAll(JoinPath(kept, u"acdata.txt")), (testing::Bytes{'o', 'l', 'd'}));
+    EXPECT_FALSE(testing::FileExists(JoinPath(JoinPath(kept, u"local"), u"abbrev.dat")));
+    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThe files it replaced "
+                                  u"were kept in " + kept + u".\n");
+}
+
+TEST_P(BackupTest, OverwriteAndSkipAskNothing) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
+    const auto current = ReadAll(Local(u"abbrev.dat"));
+    const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}});
+
+    const auto skipped = RestoreBackup(backup, folder, ConflictChoice::Skip, kNow);
+    EXPECT_EQ(skipped.skipped, std::vector<std::u16string>{Local(u"abbrev.dat")});
+    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), current);
+    EXPECT_EQ(skipped.keptIn, u"");
+    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\n");
+
+    const auto over = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
+    EXPECT_EQ(over.copied, std::vector<std::u16string>{Local(u"abbrev.dat")});
+    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), ReadAll(JoinPath(JoinPath(folder, u"local"), u"abbrev.dat")));
+    EXPECT_EQ(ReadAll(JoinPath(JoinPath(over.keptIn, u"local"), u"abbrev.dat")), current);
+    EXPECT_TRUE(rig.prompt.asked.empty());
+}
+
+TEST_P(BackupTest, ReplacedFilesGoToDocumentsOrAreNotReplaced) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
+    const auto current = ReadAll(Local(u"abbrev.dat"));
+    const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}});
+
+    // The backup sits on a folder that cannot be written.
+    files.locked = rig.Sub(u"Backups");
+    const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
+    const std::u16string kept = JoinPath(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
+    EXPECT_EQ(out.keptIn, kept);
+    EXPECT_EQ(ReadAll(JoinPath(JoinPath(kept, u"local"), u"abbrev.dat")), current);
+    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThe files it replaced "
+                                  u"were kept in " + kept + u".\n");
+
+    // Nowhere to keep it: the file is left as it was, and the user is told.
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
+    files.locked2 = backup.documents;
+    const auto refused = RestoreBackup(backup, folder, ConflictChoice::Overwrite, {2026, 12, 5, 1, 30, 0});
+    EXPECT_EQ(refused.keptIn, u"");
+    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), current);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Restore Successful|Restored the backup successfully.\r\nThese files were left "
+                                  u"as they were, because a copy of them could not be kept:\r\n" +
+                                      Local(u"abbrev.dat") + u"\n");
+}
+
+// A damaged group file in the backup is restored as it is; loading it then
+// reports it, and the good file it replaced is in the before-restore folder.
+// Afterwards the pictures are checked, the first group is selected and the
+// Auto Complete data is loaded again only when it was replaced.
+TEST_P(BackupTest, FinishingARestoreLoadsWhatWasRestored) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"GOOD", u"good"}});
+    const auto good = ReadAll(Local(u"abbrev.dat"));
+    const std::u16string folder = MakeBackupFolder({});
+    testing::Bytes bad = testing::Header(1);
+    testing::PutRecord(bad, {1, 4, "K", "", "x"});
+    testing::Seal(bad, 4096);
+    WriteAll(JoinPath(JoinPath(folder, u"local"), u"abbrev.dat"), bad);
+    rig.Groups().Register(u"Other", rig.Sub(u"other_abbrev.dat"));
+    rig.MakeFile(rig.Sub(u"other_abbrev.dat"), {{u"O", u"other"}});
+    rig.Groups().SetCurrentName(u"Other");
+
+    const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
+    ASSERT_TRUE(out.done);
+    rig.TakeMessages();
+    std::vector<std::string> calls;
+    RestoreFollowUp followUp{[&] { calls.push_back("pictures"); },
+                             [&](std::u16string_view path) { calls.push_back("phrases " + U8(path)); }};
+    FinishRestore(rig.ctx, rig.stores, out, followUp);
+    EXPECT_EQ(calls, std::vector<std::string>{"pictures"});
+    EXPECT_EQ(rig.Groups().CurrentName(), u"Default");
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " +
+                                      Local(u"abbrev.dat") + u".damaged.\n");
+    EXPECT_EQ(ReadAll(JoinPath(JoinPath(out.keptIn, u"local"), u"abbrev.dat")), good);
+
+    WriteAll(JoinPath(folder, u"acdata.txt"), {'x'});
+    const auto withPhrases = RestoreBackup(backup, folder, ConflictChoice::Skip, kNow);
+    calls.clear();
+    FinishRestore(rig.ctx, rig.stores, withPhrases, followUp);
+    EXPECT_EQ(calls, (std::vector<std::string>{"pictures", "phrases " + U8(User(u"acdata.txt"))}));
+}
+
+TEST_P(BackupTest, SavedFileReadsBackWithTheSameShortcuts) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}, {u"ADDR", u"1 Main St"}});
+    LoadLocalStore(rig.ctx, rig.stores);
+    ScriptedFileDialogs dialogs;
+    dialogs.answer = JoinPath(backup.documents, u"mine.dat");
+    ASSERT_TRUE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
+    EXPECT_EQ(dialogs.folder, backup.documents);  // nothing used before
+    EXPECT_EQ(dialogs.name, u"");
+    EXPECT_TRUE(rig.dialogs.requests.empty()) << "no shared store: no question";
+    EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"mine.dat");
+    EXPECT_EQ(rig.settings.Read(settings::BackupFolder), backup.documents);
+
+    StoreRef back = ShortcutStore::Create();
+    uint32_t count = 0;
+    ASSERT_EQ(ShortcutStore::Load(*back, dialogs.answer, false, count, rig.io), LoadOk);
+    EXPECT_EQ(back->Size(), 2u);
+    EXPECT_EQ(rig.Text(*back, u"ADDR"), u"1 Main St");
+    EXPECT_EQ(rig.stores.local->FilePath(), rig.folders.DefaultGroupFile()) << "the group keeps its own file";
+
+    // With a shared store loaded the user picks it; its password goes along.
+    const std::u16string sharedFile = rig.Sub(u"shared.dat");
+    rig.MakeFile(sharedFile, {{u"SH", u"shared"}}, true, u"pw");
+    rig.settings.WriteBool(settings::SharedEnabled, true);
+    rig.settings.Write(settings::SharedPath, sharedFile);
+    LoadLocalStore(rig.ctx, rig.stores);
+    rig.dialogs.choices.push_back(kChoiceShared);
+    dialogs.answer = JoinPath(backup.documents, u"shared copy.dat");
+    ASSERT_TRUE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
+    EXPECT_EQ(dialogs.name, u"mine.dat");
+    EXPECT_EQ(rig.dialogs.requests.at(0).heading, u"Where do you want to save them?");
+    EXPECT_EQ(rig.dialogs.requests.at(0).text, u"Shortcuts can be saved in your private or shared data.");
+    ASSERT_EQ(ShortcutStore::Load(*back, dialogs.answer, true, count, rig.io), LoadOk);
+    std::u16string password;
+    EXPECT_TRUE(back->GetAdminPassword(password));
+    EXPECT_EQ(password, u"pw");
+    EXPECT_EQ(rig.Text(*back, u"SH"), u"shared");
+
+    // Cancel on the question writes nothing; a failed save says so.
+    rig.dialogs.choices.push_back(kChoiceCancelled);
+    EXPECT_FALSE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
+    rig.dialogs.choices.push_back(kChoicePrivate);
+    dialogs.answer = JoinPath(rig.Sub(u"no such folder"), u"x.dat");
+    EXPECT_FALSE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
+    EXPECT_EQ(rig.TakeMessages(), u"E|File Save Error|Failed to save file!\n");
+}
+
+TEST_P(BackupTest, LoadedFileMergesWithOneAnswerForAllOrCancels) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"A", u"mine a"}, {u"B", u"mine b"}, {u"C", u"mine c"}, {u"D", u"mine d"}});
+    LoadLocalStore(rig.ctx, rig.stores);
+    const auto before = ReadAll(Local(u"abbrev.dat"));
+    const std::u16string file = JoinPath(backup.documents, u"theirs.dat");
+    rig.MakeFile(file, {{u"A", u"their a"}, {u"B", u"their b"}, {u"C", u"their c"}, {u"D", u"their d"}, {u"E", u"new e"}});
+    ScriptedFileDialogs dialogs;
+    dialogs.answer = file;
+
+    // Cancel on the second question: nothing is saved and the store is the file's again.
+    rig.prompt.Answer(0);
+    rig.prompt.Cancel();
+    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), before);
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"mine a");
+    ASSERT_EQ(rig.prompt.asked.size(), 2u);
+    EXPECT_EQ(rig.prompt.asked[0].text, u"The shortcut \"A\" already exists.\r\nDo you want to replace the existing shortcut?");
+    EXPECT_EQ(rig.prompt.asked[0].title, u"Replace Existing Shortcut");
+    EXPECT_EQ(rig.prompt.asked[0].checkBox, u"Do this action for all remaining items");
+    EXPECT_TRUE(rig.prompt.asked[0].cancellable);
+
+    // "No" on A, then "Replace" with the box ticked: B, C and D without asking.
+    rig.prompt.asked.clear();
+    rig.prompt.Answer(1);
+    rig.prompt.Answer(0, true);
+    const auto out = LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents);
+    EXPECT_TRUE(out.saved);
+    EXPECT_EQ(rig.prompt.asked.size(), 2u);
+    EXPECT_EQ(out.added, 1u);
+    EXPECT_EQ(out.replaced, 3u);
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"mine a");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"their d");
+    StoreRef saved = ShortcutStore::Create();
+    uint32_t count = 0;
+    ASSERT_EQ(ShortcutStore::Load(*saved, Local(u"abbrev.dat"), false, count, rig.io), LoadOk);
+    EXPECT_EQ(rig.Text(*saved, u"E"), u"new e");
+    EXPECT_EQ(rig.Text(*saved, u"B"), u"their b");
+    EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"theirs.dat");
+}
+
+TEST_P(BackupTest, DamagedOrMissingFilesAndTheSharedPasswordChangeNothing) {
+    rig.MakeFile(Local(u"abbrev.dat"), {{u"A", u"mine"}});
+    LoadLocalStore(rig.ctx, rig.stores);
+    ScriptedFileDialogs dialogs;
+    dialogs.answer = JoinPath(backup.documents, u"missing.dat");
+    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file not found\n");
+    EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"") << "a file that did not load is not remembered";
+
+    testing::Bytes bad = testing::Header(1);
+    testing::PutRecord(bad, {1, 4, "K", "", "x"});
+    testing::Seal(bad, 4096);
+    dialogs.answer = JoinPath(backup.documents, u"bad.dat");
+    WriteAll(dialogs.answer, bad);
+    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\n");
+
+    // Into a password-protected shared store: the wrong password saves nothing.
+    const std::u16string sharedFile = rig.Sub(u"shared.dat");
+    rig.MakeFile(sharedFile, {{u"SH", u"shared"}}, true, u"pw");
+    const auto sharedBefore = ReadAll(sharedFile);
+    rig.settings.WriteBool(settings::SharedEnabled, true);
+    rig.settings.Write(settings::SharedPath, sharedFile);
+    LoadLocalStore(rig.ctx, rig.stores);
+    dialogs.answer = JoinPath(backup.documents, u"good.dat");
+    rig.MakeFile(dialogs.answer, {{u"NEW", u"new"}});
+    rig.dialogs.choices.push_back(kChoiceShared);
+    rig.dialogs.passwords.push_back(false);
+    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_EQ(rig.dialogs.requests.at(0).heading, u"Where do you want to load them from?");
+    EXPECT_EQ(ReadAll(sharedFile), sharedBefore);
+    EXPECT_EQ(rig.TakeMessages(),
+              u"E|Administrator Access Required|Only the Administrator may change the Shared Shortcuts.\n");
+
+    rig.dialogs.choices.push_back(kChoiceShared);
+    rig.dialogs.passwords.push_back(true);
+    EXPECT_TRUE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_EQ(rig.Text(*rig.stores.shared, u"NEW"), u"new");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"<missing>");
+}
+
+}  // namespace
+}  // namespace kx::test
