@@ -1,3 +1,5 @@
+// Windows builds use stream_file_win32.cpp.
+#if !defined(_WIN32)
 #include <errno.h>
 #include <fcntl.h>
 #include <unistd.h>
@@ -64,3 +66,5 @@ std::unique_ptr<StreamFile> OpenStreamFile(std::u16string_view path, StreamMode 
 uint64_t TotalVirtualBytes() { return 0x7FFFFFFE0000ull; }
 
 }  // namespace kx
+
+#endif
