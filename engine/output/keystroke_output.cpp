@@ -22,7 +22,9 @@ bool IsRichKind(ShortcutKind k) { return k == ShortcutKind::RichText || k == Sho
 }  // namespace
 
 int KeystrokeOutput::ExpandShortcut(EngineState& state, const ExpandRequest& request) {
+    std::lock_guard<std::mutex> one(expansionLock_);
     HookPause pause(p_.hooks);
+    if (p_.owner && p_.owner->Window()) return DeliverDelayed(state, request);
     return Deliver(state, request);
 }
 
@@ -69,6 +71,108 @@ int KeystrokeOutput::Deliver(EngineState& state, const ExpandRequest& request) {
     }
     if (!PutText(state, entry, request.trailing)) return kFailed;
     return ErasePaste(state, request, keywordLength);
+}
+
+int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& request) {
+    if (!request.entry) return kFailed;
+    const ShortcutEntry& entry = *request.entry;
+    const size_t keywordLength = state.typed.size();
+    const WindowHandle owner = p_.owner->Window();
+    const bool restore = p_.settings && p_.settings->ReadBool(settings::RestoreClipboard);
+
+    // One opening saves the user's clipboard, empties it and offers every
+    // format of the expansion, so that programs watching the clipboard are
+    // told of one change only. Nothing is erased before it succeeded.
+    ClipboardSnapshot saved;
+    {
+        ClipboardSession session(p_.clipboard);
+        if (!session.Open(owner)) return kFailed;
+        if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
+        const unsigned rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
+        const unsigned htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
+        if (restore) saved = SaveOpenClipboard(p_.clipboard);
+        if (!p_.clipboard.Empty()) return kFailed;
+        std::vector<ClipFormat> formats;
+        if (!BuildFormats(state, entry, request, rtfFormat, htmlFormat, formats)) return kFailed;
+        std::vector<unsigned> offered;
+        for (const ClipFormat& f : formats) offered.push_back(f.format);
+        // Provided after the clipboard was emptied: emptying it tells the
+        // owner to drop what it rendered for the expansion before.
+        p_.owner->Provide(std::move(formats), request.target);
+        for (unsigned f : offered)
+            if (!p_.clipboard.OfferDelayed(f)) return kFailed;
+        if (!session.Close()) return kFailed;
+    }
+
+    keys::ReleaseShift(p_.injector);
+    const int result = ErasePaste(state, request, keywordLength);
+    if (result != kDelivered) {
+        // Nothing will paste: the user's clipboard goes back at once.
+        if (restore) {
+            ClipboardSession session(p_.clipboard);
+            if (OpenWithin(session, kPasteCloseLimitMs)) RestoreOpenClipboard(p_.clipboard, saved);
+        }
+        return result;
+    }
+    AwaitPaste(restore ? &saved : nullptr);
+    return result;
+}
+
+bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entry, const ExpandRequest& request,
+                                   unsigned rtfFormat, unsigned htmlFormat, std::vector<ClipFormat>& out) {
+    if (IsRichKind(entry.kind)) {
+        // The casing rule is for simple text only.
+        state.firstCapital = false;
+        state.allCapitals = false;
+        if (!rtfFormat || !htmlFormat) return false;
+        ClipItem item;
+        if (IsBrowserWindowClass(p_.windows.ClassName(request.target))) {
+            item.format = htmlFormat;
+            item.bytes = Bytes(entry.htmlClip);
+        } else {
+            item.format = rtfFormat;
+            item.bytes = Bytes(entry.richText);
+        }
+        out.push_back({item.format, ClipboardBytes(item, Casing{})});
+    }
+    const std::u16string_view text =
+        entry.kind == ShortcutKind::Picture ? kPictureText : std::u16string_view(entry.plainText);
+    if (text.empty()) return true;
+    ClipItem item;
+    item.format = kCfUnicodeText;
+    std::u16string withBreak;
+    if (request.trailing == u'\r') {
+        // As PutText: a line break on the clipboard is CR LF.
+        withBreak.append(text).append(u"\r\n");
+        item.bytes = Bytes(withBreak);
+        item.charCount = withBreak.size();
+    } else {
+        item.bytes = Bytes(text);
+        item.charCount = text.size();
+        item.trailing = request.trailing;
+    }
+    out.push_back({kCfUnicodeText, ClipboardBytes(item, Casing{state.firstCapital, state.allCapitals})});
+    return true;
+}
+
+bool KeystrokeOutput::OpenWithin(ClipboardSession& session, uint32_t limitMs) {
+    for (uint32_t waited = 0; !session.Open(p_.owner->Window()); waited += kPasteClosePollMs) {
+        if (waited >= limitMs) return false;
+        p_.clock.SleepMs(kPasteClosePollMs);
+    }
+    return true;
+}
+
+void KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
+    // No request in time: the target may still paste later, so the
+    // expansion stays on the clipboard rather than the user's old contents.
+    if (!p_.owner->WaitForRequest(kPasteRequestLimitMs)) return;
+    // The target reads while it holds the clipboard open; once we can open
+    // it, its paste is complete.
+    ClipboardSession session(p_.clipboard);
+    if (!OpenWithin(session, kPasteCloseLimitMs)) return;
+    if (saved) RestoreOpenClipboard(p_.clipboard, *saved);
+    session.Close();
 }
 
 bool KeystrokeOutput::PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat,

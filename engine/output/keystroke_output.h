@@ -3,21 +3,33 @@
 // its delimiter with injected keys, and pastes with Ctrl+V, or through the
 // paste command of a console window.
 //
+// With a clipboard owner window, the formats are offered for delayed
+// rendering and the owner renders them when the target asks: that request
+// is how we know the target pastes. The expansion waits for it (and for the
+// target to let go of the clipboard) before it returns, so the next
+// expansion cannot replace the clipboard under a target that has not pasted
+// yet, and the hook module keeps holding the user's next keys until the
+// paste is in. With "RestoreClipboard" on, the clipboard the user had is
+// saved first and put back as soon as the paste is done.
+//
 // Runs on the thread that processes key events, while that thread's message
 // loop waits. Keeps nothing between expansions; skipNextV lives in the
 // engine state.
 #pragma once
 
+#include <mutex>
 #include <string_view>
 
 #include "engine/matcher/engine_ports.h"
 #include "engine/output/clipboard_put.h"
+#include "engine/output/clipboard_snapshot.h"
 #include "engine/output/hook_control.h"
 #include "engine/output/key_sequences.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/key_injector.h"
 #include "platform/window_query.h"
+#include "settings/settings_store.h"
 
 namespace kx {
 
@@ -27,6 +39,17 @@ inline constexpr std::u16string_view kPictureText = u"[This application does not
 // The paste command of a console window's system menu.
 inline constexpr uintptr_t kConsolePasteCommand = 0xFFF1;
 inline constexpr uint32_t kConsolePasteDelayMs = 1000;
+// How long after its Ctrl+V (or paste command) a target may take to ask for
+// the expansion. Past it the expansion stays on the clipboard and the next
+// one may replace it. Measured under Wine (docs/PERFORMANCE.md): an idle
+// target asks within a few milliseconds, one starved by two busy loops on
+// both cores within 200; the limit leaves room above that and stays under
+// the hook module's one-second hold, which must still cover the paste.
+inline constexpr uint32_t kPasteRequestLimitMs = 600;
+// After the request: how often, and how long, we try to open the clipboard
+// to learn that the target has let go of it.
+inline constexpr uint32_t kPasteClosePollMs = 2;
+inline constexpr uint32_t kPasteCloseLimitMs = 300;
 
 struct OutputPorts {
     KeyInjector& injector;
@@ -34,7 +57,12 @@ struct OutputPorts {
     Clock& clock;
     WindowQuery& windows;    // the target's class name, for the browser rule
     HookControl* hooks = nullptr;  // none until the hook module is linked
-    WindowHandle applicationWindow = 0;  // owns the clipboard during an expansion
+    WindowHandle applicationWindow = 0;  // owns the clipboard during an expansion without `owner`
+    // Owns the clipboard and renders on request; without it the data goes
+    // on the clipboard at once and nothing waits for the paste.
+    ClipboardOwner* owner = nullptr;
+    // "RestoreClipboard", read at each expansion; none: off.
+    const SettingsStore* settings = nullptr;
 };
 
 class KeystrokeOutput final : public ExpansionOutput {
@@ -59,12 +87,27 @@ public:
 private:
     KeyPorts Keys() const { return {p_.injector, p_.clock}; }
     int Deliver(EngineState& state, const ExpandRequest& request);
+    // The expansion through the owner window: offered, pasted, waited for,
+    // and the user's clipboard given back when the setting asks for it.
+    int DeliverDelayed(EngineState& state, const ExpandRequest& request);
+    // Everything the expansion puts on the clipboard, in order; false when a
+    // rich format cannot be registered.
+    bool BuildFormats(EngineState& state, const ShortcutEntry& entry, const ExpandRequest& request, unsigned rtfFormat,
+                      unsigned htmlFormat, std::vector<ClipFormat>& out);
+    // Waits for the target's request and for it to let go of the clipboard,
+    // then gives back `saved` when there is one.
+    void AwaitPaste(const ClipboardSnapshot* saved);
+    // Opens the clipboard with the owner window, trying every
+    // kPasteClosePollMs for up to `limitMs`.
+    bool OpenWithin(ClipboardSession& session, uint32_t limitMs);
     bool PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat, unsigned htmlFormat);
     bool PutText(const EngineState& state, const ShortcutEntry& entry, char16_t trailing);
     int ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength);
     int ConsolePaste(WindowHandle target);
 
     OutputPorts p_;
+    // Auto Complete pastes from another thread than the engine's.
+    std::mutex expansionLock_;
 };
 
 }  // namespace kx

@@ -70,7 +70,11 @@ bool RecordingClipboard::Empty() {
     ClipboardCall c;
     c.kind = ClipboardCall::Kind::Empty;
     c.ok = open_ && !failEmpty_;
-    if (c.ok) data_.clear();
+    if (c.ok) {
+        data_.clear();
+        order_.clear();
+        delayed_.clear();
+    }
     Record(c);
     return c.ok;
 }
@@ -95,7 +99,11 @@ bool RecordingClipboard::SetData(unsigned format, std::span<const uint8_t> bytes
     c.format = format;
     c.bytes.assign(bytes.begin(), bytes.end());
     c.ok = open_ && format != 0 && !failSetData_.count(format);
-    if (c.ok) data_[format] = c.bytes;
+    if (c.ok) {
+        if (!data_.count(format)) order_.push_back(format);
+        data_[format] = c.bytes;
+        delayed_.erase(format);
+    }
     const bool ok = c.ok;
     Record(std::move(c));
     return ok;
@@ -105,11 +113,80 @@ std::optional<std::vector<uint8_t>> RecordingClipboard::GetData(unsigned format)
     ClipboardCall c;
     c.kind = ClipboardCall::Kind::GetData;
     c.format = format;
-    auto it = data_.find(format);
-    c.ok = open_ && it != data_.end();
     Record(c);
-    if (!c.ok) return std::nullopt;
+    if (!open_) return std::nullopt;
+    if (delayed_.count(format) && renderer_) renderer_(format);
+    auto it = data_.find(format);
+    if (it == data_.end() || delayed_.count(format)) return std::nullopt;
     return it->second;
+}
+
+std::vector<unsigned> RecordingClipboard::Formats() {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::Formats;
+    c.ok = open_;
+    Record(c);
+    return open_ ? order_ : std::vector<unsigned>();
+}
+
+bool RecordingClipboard::OfferDelayed(unsigned format) {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::OfferDelayed;
+    c.format = format;
+    c.ok = open_ && format != 0 && !failSetData_.count(format);
+    if (c.ok) {
+        if (!data_.count(format)) order_.push_back(format);
+        data_[format].clear();
+        delayed_.insert(format);
+    }
+    const bool ok = c.ok;
+    Record(std::move(c));
+    return ok;
+}
+
+bool RecordingClipboard::Render(unsigned format, std::span<const uint8_t> bytes) {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::Render;
+    c.format = format;
+    c.bytes.assign(bytes.begin(), bytes.end());
+    // Only while a reader holds the clipboard open and asks for it.
+    c.ok = open_ && delayed_.count(format);
+    if (c.ok) {
+        data_[format] = c.bytes;
+        delayed_.erase(format);
+    }
+    const bool ok = c.ok;
+    Record(std::move(c));
+    return ok;
+}
+
+ScriptedClipboardOwner::ScriptedClipboardOwner(RecordingClipboard& clip, Clock& clock, WindowHandle window)
+    : clip_(clip), clock_(clock), window_(window) {
+    clip_.SetRenderer([this](unsigned format) {
+        for (const ClipFormat& f : provided)
+            if (f.format == format) clip_.Render(format, f.bytes);
+    });
+}
+
+ScriptedClipboardOwner::~ScriptedClipboardOwner() { clip_.SetRenderer({}); }
+
+void ScriptedClipboardOwner::Provide(std::vector<ClipFormat> formats, WindowHandle target) {
+    provided = std::move(formats);
+    providedFor = target;
+}
+
+bool ScriptedClipboardOwner::WaitForRequest(uint32_t ms) {
+    waits.push_back(ms);
+    if (!targetPastes || requestAfterMs > ms) {
+        clock_.SleepMs(ms);
+        return false;
+    }
+    clock_.SleepMs(requestAfterMs);
+    pasted.clear();
+    if (!clip_.Open(providedFor)) return false;
+    for (unsigned format : asks) pasted.push_back(clip_.GetData(format));
+    clip_.Close();
+    return true;
 }
 
 std::u16string RecordingClipboard::Text() const {
@@ -146,6 +223,12 @@ std::string RecordingClipboard::Describe(const ClipboardCall& c) const {
         if (c.format == kCfUnicodeText) s += " " + Quote(UnitsToZero(c.bytes));
         break;
     case ClipboardCall::Kind::GetData: s += "GetData " + formatName(c.format); break;
+    case ClipboardCall::Kind::Formats: s += "Formats"; break;
+    case ClipboardCall::Kind::OfferDelayed: s += "OfferDelayed " + formatName(c.format); break;
+    case ClipboardCall::Kind::Render:
+        s += "Render " + formatName(c.format) + " " + std::to_string(c.bytes.size()) + " bytes";
+        if (c.format == kCfUnicodeText) s += " " + Quote(UnitsToZero(c.bytes));
+        break;
     }
     if (!c.ok && c.kind != ClipboardCall::Kind::RegisterFormat) s += " failed";
     return s;

@@ -8,7 +8,8 @@
 //
 // The shortcuts come from the database file (rich-text shortcuts get their
 // HTML Format clip as they load). The settings ("ExpansionCasing" and the
-// rest) are read from the registry at start. The ready file is written once
+// rest) are read from the registry at start, "RestoreClipboard" at each
+// expansion. The ready file is written once
 // the hooks are live: "ready N" with N the number of shortcuts loaded, or
 // "failed STEP ERROR". The log receives one line per word notice
 // ("notice 3 11" for an expansion) and per hook state notice. The host ends
@@ -31,6 +32,7 @@
 #include "engine/output/html_clip_builder.h"
 #include "engine/output/keystroke_output.h"
 #include "platform/clock.h"
+#include "platform/win32/clipboard_keeper_win32.h"
 #include "platform/win32/clipboard_win32.h"
 #include "platform/win32/key_injector_win32.h"
 #include "platform/win32/registry_win32.h"
@@ -190,7 +192,10 @@ int wmain(int argc, wchar_t** argv) {
     hotkeys.LoadFrom(settings);
 
     ModuleHookControl hooks;
-    KeystrokeOutput output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, WindowHandle(window)});
+    // Owns the clipboard and renders the expansions, as in the program.
+    ClipboardKeeper keeper;
+    KeystrokeOutput output(
+        OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, WindowHandle(window), &keeper, &settings});
     Expander expander({settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys, nullptr});
     expander.SetStores(local, StoreRef());
     expander.LoadSwitches();

@@ -1,0 +1,255 @@
+// The expansion through a clipboard owner: formats offered for delayed
+// rendering, the target's request awaited, and the user's clipboard given
+// back when "RestoreClipboard" is on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "engine/matcher/expander.h"
+#include "engine/output/keystroke_output.h"
+#include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_windows.h"
+#include "platform/fake/memory_registry.h"
+#include "platform/fake/recording_clipboard.h"
+#include "platform/fake/recording_key_injector.h"
+#include "settings/settings_store.h"
+
+namespace kx {
+namespace {
+
+using Lines = std::vector<std::string>;
+using Bytes = std::vector<uint8_t>;
+
+constexpr WindowHandle kTarget = 0x1000;
+constexpr WindowHandle kOwnerWindow = 0x3000;
+constexpr uint32_t kStart = 100000;
+
+const std::string kBackTap = "output SendInput [0x08 down, 0x08 up]";
+const std::string kCtrlV = "output SendInput [0x11 down, 0x56 down, 0x56 up, 0x11 up]";
+
+Bytes Units(std::u16string_view s, size_t spare = 0) {
+    Bytes b(s.size() * 2 + spare, 0);
+    std::memcpy(b.data(), s.data(), s.size() * 2);
+    return b;
+}
+
+struct Rig {
+    Lines log;
+    RecordingKeyInjector keys{[this](const std::string& l) { log.push_back(l); }};
+    RecordingClipboard clip{[this](const std::string& l) { log.push_back(l); }};
+    FakeClock clock{kStart};
+    FakeWindows windows;
+    MemoryRegistry registry;
+    SettingsStore settings{registry};
+    ScriptedClipboardOwner owner{clip, clock, kOwnerWindow};
+    KeystrokeOutput out{OutputPorts{keys, clip, clock, windows, nullptr, 0x2000, &owner, &settings}};
+    EngineState state;
+
+    explicit Rig(bool restore) {
+        windows.SetForeground(kTarget, u"Edit");
+        settings.WriteBool(settings::RestoreClipboard, restore);
+    }
+    // What the user had copied: text, rich text, HTML, a packed bitmap, an
+    // enhanced metafile, files and a private format, with the forms the
+    // system makes from them (CF_TEXT, CF_BITMAP) and an owner-freed handle.
+    void FillUserClipboard() {
+        clip.Open(0x5555);
+        clip.Empty();
+        clip.SetData(kCfUnicodeText, Units(u"old text", 2));
+        clip.SetData(clip.RegisterFormat(u"Rich Text Format"), Bytes{'{', '\\', 'r', 't', 'f', '1', '}', 0});
+        clip.SetData(clip.RegisterFormat(u"HTML Format"), Bytes{'V', 'e', 'r', 0});
+        clip.SetData(kCfDib, Bytes{40, 0, 0, 0, 1, 0, 0, 0, 0xFF, 0x80});
+        clip.SetData(kCfEnhMetafile, Bytes{1, 0, 0, 0, 0x20, 0x45, 0x4D, 0x46});
+        clip.SetData(kCfHdrop, Bytes{20, 0, 0, 0, 'C', 0, ':', 0, 0, 0, 0, 0});
+        clip.SetData(clip.RegisterFormat(u"Kestrix Probe Bytes"), Bytes{0, 1, 0xFE, 0xFF, 0, 7});
+        clip.SetData(kCfLocale, Bytes{9, 4, 0, 0});
+        clip.SetData(kCfText, Bytes{'o', 'l', 'd', 0});
+        clip.SetData(kCfBitmap, Bytes{1, 2, 3});
+        clip.SetData(0x280, Bytes{9});
+        clip.Close();
+        log.clear();
+    }
+    int Expand(std::u16string_view keyword, EntryRef entry, char16_t trailing = u' ') {
+        state.typed = keyword;
+        ExpandRequest r;
+        r.target = kTarget;
+        r.isConsole = state.isConsole;
+        r.entry = std::move(entry);
+        r.trailing = trailing;
+        return out.ExpandShortcut(state, r);
+    }
+    Lines From(size_t first) const { return Lines(log.begin() + long(first), log.end()); }
+    size_t IndexOf(const std::string& line, size_t from = 0) const {
+        for (size_t i = from; i < log.size(); ++i)
+            if (log[i] == line) return i;
+        return log.size();
+    }
+};
+
+EntryRef Text(std::u16string s) { return ShortcutEntry::Make(ShortcutKind::SimpleText, std::move(s)); }
+
+Lines Concat(std::initializer_list<Lines> parts) {
+    Lines all;
+    for (const auto& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+TEST(ExpansionClipboard, FormatsAreOfferedInOneOpeningAndRenderedOnTheTargetsRequest) {
+    Rig rig(/*restore=*/false);
+    rig.FillUserClipboard();
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"Kind regards")), 11);
+    // One opening empties the clipboard and offers the text without data:
+    // no copy of the user's clipboard is read with the setting off. Only
+    // the target's request renders it, after the Ctrl+V.
+    EXPECT_EQ(rig.log, Concat({{"clipboard Open 0x3000", "clipboard RegisterFormat \"Rich Text Format\" 0xC000",
+                                "clipboard RegisterFormat \"HTML Format\" 0xC001", "clipboard Empty",
+                                "clipboard OfferDelayed CF_UNICODETEXT", "clipboard Close"},
+                               Lines(4, kBackTap),
+                               {kCtrlV, "clipboard Open 0x1000", "clipboard GetData CF_UNICODETEXT",
+                                "clipboard Render CF_UNICODETEXT 28 bytes \"Kind regards \"", "clipboard Close",
+                                // the target let go: the clipboard is ours to open again
+                                "clipboard Open 0x3000", "clipboard Close"}}));
+    EXPECT_EQ(rig.owner.providedFor, kTarget);
+    EXPECT_EQ(rig.owner.waits, std::vector<uint32_t>{kPasteRequestLimitMs});
+    // The expansion stays on the clipboard.
+    EXPECT_EQ(rig.clip.Text(), u"Kind regards ");
+    EXPECT_EQ(rig.clip.Contents().size(), 1u);
+}
+
+TEST(ExpansionClipboard, RichTextIsOfferedBesideItsTextAndTheTargetTakesEither) {
+    Rig rig(false);
+    auto rich = ShortcutEntry::Make(ShortcutKind::RichText, u"Plain Strong", "{\\rtf1 Plain \\b Strong}");
+    rig.owner.asks = {0xC000, kCfUnicodeText};
+    rig.state.allCapitals = true;
+    EXPECT_EQ(rig.Expand(u"BOLD", rich), 11);
+    ASSERT_EQ(rig.owner.pasted.size(), 2u);
+    const std::string rtf = "{\\rtf1 Plain \\b Strong}";
+    Bytes rtfBlock(rtf.begin(), rtf.end());
+    rtfBlock.resize(rtf.size() + 4, 0);
+    EXPECT_EQ(rig.owner.pasted[0], rtfBlock);
+    // The casing rule does not touch rich text's plain form.
+    EXPECT_EQ(*rig.owner.pasted[1], Units(u"Plain Strong ", 2));
+}
+
+TEST(ExpansionClipboard, RestoreGivesBackEveryKindOfFormatOnceThePasteIsDone) {
+    Rig rig(/*restore=*/true);
+    rig.FillUserClipboard();
+    auto before = rig.clip.Contents();
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"Kind regards")), 11);
+    // The target got the expansion, not the old text.
+    ASSERT_EQ(rig.owner.pasted.size(), 1u);
+    EXPECT_EQ(rig.owner.pasted[0], Units(u"Kind regards ", 2));
+    // Everything is back byte for byte, but the forms the system makes
+    // from others and the handle only its owner could copy.
+    before.erase(kCfText);
+    before.erase(kCfBitmap);
+    before.erase(0x280);
+    EXPECT_EQ(rig.clip.Contents(), before);
+    EXPECT_TRUE(rig.clip.Delayed().empty());
+    // Saved in the expansion's own opening; put back only after the target
+    // closed the clipboard, in one more opening.
+    const size_t saved = rig.IndexOf("clipboard Formats");
+    const size_t emptied = rig.IndexOf("clipboard Empty");
+    EXPECT_LT(saved, emptied);
+    EXPECT_LT(rig.IndexOf("clipboard Open 0x3000"), saved);
+    const size_t targetClose = rig.IndexOf("clipboard Close", rig.IndexOf("clipboard Open 0x1000"));
+    const size_t restored = rig.IndexOf("clipboard Empty", emptied + 1);
+    EXPECT_LT(targetClose, restored);
+    EXPECT_EQ(rig.log[restored - 1], "clipboard Open 0x3000");
+    EXPECT_EQ(rig.log.back(), "clipboard Close");
+    // Two changes in all for programs watching the clipboard.
+    EXPECT_EQ(std::count(rig.log.begin(), rig.log.end(), "clipboard Empty"), 2);
+    // No time passed beyond the target's own.
+    EXPECT_EQ(rig.clock.TickMs(), kStart);
+}
+
+TEST(ExpansionClipboard, AnEmptyClipboardComesBackEmpty) {
+    Rig rig(true);
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"x")), 11);
+    EXPECT_TRUE(rig.clip.Contents().empty());
+}
+
+TEST(ExpansionClipboard, ATargetThatNeverPastesKeepsTheExpansionOnTheClipboard) {
+    Rig rig(true);
+    rig.FillUserClipboard();
+    rig.owner.targetPastes = false;
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"Kind regards")), 11);
+    // Waited exactly the limit, then left the expansion there, still to be
+    // rendered when the target asks later, rather than the user's text.
+    EXPECT_EQ(rig.clock.TickMs(), kStart + kPasteRequestLimitMs);
+    EXPECT_EQ(rig.clip.Delayed(), std::set<unsigned>{kCfUnicodeText});
+    EXPECT_EQ(rig.log.back(), kCtrlV);
+    ASSERT_TRUE(rig.clip.Open(kTarget));
+    EXPECT_EQ(rig.clip.GetData(kCfUnicodeText), Units(u"Kind regards ", 2));
+    rig.clip.Close();
+}
+
+TEST(ExpansionClipboard, ARequestJustWithinTheLimitIsTheLastThatCounts) {
+    Rig within(true);
+    within.FillUserClipboard();
+    within.owner.requestAfterMs = kPasteRequestLimitMs;
+    within.Expand(u"SIG", Text(u"x"));
+    EXPECT_EQ(within.clip.Text(), u"old text");
+
+    Rig late(true);
+    late.FillUserClipboard();
+    late.owner.requestAfterMs = kPasteRequestLimitMs + 1;
+    late.Expand(u"SIG", Text(u"x"));
+    EXPECT_EQ(late.clip.Delayed(), std::set<unsigned>{kCfUnicodeText});
+    EXPECT_EQ(late.clip.Text(), u"");
+}
+
+TEST(ExpansionClipboard, TheClipboardGoesBackAsSoonAsTheTargetLetsGo) {
+    // Opens: 1 the expansion, 2 the target; the target holds on to the
+    // clipboard for the next 10 of ours.
+    Rig rig(true);
+    rig.FillUserClipboard();
+    const unsigned opensSoFar = 1;  // FillUserClipboard's
+    rig.clip.FailOpen(opensSoFar + 3, 10);
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"x")), 11);
+    EXPECT_EQ(rig.clip.Text(), u"old text");
+    EXPECT_EQ(rig.clock.TickMs(), kStart + 10 * kPasteClosePollMs);
+    EXPECT_LE(10 * kPasteClosePollMs, 50u);
+
+    // A target that never lets go: we give up and leave the expansion.
+    Rig stuck(true);
+    stuck.FillUserClipboard();
+    stuck.clip.FailOpen(opensSoFar + 3, 100000);
+    EXPECT_EQ(stuck.Expand(u"SIG", Text(u"x")), 11);
+    EXPECT_EQ(stuck.clip.Text(), u"x ");
+    EXPECT_EQ(stuck.clock.TickMs(), kStart + kPasteCloseLimitMs);
+}
+
+TEST(ExpansionClipboard, AFailedPasteGivesTheClipboardBackWithoutWaiting) {
+    Rig rig(true);
+    rig.FillUserClipboard();
+    rig.keys.FailSendInput(5, 2);  // the Ctrl+V half inserted
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"x")), 12);
+    EXPECT_TRUE(rig.owner.waits.empty());
+    EXPECT_EQ(rig.clip.Text(), u"old text");
+
+    // Nothing erased when the clipboard cannot be had: nothing to give back.
+    Rig busy(true);
+    busy.FillUserClipboard();
+    busy.clip.FailOpen(2, 1);
+    EXPECT_EQ(busy.Expand(u"SIG", Text(u"x")), 12);
+    EXPECT_TRUE(busy.keys.SendInputCalls().empty());
+    EXPECT_EQ(busy.clip.Text(), u"old text");
+}
+
+TEST(ExpansionClipboard, AConsolePastesThroughItsMenuAndIsWaitedForTheSame) {
+    Rig rig(true);
+    rig.FillUserClipboard();
+    rig.state.isConsole = true;
+    EXPECT_EQ(rig.Expand(u"DW", Text(u"dir /w")), 11);
+    const size_t post = rig.IndexOf("output PostMessage 0x1000 WM_COMMAND 0xFFF1 0");
+    ASSERT_LT(post, rig.log.size());
+    EXPECT_EQ(rig.log[post + 1], "clipboard Open 0x1000");
+    EXPECT_EQ(rig.owner.pasted[0], Units(u"dir /w ", 2));
+    EXPECT_EQ(rig.clip.Text(), u"old text");
+    EXPECT_EQ(rig.clock.TickMs(), kStart + kConsolePasteDelayMs);
+}
+
+}  // namespace
+}  // namespace kx
