@@ -5,6 +5,7 @@
 #include "engine/hooklink/expander_sink.h"
 #include "engine/hooklink/hook_link_win32.h"
 #include "engine/output/keystroke_output.h"
+#include "platform/win32/clipboard_keeper_win32.h"
 #include "platform/win32/clipboard_win32.h"
 #include "platform/win32/key_injector_win32.h"
 #include "platform/win32/process_bitness_win32.h"
@@ -13,7 +14,7 @@ namespace kx {
 
 struct EngineHost::Parts {
     Parts(SettingsStore& settings, AppLink& app, std::function<void(uintptr_t, uint32_t)> onStarted)
-        : output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0}),
+        : output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0, &keeper, &settings}),
           expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys}),
           sink(expander, app, std::move(onStarted)),
           link(sink),
@@ -21,6 +22,8 @@ struct EngineHost::Parts {
 
     Win32WindowQuery windows;
     Win32Clipboard clipboard;
+    // Owns the clipboard for expansions and renders them on request.
+    ClipboardKeeper keeper;
     Win32KeyInjector injector;
     Win32ProcessBitness bitness;
     LoadedModuleHooks hooks;
