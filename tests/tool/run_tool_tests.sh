@@ -175,5 +175,15 @@ check "...keeping the file it replaced beside the backup" bash -c "
   cmp -s '$WORK/changed.dat' '$KEPT/local/abbrev.dat'"
 check "restore from a missing folder is refused (3)" exits 3 "$KXTOOL" restore "$WORK/none" "$DATA" --skip
 
+# acdata dump: the phrases as the program loads them, damaged lines left out.
+printf '52\r\nthank you very much\t1\t20\t0\t3\t1\t18\tZGSgZGRkZGRkZGRkZGRkZGRkZGRkZA==\r\nno\tfive\r\nfive fields only\t2\t9\t4\t1\r\ncut at the en' >"$WORK/acdata.txt"
+check "acdata dump prints the counter and each phrase with its statistics" bash -c "
+  '$KXTOOL' acdata dump '$WORK/acdata.txt' >'$WORK/out' &&
+  grep -qx 'keystrokeCounter	52' '$WORK/out' && grep -qx 'phrases	2' '$WORK/out' &&
+  grep -q '^thank you very much	1	3	0	18	20	1	100,100,160,100,' '$WORK/out' &&
+  grep -q '^five fields only	2	1	4	0	9	0	100,100' '$WORK/out' && ! grep -q 'cut at' '$WORK/out'"
+check "acdata dump of a missing file fails (1)" exits 1 "$KXTOOL" acdata dump "$WORK/none.txt"
+check "acdata dump without a file is a usage error (2)" exits 2 "$KXTOOL" acdata dump
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -8,6 +8,7 @@ int RunMacroCommand(int argc, char** argv);
 int RunReplayCommand(int argc, char** argv);
 int RunRtf2HtmlCommand(int argc, char** argv);
 int RunDbCommand(int argc, char** argv);
+int RunAcdataCommand(int argc, char** argv);
 int RunPictureCommand(int argc, char** argv);
 int RunBackupCommand(int argc, char** argv);
 int RunRestoreCommand(int argc, char** argv);

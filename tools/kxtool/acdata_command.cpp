@@ -1,0 +1,69 @@
+// kxtool acdata dump FILE: the phrases of a phrase file with their
+// statistics, read as the program reads the file at start-up.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "base/text.h"
+#include "learn/phrase_dictionary.h"
+#include "platform/file_mapping.h"
+#include "tools/kxtool/commands.h"
+#include "tools/kxtool/raw_output.h"
+
+namespace kx {
+
+namespace {
+
+// Tabs and line breaks inside a phrase would break the columns.
+std::string Escaped(std::u16string_view phrase) {
+    std::string out;
+    for (char c : Utf16ToUtf8(phrase)) {
+        if (c == '\t') out += "\\t";
+        else if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else if (c == '\\') out += "\\\\";
+        else out += c;
+    }
+    return out;
+}
+
+}  // namespace
+
+int RunAcdataCommand(int argc, char** argv) {
+    if (argc != 2 || std::strcmp(argv[0], "dump") != 0) {
+        std::fprintf(stderr, "usage: kxtool acdata dump FILE\n");
+        return 2;
+    }
+    const std::u16string path = Utf8ToUtf16(argv[1]);
+    if (!SystemFileMapping().Exists(path)) {
+        std::fprintf(stderr, "kxtool acdata: %s: no such file\n", argv[1]);
+        return 1;
+    }
+    DictionaryOptions options;
+    options.startWorkers = false;
+    PhraseDictionary d(options);
+    d.LoadFile(path);
+    if (!d.Loaded()) {
+        std::fprintf(stderr, "kxtool acdata: %s: cannot be read\n", argv[1]);
+        return 1;
+    }
+    std::string out = "keystrokeCounter\t" + std::to_string(d.KeystrokeCounter()) + "\n";
+    out += "phrases\t" + std::to_string(d.PhraseCount()) + "\n";
+    out += "memoryUsed\t" + std::to_string(d.MemoryUsed()) + "\n";
+    out += "phrase\taccepted\ttypedCount\timpressions\tfirstSeen\tlastSeen\tsuggestable\tconfidence\n";
+    d.ForEachEntry([&](std::u16string_view phrase, const PhraseEntry& e) {
+        const PhraseStats& s = e.stats;
+        out += Escaped(phrase);
+        for (uint32_t v : {s.accepted, s.typedCount, s.impressions, s.firstSeen, s.lastSeen, uint32_t(s.suggestable)})
+            out += "\t" + std::to_string(v);
+        out += "\t";
+        for (uint32_t k = 0; k < e.confidenceCount; ++k) {
+            if (k) out += ',';
+            out += std::to_string(e.confidence[k]);
+        }
+        out += "\n";
+    });
+    return WriteRawToStdout(out, "acdata") ? 0 : 1;
+}
+
+}  // namespace kx
