@@ -12,18 +12,6 @@ std::u16string PreviewText(std::u16string_view text) {
     return out;
 }
 
-std::u16string PictureFileName(std::string_view rich) {
-    constexpr std::string_view kMarker = "{\\*\\KestrixFileName{\\";
-    const size_t at = rich.find(kMarker);
-    if (at == std::string_view::npos) return {};
-    std::u16string name;
-    for (size_t i = at + kMarker.size(); i < rich.size() && rich[i] != '}' && name.size() < kMaxFieldChars; ++i) {
-        if (rich[i] == '\\' && i + 1 < rich.size() && rich[i + 1] == '\\') ++i;
-        name.push_back(char16_t(static_cast<unsigned char>(rich[i])));
-    }
-    return name;
-}
-
 std::u16string EntryPreview(const ShortcutEntry& entry) {
     if (entry.kind == ShortcutKind::Picture) return PictureFileName(entry.richText);
     return PreviewText(entry.plainText);

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/picture_name.h"
 #include "core/shortcut_store.h"
 
 namespace kx {
@@ -12,11 +13,6 @@ namespace kx {
 // An expansion as one line: cut to 259 characters, with every line feed,
 // carriage return and tab made a space.
 std::u16string PreviewText(std::u16string_view text);
-
-// A picture's file name from its stored rich text: what follows the marker
-// "{\*\KestrixFileName{\" up to the closing brace or the end, at most 259
-// characters, each doubled backslash written once.
-std::u16string PictureFileName(std::string_view rich);
 
 // Column 1 and 2 text for an entry: the picture's file name, the plain
 // rendering of rich text, the text or script otherwise.

@@ -1,0 +1,62 @@
+// "TempPrint.txt" byte for byte, and the list filter's matching.
+#include <gtest/gtest.h>
+
+#include "core/list_filter.h"
+#include "core/print_listing.h"
+
+namespace kx {
+namespace {
+
+TEST(PrintListing, HeadingThenEachShortcutInStoreOrder) {
+    StoreRef store = ShortcutStore::Create();
+    EXPECT_EQ(PrintListing(*store, false), "Private Shortcuts:\r\n\r\n");
+    EXPECT_EQ(PrintListing(*store, true), "Shared Shortcuts:\r\n\r\n");
+
+    store->Insert(u"SIG", ShortcutEntry::Make(ShortcutKind::SimpleText, u"Best regards,\r\nKim"));
+    store->Insert(u"CAF\u00c9", ShortcutEntry::Make(ShortcutKind::SimpleText, u"caf\u00e9 \u20ac"));
+    store->Insert(u"RT", ShortcutEntry::Make(ShortcutKind::RichText, u"bold text", "{\\rtf1 {\\b bold} text}"));
+    store->Insert(u"PIC", ShortcutEntry::Make(ShortcutKind::Picture, u"",
+                                              "{\\rtf1{\\*\\KestrixFileName{\\C:\\\\pics\\\\photo 2019-10.png}}"));
+    store->Insert(u"NONAME", ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\rtf1{\\pict 0102}}"));
+    store->Insert(u"EMPTY", ShortcutEntry::Make(ShortcutKind::SimpleText, u""));
+    EXPECT_EQ(PrintListing(*store, false),
+              "Private Shortcuts:\r\n\r\n"
+              "Shortcut:\t\tCAF\xc3\x89\r\ncaf\xc3\xa9 \xe2\x82\xac\r\n\r\n"
+              "Shortcut:\t\tEMPTY\r\n\r\n\r\n"
+              "Shortcut:\t\tNONAME\r\nImage Name not Found\r\n\r\n"
+              "Shortcut:\t\tPIC\r\nC:\\pics\\photo 2019-10.png\r\n\r\n"
+              "Shortcut:\t\tRT\r\nbold text\r\n\r\n"
+              "Shortcut:\t\tSIG\r\nBest regards,\r\nKim\r\n\r\n");
+}
+
+DisplayRecord Row(std::u16string keyword, std::u16string text, std::u16string overridden = u"") {
+    DisplayRecord r;
+    r.keyword = std::move(keyword);
+    r.expansion = ShortcutEntry::Make(ShortcutKind::SimpleText, std::move(text));
+    if (!overridden.empty()) r.overridden = ShortcutEntry::Make(ShortcutKind::SimpleText, std::move(overridden));
+    return r;
+}
+
+TEST(ListFilter, EveryWordInKeywordOrExpansionIgnoringCase) {
+    const DisplayRecord sig = Row(u"SIG", u"Best regards, Kim");
+    EXPECT_TRUE(RowMatchesFilter(sig, u""));
+    EXPECT_TRUE(RowMatchesFilter(sig, u"  \t "));
+    EXPECT_TRUE(RowMatchesFilter(sig, u"si"));
+    EXPECT_TRUE(RowMatchesFilter(sig, u"REGARDS"));
+    EXPECT_TRUE(RowMatchesFilter(sig, u"sig kim"));      // one word in each
+    EXPECT_TRUE(RowMatchesFilter(sig, u" kim  best "));  // any order, spaces around
+    EXPECT_FALSE(RowMatchesFilter(sig, u"sig bob"));
+    EXPECT_FALSE(RowMatchesFilter(sig, u"regards,kim"));  // a word is matched whole
+
+    // Letters beyond ASCII, the overridden expansion, a picture's file name.
+    EXPECT_TRUE(RowMatchesFilter(Row(u"\u00c9T\u00c9", u"summer"), u"\u00e9t\u00e9"));
+    EXPECT_TRUE(RowMatchesFilter(Row(u"ADDR", u"local text", u"shared office"), u"office"));
+    DisplayRecord pic;
+    pic.keyword = u"LOGO";
+    pic.expansion = ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\*\\KestrixFileName{\\C:\\\\img\\\\logo.png}}");
+    EXPECT_TRUE(RowMatchesFilter(pic, u"logo.PNG"));
+    EXPECT_FALSE(RowMatchesFilter(pic, u"rtf"));
+}
+
+}  // namespace
+}  // namespace kx
