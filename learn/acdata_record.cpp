@@ -30,7 +30,14 @@ bool ParseAcdataRecord(std::string_view line, AcdataRecord& out) {
         if (k < text.size() && text[k] != u'\t') continue;
         if (count < 8) {
             std::u16string_view f(text.data() + start, k - start);
-            fields[count] = f.substr(0, kAcdataFieldMax);
+            if (f.size() > kAcdataFieldMax) {
+                // Cut to whole characters: half a surrogate pair would be
+                // written back as a replacement character.
+                size_t keep = kAcdataFieldMax;
+                if (f[keep - 1] >= 0xD800 && f[keep - 1] <= 0xDBFF) --keep;
+                f = f.substr(0, keep);
+            }
+            fields[count] = f;
         }
         ++count;
         start = k + 1;

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "engine/matcher/engine_ports.h"
+#include "engine/matcher/expander.h"
 #include "engine/matcher/key_event.h"
 #include "learn/correction_tracker.h"
 #include "platform/window_query.h"
@@ -41,6 +42,16 @@ class FeedSwitches {
 public:
     virtual ~FeedSwitches() = default;
     virtual bool BothOff() = 0;
+};
+
+// The engine's own switches.
+class ExpanderFeedSwitches final : public FeedSwitches {
+public:
+    explicit ExpanderFeedSwitches(const Expander& engine) : engine_(engine) {}
+    bool BothOff() override { return !engine_.ShortcutsEnabled() && !engine_.AutoCompleteEnabled(); }
+
+private:
+    const Expander& engine_;
 };
 
 class AutoCompleteFeed final : public AutoCompleteLink {
