@@ -18,6 +18,9 @@
 
 namespace kx {
 
+class AutoCompleteFeed;
+class PhraseDictionary;
+
 // Messages the engine's thread posts to the main window. Its notices come as
 // the hook link's registered message (NoticeMessage): wParam kind, lParam value.
 inline constexpr UINT kEngineTrayIconMessage = WM_APP + 0x71;  // wParam icon resource
@@ -57,6 +60,12 @@ public:
     void TerminateCompanion();
 
     Expander& Engine();
+    // The two phrase dictionaries and the key stream's way into them.
+    PhraseDictionary& LearningDictionary();
+    PhraseDictionary& ShortcutTextDictionary();
+    AutoCompleteFeed& AutoComplete();
+    // Stops both dictionaries' workers (at exit, after the save).
+    void StopDictionaries();
     HotkeyConfig& Hotkeys();
     // The message number of the engine's notices, registered under the hook
     // link's name; the main window recognises its notices by it.

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "app/lifecycle/dictionary_save.h"
 #include "app/lifecycle/install_reboot.h"
 #include "app/main/placement_rule.h"
 #include "app/resource_ids.h"
@@ -12,6 +13,7 @@
 #include "core/group_registry.h"
 #include "core/local_store.h"
 #include "base/text.h"
+#include "learn/phrase_dictionary.h"
 
 namespace kx {
 
@@ -87,6 +89,8 @@ bool AppCore::OnInit() {
     // 10.
     sharedStamp_ = SharedFileStamp();
     Arm(kTimerSharedFile, 300);
+    // The learned phrases load in the background; typing is learned meanwhile.
+    engine_.LearningDictionary().StartLoading(AcdataPath(ctx.folders.user));
     // 11.
     if (settings.ReadBool(settings::ProgramsFirstRun)) {
         settings.WriteBool(settings::ProgramsFirstRun, false);
@@ -121,6 +125,11 @@ void AppCore::OnExit() {
     if (engine_.Running() && !engine_.Stop())
         ::MessageBoxW(nullptr, L"Failed to remove the keyboard handler.", nullptr, MB_OK | MB_ICONERROR);
     engine_.TerminateCompanion();
+    // What was typed up to now is learned before the dictionary is saved.
+    PhraseDictionary& learning = engine_.LearningDictionary();
+    learning.TypingLearnerPass();
+    SaveLearningDictionary(nullptr, learning, services_->ctx.folders.user);
+    engine_.StopDictionaries();
 }
 
 bool AppCore::CanAccept() { return true; }

@@ -133,8 +133,10 @@ INT_PTR AppCore::FrameworkHandle(UINT message, WPARAM wParam, LPARAM lParam) {
         balloon_.Hide();
         tray_.Remove();
         SaveWindowPlacement(settings::kMainWindow);
-        ::PostQuitMessage(0);
+        // Before the quit message: the dictionary's save at exit shows a
+        // window, whose own message loop would end at once on WM_QUIT.
         OnExit();
+        ::PostQuitMessage(0);
         return TRUE;
     default:
         return FALSE;
