@@ -47,8 +47,10 @@ public:
     explicit RecordingMacros(EventLog& log) : log_(log) {}
     bool AnyRunning() override { return running; }
     bool Launch(const ShortcutEntry& entry) override;
+    void StopPlaying() override { ++stops; }
 
     bool running = false;
+    int stops = 0;
     bool firstIsKeyboard = true;
 
 private:

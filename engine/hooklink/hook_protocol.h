@@ -35,6 +35,10 @@ inline constexpr int kHookMouse = 0;
 inline constexpr int kHookKeyboard = 1;
 inline constexpr int kHookFocusChange = 2;
 inline constexpr int kHookCount = 3;
+// One more switch, not a hook: while on, the modules hold the user's keys
+// (a macro injects a command's keys). Switching it off lets them go.
+inline constexpr int kHookHoldKeys = 3;
+inline constexpr int kSwitchCount = 4;
 
 // Input we inject may carry this in dwExtraInfo; the hook modules never
 // report it, even while the hooks are not paused.

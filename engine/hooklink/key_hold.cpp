@@ -14,6 +14,16 @@ bool KeyHold::ExpiredLocked(uint32_t nowMs) const {
     return (holding_ || inFlight_ > 0) && uint32_t(nowMs - sinceMs_) >= kLimitMs;
 }
 
+bool KeyHold::BlockedLocked(uint32_t nowMs) const {
+    return holding_ || (programHold_ && uint32_t(nowMs - programSinceMs_) < kProgramLimitMs);
+}
+
+void KeyHold::SetProgramHold(bool on, uint32_t nowMs) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (on && !programHold_) programSinceMs_ = nowMs;
+    programHold_ = on;
+}
+
 namespace {
 
 // SHIFT and CTRL, generic and sided. ALT is left alone: a press and release
@@ -65,10 +75,10 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
     } else {
         // Keys still waiting to be replayed (refused ones among them) are
         // not to be overtaken either.
-        hold = hold || inFlight_ > 0 || count_ > 0;
+        hold = hold || BlockedLocked(nowMs) || inFlight_ > 0 || count_ > 0;
     }
     if (hold && LiftModifierLocked(key, source == Source::Replay)) {
-        step.wake = (!holding_ && inFlight_ == 0 && count_ > 0) || ExpiredLocked(nowMs);
+        step.wake = (!BlockedLocked(nowMs) && inFlight_ == 0 && count_ > 0) || ExpiredLocked(nowMs);
         return step;
     }
     // When full, a key goes through unheld rather than being lost.
@@ -84,7 +94,7 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
             held_[count_++] = key;
         }
         step.swallow = true;
-        step.wake = (!holding_ && inFlight_ == 0) || ExpiredLocked(nowMs);
+        step.wake = (!BlockedLocked(nowMs) && inFlight_ == 0) || ExpiredLocked(nowMs);
         return step;
     }
     if (reported && mayComplete) {
@@ -94,7 +104,7 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
         sinceMs_ = nowMs;
         step.trigger = holdTrigger_;
     }
-    step.wake = (!holding_ && inFlight_ == 0 && count_ > 0) || ExpiredLocked(nowMs);
+    step.wake = (!BlockedLocked(nowMs) && inFlight_ == 0 && count_ > 0) || ExpiredLocked(nowMs);
     return step;
 }
 
@@ -109,7 +119,7 @@ bool KeyHold::TakeReleasable(uint32_t nowMs, std::vector<HeldKey>& out) {
         holding_ = false;
         inFlight_ = 0;
     }
-    if (holding_ || inFlight_ > 0 || count_ == 0) return false;
+    if (BlockedLocked(nowMs) || inFlight_ > 0 || count_ == 0) return false;
     out.assign(held_, held_ + count_);
     inFlight_ = count_;
     count_ = 0;
@@ -121,6 +131,7 @@ bool KeyHold::TakeReleasable(uint32_t nowMs, std::vector<HeldKey>& out) {
 void KeyHold::TakeAll(std::vector<HeldKey>& out) {
     std::lock_guard<std::mutex> g(lock_);
     holding_ = false;
+    programHold_ = false;
     inFlight_ = 0;
     out.assign(held_, held_ + count_);
     count_ = 0;

@@ -23,6 +23,11 @@
 // Keys that SendInput refuses to replay are held again, at their place, and
 // retried; they are not dropped.
 //
+// A playing macro holds the user's keys the same way while it injects a
+// command's keys (SetProgramHold), and lets them go after each command and
+// for its pauses. Keys already replayed before it began are not held again:
+// they were typed before the macro's keys.
+//
 // One lock guards everything; the callback's step neither allocates nor
 // waits. A hold ends by itself after kLimitMs, even if the program never
 // answers, and so does a replay that never comes back.
@@ -55,6 +60,9 @@ class KeyHold {
 public:
     static constexpr size_t kCapacity = 512;
     static constexpr uint32_t kLimitMs = 1000;
+    // A macro command's keys go in one call; should the program never say
+    // that they went, its hold ends by itself after this.
+    static constexpr uint32_t kProgramLimitMs = 10000;
 
     // Who typed a key, from its injected flag and extra information.
     enum class Source { Physical, Own, Replay };
@@ -94,8 +102,14 @@ public:
     // For the releasing thread's wait: something is held, held back or on its way.
     bool Pending();
 
+    // The program injects a macro command's keys (on) or is done (off). While
+    // on, the user's keys are held, whether or not they may complete anything.
+    void SetProgramHold(bool on, uint32_t nowMs);
+
 private:
     bool ExpiredLocked(uint32_t nowMs) const;
+    // A hold is on: a key's or the program's.
+    bool BlockedLocked(uint32_t nowMs) const;
     // A SHIFT or CTRL release whose press is not held: lets it through,
     // bracketing the held key presses with the modifier. False when it
     // must be held like any key.
@@ -109,6 +123,8 @@ private:
     size_t inFlight_ = 0;
     // When the current hold began, or the latest replay progress.
     uint32_t sinceMs_ = 0;
+    bool programHold_ = false;
+    uint32_t programSinceMs_ = 0;
     HeldKey held_[kCapacity];
     size_t count_ = 0;
     // How many of the held keys, at the front, are replayed keys held again.

@@ -57,6 +57,9 @@ public:
     // Replaces any prepared job with one made from the entry's script and starts
     // it. Returns whether the script's first command is a keyboard command.
     virtual bool Launch(const ShortcutEntry& entry) = 0;
+    // The user pressed ESC while a macro plays: each playing job stops before
+    // its next command. A launcher that never plays has nothing to stop.
+    virtual void StopPlaying() {}
 };
 
 // Auto Complete's view of the key stream.

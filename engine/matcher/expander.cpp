@@ -10,6 +10,7 @@ constexpr uint32_t kToggleDebounceMs = 150;
 constexpr unsigned kToggleBalloonMs = 1000;
 constexpr int kIconOn = 1;
 constexpr int kIconOff = 23;
+constexpr uint32_t kVkEscape = 0x1B;
 
 bool IsDigitAscii(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -167,6 +168,9 @@ void Expander::UpdateForeground() {
 }
 
 void Expander::MatchEvent(const KeyEvent& e) {
+    // ESC stops a playing macro, even with expansion switched off; the
+    // macro's own keys are never reported, so this is the user's.
+    if (e.isDown && e.vk == kVkEscape && p_.macros.AnyRunning()) p_.macros.StopPlaying();
     if (!shortcutsEnabled_) return;
     if (s_.typed.empty()) s_.firstCapital = s_.allCapitals = false;
     const Classified k = ClassifyKey(e);

@@ -1,16 +1,10 @@
-// Stand-ins for parts of the engine that a host does not run: no macro is
-// ever playing or started, and the key stream feeds no Auto Complete.
+// Stand-ins for parts of the engine that a host does not run: the key
+// stream feeds no Auto Complete.
 #pragma once
 
 #include "engine/matcher/engine_ports.h"
 
 namespace kx {
-
-class NoMacroPlayer final : public MacroLauncher {
-public:
-    bool AnyRunning() override { return false; }
-    bool Launch(const ShortcutEntry&) override { return false; }
-};
 
 class NoAutoComplete final : public AutoCompleteLink {
 public:

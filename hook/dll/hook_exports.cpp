@@ -109,7 +109,12 @@ BOOLEAN WINAPI UnSetHooks(HWND) {
 
 BOOLEAN WINAPI IsHookEnabled(int index) { return State().switches.IsOn(index) ? TRUE : FALSE; }
 
-BOOLEAN WINAPI EnableHook(int index, BOOL on) { return State().switches.Set(index, on != FALSE) ? TRUE : FALSE; }
+BOOLEAN WINAPI EnableHook(int index, BOOL on) {
+    HookModuleState& s = State();
+    if (!s.switches.Set(index, on != FALSE)) return FALSE;
+    if (index == kx::hookproto::kHookHoldKeys) kx::hook::HoldForProgram(s, on != FALSE);
+    return TRUE;
+}
 
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
     if (reason == DLL_PROCESS_ATTACH) {

@@ -10,12 +10,12 @@ constexpr wchar_t kSwitchesName[] = L"Local\\KestrixHookSwitches";
 }  // namespace
 
 bool HookSwitches::Open() {
-    std::call_once(opened_, [this] { block_ = SharedBlock::Open(kSwitchesName, hookproto::kHookCount * sizeof(LONG)); });
+    std::call_once(opened_, [this] { block_ = SharedBlock::Open(kSwitchesName, hookproto::kSwitchCount * sizeof(LONG)); });
     return block_.Valid();
 }
 
 volatile LONG* HookSwitches::Slot(int index) {
-    if (index < 0 || index >= hookproto::kHookCount) return nullptr;
+    if (index < 0 || index >= hookproto::kSwitchCount) return nullptr;
     if (!Open()) return nullptr;
     return reinterpret_cast<volatile LONG*>(block_.Data()) + index;
 }

@@ -89,6 +89,9 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         in.time = kb->time;
 
         const bool reported = s.switches.IsOn(hookproto::kHookKeyboard);
+        // A macro's hold: the program's own module is told by EnableHook,
+        // the companion's learns it from the switch.
+        if (kCompanionModule) s.hold.SetProgramHold(s.switches.IsOn(hookproto::kHookHoldKeys), ::GetTickCount());
         const bool mayComplete = reported && HoldFilter().Watches(in.foreground) && MayComplete(in.key, in.layout);
         const KeyHold::Step step =
             s.hold.OnKey(source, AsHeldKey(*kb, in.key.isUp), reported, mayComplete, ::GetTickCount());

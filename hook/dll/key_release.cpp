@@ -68,12 +68,26 @@ void ReplayAll(HookModuleState& s) {
     }
 }
 
+void HoldForProgram(HookModuleState& s, bool on) {
+    s.hold.SetProgramHold(on, ::GetTickCount());
+    if (on) {
+        // Taken and let go: a replay that was being injected is through.
+        std::lock_guard<std::mutex> g(ReplayLock());
+    } else {
+        ReplayReleasable(s);
+    }
+}
+
 DWORD WINAPI ReleaseThreadMain(void* generation) {
     HookModuleState& s = State();
     const auto mine = uint32_t(reinterpret_cast<uintptr_t>(generation));
     while (s.queue.Current(mine)) {
         ::WaitForSingleObject(s.releaseWake.Get(), kLimitCheckMs);
         if (!s.queue.Current(mine)) break;
+#ifdef KXHOOK_COMPANION_MODULE
+        // The companion's module learns of a macro's hold from the switch only.
+        s.hold.SetProgramHold(s.switches.IsOn(hookproto::kHookHoldKeys), ::GetTickCount());
+#endif
         if (s.hold.Pending()) ReplayReleasable(s);
     }
     ::FreeLibraryAndExitThread(s.self, 0);

@@ -18,6 +18,9 @@ uintptr_t ReplaySignature();
 void ReplayReleasable(HookModuleState& s);
 // Ends any hold and injects everything held (the hooks are gone).
 void ReplayAll(HookModuleState& s);
+// The program's hold while a macro types: on waits for a replay being
+// injected to finish, so none mixes into the macro's keys; off replays at once.
+void HoldForProgram(HookModuleState& s, bool on);
 
 // Thread body: waits for wakes from the callback, watches the limits and
 // retries refused replays. The parameter is the queue generation it serves;

@@ -400,6 +400,17 @@ TEST(Matcher, KeyCombinationsStartMacros) {
     busy.Run("type sig ");
     EXPECT_TRUE(busy.log.lines.empty());
     EXPECT_GT(busy.autoComplete.fed, 0);
+    EXPECT_EQ(busy.macros.stops, 0);
+
+    // ESC stops it, on its press only, and even with expansion switched off.
+    busy.Run("down 0x1B U+001B\nup 0x1B U+001B");
+    EXPECT_EQ(busy.macros.stops, 1);
+    busy.expander.SetShortcutsEnabled(false);
+    busy.Run("down 0x1B U+001B");
+    EXPECT_EQ(busy.macros.stops, 2);
+    // Without a macro playing, ESC is an ordinary key.
+    rig.Run("down 0x1B U+001B");
+    EXPECT_EQ(rig.macros.stops, 0);
 }
 
 // The hook link hands the matcher every type-30 record (a mouse click, a

@@ -359,3 +359,48 @@ TEST(KeyHold, AFullHoldLetsKeysThroughRatherThanLoseThem) {
 
 }  // namespace
 }  // namespace kx
+
+namespace kx {
+namespace {
+
+TEST(KeyHold, AMacroHoldsTheUsersKeysWhileItTypesAndLetsThemGoBetweenCommands) {
+    Machine m;
+    m.Type("x");
+    m.hold.SetProgramHold(true, m.now);
+    // Letters complete nothing, yet they wait behind the macro's keys.
+    m.Type("ab");
+    m.Press(Source::Own, 'M');
+    m.Press(Source::Own, 'N');
+    EXPECT_EQ(m.Release(), 0u) << "held while the macro types";
+    m.hold.SetProgramHold(false, m.now);
+    EXPECT_EQ(m.Release(), 4u);
+    m.SeeReplays();
+    EXPECT_EQ(Shown(m.window), "x^xM^MN^Na^ab^b");
+    EXPECT_EQ(m.reported, "xab");
+
+    // Keys replayed before the next command began were typed before its
+    // keys: they are not held again.
+    m.window.clear();
+    m.hold.SetProgramHold(true, m.now);
+    m.Type("c");
+    m.hold.SetProgramHold(false, m.now);
+    EXPECT_EQ(m.Release(), 2u);
+    m.hold.SetProgramHold(true, m.now);
+    m.SeeReplays();
+    m.Press(Source::Own, 'M');
+    EXPECT_EQ(m.window, "c^cM^M");
+
+    // A program that never says its keys went lets the user's go by itself.
+    m.window.clear();
+    m.Type("d");
+    m.now += KeyHold::kProgramLimitMs - 1;
+    EXPECT_EQ(m.Release(), 0u);
+    m.now += 1;
+    EXPECT_EQ(m.Release(), 2u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "d^d");
+    EXPECT_FALSE(m.hold.Pending());
+}
+
+}  // namespace
+}  // namespace kx
