@@ -8,6 +8,9 @@
 #include "engine/macro/macro_runner.h"
 #include "engine/macro/macro_system_win32.h"
 #include "engine/output/keystroke_output.h"
+#include "learn/autocomplete_feed.h"
+#include "learn/phrase_dictionary.h"
+#include "platform/stream_file.h"
 #include "platform/win32/clipboard_keeper_win32.h"
 #include "platform/win32/clipboard_win32.h"
 #include "platform/win32/key_injector_win32.h"
@@ -17,7 +20,9 @@ namespace kx {
 
 struct EngineHost::Parts {
     Parts(SettingsStore& settings, AppLink& app, std::function<void(uintptr_t, uint32_t)> onStarted)
-        : output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0, &keeper, &settings}),
+        : learning(ReadDictionaryOptions(settings, TotalVirtualBytes())),
+          shortcutText(ReadDictionaryOptions(settings, TotalVirtualBytes())),
+          output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0, &keeper, &settings}),
           expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys}),
           sink(expander, app, std::move(onStarted)),
           link(sink),
@@ -32,10 +37,15 @@ struct EngineHost::Parts {
     LoadedModuleHooks hooks;
     Win32MacroMachine macroMachine{injector, &hooks};
     MacroRunner macros{macroMachine, WindowsMacroSystem()};
-    NoAutoComplete autoComplete;
+    // The learning dictionary and the shortcut-text dictionary, fed by the
+    // key stream through the Auto Complete feed.
+    PhraseDictionary learning;
+    PhraseDictionary shortcutText;
+    AutoCompleteFeed autoComplete{&learning, &shortcutText, windows};
     HotkeyConfig hotkeys;
     KeystrokeOutput output;
     Expander expander;
+    ExpanderFeedSwitches feedSwitches{expander};
     ExpanderSink sink;
     HookLink link;
     CompanionLink companion;
@@ -44,7 +54,11 @@ struct EngineHost::Parts {
 
 EngineHost::EngineHost(SettingsStore& settings)
     : parts_(std::make_unique<Parts>(settings, *this,
-                                     [this](uintptr_t, uint32_t message) { notices_.Adopt(UINT(message)); })) {}
+                                     [this](uintptr_t, uint32_t message) { notices_.Adopt(UINT(message)); })) {
+    parts_->autoComplete.SetSwitches(&parts_->feedSwitches);
+    // The shortcut-text dictionary keeps a typing ring but learns nothing.
+    parts_->shortcutText.SetLearningEnabled(false);
+}
 
 EngineHost::~EngineHost() {
     if (parts_->started) Stop();
@@ -98,6 +112,14 @@ void EngineHost::TerminateCompanion() {
 }
 
 Expander& EngineHost::Engine() { return parts_->expander; }
+PhraseDictionary& EngineHost::LearningDictionary() { return parts_->learning; }
+PhraseDictionary& EngineHost::ShortcutTextDictionary() { return parts_->shortcutText; }
+AutoCompleteFeed& EngineHost::AutoComplete() { return parts_->autoComplete; }
+
+void EngineHost::StopDictionaries() {
+    parts_->learning.StopWorkers();
+    parts_->shortcutText.StopWorkers();
+}
 HotkeyConfig& EngineHost::Hotkeys() { return parts_->hotkeys; }
 
 void EngineHost::PostNotice(int kind, intptr_t value) {
