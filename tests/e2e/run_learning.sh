@@ -1,0 +1,121 @@
+#!/usr/bin/env bash
+# Learning as a user meets it, under Wine on a virtual display: phrases typed
+# in notepad are learned and written to "acdata.txt" when the program ends
+# with "-exit", with their statistics and without a leftover
+# "acdataTEMP.txt"; the file is read back at the next start and learning goes
+# on from it; a damaged file loads what it can and an unreadable one is never
+# replaced; and nothing typed into a password box is learned.
+# Prints "N passed, N failed".
+#
+#   tests/e2e/run_learning.sh [BUILD_DIR]        (default build/learn-win64)
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/learn-win64}" && pwd)
+APP=$BUILD/app
+E2E=$BUILD/tests/e2e
+source "$KX_ROOT/tests/gui/gui_lib.sh"
+gui_setup 331 339 learning
+
+MAIN="Kestrix Text Expander Software"
+NOTEPAD="Untitled - Notepad"
+ACDATA="$DATA/acdata.txt"
+TEMP="$DATA/acdataTEMP.txt"
+mkdir -p "$DATA/local"
+kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
+setting Settings Runs 9
+
+PHRASE="see you at the meeting tomorrow"
+SECRET="hunter two secret words"
+
+# The window is up and, a second later, timer 1 has started the hook.
+main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 1.5; }
+stop_kx() { timeout 60 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 60 kx_ended; }
+notepad_text() { probe text "$NOTEPAD"; }
+# A click near the bottom right of the window's text, as a user does: the
+# caret goes to the end of the text, and a Wine window that another Wine
+# program took the focus from gets it back only so (there is no window
+# manager).
+focus() {
+  local l t r b
+  read -r l t r b < <(probe rect "$1")
+  [ -n "${b:-}" ] || return 1
+  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
+  click_at $((r - 30)) $((b - 30)); wait_for 5 active "$1"
+}
+# Types LINE and Enter into notepad and waits until notepad holds it: the
+# hook saw every key by then.
+type_line() {
+  focus "$NOTEPAD" || return 1
+  xdotool type --delay 60 "$1"; xdotool key Return
+  wait_for 10 eval 'notepad_text | grep -qF "$1"'
+}
+# The record of a phrase in acdata.txt: its fields after the phrase.
+record() { tr -d '\r' <"$ACDATA" | awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t'; }
+field() { record "$1" | cut -f"$2"; }
+confidence_ok() {  # every confidence byte of the phrase is 100
+  local bytes; bytes=$(field "$PHRASE" 7 | base64 -d 2>/dev/null | od -An -tu1 | tr -s ' \n' ' ')
+  [ "$(echo $bytes | wc -w)" -eq "${#PHRASE}" ] && ! echo " $bytes " | grep -qvE '^( 100)+ $'
+}
+
+timeout 300 wine notepad >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "$NOTEPAD"
+xdotool windowmove "$(window "$NOTEPAD")" 0 600; xdotool windowsize "$(window "$NOTEPAD")" 1280 300
+
+# 1. A first run without "acdata.txt": the phrase typed twice is learned,
+#    and the password typed into a password box is not.
+rm -f "$ACDATA" "$TEMP"
+start_kx
+check "the program starts" main_up
+check "a phrase typed in notepad arrives there" type_line "$PHRASE"
+check "...and typed again" type_line "$PHRASE"
+timeout 300 wine "$E2E/kx_target.exe" --class Edit --password --title "kx password" >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "kx password"
+focus "kx password"
+xdotool type --delay 60 "$SECRET"; xdotool key Return
+xdotool type --delay 60 "$SECRET"; xdotool key Return
+check "notepad takes typing again after the password box" type_line "thanks for the letter"
+check "-exit ends the program" stop_kx
+check "acdata.txt was written" test -s "$ACDATA"
+check "no acdataTEMP.txt is left" test ! -e "$TEMP"
+check "the phrase is there, typed twice, never accepted or offered, still suggestable" \
+  eval '[ "$(record "$PHRASE" | cut -f1-5 | tr "\t" " " | sed "s/ [0-9]* / X /")" = "0 X 0 2 1" ]'
+check "...seen first before it was seen last, both within the characters typed" \
+  eval 'f=$(field "$PHRASE" 6); s=$(field "$PHRASE" 2); n=$(head -1 "$ACDATA" | tr -d "\r");
+        [ "$f" -gt 0 ] && [ "$f" -lt "$s" ] && [ "$s" -le "$n" ]'
+check "...with a confidence byte of 100 for each character" confidence_ok
+check "the shorter phrases of the line are learned too" eval '[ -n "$(record "the meeting tomorrow")" ]'
+check "nothing typed into the password box is in the file" eval '! grep -qi "hunter\|secret" "$ACDATA"'
+cp "$ACDATA" "$ART/acdata-first.txt"
+
+# 2. The next start reads the file and learning goes on from it.
+start_kx
+check "the program starts again" main_up
+check "the phrase is typed once more" type_line "$PHRASE"
+check "-exit ends it again" stop_kx
+check "the loaded phrase counts on: typed three times" eval '[ "$(field "$PHRASE" 4)" = 3 ]'
+check "the keystroke counter went on from the file's" \
+  eval '[ "$(head -1 "$ACDATA" | tr -d "\r")" -gt "$(head -1 "$ART/acdata-first.txt" | tr -d "\r")" ]'
+
+# 3. A damaged file: the good records load, the rest is skipped, and the
+#    save writes the good ones back.
+printf '40\r\nkeep this phrase please\t1\t30\t2\t5\t1\t10\t\r\nbroken\trecord\r\nnot a number here\tx\t30\t2\t5\r\ncut at the en' >"$ACDATA"
+start_kx
+check "the program starts with a damaged acdata.txt" main_up
+check "-exit ends it" stop_kx
+check "the good record is kept with its statistics" eval '[ "$(record "keep this phrase please" | cut -f1-6)" = "$(printf "1\t30\t2\t5\t1\t10")" ]'
+check "...a field that is not a number reads as 0" eval '[ "$(field "not a number here" 1)" = 0 ]'
+check "...and the damage is gone" eval '! grep -q "broken\|cut at" "$ACDATA"'
+
+# 4. An acdata.txt that cannot be read (a folder in its place) is not
+#    replaced by what this run learned.
+rm -f "$ACDATA"; mkdir "$ACDATA"
+start_kx
+check "the program starts with an unreadable acdata.txt" main_up
+check "a phrase is typed" type_line "$PHRASE"
+check "-exit ends it" stop_kx
+check "the unreadable acdata.txt is left as it was" test -d "$ACDATA"
+check "...and no acdataTEMP.txt is left" test ! -e "$TEMP"
+rmdir "$ACDATA"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
