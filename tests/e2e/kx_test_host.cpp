@@ -103,6 +103,13 @@ private:
     HWND window_;
 };
 
+// The host plays no macros: key combinations start nothing.
+class NoMacros final : public MacroLauncher {
+public:
+    bool AnyRunning() override { return false; }
+    bool Launch(const ShortcutEntry&) override { return false; }
+};
+
 // No image codec here: picture shortcuts get no HTML clip and paste as
 // Rich Text Format only.
 class NoPngEncoder final : public PngEncoder {
@@ -185,7 +192,7 @@ int wmain(int argc, wchar_t** argv) {
                                            false, count, SystemDatabaseIo(&clips));
     if (loaded != LoadOk) return fail("database", static_cast<unsigned long>(-loaded));
 
-    NoMacroPlayer macros;
+    NoMacros macros;
     NoAutoComplete autoComplete;
     NoticeWindow app(window);
     HotkeyConfig hotkeys;
