@@ -17,8 +17,7 @@ namespace {
 
 // Commands whose windows belong to other parts of the program than this
 // one; they stay greyed out.
-constexpr int kUnavailableCommands[] = {CMD_LOAD, CMD_SAVE, CMD_SEARCH_PRINT, CMD_OPTIONS, CMD_BACKUP,
-                                        CMD_RESTORE, CMD_NEW_PICTURE, CMD_NEW_MACRO};
+constexpr int kUnavailableCommands[] = {CMD_SEARCH_PRINT, CMD_OPTIONS, CMD_NEW_PICTURE, CMD_NEW_MACRO};
 
 }  // namespace
 
@@ -53,6 +52,10 @@ void AppCore::OnCommand(int id, int code) {
     case CMD_TRAY_EXIT:
         if (ConfirmStop()) ::PostMessageW(window_, kQuitMessage, 0, 0);
         return;
+    case CMD_LOAD: LoadShortcuts(); return;
+    case CMD_SAVE: SaveShortcuts(); return;
+    case CMD_BACKUP: BackupData(); return;
+    case CMD_RESTORE: RestoreData(); return;
     case CMD_HELP_TOPICS: ShowHelp(); return;
     case CMD_HELP_QUICKSTART: OpenHelpTopic(window_, L"quickstart"); return;
     default: break;

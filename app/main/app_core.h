@@ -97,6 +97,12 @@ private:
     // Registers the rich edit control's class ("RICHEDIT50W").
     void LoadRichEdit();
 
+    // Backup Data, Restore Data, Save Shortcuts and Load Shortcuts.
+    void BackupData();
+    void RestoreData();
+    void SaveShortcuts();
+    void LoadShortcuts();
+
     // The list and the commands on it.
     void ReloadStores();
     void RefillList();

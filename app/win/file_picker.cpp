@@ -30,20 +30,30 @@ std::wstring PickFileToOpen(HWND owner, const std::wstring& title, const std::ve
 
 namespace {
 
+struct FolderStart {
+    const std::wstring& folder;
+    const std::wstring& okText;
+};
+
 int CALLBACK StartAt(HWND window, UINT message, LPARAM, LPARAM data) {
-    if (message == BFFM_INITIALIZED && data) ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, data);
+    if (message != BFFM_INITIALIZED || !data) return 0;
+    const auto& start = *reinterpret_cast<const FolderStart*>(data);
+    if (!start.folder.empty()) ::SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start.folder.c_str()));
+    if (!start.okText.empty()) ::SendMessageW(window, BFFM_SETOKTEXT, 0, reinterpret_cast<LPARAM>(start.okText.c_str()));
     return 0;
 }
 
 }  // namespace
 
-std::wstring PickFolder(HWND owner, const std::wstring& title, const std::wstring& startFolder) {
+std::wstring PickFolder(HWND owner, const std::wstring& title, const std::wstring& startFolder,
+                        const std::wstring& okText) {
+    const FolderStart start{startFolder, okText};
     BROWSEINFOW bi{};
     bi.hwndOwner = owner;
     bi.lpszTitle = title.c_str();
-    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE;
+    bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_NEWDIALOGSTYLE | BIF_EDITBOX;
     bi.lpfn = &StartAt;
-    bi.lParam = reinterpret_cast<LPARAM>(startFolder.c_str());
+    bi.lParam = reinterpret_cast<LPARAM>(&start);
     PIDLIST_ABSOLUTE chosen = ::SHBrowseForFolderW(&bi);
     if (!chosen) return {};
     wchar_t path[MAX_PATH] = {};

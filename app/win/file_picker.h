@@ -17,7 +17,9 @@ struct FileFilter {
 std::wstring PickFileToOpen(HWND owner, const std::wstring& title, const std::vector<FileFilter>& filters,
                             const std::wstring& startFolder);
 
-// A folder picker starting at `startFolder`. Empty when cancelled.
-std::wstring PickFolder(HWND owner, const std::wstring& title, const std::wstring& startFolder);
+// A folder picker starting at `startFolder`, with a field to type the folder
+// in and `okText` on its OK button when given. Empty when cancelled.
+std::wstring PickFolder(HWND owner, const std::wstring& title, const std::wstring& startFolder,
+                        const std::wstring& okText = {});
 
 }  // namespace kx
