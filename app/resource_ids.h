@@ -18,6 +18,7 @@
 #define IDD_SIMPLE_TEXT 44
 #define IDD_RICH_TEXT 45
 #define IDD_PICTURE 46
+#define IDD_MACRO 47
 #define IDD_ADD_GROUP 60
 #define IDD_DELETE_GROUP 61
 #define IDD_STORE_CHOICE 62
@@ -53,6 +54,14 @@
 #define IDC_EDITOR_CLEAR 131
 #define IDC_EDITOR_PASTE 132
 #define IDC_EDITOR_CONVERT 133
+// Macro editor.
+#define IDC_MACRO_COMBINATIONS 109
+#define IDC_MACRO_INPUT 113
+#define IDC_MACRO_CLICK 114
+#define IDC_MACRO_PRESS 115
+#define IDC_MACRO_RELEASE 116
+#define IDC_MACRO_COMMAND 117
+#define IDC_MACRO_EXPANSION 119
 
 // Picture editor, its output preview and the picture update's progress.
 #define IDC_PICTURE_KEYWORD_LABEL 103
