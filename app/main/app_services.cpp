@@ -1,10 +1,6 @@
 #include "app/main/app_services.h"
 
-#include "engine/output/rich_html_clip.h"
-
 namespace kx {
-
-bool RichClipBuilder::BuildRich(ShortcutEntry& entry) { return BuildRichHtmlClip(entry); }
 
 AppServices::AppServices()
     : folders(DataFolders::Resolve(knownFolders)),

@@ -6,21 +6,15 @@
 #include "app/win/message_prompt_win32.h"
 #include "core/data_context.h"
 #include "core/database_io.h"
+#include "engine/output/html_clip_builder.h"
+#include "engine/output/png_cache.h"
+#include "picture/codec_png_encoder.h"
 #include "platform/win32/busy_cursor_win32.h"
 #include "platform/win32/file_security_win32.h"
 #include "platform/win32/known_folders_win32.h"
 #include "platform/win32/registry_win32.h"
 
 namespace kx {
-
-// Builds the "HTML Format" clip of rich-text shortcuts as a store loads.
-class RichClipBuilder final : public ClipBuilder {
-public:
-    bool BuildRich(ShortcutEntry& entry) override;
-    // Picture clips need the picture encoder, which this program does not
-    // link yet: their clip stays empty and the rich text alone is pasted.
-    bool BuildPicture(ShortcutEntry&) override { return false; }
-};
 
 struct AppServices {
     AppServices();
@@ -30,7 +24,11 @@ struct AppServices {
     Win32KnownFolders knownFolders;
     DataFolders folders;
     Win32FileSecurity security;
-    RichClipBuilder clips;
+    // The "HTML Format" clips, made as a store loads; each picture's PNG is
+    // rendered once and kept for the following loads.
+    CodecPngEncoder pngRenderer;
+    CachedPngEncoder pngCache{pngRenderer};
+    HtmlClipBuilder clips{pngCache};
     // The wait cursor while a database loads or saves.
     Win32BusyCursor cursor;
     DatabaseIo io;

@@ -1,0 +1,185 @@
+// The browser clip's PNG: the bitmap found again inside a stored picture's
+// metafile, rendered through the system's codec, and each picture rendered
+// once however often the stores load.
+#include <gtest/gtest.h>
+
+#include "core/base64.h"
+#include "engine/output/html_clip.h"
+#include "engine/output/picture_html_clip.h"
+#include "engine/output/png_cache.h"
+#include "picture/bmp_file.h"
+#include "picture/codec_png_encoder.h"
+#include "picture/metafile_bitmap.h"
+#include "picture/metafile_text.h"
+#include "picture/picture_encoder.h"
+#include "tests/native/picture_test_codec.h"
+
+namespace kx {
+namespace {
+
+using test::PutLe;
+
+std::vector<uint8_t> MetafileOf(std::string_view dib) {
+    std::string hex;
+    EXPECT_TRUE(AppendMetafileHex(hex, dib));
+    std::vector<uint8_t> bytes;
+    for (size_t i = 0; i + 1 < hex.size(); i += 2) {
+        if (hex[i] == '\r') {
+            --i;
+            continue;
+        }
+        bytes.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
+    }
+    return bytes;
+}
+
+uint32_t Be32(std::string_view b, size_t at) {
+    return uint32_t(uint8_t(b[at])) << 24 | uint32_t(uint8_t(b[at + 1])) << 16 | uint32_t(uint8_t(b[at + 2])) << 8 |
+           uint8_t(b[at + 3]);
+}
+
+TEST(MetafileBitmap, StoredBitmapComesBackAsItsBmpFile) {
+    const std::string bmp = EncodeBmpFile(test::Pattern(7, 5));
+    std::string again;
+    ASSERT_TRUE(BmpFileOfMetafile(MetafileOf(std::string_view(bmp).substr(14)), again));
+    EXPECT_EQ(again, bmp);
+}
+
+TEST(MetafileBitmap, PixelsStartAfterTheColourTable) {
+    // An 8-bit bitmap of 2 x 2 pixels with a two-colour table.
+    std::string dib;
+    PutLe(dib, 40, 4);
+    PutLe(dib, 2, 4);
+    PutLe(dib, 2, 4);
+    PutLe(dib, 1, 2);
+    PutLe(dib, 8, 2);
+    PutLe(dib, 0, 4);
+    PutLe(dib, 8, 4);
+    PutLe(dib, 0, 4);
+    PutLe(dib, 0, 4);
+    PutLe(dib, 2, 4);  // colours used
+    PutLe(dib, 0, 4);
+    dib += std::string("\x00\x00\x00\x00\xff\xff\xff\x00", 8);
+    dib += std::string("\x00\x01\x00\x00\x01\x00\x00\x00", 8);
+    std::string bmp;
+    ASSERT_TRUE(BmpFileOfMetafile(MetafileOf(dib), bmp));
+    EXPECT_EQ(test::GetLe(bmp, 10), 14u + 40u + 8u);
+    Bitmap decoded;
+    ASSERT_TRUE(DecodeBmpFile(bmp, decoded));
+    EXPECT_EQ(decoded.width, 2);
+    EXPECT_EQ(decoded.bgra[0], 0xff);  // bottom-up: the last row is white, black
+}
+
+TEST(MetafileBitmap, DamagedMetafilesGiveNoBitmap) {
+    const std::string bmp = EncodeBmpFile(test::Pattern(4, 4));
+    const std::vector<uint8_t> good = MetafileOf(std::string_view(bmp).substr(14));
+    std::string out;
+    auto fails = [&](std::vector<uint8_t> m) { return !BmpFileOfMetafile(m, out) && out.empty(); };
+    EXPECT_TRUE(fails({}));
+    EXPECT_TRUE(fails(std::vector<uint8_t>(good.begin(), good.begin() + 40)));  // cut inside the blit
+    std::vector<uint8_t> noBlit(good.begin(), good.begin() + 18 + 8 + 10);
+    noBlit.insert(noBlit.end(), {3, 0, 0, 0, 0, 0});
+    EXPECT_TRUE(fails(noBlit));
+    std::vector<uint8_t> huge = good;
+    huge[18 + 8 + 10 + 3] = 0x7f;  // the blit's size runs past the end
+    EXPECT_TRUE(fails(huge));
+    std::vector<uint8_t> notMeta = good;
+    notMeta[0] = 7;
+    EXPECT_TRUE(fails(notMeta));
+}
+
+// A stored picture document, encoded from a real file, gives a browser clip
+// whose PNG has the picture's own pixel size.
+TEST(CodecPngEncoder, ClipOfAnEncodedPictureHoldsItsPng) {
+    test::PictureScratch scratch;
+    test::WriteFile(scratch.Dir() / "logo.bmp", EncodeBmpFile(test::Pattern(30, 20)));
+    std::unique_ptr<ImageCodec> codec = MakeSystemImageCodec();
+    ASSERT_TRUE(codec);
+    std::string rtf;
+    ASSERT_TRUE(EncodePicture(rtf, scratch.Path("logo.bmp"), 60, 40, *codec, scratch.Temp()));
+
+    CodecPngEncoder encoder;
+    auto entry = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtf);
+    ASSERT_TRUE(BuildPictureHtmlClip(*entry, encoder));
+    const std::string& clip = entry->htmlClip;
+    const std::string mark = "data:image/png;base64,";
+    const size_t from = clip.find(mark) + mark.size();
+    ASSERT_NE(clip.find("<img width=60 height=40 "), std::string::npos);
+    std::vector<uint8_t> png;
+    ASSERT_TRUE(Base64Decode(clip.substr(from, clip.find('"', from) - from), png));
+    const std::string bytes(png.begin(), png.end());
+    ASSERT_GE(bytes.size(), 24u);
+    EXPECT_EQ(bytes.substr(1, 3), "PNG");
+    EXPECT_EQ(Be32(bytes, 16), 60u);
+    EXPECT_EQ(Be32(bytes, 20), 40u);
+}
+
+TEST(CodecPngEncoder, NoCodecOrNoPictureRendersNothing) {
+    std::string png = "old";
+    CodecPngEncoder none([] { return std::unique_ptr<ImageCodec>(); });
+    EXPECT_FALSE(none.RenderPng({1, 2, 3}, png));
+    EXPECT_TRUE(png.empty());
+    CodecPngEncoder system;
+    EXPECT_FALSE(system.RenderPng({1, 0, 9, 0, 0, 3, 0, 0}, png));
+}
+
+struct CountingEncoder : PngEncoder {
+    bool RenderPng(const std::vector<uint8_t>& picture, std::string& png) override {
+        ++calls;
+        if (failNext) {
+            failNext = false;
+            return false;
+        }
+        png = "png of " + std::to_string(picture.size()) + " bytes";
+        return true;
+    }
+    int calls = 0;
+    bool failNext = false;
+};
+
+TEST(CachedPngEncoder, EachPictureRendersOnceAcrossLoads) {
+    CountingEncoder inner;
+    CachedPngEncoder cache(inner);
+    const std::string rtfA = "{\\rtf1{\\*\\KestrixFileName{\\a}}{\\pict\\picwgoal150\\pichgoal150 \r\n0102\r\n}}";
+    const std::string rtfB = "{\\rtf1{\\*\\KestrixFileName{\\b}}{\\pict\\picwgoal150\\pichgoal150 \r\n0103\r\n}}";
+    for (int load = 0; load < 3; ++load) {
+        auto a = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtfA);
+        auto b = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtfB);
+        ASSERT_TRUE(BuildPictureHtmlClip(*a, cache));
+        ASSERT_TRUE(BuildPictureHtmlClip(*b, cache));
+        EXPECT_NE(a->htmlClip.find(Base64Encode(std::string_view("png of 2 bytes"))), std::string::npos);
+    }
+    EXPECT_EQ(inner.calls, 2);
+    EXPECT_EQ(cache.CachedPictures(), 2u);
+}
+
+TEST(CachedPngEncoder, FailedRenderIsTriedAgain) {
+    CountingEncoder inner;
+    CachedPngEncoder cache(inner);
+    std::string png;
+    inner.failNext = true;
+    EXPECT_FALSE(cache.RenderPng({1, 2}, png));
+    EXPECT_TRUE(cache.RenderPng({1, 2}, png));
+    EXPECT_EQ(png, "png of 2 bytes");
+    EXPECT_EQ(inner.calls, 2);
+}
+
+TEST(CachedPngEncoder, LeastRecentlyUsedGoesFirstWhenFull) {
+    CountingEncoder inner;
+    // Each item costs its 2 picture bytes and its 14 PNG bytes: room for two.
+    CachedPngEncoder cache(inner, 32);
+    std::string png;
+    ASSERT_TRUE(cache.RenderPng({1, 1}, png));
+    ASSERT_TRUE(cache.RenderPng({2, 2}, png));
+    ASSERT_TRUE(cache.RenderPng({1, 1}, png));  // used again: {2, 2} is now the oldest
+    ASSERT_TRUE(cache.RenderPng({3, 3}, png));
+    EXPECT_EQ(inner.calls, 3);
+    EXPECT_EQ(cache.CachedPictures(), 2u);
+    ASSERT_TRUE(cache.RenderPng({1, 1}, png));
+    EXPECT_EQ(inner.calls, 3);
+    ASSERT_TRUE(cache.RenderPng({2, 2}, png));
+    EXPECT_EQ(inner.calls, 4);
+}
+
+}  // namespace
+}  // namespace kx
