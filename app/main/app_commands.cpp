@@ -17,7 +17,7 @@ namespace {
 
 // Commands whose windows belong to other parts of the program than this
 // one; they stay greyed out.
-constexpr int kUnavailableCommands[] = {CMD_SEARCH_PRINT, CMD_OPTIONS, CMD_NEW_PICTURE};
+constexpr int kUnavailableCommands[] = {CMD_SEARCH_PRINT, CMD_OPTIONS};
 
 }  // namespace
 
@@ -36,6 +36,7 @@ void AppCore::OnCommand(int id, int code) {
     case CMD_LIST_EDIT: EditSelected(); return;
     case CMD_NEW_SIMPLE: NewShortcut(ShortcutKind::SimpleText); return;
     case CMD_NEW_RICH: NewShortcut(ShortcutKind::RichText); return;
+    case CMD_NEW_PICTURE: NewShortcut(ShortcutKind::Picture); return;
     case CMD_NEW_MACRO: NewShortcut(ShortcutKind::Macro); return;
     case CMD_SELECT_ALL_2013:
     case CMD_SELECT_ALL: list_.View().SelectAll(); return;
