@@ -4,6 +4,7 @@
 
 #include "app/lifecycle/dictionary_save.h"
 #include "app/lifecycle/install_reboot.h"
+#include "app/lifecycle/picture_update.h"
 #include "app/main/placement_rule.h"
 #include "app/resource_ids.h"
 #include "app/shell/elevation_win32.h"
@@ -58,6 +59,7 @@ bool AppCore::OnInit() {
     const DataContext& ctx = services_->ctx;
     // 1. The user's data folder.
     RelocateDataAtStartup(ctx);
+    UpdatePictureShortcuts(window_, ctx);
     // 2. A restart that the installation asked for.
     {
         Win32SystemRestart system;
