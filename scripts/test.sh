@@ -108,6 +108,7 @@ script_suite e2e-expansion bash tests/e2e/run_expansion.sh build/win64
 script_suite e2e-hook env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_e2e.sh build/win64
 script_suite gui env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui.sh build/win64
 script_suite gui-app env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_app.sh build/win64
+script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture.sh build/win64
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.
 for f in build/fuzz/fuzz/fuzz_*; do

@@ -1,0 +1,205 @@
+#!/usr/bin/env bash
+# Picture shortcuts end to end, on a virtual display under Wine, driven as a
+# user would: the start-up update of pictures kept in the older form, with
+# its progress window and Cancel; the picture editor (keyword, a picture
+# file typed into the file dialog, a typed width, OK; a text file refused);
+# the list's row; and the expansion into a browser, whose clipboard HTML
+# holds the picture as a PNG, and into a RichEdit, which then holds a
+# picture. Prints "N passed, N failed".
+#
+#   tests/e2e/run_picture.sh [BUILD_DIR]        (default build/pic-win64)
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/pic-win64}" && pwd)
+APP=$BUILD/app
+E2E=$BUILD/tests/e2e
+source "$KX_ROOT/tests/gui/gui_lib.sh"
+gui_setup 321 329 picture
+
+MAIN="Kestrix Text Expander Software"
+SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
+LOCAL="$DATA/local"
+DB="$LOCAL/abbrev.dat"
+WORK=$ART/work
+rm -rf "$WORK"; mkdir -p "$LOCAL" "$WORK"
+# No welcome at start.
+setting Settings Runs 9
+
+main_up() { wait_for 60 has_window "$MAIN" && wait_for 30 eval 'probe visible "$MAIN"'; }
+stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
+converted_setting() {
+  wine reg query "$SETTINGS" /v PicShortcutsConvertedToWindowMetaFile 2>/dev/null </dev/null | tr -d '\r' |
+    sed -n 's/.*REG_SZ *//p'
+}
+dump() { timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$DB")" 2>/dev/null </dev/null; }
+# db_check PYTHON_EXPRESSION: true when the expression holds for the
+# database's records, a map from keyword to {"kind", "richText", ...}.
+db_check() {
+  dump >"$WORK/dump.json" || return 1
+  python3 - "$WORK/dump.json" "$1" <<'PY'
+import json, sys
+records = {r["keyword"]: r for r in json.load(open(sys.argv[1]))["records"]}
+sys.exit(0 if eval(sys.argv[2]) else 1)
+PY
+}
+field() { probe item "$1" "$2"; }
+# The window takes the keyboard focus, as a user's click into it gives.
+focus() { xdotool windowfocus --sync "$(window "$1")" 2>/dev/null; wait_for 5 active "$1"; }
+
+# The pictures: a small logo, a large flat picture for the older records,
+# and a text file that is no picture.
+python3 - "$WORK" <<'PY'
+import os, struct, sys, zlib
+def png(path, w, h, row):
+    def chunk(t, d):
+        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
+    raw = b"".join(b"\x00" + row(y) for y in range(h))
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)) +
+                chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+d = sys.argv[1]
+png(os.path.join(d, "logo2024.png"), 120, 80, lambda y: bytes(c for x in range(120) for c in (2 * x, 3 * y, 128)))
+flat = bytes((40, 90, 200)) * 2000
+png(os.path.join(d, "big.png"), 2000, 2000, lambda y: flat)
+png(os.path.join(d, "small.png"), 90, 60, lambda y: bytes((200, 30, 30)) * 90)
+open(os.path.join(d, "notes.txt"), "w").write("not a picture\n")
+PY
+# legacy_db COUNT PICTURE FILE: a database whose COUNT picture shortcuts
+# (P1...) are kept in the older form (the picture file's own bytes after the
+# name's group, drawn 30 x 20 pixels), beside one simple-text shortcut.
+legacy_db() {
+  python3 - "$1" "$WORK/$2" >"$WORK/legacy.json" <<'PY'
+import json, os, sys
+count, path = int(sys.argv[1]), sys.argv[2]
+data = open(path, "rb").read().hex()
+name = os.path.basename(path)
+doc = ("{\\rtf1\\ansi{\\*\\KestrixFileName{\\" + name + "}}" + data +
+       "}{\\*\\shppict{\\pict\\pngblip\\picwgoal450\\pichgoal300{}}}}")
+records = [{"keyword": "P%d" % i, "kind": 3, "richText": doc} for i in range(1, count + 1)]
+records.append({"keyword": "TXT", "kind": 0, "plainText": "plain words"})
+print(json.dumps({"records": records}))
+PY
+  timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$WORK/legacy.json")" "$(winpath "$3")" >/dev/null 2>&1 </dev/null
+}
+
+# 1. Older pictures, Cancel: many large pictures keep the pass busy long
+#    enough for a person to press Cancel and confirm.
+legacy_db 80 big.png "$DB"
+cp "$DB" "$WORK/before.dat"
+start_kx
+check "a start with older pictures shows Updating Shortcuts" wait_for 60 has_window "Updating Shortcuts"
+shot updating-shortcuts "Updating Shortcuts"
+check "its texts are Please Wait and the explanation" \
+  eval '[ "$(field "Updating Shortcuts" 242)|$(field "Updating Shortcuts" 243)" = "Please Wait|Updating your shortcuts, this may take a few minutes." ]'
+click_button "Updating Shortcuts" "Cancel"
+check "Cancel asks first" wait_for 20 has_window "Confirm Cancel"
+shot confirm-cancel "Confirm Cancel"
+answer "Confirm Cancel" "Abort Anyway"
+check "Abort Anyway ends the update" wait_for 30 no_window "Updating Shortcuts"
+check "the program starts after a cancelled update" main_up
+check "a cancelled update leaves the database as it was" cmp -s "$DB" "$WORK/before.dat"
+check "a cancelled update does not mark pictures converted" eval '[ -z "$(converted_setting)" ]'
+check "the program ends on -exit" stop_kx
+
+# 2. Older pictures, completed: the next start runs the update again.
+legacy_db 2 small.png "$DB"
+start_kx
+check "the update runs again and the program starts" main_up
+check "a completed update marks pictures converted" eval '[ "$(converted_setting)" = 1 ]'
+check "the older pictures are stored as metafiles at their size" db_check \
+  'all("{\\*\\shppict{" not in records[k]["richText"] and "\\wmetafile8\\picw450\\pich300\\picwgoal450\\pichgoal300" in records[k]["richText"] and "KestrixFileName{\\small}}" in records[k]["richText"] for k in ("P1", "P2")) and records["TXT"]["plainText"] == "plain words"'
+check "the list shows a picture row's file title" wait_for 10 list_has P1 small
+stop_kx
+start_kx
+check "a start after the update shows no progress window" main_up
+check "  ... and none appears" no_window "Updating Shortcuts"
+
+# 3. The picture editor: New (Ctrl+Shift+P), a keyword, Import Image... with
+#    the file's path typed into the file dialog, a width typed, OK.
+new_picture() {
+  press "$MAIN" ctrl+shift+p
+  wait_for 20 has_window "New Picture Shortcut" || return 1
+  focus "New Picture Shortcut"; xdotool type --delay 60 "$1"
+  click_button "New Picture Shortcut" "Import Image..."
+  wait_for 20 has_window "Select Image File" || return 1
+  focus "Select Image File"
+  xdotool type --delay 30 "$(winpath "$WORK/$2")"; xdotool key Return
+  wait_for 20 no_window "Select Image File"
+}
+check "New Picture Shortcut opens and takes a picture file" new_picture logo logo2024.png
+check "the picture's own size is shown at 100%" \
+  wait_for 10 eval '[ "$(field "New Picture Shortcut" 117) $(field "New Picture Shortcut" 119) $(field "New Picture Shortcut" 113)" = "120 80 100%" ]'
+press "New Picture Shortcut" alt+w End shift+Home
+xdotool type --delay 80 "60"
+check "a typed width sets the height in proportion and the percentage" \
+  wait_for 10 eval '[ "$(field "New Picture Shortcut" 119) $(field "New Picture Shortcut" 113)" = "40 50%" ]'
+shot picture-editor "New Picture Shortcut"
+answer "New Picture Shortcut" "OK"
+check "OK stores the picture at the typed size" db_check \
+  'records["LOGO"]["kind"] == 3 and "{\\*\\KestrixFileName{\\logo2024}}{\\pict\\wmetafile8\\picw900\\pich600\\picwgoal900\\pichgoal600 \r\n" in records["LOGO"]["richText"]'
+check "the list shows the new picture's file title" wait_for 10 list_has LOGO logo2024
+dump >"$WORK/after-new.json"
+
+# Edit of the picture row: the stored picture and its size come back, and
+# OK stores the same document under the same file title.
+select_rows LOGO
+press "$MAIN" ctrl+e
+check "Edit opens the picture editor" wait_for 20 has_window "Edit Picture Shortcut"
+check "  ... with the stored picture at its stored size" \
+  wait_for 10 eval '[ "$(field "Edit Picture Shortcut" 104) $(field "Edit Picture Shortcut" 117) $(field "Edit Picture Shortcut" 119)" = "LOGO 60 40" ]'
+answer "Edit Picture Shortcut" "OK"
+check "OK on an unchanged picture stores the same document" eval \
+  'dump >"$WORK/after-edit.json" && python3 -c "import json,sys; r=[{x[\"keyword\"]: x[\"richText\"] for x in json.load(open(f))[\"records\"]} for f in sys.argv[1:]]; sys.exit(r[0][\"LOGO\"] != r[1][\"LOGO\"])" "$WORK/after-new.json" "$WORK/after-edit.json"'
+
+check "a second New Picture Shortcut takes a text file" new_picture bad notes.txt
+click_button "New Picture Shortcut" "OK"
+check "a text file is refused as Unsupported File Specified" wait_for 20 has_window "Unsupported File Specified"
+shot unsupported-file "Unsupported File Specified"
+answer "Unsupported File Specified" "OK"
+check "the editor stays open after the refusal" has_window "New Picture Shortcut"
+answer "New Picture Shortcut" "Cancel"
+check "Cancel stores nothing" db_check '"BAD" not in records and "LOGO" in records'
+
+# 4. Expansion into a browser: the clipboard's HTML holds the picture as a
+#    PNG of the stored size, and the text placeholder is pasted.
+type_into() {  # type_into TITLE TEXT
+  local w; w=$(window "$1")
+  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
+  wait_for 5 active "$1"; sleep 0.3
+  xdotool type --delay 80 "$2"
+}
+timeout 200 wine "$E2E/kx_target.exe" --class Chrome_WidgetWin_1 --title "pic-browser" \
+  --text-file "$(winpath "$WORK/browser.txt")" >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "pic-browser"
+type_into "pic-browser" "logo "
+check "in a browser the placeholder text is pasted" \
+  wait_for 15 grep -qF "[This application does not support images]" "$WORK/browser.txt"
+clip_png_size() {
+  timeout 20 wine "$E2E/kx_clip.exe" --format "HTML Format" --out "$(winpath "$WORK/clip.html")" >/dev/null 2>&1 </dev/null
+  python3 - "$WORK/clip.html" <<'PY'
+import base64, re, struct, sys
+html = open(sys.argv[1], "rb").read().decode("latin-1")
+tag = re.search(r'<img width=(\d+) height=(\d+) src="data:image/png;base64,([A-Za-z0-9+/=]+)"', html)
+if not tag:
+    print("no image"); sys.exit(1)
+png = base64.b64decode(tag.group(3))
+assert png[:8] == b"\x89PNG\r\n\x1a\n" and png[12:16] == b"IHDR"
+w, h = struct.unpack(">II", png[16:24])
+print(tag.group(1), tag.group(2), w, h)
+PY
+}
+check "the browser's HTML holds a 60 x 40 PNG in a 60 x 40 image" eval '[ "$(clip_png_size)" = "60 40 60 40" ]'
+
+# 5. Expansion into a RichEdit: the control then holds a picture.
+timeout 200 wine "$E2E/kx_target.exe" --class KxWordPad --rich --title "pic-rich" \
+  --rtf-file "$(winpath "$WORK/rich.rtf")" >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "pic-rich"
+type_into "pic-rich" "logo "
+check "in a RichEdit the expansion is a picture" wait_for 15 grep -q '\\pict' "$WORK/rich.rtf"
+check "  ... and the keyword is gone" eval '! grep -q "logo" "$WORK/rich.rtf"'
+shot picture-in-richedit "pic-rich"
+
+check "the program survives" kx_running
+check "the program ends on -exit" stop_kx
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
