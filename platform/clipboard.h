@@ -81,12 +81,17 @@ public:
     // From now on requests are answered with these formats, which replace
     // those provided before. A request from the program that owns `target`
     // (or from a program that does not say which window it is) is the
-    // target's paste; another program's request (a clipboard viewer's) is
-    // answered but does not count.
+    // target's paste. Until then, or until the wait for it ends, other
+    // programs (a clipboard viewer, a history tool reading each change) get
+    // nothing: what they rendered would be on the clipboard, and the
+    // target's paste would then take it without a request to tell us.
     virtual void Provide(std::vector<ClipFormat> formats, WindowHandle target) = 0;
     // Waits up to `ms` for the target's first request since Provide; true
-    // when it came.
+    // when it came. Afterwards every program that asks is answered.
     virtual bool WaitForRequest(uint32_t ms) = 0;
+    // The clipboard still holds what was provided last: nobody emptied it
+    // since.
+    virtual bool StillOffered() = 0;
 };
 
 // Keeps the clipboard open for a scope. Close() reports the close's result;

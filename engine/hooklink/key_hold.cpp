@@ -11,6 +11,7 @@ KeyHold::Source KeyHold::Classify(bool injected, uintptr_t extraInfo, uintptr_t 
 }
 
 bool KeyHold::ExpiredLocked(uint32_t nowMs) const {
+    if (holding_ && delivering_) return false;
     return (holding_ || inFlight_ > 0) && uint32_t(nowMs - sinceMs_) >= kLimitMs;
 }
 
@@ -100,6 +101,7 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
     if (reported && mayComplete) {
         if (++nextTrigger_ == 0) ++nextTrigger_;
         holding_ = true;
+        delivering_ = false;
         holdTrigger_ = nextTrigger_;
         sinceMs_ = nowMs;
         step.trigger = holdTrigger_;
@@ -110,7 +112,12 @@ KeyHold::Step KeyHold::OnKey(Source source, const HeldKey& key, bool reported, b
 
 void KeyHold::EndHold(uint32_t trigger) {
     std::lock_guard<std::mutex> g(lock_);
-    if (holding_ && holdTrigger_ == trigger) holding_ = false;
+    if (holding_ && holdTrigger_ == trigger) holding_ = delivering_ = false;
+}
+
+void KeyHold::Delivering(uint32_t trigger) {
+    std::lock_guard<std::mutex> g(lock_);
+    if (holding_ && holdTrigger_ == trigger) delivering_ = true;
 }
 
 bool KeyHold::TakeReleasable(uint32_t nowMs, std::vector<HeldKey>& out) {
@@ -130,7 +137,7 @@ bool KeyHold::TakeReleasable(uint32_t nowMs, std::vector<HeldKey>& out) {
 
 void KeyHold::TakeAll(std::vector<HeldKey>& out) {
     std::lock_guard<std::mutex> g(lock_);
-    holding_ = false;
+    holding_ = delivering_ = false;
     programHold_ = false;
     inFlight_ = 0;
     out.assign(held_, held_ + count_);

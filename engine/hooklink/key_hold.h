@@ -85,6 +85,11 @@ public:
 
     // The program has handled the record of `trigger`: that hold is over.
     void EndHold(uint32_t trigger);
+    // The program has begun handling the record of `trigger`. From now on
+    // that hold does not end by itself: an expansion waits for its target
+    // to take the paste, and the keys behind it must come after the paste.
+    // The sender's own limit on the record ends it if the program hangs.
+    void Delivering(uint32_t trigger);
 
     // Moves into `out` the keys that may be replayed now: those held while
     // no hold is active and no replay is on its way, or, once kLimitMs has
@@ -119,6 +124,7 @@ private:
     std::mutex lock_;
     bool holding_ = false;
     uint32_t holdTrigger_ = 0;
+    bool delivering_ = false;  // the program handles the hold's record
     uint32_t nextTrigger_ = 0;
     size_t inFlight_ = 0;
     // When the current hold began, or the latest replay progress.

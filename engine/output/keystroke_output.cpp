@@ -90,7 +90,13 @@ int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& req
         if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
         const unsigned rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
         const unsigned htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
-        if (restore) saved = SaveOpenClipboard(p_.clipboard);
+        if (restore) {
+            // Still our earlier expansion's text on the clipboard: what the
+            // user had is what that one saved.
+            if (unrestored_ && p_.owner->StillOffered()) saved = std::move(*unrestored_);
+            else saved = SaveOpenClipboard(p_.clipboard);
+        }
+        unrestored_.reset();
         if (!p_.clipboard.Empty()) return kFailed;
         std::vector<ClipFormat> formats;
         if (!BuildFormats(state, entry, request, rtfFormat, htmlFormat, formats)) return kFailed;
@@ -114,7 +120,7 @@ int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& req
         }
         return result;
     }
-    AwaitPaste(restore ? &saved : nullptr);
+    if (!AwaitPaste(restore ? &saved : nullptr) && restore) unrestored_ = std::move(saved);
     return result;
 }
 
@@ -163,16 +169,17 @@ bool KeystrokeOutput::OpenWithin(ClipboardSession& session, uint32_t limitMs) {
     return true;
 }
 
-void KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
+bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
     // No request in time: the target may still paste later, so the
     // expansion stays on the clipboard rather than the user's old contents.
-    if (!p_.owner->WaitForRequest(kPasteRequestLimitMs)) return;
+    if (!p_.owner->WaitForRequest(kPasteRequestLimitMs)) return false;
     // The target reads while it holds the clipboard open; once we can open
     // it, its paste is complete.
     ClipboardSession session(p_.clipboard);
-    if (!OpenWithin(session, kPasteCloseLimitMs)) return;
+    if (!OpenWithin(session, kPasteCloseLimitMs)) return false;
     if (saved) RestoreOpenClipboard(p_.clipboard, *saved);
     session.Close();
+    return true;
 }
 
 bool KeystrokeOutput::PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat,

@@ -18,6 +18,7 @@
 #pragma once
 
 #include <mutex>
+#include <optional>
 #include <string_view>
 
 #include "engine/matcher/engine_ports.h"
@@ -45,7 +46,7 @@ inline constexpr uint32_t kConsolePasteDelayMs = 1000;
 // target asks within a few milliseconds, one starved by two busy loops on
 // both cores within 200; the limit leaves room above that and stays under
 // the hook module's one-second hold, which must still cover the paste.
-inline constexpr uint32_t kPasteRequestLimitMs = 600;
+inline constexpr uint32_t kPasteRequestLimitMs = 2000;
 // After the request: how often, and how long, we try to open the clipboard
 // to learn that the target has let go of it.
 inline constexpr uint32_t kPasteClosePollMs = 2;
@@ -95,8 +96,9 @@ private:
     bool BuildFormats(EngineState& state, const ShortcutEntry& entry, const ExpandRequest& request, unsigned rtfFormat,
                       unsigned htmlFormat, std::vector<ClipFormat>& out);
     // Waits for the target's request and for it to let go of the clipboard,
-    // then gives back `saved` when there is one.
-    void AwaitPaste(const ClipboardSnapshot* saved);
+    // then gives back `saved` when there is one; true when the paste was
+    // taken and the clipboard could be had again.
+    bool AwaitPaste(const ClipboardSnapshot* saved);
     // Opens the clipboard with the owner window, trying every
     // kPasteClosePollMs for up to `limitMs`.
     bool OpenWithin(ClipboardSession& session, uint32_t limitMs);
@@ -108,6 +110,10 @@ private:
     OutputPorts p_;
     // Auto Complete pastes from another thread than the engine's.
     std::mutex expansionLock_;
+    // The user's clipboard of an expansion that the target did not take in
+    // time: the expansion still stands on the clipboard, so the next
+    // expansion gives this back instead of saving its own text.
+    std::optional<ClipboardSnapshot> unrestored_;
 };
 
 }  // namespace kx

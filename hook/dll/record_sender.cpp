@@ -81,6 +81,9 @@ DWORD WINAPI SenderThreadMain(void* generation) {
     CapturedInput in;
     bool lostBefore = false;
     while (s.queue.Pop(in, lostBefore, route.generation)) {
+        // From here the hold lasts as long as the program takes, paste
+        // included, up to the send's own limit.
+        if (in.holdTrigger) s.hold.Delivering(in.holdTrigger);
         SendCaptured(route, filter, in, lostBefore, lastForeground, lost);
         // The program handles a key's record completely, expansion included,
         // before SendMessageTimeout returns; the keys held behind it go now,

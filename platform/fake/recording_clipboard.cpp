@@ -71,6 +71,7 @@ bool RecordingClipboard::Empty() {
     c.kind = ClipboardCall::Kind::Empty;
     c.ok = open_ && !failEmpty_;
     if (c.ok) {
+        ++emptyCount_;
         data_.clear();
         order_.clear();
         delayed_.clear();
@@ -173,6 +174,7 @@ ScriptedClipboardOwner::~ScriptedClipboardOwner() { clip_.SetRenderer({}); }
 void ScriptedClipboardOwner::Provide(std::vector<ClipFormat> formats, WindowHandle target) {
     provided = std::move(formats);
     providedFor = target;
+    emptiesAtProvide_ = clip_.EmptyCount();
 }
 
 bool ScriptedClipboardOwner::WaitForRequest(uint32_t ms) {

@@ -51,6 +51,8 @@ public:
     bool Render(unsigned format, std::span<const uint8_t> bytes);
     // Formats offered and not rendered yet.
     const std::set<unsigned>& Delayed() const { return delayed_; }
+    // How often the clipboard was emptied.
+    unsigned EmptyCount() const { return emptyCount_; }
 
     // Open calls number `first` to `first + count - 1` (1 = the first ever
     // made) fail.
@@ -89,6 +91,7 @@ private:
     std::map<unsigned, std::vector<uint8_t>> data_;
     std::vector<unsigned> order_;  // the formats as they were placed
     std::set<unsigned> delayed_;
+    unsigned emptyCount_ = 0;
     std::function<void(unsigned)> renderer_;
     bool open_ = false;
 };
@@ -105,6 +108,7 @@ public:
     WindowHandle Window() override { return window_; }
     void Provide(std::vector<ClipFormat> formats, WindowHandle target) override;
     bool WaitForRequest(uint32_t ms) override;
+    bool StillOffered() override { return clip_.EmptyCount() == emptiesAtProvide_; }
 
     // The target's script.
     bool targetPastes = true;
@@ -123,6 +127,7 @@ private:
     RecordingClipboard& clip_;
     Clock& clock_;
     WindowHandle window_;
+    unsigned emptiesAtProvide_ = 0;
 };
 
 }  // namespace kx

@@ -26,21 +26,37 @@ void ClipboardKeeper::Provide(std::vector<ClipFormat> formats, WindowHandle targ
     std::lock_guard<std::mutex> g(lock_);
     formats_ = std::move(formats);
     targetProcess_ = process;
+    targetOnly_ = true;
     requested_.Reset();
+}
+
+bool ClipboardKeeper::WaitForRequest(uint32_t ms) {
+    const bool requested = requested_.Wait(ms);
+    std::lock_guard<std::mutex> g(lock_);
+    targetOnly_ = false;
+    return requested;
+}
+
+bool ClipboardKeeper::StillOffered() {
+    std::lock_guard<std::mutex> g(lock_);
+    return !formats_.empty();
 }
 
 void ClipboardKeeper::Render(HWND window, unsigned format) {
     std::lock_guard<std::mutex> g(lock_);
-    Win32Clipboard clipboard;
-    for (const ClipFormat& f : formats_)
-        if (f.format == format) clipboard.SetData(f.format, f.bytes);
     // Who asks: the target's own program, or one that opened the clipboard
-    // without a window, is pasting. A clipboard viewer reading the change,
-    // or ourselves saving the clipboard, is not.
+    // without a window, is pasting. A clipboard viewer reading the change
+    // is not, and gets nothing while the target has not pasted; we
+    // ourselves, saving the clipboard for the next expansion, always do.
     HWND opener = ::GetOpenClipboardWindow();
     DWORD process = 0;
     if (opener) ::GetWindowThreadProcessId(opener, &process);
-    if (!opener || (opener != window && process == targetProcess_)) requested_.Set();
+    const bool target = !opener || (opener != window && process == targetProcess_);
+    if (!target && opener != window && targetOnly_) return;
+    Win32Clipboard clipboard;
+    for (const ClipFormat& f : formats_)
+        if (f.format == format) clipboard.SetData(f.format, f.bytes);
+    if (target) requested_.Set();
 }
 
 void ClipboardKeeper::RenderAll(HWND window) {

@@ -25,7 +25,8 @@ public:
 
     WindowHandle Window() override { return reinterpret_cast<WindowHandle>(window_.load()); }
     void Provide(std::vector<ClipFormat> formats, WindowHandle target) override;
-    bool WaitForRequest(uint32_t ms) override { return requested_.Wait(ms); }
+    bool WaitForRequest(uint32_t ms) override;
+    bool StillOffered() override;
 
 private:
     void RunWorker() override;
@@ -36,6 +37,7 @@ private:
     std::mutex lock_;
     std::vector<ClipFormat> formats_;  // under lock_
     DWORD targetProcess_ = 0;          // under lock_
+    bool targetOnly_ = false;          // under lock_: others wait for the target
     WaitEvent requested_;
     WaitEvent ready_;
     std::atomic<HWND> window_{nullptr};

@@ -185,6 +185,36 @@ TEST(ExpansionClipboard, ATargetThatNeverPastesKeepsTheExpansionOnTheClipboard) 
     rig.clip.Close();
 }
 
+TEST(ExpansionClipboard, AnExpansionNotTakenInTimeHandsTheUsersClipboardToTheNext) {
+    Rig rig(true);
+    rig.FillUserClipboard();
+    const auto before = rig.clip.Contents();
+    rig.owner.targetPastes = false;
+    rig.Expand(u"SIG", Text(u"first"));
+    // The next one finds its own earlier text on the clipboard and gives
+    // back what the user had, not that.
+    rig.owner.targetPastes = true;
+    rig.Expand(u"SIG", Text(u"second"));
+    EXPECT_EQ(rig.owner.pasted[0], Units(u"second ", 2));
+    EXPECT_EQ(rig.clip.Text(), u"old text");
+    EXPECT_EQ(rig.clip.Contents().at(rig.clip.FormatOf(u"Kestrix Probe Bytes")), before.at(rig.clip.FormatOf(u"Kestrix Probe Bytes")));
+
+    // Unless another program copied something meanwhile: that is what the
+    // user has now.
+    Rig other(true);
+    other.FillUserClipboard();
+    other.owner.targetPastes = false;
+    other.Expand(u"SIG", Text(u"first"));
+    other.clip.Open(0x5555);
+    other.clip.Empty();
+    other.clip.SetData(kCfUnicodeText, Units(u"copied since", 2));
+    other.clip.Close();
+    other.owner.targetPastes = true;
+    other.Expand(u"SIG", Text(u"second"));
+    EXPECT_EQ(other.clip.Text(), u"copied since");
+    EXPECT_EQ(other.clip.Contents().size(), 1u);
+}
+
 TEST(ExpansionClipboard, ARequestJustWithinTheLimitIsTheLastThatCounts) {
     Rig within(true);
     within.FillUserClipboard();

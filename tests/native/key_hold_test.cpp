@@ -205,6 +205,29 @@ TEST(KeyHold, AHoldEndsByItselfAfterTheLimit) {
     EXPECT_EQ(m.Release(), 3u);
 }
 
+TEST(KeyHold, AHoldLastsAsLongAsTheProgramHandlesItsKey) {
+    // The expansion waits for a slow target to take its paste: the keys
+    // typed behind the delimiter stay held past the limit and come after it.
+    Machine m;
+    m.now = 5000;
+    m.Type("a ");
+    m.Type("b");
+    m.hold.Delivering(m.triggers[0]);
+    m.now = 5000 + 4 * KeyHold::kLimitMs;
+    m.Type("c");
+    EXPECT_FALSE(m.wake);
+    EXPECT_EQ(m.Release(), 0u);
+    m.Expand(2);
+    m.hold.EndHold(m.triggers[0]);
+    EXPECT_EQ(m.Release(), 5u);
+    m.SeeReplays();
+    EXPECT_EQ(m.window, "a^a <^<<^<P^P^ b^bc^c");
+    // The next hold, not yet handled, ends by itself again.
+    m.Type(" d");
+    m.now += KeyHold::kLimitMs;
+    EXPECT_EQ(m.Release(), 3u);
+}
+
 TEST(KeyHold, AReplayThatNeverComesBackIsGivenUpAfterTheLimit) {
     Machine m;
     m.Type("a ");

@@ -157,14 +157,19 @@ TEST(ClipboardKeeper, RendersOnRequestAndTellsTheTargetsPasteFromOthers) {
     ASSERT_TRUE(clip.Close());
     EXPECT_FALSE(keeper.WaitForRequest(0));
 
-    // A viewer with a window of its own reads: rendered, but not the paste.
+    // A viewer with a window of its own reads: not the paste, and it gets
+    // nothing while the paste is awaited, so the target's read still asks.
     Window viewer;
+    ASSERT_TRUE(clip.Open(WindowHandle(viewer.get())));
+    EXPECT_FALSE(clip.GetData(kCfUnicodeText).has_value());
+    clip.Close();
+    EXPECT_FALSE(keeper.WaitForRequest(50));
+    // Once the wait is over, anyone is answered.
     ASSERT_TRUE(clip.Open(WindowHandle(viewer.get())));
     auto seen = clip.GetData(kCfUnicodeText);
     clip.Close();
     ASSERT_TRUE(seen.has_value());
     EXPECT_EQ(Bytes(seen->begin(), seen->begin() + long(text.size())), text);
-    EXPECT_FALSE(keeper.WaitForRequest(50));
 
     // The target's own program asks: that is the paste.
     Window target;

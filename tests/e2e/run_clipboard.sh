@@ -1,0 +1,226 @@
+#!/usr/bin/env bash
+# The user's clipboard around expansions, in Wine's notepad with real keys:
+# with "RestoreClipboard" off the clipboard ends holding the expansion; with
+# it on, notepad shows the expansion and the clipboard comes back as it was
+# (text beside a private format's bytes, or a bitmap pixel for pixel), and a
+# clipboard history tool reading every change is told of two changes per
+# expansion and never makes the target paste the old contents. Under load
+# (two busy loops on both cores) 30 expansions typed at 20 keys a second
+# stand exact, five runs in a row. Ends with "N passed, N failed".
+#
+#   tests/e2e/run_clipboard.sh [BUILD_DIR]       (default build/win64)
+#
+# Starts Xvfb on a display of 301-309 and a Wine prefix of its own
+# (BUILD/clipboard-wineprefix unless WINEPREFIX is set), and stops both and
+# every program it started, by process id, at the end.
+set -uo pipefail
+
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
+export WINEPREFIX=${WINEPREFIX:-$BUILD/clipboard-wineprefix}
+KX_E2E_LIBRARY=1 source "$KX_ROOT/tests/e2e/run_e2e.sh" "$BUILD"
+WORK=$BUILD/clipboard-work
+ARTIFACTS=$BUILD/clipboard-artifacts
+E2E=$BUILD/tests/e2e
+SETTINGS_KEY='HKCU\Software\Tarvik Software\Kestrix\Settings'
+TYPE_DELAY_MS=50   # 20 keys a second
+LOAD_RUNS=5
+HOST_PID=""
+NOTEPAD_PID=""
+WATCH_PID=""
+BUSY_PIDS=()
+SIG='Kind regards, Anna Berg'
+USER_TEXT='What the user had copied'
+USER_FORMAT='Kestrix Test Private Bytes'
+USER_HEX='00FF7F0A0D00C3A9FE01'
+
+cleanup() {
+  local p
+  for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  [ -n "$HOST_PID" ] && kill "$HOST_PID" 2>/dev/null
+  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  wineserver -k >/dev/null 2>&1 </dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
+}
+
+probe() { timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" "$@" 2>>"$ARTIFACTS/probe.log" </dev/null; }
+
+set_restore() {
+  timeout 60 wine reg add "$SETTINGS_KEY" /v RestoreClipboard /t REG_SZ /d "$1" /f \
+    >>"$ARTIFACTS/reg.log" 2>&1 </dev/null
+}
+
+make_database() {
+  cat >"$WORK/shortcuts.json" <<'JSON'
+{"records": [
+  {"keyword": "SIG", "kind": 0, "plainText": "Kind regards, Anna Berg"},
+  {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
+  {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
+  {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
+  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"}
+]}
+JSON
+  timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$WORK/shortcuts.json")" \
+    "$(winpath "$WORK/shortcuts.dat")" >"$ARTIFACTS/kxtool.log" 2>&1 </dev/null
+}
+
+start_host() {
+  rm -f "$WORK/host.ready" "$WORK/host.stop"
+  timeout 300 wine "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/shortcuts.dat")" \
+    --ready "$(winpath "$WORK/host.ready")" --log "$(winpath "$WORK/host.log")" \
+    --stop-file "$(winpath "$WORK/host.stop")" --seconds 280 >"$ARTIFACTS/host.out" 2>&1 </dev/null &
+  HOST_PID=$!
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host.ready"
+}
+
+stop_host() {
+  touch "$WORK/host.stop"
+  wait_for "$WAIT_S" grep -q '^end 1' "$WORK/host.log" || return 1
+  wait_for "$WAIT_S" bash -c "! kill -0 $HOST_PID 2>/dev/null" || return 1
+  HOST_PID=""
+}
+
+expansions() { grep -c '^notice 3 11$' "$WORK/host.log" 2>/dev/null; }
+expanded_since() { [ "$(( $(expansions) - $1 ))" -ge "$2" ]; }
+failures() { grep -c '^notice 3 12$' "$WORK/host.log" 2>/dev/null; }
+
+# A fresh notepad, the only one; its X window id in NOTEPAD_ID.
+new_notepad() {
+  [ -n "$NOTEPAD_PID" ] && kill "$NOTEPAD_PID" 2>/dev/null
+  [ -n "$NOTEPAD_PID" ] && wait_for "$WAIT_S" bash -c "! xdotool search --onlyvisible --name 'Notepad\$' >/dev/null 2>&1"
+  run_bg notepad notepad
+  NOTEPAD_PID=${PIDS[-1]}
+  NOTEPAD_ID=$(timeout "$WAIT_S" xdotool search --sync --onlyvisible --name 'Notepad$' 2>/dev/null | head -1)
+  [ -n "$NOTEPAD_ID" ]
+}
+
+type_in_notepad() {
+  timeout "$WAIT_S" xdotool windowfocus --sync "$NOTEPAD_ID" || return 1
+  sleep 0.2
+  timeout $(( ${#1} * TYPE_DELAY_MS / 1000 + WAIT_S )) xdotool type --delay "$TYPE_DELAY_MS" "$1"
+}
+
+notepad_text() { probe window-text --class Notepad --out "$(winpath "$WORK/notepad.txt")" && tr -d '\000' <"$WORK/notepad.txt"; }
+notepad_is() { [ "$(notepad_text)" = "$1" ]; }
+
+# check_notepad NAME EXPECTED: the page holds exactly EXPECTED and keeps it
+# for half a second (a late paste would change it).
+check_notepad() {
+  if wait_for 20 notepad_is "$2" && sleep 0.5 && notepad_is "$2"; then
+    expect "$1" true
+  else
+    log "  expected: $2"; log "  actual:   $(cat "$WORK/notepad.txt" 2>/dev/null)"
+    expect "$1" false
+  fi
+}
+
+holds_user_clipboard() {
+  probe expect --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" --within "${1:-0}" >>"$ARTIFACTS/probe.log"
+}
+
+start_watch() {
+  rm -f "$WORK/watch.txt" "$WORK/watch.stop"
+  run_bg watch "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch.txt")" \
+    --stop-file "$(winpath "$WORK/watch.stop")"
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch.txt"
+}
+stop_watch() { touch "$WORK/watch.stop"; wait_for "$WAIT_S" grep -qs '^end' "$WORK/watch.txt"; }
+updates() { grep -c '^update' "$WORK/watch.txt" 2>/dev/null; }
+
+# ---------------------------------------------------------------- tests
+
+test_setting_off() {
+  set_restore 0
+  probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect off_probe_puts false; return; }
+  new_notepad || { expect off_notepad false; return; }
+  type_in_notepad 'sig '
+  check_notepad off_notepad_shows_expansion "$SIG "
+  expect off_clipboard_holds_expansion probe expect --text "$SIG " --within 2000
+}
+
+test_setting_on_text() {
+  set_restore 1
+  probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect on_probe_puts false; return; }
+  start_watch || { expect on_watch_starts false; return; }
+  new_notepad || { expect on_notepad false; return; }
+  type_in_notepad 'sig '
+  check_notepad on_notepad_shows_expansion "$SIG "
+  expect on_clipboard_given_back holds_user_clipboard 2000
+  # A history tool that reads every change saw the expansion and then the
+  # user's text again: two changes, no more.
+  sleep 0.5
+  stop_watch
+  expect on_history_tool_told_twice [ "$(updates)" -eq 2 ]
+  expect on_history_tool_saw_both grep -q "^update [0-9]* $USER_TEXT\$" "$WORK/watch.txt"
+  cp "$WORK/watch.txt" "$ARTIFACTS/watch-on.txt"
+}
+
+test_setting_on_bitmap() {
+  set_restore 1
+  probe put-bitmap --width 64 --height 48 --seed 7 || { expect bitmap_probe_puts false; return; }
+  new_notepad || { expect bitmap_notepad false; return; }
+  type_in_notepad 'ty '
+  check_notepad bitmap_notepad_shows_expansion 'thank you for your help '
+  expect bitmap_given_back_pixel_for_pixel probe expect-bitmap --width 64 --height 48 --seed 7 --within 2000
+}
+
+# Thirty expansions at 20 keys a second while two busy loops take both
+# cores: the page holds exactly what was meant, and the user's clipboard is
+# back at the end.
+load_run() {
+  local run=$1 keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
+    'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
+  local typed='' expected='' i k f before
+  for i in $(seq 0 29); do
+    k=$(( (i + run) % 5 )); f=$(( (i / 5) % 5 ))
+    typed+="${keywords[$k]} ${fillers[$f]} "
+    expected+="${texts[$k]} ${fillers[$f]} "
+  done
+  probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect "load_${run}_probe_puts" false; return; }
+  new_notepad || { expect "load_${run}_notepad" false; return; }
+  before=$(expansions)
+  type_in_notepad "$typed"
+  # The busy loops slow every step; the run is over once the host has
+  # made its thirty expansions (or clearly never will).
+  expect "load_${run}_thirty_expansions" wait_for 150 expanded_since "$before" 30
+  check_notepad "load_${run}_text_exact" "$expected"
+  expect "load_${run}_clipboard_given_back" holds_user_clipboard 2000
+}
+
+test_under_load() {
+  set_restore 1
+  bash -c 'while :; do :; done' & BUSY_PIDS+=($!)
+  bash -c 'while :; do :; done' & BUSY_PIDS+=($!)
+  local run
+  for run in $(seq 1 "$LOAD_RUNS"); do load_run "$run"; done
+  kill "${BUSY_PIDS[@]}" 2>/dev/null
+  BUSY_PIDS=()
+}
+
+main() {
+  mkdir -p "$WORK" "$ARTIFACTS"
+  rm -f "$WORK"/* "$ARTIFACTS"/*.png
+  trap cleanup EXIT
+  local started=$SECONDS
+  KX_E2E_DISPLAYS="301 309" start_display || { echo "0 passed, 1 failed"; exit 1; }
+  start_wine
+  if ! make_database; then
+    expect database_builds false
+  elif start_host; then
+    test_setting_off
+    test_setting_on_text
+    test_setting_on_bitmap
+    test_under_load
+    expect host_no_failed_expansions [ "$(failures)" -eq 0 ]
+    expect host_stops_cleanly stop_host
+  else
+    expect host_starts false
+  fi
+  set_restore 0
+  log "run time $((SECONDS - started)) s"
+  echo "$passed passed, $failed failed"
+  [ "$failed" -eq 0 ]
+}
+
+main
