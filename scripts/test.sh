@@ -106,6 +106,8 @@ script_suite e2e-expansion bash tests/e2e/run_expansion.sh build/win64
 # The typing suites bring their own display and Wine prefix, so what one
 # leaves in the registry or on screen cannot change another's outcome.
 script_suite e2e-hook env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_e2e.sh build/win64
+# The user's clipboard around expansions in notepad, given back and under load.
+script_suite e2e-clipboard env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_clipboard.sh build/win64
 script_suite gui env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui.sh build/win64
 script_suite gui-app env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_app.sh build/win64
 script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture.sh build/win64
