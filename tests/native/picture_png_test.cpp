@@ -24,10 +24,7 @@ std::vector<uint8_t> MetafileOf(std::string_view dib) {
     EXPECT_TRUE(AppendMetafileHex(hex, dib));
     std::vector<uint8_t> bytes;
     for (size_t i = 0; i + 1 < hex.size(); i += 2) {
-        if (hex[i] == '\r') {
-            --i;
-            continue;
-        }
+        if (hex[i] == '\r') continue;  // the line break after 78 digits, a pair of its own
         bytes.push_back(uint8_t(std::stoi(hex.substr(i, 2), nullptr, 16)));
     }
     return bytes;
