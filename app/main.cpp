@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "app/lifecycle/installer_switches.h"
 #include "app/lifecycle/single_instance.h"
 #include "app/lifecycle/switches.h"
 #include "app/main/app_core.h"
@@ -34,10 +35,15 @@ void EnterProgramFolderUnderEmulation() {
 
 // The switches that run a short task and end the start. True when one ran.
 bool RunTaskSwitch(const std::vector<std::u16string>& args) {
-    const kx::AutorunRequest request = kx::AutorunRequestFor(args);
-    if (request == kx::AutorunRequest::None) return false;
     wchar_t path[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const kx::InstallerRequest installer = kx::InstallerRequestFor(args);
+    if (installer != kx::InstallerRequest::None) {
+        kx::RunInstallerRequest(installer, kx::U(path));
+        return true;
+    }
+    const kx::AutorunRequest request = kx::AutorunRequestFor(args);
+    if (request == kx::AutorunRequest::None) return false;
     kx::Win32Registry registry;
     kx::RunEntries entries(registry, kx::U(path));
     if (request == kx::AutorunRequest::Add) entries.WriteMachineValue();
