@@ -72,6 +72,8 @@ inline constexpr SettingDef Runs = Number(kSettings, u"Runs", 0);
 inline constexpr SettingDef HasWelcomedThisRun = Flag(kSettings, u"HasWelcomedThisRun", false);
 inline constexpr SettingDef AskAboutRebootingToCompleteInstall = Flag(kSettings, u"AskAboutRebootingToCompleteInstall", false);
 inline constexpr SettingDef Thanks = Flag(kSettings, u"Thanks", false);
+// The setup that follows the first welcome has been offered.
+inline constexpr SettingDef FirstRunSetupShown = Flag(kSettings, u"FirstRunSetupShown", false);
 inline constexpr SettingDef ExePath = Text(kSettings, u"ExePath", u"");
 inline constexpr SettingDef Migrated = Text(kSettings, u"Migrated", u"");
 

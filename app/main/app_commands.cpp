@@ -8,19 +8,12 @@
 #include "app/main/app_core.h"
 #include "app/main/list_text.h"
 #include "app/resource_ids.h"
+#include "app/search/search_print.h"
 #include "app/shell/help_topics.h"
 #include "core/group_transfer.h"
 #include "core/local_store.h"
 
 namespace kx {
-namespace {
-
-// Commands whose windows belong to other parts of the program than this
-// one; they stay greyed out.
-constexpr int kUnavailableCommands[] = {CMD_SEARCH_PRINT, CMD_OPTIONS};
-
-}  // namespace
-
 void AppCore::OnCommand(int id, int code) {
     switch (id) {
     case CMD_TOGGLE_EXPANSION: ToggleExpansion(); return;
@@ -60,6 +53,13 @@ void AppCore::OnCommand(int id, int code) {
     case CMD_RESTORE: RestoreData(); return;
     case CMD_HELP_TOPICS: ShowHelp(); return;
     case CMD_HELP_QUICKSTART: OpenHelpTopic(window_, L"quickstart"); return;
+    case CMD_OPTIONS: ShowOptions(OptionsPage::General); return;
+    case CMD_OPTIONS_SHARED: ShowOptions(OptionsPage::SharedShortcuts); return;
+    case CMD_SEARCH_PRINT: SearchAndPrint(window_, *services_); return;
+    case CMD_LIST_FILTER: filter_.Focus(); return;
+    case IDC_LIST_FILTER:
+        if (code == EN_CHANGE) list_.SetFilter(filter_.Text());
+        return;
     default: break;
     }
     if (id >= kCmdSelectDefaultGroup && id <= kCmdDeleteGroup) OnGroupCommand(id);
@@ -86,10 +86,6 @@ void AppCore::RefreshState() {
     toolbar_.Enable(CMD_EDIT, editable);
     menus_.Enable(CMD_DELETE, count >= 1);
     toolbar_.Enable(CMD_DELETE, count >= 1);
-    for (int command : kUnavailableCommands) {
-        menus_.Enable(command, false);
-        toolbar_.Enable(command, false);
-    }
 
     status_.SetText(0, shortcutsOn_ ? u"Shortcuts are On" : u"Shortcuts are Off");
     status_.SetText(1, autoCompleteEnabled_ ? u"Auto Complete is On" : u"Auto Complete is Off");

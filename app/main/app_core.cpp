@@ -71,6 +71,7 @@ bool AppCore::OnInit() {
     // 3. The list; 4. toolbar, menus and accelerators.
     toolbar_.Create(window_);
     list_.Create(window_);
+    filter_.Create(window_);
     menus_.Build(window_);
     list_.RestoreWidths(settings);
     // 5. The first group.
@@ -102,13 +103,7 @@ bool AppCore::OnInit() {
         RunEntries(services_->registry, U(path)).AddAtFirstRun(&elevation);
     }
     // 15. The switches.
-    switches_[0] = settings.ReadBool(settings::DoubleSpace);
-    switches_[1] = settings.ReadBool(settings::ExpansionCasing);
-    switches_[2] = settings.ReadBool(settings::ToggleExpansions);
-    switches_[3] = settings.ReadBool(settings::ToggleAutoComplete);
-    expansionsCombo_ = settings.Read(settings::ToggleExpansionsCombo);
-    autoCompleteCombo_ = settings.Read(settings::ToggleAutoCompleteCombo);
-    engine_.LoadSwitches();
+    LoadSwitches();
     // 16.
     toolbar_.SetAutoCompleteText(u"Auto");
     // 17. The welcome of a first start.
@@ -206,7 +201,8 @@ void AppCore::Layout() {
     status_.Layout();
     RECT r{};
     ::GetClientRect(window_, &r);
-    const int top = toolbar_.Height();
+    filter_.Place(toolbar_.Height(), r.right);
+    const int top = toolbar_.Height() + filter_.Height();
     const int bottom = r.bottom - status_.Height();
     ::MoveWindow(list_.Handle(), 0, top, r.right, bottom > top ? bottom - top : 0, TRUE);
 }

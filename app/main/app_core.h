@@ -12,10 +12,12 @@
 
 #include "app/engine_host/engine_host.h"
 #include "app/main/app_services.h"
+#include "app/main/filter_box.h"
 #include "app/main/main_list.h"
 #include "app/main/main_menus.h"
 #include "app/main/main_toolbar.h"
 #include "app/main/status_bar.h"
+#include "app/options/options_sheet.h"
 #include "app/shell/tray_icon.h"
 #include "app/win/balloon_tip.h"
 #include "platform/win32/handles.h"
@@ -97,6 +99,12 @@ private:
     // Registers the rich edit control's class ("RICHEDIT50W").
     void LoadRichEdit();
 
+    // The options window, and what changes when it closes.
+    void ShowOptions(OptionsPage page);
+    void LoadSwitches();
+    void ApplySettingsAfterOptions(const std::u16string& sharedPath, bool replaceLocal, bool sharedEnabled);
+    void ShowFirstRunSetup();
+
     // Backup Data, Restore Data, Save Shortcuts and Load Shortcuts.
     void BackupData();
     void RestoreData();
@@ -120,6 +128,7 @@ private:
     EngineHost engine_;
     HWND window_ = nullptr;
     MainList list_;
+    FilterBox filter_;
     MainMenus menus_;
     MainToolbar toolbar_;
     StatusBar status_;

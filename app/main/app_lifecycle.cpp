@@ -213,6 +213,7 @@ void AppCore::ShowWelcome() {
         ::PostMessageW(window_, WM_COMMAND, WPARAM(choice), 0);
         break;
     }
+    ShowFirstRunSetup();
 }
 
 void AppCore::RunWelcomeDemo() {

@@ -7,6 +7,7 @@
 #include "app/main/list_text.h"
 #include "app/resource_ids.h"
 #include "app/win/wide.h"
+#include "core/list_filter.h"
 
 namespace kx {
 namespace {
@@ -51,21 +52,37 @@ void MainList::Create(HWND parent) {
 }
 
 void MainList::Fill(std::vector<DisplayRecord> records, bool sharedEnabled) {
-    ::SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    // No row may point at the old records once they are replaced.
     view_.DeleteAllRows();
     records_ = std::move(records);
+    sharedEnabled_ = sharedEnabled;
+    AddRows();
+}
+
+void MainList::SetFilter(std::u16string filter) {
+    if (filter == filter_) return;
+    filter_ = std::move(filter);
+    AddRows();
+}
+
+// Rows keep their record numbers whether or not the filter shows them, so a
+// row finds its record the same way either way.
+void MainList::AddRows() {
+    ::SendMessageW(Handle(), WM_SETREDRAW, FALSE, 0);
+    view_.DeleteAllRows();
     for (size_t i = 0; i < records_.size(); ++i) {
         const DisplayRecord& r = records_[i];
+        if (!RowMatchesFilter(r, filter_)) continue;
         const ShortcutEntry& e = *r.expansion;
         const int row = view_.AddRow(W(r.keyword), RowImageFor(e.kind), LPARAM(i));
         view_.SetText(row, kColExpansion, W(EntryPreview(e)));
         view_.SetText(row, kColType, W(KindDisplayName(e.kind)));
-        if (sharedEnabled) {
+        if (sharedEnabled_) {
             if (r.overridden) view_.SetText(row, kColOverridden, W(EntryPreview(*r.overridden)));
             view_.SetText(row, kColLocation, W(LocationText(r.origin)));
         }
     }
-    view_.SetColumnHidden(kColLocation, !sharedEnabled);
+    view_.SetColumnHidden(kColLocation, !sharedEnabled_);
     Sort();
     ::SendMessageW(Handle(), WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(Handle(), nullptr, TRUE);

@@ -24,8 +24,10 @@ public:
     HWND Handle() const { return view_.Handle(); }
     ListView& View() { return view_; }
 
-    // Replaces the rows and sorts them.
+    // Replaces the rows and sorts them; only those the filter keeps are shown.
     void Fill(std::vector<DisplayRecord> records, bool sharedEnabled);
+    // The filter box's text: the rows are shown again, narrowed to it.
+    void SetFilter(std::u16string filter);
     void SetExpansionHeader(std::u16string_view text);
 
     // A header click: sorts by the column, reversing the direction when it
@@ -46,7 +48,11 @@ private:
 
     ListView view_;
     UniqueImageList images_;
+    void AddRows();
+
     std::vector<DisplayRecord> records_;
+    std::u16string filter_;
+    bool sharedEnabled_ = false;
     std::vector<std::wstring> sortTexts_;  // by record number, while sorting
     int sortColumn_ = kColShortcut;
     bool ascending_ = true;

@@ -27,6 +27,7 @@ const MenuEntry kMenuTable[] = {
     {CMD_SEARCH_PRINT, L"&Search/Print...", kCtrl, 'P'},
     {0, nullptr},
     {CMD_OPTIONS, L"&Options...", kCtrl, 'O'},
+    {CMD_OPTIONS_SHARED, L"S&hared Shortcuts..."},
     {0, nullptr},
     {CMD_BACKUP, L"Backup Data..."},
     {CMD_RESTORE, L"Restore Data..."},
@@ -54,6 +55,7 @@ const MenuEntry kMenuTable[] = {
 const ACCEL kExtraKeys[] = {
     {kCtrl, 'A', CMD_SELECT_ALL},
     {kCtrl, 'X', CMD_TOGGLE_EXPANSION},
+    {kCtrl, 'F', CMD_LIST_FILTER},
 };
 
 }  // namespace

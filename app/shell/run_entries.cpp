@@ -54,6 +54,13 @@ bool RunEntries::Remove(Elevation* elevation) {
     return reg_.DeleteValue(Hive::LocalMachine, kRunKey, kRunValue) == reg::kSuccess;
 }
 
+bool RunEntries::RemoveForAllUsers(Elevation* elevation) {
+    if (!MachineValueExists()) return true;
+    if (!(elevation && elevation->Needed() && elevation->RunElevated(u"-setautorun X0")))
+        reg_.DeleteValue(Hive::LocalMachine, kRunKey, kRunValue);
+    return !MachineValueExists();
+}
+
 void RunEntries::AddAtFirstRun(Elevation* elevation) {
     AddForAllUsers(elevation);
     if (!MachineValueExists()) Write(Hive::CurrentUser);

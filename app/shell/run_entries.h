@@ -40,6 +40,12 @@ public:
     // (through an elevated start where needed).
     bool Remove(Elevation* elevation);
 
+    // The user value alone (the options' "this user only").
+    void AddForThisUser() { Write(Hive::CurrentUser); }
+    // Removes the machine value, through an elevated start where needed;
+    // false when it is still there.
+    bool RemoveForAllUsers(Elevation* elevation);
+
     // The start-up rule of a first run: all users, else this user.
     void AddAtFirstRun(Elevation* elevation);
 

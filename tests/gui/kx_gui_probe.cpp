@@ -5,7 +5,12 @@
 //   kx_gui_probe tray MOUSE_MESSAGE        posts the tray callback (e.g. 517 = right button up)
 //   kx_gui_probe text "TITLE"              the text of the window's first Edit control
 //   kx_gui_probe copydata SIZE             sends the running copy a block of SIZE bytes
-//   kx_gui_probe item "TITLE" ID           the text of control ID of a top-level window
+//   kx_gui_probe item "TITLE" ID           the text of control ID of a top-level window, or of
+//                                          the first visible one of that ID inside it (a page)
+//   kx_gui_probe checked "TITLE" "LABEL"   0 when that check box is ticked, 1 not, 2 no such box
+//   kx_gui_probe whereid "TITLE" ID        screen point in the middle of the visible control ID
+//   kx_gui_probe enabledid "TITLE" ID      succeeds when the visible control ID is enabled
+//   kx_gui_probe tab "TITLE" INDEX         screen point in the middle of a tab of the window's tab control
 //   kx_gui_probe where "TITLE" "LABEL"     screen point in the middle of a visible control
 //   kx_gui_probe shown "TITLE" "BUTTON"    0 when that button is visible, 1 hidden, 2 no such button
 //   kx_gui_probe enabled "TITLE" "LABEL"   succeeds when that control is enabled
@@ -203,9 +208,40 @@ int wmain(int argc, wchar_t** argv) {
         if (!w || !::SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 5000, &ignored)) return 2;
         return ::IsWindowVisible(w) ? 0 : 1;
     }
-    if (verb == L"item" && argc == 4) {
+    if (verb == L"tab" && argc == 4) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        HWND tabs = w ? ::FindWindowExW(w, nullptr, WC_TABCONTROLW, nullptr) : nullptr;
+        RECT r{};
+        if (!tabs || !RemoteRect(tabs, TCM_GETITEMRECT, WPARAM(_wtoi(argv[3])), r)) return 1;
+        PrintCentre(tabs, r);
+        return 0;
+    }
+    if (verb == L"checked" && argc == 4) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        HWND b = w ? FindButton(w, argv[3]) : nullptr;
+        if (!b) return 2;
+        return ::SendMessageW(b, BM_GETCHECK, 0, 0) == BST_CHECKED ? 0 : 1;
+    }
+    if ((verb == L"item" || verb == L"whereid" || verb == L"enabledid") && argc == 4) {
         HWND w = ::FindWindowW(nullptr, argv[2]);
         HWND c = w ? ::GetDlgItem(w, _wtoi(argv[3])) : nullptr;
+        if (w && !c) {
+            struct Search { int id; HWND found; } s{_wtoi(argv[3]), nullptr};
+            ::EnumChildWindows(w, [](HWND child, LPARAM p) -> BOOL {
+                auto* s = reinterpret_cast<Search*>(p);
+                if (::GetDlgCtrlID(child) != s->id || !::IsWindowVisible(child)) return TRUE;
+                s->found = child;
+                return FALSE;
+            }, reinterpret_cast<LPARAM>(&s));
+            c = s.found;
+        }
+        if (c && verb == L"enabledid") return ::IsWindowEnabled(c) ? 0 : 1;
+        if (c && verb == L"whereid") {
+            RECT r{};
+            if (!::IsWindowVisible(c) || !::GetClientRect(c, &r)) return 1;
+            PrintCentre(c, r);
+            return 0;
+        }
         if (!c) return 1;
         Print(TextOf(c));
         return 0;

@@ -1,0 +1,219 @@
+#!/usr/bin/env bash
+# Drives kestrix.exe as a user would, on a virtual display under Wine, for
+# the options window, the first-run setup, Search/Print and the list's
+# search box: boxes ticked and lists chosen with clicks and keys, files
+# chosen by typing their path, and the outcome read back from the registry,
+# from notepad, from "TempPrint.txt" and from the list. Prints
+# "N passed, N failed".
+#
+#   tests/gui/run_gui_options.sh [BUILD_DIR]        (default build/opts-win64)
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/opts-win64}" && pwd)
+APP=$BUILD/app
+source "$KX_ROOT/tests/gui/gui_lib.sh"
+gui_setup 351 359 gui-options
+
+MAIN="Kestrix Text Expander Software"
+OPTIONS="Kestrix Options"
+NOTEPAD="Untitled - Notepad"
+WELCOME="Welcome to Kestrix Typing Shortcut Expander"
+KEY='HKCU\Software\Tarvik Software\Kestrix'
+LOCAL="$DATA/local"
+SHARED="$ART/shared.dat"
+mkdir -p "$LOCAL"
+rm -f "$ART"/*.txt
+# Listings of earlier runs go, so that only this run's can be found.
+find "$WINEPREFIX/drive_c/users" -maxdepth 5 -type d -name 'Kestrix[0-9]*' -path '*Temp*' -exec rm -rf {} + 2>/dev/null
+# Text files open in notepad, as on any Windows system; this Wine's fresh
+# prefix has the "txtfile" type but does not give it the ".txt" extension.
+wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1 </dev/null
+LOCAL_JSON='{"records":[
+ {"keyword":"SIG","kind":0,"plainText":"Best regards,\r\nKim"},
+ {"keyword":"TY","kind":0,"plainText":"Thank you"},
+ {"keyword":"ADDR","kind":0,"plainText":"12 Harbour Road, caf\u00e9 \u20ac"},
+ {"keyword":"PIC","kind":3,"plainText":"","richText":"{\\rtf1{\\*\\KestrixFileName{\\C:\\\\pics\\\\photo 2019-10.png}}{\\pict}}"},
+ {"keyword":"ZZ","kind":0,"plainText":""}]}'
+SHARED_JSON='{"password":"pw","records":[{"keyword":"SH1","kind":0,"plainText":"shared one"},{"keyword":"SIG","kind":0,"plainText":"Shared regards"}]}'
+kxdb "$LOCAL_JSON" "$LOCAL/abbrev.dat"
+cp "$ART/db.json" "$ART/local.json"
+kxdb "$SHARED_JSON" "$SHARED"
+cp "$ART/db.json" "$ART/shared.json"
+
+reg_value() { wine reg query "$KEY\\$1" /v "$2" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"'; }
+notepad_text() { probe text "$NOTEPAD"; }
+# Types TEXT into notepad from an empty page.
+type_in_notepad() {
+  local w; w=$(window "$NOTEPAD")
+  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
+  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 100 "$1"
+}
+# The sheet's page is the one whose box of that label is on screen.
+on_page() { probe shown "$OPTIONS" "$1"; }
+tip_says() { probe tips | grep -qxF "$1"; }
+# A click into the sheet's field of that control ID, then the text.
+type_into_id() {
+  local x y
+  read -r x y < <(probe whereid "$OPTIONS" "$1")
+  [ -n "$y" ] && click_at "$x" "$y" && xdotool type --delay 40 "$2"
+}
+click_tab() { local x y; read -r x y < <(probe tab "$OPTIONS" "$1"); [ -n "$y" ] && click_at "$x" "$y"; }
+dump_shared() { timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$SHARED")" 2>/dev/null </dev/null | tr -d '\r'; }
+# click_combo ID KEYS...: opens the sheet's drop-down list of that control
+# ID with a click and picks an entry with the keys.
+click_combo() {
+  local x y id=$1; shift
+  read -r x y < <(probe whereid "$OPTIONS" "$id")
+  [ -n "$y" ] && click_at "$x" "$y" || return 1
+  sleep 0.3; xdotool key --delay 120 "$@"
+}
+# The listing Search/Print writes, and what it must hold for a database as
+# kxtool built it: the heading, then each shortcut in keyword order.
+listing() { find "$WINEPREFIX/drive_c/users" -path '*Temp/Kestrix*' -name TempPrint.txt 2>/dev/null | head -1; }
+expected_listing() {  # expected_listing JSON_FILE HEADING
+  python3 - "$1" "$2" <<'PY'
+import json, re, sys
+records = json.load(open(sys.argv[1]))["records"]
+out = sys.argv[2] + "\r\n\r\n"
+for r in sorted(records, key=lambda r: r["keyword"].encode("utf-16-be")):
+    text = r["plainText"]
+    if not text and r.get("richText"):
+        m = re.search(r"\{\\\*\\KestrixFileName\{\\((?:[^}])*)", r["richText"])
+        text = m.group(1).replace("\\\\", "\\") if m else "Image Name not Found"
+    out += "Shortcut:\t\t" + r["keyword"] + "\r\n" + text + "\r\n\r\n"
+sys.stdout.buffer.write(out.encode("utf-8"))
+PY
+}
+same_listing() { expected_listing "$1" "$2" >"$ART/expected.txt" && [ -n "$(listing)" ] && cmp -s "$ART/expected.txt" "$(listing)"; }
+
+timeout 200 wine notepad >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "$NOTEPAD"
+xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
+
+# A first start: the welcome, then the setup, once.
+setting Settings Runs 0
+start_kx
+check "the program starts" main_up
+check "a first start offers the welcome" wait_for 15 has_window "$WELCOME"
+answer "$WELCOME" "Close"
+check "the setup follows the welcome" wait_for 10 has_window "General Setup"
+shot setup-general "General Setup"
+check "the setup's first page has the run-at-startup box" probe shown "General Setup" "Run Kestrix automatically at startup"
+answer "General Setup" "Next >" 
+check "Next leads to the Auto Complete setup" wait_for 10 has_window "Auto Complete Setup"
+check "it offers Outlook's sent mail" probe shown "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
+check "and Thunderbird's" probe shown "Auto Complete Setup" "Pre-Generate From Thunderbird Sent Mail"
+click_button "Auto Complete Setup" "Pre-Generate From Thunderbird Sent Mail"
+click_button "Auto Complete Setup" "Enable Auto Complete"
+wait_for 5 probe checked "Auto Complete Setup" "Pre-Generate From Thunderbird Sent Mail"
+shot setup-autocomplete "Auto Complete Setup"
+answer "Auto Complete Setup" "Finish"
+check "Finish writes the sent-mail choices" eval '[ "$(reg_value Settings ScanThunderbirdSentItems) $(reg_value Settings ScanOutlookSentItems)" = "1 0" ]'
+check "and Auto Complete" says 1 reg_value Settings AutoCompleteEnabled
+check "the setup is not offered again" says 1 reg_value Settings FirstRunSetupShown
+
+# The General page: "Insert a period at double-space" ticked, then OK.
+check "no period at a double space before" eval 'type_in_notepad "hello  "; sleep 2; [ "$(notepad_text)" = "hello  " ]'
+xdotool windowraise "$(window "$MAIN")" 2>/dev/null; sleep 0.3
+check "the toolbar's Options button is enabled" says enabled tb_state 1003
+click_toolbar 1003
+check "Options opens the sheet" wait_for 10 has_window "$OPTIONS"
+check "at the General page" wait_for 5 on_page "Insert a period at double-space"
+shot options-general "$OPTIONS"
+check "the box starts unticked" eval 'probe checked "$OPTIONS" "Insert a period at double-space"; [ $? -eq 1 ]'
+click_button "$OPTIONS" "Insert a period at double-space"
+wait_for 5 probe checked "$OPTIONS" "Insert a period at double-space"
+answer "$OPTIONS" "OK"
+check "OK writes DoubleSpace" says 1 reg_value Settings DoubleSpace
+check "a double space in notepad now ends the sentence" \
+  eval 'type_in_notepad "hello  "; wait_for 8 eval "[ \"\$(notepad_text)\" = \"hello. \" ]"'
+
+# The hotkey clash: the shortcuts' hotkey set to Auto Complete's.
+press "$MAIN" ctrl+o
+check "Ctrl+O opens the sheet" wait_for 10 has_window "$OPTIONS"
+click_button "$OPTIONS" "Use this shortcut to turn Kestrix shortcuts On/Off"
+wait_for 5 probe enabledid "$OPTIONS" 115
+click_combo 115 Down Return
+check "choosing Auto Complete's hotkey shows the balloon" wait_for 5 tip_says \
+  "This shortcut is already being used by the Auto Complete. Please choose another shortcut."
+check "the choice is written at once" says "CTRL+ALT+ENTER" reg_value Settings ToggleExpansionsCombo
+shot options-hotkey-clash
+# To the Auto Complete page, then OK: the General page refuses and comes back.
+click_tab 2
+check "a click on its tab shows the Auto Complete page" wait_for 5 on_page "Enable Auto Complete"
+check "the memory label shows the share and its amount" eval \
+  'probe item "$OPTIONS" 161 | grep -qxE "15% \.\.\.\. [0-9]+(\.[0-9]{2} (KB|MB|GB)| Bytes)"'
+shot options-autocomplete "$OPTIONS"
+click_button "$OPTIONS" "OK"
+check "OK with the clash keeps the sheet open" eval 'sleep 1; has_window "$OPTIONS"'
+check "on the General page" wait_for 5 on_page "Insert a period at double-space"
+check "and nothing of the page written" says 0 reg_value Settings ToggleExpansions
+click_combo 115 Down Return
+wait_for 5 says "SHIFT+ALT+ENTER" reg_value Settings ToggleExpansionsCombo
+answer "$OPTIONS" "OK"
+check "another hotkey is accepted" eval '[ "$(reg_value Settings ToggleExpansions) $(reg_value Settings ToggleExpansionsCombo)" = "1 SHIFT+ALT+ENTER" ]'
+check "the Auto Complete page wrote its slider" says 15 reg_value Settings SuggestionTrackbar
+
+# File > Shared Shortcuts... opens the Shared Shortcuts page; the file is
+# chosen in the file dialog by typing its path.
+press "$MAIN" alt+f
+wait_for 5 popup_has "-	Shared Shortcuts..."
+click_popup "Shared Shortcuts..."
+check "Shared Shortcuts... opens the sheet at its page" wait_for 10 eval 'has_window "$OPTIONS" && on_page "Enable shared shortcuts"'
+click_button "$OPTIONS" "Enable shared shortcuts"
+wait_for 5 probe enabled "$OPTIONS" "..."
+click_button "$OPTIONS" "..."
+check "the browse button opens the file dialog" wait_for 10 has_window "Open Shared Abbreviations File"
+shot shared-browse "Open Shared Abbreviations File"
+w=$(window "Open Shared Abbreviations File"); xdotool windowfocus --sync "$w" 2>/dev/null
+xdotool type --delay 30 "$(winpath "$SHARED")"; xdotool key Return
+check "the typed path fills the field" wait_for 10 eval '[ "$(probe item "$OPTIONS" 132)" = "$(winpath "$SHARED")" ]'
+check "the file's password opens the old-password field" wait_for 5 probe enabledid "$OPTIONS" 140
+shot options-shared "$OPTIONS"
+# A wrong old password is refused at its field and the sheet stays.
+type_into_id 140 "wrong"; type_into_id 142 "new1"; type_into_id 144 "new1"
+click_button "$OPTIONS" "OK"
+check "a wrong old password is refused at its field" wait_for 5 tip_says "Please enter the current Administrator's password."
+check "the sheet stays on the Shared Shortcuts page" eval 'has_window "$OPTIONS" && on_page "Enable shared shortcuts"'
+check "the old-password field is cleared" eval 'old=$(probe item "$OPTIONS" 140) && [ -z "$old" ]'
+check "and the file keeps its password" eval 'dump_shared | grep -qF "\"password\": \"pw\""'
+type_into_id 140 "pw"
+answer "$OPTIONS" "OK"
+check "OK writes the shared settings" eval '[ "$(reg_value sharedabbrev sharedenabled) $(reg_value sharedabbrev sharedabbrevpath)" = "1 $(winpath "$SHARED")" ]'
+check "the new password is saved into the shared file" eval 'dump_shared | grep -qF "\"password\": \"new1\""'
+check "closing the sheet loads the shared shortcuts into the list" wait_for 10 list_has SH1 "shared one"
+
+# Search/Print: the private listing, then the shared one in its place.
+press "$MAIN" ctrl+p
+check "Search/Print asks which store" wait_for 10 has_window "Shared Shortcuts Selection"
+answer "Shared Shortcuts Selection" "OK"
+check "the private listing matches the database line by line" wait_for 10 same_listing "$ART/local.json" "Private Shortcuts:"
+check "it is opened for printing" wait_for 15 has_window "TempPrint.txt - Notepad"
+xdotool windowclose "$(window "TempPrint.txt - Notepad")" 2>/dev/null; wait_for 5 no_window "TempPrint.txt - Notepad"
+press "$MAIN" ctrl+p
+wait_for 10 has_window "Shared Shortcuts Selection"
+click_button "Shared Shortcuts Selection" "Shared (network) shortcuts"
+answer "Shared Shortcuts Selection" "OK"
+check "a second Search/Print replaces the listing" wait_for 10 same_listing "$ART/shared.json" "Shared Shortcuts:"
+check "one listing only" eval '[ "$(find "$WINEPREFIX/drive_c/users" -name TempPrint.txt | wc -l)" = 1 ]'
+wait_for 15 has_window "TempPrint.txt - Notepad" && xdotool windowclose "$(window "TempPrint.txt - Notepad")" 2>/dev/null
+
+# The search box: Ctrl+F, then typing narrows the list.
+check "all rows before a search" says "ADDR PIC SH1 SIG TY ZZ " keywords
+press "$MAIN" ctrl+f
+check "Ctrl+F puts the caret in the search box" wait_for 5 eval 'probe foreground | grep -qP "^$MAIN\tEdit$"'
+xdotool type --delay 80 "regards"
+check "typing narrows to the rows that hold it" wait_for 5 says "SIG " keywords
+shot filter "$MAIN"
+xdotool key --delay 60 $(printf 'BackSpace %.0s' $(seq 7)); xdotool type --delay 80 "photo"
+check "a picture's file name is found" wait_for 5 says "PIC " keywords
+xdotool key --delay 60 $(printf 'BackSpace %.0s' $(seq 5)); xdotool type --delay 80 "sh1"
+check "keywords are found too" wait_for 5 says "SH1 " keywords
+xdotool key --delay 60 BackSpace BackSpace BackSpace
+check "an empty box shows every row again" wait_for 5 says "ADDR PIC SH1 SIG TY ZZ " keywords
+
+check "the program survives" kx_running
+timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
