@@ -83,6 +83,9 @@ build asan -DKX_SANITIZE=address,undefined
 build tsan -DKX_SANITIZE=thread
 build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
 build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF
+step "build msi"
+bash installer/build_msi.sh build/win64 build/win32 build/msi >"$LOGS/msi-build.log" 2>&1 ||
+  { tail -40 "$LOGS/msi-build.log"; echo "build of the packages failed"; exit 1; }
 if ls fuzz/*.cpp >/dev/null 2>&1; then
   CC=clang CXX=clang++ build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
 fi
@@ -106,10 +109,13 @@ script_suite e2e-expansion bash tests/e2e/run_expansion.sh build/win64
 # The typing suites bring their own display and Wine prefix, so what one
 # leaves in the registry or on screen cannot change another's outcome.
 script_suite e2e-hook env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_e2e.sh build/win64
+# The user's clipboard around expansions in notepad, given back and under load.
+script_suite e2e-clipboard env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_clipboard.sh build/win64
 script_suite gui env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui.sh build/win64
 script_suite gui-app env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_app.sh build/win64
 script_suite gui-options env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_options.sh build/win64
 script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture.sh build/win64
+script_suite msi env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_msi.sh build/win64 build/msi
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.
 for f in build/fuzz/fuzz/fuzz_*; do
