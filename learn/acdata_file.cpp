@@ -1,4 +1,5 @@
 // Reading and writing "acdata.txt": the loader worker's body and the save.
+#include <algorithm>
 #include <cstring>
 
 #include "base/text.h"
@@ -46,16 +47,27 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
     // at exit does not replace it with an empty one.
     if (!file) return;
 
-    std::unique_ptr<char[]> buffer(new (std::nothrow) char[kAcdataBlock]);
+    // The buffer starts at 1 MiB and grows to the block size only for a
+    // line longer than it holds: most files are far smaller than a block.
+    size_t capacity = std::min<size_t>(kAcdataBlock, 1u << 20);
+    std::unique_ptr<char[]> buffer(new (std::nothrow) char[capacity]);
     if (!buffer) return;
     size_t carried = 0;
     bool firstLine = true, stopped = false, last = false;
     AcdataRecord record;
     while (!last && !stopped) {
         size_t got = 0;
-        if (!file->Read(buffer.get() + carried, kAcdataBlock - carried, got)) return;
+        if (carried == capacity && capacity < kAcdataBlock) {
+            const size_t grown = std::min(kAcdataBlock, capacity * 4);
+            std::unique_ptr<char[]> bigger(new (std::nothrow) char[grown]);
+            if (!bigger) return;
+            std::memcpy(bigger.get(), buffer.get(), carried);
+            buffer = std::move(bigger);
+            capacity = grown;
+        }
+        if (!file->Read(buffer.get() + carried, capacity - carried, got)) return;
         size_t total = carried + got;
-        last = got == 0 || total < kAcdataBlock;
+        last = got == 0 || total < capacity;
         if (const void* zero = std::memchr(buffer.get(), 0, total)) {
             // Nothing we write holds a 0 byte: what follows one is damage.
             total = size_t(static_cast<const char*>(zero) - buffer.get());
@@ -91,6 +103,7 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
         // A line longer than a whole block cannot be a record; skip it so
         // that reading goes on.
         if (carried == kAcdataBlock) carried = 0;
+        if (last) break;
         std::memmove(buffer.get(), buffer.get() + pos, carried);
     }
     file->Close();
@@ -110,7 +123,7 @@ SaveResult PhraseDictionary::Save(std::u16string_view path, const SaveControl& c
     if (!file) return SaveResult::CreateFailed;
 
     std::string out;
-    out.reserve(kAcdataBlock);
+    out.reserve(1u << 20);
     out += std::to_string(d.keystrokeCounter);
     out += "\r\n";
     bool writeFailed = false, cancelled = false;

@@ -30,10 +30,13 @@ bool ParseAcdataRecord(std::string_view line, AcdataRecord& out) {
         if (k < text.size() && text[k] != u'\t') continue;
         if (count < 8) {
             std::u16string_view f(text.data() + start, k - start);
-            if (f.size() > kAcdataFieldMax) {
+            // The confidence bytes of the longest phrase a field holds take
+            // more than 259 Base64 characters: that field keeps what they need.
+            const size_t max = count == 7 ? kAcdataConfidenceMax : kAcdataFieldMax;
+            if (f.size() > max) {
                 // Cut to whole characters: half a surrogate pair would be
                 // written back as a replacement character.
-                size_t keep = kAcdataFieldMax;
+                size_t keep = max;
                 if (f[keep - 1] >= 0xD800 && f[keep - 1] <= 0xDBFF) --keep;
                 f = f.substr(0, keep);
             }

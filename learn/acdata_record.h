@@ -20,7 +20,8 @@ struct AcdataRecord {
 };
 
 // `line` is one line without its CR LF, in UTF-8. False when it has fewer
-// than five fields. Fields keep at most 259 code units; numbers that are not
+// than five fields. Fields keep at most 259 code units (the confidence bytes
+// as many as a phrase of 259 units has); numbers that are not
 // numbers read as 0; missing fields 6 and 7 read as 0.
 bool ParseAcdataRecord(std::string_view line, AcdataRecord& out);
 // Appends the record's line with its CR LF. A tab in the phrase, and the CR
@@ -30,6 +31,8 @@ void AppendAcdataRecord(std::string& out, std::u16string_view phrase, const Phra
 uint32_t ParseAcdataNumber(std::u16string_view field);
 
 inline constexpr size_t kAcdataFieldMax = 259;
+// Base64 of one confidence byte per unit of the longest phrase.
+inline constexpr size_t kAcdataConfidenceMax = (kAcdataFieldMax + 2) / 3 * 4;
 inline constexpr size_t kAcdataBlock = 16777215;
 
 }  // namespace kx

@@ -157,6 +157,24 @@ TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
     EXPECT_EQ(d.PhraseCount(), 4u);
 }
 
+TEST(AcdataFile, TheLongestPhraseKeepsItsConfidenceAndALongLineDoesNotStopReading) {
+    const std::string path = TempPath("long.txt");
+    std::vector<uint8_t> bytes(259);
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = uint8_t(k);
+    const std::string phrase = std::string(200, 'a') + " " + std::string(58, 'b');
+    // A record whose ignored ninth field is larger than the read buffer.
+    WriteFile(path, "1\r\n" + phrase + "\t1\t2\t3\t4\t1\t5\t" + Base64Encode(bytes) +
+                        "\r\nhuge ninth field\t1\t2\t3\t4\t1\t5\t\t" + std::string(3000000, 'z') +
+                        "\r\nafter the long one\t1\t2\t3\t4\r\n");
+    PhraseDictionary d(Quiet());
+    d.LoadFile(U16(path));
+    auto e = Entries(d);
+    ASSERT_TRUE(e.count(U16(phrase)));
+    EXPECT_EQ(e[U16(phrase)].confidence, bytes);
+    EXPECT_TRUE(e.count(u"huge ninth field"));
+    EXPECT_TRUE(e.count(u"after the long one"));
+}
+
 TEST(AcdataFile, AFileThatDidNotLoadIsNeverSavedOver) {
     const std::string path = TempPath("unreadable.txt");
     // A folder in the file's place exists but reads as no file.
