@@ -1,0 +1,150 @@
+#!/usr/bin/env bash
+# Backup, restore, and saving and loading shortcut files, driven as a user
+# would on a virtual display under Wine: the File menu's commands, paths
+# typed into the dialogs' folder fields and the file dialogs' name fields,
+# the questions answered with clicks. Reads back what each command did: the
+# dated backup folder, a deleted shortcut back in the database and expanding
+# in notepad, the saved file's shortcuts, a loaded file's shortcuts in the
+# list and the database. Prints "N passed, N failed".
+#
+#   tests/gui/run_gui_backup.sh [BUILD_DIR]        (default build/backup-win64)
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/backup-win64}" && pwd)
+APP=$BUILD/app
+source "$KX_ROOT/tests/gui/gui_lib.sh"
+gui_setup 361 369 gui-backup
+
+MAIN="Kestrix Text Expander Software"
+NOTEPAD="Untitled - Notepad"
+SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
+LOCAL="$DATA/local"
+BACKUPS="$ART/backups"
+rm -rf "$BACKUPS"; mkdir -p "$LOCAL" "$BACKUPS"
+kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"},{"keyword":"BRB","kind":0,"plainText":"be right back"}]}' "$LOCAL/abbrev.dat"
+setting Settings Runs 9   # no welcome
+
+main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
+stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
+# The keywords of a database file, sorted, on one line.
+db_keywords() {
+  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r' |
+    sed -n 's/.*"keyword": *"\([^"]*\)".*/\1/p' | sort | tr '\n' ' '
+}
+db_text() {  # db_text FILE KEYWORD: the plain text stored for KEYWORD
+  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r' |
+    grep "\"keyword\": *\"$2\"" | sed -n 's/.*"plainText": *"\([^"]*\)".*/\1/p'
+}
+# file_menu ITEM: File opened with Alt+F, then a click on the item (its
+# label without "&" and key).
+file_menu() { press "$MAIN" alt+f && wait_for 5 popup_open && click_popup "$1"; }
+# The text a message box shows (Wine's static of id 0xFFFF, as Windows').
+box_text() { probe item "$1" 65535; }
+# fill TITLE TEXT: the dialog's focused field takes TEXT, typed.
+fill() { local w; w=$(window "$1"); xdotool windowfocus --sync "$w" 2>/dev/null; xdotool type --delay 30 "$2"; }
+reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+
+timeout 150 wine notepad >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "$NOTEPAD"
+xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
+type_in_notepad() {
+  local w; w=$(window "$NOTEPAD")
+  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
+  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "$1"
+}
+notepad_text() { probe text "$NOTEPAD"; }
+
+start_kx
+check "the program starts" main_up
+check "Load, Save, Backup and Restore are enabled in the menu" \
+  eval '[ "$(menu_state 1001) $(menu_state 1002) $(menu_state 1008) $(menu_state 1009)" = "enabled enabled enabled enabled" ]'
+
+# Backup Data: an empty field is refused, then the typed folder is used.
+file_menu "Backup Data..."
+check "Backup Data opens its dialog" wait_for 10 has_window "Backup Data"
+shot backup-dialog "Backup Data"
+click_button "Backup Data" "Backup"
+check "an empty folder is refused" wait_for 10 has_window "Directory required"
+check "...saying what is needed" says "Please specify a directory to backup the data to." box_text "Directory required"
+shot backup-directory-required "Directory required"
+answer "Directory required" "OK"
+fill "Backup Data" "$(winpath "$BACKUPS")"
+answer "Backup Data" "Backup"
+check "the backup reports its success" wait_for 20 has_window "Backup Successful"
+shot backup-successful "Backup Successful"
+answer "Backup Successful" "OK"
+BK=$(ls -d "$BACKUPS"/Kestrix_Backup_* 2>/dev/null | head -1)
+check "the backup folder is named by the date and time" \
+  eval '[[ "$(basename "$BK")" =~ ^Kestrix_Backup_[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}$ ]]'
+check "it holds the group file in its local folder" cmp -s "$LOCAL/abbrev.dat" "$BK/local/abbrev.dat"
+check "and the data folder's own files" test -f "$BK/local/abbrev.dat" -a -d "$BK/local"
+# The chosen folder opens in the file explorer; it is closed again.
+EXPLORER=$(basename "$BACKUPS")
+check "the chosen folder opens in the file explorer" wait_for 20 eval 'xdotool search --name "$EXPLORER" | grep -q .'
+shot backup-explorer
+xdotool search --name "$EXPLORER" 2>/dev/null | while read -r w; do xdotool windowclose "$w" 2>/dev/null; done
+
+# After the backup BRB is deleted, as a user does.
+xdotool windowraise "$(window "$MAIN")" 2>/dev/null; sleep 0.3
+select_rows BRB
+wait_for 5 says "enabled" tb_state 2002
+click_toolbar 2002
+wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
+check "BRB is deleted from the list" wait_for 10 list_lacks BRB
+check "...and from the database" eval '[ "$(db_keywords "$LOCAL/abbrev.dat")" = "SIG " ]'
+cp "$LOCAL/abbrev.dat" "$ART/after-delete.dat"
+
+# Restore Data, prompting before overwriting (the preselected choice).
+file_menu "Restore Data..."
+check "Restore Data opens its dialog" wait_for 10 has_window "Restore Data"
+shot restore-dialog "Restore Data"
+fill "Restore Data" "$(winpath "$BK")"
+answer "Restore Data" "Restore"
+check "restoring over the default group asks first" wait_for 20 has_window "Confirm Overwrite"
+shot restore-confirm-overwrite "Confirm Overwrite"
+answer "Confirm Overwrite" "Overwrite"
+check "the restore reports its success" wait_for 20 has_window "Restore Successful"
+shot restore-successful "Restore Successful"
+KEPT=$(ls -d "$BACKUPS"/Kestrix_Before_Restore_* 2>/dev/null | head -1)
+check "...naming where the replaced files were kept" \
+  eval 'box_text "Restore Successful" | grep -qF "$(winpath "$KEPT")"'
+answer "Restore Successful" "OK"
+check "the replaced group file is kept beside the backup" cmp -s "$ART/after-delete.dat" "$KEPT/local/abbrev.dat"
+check "BRB is back in the database" eval '[ "$(db_keywords "$LOCAL/abbrev.dat")" = "BRB SIG " ]'
+check "BRB is back in the list" wait_for 10 list_has BRB "be right back"
+type_in_notepad "brb "
+check "BRB expands in notepad again" wait_for 10 eval 'notepad_text | grep -q "be right back"'
+
+# Save Shortcuts: the file dialog takes a typed path.
+SAVED="$ART/saved.dat"; rm -f "$SAVED"
+file_menu "Save Shortcuts..."
+check "Save Shortcuts opens the Save Data dialog" wait_for 10 has_window "Save Data"
+fill "Save Data" "$(winpath "$SAVED")"
+shot save-data "Save Data"; xdotool key Return
+check "the saved file is written" wait_for 10 test -s "$SAVED"
+check "it reads back with the same shortcuts" eval '[ "$(db_keywords "$SAVED")" = "BRB SIG " ] &&
+  [ "$(db_text "$SAVED" BRB)" = "be right back" ]'
+check "its name and folder are remembered" eval '[ "$(reg_value BackupFile)" = saved.dat ] &&
+  [ "$(reg_value BackupFolder)" = "$(winpath "$ART")" ]'
+
+# Load Shortcuts (Ctrl+L): a file the test wrote; its SIG exists already.
+kxdb '{"records":[{"keyword":"IMP1","kind":0,"plainText":"imported one"},{"keyword":"IMP2","kind":0,"plainText":"imported two"},{"keyword":"SIG","kind":0,"plainText":"their signature"}]}' "$ART/theirs.dat"
+press "$MAIN" ctrl+l
+check "Ctrl+L opens the Load Data dialog" wait_for 10 has_window "Load Data"
+fill "Load Data" "$(winpath "$ART/theirs.dat")"
+shot load-data "Load Data"; xdotool key Return
+check "a keyword that exists asks before replacing" wait_for 10 has_window "Replace Existing Shortcut"
+shot replace-existing "Replace Existing Shortcut"
+answer "Replace Existing Shortcut" "No"
+check "the loaded shortcuts are listed" wait_for 10 eval 'list_has IMP1 "imported one" && list_has IMP2 "imported two"'
+check "the existing SIG is kept" list_has SIG "Best regards, Kim"
+check "the database holds them" eval '[ "$(db_keywords "$LOCAL/abbrev.dat")" = "BRB IMP1 IMP2 SIG " ] &&
+  [ "$(db_text "$LOCAL/abbrev.dat" SIG)" = "Best regards, Kim" ]'
+type_in_notepad "imp2 "
+check "a loaded shortcut expands in notepad" wait_for 10 eval 'notepad_text | grep -q "imported two"'
+check "the program survives" kx_running
+shot backup-main-window "$MAIN"
+check "the program ends on -exit" stop_kx
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
