@@ -113,6 +113,7 @@ script_suite e2e-hook env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_e2e.sh bui
 script_suite e2e-clipboard env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_clipboard.sh build/win64
 script_suite gui env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui.sh build/win64
 script_suite gui-app env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_app.sh build/win64
+script_suite e2e-autocomplete env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_autocomplete.sh build/win64
 script_suite gui-backup env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_backup.sh build/win64
 script_suite e2e-learning env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_learning.sh build/win64
 script_suite gui-options env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_options.sh build/win64

@@ -19,7 +19,7 @@ std::u16string_view HintText(int rowCount) { return rowCount == 1 ? kAcHintOne :
 
 namespace {
 
-int Stack(AcLayout& l, const int lines[]) {
+int Stack(AcLayout& l, int hintLines) {
     int y = kAcTitleHeight + kAcTopBarHeight;
     for (int i = 0; i < l.rowCount; ++i) {
         l.rowTop[i] = y;
@@ -29,16 +29,16 @@ int Stack(AcLayout& l, const int lines[]) {
         y += kAcGapHeight;
     }
     l.hintTop = y;
-    return y + kAcHintHeight + kAcBottomMargin;
+    return y + std::max(hintLines, 1) * kAcHintHeight + kAcBottomMargin;
 }
 
 }  // namespace
 
-AcLayout LayoutRows(const int lines[], int rowCount, int workHeight) {
+AcLayout LayoutRows(const int lines[], int rowCount, int workHeight, int hintLines) {
     AcLayout l;
     l.rowCount = std::clamp(rowCount, 0, kAcMaxRows);
     for (int i = 0; i < l.rowCount; ++i) l.rowLines[i] = std::max(lines[i], 1);
-    l.height = Stack(l, lines);
+    l.height = Stack(l, hintLines);
     if (l.height > workHeight && l.rowCount > 0) {
         // Each row may take an equal share of the work area, less a little
         // for the gaps between several rows, in whole lines.
@@ -51,7 +51,7 @@ AcLayout LayoutRows(const int lines[], int rowCount, int workHeight) {
                 l.rowCut[i] = true;
             }
         }
-        l.height = Stack(l, lines);
+        l.height = Stack(l, hintLines);
     }
     return l;
 }

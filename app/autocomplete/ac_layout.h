@@ -50,9 +50,10 @@ struct AcLayout {
     int height = 0;
 };
 
-// `lines[i]`: how many lines row i's text takes at the window's width.
+// `lines[i]`: how many lines row i's text takes at the window's width;
+// `hintLines` the same for the hint, which wraps in a narrow window.
 // Rows too tall for the work area together share its height.
-AcLayout LayoutRows(const int lines[], int rowCount, int workHeight);
+AcLayout LayoutRows(const int lines[], int rowCount, int workHeight, int hintLines = 1);
 
 // Fading: one step of the 30 ms timer. In: 30 per step up to 255; out: 4
 // per step down to 0. True when the fade has arrived.

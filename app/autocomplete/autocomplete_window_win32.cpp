@@ -127,7 +127,7 @@ bool AutoCompleteWindow::Create(HWND owner) {
     const int gaps[kAcMaxRows] = {kIdGap1, kIdGap2, kIdGap3};
     for (int i = 0; i < kAcMaxRows; ++i) gapControls_[i] = Child(window_, L"STATIC", SS_NOTIFY, gaps[i], font);
     hint_ = Child(window_, L"STATIC", SS_LEFT | SS_NOPREFIX, kIdHint, font);
-    topBar_ = Child(window_, L"STATIC", 0, kIdTopBar, font);
+    topBar_ = Child(window_, L"STATIC", SS_OWNERDRAW, kIdTopBar, font);
     close_ = Child(window_, L"BUTTON", BS_PUSHBUTTON, kIdClose, font, L"X");
     ::SetTimer(window_, kTimerMeasure, kMeasureDelayMs, nullptr);
     return true;
@@ -170,10 +170,15 @@ LRESULT AutoCompleteWindow::OnMessage(UINT m, WPARAM wp, LPARAM lp) {
         if (row >= 0) OnCommand(kCmdRowMenu + row, 0);
         return 0;
     }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+        if (item->hwndItem != topBar_) return FALSE;
+        ::FillRect(item->hDC, &item->rcItem, barBrush_.Get());
+        return TRUE;
+    }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wp);
         HWND control = reinterpret_cast<HWND>(lp);
-        if (control == topBar_) return reinterpret_cast<LRESULT>(barBrush_.Get());
         const int row = RowOf(control);
         const bool selected = row >= 0 && row == rows_.Selection();
         ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
@@ -243,7 +248,9 @@ void AutoCompleteWindow::Layout() {
         lines[i] = LineCount(rowControls_[i], texts[i], textWidth);
     }
     const int count = int(std::min<size_t>(rows.size(), kAcMaxRows));
-    const AcLayout l = LayoutRows(lines, count, geometry_.work.Height());
+    const std::wstring hint = W(HintText(count));
+    const int hintLines = LineCount(hint_, hint, textWidth);
+    const AcLayout l = LayoutRows(lines, count, geometry_.work.Height(), hintLines);
     for (int i = 0; i < kAcMaxRows; ++i) {
         if (i >= count) {
             // Rows without a candidate go out of view.
@@ -258,8 +265,9 @@ void AutoCompleteWindow::Layout() {
         ::SetWindowPos(gapControls_[i], nullptr, 0, l.gapTop[i], clientWidth, kAcGapHeight,
                        SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    ::SetWindowTextW(hint_, W(HintText(count)).c_str());
-    ::SetWindowPos(hint_, nullptr, kMargin, l.hintTop, textWidth, kAcHintHeight, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowTextW(hint_, hint.c_str());
+    ::SetWindowPos(hint_, nullptr, kMargin, l.hintTop, textWidth, hintLines * kAcHintHeight,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowPos(topBar_, nullptr, 0, kAcTitleHeight, clientWidth, kAcTopBarHeight, SWP_NOZORDER | SWP_NOACTIVATE);
     ::SetWindowPos(close_, nullptr, clientWidth - kCloseSize - kMargin, (kAcTitleHeight - kCloseSize) / 2, kCloseSize,
                    kCloseSize, SWP_NOZORDER | SWP_NOACTIVATE);
@@ -279,6 +287,7 @@ void AutoCompleteWindow::Redraw() {
 void AutoCompleteWindow::Show() {
     settings_.WriteBool(settings::AutoCompleteWindowOpen, true);
     open_ = true;
+    if (callbacks_.openChanged) callbacks_.openChanged(true);
     fadingIn_ = true;
     ::KillTimer(window_, kTimerStale);
     ::ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -291,6 +300,7 @@ void AutoCompleteWindow::Show() {
 void AutoCompleteWindow::Hide() {
     if (!rows_.Hide()) return;  // a phrase is being edited
     open_ = false;
+    if (callbacks_.openChanged) callbacks_.openChanged(false);
     if (window_) ::PostMessageW(window_, kMsgHide, 0, 0);
 }
 
@@ -304,8 +314,9 @@ void AutoCompleteWindow::StartFadeOut() {
 }
 
 void AutoCompleteWindow::HideNow() {
-    if (!rows_.Hide()) return;
+    if (!window_ || !rows_.Hide()) return;
     open_ = false;
+    if (callbacks_.openChanged) callbacks_.openChanged(false);
     settings_.WriteBool(settings::AutoCompleteWindowOpen, false);
     ::KillTimer(window_, kTimerFade);
     animating_ = false;

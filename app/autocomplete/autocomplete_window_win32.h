@@ -34,6 +34,8 @@ struct AutoCompleteCallbacks {
     std::function<void()> refreshState;
     // Keystroke processing off (false) while a phrase is edited in a dialog.
     std::function<void(bool on)> keystrokes;
+    // The window opened or began to close.
+    std::function<void(bool open)> openChanged;
 };
 
 class AutoCompleteWindow final : public AcWindowPort {
@@ -58,6 +60,8 @@ public:
     bool InsertSelected() override;
     std::u16string GetLastInserted() override;
     void Hide() override;
+    // Hidden without fading (Auto Complete switched off).
+    void HideAtOnce() { HideNow(); }
 
 private:
     static LRESULT CALLBACK Procedure(HWND w, UINT m, WPARAM wp, LPARAM lp);

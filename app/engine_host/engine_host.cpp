@@ -4,6 +4,7 @@
 #include "engine/hooklink/companion_link_win32.h"
 #include "engine/hooklink/expander_sink.h"
 #include "engine/hooklink/hook_link_win32.h"
+#include "engine/hooklink/hook_protocol.h"
 #include "engine/macro/macro_machine_win32.h"
 #include "engine/macro/macro_runner.h"
 #include "engine/macro/macro_system_win32.h"
@@ -112,6 +113,15 @@ void EngineHost::TerminateCompanion() {
 }
 
 Expander& EngineHost::Engine() { return parts_->expander; }
+
+bool EngineHost::InsertPhrase(const std::u16string& text, unsigned replaceCount) {
+    const EntryRef phrase = ShortcutEntry::Make(ShortcutKind::SimpleText, text);
+    return parts_->output.InsertPhrase(parts_->expander.State(), phrase, replaceCount) == notice::kExpanded;
+}
+
+void EngineHost::SetAutoCompleteOpen(bool open) {
+    if (parts_->started) parts_->hooks.EnableHook(hookproto::kSwitchAltArrows, open);
+}
 PhraseDictionary& EngineHost::LearningDictionary() { return parts_->learning; }
 PhraseDictionary& EngineHost::ShortcutTextDictionary() { return parts_->shortcutText; }
 AutoCompleteFeed& EngineHost::AutoComplete() { return parts_->autoComplete; }

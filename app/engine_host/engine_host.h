@@ -60,6 +60,12 @@ public:
     void TerminateCompanion();
 
     Expander& Engine();
+    // Auto Complete's paste: the rest of a phrase over the `replaceCount`
+    // characters typed after the searched text. True when it was delivered.
+    bool InsertPhrase(const std::u16string& text, unsigned replaceCount);
+    // While the Auto Complete window is open the hook modules keep ALT+UP
+    // and ALT+DOWN from the application.
+    void SetAutoCompleteOpen(bool open);
     // The two phrase dictionaries and the key stream's way into them.
     PhraseDictionary& LearningDictionary();
     PhraseDictionary& ShortcutTextDictionary();

@@ -102,6 +102,8 @@ bool AppCore::OnInit() {
         ::GetModuleFileNameW(nullptr, path, MAX_PATH);
         RunEntries(services_->registry, U(path)).AddAtFirstRun(&elevation);
     }
+    // 14.
+    CreateAutoCompleteWindow();
     // 15. The switches.
     LoadSwitches();
     // 16.

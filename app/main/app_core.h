@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/autocomplete/autocomplete_host_win32.h"
 #include "app/engine_host/engine_host.h"
 #include "app/main/app_services.h"
 #include "app/main/filter_box.h"
@@ -36,6 +37,8 @@ enum AppTimer : UINT_PTR {
     kTimerReminders = 3,
     kTimerCompanion = 4,
     kTimerWelcome = 5,
+    // Re-armed every 100 ms: Auto Complete's candidates reach the window.
+    kTimerAutoComplete = 6,
 };
 
 class AppCore {
@@ -93,6 +96,10 @@ private:
     void OpenFromTray();
     void ToggleShortcuts();
     void ToggleAutoComplete();
+    // Auto Complete's on/off state from the setting: the dictionary's
+    // search, the engine's switch, the window, then menus and bars.
+    void RefreshAutoCompleteState();
+    void CreateAutoCompleteWindow();
     void ToggleExpansion();
     void SetShortcutIcons(bool on);
     uint64_t SharedFileStamp() const;
@@ -117,7 +124,8 @@ private:
     void RefreshGroupView();
     void OnGroupCommand(int id);
     void ShowListContextMenu(POINT at);
-    void NewShortcut(ShortcutKind kind);
+    // True when a shortcut was created; `expansion` fills the editor.
+    bool NewShortcut(ShortcutKind kind, std::u16string_view expansion = {});
     void EditSelected();
     void DeleteSelected();
     void TransferSelected(int id);
@@ -147,6 +155,8 @@ private:
     // Created hidden at log-on with a maximised placement: maximised when shown.
     bool maximiseWhenShown_ = false;
     HMODULE richEdit_ = nullptr;
+    // Last: it unplugs its keys from the engine before the engine goes.
+    std::unique_ptr<AutoCompleteHost> autoComplete_;
 };
 
 }  // namespace kx

@@ -18,7 +18,12 @@ namespace kx {
 
 void AppCore::OnTimer(UINT_PTR id) {
     ::KillTimer(window_, id);
+    // Every firing hands new Auto Complete candidates on.
+    if (autoComplete_) autoComplete_->Poll();
     switch (id) {
+    case kTimerAutoComplete:
+        Arm(kTimerAutoComplete, 100);
+        break;
     case kTimerStartEngine:
         StartEngine();
         break;
@@ -125,6 +130,28 @@ void AppCore::ToggleAutoComplete() {
     settings.WriteBool(settings::AutoCompleteEnabled, on);
     autoCompleteToggle_ = !autoCompleteToggle_;
     engine_.Engine().SetAutoCompleteEnabled(on);
+    RefreshAutoCompleteState();
+}
+
+void AppCore::RefreshAutoCompleteState() {
+    const bool on = services_->settings.ReadBool(settings::AutoCompleteEnabledForTimer);
+    engine_.Engine().SetAutoCompleteEnabled(on);
+    if (autoComplete_) autoComplete_->ApplyEnabled(on);
+    RefreshState();
+}
+
+void AppCore::CreateAutoCompleteWindow() {
+    AutoCompleteCallbacks callbacks;
+    callbacks.createShortcut = [this](const std::u16string& phrase) {
+        return NewShortcut(ShortcutKind::SimpleText, phrase);
+    };
+    callbacks.refreshState = [this] { RefreshAutoCompleteState(); };
+    callbacks.keystrokes = [this](bool on) {
+        engine_.SetHooksEnabled(on && services_->settings.ReadBool(settings::ExpansionOn));
+    };
+    autoComplete_ = std::make_unique<AutoCompleteHost>(engine_, services_->settings, services_->prompt, callbacks);
+    if (!autoComplete_->Create(window_)) autoComplete_.reset();
+    Arm(kTimerAutoComplete, 100);
 }
 
 void AppCore::ToggleExpansion() {

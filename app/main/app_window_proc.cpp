@@ -35,7 +35,8 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case kEngineRefreshMessage:
-        RefreshState();
+        // The Auto Complete hotkey may have switched it.
+        RefreshAutoCompleteState();
         return TRUE;
     case kEngineTrayIconMessage:
         shortcutsOn_ = wParam != IDI_APP_OFF;

@@ -25,16 +25,17 @@ private:
 
 }  // namespace
 
-void AppCore::NewShortcut(ShortcutKind kind) {
-    if (!EditorAvailable(kind)) return;
+bool AppCore::NewShortcut(ShortcutKind kind, std::u16string_view expansion) {
+    if (!EditorAvailable(kind)) return false;
     AppServices& s = *services_;
     const int choice = ChooseStore(StoreAction::NewShortcut, s.stores.sharedLoaded, s.dialogs, s.settings);
-    if (choice == kChoiceCancelled) return;
+    if (choice == kChoiceCancelled) return false;
     const bool intoShared = choice == kChoiceShared;
     EditorRequest request;
     request.isNew = true;
     request.shared = intoShared;
     request.store = intoShared ? s.stores.shared : s.stores.local;
+    request.plain = std::u16string(expansion);
 
     request.save = [&s, intoShared](const EditorOutcome& o) {
         return SaveAcceptedShortcut(s.ctx, s.stores, s.dialogs, intoShared, o.passwordChecked, o.keyword,
@@ -44,9 +45,10 @@ void AppCore::NewShortcut(ShortcutKind kind) {
     LoadRichEdit();
     HooksPausedForEditor paused(engine_, s.settings);
     const EditorOutcome outcome = RunEditor(window_, kind, request, EditorServices{s.ctx, s.dialogs});
-    if (outcome.end != EditorEnd::Accepted) return;
+    if (outcome.end != EditorEnd::Accepted) return false;
     s.settings.WriteBool(settings::Thanks, true);
     RefillList();
+    return true;
 }
 
 void AppCore::EditSelected() {

@@ -38,7 +38,10 @@ inline constexpr int kHookCount = 3;
 // One more switch, not a hook: while on, the modules hold the user's keys
 // (a macro injects a command's keys). Switching it off lets them go.
 inline constexpr int kHookHoldKeys = 3;
-inline constexpr int kSwitchCount = 4;
+// While on, the Auto Complete window is open: ALT+UP and ALT+DOWN choose
+// its row and the modules keep them from the application.
+inline constexpr int kSwitchAltArrows = 4;
+inline constexpr int kSwitchCount = 5;
 
 // Input we inject may carry this in dwExtraInfo; the hook modules never
 // report it, even while the hooks are not paused.

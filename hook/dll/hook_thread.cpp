@@ -1,5 +1,7 @@
 #include "hook/dll/hook_thread.h"
 
+#include <utility>
+
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/matcher/classify.h"
 #include "hook/dll/bitness_filter.h"
@@ -61,6 +63,41 @@ bool MayComplete(const RawKey& raw, HKL layout) {
     return CombinationKey(e) != 0 && (e.shift() || e.ctrl() || e.alt());
 }
 
+// A key without meaning, typed under a held ALT: an ALT released after it
+// is no longer a lone ALT.
+constexpr WORD kVkMenuMask = 0xE8;
+
+void TypeMenuMask() {
+    INPUT keys[2] = {};
+    for (INPUT& k : keys) {
+        k.type = INPUT_KEYBOARD;
+        k.ki.wVk = kVkMenuMask;
+        k.ki.dwExtraInfo = hookproto::kOwnInputSignature;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, keys, sizeof(INPUT));
+}
+
+// While the Auto Complete window is open, ALT+UP and ALT+DOWN choose its
+// row: the program has the record, and the application must not move its
+// caret. The ALT press has already reached the application, and its release
+// alone would open the application's menu bar, where the CTRL taps that
+// insert the row would then go; so a meaningless key is typed under ALT
+// first. Only the hook thread calls this.
+bool SwallowAltArrow(HookModuleState& s, const RawKey& key) {
+    static bool swallowed[2] = {};  // UP, DOWN: the press was kept back
+    if (key.vk != VK_UP && key.vk != VK_DOWN) return false;
+    bool& pressed = swallowed[key.vk == VK_DOWN ? 1 : 0];
+    if (key.isUp) return std::exchange(pressed, false);
+    if (!key.alt || key.ctrl || !s.switches.IsOn(hookproto::kSwitchAltArrows)) {
+        pressed = false;
+        return false;
+    }
+    if (!pressed) TypeMenuMask();
+    pressed = true;
+    return true;
+}
+
 LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     HookModuleState& s = State();
     if (code == HC_ACTION) {
@@ -104,6 +141,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
                 s.hold.EndHold(step.trigger);
                 ::SetEvent(s.releaseWake.Get());
             }
+            if (SwallowAltArrow(s, in.key)) return 1;
         }
     }
     return ::CallNextHookEx(nullptr, code, wParam, lParam);

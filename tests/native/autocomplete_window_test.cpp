@@ -82,6 +82,8 @@ TEST(AutoCompleteLayout, RowsStackUnderTheTopBarWithGapsAndTheHint) {
     EXPECT_EQ(a.hintTop, 27 + 11 + 15 + 7);
     EXPECT_EQ(a.height, 27 + 11 + 15 + 7 + 15 + 7);
     EXPECT_EQ(HintText(1), u"Hit CTRL twice to insert.");
+    // A hint wrapped on two lines in a narrow window takes both.
+    EXPECT_EQ(LayoutRows(one, 1, 990, 2).height, a.height + 15);
 
     const int three[] = {1, 2, 0};  // an empty row still takes a line
     const AcLayout b = LayoutRows(three, 3, 990);
