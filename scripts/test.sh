@@ -117,6 +117,7 @@ script_suite e2e-autocomplete env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_au
 script_suite gui-backup env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_backup.sh build/win64
 script_suite e2e-learning env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_learning.sh build/win64
 script_suite gui-options env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_options.sh build/win64
+script_suite e2e-macro env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_macro.sh build/win64
 script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture.sh build/win64
 script_suite msi env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_msi.sh build/win64 build/msi
 
