@@ -1,16 +1,18 @@
 #!/usr/bin/env bash
 # Latency of an expansion under Wine: from the delimiter key arriving in the
-# target window to the expansion standing complete in its Edit control,
-# against a baseline program that only puts the same text on the clipboard
-# and sends Ctrl+V when it sees the delimiter. Both are measured in one run,
-# on the same display, by the same target window's clock (kx_target
-# --timeline: the time of each WM_KEYDOWN it takes from its queue and of
-# each change of its text).
+# target window to the expansion standing complete in its Edit control, with
+# "RestoreClipboard" off and on, against a baseline program that only puts
+# the same text on the clipboard and sends Ctrl+V when it sees the
+# delimiter. All are measured in one run, on the same display, by the same
+# target window's clock (kx_target --timeline: the time of each WM_KEYDOWN it
+# takes from its queue and of each change of its text). With the setting on,
+# a clipboard watcher (kx_clip_probe watch, on the same clock) times how long
+# after the paste the user's clipboard is back.
 #
 #   bench/expansion_latency.sh [BUILD_DIR] [TRIALS]     (build/win64, 30)
 #
-# Prints one line per program (median, mean, 90th percentile, in ms) and the
-# ratio of the medians. Display and Wine prefix as tests/e2e/run_expansion.sh.
+# Prints one line per measure (median, mean, 90th percentile, in ms) and the
+# ratios of the medians. Display and Wine prefix as tests/e2e/run_expansion.sh.
 set -uo pipefail
 
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -22,6 +24,8 @@ WORK=$BUILD/latency-work
 ARTIFACTS=$BUILD/latency-work
 E2E=$BUILD/tests/e2e
 TEXT='Latency probe text for the benchmark'
+SETTINGS_KEY='HKCU\Software\Tarvik Software\Kestrix\Settings'
+USER_TEXT='The user clipboard'
 WE_STARTED_WINE=""
 
 start_display() {
@@ -78,8 +82,20 @@ summary() {
   sort -n | awk -v name="$1" '{ v[NR] = $1; s += $1 }
     END { if (!NR) { print name ": no data"; exit 1 }
           m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-          printf "%-10s n=%d median %.1f ms  mean %.1f ms  p90 %.1f ms  min %.1f ms  max %.1f ms\n",
+          printf "%-24s n=%d median %.1f ms  mean %.1f ms  p90 %.1f ms  min %.1f ms  max %.1f ms\n",
                  name, NR, m, s / NR, v[int(NR * 0.9 + 0.5)], v[1], v[NR] }'
+}
+# Milliseconds from each trial's paste standing complete to the watcher
+# seeing the user's clipboard back, one per line.
+restore_times() {
+  { awk -v growth="$1" '$1 == "change" { want = want ? want : growth; if ($3 == want) { print $2, "paste"; want += growth } }' \
+      "$WORK/kestrix-on.timeline"
+    awk -v user="$USER_TEXT" '$1 == "update" { t = $2; $1 = $2 = ""; sub(/^ +/, ""); if ($0 == user) print t, "back" }' \
+      "$WORK/watch.txt"
+  } | sort -n | awk '$2 == "paste" { t0 = $1; next } $2 == "back" && t0 { printf "%.3f\n", ($1 - t0) / 1000; t0 = 0 }'
+}
+set_restore() {
+  timeout 60 wine reg add "$SETTINGS_KEY" /v RestoreClipboard /t REG_SZ /d "$1" /f >>"$WORK/reg.log" 2>&1 </dev/null
 }
 median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
@@ -97,11 +113,21 @@ main() {
     >"$WORK/kxtool.log" 2>&1 </dev/null || { log "kxtool db build failed"; exit 1; }
 
   # The expansion: "lat " becomes the text and the space (grows by length + 1).
+  set_restore 0
   run_bg host "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/lat.dat")" --ready "$(winpath "$WORK/host.ready")" \
     --stop-file "$(winpath "$WORK/host.stop")" --seconds 280
   local host=${PIDS[-1]}
   wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host.ready" || { log "host did not start"; exit 1; }
-  run_trials kestrix $(( ${#TEXT} + 1 )) || exit 1
+  run_trials kestrix-off $(( ${#TEXT} + 1 )) || exit 1
+  # The same with the user's clipboard given back; the host reads the
+  # setting at each expansion.
+  set_restore 1
+  timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" put --text "$USER_TEXT" </dev/null || { log "probe failed"; exit 1; }
+  run_bg watch "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch.txt")" --stop-file "$(winpath "$WORK/watch.stop")"
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch.txt" || { log "watcher did not start"; exit 1; }
+  run_trials kestrix-on $(( ${#TEXT} + 1 )) || exit 1
+  touch "$WORK/watch.stop"
+  set_restore 0
   # Only one program may paste on the space at a time.
   touch "$WORK/host.stop"
   wait_for "$WAIT_S" bash -c "! kill -0 $host 2>/dev/null" || { log "host did not stop"; exit 1; }
@@ -113,12 +139,19 @@ main() {
   run_trials baseline $(( ${#TEXT} + 4 )) || exit 1
   touch "$WORK/baseline.stop"
 
-  latencies kestrix $(( ${#TEXT} + 1 )) >"$WORK/kestrix.ms"
+  latencies kestrix-off $(( ${#TEXT} + 1 )) >"$WORK/kestrix-off.ms"
+  latencies kestrix-on $(( ${#TEXT} + 1 )) >"$WORK/kestrix-on.ms"
   latencies baseline $(( ${#TEXT} + 4 )) >"$WORK/baseline.ms"
-  summary kestrix <"$WORK/kestrix.ms"
+  restore_times $(( ${#TEXT} + 1 )) >"$WORK/restore.ms"
+  summary "restore off" <"$WORK/kestrix-off.ms"
+  summary "restore on" <"$WORK/kestrix-on.ms"
   summary baseline <"$WORK/baseline.ms"
-  awk -v k="$(median <"$WORK/kestrix.ms")" -v b="$(median <"$WORK/baseline.ms")" \
-    'BEGIN { printf "ratio of medians (kestrix / baseline): %.2f\n", k / b }'
+  summary "paste to clipboard back" <"$WORK/restore.ms"
+  awk -v off="$(median <"$WORK/kestrix-off.ms")" -v on="$(median <"$WORK/kestrix-on.ms")" \
+      -v b="$(median <"$WORK/baseline.ms")" 'BEGIN {
+    printf "ratio of medians (restore off / baseline): %.2f\n", off / b
+    printf "ratio of medians (restore on / baseline): %.2f\n", on / b
+    printf "ratio of medians (restore on / restore off): %.2f\n", on / off }'
 }
 
 main

@@ -9,7 +9,7 @@
 //   kx_clip_probe.exe expect --text TEXT [--format NAME --hex BYTES] [--within MS]
 //   kx_clip_probe.exe expect-bitmap --width W --height H --seed N [--within MS]
 //   kx_clip_probe.exe watch --out PATH --stop-file PATH
-//   kx_clip_probe.exe window-text --class CLASS --out PATH
+//   kx_clip_probe.exe window-text --title TITLE --out PATH
 //
 // "expect" polls until the clipboard holds exactly the text (and, when
 // given, the format with exactly those bytes) or MS milliseconds passed
@@ -18,7 +18,7 @@
 // "update MICROSECONDS TEXT" (the time on the performance counter, the
 // text's first 40 characters) until the stop file appears, then "end N".
 // "window-text" writes, as UTF-8, the text of the first Edit control in the
-// top-level window of that class (notepad's page).
+// top-level window of that title (notepad's page).
 #include <windows.h>
 
 #include <cstdio>
@@ -31,7 +31,7 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 struct Args {
-    std::wstring command, text, format, hex, out, stopFile, className;
+    std::wstring command, text, format, hex, out, stopFile, title;
     int width = 0, height = 0, seed = 0;
     DWORD withinMs = 0;
     bool hasText = false;
@@ -47,7 +47,7 @@ Args Parse(int argc, wchar_t** argv) {
         else if (k == L"--hex") a.hex = v;
         else if (k == L"--out") a.out = v;
         else if (k == L"--stop-file") a.stopFile = v;
-        else if (k == L"--class") a.className = v;
+        else if (k == L"--title") a.title = v;
         else if (k == L"--width") a.width = _wtoi(v.c_str());
         else if (k == L"--height") a.height = _wtoi(v.c_str());
         else if (k == L"--seed") a.seed = _wtoi(v.c_str());
@@ -248,7 +248,7 @@ int Watch(const Args& a) {
 }
 
 int WindowText(const Args& a) {
-    HWND top = ::FindWindowW(a.className.c_str(), nullptr);
+    HWND top = ::FindWindowW(nullptr, a.title.c_str());
     HWND edit = top ? ::FindWindowExW(top, nullptr, L"Edit", nullptr) : nullptr;
     if (!edit) return 1;
     const LRESULT n = ::SendMessageW(edit, WM_GETTEXTLENGTH, 0, 0);

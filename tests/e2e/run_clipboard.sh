@@ -85,13 +85,15 @@ expansions() { grep -c '^notice 3 11$' "$WORK/host.log" 2>/dev/null; }
 expanded_since() { [ "$(( $(expansions) - $1 ))" -ge "$2" ]; }
 failures() { grep -c '^notice 3 12$' "$WORK/host.log" 2>/dev/null; }
 
-# A fresh notepad, the only one; its X window id in NOTEPAD_ID.
+# new_notepad NAME: a fresh notepad on an empty file of its own, so that its
+# title names it; its X window id in NOTEPAD_ID. The one before is ended.
 new_notepad() {
   [ -n "$NOTEPAD_PID" ] && kill "$NOTEPAD_PID" 2>/dev/null
-  [ -n "$NOTEPAD_PID" ] && wait_for "$WAIT_S" bash -c "! xdotool search --onlyvisible --name 'Notepad\$' >/dev/null 2>&1"
-  run_bg notepad notepad
+  NOTEPAD_TITLE="$1.txt - Notepad"
+  : >"$WORK/$1.txt"
+  run_bg "notepad-$1" notepad "$(winpath "$WORK/$1.txt")"
   NOTEPAD_PID=${PIDS[-1]}
-  NOTEPAD_ID=$(timeout "$WAIT_S" xdotool search --sync --onlyvisible --name 'Notepad$' 2>/dev/null | head -1)
+  NOTEPAD_ID=$(timeout "$WAIT_S" xdotool search --sync --onlyvisible --name "^$1\\.txt - Notepad\$" 2>/dev/null | head -1)
   [ -n "$NOTEPAD_ID" ]
 }
 
@@ -101,7 +103,7 @@ type_in_notepad() {
   timeout $(( ${#1} * TYPE_DELAY_MS / 1000 + WAIT_S )) xdotool type --delay "$TYPE_DELAY_MS" "$1"
 }
 
-notepad_text() { probe window-text --class Notepad --out "$(winpath "$WORK/notepad.txt")" && tr -d '\000' <"$WORK/notepad.txt"; }
+notepad_text() { probe window-text --title "$NOTEPAD_TITLE" --out "$(winpath "$WORK/notepad.txt")" && tr -d '\000' <"$WORK/notepad.txt"; }
 notepad_is() { [ "$(notepad_text)" = "$1" ]; }
 
 # check_notepad NAME EXPECTED: the page holds exactly EXPECTED and keeps it
@@ -133,7 +135,7 @@ updates() { grep -c '^update' "$WORK/watch.txt" 2>/dev/null; }
 test_setting_off() {
   set_restore 0
   probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect off_probe_puts false; return; }
-  new_notepad || { expect off_notepad false; return; }
+  new_notepad off || { expect off_notepad false; return; }
   type_in_notepad 'sig '
   check_notepad off_notepad_shows_expansion "$SIG "
   expect off_clipboard_holds_expansion probe expect --text "$SIG " --within 2000
@@ -143,7 +145,7 @@ test_setting_on_text() {
   set_restore 1
   probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect on_probe_puts false; return; }
   start_watch || { expect on_watch_starts false; return; }
-  new_notepad || { expect on_notepad false; return; }
+  new_notepad on || { expect on_notepad false; return; }
   type_in_notepad 'sig '
   check_notepad on_notepad_shows_expansion "$SIG "
   expect on_clipboard_given_back holds_user_clipboard 2000
@@ -159,7 +161,7 @@ test_setting_on_text() {
 test_setting_on_bitmap() {
   set_restore 1
   probe put-bitmap --width 64 --height 48 --seed 7 || { expect bitmap_probe_puts false; return; }
-  new_notepad || { expect bitmap_notepad false; return; }
+  new_notepad bitmap || { expect bitmap_notepad false; return; }
   type_in_notepad 'ty '
   check_notepad bitmap_notepad_shows_expansion 'thank you for your help '
   expect bitmap_given_back_pixel_for_pixel probe expect-bitmap --width 64 --height 48 --seed 7 --within 2000
@@ -178,7 +180,7 @@ load_run() {
     expected+="${texts[$k]} ${fillers[$f]} "
   done
   probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect "load_${run}_probe_puts" false; return; }
-  new_notepad || { expect "load_${run}_notepad" false; return; }
+  new_notepad "load$run" || { expect "load_${run}_notepad" false; return; }
   before=$(expansions)
   type_in_notepad "$typed"
   # The busy loops slow every step; the run is over once the host has
