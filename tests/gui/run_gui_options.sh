@@ -184,6 +184,17 @@ check "OK writes the shared settings" eval '[ "$(reg_value sharedabbrev shareden
 check "the new password is saved into the shared file" eval 'dump_shared | grep -qF "\"password\": \"new1\""'
 check "closing the sheet loads the shared shortcuts into the list" wait_for 10 list_has SH1 "shared one"
 
+# Only the override box changed: closing the sheet loads the shared file
+# again and the list shows the shared expansion where both have the keyword.
+press "$MAIN" alt+f
+wait_for 5 popup_has "-	Shared Shortcuts..."
+click_popup "Shared Shortcuts..."
+wait_for 10 eval 'has_window "$OPTIONS" && on_page "Enable shared shortcuts"'
+click_button "$OPTIONS" "Shared shortcuts override personal shortcuts"
+wait_for 5 probe checked "$OPTIONS" "Shared shortcuts override personal shortcuts"
+answer "$OPTIONS" "OK"
+check "the override box alone rebuilds the list with the shared expansion" wait_for 5 list_has SIG "Shared regards"
+
 # Search/Print: the private listing, then the shared one in its place.
 press "$MAIN" ctrl+p
 check "Search/Print asks which store" wait_for 10 has_window "Shared Shortcuts Selection"
