@@ -8,12 +8,13 @@ std::u16string PictureFileName(std::string_view rich) {
     constexpr std::string_view kMarker = "{\\*\\KestrixFileName{\\";
     const size_t at = rich.find(kMarker);
     if (at == std::string_view::npos) return {};
-    std::u16string name;
-    for (size_t i = at + kMarker.size(); i < rich.size() && rich[i] != '}' && name.size() < kMaxFieldChars; ++i) {
+    // The encoder writes the file title in UTF-8.
+    std::string bytes;
+    for (size_t i = at + kMarker.size(); i < rich.size() && rich[i] != '}'; ++i) {
         if (rich[i] == '\\' && i + 1 < rich.size() && rich[i + 1] == '\\') ++i;
-        name.push_back(char16_t(static_cast<unsigned char>(rich[i])));
+        bytes.push_back(rich[i]);
     }
-    return name;
+    return std::u16string(CutToField(Utf8ToUtf16(bytes)));
 }
 
 }  // namespace kx
