@@ -102,10 +102,13 @@ start_from_menu() {
   timeout 60 wine start "$(winepath -w "$MENU/Kestrix.lnk" 2>/dev/null </dev/null)" >>"$ART/start.log" 2>&1 </dev/null
   wait_for 40 kx_up && wait_for 30 has_window "$MAIN" && sleep 2
 }
-# The first start offers the welcome; a user closes it.
+# The first start offers the welcome, and after it once the first-run
+# setup; a user closes both.
 close_welcome() {
   wait_for 10 has_window "$WELCOME" || return 0
   answer "$WELCOME" "Close"
+  wait_for 10 has_window "General Setup" && answer "General Setup" "Cancel"
+  return 0
 }
 notepad_text() { probe text "$NOTEPAD"; }
 type_sig() {
