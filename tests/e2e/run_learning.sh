@@ -47,14 +47,18 @@ focus() {
 type_line() {
   focus "$NOTEPAD" || return 1
   xdotool type --delay 60 "$1"; xdotool key Return
-  wait_for 10 eval 'notepad_text | grep -qF "$1"'
+  wait_for 10 notepad_has "$1"
 }
+notepad_has() { notepad_text | grep -qF "$1"; }
 # The record of a phrase in acdata.txt: its fields after the phrase.
 record() { tr -d '\r' <"$ACDATA" | awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t'; }
 field() { record "$1" | cut -f"$2"; }
-confidence_ok() {  # every confidence byte of the phrase is 100
-  local bytes; bytes=$(field "$PHRASE" 7 | base64 -d 2>/dev/null | od -An -tu1 | tr -s ' \n' ' ')
-  [ "$(echo $bytes | wc -w)" -eq "${#PHRASE}" ] && ! echo " $bytes " | grep -qvE '^( 100)+ $'
+# One confidence byte per character: 100 as learned, lower where the Auto
+# Complete window offered the phrase while it was typed again.
+confidence_ok() {
+  local bytes b; bytes=$(field "$PHRASE" 7 | base64 -d 2>/dev/null | od -An -tu1 -v)
+  [ "$(echo $bytes | wc -w)" -eq "${#PHRASE}" ] || return 1
+  for b in $bytes; do [ "$b" -le 100 ] || return 1; done
 }
 
 timeout 300 wine notepad >/dev/null 2>&1 </dev/null &
@@ -77,12 +81,14 @@ check "notepad takes typing again after the password box" type_line "thanks for 
 check "-exit ends the program" stop_kx
 check "acdata.txt was written" test -s "$ACDATA"
 check "no acdataTEMP.txt is left" test ! -e "$TEMP"
-check "the phrase is there, typed twice, never accepted or offered, still suggestable" \
-  eval '[ "$(record "$PHRASE" | cut -f1-5 | tr "\t" " " | sed "s/ [0-9]* / X /")" = "0 X 0 2 1" ]'
+# accepted, typedCount and suggestable; the window may have offered it
+# (impressions) while it was typed the second time.
+check "the phrase is there, typed twice, never accepted, still suggestable" \
+  eval '[ "$(record "$PHRASE" | cut -f1,4,5 | tr "\t" " ")" = "0 2 1" ]'
 check "...seen first before it was seen last, both within the characters typed" \
   eval 'f=$(field "$PHRASE" 6); s=$(field "$PHRASE" 2); n=$(head -1 "$ACDATA" | tr -d "\r");
         [ "$f" -gt 0 ] && [ "$f" -lt "$s" ] && [ "$s" -le "$n" ]'
-check "...with a confidence byte of 100 for each character" confidence_ok
+check "...with a confidence byte for each character" confidence_ok
 check "the shorter phrases of the line are learned too" eval '[ -n "$(record "the meeting tomorrow")" ]'
 check "nothing typed into the password box is in the file" eval '! grep -qi "hunter\|secret" "$ACDATA"'
 cp "$ACDATA" "$ART/acdata-first.txt"
