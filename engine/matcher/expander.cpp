@@ -290,8 +290,11 @@ bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
     // be inserting into the same tree, and an unlocked walk could crash.
     EntryRef entry;
     if (!Lookup(key, entry)) return false;
-    // SHIFT alone typed the character of the combination: take it back.
-    if (e.shift() && !e.ctrl() && !e.alt()) p_.output.SendBackspaces(1);
+    // SHIFT alone typed the character of the combination: take it back with
+    // one Backspace (SendBackspaces taps one more than it is given). The key
+    // went through to the window before we saw it, so a second tap would
+    // erase the user's character before it.
+    if (e.shift() && !e.ctrl() && !e.alt()) p_.output.SendBackspaces(0);
     if (p_.macros.Launch(*entry)) noticeValue = notice::kExpanded;
     return true;
 }

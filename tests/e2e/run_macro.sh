@@ -34,6 +34,7 @@ kxdb "{\"records\":[
  {\"keyword\":\"CTRL+ALT+S\",\"kind\":2,\"plainText\":\"kbrd_input \\\"before\\\"\\r\\npause 2710\\r\\nkbrd_input \\\"after\\\"\"},
  {\"keyword\":\"CTRL+ALT+T\",\"kind\":2,\"plainText\":\"kbrd_input \\\"next\\\"\"},
  {\"keyword\":\"CTRL+ALT+O\",\"kind\":2,\"plainText\":\"kbrd_input \\\"$LONG\\\"\"},
+ {\"keyword\":\"SHIFT+Q\",\"kind\":2,\"plainText\":\"kbrd_input \\\"uick\\\"\"},
  {\"keyword\":\"CTRL+ALT+C\",\"kind\":2,\"plainText\":\"command \\\"winemine.exe\\\"\"}
 ]}" "$LOCAL/abbrev.dat" || { echo "FAIL the database could not be built"; exit 1; }
 setting Settings Runs 9
@@ -65,6 +66,14 @@ TODAY=$(date +%Y-%m-%d)
 combo ctrl+alt+k
 check "the script's text, keys, clicks, pause and date reach notepad" \
   notepad_becomes "$(printf 'Dear\n>\tSir!Q\xe2\x82\xac%s' "$TODAY")"
+
+# 1b. SHIFT alone with a letter: the capital it typed is taken back (and
+# nothing before it) and the macro plays in its place.
+clear_notepad
+xdotool type --delay 60 'ab'; wait_for 5 notepad_is 'ab'
+xdotool key shift+q
+shift_plays() { notepad_becomes 'abuick'; local r=$?; notepad_text >"$ART/shift-combination.txt"; return $r; }
+check "a SHIFT-only combination takes back its capital, erases nothing else and plays" shift_plays
 
 # 2. All 150 commands of a long script play, in order.
 combo ctrl+alt+l
