@@ -1,0 +1,57 @@
+// The two sent-mail scanners: threads at the lowest priority that run the
+// scans of mail_scan.h into the learning dictionary. Thunderbird's runs
+// first; Outlook's waits for it through the settings.
+#pragma once
+
+#include <functional>
+#include <memory>
+
+#include "learn/mail/mail_scan.h"
+#include "platform/worker_thread.h"
+
+namespace kx {
+
+class FileSystem;
+class KnownFolders;
+class PhraseDictionary;
+class SettingsStore;
+
+class ThunderbirdScanner final : public WorkerThread, private MailScanThread {
+public:
+    ThunderbirdScanner(SettingsStore& settings, FileSystem& fs, KnownFolders& folders, PhraseDictionary& dictionary)
+        : settings_(settings), fs_(fs), folders_(folders), dictionary_(dictionary) {}
+    ~ThunderbirdScanner() override { Stop(); }
+    void RunWorker() override;
+    MailScanEnd LastEnd() const { return end_; }
+
+private:
+    bool StopRequested() override { return WorkerThread::StopRequested(); }
+    bool WaitOrStop(uint32_t ms) override { return WorkerThread::WaitOrStop(ms); }
+
+    SettingsStore& settings_;
+    FileSystem& fs_;
+    KnownFolders& folders_;
+    PhraseDictionary& dictionary_;
+    MailScanEnd end_ = MailScanEnd::Off;
+};
+
+class OutlookScanner final : public WorkerThread, private MailScanThread {
+public:
+    using Connect = std::function<std::unique_ptr<OutlookMailSource>()>;
+    OutlookScanner(SettingsStore& settings, Connect connect, PhraseDictionary& dictionary)
+        : settings_(settings), connect_(std::move(connect)), dictionary_(dictionary) {}
+    ~OutlookScanner() override { Stop(); }
+    void RunWorker() override;
+    MailScanEnd LastEnd() const { return end_; }
+
+private:
+    bool StopRequested() override { return WorkerThread::StopRequested(); }
+    bool WaitOrStop(uint32_t ms) override { return WorkerThread::WaitOrStop(ms); }
+
+    SettingsStore& settings_;
+    Connect connect_;
+    PhraseDictionary& dictionary_;
+    MailScanEnd end_ = MailScanEnd::Off;
+};
+
+}  // namespace kx
