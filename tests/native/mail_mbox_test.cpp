@@ -1,0 +1,183 @@
+// The mailbox reader against mailboxes written here: separators, blocks,
+// resume positions, several mailboxes and overlong messages.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/text.h"
+#include "learn/mail/mbox_reader.h"
+#include "learn/mail/mime_message.h"
+
+namespace kx {
+namespace {
+
+std::string WriteMailbox(const char* name, const std::string& bytes) {
+    const std::string path = testing::TempDir() + "kx_mbox_" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+struct Read {
+    std::string text;
+    uint64_t start;
+};
+
+std::vector<Read> ReadAll(MboxReader& reader) {
+    std::vector<Read> out;
+    std::string m;
+    while (reader.Next(m)) out.push_back({m, reader.MessageStart()});
+    return out;
+}
+
+std::vector<Read> ReadFile(const std::string& path, uint64_t from = 0, size_t block = kMailBlockBytes) {
+    MboxReader reader({U16(path)}, OpenMailboxFile, block);
+    EXPECT_TRUE(reader.Start(from));
+    return ReadAll(reader);
+}
+
+TEST(MailMbox, SeparatorsOnlyAtLineStarts) {
+    const std::string box =
+        "From - Mon Dec 01 10:00:00 2026\r\nSubject: one\r\n\r\nsays From - here\r\n"
+        "\r\nFrom - Tue Dec 02 10:00:00 2026\r\nSubject: two\r\n\r\nline\nFrom - after a bare LF\n"
+        "\r\nFrom - Wed\r\n"  // a separator line with an empty message
+        "\r\nFrom - Thu\r\nSubject: four\r\n\r\nlast";
+    const std::vector<Read> got = ReadFile(WriteMailbox("lines", box));
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0].text, "Subject: one\r\n\r\nsays From - here\r\n");
+    EXPECT_EQ(got[0].start, 0u);
+    EXPECT_EQ(got[1].text, "Subject: two\r\n\r\nline\nFrom - after a bare LF\n");
+    EXPECT_EQ(got[1].start, box.find("\r\nFrom - Tue"));
+    EXPECT_EQ(got[2].text, "");
+    EXPECT_EQ(got[3].text, "Subject: four\r\n\r\nlast");
+    EXPECT_EQ(got[3].start, box.find("\r\nFrom - Thu"));
+
+    // Text before the first separator is no message.
+    const std::vector<Read> late = ReadFile(WriteMailbox("late", "junk\r\nFrom - x\r\nbody"));
+    ASSERT_EQ(late.size(), 1u);
+    EXPECT_EQ(late[0].text, "body");
+    EXPECT_EQ(late[0].start, 4u);
+    EXPECT_TRUE(ReadFile(WriteMailbox("empty", "")).empty());
+    EXPECT_TRUE(ReadFile(WriteMailbox("nosep", "no separator at all\r\n")).empty());
+}
+
+// A message, a separator and multi-byte characters laid across the 1 MiB
+// boundary between two blocks.
+TEST(MailMbox, MessagesAndCharactersAcrossBlocks) {
+    std::string box = "From - a\r\nSubject: first\r\n\r\n";
+    box += std::string(1000, 'x');
+    box += "\r\nFrom - b\r\nSubject: split\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n";
+    // U+00E9 (2 bytes) and U+1F600 (4 bytes) each straddle the boundary in
+    // one of the two mailboxes.
+    std::string viaE9 = box, viaEmoji = box;
+    viaE9 += std::string(kMailBlockBytes - 1 - viaE9.size(), 'y') + "\xC3\xA9 end";
+    viaEmoji += std::string(kMailBlockBytes - 2 - viaEmoji.size(), 'y') + "\xF0\x9F\x98\x80 end";
+    const std::pair<std::string*, std::u16string> cases[] = {{&viaE9, u"\u00e9 end"}, {&viaEmoji, u"\U0001F600 end"}};
+    for (const auto& [b, ending] : cases) {
+        const size_t splitStart = b->find("\r\nFrom - b");
+        *b += "\r\nFrom - c\r\nSubject: third\r\n\r\nz";
+        const std::vector<Read> got = ReadFile(WriteMailbox("blocks", *b));
+        ASSERT_EQ(got.size(), 3u);
+        MailItem item;
+        ParseMailMessage(got[1].text, item);
+        EXPECT_EQ(item.subject, u"split");
+        ASSERT_GE(item.body.size(), ending.size());
+        EXPECT_EQ(item.body.substr(item.body.size() - ending.size()), ending);
+        EXPECT_EQ(item.body.find(u'\uFFFD'), std::u16string::npos);
+        EXPECT_EQ(got[1].start, splitStart);
+        EXPECT_EQ(got[2].text, "Subject: third\r\n\r\nz");
+    }
+
+    // The separator itself cut by the boundary, at each of its bytes.
+    for (size_t cut = 1; cut < 9; ++cut) {
+        std::string b = "From - a\r\n";
+        b += std::string(kMailBlockBytes - cut - b.size(), 'q');
+        const size_t sep = b.size();
+        b += "\r\nFrom - b\r\nsecond";
+        const std::vector<Read> got = ReadFile(WriteMailbox("sepcut", b));
+        ASSERT_EQ(got.size(), 2u) << cut;
+        EXPECT_EQ(got[0].text.size(), sep - 10) << cut;
+        EXPECT_EQ(got[1].text, "second") << cut;
+        EXPECT_EQ(got[1].start, sep) << cut;
+    }
+}
+
+TEST(MailMbox, StartingAtAMessagesSeparatorReadsThatMessageFirst) {
+    std::string box;
+    for (int i = 0; i < 40; ++i)
+        box += (i ? "\r\nFrom - " : "From - ") + std::to_string(i) + "\r\nSubject: " + std::to_string(i) +
+               "\r\n\r\n" + std::string(size_t(i * 37), 'm');
+    const std::string path = WriteMailbox("resume", box);
+    const std::vector<Read> all = ReadFile(path);
+    ASSERT_EQ(all.size(), 40u);
+    // Small blocks: the message and resume logic run across many reads.
+    for (size_t block : {size_t(7), size_t(64), kMailBlockBytes}) {
+        for (size_t k = 0; k < all.size(); k += 7) {
+            const std::vector<Read> rest = ReadFile(path, all[k].start, block);
+            ASSERT_EQ(rest.size(), all.size() - k) << block << " " << k;
+            for (size_t j = 0; j < rest.size(); ++j) {
+                EXPECT_EQ(rest[j].text, all[k + j].text);
+                EXPECT_EQ(rest[j].start, all[k + j].start);
+            }
+        }
+    }
+    // A position inside a message (the mailbox changed) goes on at the next one.
+    const std::vector<Read> mid = ReadFile(path, all[5].start + 3);
+    ASSERT_FALSE(mid.empty());
+    EXPECT_EQ(mid[0].start, all[6].start);
+    MboxReader past({U16(path)});
+    EXPECT_FALSE(past.Start(box.size() + 10));
+    std::string m;
+    EXPECT_FALSE(past.Next(m));
+}
+
+TEST(MailMbox, SeveralMailboxesCountOnAndAMissingOneEndsTheStream) {
+    const std::string a = WriteMailbox("a", "From - 1\r\none\r\nFrom - 2\r\ntwo");
+    const std::string b = WriteMailbox("b", "From - 3\r\nthree");
+    const std::string none = testing::TempDir() + "kx_mbox_missing";
+    std::remove(none.c_str());
+    MboxReader reader({U16(a), U16(b), U16(none), U16(b)});
+    ASSERT_TRUE(reader.Start(0));
+    const std::vector<Read> got = ReadAll(reader);
+    ASSERT_EQ(got.size(), 3u);
+    EXPECT_EQ(got[2].text, "three");
+    EXPECT_EQ(got[2].start, 28u);  // the first byte of the second mailbox
+    // Resuming at the second mailbox's first message.
+    ASSERT_TRUE(reader.Start(28));
+    std::string m;
+    ASSERT_TRUE(reader.Next(m));
+    EXPECT_EQ(m, "three");
+    EXPECT_FALSE(reader.Next(m));
+
+    MboxReader missingFirst({U16(none), U16(a)});
+    EXPECT_FALSE(missingFirst.Start(0));
+    EXPECT_FALSE(missingFirst.Next(m));
+}
+
+TEST(MailMbox, OverlongMessagesArePassedOver) {
+    std::string box = "From - 1\r\nshort\r\nFrom - 2\r\n";
+    box += std::string(kMaxMailMessageUnits + 1, 'L');
+    box += "\r\nFrom - 3\r\n";
+    box += std::string(kMaxMailMessageUnits - 2, 'K');  // with its CRLF below: the limit exactly
+    box += "\r\n\r\nFrom - 4\r\n";
+    // Three bytes per unit: longer in bytes than the limit, but not in units.
+    for (int i = 0; i < 400000; ++i) box += "\xE2\x82\xAC";
+    box += "\r\nFrom - 5\r\n";
+    box += std::string(4 * kMaxMailMessageUnits, 'H');  // dropped while still being read
+    box += "\r\nFrom - 6\r\nlast";
+    MboxReader reader({U16(WriteMailbox("long", box))});
+    ASSERT_TRUE(reader.Start(0));
+    const std::vector<Read> got = ReadAll(reader);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0].text, "short");
+    EXPECT_EQ(got[1].text.size(), kMaxMailMessageUnits);
+    EXPECT_EQ(got[2].text.size(), 1200000u);
+    EXPECT_EQ(got[3].text, "last");
+    EXPECT_EQ(got[3].start, box.find("\r\nFrom - 6"));
+    EXPECT_EQ(reader.OversizedSkipped(), 2u);
+}
+
+}  // namespace
+}  // namespace kx
