@@ -185,5 +185,13 @@ check "acdata dump prints the counter and each phrase with its statistics" bash 
 check "acdata dump of a missing file fails (1)" exits 1 "$KXTOOL" acdata dump "$WORK/none.txt"
 check "acdata dump without a file is a usage error (2)" exits 2 "$KXTOOL" acdata dump
 
+# mail: a Thunderbird mailbox as the sent-mail scan reads it.
+printf 'From - Sat Dec 05 10:00:00 2026\r\nSubject: =?UTF-8?Q?Caf=C3=A9?= plans\r\nContent-Type: text/html\r\n\r\n<p>Lunch &amp; coffee<br>at noon</p>\r\n\r\nFrom - x\r\nSubject: Re: plans\r\n\r\nyes\r\n' >"$WORK/Sent"
+check "mail prints each message with fed or skipped, its subject and its text" bash -c "
+  '$KXTOOL' mail '$WORK/Sent' >'$WORK/out' &&
+  grep -qx '1	fed	Café plans	Lunch & coffee\\\\r\\\\nat noon\\\\r\\\\n' '$WORK/out' &&
+  grep -qx '2	skipped	Re: plans	yes\\\\r\\\\n' '$WORK/out' && grep -qx '2 messages, 1 fed' '$WORK/out'"
+check "mail of a missing file fails (2)" exits 2 "$KXTOOL" mail "$WORK/none"
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -12,5 +12,6 @@ int RunAcdataCommand(int argc, char** argv);
 int RunPictureCommand(int argc, char** argv);
 int RunBackupCommand(int argc, char** argv);
 int RunRestoreCommand(int argc, char** argv);
+int RunMailCommand(int argc, char** argv);
 
 }  // namespace kx

@@ -46,6 +46,10 @@ const Command kCommands[] = {
      "      Restores a backup folder into a user's data folder, as Restore Data does,\n"
      "      overwriting or skipping groups that exist. Replaced files are kept in\n"
      "      Kestrix_Before_Restore_<date> beside BACKUP."},
+    {"mail", kx::RunMailCommand,
+     "mail FILE\n"
+     "      Prints what the Thunderbird sent-mail scan makes of a mailbox: per message its\n"
+     "      number, fed or skipped, the subject and the start of its text."},
 };
 
 void Usage(FILE* to) {
