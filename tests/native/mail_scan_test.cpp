@@ -2,6 +2,7 @@
 // in-memory registry: what is fed, what is skipped, and resuming.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <map>
 
