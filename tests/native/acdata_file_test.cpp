@@ -2,6 +2,8 @@
 // the loaded rule that keeps a file that did not load from being replaced.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -179,13 +181,13 @@ TEST(AcdataFile, AFileThatDidNotLoadIsNeverSavedOver) {
     const std::string path = TempPath("unreadable.txt");
     // A folder in the file's place exists but reads as no file.
     std::remove(path.c_str());
-    ::mkdir(path.c_str(), 0700);
+    std::filesystem::create_directory(path);
     PhraseDictionary d(Quiet());
     d.SetPhraseStats(u"learned before loading", 1, 1, 1, 1, 1);
     d.LoadFile(U16(path));
     EXPECT_FALSE(d.Loaded());
     EXPECT_EQ(d.Save(U16(TempPath("unreadable_out.txt"))), SaveResult::NotLoaded);
-    ::rmdir(path.c_str());
+    std::filesystem::remove(path);
 }
 
 TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
