@@ -138,6 +138,10 @@ bool WorkerThread::Start(ThreadPriority priority) {
     finished_.store(false, std::memory_order_release);
     running_.store(true, std::memory_order_release);
     try {
+        // The new thread waits for this lock before it runs, so `thread_` is
+        // assigned before the worker can look at it (a self-owning worker
+        // that ends at once destroys itself through Stop).
+        std::lock_guard<std::mutex> g(doneLock_);
         thread_ = std::thread([this, priority] { Body(priority); });
     } catch (const std::system_error&) {
         running_.store(false, std::memory_order_release);
@@ -148,6 +152,7 @@ bool WorkerThread::Start(ThreadPriority priority) {
 }
 
 void WorkerThread::Body(ThreadPriority priority) {
+    { std::lock_guard<std::mutex> started(doneLock_); }
     SetCurrentThreadPriority(priority);
     RunWorker();
     running_.store(false, std::memory_order_release);
