@@ -25,14 +25,17 @@ trap cleanup EXIT
 START=$(date +%s)
 step() { printf '\n==> %s  (%ss)\n' "$*" "$(( $(date +%s) - START ))"; }
 
-# configure DIR [cmake args...]; builds all targets of DIR.
+# [TARGETS="..."] build DIR [cmake args...]: configures DIR and builds its
+# TARGETS, or all its targets when TARGETS is unset.
 build() {
   local dir=$1; shift
+  local targets=()
+  [ -n "${TARGETS:-}" ] && targets=(--target $TARGETS)
   step "build $dir"
   if ! cmake -S . -B "build/$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$LOGS/$dir-configure.log" 2>&1; then
     cat "$LOGS/$dir-configure.log"; echo "configure of $dir failed"; exit 1
   fi
-  if ! cmake --build "build/$dir" -j "$JOBS" >"$LOGS/$dir-build.log" 2>&1; then
+  if ! cmake --build "build/$dir" -j "$JOBS" "${targets[@]}" >"$LOGS/$dir-build.log" 2>&1; then
     grep -E 'error|Error' "$LOGS/$dir-build.log" | head -40; echo "build of $dir failed"; exit 1
   fi
 }
@@ -78,16 +81,19 @@ script_suite() {
 
 bash scripts/install-deps.sh
 
+# Each configuration builds what this run uses of it: everything natively
+# (the benchmarks too, so that they keep compiling) and for Windows, only the
+# unit tests under the sanitizers, only the packaged programs for 32 bits.
 build native -DKX_BENCH=ON
-build asan -DKX_SANITIZE=address,undefined
-build tsan -DKX_SANITIZE=thread
+TARGETS=kx_tests build asan -DKX_SANITIZE=address,undefined
+TARGETS=kx_tests build tsan -DKX_SANITIZE=thread
 build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF
+TARGETS=kestrix build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF
 step "build msi"
 bash installer/build_msi.sh build/win64 build/win32 build/msi >"$LOGS/msi-build.log" 2>&1 ||
   { tail -40 "$LOGS/msi-build.log"; echo "build of the packages failed"; exit 1; }
 if ls fuzz/*.cpp >/dev/null 2>&1; then
-  CC=clang CXX=clang++ build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
+  CC=clang CXX=clang++ TARGETS=kx_fuzzers build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
 fi
 
 ctest_suite native native
@@ -99,6 +105,9 @@ step "boot Wine"
 # The display first: Wine's desktop process, started with the prefix, must
 # find it, or no Wine program can open a window for the rest of the run.
 kx_xvfb_start
+# One prefix booted for the run; every suite's prefix, this one's too, is a
+# fresh copy of it (scripts/wine-boot.sh).
+kx_wine_template build/wine-template "$LOGS/wine-template.log"
 kx_wine_start
 ctest_suite wine64 win64
 # Real keys on the virtual display, through Wine's hooks to the program.
@@ -122,19 +131,31 @@ script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture
 script_suite msi env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_msi.sh build/win64 build/msi
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.
-for f in build/fuzz/fuzz/fuzz_*; do
-  [ -x "$f" ] || continue
+# A fuzzer keeps to one core, so JOBS of them run at once, each for its full
+# time on a core of its own and over a corpus folder of its own.
+fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
+  local f=$1 name corpus work
   name=$(basename "$f")
   corpus="fuzz/corpus/${name#fuzz_}"
   work="build/fuzz/corpus-${name#fuzz_}"
   mkdir -p "$work"
-  step "fuzz $name for ${FUZZ_SECONDS}s"
-  if "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
-       >"$LOGS/$name.log" 2>&1 </dev/null; then
-    total_pass=$((total_pass + 1)); echo "$name: 1 passed, 0 failed"
-  else
-    total_fail=$((total_fail + 1)); failed_suites+=("$name"); tail -40 "$LOGS/$name.log"
-  fi
+  "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
+    >"$LOGS/$name.log" 2>&1 </dev/null
+}
+fuzzers=()
+for f in build/fuzz/fuzz/fuzz_*; do [ -x "$f" ] && fuzzers+=("$f"); done
+for ((i = 0; i < ${#fuzzers[@]}; i += JOBS)); do
+  batch=("${fuzzers[@]:i:JOBS}") pids=()
+  step "fuzz $(basename -a "${batch[@]}" | tr '\n' ' ')for ${FUZZ_SECONDS}s"
+  for f in "${batch[@]}"; do fuzz_run "$f" & pids+=($!); done
+  for j in "${!batch[@]}"; do
+    name=$(basename "${batch[j]}")
+    if wait "${pids[j]}"; then
+      total_pass=$((total_pass + 1)); echo "$name: 1 passed, 0 failed"
+    else
+      total_fail=$((total_fail + 1)); failed_suites+=("$name"); tail -40 "$LOGS/$name.log"
+    fi
+  done
 done
 
 echo

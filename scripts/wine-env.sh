@@ -5,6 +5,7 @@ export WINEPREFIX=${WINEPREFIX:-$KX_ROOT/build/wineprefix}
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export WINEARCH=win64
+source "$KX_ROOT/scripts/wine-boot.sh"
 
 # Boots the prefix once and keeps one wineserver for the whole run, so each
 # Wine process starts in a fraction of a second. Wine's background services
@@ -12,11 +13,7 @@ export WINEARCH=win64
 kx_wine_start() {
   mkdir -p "$KX_ROOT/build"
   local log="$KX_ROOT/build/wine.log"
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$log" 2>&1 </dev/null || true
-    wineserver -w >>"$log" 2>&1 </dev/null || true
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null || true
-  fi
+  kx_wine_boot "$log"
   wineserver -p >>"$log" 2>&1 </dev/null &
   disown || true
   wine cmd /c exit >>"$log" 2>&1 </dev/null || true

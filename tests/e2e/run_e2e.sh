@@ -43,12 +43,7 @@ start_display() {
 }
 
 start_wine() {
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$ARTIFACTS/wineboot.log" 2>&1 </dev/null
-    wineserver -w >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f \
-      >>"$ARTIFACTS/wineboot.log" 2>&1 </dev/null
-  fi
+  kx_wine_boot "$ARTIFACTS/wineboot.log"
   wineserver -p >"$ARTIFACTS/wineserver.log" 2>&1 </dev/null &
   PIDS+=($!)
 }

@@ -2,6 +2,7 @@
 # that drive kestrix.exe as a user would. Source it after setting KX_ROOT,
 # BUILD and APP, then call gui_setup with a display range and a prefix name.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+source "$KX_ROOT/scripts/wine-boot.sh"
 # Screenshots go under the build's artifacts (gui_setup), or to KX_SHOTS when
 # it is set: `make screenshots` points it at docs/screenshots.
 SHOTS=""
@@ -147,10 +148,7 @@ gui_setup() {
     export DISPLAY=":$n"; break
   done
   wait_for 10 xdpyinfo || { echo "no display"; exit 1; }
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i >"$ART/wineboot.log" 2>&1 </dev/null; wineserver -w >/dev/null 2>&1 </dev/null
-    wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 </dev/null
-  fi
+  kx_wine_boot "$ART/wineboot.log"
   # Caption buttons are drawn with Marlett, which this Wine does not find in
   # fonts-wine's folder by itself.
   if [ -f /usr/share/wine/fonts/marlett.ttf ] && [ -d "$WINEPREFIX/drive_c/windows/Fonts" ]; then

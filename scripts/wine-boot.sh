@@ -1,0 +1,39 @@
+# Sourced for kx_wine_boot and kx_wine_template: a Wine prefix made ready
+# to run the program, by a boot or, during a whole test run, by a copy of
+# one booted prefix. Needs WINEPREFIX (and WINEARCH and the other Wine
+# settings of scripts/wine-env.sh) set by the caller.
+
+# kx_wine_boot LOG: makes $WINEPREFIX a booted prefix unless it is one.
+# With KX_WINE_TEMPLATE naming a booted prefix, the new one is a fresh copy
+# of it: a copy takes seconds where a boot takes most of half a minute, and
+# each suite still gets a prefix of its own that no other suite writes to.
+# Otherwise wineboot makes it, with Wine's crash dialog off, as the
+# template was made.
+kx_wine_boot() {
+  local log=$1
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  mkdir -p "$(dirname "$log")"
+  if [ -n "${KX_WINE_TEMPLATE:-}" ] && [ -f "$KX_WINE_TEMPLATE/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    if cp -a --reflink=auto "$KX_WINE_TEMPLATE/." "$WINEPREFIX/" >"$log" 2>&1; then return 0; fi
+    echo "copy of $KX_WINE_TEMPLATE failed; booting instead" >>"$log"
+  fi
+  wineboot -i >>"$log" 2>&1 </dev/null || true
+  wineserver -w >>"$log" 2>&1 </dev/null || true
+  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null || true
+}
+
+# kx_wine_template DIR LOG: boots DIR once (kept when it is booted already)
+# and exports KX_WINE_TEMPLATE, so that every kx_wine_boot after it copies
+# DIR. Waits until DIR's wineserver has written the registry and ended: the
+# copies must not catch its files half written.
+kx_wine_template() {
+  local dir=$1 log=$2
+  (
+    export WINEPREFIX=$dir
+    unset KX_WINE_TEMPLATE
+    kx_wine_boot "$log"
+    wineserver -w >>"$log" 2>&1 </dev/null || true
+  )
+  [ -f "$dir/system.reg" ] && export KX_WINE_TEMPLATE=$dir
+}
