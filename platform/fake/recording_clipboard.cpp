@@ -94,20 +94,27 @@ unsigned RecordingClipboard::RegisterFormat(std::u16string_view name) {
     return format;
 }
 
+bool RecordingClipboard::Place(ClipboardCall c, bool delayed) {
+    c.ok = open_ && c.format != 0 && !failSetData_.count(c.format);
+    if (c.ok) {
+        if (!data_.count(c.format)) order_.push_back(c.format);
+        data_[c.format] = c.bytes;
+        if (delayed)
+            delayed_.insert(c.format);
+        else
+            delayed_.erase(c.format);
+    }
+    const bool ok = c.ok;
+    Record(std::move(c));
+    return ok;
+}
+
 bool RecordingClipboard::SetData(unsigned format, std::span<const uint8_t> bytes) {
     ClipboardCall c;
     c.kind = ClipboardCall::Kind::SetData;
     c.format = format;
     c.bytes.assign(bytes.begin(), bytes.end());
-    c.ok = open_ && format != 0 && !failSetData_.count(format);
-    if (c.ok) {
-        if (!data_.count(format)) order_.push_back(format);
-        data_[format] = c.bytes;
-        delayed_.erase(format);
-    }
-    const bool ok = c.ok;
-    Record(std::move(c));
-    return ok;
+    return Place(std::move(c), false);
 }
 
 std::optional<std::vector<uint8_t>> RecordingClipboard::GetData(unsigned format) {
@@ -134,15 +141,7 @@ bool RecordingClipboard::OfferDelayed(unsigned format) {
     ClipboardCall c;
     c.kind = ClipboardCall::Kind::OfferDelayed;
     c.format = format;
-    c.ok = open_ && format != 0 && !failSetData_.count(format);
-    if (c.ok) {
-        if (!data_.count(format)) order_.push_back(format);
-        data_[format].clear();
-        delayed_.insert(format);
-    }
-    const bool ok = c.ok;
-    Record(std::move(c));
-    return ok;
+    return Place(std::move(c), true);
 }
 
 bool RecordingClipboard::Render(unsigned format, std::span<const uint8_t> bytes) {

@@ -78,6 +78,10 @@ public:
 
 private:
     void Record(ClipboardCall call);
+    // SetData and OfferDelayed: the format joins the clipboard (last in
+    // the order when it is new) with the call's bytes, or, delayed, with
+    // none until a reader asks for them. Records the call.
+    bool Place(ClipboardCall call, bool delayed);
 
     struct Range { unsigned first, count; };
     LineSink sink_;
