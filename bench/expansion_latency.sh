@@ -20,6 +20,7 @@ BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 TRIALS=${2:-30}
 CALLER_PREFIX=${WINEPREFIX:-}
 KX_E2E_LIBRARY=1 source "$KX_ROOT/tests/e2e/run_e2e.sh" "$BUILD"
+source "$KX_ROOT/bench/latency_lib.sh"
 WORK=$BUILD/latency-work
 ARTIFACTS=$BUILD/latency-work
 E2E=$BUILD/tests/e2e
@@ -78,13 +79,6 @@ latencies() {
   ' "$WORK/$1.timeline"
 }
 
-summary() {
-  sort -n | awk -v name="$1" '{ v[NR] = $1; s += $1 }
-    END { if (!NR) { print name ": no data"; exit 1 }
-          m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-          printf "%-24s n=%d median %.1f ms  mean %.1f ms  p90 %.1f ms  min %.1f ms  max %.1f ms\n",
-                 name, NR, m, s / NR, v[int(NR * 0.9 + 0.5)], v[1], v[NR] }'
-}
 # Milliseconds from each trial's paste standing complete to the watcher
 # seeing the user's clipboard back, one per line.
 restore_times() {
@@ -97,7 +91,6 @@ restore_times() {
 set_restore() {
   timeout 60 wine reg add "$SETTINGS_KEY" /v RestoreClipboard /t REG_SZ /d "$1" /f >>"$WORK/reg.log" 2>&1 </dev/null
 }
-median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 main() {
   mkdir -p "$WORK"; rm -f "$WORK"/*
@@ -143,10 +136,10 @@ main() {
   latencies kestrix-on $(( ${#TEXT} + 1 )) >"$WORK/kestrix-on.ms"
   latencies baseline $(( ${#TEXT} + 4 )) >"$WORK/baseline.ms"
   restore_times $(( ${#TEXT} + 1 )) >"$WORK/restore.ms"
-  summary "restore off" <"$WORK/kestrix-off.ms"
-  summary "restore on" <"$WORK/kestrix-on.ms"
-  summary baseline <"$WORK/baseline.ms"
-  summary "paste to clipboard back" <"$WORK/restore.ms"
+  summary "restore off" 24 <"$WORK/kestrix-off.ms"
+  summary "restore on" 24 <"$WORK/kestrix-on.ms"
+  summary baseline 24 <"$WORK/baseline.ms"
+  summary "paste to clipboard back" 24 <"$WORK/restore.ms"
   awk -v off="$(median <"$WORK/kestrix-off.ms")" -v on="$(median <"$WORK/kestrix-on.ms")" \
       -v b="$(median <"$WORK/baseline.ms")" 'BEGIN {
     printf "ratio of medians (restore off / baseline): %.2f\n", off / b

@@ -21,6 +21,7 @@ APP=$BUILD/app
 TRIALS=${2:-20}
 E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
+source "$KX_ROOT/bench/latency_lib.sh"
 gui_setup 381 389 macro-latency
 LOCAL="$DATA/local"
 mkdir -p "$LOCAL"
@@ -82,14 +83,6 @@ latencies() {
     $1 == "change" && t0 && $3 == want { printf "%.3f\n", ($2 - t0) / 1000; t0 = 0 }
   ' "$ART/$1.timeline"
 }
-summary() {
-  sort -n | awk -v name="$1" '{ v[NR] = $1; s += $1 }
-    END { if (!NR) { print name ": no data"; exit 1 }
-          m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-          printf "%-10s n=%d median %.1f ms  mean %.1f ms  p90 %.1f ms  min %.1f ms  max %.1f ms\n",
-                 name, NR, m, s / NR, v[int(NR * 0.9 + 0.5)], v[1], v[NR] }'
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
 # The macro, played by the program.
 start_kx

@@ -17,6 +17,7 @@ TRIALS=${2:-20}
 APP=$BUILD/app
 E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
+source "$KX_ROOT/bench/latency_lib.sh"
 gui_setup 321 329 picture-latency
 MAIN="Kestrix Text Expander Software"
 PLACEHOLDER="[This application does not support images]"
@@ -93,16 +94,8 @@ step_medians() {  # step_medians NAME PARITY
 }
 step_medians text 1
 step_medians picture 0
-summary() {
-  sort -n | awk -v name="$1" '{ v[NR] = $1; s += $1 }
-    END { if (!NR) { print name ": no data"; exit 1 }
-          m = NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2
-          printf "%-8s n=%d median %.1f ms  mean %.1f ms  p90 %.1f ms  min %.1f ms  max %.1f ms\n",
-                 name, NR, m, s / NR, v[int(NR * 0.9 + 0.5)], v[1], v[NR] }'
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-summary text <"$WORK/text.ms"
-summary picture <"$WORK/picture.ms"
+summary text 8 <"$WORK/text.ms"
+summary picture 8 <"$WORK/picture.ms"
 awk -v p="$(median <"$WORK/picture.ms")" -v t="$(median <"$WORK/text.ms")" \
   'BEGIN { printf "picture minus text, medians: %.1f ms\n", p - t }'
 printf 'stored picture document: %s bytes\n' "$(stat -c %s "$WORK/big.rtf")"
