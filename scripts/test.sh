@@ -82,19 +82,31 @@ script_suite() {
 bash scripts/install-deps.sh
 
 # Each configuration builds what this run uses of it: everything natively
-# (the benchmarks too, so that they keep compiling) and for Windows, only the
-# unit tests under the sanitizers, only the packaged programs for 32 bits.
-build native -DKX_BENCH=ON
-TARGETS=kx_tests build asan -DKX_SANITIZE=address,undefined
-TARGETS=kx_tests build tsan -DKX_SANITIZE=thread
-build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
-TARGETS=kestrix build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF
-step "build msi"
-bash installer/build_msi.sh build/win64 build/win32 build/msi >"$LOGS/msi-build.log" 2>&1 ||
-  { tail -40 "$LOGS/msi-build.log"; echo "build of the packages failed"; exit 1; }
-if ls fuzz/*.cpp >/dev/null 2>&1; then
-  CC=clang CXX=clang++ TARGETS=kx_fuzzers build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
-fi
+# (the benchmarks too, so that they keep compiling) and for 64-bit Windows;
+# the unit tests alone under the sanitizers, the packaged program alone for
+# 32 bits, the fuzzers alone for fuzzing.
+# The builds go in two streams side by side: one build alone leaves a core
+# idle while it configures, links and compiles its last file; two keep both
+# cores busy. A failed build ends the run once both streams have stopped.
+(
+  build native -DKX_BENCH=ON
+  TARGETS=kx_tests build asan -DKX_SANITIZE=address,undefined
+  TARGETS=kx_tests build tsan -DKX_SANITIZE=thread
+) & native_builds=$!
+(
+  build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
+  TARGETS=kestrix build win32 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake -DKX_TESTS=OFF
+  step "build msi"
+  bash installer/build_msi.sh build/win64 build/win32 build/msi >"$LOGS/msi-build.log" 2>&1 ||
+    { tail -40 "$LOGS/msi-build.log"; echo "build of the packages failed"; exit 1; }
+  if ls fuzz/*.cpp >/dev/null 2>&1; then
+    CC=clang CXX=clang++ TARGETS=kx_fuzzers build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
+  fi
+) & windows_builds=$!
+builds_ok=1
+wait "$native_builds" || builds_ok=0
+wait "$windows_builds" || builds_ok=0
+[ "$builds_ok" = 1 ] || exit 1
 
 ctest_suite native native
 ctest_suite asan asan
