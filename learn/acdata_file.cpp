@@ -1,5 +1,6 @@
 // Reading and writing "acdata.txt": the loader worker's body and the save.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 
 #include "base/text.h"
@@ -12,9 +13,9 @@ namespace kx {
 
 namespace {
 
-void StoreRecord(PhraseDictionary::Impl& d, const AcdataRecord& r) {
+void StoreRecord(PhraseDictionary::Impl& d, const AcdataRecord& r, PhraseCursor& cursor) {
     bool created = false;
-    PhraseEntry* e = d.Learn(r.phrase, true, created);
+    PhraseEntry* e = d.Learn(r.phrase, true, created, &cursor);
     if (!e) return;
     e->stats = r.stats;
     if (r.confidence.empty()) {
@@ -54,7 +55,12 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
     if (!buffer) return;
     size_t carried = 0;
     bool firstLine = true, stopped = false, last = false;
+    // Reused for every line, so that parsing allocates only for phrases
+    // longer than any before.
     AcdataRecord record;
+    // The file lists phrases in trie order: each insertion starts where the
+    // previous phrase's prefix ends.
+    PhraseCursor cursor;
     while (!last && !stopped) {
         size_t got = 0;
         if (carried == capacity && capacity < kAcdataBlock) {
@@ -91,7 +97,7 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
                 firstLine = false;
                 continue;
             }
-            if (ParseAcdataRecord(line, record)) StoreRecord(d, record);
+            if (ParseAcdataRecord(line, record)) StoreRecord(d, record, cursor);
             if (pauseAfterLine) {
                 hold.unlock();
                 stopped = pauseAfterLine(5);
@@ -122,29 +128,61 @@ SaveResult PhraseDictionary::Save(std::u16string_view path, const SaveControl& c
     std::unique_ptr<StreamFile> file = OpenStreamFile(path, StreamMode::Create, error);
     if (!file) return SaveResult::CreateFailed;
 
-    std::string out;
-    out.reserve(1u << 20);
-    out += std::to_string(d.keystrokeCounter);
-    out += "\r\n";
+    // Records are formatted straight into one buffer, which goes to the file
+    // whenever the next record might not fit. It starts at 1 MiB and, each
+    // time it was filled, grows (empty, so nothing is copied) up to the block
+    // size: a small file costs no 16 MiB, and one at the memory cap (about
+    // 4 MiB) takes two writes.
+    size_t capacity = std::min<size_t>(kAcdataBlock, 1u << 20);
+    std::unique_ptr<char[]> block(new (std::nothrow) char[capacity]);
+    if (!block) {
+        file->Close();
+        return SaveResult::WriteFailed;
+    }
+    size_t used = size_t(std::to_chars(block.get(), block.get() + 10, d.keystrokeCounter).ptr - block.get());
+    block[used++] = '\r';
+    block[used++] = '\n';
     bool writeFailed = false, cancelled = false;
+    auto flush = [&] {
+        if (!writeFailed) writeFailed = !file->Write(block.get(), used);
+        used = 0;
+    };
+    // Room for `need` more bytes, or false when one record is larger than
+    // the largest buffer.
+    auto room = [&](size_t need) {
+        if (used + need <= capacity) return true;
+        flush();
+        if (capacity < kAcdataBlock) {
+            const size_t grown = std::min(kAcdataBlock, std::max(capacity * 4, need));
+            if (std::unique_ptr<char[]> bigger{new (std::nothrow) char[grown]}) {
+                block = std::move(bigger);
+                capacity = grown;
+            }
+        }
+        return need <= capacity;
+    };
     auto before = [&](PhraseNode*) {
         if (control.cancelRequested && control.cancelRequested()) cancelled = true;
         return !cancelled && !writeFailed;
     };
     auto visit = [&](PhraseEntry* e, const std::u16string& phrase) {
         if (control.beforeEntry) control.beforeEntry(phrase, *e);
-        AppendAcdataRecord(out, phrase, *e);
-        if (out.size() + 2600 >= kAcdataBlock) {
-            writeFailed = !file->Write(out.data(), out.size());
-            out.clear();
+        if (!room(AcdataRecordMaxBytes(phrase, *e))) {
+            // A phrase set through the statistics operations has no length
+            // limit: a record larger than the block is written on its own.
+            std::string line;
+            AppendAcdataRecord(line, phrase, *e);
+            if (!writeFailed) writeFailed = !file->Write(line.data(), line.size());
+            return;
         }
+        used = size_t(WriteAcdataRecord(block.get() + used, phrase, *e) - block.get());
     };
     std::u16string text;
     for (PhraseNode* root : d.trie.Roots()) {
         text.assign(1, root->unit);
         if (!WalkEntries(root, text, visit, before)) break;
     }
-    if (!cancelled && !writeFailed) writeFailed = !file->Write(out.data(), out.size());
+    if (!cancelled && !writeFailed) flush();
     const bool closed = file->Close();
     if (cancelled) return SaveResult::Cancelled;
     if (writeFailed || !closed) return SaveResult::WriteFailed;

@@ -24,8 +24,12 @@ struct AcdataRecord {
 // as many as a phrase of 259 units has); numbers that are not
 // numbers read as 0; missing fields 6 and 7 read as 0.
 bool ParseAcdataRecord(std::string_view line, AcdataRecord& out);
-// Appends the record's line with its CR LF. A tab in the phrase, and the CR
-// of a CR LF in it, are written as spaces.
+// Writes the record's line with its CR LF at `out` and returns its end; `out`
+// has room for AcdataRecordMaxBytes. A tab in the phrase, and the CR of a CR
+// LF in it, are written as spaces.
+char* WriteAcdataRecord(char* out, std::u16string_view phrase, const PhraseEntry& entry);
+size_t AcdataRecordMaxBytes(std::u16string_view phrase, const PhraseEntry& entry);
+// The same, appended to a string.
 void AppendAcdataRecord(std::string& out, std::u16string_view phrase, const PhraseEntry& entry);
 // The first line's number.
 uint32_t ParseAcdataNumber(std::u16string_view field);

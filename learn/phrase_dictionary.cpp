@@ -136,12 +136,13 @@ void PhraseDictionary::MailFeederPass() {
 
 // --- Learning ------------------------------------------------------------
 
-PhraseEntry* PhraseDictionary::Impl::Learn(std::u16string_view phrase, bool allowLong, bool& created) {
+PhraseEntry* PhraseDictionary::Impl::Learn(std::u16string_view phrase, bool allowLong, bool& created,
+                                           PhraseCursor* cursor) {
     created = false;
     if (phrase.size() < minLength || (!allowLong && phrase.size() >= ringSize) || !HasWordBreak(phrase))
         return nullptr;
     uint32_t missing = 0;
-    PhraseEntry* e = trie.Insert(phrase, missing, created);
+    PhraseEntry* e = trie.Insert(phrase, missing, created, cursor);
     if (!e) return nullptr;
     if (!created) {
         ++e->stats.typedCount;

@@ -49,8 +49,9 @@ struct PhraseDictionary::Impl {
     std::unique_ptr<PollingWorker> typingLearner, mailLearner, searcher, maintainer, mailFeeder;
 
     // Learning one phrase. Null when rejected or out of memory; `created`
-    // says whether the entry is new.
-    PhraseEntry* Learn(std::u16string_view phrase, bool allowLong, bool& created);
+    // says whether the entry is new. The loader passes a cursor (see
+    // PhraseTrie::Insert).
+    PhraseEntry* Learn(std::u16string_view phrase, bool allowLong, bool& created, PhraseCursor* cursor = nullptr);
     void RemoveEntry(PhraseEntry* entry);
     // Applies queued units to a ring (a learner's pass); `units` is consumed.
     void LearnerPass(PhraseRing& ring, const std::vector<uint32_t>& units);

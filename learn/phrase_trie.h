@@ -8,13 +8,24 @@
 #include <vector>
 
 #include "learn/phrase_node.h"
+#include "learn/phrase_node_pool.h"
 
 namespace kx {
+
+// Where the last insertion through it ended. The loader inserts phrases in
+// the order the save wrote them, the trie's own order, so neighbours share
+// long prefixes: the next insertion starts where the shared prefix ends
+// instead of searching from the root. A removal anywhere in the trie makes
+// the cursor start over from the root, so it never reaches a freed node.
+struct PhraseCursor {
+    std::vector<PhraseNode*> path;  // the node of each unit of the last phrase
+    uint64_t generation = 0;
+};
 
 class PhraseTrie {
 public:
     PhraseTrie() = default;
-    ~PhraseTrie() { Clear(); }
+    ~PhraseTrie() = default;
     PhraseTrie(const PhraseTrie&) = delete;
     PhraseTrie& operator=(const PhraseTrie&) = delete;
 
@@ -26,8 +37,10 @@ public:
     PhraseEntry* Find(std::u16string_view phrase) const;
     // The phrase's entry, creating every missing node; `missingNodes` counts
     // the created non-terminal nodes, `created` says whether the entry is new.
-    // Null when memory ran out (nothing half-made is left behind).
-    PhraseEntry* Insert(std::u16string_view phrase, uint32_t& missingNodes, bool& created);
+    // Null when memory ran out (nothing half-made is left behind). With a
+    // cursor, the search starts where it shares a prefix with the phrase.
+    PhraseEntry* Insert(std::u16string_view phrase, uint32_t& missingNodes, bool& created,
+                        PhraseCursor* cursor = nullptr);
     // Detaches and frees the entry and every ancestor left without children;
     // returns how many nodes went, the entry included.
     uint32_t Remove(PhraseEntry* entry);
@@ -35,15 +48,23 @@ public:
     // The root level, ascending by code unit.
     const std::vector<PhraseNode*>& Roots() const { return roots_; }
 
+    // The pools' nodes (handed out or free) and the free ones among them.
+    size_t PooledNodes() const { return nodes_.Capacity() + entries_.Capacity(); }
+    size_t FreeNodes() const { return nodes_.FreeCount() + entries_.FreeCount(); }
+    size_t PoolBytes() const { return nodes_.Bytes() + entries_.Bytes(); }
+
 private:
-    PhraseNode* Child(const PhraseNode* parent, char16_t unit) const;
-    void Attach(PhraseNode* parent, PhraseNode* child);
+    PhraseNode* Child(const PhraseNode* parent, char16_t unit, PhraseNode* after = nullptr) const;
+    void Attach(PhraseNode* parent, PhraseNode* child, PhraseNode* after = nullptr);
     void Detach(PhraseNode* node);
 
     std::vector<PhraseNode*> roots_;
+    // 128 KiB and 72 KiB blocks.
+    NodePool<PhraseNode, 4096> nodes_;
+    NodePool<PhraseEntry, 1024> entries_;
+    // Counts removals, so that a cursor knows when its path may be gone.
+    uint64_t generation_ = 0;
 };
-
-void FreePhraseNode(PhraseNode* node);
 
 // Visits every entry below `start` (itself included when it is an entry).
 // At each node the other children are visited in ascending order before the

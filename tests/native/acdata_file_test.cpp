@@ -221,5 +221,32 @@ TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
     EXPECT_EQ(ReadFile(temp), "5\r\nkeep this phrase\t1\t2\t3\t4\t0\t0\tZGRkZGRkZGRkZGRkZGRkZA==\r\n");
 }
 
+TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
+    // Between two lines the loader lets the learners and the searcher in; one
+    // of them may remove the phrase the loader has just stored, whose prefix
+    // the next line shares.
+    const std::string path = TempPath("removed_between.txt");
+    WriteFile(path, "9\r\nalpha beta one\t1\t2\t3\t4\r\nalpha beta two\t1\t2\t3\t4\r\n"
+                    "alpha beta three\t1\t2\t3\t4\r\n");
+    PhraseDictionary d(Quiet());
+    int pauses = 0;
+    d.LoadFile(U16(path), [&](uint32_t) {
+        if (++pauses == 1) {
+            EXPECT_TRUE(d.RemovePhrase(u"alpha beta one"));
+        }
+        return false;
+    });
+    EXPECT_TRUE(d.Loaded());
+    auto e = Entries(d);
+    EXPECT_EQ(e.size(), 2u);
+    EXPECT_TRUE(e.count(u"alpha beta two"));
+    EXPECT_TRUE(e.count(u"alpha beta three"));
+    EXPECT_EQ(d.PhraseCount(), 2u);
+    EXPECT_TRUE(d.RemovePhrase(u"alpha beta two"));
+    EXPECT_TRUE(d.RemovePhrase(u"alpha beta three"));
+    EXPECT_EQ(d.PhraseCount(), 0u);
+    std::remove(path.c_str());
+}
+
 }  // namespace
 }  // namespace kx

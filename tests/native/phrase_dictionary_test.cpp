@@ -7,6 +7,7 @@
 
 #include "base/text.h"
 #include "learn/phrase_dictionary.h"
+#include "learn/phrase_trie.h"
 
 namespace kx {
 namespace {
@@ -395,6 +396,64 @@ TEST(Feeding, WorkersLearnAndSearchOnTheirOwn) {
     ASSERT_EQ(c.size(), 1u);
     EXPECT_EQ(c[0].phrase, u"see you tomorrow");
     d.StopWorkers();
+}
+
+TEST(PhraseTrie, RemovedNodesAreTakenAgainBeforeThePoolGrows) {
+    PhraseTrie trie;
+    uint32_t missing = 0;
+    bool created = false;
+    std::vector<PhraseEntry*> first;
+    for (int k = 0; k < 3000; ++k) first.push_back(trie.Insert(U16("phrase number " + std::to_string(k)), missing, created));
+    const size_t pooled = trie.PooledNodes();
+    for (PhraseEntry* e : first) trie.Remove(e);
+    EXPECT_TRUE(trie.Roots().empty());
+    EXPECT_EQ(trie.FreeNodes(), pooled);
+    // One unit shorter a prefix: one node fewer than before is needed.
+    for (int k = 0; k < 3000; ++k) ASSERT_NE(trie.Insert(U16("other phrase " + std::to_string(k)), missing, created), nullptr);
+    EXPECT_EQ(trie.PooledNodes(), pooled);
+    EXPECT_EQ(trie.FreeNodes(), 1u);
+    for (int k = 0; k < 3000; k += 7) {
+        EXPECT_NE(trie.Find(U16("other phrase " + std::to_string(k))), nullptr) << k;
+        EXPECT_EQ(trie.Find(U16("phrase number " + std::to_string(k))), nullptr) << k;
+    }
+}
+
+TEST(PhraseTrie, ACursorBuildsOnTheSharedPrefixUntilSomethingIsRemoved) {
+    PhraseTrie trie;
+    PhraseCursor cursor;
+    uint32_t missing = 0;
+    bool created = false;
+    PhraseEntry* two = trie.Insert(u"alpha beta two", missing, created, &cursor);
+    EXPECT_EQ(missing, 14u);
+    PhraseEntry* three = trie.Insert(u"alpha beta three", missing, created, &cursor);
+    EXPECT_EQ(trie.Find(u"alpha beta three"), three);
+    EXPECT_EQ(missing, 4u);  // "hree" below "alpha beta t"
+    // A known phrase through the cursor is found, not made again.
+    EXPECT_EQ(trie.Insert(u"alpha beta two", missing, created, &cursor), two);
+    EXPECT_FALSE(created);
+    PhraseEntry* one = trie.Insert(u"alpha beta one", missing, created, &cursor);
+    EXPECT_EQ(trie.Find(u"alpha beta one"), one);
+    EXPECT_EQ(missing, 3u);
+    // The removal frees the nodes the cursor's path ends in ("ne" and the
+    // "o" before it), and another phrase takes the "o" again at the root: a
+    // cursor that went on trusting its path would hang the next phrase below
+    // that root "o".
+    trie.Remove(one);
+    ASSERT_NE(trie.Insert(u"o x y", missing, created), nullptr);
+    PhraseEntry* again = trie.Insert(u"alpha beta one again", missing, created, &cursor);
+    EXPECT_EQ(trie.Find(u"alpha beta one again"), again);
+    EXPECT_EQ(trie.Find(u"one again"), nullptr);
+    trie.Remove(trie.Find(u"o x y"));
+    trie.Remove(three);
+    trie.Remove(two);
+    std::u16string text;
+    std::vector<std::u16string> seen;
+    for (PhraseNode* root : trie.Roots()) {
+        text.assign(1, root->unit);
+        WalkEntries(root, text, [&](PhraseEntry*, const std::u16string& t) { seen.push_back(t); },
+                    [](PhraseNode*) { return true; });
+    }
+    EXPECT_EQ(seen, std::vector<std::u16string>{u"alpha beta one again"});
 }
 
 }  // namespace
