@@ -28,15 +28,10 @@ inline constexpr IID kOutlookApplicationIid = {0x00063001, 0x0000, 0x0000, {0xC0
 // the test's prefix gets them in the machine's part.
 inline const HKEY kStandInHive = HKEY_LOCAL_MACHINE;
 
+// Creates the key as it sets the value.
 inline bool SetStandInKeyText(const std::wstring& key, const wchar_t* name, const std::wstring& value) {
-    HKEY h = nullptr;
-    if (::RegCreateKeyExW(kStandInHive, key.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &h, nullptr) !=
-        ERROR_SUCCESS)
-        return false;
-    const LONG rc = ::RegSetValueExW(h, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                     DWORD((value.size() + 1) * sizeof(wchar_t)));
-    ::RegCloseKey(h);
-    return rc == ERROR_SUCCESS;
+    return ::RegSetKeyValueW(kStandInHive, key.c_str(), name, REG_SZ, value.c_str(),
+                             DWORD((value.size() + 1) * sizeof(wchar_t))) == ERROR_SUCCESS;
 }
 
 inline void RemoveOutlookStandIn() {
