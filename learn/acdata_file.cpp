@@ -186,7 +186,14 @@ SaveResult PhraseDictionary::Save(std::u16string_view path, const SaveControl& c
     const bool closed = file->Close();
     if (cancelled) return SaveResult::Cancelled;
     if (writeFailed || !closed) return SaveResult::WriteFailed;
-    if (control.afterWalk) control.afterWalk();
+    if (control.afterWalk) {
+        const LockedStatsLookup find = [&d](std::u16string_view phrase, PhraseStats& out) {
+            const PhraseEntry* e = d.trie.Find(phrase);
+            if (e) out = e->stats;
+            return e != nullptr;
+        };
+        control.afterWalk(find);
+    }
     return SaveResult::Saved;
 }
 

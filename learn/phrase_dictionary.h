@@ -59,13 +59,18 @@ enum class SaveResult : int {
     WriteFailed = 4,   // the file is incomplete and must not be used
 };
 
+// A phrase's statistics, read by a hook that runs under the lock.
+using LockedStatsLookup = std::function<bool(std::u16string_view phrase, PhraseStats& out)>;
+
 struct SaveControl {
     // Asked before each node; true stops the save with Cancelled.
     std::function<bool()> cancelRequested;
     // Sees every entry before its line is written (suggestion promotion).
     std::function<void(std::u16string_view phrase, PhraseEntry& entry)> beforeEntry;
     // After the walk, still under the lock (the suggestion file's update).
-    std::function<void()> afterWalk;
+    // `find` reads a stored phrase's statistics without taking the lock
+    // again; it is valid only during the call.
+    std::function<void(const LockedStatsLookup& find)> afterWalk;
 };
 
 class PhraseDictionary {

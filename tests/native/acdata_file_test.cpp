@@ -214,7 +214,7 @@ TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
     int promoted = 0, finished = 0;
     SaveControl hooks;
     hooks.beforeEntry = [&](std::u16string_view, PhraseEntry& e) { ++promoted, e.stats.suggestable = 0; };
-    hooks.afterWalk = [&] { ++finished; };
+    hooks.afterWalk = [&](const LockedStatsLookup&) { ++finished; };
     EXPECT_EQ(d.Save(U16(temp), hooks), SaveResult::Saved);
     EXPECT_EQ(promoted, 1);
     EXPECT_EQ(finished, 1);

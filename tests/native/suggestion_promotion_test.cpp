@@ -1,0 +1,180 @@
+// Promotion of frequent phrases while the dictionary is saved, and the merge
+// into "ShortcutSuggestions.txt".
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "base/text.h"
+#include "learn/suggestion_promotion.h"
+
+namespace kx {
+namespace {
+
+DictionaryOptions Quiet() {
+    DictionaryOptions o;
+    o.startWorkers = false;
+    o.totalVirtual = 0x80000000ull;
+    return o;
+}
+
+std::string TempPath(const char* name) { return testing::TempDir() + "kx_suggest_" + name; }
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::filesystem::remove_all(path);
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+void TypeLine(PhraseDictionary& d, std::u16string_view text, int times) {
+    for (int i = 0; i < times; ++i) {
+        for (char16_t u : text) d.FeedTypedUnit(u);
+        d.FeedTypedUnit(u'\n');
+        d.TypingLearnerPass();
+    }
+}
+
+uint8_t Suggestable(PhraseDictionary& d, std::u16string_view phrase) {
+    PhraseStats s;
+    EXPECT_TRUE(d.GetPhraseStats(phrase, s)) << U8(phrase);
+    return s.suggestable;
+}
+
+CompletionCandidate Scored(std::u16string phrase, int64_t score) {
+    CompletionCandidate c;
+    c.phrase = std::move(phrase);
+    c.score = score;
+    return c;
+}
+
+TEST(SuggestionPromotion, TheTwoRulesAtTheSaveWithTheFileMerged) {
+    PhraseDictionary d(Quiet());
+    d.LoadFile(U16(TempPath("none.txt")));  // no file: loaded, empty
+    TypeLine(d, u"see you there ok.", 5);      // 17 units: too short however often
+    TypeLine(d, u"call me back soon.", 3);     // 18 units, three times
+    TypeLine(d, u"talk to you later.", 2);     // 18 units, only twice
+    const std::u16string sixty = u"this sentence has sixty characters and no final punctuation";
+    ASSERT_EQ(sixty.size() + 1, 60u);
+    const std::u16string longNine = sixty + u"x", longTen = sixty + u"y";
+    // Acceptances count with typings (SetPhraseStats counts two typings).
+    d.SetPhraseStats(longNine, 7, 1, 1, 0, 1);
+    d.SetPhraseStats(longTen, 8, 1, 1, 0, 1);
+    d.SetPhraseStats(u"thanks for all of it,", 2, 1, 1, 0, 1);
+    d.SetPhraseStats(u"already suggested once.", 9, 1, 1, 0, 0);
+    d.SetPhraseStats(u"known phrase in the file", 4, 1, 1, 0, 1);
+
+    const std::string file = TempPath("rules.txt");
+    WriteFile(file, "known phrase in the file\r\n");
+    const std::string acdata = TempPath("rules_acdata.txt");
+    std::remove(acdata.c_str());
+    SuggestionPromotion promotion(U16(file));
+    SaveControl control;
+    promotion.Attach(control);
+    ASSERT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
+
+    // Most frequent first: 10, then 6 (from the dictionary's count for the
+    // line already in the file), 4 and 3.
+    EXPECT_EQ(ReadFile(file), U8(longTen) +
+                                  "\r\nknown phrase in the file\r\nthanks for all of it,\r\ncall me back soon.\r\n");
+    // The promoted ones' lines in "acdata.txt" carry 0 already.
+    EXPECT_NE(ReadFile(acdata).find("call me back soon.\t0\t"), std::string::npos);
+    EXPECT_EQ(Suggestable(d, u"call me back soon."), 0);
+    EXPECT_EQ(Suggestable(d, longTen), 0);
+    EXPECT_EQ(Suggestable(d, u"see you there ok."), 1);
+    EXPECT_EQ(Suggestable(d, u"talk to you later."), 1);
+    EXPECT_EQ(Suggestable(d, longNine), 1);
+    EXPECT_EQ(Suggestable(d, u"known phrase in the file"), 1);
+
+    // A phrase is promoted once: the next save only re-sorts the file.
+    TypeLine(d, u"call me back soon.", 1);
+    TypeLine(d, u"talk to you later.", 1);
+    std::remove(acdata.c_str());
+    ASSERT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
+    EXPECT_EQ(ReadFile(file), U8(longTen) +
+                                  "\r\nknown phrase in the file\r\ncall me back soon.\r\nthanks for all of it,\r\n"
+                                  "talk to you later.\r\n");
+}
+
+TEST(SuggestionPromotion, MergeOrderSkipsEmptyAndRepeatedLinesAndKeepsUnknownOnesLast) {
+    const std::string file = TempPath("merge.txt");
+    const std::string overlong(kSuggestionLineUnits + 500, 'w');
+    WriteFile(file, "\xEF\xBB\xBF" "gone from the dictionary\r\n"
+                    "\r\n"
+                    "known with five\r\n"
+                    "caf\xC3\xA9 au lait, merci.\r\n"
+                    "known with five\n" +
+                        overlong + "\r\nlast line without an end");
+    const std::map<std::u16string, uint32_t> counts = {
+        {u"known with five", 5}, {u"caf\u00e9 au lait, merci.", 7}, {u"last line without an end", 1}};
+    const LockedStatsLookup find = [&](std::u16string_view phrase, PhraseStats& out) {
+        auto it = counts.find(std::u16string(phrase));
+        if (it == counts.end()) return false;
+        out.accepted = 0;
+        out.typedCount = it->second;
+        return true;
+    };
+    CandidateList promoted;
+    InsertByScore(promoted, Scored(u"new with five.", 5));
+    InsertByScore(promoted, Scored(u"caf\u00e9 au lait, merci.", 7));
+    ASSERT_TRUE(UpdateSuggestionFile(U16(file), promoted, find));
+    // A line from the file goes before a promoted phrase of the same count.
+    EXPECT_EQ(ReadFile(file), "caf\xC3\xA9 au lait, merci.\r\nknown with five\r\nnew with five.\r\n"
+                              "last line without an end\r\n" +
+                                  std::string(kSuggestionLineUnits, 'w') + "\r\ngone from the dictionary\r\n");
+}
+
+TEST(SuggestionPromotion, AtMost200LinesAreReadAndWritten) {
+    const std::string file = TempPath("cap.txt");
+    std::string lines;
+    for (int i = 1; i <= 250; ++i) lines += "old line " + std::to_string(i) + "\r\n";
+    WriteFile(file, lines);
+    CandidateList promoted;
+    InsertByScore(promoted, Scored(u"just promoted.", 1));
+    ASSERT_TRUE(UpdateSuggestionFile(U16(file), promoted, {}));
+    std::vector<std::string> out;
+    std::istringstream in(ReadFile(file));
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    ASSERT_EQ(out.size(), 200u);
+    EXPECT_EQ(out.front(), "just promoted.\r");
+    // Lines of equal count: each read one goes before those read earlier.
+    // Lines 201 to 250 are never read; the 200th's place leaves line 1 out.
+    EXPECT_EQ(out[1], "old line 200\r");
+    EXPECT_EQ(out.back(), "old line 2\r");
+}
+
+TEST(SuggestionPromotion, AFileThatCannotBeOpenedLosesThePromotedPhrasesButTheSaveSucceeds) {
+    const std::string folder = TempPath("unopenable");
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directory(folder);  // stands where the file should be
+    PhraseDictionary d(Quiet());
+    d.LoadFile(U16(TempPath("none.txt")));
+    TypeLine(d, u"call me back soon.", 3);
+    const std::string acdata = TempPath("unopenable_acdata.txt");
+    std::remove(acdata.c_str());
+    SuggestionPromotion promotion(U16(folder));
+    SaveControl control;
+    promotion.Attach(control);
+    EXPECT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
+    EXPECT_NE(ReadFile(acdata).find("call me back soon.\t0\t"), std::string::npos);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    // A missing file is created.
+    const std::string missing = TempPath("missing.txt");
+    std::remove(missing.c_str());
+    CandidateList promoted;
+    InsertByScore(promoted, Scored(u"call me back soon.", 3));
+    EXPECT_TRUE(UpdateSuggestionFile(U16(missing), promoted, {}));
+    EXPECT_EQ(ReadFile(missing), "call me back soon.\r\n");
+}
+
+}  // namespace
+}  // namespace kx
