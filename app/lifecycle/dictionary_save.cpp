@@ -7,6 +7,7 @@
 #include "app/resource_ids.h"
 #include "app/win/modal_dialog.h"
 #include "learn/phrase_dictionary.h"
+#include "learn/suggestion_promotion.h"
 #include "platform/file_mapping.h"
 #include "platform/file_system.h"
 #include "platform/worker_thread.h"
@@ -26,7 +27,8 @@ std::u16string InFolder(const std::u16string& folder, std::u16string_view name) 
 // answers while a large dictionary is written.
 class SaveWorker final : public WorkerThread {
 public:
-    SaveWorker(PhraseDictionary& d, std::u16string path) : d_(d), path_(std::move(path)) {}
+    SaveWorker(PhraseDictionary& d, std::u16string path, std::u16string suggestions)
+        : d_(d), path_(std::move(path)), suggestions_(std::move(suggestions)) {}
     ~SaveWorker() override { Stop(); }
     void SetWindow(HWND window) { window_ = window; }
 
@@ -34,18 +36,23 @@ private:
     void RunWorker() override {
         SaveControl control;
         control.cancelRequested = [this] { return StopRequested(); };
+        // Frequent long phrases go to the suggestion file as they are written.
+        SuggestionPromotion promotion(suggestions_);
+        promotion.Attach(control);
         const SaveResult result = d_.Save(path_, control);
         ::PostMessageW(window_, kSavedMessage, WPARAM(result), 0);
     }
 
     PhraseDictionary& d_;
     std::u16string path_;
+    std::u16string suggestions_;
     HWND window_ = nullptr;
 };
 
 class SavingWindow final : public ModalDialog {
 public:
-    SavingWindow(PhraseDictionary& d, std::u16string path) : worker_(d, std::move(path)) {}
+    SavingWindow(PhraseDictionary& d, std::u16string path, std::u16string suggestions)
+        : worker_(d, std::move(path), std::move(suggestions)) {}
     SaveResult Result() const { return result_; }
 
 private:
@@ -88,7 +95,7 @@ bool SaveLearningDictionary(HWND owner, PhraseDictionary& dictionary, const std:
     const std::u16string target = AcdataPath(userFolder);
     FileMapping& files = SystemFileMapping();
     if (files.Exists(temp)) files.Delete(temp);
-    SavingWindow window(dictionary, temp);
+    SavingWindow window(dictionary, temp, InFolder(userFolder, u"ShortcutSuggestions.txt"));
     window.Run(owner, IDD_UPDATING_SHORTCUTS);
     if (window.Result() != SaveResult::Saved) {
         // An incomplete file is never used; the old "acdata.txt" stays.

@@ -105,6 +105,8 @@ void AppCore::RefillList() {
     const bool sharedEnabled = settings.ReadBool(settings::SharedEnabled);
     const bool replaceLocal = settings.ReadBool(settings::SharedReplacesLocal);
     list_.Fill(MergeForDisplay(*stores.local, *stores.shared, sharedEnabled, replaceLocal), sharedEnabled);
+    // The list is refilled whenever the shortcuts were loaded.
+    LoadShortcutTexts();
 }
 
 void AppCore::RefreshGroupView() {

@@ -92,6 +92,7 @@ bool AppCore::OnInit() {
     // 10.
     sharedStamp_ = SharedFileStamp();
     Arm(kTimerSharedFile, 300);
+    Arm(kTimerReminders, 300);
     // The learned phrases load in the background; typing is learned meanwhile.
     engine_.LearningDictionary().StartLoading(AcdataPath(ctx.folders.user));
     // 11.

@@ -21,6 +21,8 @@
 #include "app/options/options_sheet.h"
 #include "app/shell/tray_icon.h"
 #include "app/win/balloon_tip.h"
+#include "learn/shortcut_reminder.h"
+#include "learn/shortcut_text.h"
 #include "platform/win32/handles.h"
 #include "app/win/window.h"
 
@@ -131,6 +133,12 @@ private:
     void TransferSelected(int id);
     bool EditorAvailable(ShortcutKind kind) const;
 
+    // Shortcut reminders: the shortcut-text dictionary and the expansion
+    // index follow the loaded shortcuts; timer 3 runs the check.
+    void LoadShortcutTexts();
+    void OnShortcutCreated(std::u16string_view phrase, std::u16string_view keyword, std::u16string_view expansion);
+    void CheckReminders();
+
     std::vector<std::u16string> args_;
     std::unique_ptr<AppServices> services_;
     EngineHost engine_;
@@ -155,6 +163,8 @@ private:
     // Created hidden at log-on with a maximised placement: maximised when shown.
     bool maximiseWhenShown_ = false;
     HMODULE richEdit_ = nullptr;
+    ExpansionIndex expansions_;
+    ShortcutReminder reminder_;
     // Last: it unplugs its keys from the engine before the engine goes.
     std::unique_ptr<AutoCompleteHost> autoComplete_;
 };

@@ -31,6 +31,10 @@ void AppCore::OnTimer(UINT_PTR id) {
         CheckSharedFile();
         Arm(kTimerSharedFile, 300);
         break;
+    case kTimerReminders:
+        CheckReminders();
+        Arm(kTimerReminders, 1000);
+        break;
     case kTimerCompanion:
         if (const unsigned ms = engine_.RefreshCompanion()) Arm(kTimerCompanion, ms);
         break;

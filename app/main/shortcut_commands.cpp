@@ -46,6 +46,7 @@ bool AppCore::NewShortcut(ShortcutKind kind, std::u16string_view expansion) {
     HooksPausedForEditor paused(engine_, s.settings);
     const EditorOutcome outcome = RunEditor(window_, kind, request, EditorServices{s.ctx, s.dialogs});
     if (outcome.end != EditorEnd::Accepted) return false;
+    if (!expansion.empty()) OnShortcutCreated(expansion, outcome.keyword, outcome.plain);
     s.settings.WriteBool(settings::Thanks, true);
     RefillList();
     return true;
