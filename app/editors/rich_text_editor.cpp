@@ -44,6 +44,8 @@ void RichTextEditor::InitExpansion() {
     ::SendMessageW(edit, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
     ::SendMessageW(edit, EM_EXLIMITTEXT, 0, 1 << 20);
     if (!request_.rich.empty()) SetRichEditRtf(edit, request_.rich);
+    // A new shortcut made from a phrase (a suggestion) brings its text only.
+    else if (!request_.plain.empty()) SetRichEditRtf(edit, PlainTextToRtf(request_.plain));
     Window size = Item(IDC_RICH_SIZE);
     for (int s : kSizes) size.Send(CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(std::to_wstring(s).c_str()));
     for (int i = 0; i < 16; ++i) customColours_[i] = RGB(255, 255, 255);

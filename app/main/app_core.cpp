@@ -107,7 +107,8 @@ bool AppCore::OnInit() {
     CreateAutoCompleteWindow();
     // 15. The switches.
     LoadSwitches();
-    // 16.
+    // 16. Pending shortcut suggestions, once the window is up.
+    RequestSuggestions();
     toolbar_.SetAutoCompleteText(u"Auto");
     // 17. The welcome of a first start.
     if (settings.ReadInt(settings::Runs) < 1) {

@@ -41,6 +41,9 @@ enum AppTimer : UINT_PTR {
     kTimerWelcome = 5,
     // Re-armed every 100 ms: Auto Complete's candidates reach the window.
     kTimerAutoComplete = 6,
+    // Pending shortcut suggestions are shown once the current message is
+    // done, so a start or a forwarded command line is never held up by them.
+    kTimerSuggestions = 7,
 };
 
 class AppCore {
@@ -96,6 +99,10 @@ private:
     bool WasMaximised() const;
     void HideToTray();
     void OpenFromTray();
+    // The suggestions refresh: arms the suggestions timer, which then calls
+    // ShowPendingSuggestions.
+    void RequestSuggestions() { Arm(kTimerSuggestions, 10); }
+    void ShowPendingSuggestions();
     void ToggleShortcuts();
     void ToggleAutoComplete();
     // Auto Complete's on/off state from the setting: the dictionary's

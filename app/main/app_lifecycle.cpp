@@ -41,6 +41,9 @@ void AppCore::OnTimer(UINT_PTR id) {
     case kTimerWelcome:
         ShowWelcome();
         break;
+    case kTimerSuggestions:
+        ShowPendingSuggestions();
+        break;
     default:
         break;
     }
@@ -106,6 +109,7 @@ void AppCore::HideToTray() {
 
 void AppCore::OpenFromTray() {
     ShowMain();
+    RequestSuggestions();
     SettingsStore& settings = services_->settings;
     if (settings.ReadInt(settings::Runs) < 5 && !settings.ReadBool(settings::HasWelcomedThisRun)) {
         Arm(kTimerWelcome, 100);
@@ -214,6 +218,7 @@ void AppCore::OnCommandLine(const std::vector<std::u16string>& args) {
         break;
     case StartAction::Show:
         ShowMain();
+        RequestSuggestions();
         break;
     case StartAction::Hide:
         HideToTray();
