@@ -140,6 +140,8 @@ script_suite e2e-learning env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_learni
 script_suite gui-options env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_options.sh build/win64
 script_suite e2e-macro env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_macro.sh build/win64
 script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture.sh build/win64
+# Pending shortcut suggestions in their window at start-up, on -show and from the tray.
+script_suite e2e-suggestions env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_suggestions.sh build/win64
 script_suite msi env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_msi.sh build/win64 build/msi
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.

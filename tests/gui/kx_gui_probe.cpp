@@ -17,6 +17,7 @@
 //   kx_gui_probe visible "TITLE"           0 visible, 1 hidden, 2 no such window; asked once the
 //                                          window's thread has handled what was sent before
 //   kx_gui_probe rect "TITLE"              the window's rectangle: left top right bottom
+//   kx_gui_probe client "TITLE"            the size of the window's client area: width height
 //   kx_gui_probe workarea                  the desktop's work area: left top right bottom
 //   kx_gui_probe header COLUMN             screen point at the middle of a list header item
 //   kx_gui_probe button COMMAND            the text of the main toolbar's button
@@ -251,6 +252,13 @@ int wmain(int argc, wchar_t** argv) {
         RECT r{};
         if (!w || !::GetWindowRect(w, &r)) return 1;
         PrintRect(r);
+        return 0;
+    }
+    if (verb == L"client" && argc == 3) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        RECT r{};
+        if (!w || !::GetClientRect(w, &r)) return 1;
+        std::printf("%ld %ld\n", long(r.right), long(r.bottom));
         return 0;
     }
     if (verb == L"foreground") {

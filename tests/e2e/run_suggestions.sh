@@ -1,0 +1,140 @@
+#!/usr/bin/env bash
+# Shortcut suggestions as a user meets them, under Wine on a virtual display:
+# the pending suggestions of "ShortcutSuggestions.txt" come up three at a
+# time in the "Shortcut Suggestions" window at start-up, on "-show" and from
+# the tray icon; a suggestion becomes a simple-text shortcut that expands in
+# notepad, a cancelled editor leaves its row usable, and "Don't give me
+# suggestions" stops further windows. Prints "N passed, N failed".
+#
+#   tests/e2e/run_suggestions.sh [BUILD_DIR]        (default build/sug2-win64)
+set -uo pipefail
+KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+BUILD=$(cd "${1:-$KX_ROOT/build/sug2-win64}" && pwd)
+APP=$BUILD/app
+source "$KX_ROOT/tests/gui/gui_lib.sh"
+gui_setup 411 419 suggestions
+
+MAIN="Kestrix Text Expander Software"
+SUG="Shortcut Suggestions"
+SIMPLE="New Simple Text Shortcut"
+RICH="New Rich Text Shortcut"
+NOTEPAD="Untitled - Notepad"
+SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
+FILE="$DATA/ShortcutSuggestions.txt"
+mkdir -p "$DATA/local"
+kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
+# No welcome (only below 5 runs).
+setting Settings Runs 9
+
+# Rows 1 to 3 and 6 to 8 take one line each; row 5 wraps to more lines than
+# its box shows.
+P=("" "Thanks for the quick reply." "The contract is attached." "Let me know what you think."
+   "I am out until Monday."
+   "$(printf 'Could we move the meeting to Thursday afternoon, %.0s' 1 2 3 4)or any other day that suits you?"
+   "Best wishes to the team." "Looking forward to it." "The invoice is due on Friday.")
+lines() { local i; for i in $(seq "$1" "$2"); do printf '%s\r\n' "${P[$i]}"; done; }
+lines 1 8 >"$FILE"
+
+reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
+stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
+forward() { timeout 30 wine "$APP/kestrix.exe" "$@" >/dev/null 2>&1 </dev/null; }
+file_is() { [ "$(cat "$FILE")" = "$(lines "$1" "$2")" ]; }
+# The phrases of the window's rows, one per line (a row that is not there
+# prints nothing).
+rows() { local id; for id in 101 102 103; do probe item "$SUG" "$id"; done; }
+rows_are() { [ "$(rows)" = "$(printf '%s\n' "$@")" ]; }
+row_enabled() { local r=$1; probe enabledid "$SUG" $((100 + r)) && probe enabledid "$SUG" $((103 + r)) &&
+  probe enabledid "$SUG" $((106 + r)); }
+row_disabled() { local r=$1 id; for id in $((100 + r)) $((103 + r)) $((106 + r)); do
+  probe enabledid "$SUG" "$id"; [ $? -eq 1 ] || return 1; done; }
+# A left click in the middle of control ID of the window TITLE.
+click_id() {
+  local x y
+  wait_for 10 probe whereid "$1" "$2" || return 1
+  read -r x y < <(probe whereid "$1" "$2")
+  [ -n "$y" ] && click_at "$x" "$y"
+}
+client_size() { probe client "$SUG"; }
+tip_shown() { probe tips | grep -qxF "$1"; }
+notepad_text() { probe text "$NOTEPAD"; }
+# A click near the top left of notepad's page, which the main window (in the
+# middle of the screen) leaves free: a Wine window that another one took the
+# focus from gets it back only so (there is no window manager).
+focus_notepad() {
+  local l t r b
+  read -r l t r b < <(probe rect "$NOTEPAD")
+  [ -n "${b:-}" ] && click_at $((l + 40)) $((t + 80)) && wait_for 5 active "$NOTEPAD"
+}
+
+timeout 300 wine notepad >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "$NOTEPAD"
+
+# 1. At start-up the window offers the first three suggestions, and the file
+#    keeps the rest.
+start_kx
+check "the window opens at start-up" wait_for 40 has_window "$SUG"
+check "...with the first three suggestions, one row each" wait_for 10 rows_are "${P[1]}" "${P[2]}" "${P[3]}"
+check "...and the file keeps lines 4 onwards" file_is 4 8
+check "...its client area is 450 wide and as high as three one-line rows make it" wait_for 5 says "450 240" client_size
+shot suggestions-window "$SUG"
+click_id "$SUG" 101 >/dev/null
+check "the simple text button of a row says what it does" \
+  eval 'xdotool mousemove --sync $(probe whereid "$SUG" 104) && wait_for 10 tip_shown "Create this shortcut as simple text."'
+
+# 2. Row 1 becomes a simple-text shortcut "tqr".
+click_id "$SUG" 104
+check "the simple text button opens the editor on the phrase" \
+  wait_for 10 eval 'probe item "$SIMPLE" 111 | grep -qxF "${P[1]}"'
+xdotool windowfocus --sync "$(window "$SIMPLE")" 2>/dev/null; xdotool type --delay 60 "tqr"
+check "OK saves the shortcut" answer "$SIMPLE" "OK"
+check "row 1 is done: its phrase and both buttons are disabled" wait_for 5 row_disabled 1
+check "row 2 stays usable" row_enabled 2
+check "the database holds the new shortcut" eval \
+  'timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$DATA/local/abbrev.dat")" 2>/dev/null </dev/null |
+   tr -d "\r" | grep -F "\"TQR\"" | grep -qF "\"${P[1]}\""'
+check "Close ends the window" answer "$SUG" "Close"
+check "...and suggestions stay on" says 1 reg_value SuggestShortcuts
+
+focus_notepad
+xdotool type --delay 80 "tqr "
+check "typing the keyword in notepad expands it" wait_for 10 eval 'notepad_text | grep -qxF "${P[1]} "'
+
+# 3. "-show" brings the next three; "Don't give me suggestions" stops them.
+forward -show
+check "-show opens the window on the next three" wait_for 20 rows_are "${P[4]}" "${P[5]}" "${P[6]}"
+check "...and the file keeps the last two" file_is 7 8
+check "...the long phrase's box five lines high, the window higher by four lines" wait_for 5 says "450 320" client_size
+shot suggestions-long-phrase "$SUG"
+click_id "$SUG" 111
+check "the check box is ticked" wait_for 5 probe checked "$SUG" "Don't give me suggestions"
+check "Close ends the window" answer "$SUG" "Close"
+check "...having switched suggestions off" says 0 reg_value SuggestShortcuts
+forward -hide
+wait_for 10 hidden_window "$MAIN"
+forward -show
+check "-show brings the main window back" wait_for 10 probe visible "$MAIN"
+# The refresh follows the window's showing within milliseconds; above, a
+# window came within a second of "-show".
+check "...and opens no window for three seconds" eval '! wait_for 3 has_window "$SUG"'
+check "...and takes nothing out of the file" file_is 7 8
+
+# 4. With suggestions on again, the tray icon's click brings the last two:
+#    two rows. The rich text button's editor, cancelled, leaves its row.
+setting Settings SuggestShortcuts 1
+# The tray icon has no window under Xvfb: its click is posted as the shell
+# posts it (WM_LBUTTONUP).
+probe tray 514
+check "a click on the tray icon opens the window on the last two, two rows only" \
+  wait_for 20 eval 'rows_are "${P[7]}" "${P[8]}" && ! probe whereid "$SUG" 103 && ! probe whereid "$SUG" 106'
+check "...and the file is empty" eval '[ -f "$FILE" ] && [ ! -s "$FILE" ]'
+click_id "$SUG" 108
+check "the rich text button opens the rich editor on the phrase" \
+  wait_for 10 eval 'probe item "$RICH" 123 | grep -qF "${P[8]}"'
+check "Cancel leaves the editor" answer "$RICH" "Cancel"
+check "...and the row usable" wait_for 5 row_enabled 2
+check "Close ends the window" answer "$SUG" "Close"
+check "no ShortcutSuggestionsTemp.txt is left" test ! -e "$DATA/ShortcutSuggestionsTemp.txt"
+check "-exit ends the program" stop_kx
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
