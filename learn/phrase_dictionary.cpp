@@ -115,6 +115,12 @@ void PhraseDictionary::FeedMailText(std::u16string_view text) {
     d.mailPending.append(text);
 }
 
+bool PhraseDictionary::MailTextPending() {
+    Impl& d = *impl_;
+    std::lock_guard<std::mutex> hold(d.lock);
+    return d.mailPosition < d.mailPending.size();
+}
+
 void PhraseDictionary::MailFeederPass() {
     Impl& d = *impl_;
     std::lock_guard<std::mutex> hold(d.lock);

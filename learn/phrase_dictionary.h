@@ -95,6 +95,8 @@ public:
 
     // Appends sent-mail text for the mail feeder (ten units a second).
     void FeedMailText(std::u16string_view text);
+    // The mail feeder still holds text it has not passed on to learning.
+    bool MailTextPending();
 
     // --- Switches ---
     // Set while Auto Complete is off: the searcher does not search.

@@ -58,6 +58,10 @@ MailScanEnd RunThunderbirdScan(SettingsStore& settings, FileSystem& fs, std::u16
         ParseMailMessage(message, item);
         if (ThunderbirdFeedsSubject(item.subject)) {
             feed(ThunderbirdFeedText(item.body));
+            // Stopped while the text was being learned: the saved position
+            // still names this message, so the next start feeds it again
+            // rather than losing what was not learned yet.
+            if (thread.StopRequested()) return MailScanEnd::Stopped;
             ++count;
         }
         loaded = reader.Next(message);
@@ -95,6 +99,8 @@ MailScanEnd RunOutlookScan(SettingsStore& settings, const std::function<std::uni
     while (!thread.StopRequested() && loaded && count < kMaxOutlookFed) {
         if (OutlookFeedsSubject(item.subject)) {
             feed(item.body);
+            // As for Thunderbird: a message cut short counts as not fed.
+            if (thread.StopRequested()) return MailScanEnd::Stopped;
             ++count;
         }
         loaded = source->Next(item);

@@ -5,15 +5,22 @@
 
 namespace kx {
 
+bool FeedMailAndWait(PhraseDictionary& dictionary, MailScanThread& thread, std::u16string_view text) {
+    dictionary.FeedMailText(text);
+    while (dictionary.MailTextPending())
+        if (thread.WaitOrStop(kMailItemPauseMs)) return false;
+    return !thread.StopRequested();
+}
+
 void ThunderbirdScanner::RunWorker() {
     end_ = RunThunderbirdScan(
         settings_, fs_, folders_.RoamingAppData(), OpenMailboxFile,
-        [this](std::u16string_view text) { dictionary_.FeedMailText(text); }, *this);
+        [this](std::u16string_view text) { FeedMailAndWait(dictionary_, *this, text); }, *this);
 }
 
 void OutlookScanner::RunWorker() {
     end_ = RunOutlookScan(
-        settings_, connect_, [this](std::u16string_view text) { dictionary_.FeedMailText(text); }, *this);
+        settings_, connect_, [this](std::u16string_view text) { FeedMailAndWait(dictionary_, *this, text); }, *this);
 }
 
 }  // namespace kx

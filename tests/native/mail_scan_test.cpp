@@ -8,6 +8,8 @@
 
 #include "base/text.h"
 #include "learn/mail/mail_scan.h"
+#include "learn/mail/mail_scanners.h"
+#include "learn/phrase_dictionary.h"
 #include "learn/mail/thunderbird_profiles.h"
 #include "platform/fake/memory_registry.h"
 #include "settings/settings_store.h"
@@ -85,7 +87,8 @@ private:
 struct FakeThread final : MailScanThread {
     int stopAfterWaits = -1;
     int waits = 0;
-    bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
+    bool stopped = false;  // a stop that came while text was fed
+    bool StopRequested() override { return stopped || (stopAfterWaits >= 0 && waits >= stopAfterWaits); }
     bool WaitOrStop(uint32_t) override {
         ++waits;
         return StopRequested();
@@ -191,6 +194,63 @@ TEST_F(ThunderbirdFixture, ResumingFeedsEachMessageOnce) {
     }
 }
 
+// The program ends while a message's text is still being learned: that
+// message is not counted, and the next start feeds it again from its
+// separator rather than losing the rest of it.
+TEST_F(ThunderbirdFixture, AStopWhileFeedingFeedsThatMessageAgain) {
+    const std::string box = Message("a", "one", true) + Message("b", "two") + Message("c", "three");
+    fs.AddFile(kProfiles + u"\\p\\Sent", box);
+    FakeThread thread;
+    auto stopAtTwo = [&](std::u16string_view t) {
+        fed.emplace_back(t);
+        if (t == u"two") thread.stopped = true;
+    };
+    EXPECT_EQ(RunThunderbirdScan(settings, fs, kRoaming, fs.Opener(), stopAtTwo, thread), MailScanEnd::Stopped);
+    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 1);
+    uint64_t pos = 0;
+    ASSERT_TRUE(DecodeMailPosition(settings.Read(s::ScanThunderbirdSentItemsSeekPos), pos));
+    EXPECT_EQ(pos, box.find("\r\nFrom - ", 1));
+    FakeThread again;
+    EXPECT_EQ(Run(again), MailScanEnd::Done);
+    EXPECT_EQ(fed, (std::vector<std::u16string>{u"one", u"two", u"two", u"three"}));
+    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 3);
+}
+
+// The scanners hand each text to the dictionary's mail feeder and go on only
+// once the feeder, ten units a second, has passed it all on: each pause of
+// the thread here is one pass of the feeder.
+struct FeederThread final : MailScanThread {
+    PhraseDictionary& d;
+    int stopAfterWaits;
+    int waits = 0;
+    FeederThread(PhraseDictionary& dictionary, int stopAfter) : d(dictionary), stopAfterWaits(stopAfter) {}
+    bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
+    bool WaitOrStop(uint32_t ms) override {
+        EXPECT_EQ(ms, kMailItemPauseMs);
+        d.MailFeederPass();
+        ++waits;
+        return StopRequested();
+    }
+};
+
+TEST(MailFeedPace, WaitsUntilTheFeederPassedTheTextOn) {
+    DictionaryOptions o;
+    o.startWorkers = false;
+    o.totalVirtual = 0x80000000ull;
+    PhraseDictionary d(o);
+    FeederThread thread(d, -1);
+    EXPECT_TRUE(FeedMailAndWait(d, thread, u"see you.\r\n"));
+    EXPECT_EQ(thread.waits, 10);  // one pause per code unit
+    EXPECT_FALSE(d.MailTextPending());
+    EXPECT_TRUE(FeedMailAndWait(d, thread, u""));
+    EXPECT_EQ(thread.waits, 10);
+
+    FeederThread stopping(d, 3);
+    EXPECT_FALSE(FeedMailAndWait(d, stopping, u"thank you very much\n"));
+    EXPECT_EQ(stopping.waits, 3);
+    EXPECT_TRUE(d.MailTextPending());
+}
+
 TEST_F(ThunderbirdFixture, WithoutAPositionTheFedCountIsSkipped) {
     fs.AddFile(kProfiles + u"\\p\\Sent", Message("a", "one", true) + Message("b", "two") + Message("c", "three"));
     settings.WriteInt(s::ScanThunderbirdCurrentSentItem, 2);
@@ -268,6 +328,21 @@ TEST_F(OutlookFixture, SubjectRuleCountAndSettingsAfterEachItem) {
     EXPECT_EQ(fed, (std::vector<std::u16string>{u"body 0", u"body 2", u"body 4", u"body 5"}));
     EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 4);
     EXPECT_TRUE(settings.ReadBool(s::ScanOutlookSentItemsDone));
+}
+
+TEST_F(OutlookFixture, AStopWhileFeedingFeedsThatItemAgain) {
+    mail = {u"a", u"b", u"c"};
+    FakeThread thread;
+    auto stopAtOne = [&](std::u16string_view t) {
+        fed.emplace_back(t);
+        if (t == u"body 1") thread.stopped = true;
+    };
+    auto connect = [this]() -> std::unique_ptr<OutlookMailSource> { return std::make_unique<FakeOutlook>(mail); };
+    EXPECT_EQ(RunOutlookScan(settings, connect, stopAtOne, thread), MailScanEnd::Stopped);
+    EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 1);
+    FakeThread again;
+    EXPECT_EQ(Run(again), MailScanEnd::Done);
+    EXPECT_EQ(fed, (std::vector<std::u16string>{u"body 0", u"body 1", u"body 1", u"body 2"}));
 }
 
 TEST_F(OutlookFixture, AtMostFiveHundredEver) {
