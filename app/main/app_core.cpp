@@ -15,11 +15,16 @@
 #include "core/local_store.h"
 #include "base/text.h"
 #include "learn/phrase_dictionary.h"
+#include "platform/win32/outlook_mail_source_win32.h"
 
 namespace kx {
 
 AppCore::AppCore(std::vector<std::u16string> args)
-    : args_(std::move(args)), services_(std::make_unique<AppServices>()), engine_(services_->settings) {}
+    : args_(std::move(args)),
+      services_(std::make_unique<AppServices>()),
+      engine_(services_->settings),
+      mailScans_(services_->settings, services_->ctx.fs, services_->knownFolders, engine_.LearningDictionary(),
+                 &ConnectOutlookMailSource) {}
 
 AppCore::~AppCore() {
     if (richEdit_) ::FreeLibrary(richEdit_);
@@ -103,6 +108,8 @@ bool AppCore::OnInit() {
         ::GetModuleFileNameW(nullptr, path, MAX_PATH);
         RunEntries(services_->registry, U(path)).AddAtFirstRun(&elevation);
     }
+    // 13. The sent-mail scans the user switched on.
+    mailScans_.StartSwitchedOn();
     // 14.
     CreateAutoCompleteWindow();
     // 15. The switches.
@@ -129,7 +136,10 @@ void AppCore::OnExit() {
     // What was typed up to now is learned before the dictionary is saved.
     PhraseDictionary& learning = engine_.LearningDictionary();
     learning.TypingLearnerPass();
+    learning.MailLearnerPass();
     SaveLearningDictionary(nullptr, learning, services_->ctx.folders.user);
+    // The scans wrote their progress after each message learned.
+    mailScans_.Stop();
     engine_.StopDictionaries();
 }
 

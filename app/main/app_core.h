@@ -12,6 +12,7 @@
 
 #include "app/autocomplete/autocomplete_host_win32.h"
 #include "app/engine_host/engine_host.h"
+#include "app/lifecycle/sent_mail_scans.h"
 #include "app/main/app_services.h"
 #include "app/main/filter_box.h"
 #include "app/main/main_list.h"
@@ -149,6 +150,8 @@ private:
     std::vector<std::u16string> args_;
     std::unique_ptr<AppServices> services_;
     EngineHost engine_;
+    // After the engine, whose learning dictionary they feed.
+    SentMailScans mailScans_;
     HWND window_ = nullptr;
     MainList list_;
     FilterBox filter_;

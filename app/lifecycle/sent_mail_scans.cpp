@@ -1,0 +1,29 @@
+#include "app/lifecycle/sent_mail_scans.h"
+
+#include "settings/settings_store.h"
+#include "settings/settings_table.h"
+
+namespace kx {
+
+SentMailScans::SentMailScans(SettingsStore& settings, FileSystem& fs, KnownFolders& folders,
+                             PhraseDictionary& learning, OutlookScanner::Connect connectOutlook)
+    : settings_(settings),
+      thunderbird_(settings, fs, folders, learning),
+      outlook_(settings, std::move(connectOutlook), learning) {}
+
+void SentMailScans::StartSwitchedOn() {
+    if (settings_.ReadBool(settings::ScanThunderbirdSentItems) && !thunderbird_.IsRunning())
+        thunderbird_.Start(ThreadPriority::Lowest);
+    if (settings_.ReadBool(settings::ScanOutlookSentItems) && !outlook_.IsRunning())
+        outlook_.Start(ThreadPriority::Lowest);
+}
+
+void SentMailScans::Stop() {
+    // Both stop events first, so neither waits for the other's current step.
+    thunderbird_.RequestStop();
+    outlook_.RequestStop();
+    thunderbird_.Stop();
+    outlook_.Stop();
+}
+
+}  // namespace kx
