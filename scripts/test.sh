@@ -137,6 +137,8 @@ script_suite gui-app env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_app.sh 
 script_suite e2e-autocomplete env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_autocomplete.sh build/win64
 script_suite gui-backup env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_backup.sh build/win64
 script_suite e2e-learning env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_learning.sh build/win64
+# Thunderbird's sent mail learned end to end, and resumed after an exit.
+script_suite e2e-mailscan env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_mailscan.sh build/win64
 script_suite gui-options env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_options.sh build/win64
 script_suite e2e-macro env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_macro.sh build/win64
 script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture.sh build/win64
