@@ -4,7 +4,8 @@
 # with "-exit", with their statistics and without a leftover
 # "acdataTEMP.txt"; the file is read back at the next start and learning goes
 # on from it; a damaged file loads what it can and an unreadable one is never
-# replaced; and nothing typed into a password box is learned.
+# replaced; nothing typed into a password box is learned; and a sentence
+# typed often enough is promoted to "ShortcutSuggestions.txt".
 # Prints "N passed, N failed".
 #
 #   tests/e2e/run_learning.sh [BUILD_DIR]        (default build/learn-win64)
@@ -14,18 +15,22 @@ BUILD=$(cd "${1:-$KX_ROOT/build/learn-win64}" && pwd)
 APP=$BUILD/app
 E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 331 339 learning
+# KX_DISPLAYS="FIRST LAST" picks another range of display numbers.
+gui_setup ${KX_DISPLAYS:-331 339} learning
 
 MAIN="Kestrix Text Expander Software"
 NOTEPAD="Untitled - Notepad"
 ACDATA="$DATA/acdata.txt"
 TEMP="$DATA/acdataTEMP.txt"
+SUGGESTIONS="$DATA/ShortcutSuggestions.txt"
 mkdir -p "$DATA/local"
 kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 setting Settings Runs 9
 
 PHRASE="see you at the meeting tomorrow"
 SECRET="hunter two secret words"
+# 18 characters ending in a full stop: a suggestion once typed three times.
+FREQUENT="call me back soon."
 
 # The window is up and, a second later, timer 1 has started the hook.
 main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 1.5; }
@@ -50,6 +55,13 @@ type_line() {
   wait_for 10 notepad_has "$1"
 }
 notepad_has() { notepad_text | grep -qF "$1"; }
+# Types LINE once more, waiting until notepad holds one line of it more than
+# before: a line typed earlier is there already.
+type_again() {
+  local before; before=$(notepad_text | grep -cxF "$1")
+  type_line "$1" && wait_for 10 lines_above "$1" "$before"
+}
+lines_above() { [ "$(notepad_text | grep -cxF "$1")" -gt "$2" ]; }
 # The record of a phrase in acdata.txt: its fields after the phrase.
 record() { tr -d '\r' <"$ACDATA" | awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t'; }
 field() { record "$1" | cut -f"$2"; }
@@ -93,11 +105,21 @@ check "the shorter phrases of the line are learned too" eval '[ -n "$(record "th
 check "nothing typed into the password box is in the file" eval '! grep -qi "hunter\|secret" "$ACDATA"'
 cp "$ACDATA" "$ART/acdata-first.txt"
 
-# 2. The next start reads the file and learning goes on from it.
+# 2. The next start reads the file and learning goes on from it. A sentence
+#    typed three times there becomes a shortcut suggestion at the save.
+rm -f "$SUGGESTIONS"
 start_kx
 check "the program starts again" main_up
 check "the phrase is typed once more" type_line "$PHRASE"
+check "an 18-character sentence is typed three times" \
+  eval 'type_again "$FREQUENT" && type_again "$FREQUENT" && type_again "$FREQUENT"'
 check "-exit ends it again" stop_kx
+check "ShortcutSuggestions.txt holds the sentence alone, as a UTF-8 line ending in CR LF" \
+  eval '[ "$(od -An -c "$SUGGESTIONS")" = "$(printf "%s\r\n" "$FREQUENT" | od -An -c)" ]'
+cp "$ACDATA" "$ART/acdata-second.txt"
+# Pending suggestions open their window at the next start; the runs below
+# are about the phrase file only.
+rm -f "$SUGGESTIONS"
 check "the loaded phrase counts on: typed three times" eval '[ "$(field "$PHRASE" 4)" = 3 ]'
 check "the keystroke counter went on from the file's" \
   eval '[ "$(head -1 "$ACDATA" | tr -d "\r")" -gt "$(head -1 "$ART/acdata-first.txt" | tr -d "\r")" ]'
