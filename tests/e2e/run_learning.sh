@@ -116,6 +116,8 @@ check "an 18-character sentence is typed three times" \
 check "-exit ends it again" stop_kx
 check "ShortcutSuggestions.txt holds the sentence alone, as a UTF-8 line ending in CR LF" \
   eval '[ "$(od -An -c "$SUGGESTIONS")" = "$(printf "%s\r\n" "$FREQUENT" | od -An -c)" ]'
+check "...and its record, typed three times, is no longer suggestable" \
+  eval '[ "$(record "$FREQUENT" | cut -f4,5 | tr "\t" " ")" = "3 0" ]'
 cp "$ACDATA" "$ART/acdata-second.txt"
 # Pending suggestions open their window at the next start; the runs below
 # are about the phrase file only.
