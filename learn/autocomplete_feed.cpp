@@ -30,7 +30,14 @@ void AutoCompleteFeed::TypingReset() {
 }
 
 void AutoCompleteFeed::TrackEdit(const KeyEvent& e) {
-    if (tracker_.Tracking()) tracker_.OnKey(e, learning_);
+    if (!tracker_.Tracking()) return;
+    // Keys typed in another window do not edit the phrase just inserted.
+    const WindowHandle fg = windows_.Foreground();
+    if (fg != lastForeground_ && !IsAutoCompleteWindow(fg)) {
+        tracker_.Abandon();
+        return;
+    }
+    tracker_.OnKey(e, learning_);
 }
 
 void AutoCompleteFeed::FeedKey(const KeyEvent& e) {

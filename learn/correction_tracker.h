@@ -19,6 +19,8 @@ public:
     // One key event. When the user leaves the phrase the edit is learned
     // into `learning` (when not null and the text changed).
     void OnKey(const KeyEvent& e, PhraseDictionary* learning);
+    // The user went on elsewhere: nothing is learned.
+    void Abandon() { Finish(nullptr, false); }
 
     bool Tracking() const { return tracking_; }
     const std::u16string& EditedText() const { return edited_; }

@@ -105,6 +105,23 @@ TEST(AutoCompleteFeed, AnotherWindowStartsAFreshLineButTheWindowItselfDoesNot) {
     EXPECT_EQ(f.learning.PhraseCount(), 1u);
 }
 
+TEST(AutoCompleteFeed, TypingInAnotherWindowAfterAnInsertionLeavesThePhraseAlone) {
+    Fixture f;
+    ASSERT_TRUE(f.learning.SetPhraseStats(u"thank you all", 1, 5, 9, 3, 1));
+    f.windows.SetForeground(0x10, u"Notepad");
+    f.Type(u"thank y");
+    f.feed.BeginCorrection(u"thank you all");
+    f.windows.SetForeground(0x20, u"WordPadClass");
+    for (char16_t c : std::u16string_view(u"thank ")) {
+        f.feed.TrackEdit(Key(c));
+        f.feed.FeedKey(Key(c));
+    }
+    EXPECT_FALSE(f.feed.Tracker().Tracking());
+    PhraseStats s;
+    EXPECT_TRUE(f.learning.GetPhraseStats(u"thank you all", s));
+    EXPECT_FALSE(f.learning.GetPhraseStats(u"thank you allthank", s));
+}
+
 TEST(AutoCompleteFeed, PausedFeedsNothingAndBothSwitchesOffFeedLineBreaks) {
     Fixture f;
     f.learning.SetFeedingPaused(true);
