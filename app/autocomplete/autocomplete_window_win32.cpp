@@ -120,10 +120,12 @@ bool AutoCompleteWindow::Create(HWND owner) {
     metrics.cbSize = sizeof(metrics);
     if (::SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0))
         font_.Reset(::CreateFontIndirectW(&metrics.lfMessageFont));
-    barBrush_.Reset(::CreateSolidBrush(::GetSysColor(COLOR_ACTIVECAPTION)));
+    barBrush_.Reset(::CreateSolidBrush(::GetSysColor(COLOR_BTNSHADOW)));
     HFONT font = font_.Get();
+    // Rows are drawn here: their colours span the window's width, their
+    // text keeps a margin.
     for (int i = 0; i < kAcMaxRows; ++i)
-        rowControls_[i] = Child(window_, L"STATIC", SS_LEFT | SS_NOTIFY | SS_EDITCONTROL | SS_NOPREFIX, kIdRow1 + i, font);
+        rowControls_[i] = Child(window_, L"STATIC", SS_OWNERDRAW | SS_NOTIFY, kIdRow1 + i, font);
     const int gaps[kAcMaxRows] = {kIdGap1, kIdGap2, kIdGap3};
     for (int i = 0; i < kAcMaxRows; ++i) gapControls_[i] = Child(window_, L"STATIC", SS_NOTIFY, gaps[i], font);
     hint_ = Child(window_, L"STATIC", SS_LEFT | SS_NOPREFIX, kIdHint, font);
@@ -172,8 +174,13 @@ LRESULT AutoCompleteWindow::OnMessage(UINT m, WPARAM wp, LPARAM lp) {
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
-        if (item->hwndItem != topBar_) return FALSE;
-        ::FillRect(item->hDC, &item->rcItem, barBrush_.Get());
+        if (item->hwndItem == topBar_) {
+            DrawTopBar(item->hDC, item->rcItem);
+            return TRUE;
+        }
+        const int row = RowOf(item->hwndItem);
+        if (row < 0) return FALSE;
+        DrawRow(row, item->hDC, item->rcItem);
         return TRUE;
     }
     case WM_CTLCOLORSTATIC: {
@@ -202,6 +209,26 @@ LRESULT AutoCompleteWindow::OnMessage(UINT m, WPARAM wp, LPARAM lp) {
     default:
         return ::DefWindowProcW(window_, m, wp, lp);
     }
+}
+
+// The bar between the title and the rows, in the grey of buttons' shadows:
+// it stands apart from the title and from a selected first row (in many
+// colour schemes the caption's colour is the selection's).
+void AutoCompleteWindow::DrawTopBar(HDC dc, const RECT& r) { ::FillRect(dc, &r, barBrush_.Get()); }
+
+void AutoCompleteWindow::DrawRow(int row, HDC dc, RECT r) {
+    const bool selected = row == rows_.Selection();
+    ::FillRect(dc, &r, ::GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_WINDOW));
+    const int n = ::GetWindowTextLengthW(rowControls_[row]);
+    std::wstring text(size_t(n) + 1, L'\0');
+    text.resize(size_t(::GetWindowTextW(rowControls_[row], text.data(), n + 1)));
+    HGDIOBJ old = ::SelectObject(dc, font_.Get());
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetTextColor(dc, ::GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));
+    r.left += kMargin;
+    r.right -= kMargin;
+    ::DrawTextW(dc, text.c_str(), int(text.size()), &r, DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX);
+    ::SelectObject(dc, old);
 }
 
 void AutoCompleteWindow::Measure() {
@@ -260,7 +287,7 @@ void AutoCompleteWindow::Layout() {
         }
         const std::wstring text = l.rowCut[i] ? CutToLines(rowControls_[i], texts[i], textWidth, l.rowLines[i]) : texts[i];
         ::SetWindowTextW(rowControls_[i], text.c_str());
-        ::SetWindowPos(rowControls_[i], nullptr, kMargin, l.rowTop[i], textWidth, l.rowHeight[i],
+        ::SetWindowPos(rowControls_[i], nullptr, 0, l.rowTop[i], clientWidth, l.rowHeight[i],
                        SWP_NOZORDER | SWP_NOACTIVATE);
         ::SetWindowPos(gapControls_[i], nullptr, 0, l.gapTop[i], clientWidth, kAcGapHeight,
                        SWP_NOZORDER | SWP_NOACTIVATE);

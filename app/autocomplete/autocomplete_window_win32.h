@@ -80,6 +80,8 @@ private:
     void TransferRow(int row, bool move);
     void AskClose();
     void Redraw();
+    void DrawTopBar(HDC dc, const RECT& r);
+    void DrawRow(int row, HDC dc, RECT r);
 
     AcDictionary& dict_;
     AcOutput& output_;
