@@ -11,13 +11,14 @@
 //   kx_gui_probe whereid "TITLE" ID        screen point in the middle of the visible control ID
 //   kx_gui_probe enabledid "TITLE" ID      succeeds when the visible control ID is enabled
 //   kx_gui_probe tab "TITLE" INDEX         screen point in the middle of a tab of the window's tab control
-//   kx_gui_probe where "TITLE" "LABEL"     screen point in the middle of a visible control
+//   kx_gui_probe where "TITLE" "LABEL"     screen point in the middle of a visible control (of the
+//                                          first window of that title that has one of that label)
 //   kx_gui_probe shown "TITLE" "BUTTON"    0 when that button is visible, 1 hidden, 2 no such button
 //   kx_gui_probe enabled "TITLE" "LABEL"   succeeds when that control is enabled
 //   kx_gui_probe visible "TITLE"           0 visible, 1 hidden, 2 no such window; asked once the
 //                                          window's thread has handled what was sent before
 //   kx_gui_probe rect "TITLE"              the window's rectangle: left top right bottom
-//   kx_gui_probe client "TITLE"            the size of the window's client area: width height
+//   kx_gui_probe alpha "TITLE"             the layered window's opacity, 0 to 255
 //   kx_gui_probe workarea                  the desktop's work area: left top right bottom
 //   kx_gui_probe header COLUMN             screen point at the middle of a list header item
 //   kx_gui_probe button COMMAND            the text of the main toolbar's button
@@ -92,6 +93,21 @@ HWND FindButton(HWND parent, const std::wstring& text) {
         for (wchar_t c : label) if (c != L'&') plain.push_back(c);
         if (plain == s->text) { s->found = w; return FALSE; }
         return TRUE;
+    }, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+}
+
+// The control of that label in the first top-level window of that title
+// that has one: a question box may share its title with another window.
+HWND FindButtonIn(const std::wstring& title, const std::wstring& label) {
+    struct Search { const std::wstring& title; const std::wstring& label; HWND found; } s{title, label, nullptr};
+    ::EnumWindows([](HWND w, LPARAM p) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(p);
+        wchar_t t[256] = {};
+        ::GetWindowTextW(w, t, 256);
+        if (s->title != t) return TRUE;
+        s->found = FindButton(w, s->label);
+        return s->found ? FALSE : TRUE;
     }, reinterpret_cast<LPARAM>(&s));
     return s.found;
 }
@@ -193,8 +209,7 @@ int wmain(int argc, wchar_t** argv) {
     if (argc < 2) return 2;
     const std::wstring verb = argv[1];
     if ((verb == L"where" || verb == L"shown" || verb == L"enabled") && argc == 4) {
-        HWND w = ::FindWindowW(nullptr, argv[2]);
-        HWND b = w ? FindButton(w, argv[3]) : nullptr;
+        HWND b = FindButtonIn(argv[2], argv[3]);
         if (!b) return 2;
         if (verb == L"shown") return ::IsWindowVisible(b) ? 0 : 1;
         if (verb == L"enabled") return ::IsWindowEnabled(b) ? 0 : 1;
@@ -247,18 +262,19 @@ int wmain(int argc, wchar_t** argv) {
         Print(TextOf(c));
         return 0;
     }
+    if (verb == L"alpha" && argc == 3) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        BYTE alpha = 0;
+        DWORD flags = 0;
+        if (!w || !::GetLayeredWindowAttributes(w, nullptr, &alpha, &flags)) return 1;
+        std::printf("%d\n", int(alpha));
+        return 0;
+    }
     if (verb == L"rect" && argc == 3) {
         HWND w = ::FindWindowW(nullptr, argv[2]);
         RECT r{};
         if (!w || !::GetWindowRect(w, &r)) return 1;
         PrintRect(r);
-        return 0;
-    }
-    if (verb == L"client" && argc == 3) {
-        HWND w = ::FindWindowW(nullptr, argv[2]);
-        RECT r{};
-        if (!w || !::GetClientRect(w, &r)) return 1;
-        std::printf("%ld %ld\n", long(r.right), long(r.bottom));
         return 0;
     }
     if (verb == L"foreground") {
