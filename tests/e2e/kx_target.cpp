@@ -2,14 +2,15 @@
 // any class name, so tests can play the parts of word processors, consoles
 // and browsers. What the control holds is written to a file after every
 // change, for the test to read back; a RichEdit's content also as RTF.
-// Ctrl+A selects all the text, as in Notepad.
+// Ctrl+A selects all the text, as in Notepad. With --menu the window has a
+// menu bar, which a lone ALT press and release makes active.
 // A timeline file receives the time of every key press the window takes
 // from its queue and of every change, for latency measurements:
 //   key VK MICROSECONDS
 //   change MICROSECONDS LENGTH
 //
 //   kx_target.exe --class NAME [--rich] [--password] [--title T] [--text-file PATH]
-//                 [--rtf-file PATH] [--timeline PATH]
+//                 [--rtf-file PATH] [--timeline PATH] [--menu]
 #include <windows.h>
 #include <richedit.h>
 
@@ -26,6 +27,7 @@ struct Options {
     std::wstring timeline;
     bool rich = false;
     bool password = false;
+    bool menu = false;
 };
 
 struct Target {
@@ -46,6 +48,7 @@ Options Parse(int argc, wchar_t** argv) {
         else if (a == L"--timeline" && more) o.timeline = argv[++i];
         else if (a == L"--rich") o.rich = true;
         else if (a == L"--password") o.password = true;
+        else if (a == L"--menu") o.menu = true;
     }
     return o;
 }
@@ -143,8 +146,15 @@ int wmain(int argc, wchar_t** argv) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
     wc.lpszClassName = t.options.className.c_str();
     if (!::RegisterClassW(&wc)) return 2;
+    HMENU menu = nullptr;
+    if (t.options.menu) {
+        HMENU file = ::CreatePopupMenu();
+        ::AppendMenuW(file, MF_STRING, 1, L"&New");
+        menu = ::CreateMenu();
+        ::AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+    }
     HWND window = ::CreateWindowExW(0, wc.lpszClassName, t.options.title.c_str(), WS_OVERLAPPEDWINDOW, 100, 100,
-                                    500, 300, nullptr, nullptr, instance, &t);
+                                    500, 300, nullptr, menu, instance, &t);
     if (!window) return 2;
     DWORD style = WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL;
     if (t.options.password) style = WS_CHILD | WS_VISIBLE | ES_PASSWORD | ES_AUTOHSCROLL;

@@ -3,14 +3,17 @@
 # phrases from an "acdata.txt" put in place before the start, the "Auto
 # Complete" window in the corner of the screen while the user types in
 # notepad, the double CTRL tap that types the rest of the phrase, and
-# ALT+DOWN, which picks the second row without leaving notepad's menu bar
-# active. Prints "N passed, N failed".
+# ALT+DOWN, which picks the second row without leaving the application's menu
+# bar active; a double click on a row, its context menu (View/Edit, Remove)
+# and the close button's prompt; and nothing typed in the program's own
+# windows is learned. Prints "N passed, N failed".
 #
 #   tests/e2e/run_autocomplete.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 APP=$BUILD/app
+E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 341 349 autocomplete
 
@@ -25,8 +28,9 @@ setting Settings Runs 9
 # accepted, lastSeen, impressions, typedCount, suggestable, firstSeen and the
 # confidence bytes (empty: 100 for each character), separated by tabs, each
 # line ending in CR LF. Typing "thank y" finds both; the first scores higher
-# (typed more often, and longer).
-printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\t990\t0\t3\t1\t900\t\r\n' \
+# (typed more often, and longer); so does the first for "see y".
+printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\t990\t0\t3\t1\t900\t\r\n%s\r\n%s\r\n' \
+  "$(printf 'see you later alligator\t0\t990\t0\t5\t1\t900\t')" "$(printf 'see you soon my friend\t0\t990\t0\t3\t1\t900\t')" \
   >"$DATA/acdata.txt"
 
 notepad_text() { probe text "$NOTEPAD"; }
@@ -46,6 +50,44 @@ focus_notepad() {
 # The first row shows the phrase (and the window its hint) once the
 # dictionary's search and the window's timer have run.
 offers() { OFFER=$1; wait_for 10 ac_shown && wait_for 5 eval '[ "$(ac_row 9101)" = "$OFFER" ]'; }
+# The window offers the phrases for "thank y" (in the order their
+# acceptances have made).
+offers_thank() { wait_for 10 ac_shown && wait_for 5 eval '[[ "$(ac_row 9101)" == "thank you "* ]]'; }
+# A click counts only once the window has faded in where it stays.
+settled() { in_corner && [ "$(probe alpha "$AC")" = 255 ]; }
+# row_of PHRASE: the id of the row that shows it.
+row_of() { local id; for id in 9101 9102 9103; do [ "$(ac_row $id)" = "$1" ] && echo $id && return; done; return 1; }
+# click_row ID [BUTTON [REPEAT]]: the mouse on that row of the settled window.
+click_row() {
+  local x y
+  wait_for 5 settled || return 1
+  read -r x y < <(probe whereid "$AC" "$1")
+  [ -n "$y" ] && xdotool mousemove --sync "$x" "$y" click --repeat "${3:-1}" --delay 80 "${2:-1}"
+}
+# The screenshot's colour at a point of the window: "RED GREEN BLUE".
+colour_at() {
+  convert "$SHOTS/autocomplete-over-notepad.png" -format "%[fx:int(255*p{$1,$2}.r+.5)] %[fx:int(255*p{$1,$2}.g+.5)] %[fx:int(255*p{$1,$2}.b+.5)]" info: 2>/dev/null
+}
+# Two colours an eye tells apart (not shades a step apart).
+apart() { local a=($1) b=($2); [ ${#a[@]} = 3 ] && [ ${#b[@]} = 3 ] &&
+  [ $(( (a[0]-b[0])**2 + (a[1]-b[1])**2 + (a[2]-b[2])**2 )) -ge 2500 ]; }
+# Below a 27-pixel title, the 11-pixel bar, then row 1 (15 pixels) and the
+# 7-pixel gap after it, which takes the row's colour; inside a 1-pixel border.
+looks_right() {
+  local l t r b title bar rowLeft rowRight gap
+  read -r l t r b < <(probe rect "$AC")
+  [ -n "$b" ] || return 1
+  title=$(colour_at $(((l + r) / 2)) $((t + 4))); bar=$(colour_at $(((l + r) / 2)) $((t + 1 + 27 + 5)))
+  rowLeft=$(colour_at $((l + 2)) $((t + 1 + 38 + 7))); rowRight=$(colour_at $((r - 3)) $((t + 1 + 38 + 7)))
+  gap=$(colour_at $(((l + r) / 2)) $((t + 1 + 38 + 15 + 3)))
+  apart "$bar" "$title" && apart "$bar" "$gap" && apart "$gap" "$title" && [ "$rowLeft" = "$gap" ] && [ "$rowRight" = "$gap" ]
+}
+# A new line in notepad and the start of a learned phrase.
+type_in_notepad() { focus_notepad; xdotool key Return; xdotool type --delay 80 "$1"; }
+acdump() { timeout 30 wine "$BUILD/kxtool.exe" acdata dump "$(winpath "$DATA/acdata.txt")" 2>/dev/null </dev/null | tr -d '\r'; }
+# dumped PHRASE: its statistics from the dump: accepted typedCount impressions ...
+dumped() { awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t' "$ART/acdump.txt"; }
+reg_setting() { wine reg query "HKCU\\Software\\Tarvik Software\\Kestrix\\Settings" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
 
 timeout 150 wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
@@ -65,7 +107,8 @@ check "with two rows the hint names ALT+DOWN and the CTRL taps" \
   says "Use ALT+DOWN to select. Hit CTRL twice to insert." ac_row 9105
 check "it sits in the corner of the work area" wait_for 5 in_corner
 check "notepad keeps the focus" active "$NOTEPAD"
-sleep 0.5; shot autocomplete-over-notepad
+wait_for 5 settled; shot autocomplete-over-notepad
+check "the bar under the title stands apart from the title and the selected row, which fills the width" looks_right
 # 2. Two CTRL taps type the rest of the phrase.
 xdotool key --delay 60 ctrl ctrl
 check "two CTRL taps put the whole phrase into notepad" \
@@ -84,8 +127,87 @@ check "ALT+DOWN, then CTRL CTRL inserts the second row" \
   wait_for 8 eval '[ "$(notepad_text | tail -n 1)" = "thank you all" ]'
 check "ALT+DOWN moved nothing in notepad" says "thank you very much" eval 'notepad_text | head -n 1'
 
+# 4. A lone ALT press and release opens a menu bar. In a plain window with
+# a menu bar of its own, ALT+DOWN must leave it closed too.
+timeout 150 wine "$E2E/kx_target.exe" --menu --title "kx menu" >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "kx menu"
+xdotool windowfocus --sync "$(window "kx menu")" 2>/dev/null; wait_for 5 active "kx menu"
+xdotool type --delay 80 "thank y"
+check "the window comes up over a window with a menu bar" wait_for 10 ac_shown
+wait_for 5 eval '[ -n "$(ac_row 9102)" ]'; SECOND=$(ac_row 9102)
+xdotool key alt+Down
+sleep 0.3
+xdotool key --delay 60 ctrl ctrl
+check "there ALT+DOWN, then CTRL CTRL inserts the second row" wait_for 8 eval '[ "$(probe text "kx menu")" = "$SECOND" ]'
+
+# 5. A double click on a row inserts it; notepad keeps the focus.
+type_in_notepad "thank y"
+check "the window is back over notepad" offers "thank you very much"
+check "a double click on the row 'thank you all' puts it into notepad" \
+  eval 'click_row "$(row_of "thank you all")" 1 2 && wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]"'
+check "...and notepad still has the focus" active "$NOTEPAD"
+
+# 6. A right click on a row: View/Edit renames the phrase, Remove deletes it.
+type_in_notepad "see y"
+check "'see y' offers two phrases" offers "see you later alligator"
+click_row 9101 3
+check "a right click on a row opens its menu" wait_for 5 popup_has "-	View/Edit"
+click_popup "View/Edit"
+EDIT="View/Edit Suggestion"
+check "View/Edit shows the row's phrase in the dialog" wait_for 10 says "see you later alligator" probe text "$EDIT"
+wait_for 5 active "$EDIT" || press "$EDIT"
+xdotool key --delay 40 ctrl+End $(printf 'BackSpace %.0s' $(seq 9)); xdotool type --delay 60 "crocodile"
+wait_for 5 says "see you later crocodile" probe text "$EDIT"
+answer "$EDIT" "Save"
+check "Save renames the row" wait_for 5 says "see you later crocodile" ac_row 9101
+type_in_notepad "see y"
+check "the renamed phrase is offered for 'see y'" offers "see you later crocodile"
+wait_for 5 row_of "see you soon my friend"
+click_row "$(row_of "see you soon my friend")" 3
+wait_for 5 popup_has "-	Remove"; click_popup "Remove"
+check "Remove leaves the window with the other row alone" wait_for 5 says "Hit CTRL twice to insert." ac_row 9105
+
+# 7. Typing in the program's own window is not learned: the main window's
+# search box takes a phrase three times; typed once in notepad, it is
+# learned once.
+PRIVATE="quiet harbour lights flicker"
+press "$MAIN" ctrl+f
+wait_for 5 eval 'probe foreground | grep -qP "^$MAIN\tEdit$"'
+xdotool type --delay 60 "$PRIVATE $PRIVATE $PRIVATE "
+check "the search box takes a phrase three times" wait_for 5 says "$PRIVATE $PRIVATE $PRIVATE " probe text "$MAIN"
+type_in_notepad "$PRIVATE"; xdotool key Return
+wait_for 10 eval 'notepad_text | grep -qxF "$PRIVATE"'
+
+# 8. The close button asks; "Close" only closes, "Disable" turns Auto
+# Complete off.
+type_in_notepad "thank y"
+check "the window is back once more" offers_thank
+click_row 1001
+check "the close button asks whether to disable or close" wait_for 10 probe shown "$AC" "Disable"
+click_button "$AC" "Close"; wait_for 10 eval '[ "$(probe shown "$AC" "Disable"; echo $?)" = 2 ]'
+check "'Close' hides the window" wait_for 5 ac_hidden
+check "...and leaves Auto Complete on" eval '[ "$(reg_setting AutoCompleteEnabled)" != 0 ]'
+type_in_notepad "thank y"
+check "the window comes back after 'Close'" offers_thank
+click_row 1001
+wait_for 10 probe shown "$AC" "Disable"
+click_button "$AC" "Disable"; wait_for 10 eval '[ "$(probe shown "$AC" "Disable"; echo $?)" = 2 ]'
+check "'Disable' hides the window" wait_for 5 ac_hidden
+check "...and turns Auto Complete off" says 0 reg_setting AutoCompleteEnabled
+type_in_notepad "thank y"
+# Candidates come within two 100 ms periods; none may come at all.
+sleep 2
+check "...so that typing brings the window back no more" ac_hidden
+
 timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null
 check "the program ends on -exit" wait_for 20 kx_ended
+acdump >"$ART/acdump.txt"
+check "the edited phrase kept its statistics under its new text" \
+  eval '[ "$(dumped "see you later crocodile" | cut -f2)" = 5 ]'
+check "...the old text is gone, and so is the removed phrase" \
+  eval '[ -z "$(dumped "see you later alligator")$(dumped "see you soon my friend")" ]'
+check "the phrase typed once in notepad was learned once" eval '[ "$(dumped "$PRIVATE" | cut -f2)" = 1 ]'
+check "...and nothing typed in the search box was" eval '! grep -q "flicker quiet" "$ART/acdump.txt"'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
