@@ -19,6 +19,7 @@
 //                                          window's thread has handled what was sent before
 //   kx_gui_probe rect "TITLE"              the window's rectangle: left top right bottom
 //   kx_gui_probe alpha "TITLE"             the layered window's opacity, 0 to 255
+//   kx_gui_probe client "TITLE"            the size of the window's client area: width height
 //   kx_gui_probe workarea                  the desktop's work area: left top right bottom
 //   kx_gui_probe header COLUMN             screen point at the middle of a list header item
 //   kx_gui_probe button COMMAND            the text of the main toolbar's button
@@ -275,6 +276,13 @@ int wmain(int argc, wchar_t** argv) {
         RECT r{};
         if (!w || !::GetWindowRect(w, &r)) return 1;
         PrintRect(r);
+        return 0;
+    }
+    if (verb == L"client" && argc == 3) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        RECT r{};
+        if (!w || !::GetClientRect(w, &r)) return 1;
+        std::printf("%ld %ld\n", long(r.right), long(r.bottom));
         return 0;
     }
     if (verb == L"foreground") {
