@@ -14,16 +14,10 @@
 #include "core/base64.h"
 #include "learn/acdata_record.h"
 #include "learn/phrase_dictionary.h"
+#include "tests/support/dictionary_options.h"
 
 namespace kx {
 namespace {
-
-DictionaryOptions Quiet() {
-    DictionaryOptions o;
-    o.startWorkers = false;
-    o.totalVirtual = 0x80000000ull;
-    return o;
-}
 
 std::string TempPath(const char* name) { return testing::TempDir() + "kx_acdata_" + name; }
 
@@ -82,7 +76,7 @@ TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
     const std::string path = TempPath("roundtrip.txt");
     std::map<std::u16string, Seen> before;
     {
-        PhraseDictionary d(Quiet());
+        PhraseDictionary d(QuietDictionaryOptions());
         d.LoadFile(U16(TempPath("absent.txt")));  // absent: loaded and empty
         ASSERT_TRUE(d.Loaded());
         for (auto text : {u"thank you very much\n", u"caf\u00e9 au lait \u263A\n"})
@@ -105,7 +99,7 @@ TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
               std::string::npos);
     EXPECT_NE(bytes.find("\r\ncaf\xc3\xa9 au lait \xe2\x98\xba\t"), std::string::npos);
 
-    PhraseDictionary back(Quiet());
+    PhraseDictionary back(QuietDictionaryOptions());
     back.LoadFile(U16(path));
     ASSERT_TRUE(back.Loaded());
     EXPECT_EQ(back.KeystrokeCounter(), 35u);
@@ -140,7 +134,7 @@ TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
                         "lone cr\rin the middle\t1\t2\t3\t4\r\n"
                         "after zero\t1\t2\t3\t4\r\nbefore\0zero\t1\t2\t3\t4\r\nnever read\t1\t2\t3\t4\r\n"
                         "cut at the end\t1\t2"s);
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(path));
     EXPECT_TRUE(d.Loaded());
     EXPECT_EQ(d.KeystrokeCounter(), 77u);
@@ -168,7 +162,7 @@ TEST(AcdataFile, TheLongestPhraseKeepsItsConfidenceAndALongLineDoesNotStopReadin
     WriteFile(path, "1\r\n" + phrase + "\t1\t2\t3\t4\t1\t5\t" + Base64Encode(bytes) +
                         "\r\nhuge ninth field\t1\t2\t3\t4\t1\t5\t\t" + std::string(3000000, 'z') +
                         "\r\nafter the long one\t1\t2\t3\t4\r\n");
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(path));
     auto e = Entries(d);
     ASSERT_TRUE(e.count(U16(phrase)));
@@ -182,7 +176,7 @@ TEST(AcdataFile, AFileThatDidNotLoadIsNeverSavedOver) {
     // A folder in the file's place exists but reads as no file.
     std::remove(path.c_str());
     std::filesystem::create_directory(path);
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.SetPhraseStats(u"learned before loading", 1, 1, 1, 1, 1);
     d.LoadFile(U16(path));
     EXPECT_FALSE(d.Loaded());
@@ -193,7 +187,7 @@ TEST(AcdataFile, AFileThatDidNotLoadIsNeverSavedOver) {
 TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
     const std::string path = TempPath("kept.txt");
     WriteFile(path, "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
     EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
 
@@ -228,7 +222,7 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
     const std::string path = TempPath("removed_between.txt");
     WriteFile(path, "9\r\nalpha beta one\t1\t2\t3\t4\r\nalpha beta two\t1\t2\t3\t4\r\n"
                     "alpha beta three\t1\t2\t3\t4\r\n");
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     int pauses = 0;
     d.LoadFile(U16(path), [&](uint32_t) {
         if (++pauses == 1) {

@@ -5,16 +5,10 @@
 #include "learn/autocomplete_feed.h"
 #include "learn/phrase_dictionary.h"
 #include "platform/fake/fake_windows.h"
+#include "tests/support/dictionary_options.h"
 
 namespace kx {
 namespace {
-
-DictionaryOptions Quiet() {
-    DictionaryOptions o;
-    o.startWorkers = false;
-    o.totalVirtual = 0x80000000ull;
-    return o;
-}
 
 KeyEvent Key(char16_t ch, uint32_t vk = 0, uint8_t modifiers = 0, bool down = true) {
     KeyEvent e;
@@ -41,7 +35,7 @@ struct Switches final : FeedSwitches {
 
 struct Fixture {
     FakeWindows windows;
-    PhraseDictionary learning{Quiet()}, shortcutText{Quiet()};
+    PhraseDictionary learning{QuietDictionaryOptions()}, shortcutText{QuietDictionaryOptions()};
     AutoCompleteFeed feed{&learning, &shortcutText, windows};
     Keys keys;
     Switches switches;
@@ -141,7 +135,7 @@ TEST(AutoCompleteFeed, PausedFeedsNothingAndBothSwitchesOffFeedLineBreaks) {
 }
 
 TEST(CorrectionTracker, AnEditAtTheEndRenamesAPhraseAcceptedOnce) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     ASSERT_TRUE(d.SetPhraseStats(u"thank you very much", 1, 5, 9, 3, 1));
     CorrectionTracker t;
     t.Begin(u"thank you very much");
@@ -159,7 +153,7 @@ TEST(CorrectionTracker, AnEditAtTheEndRenamesAPhraseAcceptedOnce) {
 }
 
 TEST(CorrectionTracker, EditsInsideThePhraseAndHowTrackingEnds) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     ASSERT_TRUE(d.SetPhraseStats(u"see you on monday", 3, 5, 9, 4, 1));
     CorrectionTracker t;
     t.Begin(u"see you on monday");

@@ -8,16 +8,10 @@
 #include "base/text.h"
 #include "learn/phrase_dictionary.h"
 #include "learn/phrase_trie.h"
+#include "tests/support/dictionary_options.h"
 
 namespace kx {
 namespace {
-
-DictionaryOptions Quiet() {
-    DictionaryOptions o;
-    o.startWorkers = false;
-    o.totalVirtual = 0x80000000ull;
-    return o;
-}
 
 void Type(PhraseDictionary& d, std::u16string_view text) {
     for (char16_t u : text) d.FeedTypedUnit(u);
@@ -42,7 +36,7 @@ CandidateList Search(PhraseDictionary& d) {
 }
 
 TEST(PhraseLearning, AWordEndLearnsTheLineAndEachShorterTailOfIt) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     Type(d, u"thank you very much ");
     EXPECT_TRUE(Has(d, u"thank you very much"));
     EXPECT_TRUE(Has(d, u"you very much"));
@@ -65,7 +59,7 @@ TEST(PhraseLearning, AWordEndLearnsTheLineAndEachShorterTailOfIt) {
 }
 
 TEST(PhraseLearning, LengthBoundsAndTheTwoWordRule) {
-    DictionaryOptions o = Quiet();
+    DictionaryOptions o = QuietDictionaryOptions();
     o.minimum = 4;
     o.maximum = 12;
     PhraseDictionary d(o);
@@ -85,7 +79,7 @@ TEST(PhraseLearning, LengthBoundsAndTheTwoWordRule) {
 }
 
 TEST(PhraseLearning, BackspaceAfterAFinishedWordUnlearnsItsPhrases) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     Type(d, u"see you soon ");
     Type(d, u"\n");
     Type(d, u"see you soon ");
@@ -108,7 +102,7 @@ TEST(PhraseLearning, BackspaceAfterAFinishedWordUnlearnsItsPhrases) {
 }
 
 TEST(PhraseLearning, LineBreaksCollapseAndALineLongerThanTheRingLearnsNothing) {
-    DictionaryOptions o = Quiet();
+    DictionaryOptions o = QuietDictionaryOptions();
     o.maximum = 20;
     PhraseDictionary d(o);
     Type(d, u"one two\r\n");
@@ -126,7 +120,7 @@ TEST(PhraseLearning, LineBreaksCollapseAndALineLongerThanTheRingLearnsNothing) {
 }
 
 TEST(PhraseLearning, TheShortcutTextDictionaryKeepsItsRingButLearnsNothing) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.SetLearningEnabled(false);
     Type(d, u"kind regards from me ");
     EXPECT_EQ(d.PhraseCount(), 0u);
@@ -136,7 +130,7 @@ TEST(PhraseLearning, TheShortcutTextDictionaryKeepsItsRingButLearnsNothing) {
 }
 
 TEST(CompletionSearch, ScoresRanksAndSkipsSentenceEnds) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
     Type(d, u"thank you for the music\n");
     Type(d, u"thank y");
@@ -155,7 +149,7 @@ TEST(CompletionSearch, ScoresRanksAndSkipsSentenceEnds) {
 }
 
 TEST(CompletionSearch, CandidatesAndTheRulesOfWhenToSearch) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
     for (int k = 0; k < 3; ++k) Type(d, u"thanks a lot for it.\n");
     Type(d, u"thank y");
@@ -193,7 +187,7 @@ TEST(CompletionSearch, CandidatesAndTheRulesOfWhenToSearch) {
 }
 
 TEST(CompletionSearch, ConfidenceScalesTheScore) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
     ASSERT_TRUE(d.RaiseConfidence(u"thank you very much", 7));
     Type(d, u"thank y");
@@ -211,7 +205,7 @@ TEST(CompletionSearch, ConfidenceScalesTheScore) {
 }
 
 TEST(CompletionSearch, ShortPhrasesInsideBetterOnesGiveWay) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     for (int k = 0; k < 2; ++k) {
         Type(d, u"see you later today\n");
         Type(d, u"see you later\n");
@@ -225,7 +219,7 @@ TEST(CompletionSearch, ShortPhrasesInsideBetterOnesGiveWay) {
 }
 
 TEST(CompletionSearch, AStaleEntryIsRemovedByTheSearchThatReachesIt) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     for (int k = 0; k < 3; ++k) Type(d, u"good morning all\n");
     for (int k = 0; k < 3; ++k) Type(d, u"good morning team\n");
     for (int k = 0; k < 100; ++k) d.CountImpression(u"good morning all");
@@ -256,7 +250,7 @@ TEST(CompletionSearch, EqualScoresPutTheLastFoundFirst) {
 }
 
 TEST(Statistics, RenameSetAndCorrections) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     Type(d, u"thank you very much\n");
     d.CountAccepted(u"thank you very much");
     EXPECT_TRUE(d.LearnCorrection(u"thank you very much", u"thank you very much!"));
@@ -291,7 +285,7 @@ TEST(Memory, EstimateLimitAndPruning) {
     EXPECT_EQ(MemoryLimitText(50, 1000), u"50% .... 500 Bytes");
     EXPECT_EQ(MemoryLimitText(10, 0x100000000ull + 30000), u"10% .... 2.93 KB");
 
-    DictionaryOptions o = Quiet();
+    DictionaryOptions o = QuietDictionaryOptions();
     o.trackbar = 1;
     o.totalVirtual = 600000;  // a 6000-byte limit
     PhraseDictionary d(o);
@@ -318,7 +312,7 @@ TEST(Memory, EstimateLimitAndPruning) {
 }
 
 TEST(Feeding, MailIsLearnedOneUnitPerPass) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.FeedMailText(u"kind regards\r\n\r\nbye");
     for (int k = 0; k < 12; ++k) {
         d.MailFeederPass();
@@ -342,7 +336,7 @@ TEST(Feeding, MailIsLearnedOneUnitPerPass) {
 }
 
 TEST(Feeding, TheKeystrokeThreadNeverWaitsOnTheDictionary) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     // A save holds the lock for its whole run; here it waits inside.
     Type(d, u"hold the lock\n");
     std::atomic<bool> inside{false}, release{false};

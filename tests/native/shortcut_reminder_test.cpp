@@ -8,16 +8,10 @@
 #include "learn/phrase_dictionary.h"
 #include "learn/shortcut_reminder.h"
 #include "learn/shortcut_text.h"
+#include "tests/support/dictionary_options.h"
 
 namespace kx {
 namespace {
-
-DictionaryOptions Quiet() {
-    DictionaryOptions o;
-    o.startWorkers = false;
-    o.totalVirtual = 0x80000000ull;
-    return o;
-}
 
 struct RecordingBalloon final : ReminderBalloon {
     void Show(std::u16string_view title, std::u16string_view text) override {
@@ -51,7 +45,7 @@ struct Reminders {
         return TypeAndCheck(std::u16string_view(kReport).substr(from, to - from));
     }
 
-    PhraseDictionary text{Quiet()};
+    PhraseDictionary text{QuietDictionaryOptions()};
     ExpansionIndex index;
     StoreRef store = ShortcutStore::Create();
     ShortcutReminder reminder;
@@ -111,7 +105,7 @@ TEST(ShortcutReminder, OnlyTextShortcutsStayingInAStoreAreReminded) {
 
 TEST(ShortcutReminder, AShortcutMadeFromAPhraseIsNoLongerSuggestedAndIsReminded) {
     Reminders r;
-    PhraseDictionary learning(Quiet());
+    PhraseDictionary learning(QuietDictionaryOptions());
     learning.SetPhraseStats(u"see you at the meeting.", 0, 1, 1, 0, 1);
     OnShortcutCreatedFromPhrase(learning, r.text, r.index, u"see you at the meeting.", u"MTG",
                                 u"see you at the meeting!");

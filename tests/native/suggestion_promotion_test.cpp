@@ -10,16 +10,10 @@
 
 #include "base/text.h"
 #include "learn/suggestion_promotion.h"
+#include "tests/support/dictionary_options.h"
 
 namespace kx {
 namespace {
-
-DictionaryOptions Quiet() {
-    DictionaryOptions o;
-    o.startWorkers = false;
-    o.totalVirtual = 0x80000000ull;
-    return o;
-}
 
 std::string TempPath(const char* name) { return testing::TempDir() + "kx_suggest_" + name; }
 
@@ -70,7 +64,7 @@ CompletionCandidate Scored(std::u16string phrase, int64_t score) {
 }
 
 TEST(SuggestionPromotion, TheTwoRulesAtTheSaveWithTheFileMerged) {
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(TempPath("none.txt")));  // no file: loaded, empty
     TypeLine(d, u"see you there ok.", 5);      // 17 units: too short however often
     TypeLine(d, u"call me back soon.", 3);     // 18 units, three times
@@ -169,7 +163,7 @@ TEST(SuggestionPromotion, AFileThatCannotBeOpenedLosesThePromotedPhrasesButTheSa
     const std::string folder = TempPath("unopenable");
     std::filesystem::remove_all(folder);
     std::filesystem::create_directory(folder);  // stands where the file should be
-    PhraseDictionary d(Quiet());
+    PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(TempPath("none.txt")));
     TypeLine(d, u"call me back soon.", 3);
     const std::string acdata = TempPath("unopenable_acdata.txt");

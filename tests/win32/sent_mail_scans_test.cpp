@@ -16,18 +16,12 @@
 #include "settings/settings_store.h"
 #include "settings/settings_table.h"
 #include "tests/native/database_test_support.h"
+#include "tests/support/dictionary_options.h"
 
 namespace kx {
 namespace {
 
 namespace s = settings;
-
-DictionaryOptions Quiet() {
-    DictionaryOptions o;
-    o.startWorkers = false;
-    o.totalVirtual = 0x80000000ull;
-    return o;
-}
 
 bool EndsWithin(const SentMailScans& scans, int ms) {
     for (int waited = 0; waited < ms; waited += 10) {
@@ -41,7 +35,7 @@ struct SentMailScansTest : ::testing::Test {
     testing::ScratchDir dir;
     MemoryRegistry registry;
     SettingsStore settings{registry};
-    PhraseDictionary dictionary{Quiet()};
+    PhraseDictionary dictionary{QuietDictionaryOptions()};
     FixedKnownFolders folders{dir.Path("Roaming"), dir.Path("Common")};
     int connects = 0;
     ThreadPriority connectPriority = ThreadPriority::Normal;
