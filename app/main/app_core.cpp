@@ -15,7 +15,7 @@
 #include "core/local_store.h"
 #include "base/text.h"
 #include "learn/phrase_dictionary.h"
-#include "platform/win32/outlook_mail_source_win32.h"
+#include "learn/mail/outlook_mail_source_win32.h"
 
 namespace kx {
 

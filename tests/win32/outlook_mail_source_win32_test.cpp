@@ -27,7 +27,7 @@
 
 #include "learn/mail/mail_scan.h"
 #include "platform/fake/memory_registry.h"
-#include "platform/win32/outlook_mail_source_win32.h"
+#include "learn/mail/outlook_mail_source_win32.h"
 #include "settings/settings_store.h"
 #include "settings/settings_table.h"
 #include "tests/support/outlook_standin_registration.h"

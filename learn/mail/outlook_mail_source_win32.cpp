@@ -1,4 +1,4 @@
-#include "platform/win32/outlook_mail_source_win32.h"
+#include "learn/mail/outlook_mail_source_win32.h"
 
 #include <ole2.h>
 #include <oleauto.h>
