@@ -119,7 +119,7 @@ step "boot Wine"
 kx_xvfb_start
 # One prefix booted for the run; every suite's prefix, this one's too, is a
 # fresh copy of it (scripts/wine-boot.sh).
-kx_wine_template build/wine-template "$LOGS/wine-template.log"
+kx_wine_template "$KX_ROOT/build/wine-template" "$LOGS/wine-template.log"
 kx_wine_start
 ctest_suite wine64 win64
 # Real keys on the virtual display, through Wine's hooks to the program.

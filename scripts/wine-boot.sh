@@ -23,7 +23,8 @@ kx_wine_boot() {
   wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null || true
 }
 
-# kx_wine_template DIR LOG: boots DIR once (kept when it is booted already)
+# kx_wine_template DIR LOG: boots DIR (an absolute path, as Wine wants its
+# prefixes) once (kept when it is booted already)
 # and exports KX_WINE_TEMPLATE, so that every kx_wine_boot after it copies
 # DIR. Waits until DIR's wineserver has written the registry and ended: the
 # copies must not catch its files half written.
