@@ -123,8 +123,10 @@ check "the window comes back for the next line" offers "thank you very much"
 xdotool key alt+Down
 sleep 0.3
 xdotool key --delay 60 ctrl ctrl
+# told WANT TEXT: after a wait for WANT ran out, says what stood there instead.
+told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; return 1; }
 check "ALT+DOWN, then CTRL CTRL inserts the second row" \
-  wait_for 8 eval '[ "$(notepad_text | tail -n 1)" = "thank you all" ]'
+  eval 'wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]" || told "thank you all" "$(notepad_text)"'
 check "ALT+DOWN moved nothing in notepad" says "thank you very much" eval 'notepad_text | head -n 1'
 
 # 4. A lone ALT press and release opens a menu bar. In a plain window with
@@ -138,7 +140,8 @@ wait_for 5 eval '[ -n "$(ac_row 9102)" ]'; SECOND=$(ac_row 9102)
 xdotool key alt+Down
 sleep 0.3
 xdotool key --delay 60 ctrl ctrl
-check "there ALT+DOWN, then CTRL CTRL inserts the second row" wait_for 8 eval '[ "$(probe text "kx menu")" = "$SECOND" ]'
+check "there ALT+DOWN, then CTRL CTRL inserts the second row" \
+  eval 'wait_for 8 eval "[ \"\$(probe text \"kx menu\")\" = \"\$SECOND\" ]" || told "$SECOND" "$(probe text "kx menu")"'
 
 # 5. A double click on a row inserts it; notepad keeps the focus.
 type_in_notepad "thank y"

@@ -124,8 +124,12 @@ shot save-data "Save Data"; xdotool key Return
 check "the saved file is written" wait_for 10 test -s "$SAVED"
 check "it reads back with the same shortcuts" eval '[ "$(db_keywords "$SAVED")" = "BRB SIG " ] &&
   [ "$(db_text "$SAVED" BRB)" = "be right back" ]'
-check "its name and folder are remembered" eval '[ "$(reg_value BackupFile)" = saved.dat ] &&
-  [ "$(reg_value BackupFolder)" = "$(winpath "$ART")" ]'
+remembered() {  # says what it read when it differs
+  local file folder want; file=$(reg_value BackupFile); folder=$(reg_value BackupFolder); want=$(winpath "$ART")
+  [ "$file" = saved.dat ] && [ "$folder" = "$want" ] && return 0
+  echo "     read BackupFile='$file' BackupFolder='$folder', expected saved.dat and '$want'"; return 1
+}
+check "its name and folder are remembered" remembered
 
 # Load Shortcuts (Ctrl+L): a file the test wrote; its SIG exists already.
 kxdb '{"records":[{"keyword":"IMP1","kind":0,"plainText":"imported one"},{"keyword":"IMP2","kind":0,"plainText":"imported two"},{"keyword":"SIG","kind":0,"plainText":"their signature"}]}' "$ART/theirs.dat"
