@@ -27,11 +27,13 @@ setting Settings Runs 9
 # "acdata.txt": the keystroke counter, then one phrase a line: phrase,
 # accepted, lastSeen, impressions, typedCount, suggestable, firstSeen and the
 # confidence bytes (empty: 100 for each character), separated by tabs, each
-# line ending in CR LF. Typing "thank y" finds both; the first scores higher
-# (typed more often, and longer); so does the first for "see y".
-printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\t990\t0\t3\t1\t900\t\r\n%s\r\n%s\r\n' \
+# line ending in CR LF. Typing "thank y" finds two; the first scores higher
+# (typed more often, and longer); so does the first for "see y". The third
+# "thank" phrase is offered only while "thank " is still being typed: once it
+# is gone from the window, the window shows the search for the whole "thank y".
+printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\t990\t0\t3\t1\t900\t\r\n%s\r\n%s\r\n%s\r\n' \
   "$(printf 'see you later alligator\t0\t990\t0\t5\t1\t900\t')" "$(printf 'see you soon my friend\t0\t990\t0\t3\t1\t900\t')" \
-  >"$DATA/acdata.txt"
+  "$(printf 'thank goodness it is friday\t0\t990\t0\t1\t1\t900\t')" >"$DATA/acdata.txt"
 
 notepad_text() { probe text "$NOTEPAD"; }
 ac_row() { probe item "$AC" "$1"; }
@@ -43,20 +45,49 @@ in_corner() {
   read -r l t r b < <(probe rect "$AC"); read -r L T R B < <(probe workarea)
   [ -n "$b" ] && [ "$r" -eq "$R" ] && [ "$b" -eq "$B" ] && [ $((r - l)) -eq $(((R - L) / 5)) ]
 }
-focus_notepad() {
-  local w; w=$(window "$NOTEPAD")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
+# take_focus TITLE: the keyboard to that window. There is no window manager
+# on the virtual display, and Wine leaves the X keyboard focus of a window it
+# activates to the manager; while the focus stays on another program's X
+# window, keys typed there reach nobody. So the test does the manager's part.
+take_focus() {
+  local w; w=$(window "$1")
+  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$1"
 }
+focus_notepad() { take_focus "$NOTEPAD"; }
 # The first row shows the phrase (and the window its hint) once the
 # dictionary's search and the window's timer have run.
 offers() { OFFER=$1; wait_for 10 ac_shown && wait_for 5 eval '[ "$(ac_row 9101)" = "$OFFER" ]'; }
 # The window offers the phrases for "thank y" (in the order their
 # acceptances have made).
 offers_thank() { wait_for 10 ac_shown && wait_for 5 eval '[[ "$(ac_row 9101)" == "thank you "* ]]'; }
+# The phrases of the rows in view, joined by "|" (a row without a candidate
+# is moved out of view and keeps its old text).
+rows_in_view() {
+  local id x y
+  for id in 9101 9102 9103; do
+    read -r x y < <(probe whereid "$AC" $id)
+    [ -n "$x" ] && [ "$x" -ge 0 ] && ac_row $id
+  done | paste -sd '|'
+}
+# The window shows the search for the whole "thank y": each fill selects its
+# first row again, so ALT+DOWN must come after the last one.
+offers_thank_y() {
+  wait_for 10 ac_shown && wait_for 5 eval '[ "$(rows_in_view)" = "thank you very much|thank you all" ]' ||
+    told "thank you very much|thank you all" "$(rows_in_view)"
+}
+# told WANT TEXT: after a wait for WANT ran out, says what stood there instead.
+told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; return 1; }
 # A click counts only once the window has faded in where it stays.
 settled() { in_corner && [ "$(probe alpha "$AC")" = 255 ]; }
 # row_of PHRASE: the id of the row that shows it.
-row_of() { local id; for id in 9101 9102 9103; do [ "$(ac_row $id)" = "$1" ] && echo $id && return; done; return 1; }
+row_of() {
+  local id x y
+  for id in 9101 9102 9103; do
+    read -r x y < <(probe whereid "$AC" $id)
+    [ -n "$x" ] && [ "$x" -ge 0 ] && [ "$(ac_row $id)" = "$1" ] && echo $id && return
+  done
+  return 1
+}
 # click_row ID [BUTTON [REPEAT]]: the mouse on that row of the settled window.
 click_row() {
   local x y
@@ -101,7 +132,7 @@ sleep 2
 # 1. The first characters of a learned phrase.
 focus_notepad
 xdotool type --delay 80 "thank y"
-check "typing 'thank y' shows the Auto Complete window" offers "thank you very much"
+check "typing 'thank y' shows the Auto Complete window" offers_thank_y
 check "its first row is the best phrase, its second the other" says "thank you all" ac_row 9102
 check "with two rows the hint names ALT+DOWN and the CTRL taps" \
   says "Use ALT+DOWN to select. Hit CTRL twice to insert." ac_row 9105
@@ -119,12 +150,10 @@ check "and the window goes" wait_for 5 ac_hidden
 # CTRL taps still insert into the text.
 xdotool key Return
 xdotool type --delay 80 "thank y"
-check "the window comes back for the next line" offers "thank you very much"
+check "the window comes back for the next line" offers_thank_y
 xdotool key alt+Down
 sleep 0.3
 xdotool key --delay 60 ctrl ctrl
-# told WANT TEXT: after a wait for WANT ran out, says what stood there instead.
-told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; return 1; }
 check "ALT+DOWN, then CTRL CTRL inserts the second row" \
   eval 'wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]" || told "thank you all" "$(notepad_text)"'
 check "ALT+DOWN moved nothing in notepad" says "thank you very much" eval 'notepad_text | head -n 1'
@@ -135,8 +164,8 @@ timeout 150 wine "$E2E/kx_target.exe" --menu --title "kx menu" >/dev/null 2>&1 <
 wait_for 20 has_window "kx menu"
 xdotool windowfocus --sync "$(window "kx menu")" 2>/dev/null; wait_for 5 active "kx menu"
 xdotool type --delay 80 "thank y"
-check "the window comes up over a window with a menu bar" wait_for 10 ac_shown
-wait_for 5 eval '[ -n "$(ac_row 9102)" ]'; SECOND=$(ac_row 9102)
+check "the window comes up over a window with a menu bar" offers_thank_y
+SECOND=$(ac_row 9102)
 xdotool key alt+Down
 sleep 0.3
 xdotool key --delay 60 ctrl ctrl
@@ -145,10 +174,10 @@ check "there ALT+DOWN, then CTRL CTRL inserts the second row" \
 
 # 5. A double click on a row inserts it; notepad keeps the focus.
 type_in_notepad "thank y"
-check "the window is back over notepad" offers "thank you very much"
+check "the window is back over notepad" offers_thank_y
 check "a double click on the row 'thank you all' puts it into notepad" \
   eval 'click_row "$(row_of "thank you all")" 1 2 && wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]"'
-check "...and notepad still has the focus" active "$NOTEPAD"
+check "...and notepad still has the focus" eval 'active "$NOTEPAD" || told "$NOTEPAD" "$(probe foreground)"'
 
 # 6. A right click on a row: View/Edit renames the phrase, Remove deletes it.
 type_in_notepad "see y"
@@ -158,11 +187,12 @@ check "a right click on a row opens its menu" wait_for 5 popup_has "-	View/Edit"
 click_popup "View/Edit"
 EDIT="View/Edit Suggestion"
 check "View/Edit shows the row's phrase in the dialog" wait_for 10 says "see you later alligator" probe text "$EDIT"
-wait_for 5 active "$EDIT" || press "$EDIT"
+take_focus "$EDIT"
 xdotool key --delay 40 ctrl+End $(printf 'BackSpace %.0s' $(seq 9)); xdotool type --delay 60 "crocodile"
-wait_for 5 says "see you later crocodile" probe text "$EDIT"
+check "the dialog takes the new text" eval 'wait_for 5 says "see you later crocodile" probe text "$EDIT" || told "see you later crocodile" "$(probe text "$EDIT")"'
 answer "$EDIT" "Save"
-check "Save renames the row" wait_for 5 says "see you later crocodile" ac_row 9101
+check "Save renames the row" eval 'wait_for 5 says "see you later crocodile" ac_row 9101 || told "see you later crocodile" "$(rows_in_view)"'
+
 type_in_notepad "see y"
 check "the renamed phrase is offered for 'see y'" offers "see you later crocodile"
 wait_for 5 row_of "see you soon my friend"
