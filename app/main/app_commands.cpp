@@ -67,7 +67,9 @@ void AppCore::OnCommand(int id, int code) {
 }
 
 void AppCore::RefreshState() {
-    if (!window_ || !list_.Handle()) return;
+    // A modal window's loop may have ended because "-exit" destroyed the
+    // main window under it; its caller then comes back here.
+    if (!window_ || !::IsWindow(window_) || !list_.Handle()) return;
     SettingsStore& settings = services_->settings;
     const std::vector<const DisplayRecord*> selected = list_.Selected();
     const size_t count = selected.size();

@@ -97,7 +97,9 @@ int ListView::RowCount() const { return ListView_GetItemCount(list_); }
 
 std::vector<int> ListView::SelectedRows() const {
     std::vector<int> rows;
-    for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0;
+    // Each answer lies after the row asked from; a list that is gone answers
+    // 0 every time, which must end the walk rather than repeat forever.
+    for (int i = ListView_GetNextItem(list_, -1, LVNI_SELECTED); i >= 0 && (rows.empty() || i > rows.back());
          i = ListView_GetNextItem(list_, i, LVNI_SELECTED))
         rows.push_back(i);
     return rows;

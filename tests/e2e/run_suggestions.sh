@@ -136,5 +136,12 @@ check "Close ends the window" answer "$SUG" "Close"
 check "no ShortcutSuggestionsTemp.txt is left" test ! -e "$DATA/ShortcutSuggestionsTemp.txt"
 check "-exit ends the program" stop_kx
 
+# 5. "-exit" (as an upgrade sends it) ends the program while the window is
+#    open: the window's loop ends under a main window that is gone.
+lines 1 2 >"$FILE"
+start_kx
+check "at the next start the window opens again" wait_for 40 has_window "$SUG"
+check "-exit ends the program while the window is open" stop_kx
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
