@@ -9,7 +9,7 @@ SentMailScans::SentMailScans(SettingsStore& settings, FileSystem& fs, KnownFolde
                              PhraseDictionary& learning, OutlookScanner::Connect connectOutlook)
     : settings_(settings),
       thunderbird_(settings, fs, folders, learning),
-      outlook_(settings, std::move(connectOutlook), learning) {}
+      outlook_(settings, std::move(connectOutlook), learning, [this] { return thunderbird_.IsRunning(); }) {}
 
 void SentMailScans::StartSwitchedOn() {
     if (settings_.ReadBool(settings::ScanThunderbirdSentItems) && !thunderbird_.IsRunning())

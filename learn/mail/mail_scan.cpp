@@ -76,14 +76,15 @@ MailScanEnd RunThunderbirdScan(SettingsStore& settings, FileSystem& fs, std::u16
 }
 
 MailScanEnd RunOutlookScan(SettingsStore& settings, const std::function<std::unique_ptr<OutlookMailSource>()>& connect,
-                           const MailFeed& feed, MailScanThread& thread) {
+                           const MailFeed& feed, MailScanThread& thread,
+                           const std::function<bool()>& thunderbirdRunning) {
     namespace s = settings;
     if (!settings.ReadBool(s::ScanOutlookSentItemsForScan) || settings.ReadBool(s::ScanOutlookSentItemsDone))
         return MailScanEnd::Off;
     int32_t count = settings.ReadInt(s::ScanOutlookCurrentSentItem);
     // Thunderbird goes first: the two scans never feed at the same time.
     if (settings.ReadBool(s::ScanThunderbirdSentItemsForScan))
-        while (!settings.ReadBool(s::ScanThunderbirdSentItemsDone))
+        while (!settings.ReadBool(s::ScanThunderbirdSentItemsDone) && (!thunderbirdRunning || thunderbirdRunning()))
             if (thread.WaitOrStop(kOutlookWaitStepMs)) return MailScanEnd::Stopped;
 
     const std::unique_ptr<OutlookMailSource> source = connect();

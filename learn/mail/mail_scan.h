@@ -57,9 +57,13 @@ MailScanEnd RunThunderbirdScan(SettingsStore& settings, FileSystem& fs, std::u16
                                const MailboxOpener& open, const MailFeed& feed, MailScanThread& thread);
 
 // `connect` is called on the scanning thread once Thunderbird's scan allows
-// it; it may return null when Outlook cannot be reached.
+// it; it may return null when Outlook cannot be reached. The scan waits for
+// an unfinished Thunderbird scan only while `thunderbirdRunning` says it
+// runs (unset: as long as it is unfinished): one that ended without
+// finishing, having found no mailbox, would otherwise hold Outlook's forever.
 MailScanEnd RunOutlookScan(SettingsStore& settings, const std::function<std::unique_ptr<OutlookMailSource>()>& connect,
-                           const MailFeed& feed, MailScanThread& thread);
+                           const MailFeed& feed, MailScanThread& thread,
+                           const std::function<bool()>& thunderbirdRunning = {});
 
 // The resume position as the setting holds it: Base64 of its 8 bytes,
 // least significant first. Decoding fails on anything but 8 bytes.

@@ -20,7 +20,8 @@ void ThunderbirdScanner::RunWorker() {
 
 void OutlookScanner::RunWorker() {
     end_ = RunOutlookScan(
-        settings_, connect_, [this](std::u16string_view text) { FeedMailAndWait(dictionary_, *this, text); }, *this);
+        settings_, connect_, [this](std::u16string_view text) { FeedMailAndWait(dictionary_, *this, text); }, *this,
+        thunderbirdRunning_);
 }
 
 }  // namespace kx

@@ -1,6 +1,6 @@
 // The two sent-mail scanners: threads at the lowest priority that run the
 // scans of mail_scan.h into the learning dictionary. Thunderbird's runs
-// first; Outlook's waits for it through the settings.
+// first; Outlook's waits for it through the settings while it runs.
 #pragma once
 
 #include <functional>
@@ -45,8 +45,13 @@ private:
 class OutlookScanner final : public WorkerThread, private MailScanThread {
 public:
     using Connect = std::function<std::unique_ptr<OutlookMailSource>()>;
-    OutlookScanner(SettingsStore& settings, Connect connect, PhraseDictionary& dictionary)
-        : settings_(settings), connect_(std::move(connect)), dictionary_(dictionary) {}
+    // `thunderbirdRunning`: whether Thunderbird's scanner runs now.
+    OutlookScanner(SettingsStore& settings, Connect connect, PhraseDictionary& dictionary,
+                   std::function<bool()> thunderbirdRunning)
+        : settings_(settings),
+          connect_(std::move(connect)),
+          dictionary_(dictionary),
+          thunderbirdRunning_(std::move(thunderbirdRunning)) {}
     ~OutlookScanner() override { Stop(); }
     void RunWorker() override;
     MailScanEnd LastEnd() const { return end_; }
@@ -58,6 +63,7 @@ private:
     SettingsStore& settings_;
     Connect connect_;
     PhraseDictionary& dictionary_;
+    std::function<bool()> thunderbirdRunning_;
     MailScanEnd end_ = MailScanEnd::Off;
 };
 

@@ -330,6 +330,28 @@ TEST_F(OutlookFixture, SubjectRuleCountAndSettingsAfterEachItem) {
     EXPECT_TRUE(settings.ReadBool(s::ScanOutlookSentItemsDone));
 }
 
+TEST_F(OutlookFixture, WaitsForAnUnfinishedThunderbirdScanOnlyWhileItRuns) {
+    settings.WriteBool(s::ScanThunderbirdSentItems, true);
+    mail = {u"a"};
+    auto connect = [this]() -> std::unique_ptr<OutlookMailSource> { return std::make_unique<FakeOutlook>(mail); };
+    auto feed = [this](std::u16string_view t) { fed.emplace_back(t); };
+    // Thunderbird's scan runs for three steps, then ends without finishing
+    // (it found no mailbox): Outlook's goes on after it.
+    int running = 3;
+    FakeThread thread;
+    thread.stopAfterWaits = 20;
+    EXPECT_EQ(RunOutlookScan(settings, connect, feed, thread, [&] { return running-- > 0; }), MailScanEnd::Done);
+    EXPECT_EQ(thread.waits, 3 + 1);  // the three steps, then the pause after the item
+    EXPECT_EQ(fed, (std::vector<std::u16string>{u"body 0"}));
+    // While it runs unfinished, Outlook's feeds nothing until stopped.
+    settings.WriteBool(s::ScanOutlookSentItemsDone, false);
+    settings.WriteInt(s::ScanOutlookCurrentSentItem, 0);
+    FakeThread stopped;
+    stopped.stopAfterWaits = 50;
+    EXPECT_EQ(RunOutlookScan(settings, connect, feed, stopped, [] { return true; }), MailScanEnd::Stopped);
+    EXPECT_EQ(fed.size(), 1u);
+}
+
 TEST_F(OutlookFixture, AStopWhileFeedingFeedsThatItemAgain) {
     mail = {u"a", u"b", u"c"};
     FakeThread thread;
