@@ -176,7 +176,8 @@ check "there ALT+DOWN, then CTRL CTRL inserts the second row" \
 type_in_notepad "thank y"
 check "the window is back over notepad" offers_thank_y
 check "a double click on the row 'thank you all' puts it into notepad" \
-  eval 'click_row "$(row_of "thank you all")" 1 2 && wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]"'
+  eval 'click_row "$(row_of "thank you all")" 1 2 && wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]" ||
+    told "thank you all" "$(notepad_text | tail -n 1) (rows: $(rows_in_view), foreground: $(probe foreground))"'
 check "...and notepad still has the focus" eval 'active "$NOTEPAD" || told "$NOTEPAD" "$(probe foreground)"'
 
 # 6. A right click on a row: View/Edit renames the phrase, Remove deletes it.
