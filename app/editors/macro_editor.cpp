@@ -9,7 +9,6 @@
 #include "app/editors/text_import.h"
 #include "app/resource_ids.h"
 #include "app/shell/help_topics.h"
-#include "core/admin_password.h"
 #include "core/file_paths.h"
 #include "engine/macro/key_combinations.h"
 #include "engine/macro/script_validation.h"
@@ -98,7 +97,15 @@ bool MacroEditor::OnInit() {
     script.Send(EM_SETTEXTMODE, TM_PLAINTEXT);
     script.Send(EM_EXLIMITTEXT, 0, 0x7FFFFFFE);
     script.SetText(request_.plain);
-    AddTooltips();
+    const std::wstring keyTip = W(kCombinationTip);
+    AddEditorTips(tooltips_, Self(),
+                  {{IDC_EDIT_KEYWORD, keyTip.c_str()},
+                   {IDC_MACRO_EXPANSION,
+                    L"Select an expansion type (Input/Click/Press/Release), then enter text between the quotes."},
+                   {IDC_EDITOR_IMPORT, L"Import Text from File"},
+                   {IDC_EDITOR_CLEAR, L"Clear the Text"},
+                   {IDC_EDITOR_PASTE, L"Paste Text from the Clipboard"}},
+                  300);
     key.Focus();
 
     SettingsStore& settings = services_.ctx.settings;
@@ -110,35 +117,6 @@ bool MacroEditor::OnInit() {
         settings.WriteInt(settings::RecordMacroBubbleTipCount, shown + 1);
     }
     return false;
-}
-
-void MacroEditor::AddTooltips() {
-    tooltips_.Reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
-                                      0, Self(), nullptr, ::GetModuleHandleW(nullptr), nullptr));
-    ::SendMessageW(tooltips_.Get(), TTM_SETMAXTIPWIDTH, 0, 300);
-    const std::wstring keyTip = W(kCombinationTip);
-    const struct { int id; const wchar_t* text; } tips[] = {
-        {IDC_EDIT_KEYWORD, keyTip.c_str()},
-        {IDC_MACRO_EXPANSION, L"Select an expansion type (Input/Click/Press/Release), then enter text between the quotes."},
-        {IDC_EDITOR_IMPORT, L"Import Text from File"},
-        {IDC_EDITOR_CLEAR, L"Clear the Text"},
-        {IDC_EDITOR_PASTE, L"Paste Text from the Clipboard"},
-    };
-    for (const auto& t : tips) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = Self();
-        ti.uId = reinterpret_cast<UINT_PTR>(Item(t.id).Handle());
-        ti.lpszText = const_cast<wchar_t*>(t.text);
-        ::SendMessageW(tooltips_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-}
-
-void MacroEditor::ShowFieldBalloon(int field, std::u16string_view title, std::u16string_view text) {
-    Window control = Item(field);
-    control.Focus();
-    balloon_.Show(control, title, text, TTI_WARNING);
 }
 
 std::u16string MacroEditor::Script() {
@@ -156,10 +134,10 @@ bool MacroEditor::CombinationAccepted(const std::u16string& combination) {
     switch (CheckCombination(combination)) {
     case CombinationCheck::Ok: return true;
     case CombinationCheck::Empty:
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Keyword Required", kCombinationTip);
+        ShowFieldBalloon(balloon_, Item(IDC_EDIT_KEYWORD), u"Keyword Required", kCombinationTip);
         return false;
     case CombinationCheck::NoModifier:
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Combination Required",
+        ShowFieldBalloon(balloon_, Item(IDC_EDIT_KEYWORD), u"Combination Required",
                          u"Please enter the key combination you require. A CTRL, SHIFT, or ALT key must be pressed "
                          u"first.");
         return false;
@@ -178,7 +156,7 @@ bool MacroEditor::CombinationAccepted(const std::u16string& combination) {
 
 bool MacroEditor::CombinationUnique(const std::u16string& combination) {
     if (request_.store && CombinationInUse(*request_.store, combination, request_.isNew ? u"" : request_.oldKeyword)) {
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Unique Keyword Required",
+        ShowFieldBalloon(balloon_, Item(IDC_EDIT_KEYWORD), u"Unique Keyword Required",
                          u"This key combination is already in use, please enter another.");
         return false;
     }
@@ -186,24 +164,12 @@ bool MacroEditor::CombinationUnique(const std::u16string& combination) {
 }
 
 void MacroEditor::OnOk() {
-    balloon_.Hide();
+    if (!EditorOkStart(request_, services_, outcome_, balloon_, Item(IDC_EDIT_KEYWORD), kCombinationTip)) return;
     const std::u16string combination = U(Item(IDC_EDIT_KEYWORD).Text());
-    if (combination.empty()) {
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Keyword Required", kCombinationTip);
-        return;
-    }
-    if (request_.shared && request_.store && !outcome_.passwordChecked) {
-        std::u16string password;
-        request_.store->GetAdminPassword(password);
-        if (!password.empty()) {
-            if (!MayChangeShared(*request_.store, services_.dialogs, services_.ctx.prompt)) return;
-            outcome_.passwordChecked = true;
-        }
-    }
     if (!CombinationAccepted(combination)) return;
     const std::u16string script = Script();
     if (const std::optional<ScriptError> error = ValidateScript(script)) {
-        ShowFieldBalloon(IDC_MACRO_EXPANSION, error->title, error->text);
+        ShowFieldBalloon(balloon_, Item(IDC_MACRO_EXPANSION), error->title, error->text);
         return;
     }
     if (!CombinationUnique(combination)) return;
@@ -214,7 +180,7 @@ void MacroEditor::OnOk() {
     // The store's insert checks the combination again under its lock.
     if (request_.save && request_.save(outcome_) == StoreResult::KeywordInUse) {
         outcome_.end = EditorEnd::Cancelled;
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Unique Keyword Required",
+        ShowFieldBalloon(balloon_, Item(IDC_EDIT_KEYWORD), u"Unique Keyword Required",
                          u"This key combination is already in use, please enter another.");
         return;
     }

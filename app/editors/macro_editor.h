@@ -23,14 +23,12 @@ private:
     void OnOk() override;
     void OnCommand(int id, int code) override;
 
-    void ShowFieldBalloon(int field, std::u16string_view title, std::u16string_view text);
     // False (with its balloon or question answered "Don't use it") when the
     // combination may not be saved.
     bool CombinationAccepted(const std::u16string& combination);
     bool CombinationUnique(const std::u16string& combination);
     void InsertLine(const wchar_t* line);
     void Import();
-    void AddTooltips();
     std::u16string Script();
 
     const EditorRequest& request_;

@@ -7,7 +7,6 @@
 #include "app/shell/help_topics.h"
 #include "app/win/file_picker.h"
 #include "base/text.h"
-#include "core/admin_password.h"
 #include "core/file_paths.h"
 #include "core/whole_file.h"
 #include "engine/output/picture_html_clip.h"
@@ -52,22 +51,10 @@ bool PictureEditor::OnInit() {
     slider.Send(TBM_SETRANGE, TRUE, MAKELPARAM(1, kMaxPercent));
     slider.Send(TBM_SETPOS, TRUE, 100);
     Item(IDC_PICTURE_PERCENT).SetText(std::wstring_view(L"100%"));
-    AddTooltips();
+    AddEditorTips(tooltips_, Self(), {{IDC_PICTURE_IMPORT, L"Import from an image file"}});
     if (!request_.isNew) OpenStoredPicture();
     keyword.Focus();
     return false;
-}
-
-void PictureEditor::AddTooltips() {
-    tooltips_.Reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
-                                      0, Self(), nullptr, ::GetModuleHandleW(nullptr), nullptr));
-    TTTOOLINFOW ti{};
-    ti.cbSize = sizeof(ti);
-    ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-    ti.hwnd = Self();
-    ti.uId = reinterpret_cast<UINT_PTR>(Item(IDC_PICTURE_IMPORT).Handle());
-    ti.lpszText = const_cast<wchar_t*>(L"Import from an image file");
-    ::SendMessageW(tooltips_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
 }
 
 void PictureEditor::OpenStoredPicture() {
@@ -165,36 +152,9 @@ bool PictureEditor::OnMessage(UINT message, WPARAM, LPARAM lParam, INT_PTR& resu
     return true;
 }
 
-void PictureEditor::ShowFieldBalloon(int field, std::u16string_view title, std::u16string_view text) {
-    Window control = Item(field);
-    control.Focus();
-    balloon_.Show(control, title, text, TTI_WARNING);
-}
-
-bool PictureEditor::KeywordUnique() {
-    const std::u16string keyword = U(Item(IDC_PICTURE_KEYWORD).Text());
-    if (request_.store && KeywordInUse(*request_.store, keyword, request_.isNew ? u"" : request_.oldKeyword)) {
-        ShowFieldBalloon(IDC_PICTURE_KEYWORD, u"Unique Keyword Required",
-                         u"This Keyword is already in use, please enter another.");
-        return false;
-    }
-    return true;
-}
-
 void PictureEditor::OnOk() {
-    balloon_.Hide();
-    if (Item(IDC_PICTURE_KEYWORD).Text().empty()) {
-        ShowFieldBalloon(IDC_PICTURE_KEYWORD, u"Keyword Required", u"Please enter a keyword.");
-        return;
-    }
-    if (request_.shared && request_.store && !outcome_.passwordChecked) {
-        std::u16string password;
-        request_.store->GetAdminPassword(password);
-        if (!password.empty()) {
-            if (!MayChangeShared(*request_.store, services_.dialogs, services_.ctx.prompt)) return;
-            outcome_.passwordChecked = true;
-        }
-    }
+    const Window keyword = Item(IDC_PICTURE_KEYWORD);
+    if (!EditorOkStart(request_, services_, outcome_, balloon_, keyword, u"Please enter a keyword.")) return;
     const std::u16string path = U(Item(IDC_PICTURE_PATH).Text());
     const std::u16string width = U(Item(IDC_PICTURE_WIDTH).Text());
     const std::u16string height = U(Item(IDC_PICTURE_HEIGHT).Text());
@@ -220,7 +180,7 @@ void PictureEditor::OnOk() {
             return;
         }
     }
-    if (!KeywordUnique()) return;
+    if (!KeywordUnique(request_, balloon_, keyword)) return;
     outcome_.end = EditorEnd::Accepted;
     outcome_.kind = ShortcutKind::Picture;
     outcome_.keyword = AsciiUpper(U(Item(IDC_PICTURE_KEYWORD).Text()));
@@ -229,8 +189,7 @@ void PictureEditor::OnOk() {
     // The store's insert checks the keyword again under its lock.
     if (request_.save && request_.save(outcome_) == StoreResult::KeywordInUse) {
         outcome_.end = EditorEnd::Cancelled;
-        ShowFieldBalloon(IDC_PICTURE_KEYWORD, u"Unique Keyword Required",
-                         u"This Keyword is already in use, please enter another.");
+        ShowKeywordInUse(balloon_, keyword);
         return;
     }
     End(IDOK);

@@ -40,9 +40,6 @@ private:
     void ShowSize(const PictureSize& size);
     void OnSizeTyped(int field);
     void ShowPreview();
-    bool KeywordUnique();
-    void ShowFieldBalloon(int field, std::u16string_view title, std::u16string_view text);
-    void AddTooltips();
 
     const EditorRequest& request_;
     EditorServices services_;

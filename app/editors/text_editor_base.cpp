@@ -5,7 +5,6 @@
 #include "app/editors/text_import.h"
 #include "app/resource_ids.h"
 #include "app/shell/help_topics.h"
-#include "core/admin_password.h"
 #include "core/file_paths.h"
 #include "base/text.h"
 
@@ -50,66 +49,24 @@ bool TextEditorBase::OnInit() {
     keyword.Send(EM_SETCUEBANNER, TRUE, reinterpret_cast<LPARAM>(L"e.g. TAG"));
     keyword.SetText(request_.keyword);
     InitExpansion();
-    AddTooltips();
+    AddEditorTips(tooltips_, Self(),
+                  {{IDC_EDITOR_IMPORT, L"Import Text from File"},
+                   {IDC_EDITOR_CLEAR, L"Clear the Text"},
+                   {IDC_EDITOR_PASTE, L"Paste Text from the Clipboard"},
+                   {IDC_EDITOR_CONVERT, ConvertTooltip()}});
     keyword.Focus();
     return false;
 }
 
-void TextEditorBase::AddTooltips() {
-    tooltips_.Reset(::CreateWindowExW(0, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, 0, 0, 0,
-                                      0, Self(), nullptr, ::GetModuleHandleW(nullptr), nullptr));
-    const struct { int id; const wchar_t* text; } tips[] = {
-        {IDC_EDITOR_IMPORT, L"Import Text from File"},
-        {IDC_EDITOR_CLEAR, L"Clear the Text"},
-        {IDC_EDITOR_PASTE, L"Paste Text from the Clipboard"},
-        {IDC_EDITOR_CONVERT, ConvertTooltip()},
-    };
-    for (const auto& t : tips) {
-        TTTOOLINFOW ti{};
-        ti.cbSize = sizeof(ti);
-        ti.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-        ti.hwnd = Self();
-        ti.uId = reinterpret_cast<UINT_PTR>(Item(t.id).Handle());
-        ti.lpszText = const_cast<wchar_t*>(t.text);
-        ::SendMessageW(tooltips_.Get(), TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&ti));
-    }
-}
-
-void TextEditorBase::ShowFieldBalloon(int field, std::u16string_view title, std::u16string_view text) {
-    Window control = Item(field);
-    control.Focus();
-    balloon_.Show(control, title, text, TTI_WARNING);
-}
-
-bool TextEditorBase::KeywordUnique() {
-    const std::u16string keyword = U(Item(IDC_EDIT_KEYWORD).Text());
-    if (request_.store && KeywordInUse(*request_.store, keyword, request_.isNew ? u"" : request_.oldKeyword)) {
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Unique Keyword Required",
-                         u"This Keyword is already in use, please enter another.");
-        return false;
-    }
-    return true;
-}
-
 void TextEditorBase::OnOk() {
-    balloon_.Hide();
-    if (Item(IDC_EDIT_KEYWORD).Text().empty()) {
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Keyword Required", u"Please enter a keyword.");
-        return;
-    }
-    if (request_.shared && request_.store && !outcome_.passwordChecked) {
-        std::u16string password;
-        request_.store->GetAdminPassword(password);
-        if (!password.empty()) {
-            if (!MayChangeShared(*request_.store, services_.dialogs, services_.ctx.prompt)) return;
-            outcome_.passwordChecked = true;
-        }
-    }
+    const Window keyword = Item(IDC_EDIT_KEYWORD);
+    if (!EditorOkStart(request_, services_, outcome_, balloon_, keyword, u"Please enter a keyword.")) return;
     if (ExpansionEmpty()) {
-        ShowFieldBalloon(ExpansionId(), u"Expansion text is empty", u"Please add text for this expansion.");
+        ShowFieldBalloon(balloon_, Item(ExpansionId()), u"Expansion text is empty",
+                         u"Please add text for this expansion.");
         return;
     }
-    if (!KeywordUnique()) return;
+    if (!KeywordUnique(request_, balloon_, keyword)) return;
     outcome_.end = EditorEnd::Accepted;
     outcome_.keyword = AsciiUpper(U(Item(IDC_EDIT_KEYWORD).Text()));
     FillOutcome(outcome_);
@@ -117,8 +74,7 @@ void TextEditorBase::OnOk() {
     // thread or user may have taken it since the check above.
     if (request_.save && request_.save(outcome_) == StoreResult::KeywordInUse) {
         outcome_.end = EditorEnd::Cancelled;
-        ShowFieldBalloon(IDC_EDIT_KEYWORD, u"Unique Keyword Required",
-                         u"This Keyword is already in use, please enter another.");
+        ShowKeywordInUse(balloon_, keyword);
         return;
     }
     End(IDOK);
@@ -138,7 +94,7 @@ void TextEditorBase::OnCommand(int id, int code) {
         Item(ExpansionId()).Send(WM_PASTE);
         break;
     case IDC_EDITOR_CONVERT:
-        if (!KeywordUnique() || !ConfirmConversion()) break;
+        if (!KeywordUnique(request_, balloon_, Item(IDC_EDIT_KEYWORD)) || !ConfirmConversion()) break;
         outcome_.end = EditorEnd::Convert;
         outcome_.keyword = AsciiUpper(U(Item(IDC_EDIT_KEYWORD).Text()));
         FillOutcome(outcome_);

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "app/editors/editor_checks.h"
 #include "app/editors/editor_request.h"
 #include "app/win/balloon_tip.h"
 #include "app/win/file_picker.h"
@@ -16,11 +17,6 @@
 #include "core/shared_dialogs.h"
 
 namespace kx {
-
-struct EditorServices {
-    const DataContext& ctx;
-    SharedDialogs& dialogs;
-};
 
 class TextEditorBase : public ModalDialog {
 public:
@@ -49,14 +45,11 @@ protected:
     void OnOk() override;
     void OnCommand(int id, int code) override;
 
-    void ShowFieldBalloon(int field, std::u16string_view title, std::u16string_view text);
     const EditorRequest& request_;
     EditorServices services_;
 
 private:
-    bool KeywordUnique();
     void Import();
-    void AddTooltips();
 
     BalloonTip balloon_;
     UniqueWindow tooltips_;
