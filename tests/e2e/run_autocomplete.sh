@@ -72,15 +72,10 @@ offers() { OFFER=$1; wait_for 10 ac_shown && wait_for 5 eval '[ "$(ac_row 9101)"
 # The window offers the phrases for "thank y" (in the order their
 # acceptances have made).
 offers_thank() { wait_for 10 ac_shown && wait_for 5 eval '[[ "$(ac_row 9101)" == "thank you "* ]]'; }
-# The phrases of the rows in view, joined by "|" (a row without a candidate
-# is moved out of view and keeps its old text).
-rows_in_view() {
-  local id x y
-  for id in 9101 9102 9103; do
-    read -r x y < <(probe whereid "$AC" $id)
-    [ -n "$x" ] && [ "$x" -ge 0 ] && ac_row $id
-  done | paste -sd '|'
-}
+# A row without a candidate is moved out of view and keeps its old text.
+in_view() { local x y; read -r x y < <(probe whereid "$AC" "$1"); [ -n "$x" ] && [ "$x" -ge 0 ]; }
+# The phrases of the rows in view, joined by "|".
+rows_in_view() { local id; for id in 9101 9102 9103; do in_view $id && ac_row $id; done | paste -sd '|'; }
 # The window shows the search for the whole "thank y": each fill selects its
 # first row again, so ALT+DOWN must come after the last one.
 offers_thank_y() {
@@ -93,11 +88,8 @@ told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; r
 settled() { in_corner && [ "$(probe alpha "$AC")" = 255 ]; }
 # row_of PHRASE: the id of the row that shows it.
 row_of() {
-  local id x y
-  for id in 9101 9102 9103; do
-    read -r x y < <(probe whereid "$AC" $id)
-    [ -n "$x" ] && [ "$x" -ge 0 ] && [ "$(ac_row $id)" = "$1" ] && echo $id && return
-  done
+  local id
+  for id in 9101 9102 9103; do in_view $id && [ "$(ac_row $id)" = "$1" ] && echo $id && return; done
   return 1
 }
 # click_row ID [BUTTON [REPEAT]]: the mouse on that row of the settled window.
@@ -176,7 +168,7 @@ check "ALT+DOWN moved nothing in notepad" says "thank you very much" eval 'notep
 # a menu bar of its own, ALT+DOWN must leave it closed too.
 timeout 150 wine "$E2E/kx_target.exe" --menu --title "kx menu" >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "kx menu"
-xdotool windowfocus --sync "$(window "kx menu")" 2>/dev/null; wait_for 5 active "kx menu"
+take_focus "kx menu"
 xdotool type --delay 80 "thank y"
 check "the window comes up over a window with a menu bar" offers_thank_y
 SECOND=$(ac_row 9102)
