@@ -45,26 +45,6 @@ in_corner() {
   read -r l t r b < <(probe rect "$AC"); read -r L T R B < <(probe workarea)
   [ -n "$b" ] && [ "$r" -eq "$R" ] && [ "$b" -eq "$B" ] && [ $((r - l)) -eq $(((R - L) / 5)) ]
 }
-# take_focus TITLE: the keyboard to that window. There is no window manager
-# on the virtual display, and Wine leaves the X keyboard focus of a window it
-# activates to the manager; while the focus stays on another program's X
-# window, keys typed there reach nobody. So the test does the manager's part.
-# The program whose window loses the X focus makes the desktop the
-# foreground if that window still is: when it gets there after the new
-# window became the foreground, the desktop keeps it, and the X focus, set
-# already, moves no more. Then a click on the title bar brings the window to
-# the front, as a user would. The focus counts once it has stayed.
-take_focus() {
-  local w try l t r b; w=$(window "$1")
-  for try in 1 2 3; do
-    xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
-    wait_for 2 active "$1" && sleep 0.5 && active "$1" && return 0
-    read -r l t r b < <(probe rect "$1")
-    [ -n "$b" ] && click_at $(((l + r) / 2)) $((t + 10))
-    wait_for 2 active "$1" && sleep 0.5 && active "$1" && return 0
-  done
-  return 1
-}
 focus_notepad() { take_focus "$NOTEPAD"; }
 # The first row shows the phrase (and the window its hint) once the
 # dictionary's search and the window's timer have run.

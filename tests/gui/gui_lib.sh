@@ -122,15 +122,29 @@ setting() { wine reg add "HKCU\\Software\\Tarvik Software\\Kestrix\\$1" /v "$2" 
 start_kx() { timeout 300 wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
 kx_running() { kill -0 "$KX_PID" 2>/dev/null; }
 kx_ended() { ! kill -0 "$KX_PID" 2>/dev/null; }
-# press TITLE KEY...: the window comes to the top and a click on its
-# caption makes it the active window, as for a user; then the keys.
-press() {
-  local l t r b
-  read -r l t r b < <(probe rect "$1")
-  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
-  [ -n "$b" ] && xdotool mousemove $(( l + (r - l) / 3 )) $(( t + 10 )) click 1
-  wait_for 5 active "$1"; shift; xdotool key --delay 80 "$@"
+# take_focus TITLE: the keyboard to that window. There is no window manager
+# on the virtual display, and Wine leaves the X keyboard focus of a window it
+# activates to the manager; while the focus stays on another program's X
+# window, keys typed there reach nobody. So the test does the manager's part.
+# The program whose window loses the X focus makes the desktop the
+# foreground if that window still is: when it gets there after the new
+# window became the foreground, the desktop keeps it, and the X focus, set
+# already, moves no more. Then a click on the title bar brings the window to
+# the front, as a user would. The focus counts once it has stayed.
+take_focus() {
+  local w try l t r b; w=$(window "$1")
+  for try in 1 2 3; do
+    xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
+    wait_for 2 active "$1" && sleep 0.5 && active "$1" && return 0
+    read -r l t r b < <(probe rect "$1")
+    [ -n "$b" ] && click_at $(((l + r) / 2)) $((t + 10))
+    wait_for 2 active "$1" && sleep 0.5 && active "$1" && return 0
+  done
+  return 1
 }
+# press TITLE KEY...: the window comes to the top with the keyboard, as for
+# a user; then the keys.
+press() { take_focus "$1" || return 1; shift; xdotool key --delay 80 "$@"; }
 
 
 # gui_setup FIRST LAST NAME: a display numbered FIRST to LAST of its own and

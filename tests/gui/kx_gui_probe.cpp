@@ -24,6 +24,7 @@
 //   kx_gui_probe header COLUMN             screen point at the middle of a list header item
 //   kx_gui_probe button COMMAND            the text of the main toolbar's button
 //   kx_gui_probe toolbar COMMAND           screen point on a visible toolbar button's face
+//   kx_gui_probe focustext                 the text of the foreground window's focused control
 //   kx_gui_probe tbstate COMMAND           "enabled" or "disabled": the toolbar button's state
 //   kx_gui_probe menu COMMAND              the menu bar's item: "enabled" or "grayed", tab, text
 //   kx_gui_probe popups                    the items of the open popup menus: state, tab, text
@@ -294,6 +295,16 @@ int wmain(int argc, wchar_t** argv) {
         if (::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info) && info.hwndFocus)
             ::GetClassNameW(info.hwndFocus, focus, 64);
         Print(std::wstring(title) + (focus[0] ? L"\t" + std::wstring(focus) : L""));
+        return 0;
+    }
+    if (verb == L"focustext") {
+        GUITHREADINFO info{};
+        info.cbSize = sizeof(info);
+        HWND w = ::GetForegroundWindow();
+        if (!w || !::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) return 1;
+        wchar_t text[1024] = {};
+        ::SendMessageW(info.hwndFocus, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+        Print(text);
         return 0;
     }
     if (verb == L"workarea") {

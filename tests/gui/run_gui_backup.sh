@@ -41,16 +41,18 @@ file_menu() { press "$MAIN" alt+f && wait_for 5 popup_open && click_popup "$1"; 
 # The text a message box shows (Wine's static of id 0xFFFF, as Windows').
 box_text() { probe item "$1" 65535; }
 # fill TITLE TEXT: the dialog's focused field takes TEXT, typed.
-fill() { local w; w=$(window "$1"); xdotool windowfocus --sync "$w" 2>/dev/null; xdotool type --delay 30 "$2"; }
+fill() {
+  take_focus "$1"; xdotool type --delay 30 "$2"
+  wait_for 5 says "$2" probe focustext && return 0
+  echo "     typed '$2' into $1, its field holds '$(probe focustext)' (foreground: $(probe foreground))"; return 1
+}
 reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 
 timeout 150 wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
 xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
 type_in_notepad() {
-  local w; w=$(window "$NOTEPAD")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
-  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "$1"
+  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "$1"
 }
 notepad_text() { probe text "$NOTEPAD"; }
 
