@@ -36,15 +36,13 @@ FREQUENT="call me back soon."
 main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 1.5; }
 stop_kx() { timeout 60 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 60 kx_ended; }
 notepad_text() { probe text "$NOTEPAD"; }
-# A click near the bottom right of the window's text, as a user does: the
-# caret goes to the end of the text, and a Wine window that another Wine
-# program took the focus from gets it back only so (there is no window
-# manager).
+# The window takes the keyboard, then a click near the bottom right of its
+# text puts the caret at the end, as a user does.
 focus() {
   local l t r b
   read -r l t r b < <(probe rect "$1")
   [ -n "${b:-}" ] || return 1
-  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
+  take_focus "$1" || return 1
   click_at $((r - 30)) $((b - 30)); wait_for 5 active "$1"
 }
 # Types LINE and Enter into notepad and waits until notepad holds it: the

@@ -46,9 +46,7 @@ notepad_is() { [ "$(notepad_text)" = "$1" ]; }
 notepad_becomes() { wait_for "${2:-15}" notepad_is "$1" && sleep 0.5 && notepad_is "$1"; }
 # clear_notepad: notepad in front with an empty page.
 clear_notepad() {
-  local w; w=$(window "$NOTEPAD")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
-  xdotool key ctrl+a BackSpace; wait_for 5 notepad_is ""
+  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; wait_for 5 notepad_is ""
 }
 combo() { clear_notepad && xdotool key "$1"; }
 
@@ -110,8 +108,7 @@ check "typing during a macro's output never mixes into it" wait_for 15 unmixed
 
 # 6. The editor: ctrl+shift+m (command 2012) on the main window.
 open_editor() {
-  local w; w=$(window "$MAIN")
-  xdotool windowraise "$w"; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$MAIN"
+  take_focus "$MAIN"
   xdotool key ctrl+shift+m; wait_for 10 has_window "$EDITOR"
 }
 check "ctrl+shift+m opens the macro editor" open_editor

@@ -112,9 +112,7 @@ close_welcome() {
 }
 notepad_text() { probe text "$NOTEPAD"; }
 type_sig() {
-  local w; w=$(window "$NOTEPAD")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
-  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
+  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
 }
 expands() { type_sig; wait_for 10 eval 'notepad_text | grep -q "Best regards, Kim"'; }
 hook_from_folder() { mapped "$FOLDER/kxhook.dll"; }

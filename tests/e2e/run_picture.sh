@@ -44,7 +44,7 @@ PY
 }
 field() { probe item "$1" "$2"; }
 # The window takes the keyboard focus, as a user's click into it gives.
-focus() { xdotool windowfocus --sync "$(window "$1")" 2>/dev/null; wait_for 5 active "$1"; }
+focus() { take_focus "$1"; }
 
 # The pictures: a small logo, a large flat picture for the older records,
 # and a text file that is no picture.
@@ -163,9 +163,7 @@ check "Cancel stores nothing" db_check '"BAD" not in records and "LOGO" in recor
 # 4. Expansion into a browser: the clipboard's HTML holds the picture as a
 #    PNG of the stored size, and the text placeholder is pasted.
 type_into() {  # type_into TITLE TEXT
-  local w; w=$(window "$1")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
-  wait_for 5 active "$1"; sleep 0.3
+  take_focus "$1"
   xdotool type --delay 80 "$2"
 }
 timeout 200 wine "$E2E/kx_target.exe" --class Chrome_WidgetWin_1 --title "pic-browser" \

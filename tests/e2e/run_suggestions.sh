@@ -85,7 +85,7 @@ check "the simple text button of a row says what it does" \
 click_id "$SUG" 104
 check "the simple text button opens the editor on the phrase" \
   wait_for 10 eval 'probe item "$SIMPLE" 111 | grep -qxF "${P[1]}"'
-xdotool windowfocus --sync "$(window "$SIMPLE")" 2>/dev/null; xdotool type --delay 60 "tqr"
+take_focus "$SIMPLE"; xdotool type --delay 60 "tqr"
 check "OK saves the shortcut" answer "$SIMPLE" "OK"
 check "row 1 is done: its phrase and both buttons are disabled" wait_for 5 row_disabled 1
 check "row 2 stays usable" row_enabled 2

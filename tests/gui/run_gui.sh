@@ -53,7 +53,7 @@ check "the menu shows the keys of Edit and Delete" eval 'probe menu 2003 | grep 
 # New simple-text shortcut from the toolbar's Add button, typed with xdotool.
 click_toolbar 2010
 check "the Add button opens the simple text editor" wait_for 10 has_window "New Simple Text Shortcut"
-w=$(window "New Simple Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null
+take_focus "New Simple Text Shortcut"
 xdotool type --delay 40 "gm"; xdotool key Tab; xdotool type --delay 40 "Good morning, team"
 wait_for 5 eval 'probe item "New Simple Text Shortcut" 111 | grep -q "Good morning, team"'
 shot simple-text-editor "New Simple Text Shortcut"
@@ -74,7 +74,7 @@ menu_keys alt+s n
 check "Alt+S, N opens the four kinds" wait_for 5 popup_has "-	Rich Text Shortcut...	Ctrl+Shift+R"
 xdotool key --delay 80 Down Return
 check "the rich text editor opens" wait_for 10 has_window "New Rich Text Shortcut"
-w=$(window "New Rich Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null
+take_focus "New Rich Text Shortcut"
 xdotool type --delay 40 "ty"; xdotool key Tab; xdotool type --delay 40 "Thank you"
 wait_for 5 eval 'probe item "New Rich Text Shortcut" 123 | grep -q "Thank you"'
 shot rich-text-editor "New Rich Text Shortcut"
@@ -84,8 +84,7 @@ check "a rich text shortcut is listed" wait_for 10 list_has TY "Thank you"
 # Typing the keyword in another program expands it.
 timeout 120 wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 15 has_window "Untitled - Notepad"; sleep 2
-w=$(window "Untitled - Notepad"); xdotool windowactivate --sync "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
-sleep 0.5; xdotool type --delay 80 "gm "
+take_focus "Untitled - Notepad"; xdotool type --delay 80 "gm "
 expanded() { probe text "Untitled - Notepad" | grep -q "Good morning, team"; }
 check "typing gm in notepad expands it" wait_for 10 expanded
 shot expansion-in-notepad "Untitled - Notepad"
@@ -93,7 +92,7 @@ shot expansion-in-notepad "Untitled - Notepad"
 # Ctrl+X in the main window switches expansion off and on again.
 press "$MAIN" ctrl+x
 check "Ctrl+X names the switch No Expand" wait_for 5 says "No Expand" probe button 1006
-w=$(window "Untitled - Notepad"); xdotool windowfocus --sync "$w" 2>/dev/null; sleep 0.3
+take_focus "Untitled - Notepad"
 xdotool key ctrl+a BackSpace; xdotool type --delay 80 "gm "; sleep 1.5
 check "with expansion off gm stays as typed" test "$(probe text "Untitled - Notepad")" = "gm "
 press "$MAIN" ctrl+x
@@ -133,7 +132,7 @@ select_rows GM
 wait_for 5 says "enabled" tb_state 2003
 click_toolbar 2003
 check "the Edit button opens the editor" wait_for 10 has_window "Edit Simple Text Shortcut"
-w=$(window "Edit Simple Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null
+take_focus "Edit Simple Text Shortcut"
 xdotool key Tab ctrl+a; xdotool type --delay 40 "Good evening"
 answer "Edit Simple Text Shortcut" "OK"
 check "the edited expansion is listed" wait_for 10 list_has GM "Good evening"
@@ -150,7 +149,7 @@ menu_keys alt+s g
 wait_for 5 popup_has "-	New Group..."
 xdotool key --delay 80 Up Up Return
 check "Groups > New Group... opens its dialog" wait_for 10 has_window "Add New Group"
-w=$(window "Add New Group"); xdotool windowfocus --sync "$w" 2>/dev/null; xdotool type --delay 40 "Work"
+take_focus "Add New Group"; xdotool type --delay 40 "Work"
 answer "Add New Group" "OK"
 check "the new group is a copy of Default" wait_for 10 list_has GM "Good evening"
 check "the Groups menu ticks the new group" eval 'menu_keys alt+s g && wait_for 5 popup_has "-c	Work"'
@@ -246,10 +245,10 @@ check "Cancel opens no editor" eval 'probe visible "$MAIN" && no_window "New Sim
 # Import into the simple text editor, then convert to rich text and back.
 click_toolbar 2010; answer "Shared Shortcuts Selection" "OK"
 wait_for 10 has_window "New Simple Text Shortcut"
-w=$(window "New Simple Text Shortcut"); xdotool windowfocus --sync "$w" 2>/dev/null; xdotool type --delay 40 "imp"
+take_focus "New Simple Text Shortcut"; xdotool type --delay 40 "imp"
 click_button "New Simple Text Shortcut" "Import"
 check "Import opens the file dialog" wait_for 10 has_window "Select Import File"
-w=$(window "Select Import File"); xdotool windowfocus --sync "$w" 2>/dev/null; sleep 0.5
+take_focus "Select Import File"
 xdotool type --delay 20 "$(winpath "$ART/import.txt")"; xdotool key Return
 imported() { probe item "$1" "$2" | tr '\r' '\n' | tr -s '\n' '|' | grep -q "^Imported line one|line two|$"; }
 check "the imported file fills the expansion" wait_for 10 imported "New Simple Text Shortcut" 111
@@ -281,7 +280,7 @@ wait_for 5 says "enabled" tb_state 2002
 menu_keys ctrl+Delete
 wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
 check "a shared delete asks for the password" wait_for 10 has_window "Enter Password"
-w=$(window "Enter Password"); xdotool windowfocus --sync "$w" 2>/dev/null
+take_focus "Enter Password"
 xdotool type --delay 40 "wrong"; xdotool key Return
 check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not match, please enter the correct password"'
 check "and keeps the dialog open" has_window "Enter Password"

@@ -34,9 +34,7 @@ notepad_text() { probe text "$NOTEPAD"; }
 # Types "sig " into notepad from an empty page; the hook needs timer 1's
 # second before it runs, so the first try waits for that.
 type_sig() {
-  local w; w=$(window "$NOTEPAD")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
-  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
+  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
 }
 expands() { type_sig; wait_for 8 eval 'notepad_text | grep -q "Best regards, Kim"'; }
 stays() { type_sig; sleep 2; [ "$(notepad_text)" = "sig " ]; }
@@ -141,7 +139,7 @@ answer "Confirm Delete" "Delete"
 check "deleting a shared shortcut asks for the password" wait_for 10 has_window "Enter Password"
 check "the password dialog has its Help button" probe shown "Enter Password" "Help"
 shot password-dialog "Enter Password"
-w=$(window "Enter Password"); xdotool windowfocus --sync "$w" 2>/dev/null
+take_focus "Enter Password"
 xdotool type --delay 40 "pw"; xdotool key Return
 check "the chosen row is deleted" wait_for 10 list_lacks SH2
 check "the other rows stay, those the reload brought too" says "M1 M2 SH0 SH1 SH3 SIG " keywords

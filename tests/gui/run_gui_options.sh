@@ -45,9 +45,7 @@ main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$
 notepad_text() { probe text "$NOTEPAD"; }
 # Types TEXT into notepad from an empty page.
 type_in_notepad() {
-  local w; w=$(window "$NOTEPAD")
-  xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null; wait_for 5 active "$NOTEPAD"
-  xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 100 "$1"
+  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 100 "$1"
 }
 # The sheet's page is the one whose box of that label is on screen.
 on_page() { probe shown "$OPTIONS" "$1"; }
@@ -166,7 +164,7 @@ wait_for 5 probe enabled "$OPTIONS" "..."
 click_button "$OPTIONS" "..."
 check "the browse button opens the file dialog" wait_for 10 has_window "Open Shared Abbreviations File"
 shot shared-browse "Open Shared Abbreviations File"
-w=$(window "Open Shared Abbreviations File"); xdotool windowfocus --sync "$w" 2>/dev/null
+take_focus "Open Shared Abbreviations File"
 xdotool type --delay 30 "$(winpath "$SHARED")"; xdotool key Return
 check "the typed path fills the field" wait_for 10 eval '[ "$(probe item "$OPTIONS" 132)" = "$(winpath "$SHARED")" ]'
 check "the file's password opens the old-password field" wait_for 5 probe enabledid "$OPTIONS" 140
