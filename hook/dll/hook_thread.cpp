@@ -39,6 +39,16 @@ HWND ForegroundAndLayout(HKL& layout) {
     return foreground;
 }
 
+// A window of the program itself. The program does not expand or learn what
+// is typed into its own windows, so no key is held for them: a hold would
+// only delay the typing in its dialogs (and a replay into the program's
+// own busy thread could come after the next keys).
+bool OwnWindow(HWND foreground) {
+    DWORD process = 0;
+    if (foreground) ::GetWindowThreadProcessId(foreground, &process);
+    return process == ::GetCurrentProcessId();
+}
+
 // The key as SendInput would type it again.
 HeldKey AsHeldKey(const KBDLLHOOKSTRUCT& kb, bool isUp) {
     HeldKey k;
@@ -129,7 +139,8 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         // A macro's hold: the program's own module is told by EnableHook,
         // the companion's learns it from the switch.
         if (kCompanionModule) s.hold.SetProgramHold(s.switches.IsOn(hookproto::kHookHoldKeys), ::GetTickCount());
-        const bool mayComplete = reported && HoldFilter().Watches(in.foreground) && MayComplete(in.key, in.layout);
+        const bool mayComplete = reported && HoldFilter().Watches(in.foreground) && !OwnWindow(in.foreground) &&
+                                 MayComplete(in.key, in.layout);
         const KeyHold::Step step =
             s.hold.OnKey(source, AsHeldKey(*kb, in.key.isUp), reported, mayComplete, ::GetTickCount());
         if (step.wake) ::SetEvent(s.releaseWake.Get());

@@ -142,9 +142,15 @@ take_focus() {
   done
   return 1
 }
-# press TITLE KEY...: the window comes to the top with the keyboard, as for
-# a user; then the keys.
-press() { take_focus "$1" || return 1; shift; xdotool key --delay 80 "$@"; }
+# press TITLE KEY...: the window comes to the top and a click on its
+# caption makes it the active window, as for a user; then the keys.
+press() {
+  local l t r b
+  read -r l t r b < <(probe rect "$1")
+  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
+  [ -n "$b" ] && xdotool mousemove $(( l + (r - l) / 3 )) $(( t + 10 )) click 1
+  wait_for 5 active "$1"; shift; xdotool key --delay 80 "$@"
+}
 
 
 # gui_setup FIRST LAST NAME: a display numbered FIRST to LAST of its own and
