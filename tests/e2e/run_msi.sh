@@ -111,9 +111,7 @@ close_welcome() {
   return 0
 }
 notepad_text() { probe text "$NOTEPAD"; }
-type_sig() {
-  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
-}
+type_sig() { retype "$NOTEPAD" "sig "; }
 expands() { type_sig; wait_for 10 eval 'notepad_text | grep -q "Best regards, Kim"'; }
 hook_from_folder() { mapped "$FOLDER/kxhook.dll"; }
 

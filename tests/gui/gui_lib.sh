@@ -135,13 +135,17 @@ take_focus() {
   local w try l t r b; w=$(window "$1")
   for try in 1 2 3; do
     xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
-    wait_for 2 active "$1" && sleep 0.5 && active "$1" && return 0
+    kept_focus "$1" && return 0
     read -r l t r b < <(probe rect "$1")
     [ -n "$b" ] && click_at $(((l + r) / 2)) $((t + 10))
-    wait_for 2 active "$1" && sleep 0.5 && active "$1" && return 0
+    kept_focus "$1" && return 0
   done
   return 1
 }
+kept_focus() { wait_for 2 active "$1" && sleep 0.5 && active "$1"; }
+# retype TITLE TEXT [DELAY_MS]: the window takes the keyboard, its text is
+# selected and erased, and TEXT is typed, a key each DELAY_MS (80).
+retype() { take_focus "$1"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay "${3:-80}" "$2"; }
 # press TITLE KEY...: the window comes to the top and a click on its
 # caption makes it the active window, as for a user; then the keys.
 press() {

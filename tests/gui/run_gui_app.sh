@@ -33,9 +33,7 @@ stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null;
 notepad_text() { probe text "$NOTEPAD"; }
 # Types "sig " into notepad from an empty page; the hook needs timer 1's
 # second before it runs, so the first try waits for that.
-type_sig() {
-  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "sig "
-}
+type_sig() { retype "$NOTEPAD" "sig "; }
 expands() { type_sig; wait_for 8 eval 'notepad_text | grep -q "Best regards, Kim"'; }
 stays() { type_sig; sleep 2; [ "$(notepad_text)" = "sig " ]; }
 # The window covers the work area: maximised (there is no window manager).

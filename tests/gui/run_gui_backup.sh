@@ -51,9 +51,7 @@ reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d 
 timeout 150 wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
 xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
-type_in_notepad() {
-  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 80 "$1"
-}
+type_in_notepad() { retype "$NOTEPAD" "$1"; }
 notepad_text() { probe text "$NOTEPAD"; }
 
 start_kx

@@ -44,9 +44,7 @@ reg_value() { wine reg query "$KEY\\$1" /v "$2" 2>/dev/null </dev/null | tr -d '
 main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"'; }
 notepad_text() { probe text "$NOTEPAD"; }
 # Types TEXT into notepad from an empty page.
-type_in_notepad() {
-  take_focus "$NOTEPAD"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay 100 "$1"
-}
+type_in_notepad() { retype "$NOTEPAD" "$1" 100; }
 # The sheet's page is the one whose box of that label is on screen.
 on_page() { probe shown "$OPTIONS" "$1"; }
 tip_says() { probe tips | grep -qxF "$1"; }
