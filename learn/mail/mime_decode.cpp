@@ -50,21 +50,51 @@ std::string DecodeQWord(std::string_view text) {
     return out;
 }
 
+// Where the next "?=" and the next blank stand from a given offset on. The
+// offsets a header's encoded words are tried from only grow, so each answer
+// is searched for once and kept while it still lies ahead: a header full of
+// "=?" openings without their closings is read in linear time, not once
+// more to its end for every opening.
+struct AheadFinder {
+    std::string_view raw;
+    size_t close = 0, closeFrom = 0;
+    size_t blank = 0, blankFrom = 0;
+    bool closeKnown = false, blankKnown = false;
+
+    size_t NextClose(size_t from) {
+        if (!closeKnown || from < closeFrom || (close != std::string_view::npos && close < from)) {
+            close = raw.find("?=", from);
+            closeFrom = from;
+            closeKnown = true;
+        }
+        return close;
+    }
+    size_t NextBlank(size_t from) {
+        if (!blankKnown || from < blankFrom || (blank != std::string_view::npos && blank < from)) {
+            blank = raw.find_first_of(" \t\r\n", from);
+            blankFrom = from;
+            blankKnown = true;
+        }
+        return blank;
+    }
+};
+
 // Reads one encoded word at `pos` ("=?cs?X?text?="); on success sets `end`
 // past it and appends its text.
-bool TakeEncodedWord(std::string_view raw, size_t pos, size_t& end, std::u16string& out) {
+bool TakeEncodedWord(std::string_view raw, size_t pos, AheadFinder& ahead, size_t& end, std::u16string& out) {
     if (raw.compare(pos, 2, "=?") != 0) return false;
     const size_t q1 = raw.find('?', pos + 2);
     if (q1 == std::string_view::npos || q1 + 2 >= raw.size() || raw[q1 + 2] != '?') return false;
     const char form = LowerAscii(raw[q1 + 1]);
     if (form != 'b' && form != 'q') return false;
-    const size_t close = raw.find("?=", q1 + 3);
+    const size_t close = ahead.NextClose(q1 + 3);
     if (close == std::string_view::npos) return false;
+    // An encoded word holds no blank.
+    if (ahead.NextBlank(q1 + 3) < close) return false;
     std::string_view charset = raw.substr(pos + 2, q1 - pos - 2);
     // RFC 2231 adds "*language" to the charset.
     charset = charset.substr(0, charset.find('*'));
     const std::string_view text = raw.substr(q1 + 3, close - q1 - 3);
-    if (text.find_first_of(" \t\r\n") != std::string_view::npos) return false;
     const std::string bytes = form == 'b' ? DecodeBase64Lenient(text) : DecodeQWord(text);
     out += BytesInCharset(bytes, charset);
     end = close + 2;
@@ -134,12 +164,13 @@ std::u16string DecodeHeaderValue(std::string_view raw) {
     size_t plainFrom = 0;  // start of text not yet copied
     size_t pos = 0;
     bool lastWasWord = false;
+    AheadFinder ahead{raw};
     while (pos < raw.size()) {
         const size_t at = raw.find("=?", pos);
         if (at == std::string_view::npos) break;
         std::u16string word;
         size_t end = 0;
-        if (!TakeEncodedWord(raw, at, end, word)) {
+        if (!TakeEncodedWord(raw, at, ahead, end, word)) {
             pos = at + 2;
             lastWasWord = false;
             continue;

@@ -41,6 +41,12 @@ TEST(MailMime, HeaderNamesAreCaseBlindAndMissingOnesEmpty) {
     EXPECT_EQ(HeaderValue(headers, "to"), u"");
     // A broken encoded word stays as written.
     EXPECT_EQ(DecodeHeaderValue("=?utf-8?X?abc?= =?utf-8?B?YWJj"), u"=?utf-8?X?abc?= =?utf-8?B?YWJj");
+    // Openings without closings, and openings whose closing lies past a
+    // blank, stay as written; a good word after them is still decoded.
+    std::string many;
+    for (int i = 0; i < 3000; ++i) many += "=?utf-8?q?a";
+    EXPECT_EQ(DecodeHeaderValue(many), Utf8ToUtf16(many));
+    EXPECT_EQ(DecodeHeaderValue(many + " x?= =?utf-8?q?caf=C3=A9?="), Utf8ToUtf16(many + " x?= ") + U16("caf\xC3\xA9"));
 }
 
 TEST(MailMime, TransferEncodingsAndCharsets) {
