@@ -4,17 +4,54 @@
 
 namespace kx {
 
-std::u16string PictureFileName(std::string_view rich) {
-    constexpr std::string_view kMarker = "{\\*\\KestrixFileName{\\";
-    const size_t at = rich.find(kMarker);
-    if (at == std::string_view::npos) return {};
-    // The encoder writes the file title in UTF-8.
+namespace {
+
+bool NeedsEscape(char c) { return c == '\\' || c == '{' || c == '}'; }
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+}  // namespace
+
+void AppendPictureTitle(std::string& out, std::string_view utf8Title) {
+    for (size_t i = 0; i < utf8Title.size(); ++i) {
+        const char c = utf8Title[i];
+        if (i == 0 && (NeedsEscape(c) || c == '\'')) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += '\'';
+            out += kHex[uint8_t(c) >> 4];
+            out += kHex[uint8_t(c) & 15];
+            continue;
+        }
+        if (NeedsEscape(c)) out.push_back('\\');
+        out.push_back(c);
+    }
+}
+
+std::optional<std::string> PictureTitleBytes(std::string_view rich) {
+    const size_t at = rich.find(kPictureTitleMark);
+    if (at == std::string_view::npos) return std::nullopt;
     std::string bytes;
-    for (size_t i = at + kMarker.size(); i < rich.size() && rich[i] != '}'; ++i) {
-        if (rich[i] == '\\' && i + 1 < rich.size() && rich[i + 1] == '\\') ++i;
+    size_t from = at + kPictureTitleMark.size();
+    if (from + 2 < rich.size() && rich[from] == '\'' && HexDigit(rich[from + 1]) >= 0 && HexDigit(rich[from + 2]) >= 0) {
+        bytes.push_back(char(HexDigit(rich[from + 1]) * 16 + HexDigit(rich[from + 2])));
+        from += 3;
+    }
+    for (size_t i = from; i < rich.size() && rich[i] != '}'; ++i) {
+        const bool escape = rich[i] == '\\' && i + 1 < rich.size() && NeedsEscape(rich[i + 1]);
+        if (escape) ++i;
         bytes.push_back(rich[i]);
     }
-    return std::u16string(CutToField(Utf8ToUtf16(bytes)));
+    return bytes;
+}
+
+std::u16string PictureFileName(std::string_view rich) {
+    const std::optional<std::string> bytes = PictureTitleBytes(rich);
+    return bytes ? std::u16string(CutToField(Utf8ToUtf16(*bytes))) : std::u16string();
 }
 
 }  // namespace kx

@@ -1,5 +1,7 @@
 #include "picture/metafile_text.h"
 
+#include "core/picture_name.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -58,8 +60,9 @@ bool DibSize(std::string_view dib, int32_t& width, int32_t& height) {
 }  // namespace
 
 void AppendPictureHead(std::string& out, const PictureHead& head) {
-    out += "{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\";
-    out += head.fileTitle;
+    out += "{\\rtf1\\ansi\\deff0";
+    out += kPictureTitleMark;
+    AppendPictureTitle(out, head.fileTitle);
     out += "}}{\\pict\\wmetafile8\\picw";
     out += std::to_string(head.picw);
     out += "\\pich";

@@ -33,8 +33,15 @@ std::string RichTextFromImport(std::string_view bytes) {
         ++start;
     const std::string_view text = bytes.substr(start);
     if (!text.empty() && text.front() == '{') return std::string(text);
-    // The space ends the control word; it is not part of the text.
-    return "{\\rtf1\\ansi\\pard " + std::string(text) + "}";
+    // The space ends the control word; it is not part of the text. A brace
+    // or backslash in the text is escaped, or it would end the document
+    // early or start a control word of its own.
+    std::string out = "{\\rtf1\\ansi\\pard ";
+    for (char c : text) {
+        if (c == '\\' || c == '{' || c == '}') out.push_back('\\');
+        out.push_back(c);
+    }
+    return out + "}";
 }
 
 std::u16string PlainTextFromImport(std::string_view bytes) {

@@ -1,13 +1,13 @@
 #include "engine/output/picture_html_clip.h"
 
 #include "core/base64.h"
+#include "core/picture_name.h"
 #include "base/text.h"
 #include "engine/output/html_clip.h"
 
 namespace kx {
 namespace {
 
-constexpr std::string_view kNameMark = "{\\*\\KestrixFileName{\\";
 constexpr int kTwipsPerPixel = 15;
 
 // The decimal number right after `mark`, or 0 when there is none. Values
@@ -54,12 +54,9 @@ bool DecodeHex(std::string_view text, std::vector<uint8_t>& out) {
 
 bool ReadPictureDescription(std::string_view rtf, PictureDescription& out) {
     out = {};
-    size_t name = rtf.find(kNameMark);
-    if (name == std::string_view::npos) return false;
-    name += kNameMark.size();
-    size_t nameEnd = rtf.find('}', name);
-    if (nameEnd == std::string_view::npos || nameEnd == name) return false;
-    out.fileName = std::u16string(CutToField(Utf8ToUtf16(rtf.substr(name, nameEnd - name))));
+    const std::optional<std::string> title = PictureTitleBytes(rtf);
+    if (!title || title->empty()) return false;
+    out.fileName = std::u16string(CutToField(Utf8ToUtf16(*title)));
 
     out.width = NumberAfter(rtf, "\\picwgoal") / kTwipsPerPixel;
     out.height = NumberAfter(rtf, "\\pichgoal") / kTwipsPerPixel;

@@ -96,7 +96,7 @@ TEST(Import, SizeLimitRichDetectionAndPlainDecoding) {
     EXPECT_TRUE(ImportSizeAllowed(102400));
     EXPECT_FALSE(ImportSizeAllowed(102401));
     EXPECT_EQ(RichTextFromImport("\xEF\xBB\xBF{\\rtf1 x}"), "{\\rtf1 x}");
-    EXPECT_EQ(RichTextFromImport("plain words"), "{\\rtf1\\ansi\\pard plain words}");
+    EXPECT_EQ(RichTextFromImport("plain {words}\\"), "{\\rtf1\\ansi\\pard plain \\{words\\}\\\\}");
     EXPECT_EQ(PlainTextFromImport(std::string_view("\xFF\xFE" "h\0i\0", 6)), u"hi");
     EXPECT_EQ(PlainTextFromImport("caf\xC3\xA9"), u"caf\u00e9");
     EXPECT_EQ(PlainTextFromImport("caf\xE9"), u"caf\u00e9");  // ANSI
