@@ -1,23 +1,32 @@
 #!/usr/bin/env bash
 # Latency of an expansion under Wine: from the delimiter key arriving in the
 # target window to the expansion standing complete in its Edit control, with
-# "RestoreClipboard" off and on, against a baseline program that only puts
-# the same text on the clipboard and sends Ctrl+V when it sees the
-# delimiter. All are measured in one run, on the same display, by the same
-# target window's clock (kx_target --timeline: the time of each WM_KEYDOWN it
-# takes from its queue and of each change of its text). With the setting on,
-# a clipboard watcher (kx_clip_probe watch, on the same clock) times how long
+# "RestoreClipboard" off and on, against a baseline program that does the
+# same work with nothing else around it: its low-level hook sees the keyword
+# and the delimiter, and its thread puts the same text on the clipboard,
+# erases the keyword and the delimiter with Backspaces and sends Ctrl+V.
+# All are measured in one run, on the same display, by the same target
+# window's clock (kx_target --timeline: the time of each WM_KEYDOWN it takes
+# from its queue and of each change of its text). With the setting on, a
+# clipboard watcher (kx_clip_probe watch, on the same clock) times how long
 # after the paste the user's clipboard is back.
 #
-#   bench/expansion_latency.sh [BUILD_DIR] [TRIALS]     (build/win64, 30)
+#   bench/expansion_latency.sh [BUILD_DIR] [TRIALS] [ROUNDS]     (build/win64, 30, 3)
 #
-# Prints one line per measure (median, mean, 90th percentile, in ms) and the
-# ratios of the medians. Display and Wine prefix as tests/e2e/run_expansion.sh.
+# The trials of each program are spread over ROUNDS rounds of off, on and
+# baseline in turn, so that a change of the machine's load during the run
+# falls on all three alike; each block of trials begins with one warm-up
+# expansion that is not counted. Prints the load average before and after
+# each round, one line per measure (median, mean, 90th percentile, in ms),
+# the medians of the steps each expansion goes through, and the ratios of
+# the medians. Display and Wine prefix as tests/e2e/run_expansion.sh.
 set -uo pipefail
 
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 TRIALS=${2:-30}
+ROUNDS=${3:-3}
+PER_ROUND=$(( (TRIALS + ROUNDS - 1) / ROUNDS ))
 CALLER_PREFIX=${WINEPREFIX:-}
 KX_E2E_LIBRARY=1 source "$KX_ROOT/tests/e2e/run_e2e.sh" "$BUILD"
 source "$KX_ROOT/bench/latency_lib.sh"
@@ -50,46 +59,101 @@ cleanup() {
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
 }
 
+# "lat " becomes the text and the space, with Kestrix and with the baseline.
+GROWTH=$(( ${#TEXT} + 1 ))
+
 length_is() { [ "$(tail -1 "$WORK/$1.timeline" | awk '$1 == "change" {print $3}')" = "$2" ]; }
 
-# run_trials NAME GROWTH: types "lat " TRIALS times into a new target; each
-# trial ends when the text has grown by GROWTH characters.
+# run_trials NAME: types "lat " into a new target, once to warm up and then
+# PER_ROUND times; each trial ends when the text has grown by GROWTH.
 run_trials() {
-  local name=$1 growth=$2 id length=0 i
+  local name=$1 id length=0 i target
   run_bg "target-$name" "$E2E/kx_target.exe" --title "$name" --class KxLatency \
     --timeline "$(winpath "$WORK/$name.timeline")"
+  target=${PIDS[-1]}
   id=$(timeout "$WAIT_S" xdotool search --sync --name "^$name\$" 2>/dev/null | head -1)
   [ -n "$id" ] || { log "no target window"; return 1; }
   timeout "$WAIT_S" xdotool windowfocus --sync "$id" || return 1
   sleep 0.3
-  for i in $(seq 1 "$TRIALS"); do
+  for i in $(seq 0 "$PER_ROUND"); do
     timeout "$WAIT_S" xdotool type --delay 50 'lat '
-    length=$((length + growth))
+    length=$((length + GROWTH))
     wait_for "$WAIT_S" length_is "$name" "$length" || { log "$name: trial $i did not complete"; return 1; }
     sleep 0.2
   done
+  kill "$target" 2>/dev/null
 }
 
-# Milliseconds from each space key to the first change that reaches the
-# trial's final length, one per line.
-latencies() {
-  awk -v growth="$2" '
-    $1 == "key" && $2 == 32 { t0 = $3; want += growth; next }
-    $1 == "change" && t0 && $3 == want { printf "%.3f\n", ($2 - t0) / 1000; t0 = 0 }
+# The trials of a target's timeline after the warm-up, one a line: the
+# times (microseconds) of the space key, of the first Backspace and of the
+# V that follow it, and of the change that reaches the trial's final length.
+trials() {
+  awk -v growth="$GROWTH" '
+    $1 == "key" && $2 == 32 && !t0 { t0 = $3; bs = v = 0; want += growth; next }
+    $1 == "key" && $2 == 8 && t0 && !bs { bs = $3; next }
+    $1 == "key" && $2 == 86 && t0 && bs && !v { v = $3; next }
+    $1 == "change" && t0 && $3 == want { if (++n > 1) print t0, bs, v, $2; t0 = 0 }
   ' "$WORK/$1.timeline"
 }
 
+# Milliseconds from each space key to the text standing complete, from the
+# trials on standard input.
+latencies() { awk '{ printf "%.3f\n", ($4 - $1) / 1000 }'; }
+
+# Medians of the steps, in ms: space to the first Backspace (the program's
+# own path: hook, matching, clipboard), the erase as the target takes it
+# (first Backspace to V), and V to the text standing (the paste).
+steps() {
+  local all=$1 col
+  for col in 2 3 4; do
+    awk -v c="$col" '{ printf "%.3f\n", ($c - $(c - 1)) / 1000 }' "$all" | median
+  done | paste -sd' ' | awk -v name="$2" '{ printf "%-24s space to first Backspace %.1f ms  erase %.1f ms  paste %.1f ms\n", name, $1, $2, $3 }'
+}
+
 # Milliseconds from each trial's paste standing complete to the watcher
-# seeing the user's clipboard back, one per line.
+# seeing the user's clipboard back, one per line, for round R.
 restore_times() {
-  { awk -v growth="$1" '$1 == "change" { want = want ? want : growth; if ($3 == want) { print $2, "paste"; want += growth } }' \
-      "$WORK/kestrix-on.timeline"
+  { awk -v growth="$GROWTH" '$1 == "change" { want = want ? want : growth; if ($3 == want) { if (++n > 1) print $2, "paste"; want += growth } }' \
+      "$WORK/kestrix-on-$1.timeline"
     awk -v user="$USER_TEXT" '$1 == "update" { t = $2; $1 = $2 = ""; sub(/^ +/, ""); if ($0 == user) print t, "back" }' \
-      "$WORK/watch.txt"
+      "$WORK/watch-$1.txt"
   } | sort -n | awk '$2 == "paste" { t0 = $1; next } $2 == "back" && t0 { printf "%.3f\n", ($1 - t0) / 1000; t0 = 0 }'
 }
 set_restore() {
   timeout 60 wine reg add "$SETTINGS_KEY" /v RestoreClipboard /t REG_SZ /d "$1" /f >>"$WORK/reg.log" 2>&1 </dev/null
+}
+ended() { ! kill -0 "$1" 2>/dev/null; }
+
+# round R: Kestrix with the setting off, then on, then the baseline. Only
+# one program may replace the keyword at a time. A clipboard watcher runs
+# through the whole round, so that all three share the work it makes at
+# every change of the clipboard.
+round() {
+  local r=$1 host baseline
+  set_restore 0
+  run_bg "watch-$r" "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch-$r.txt")" \
+    --stop-file "$(winpath "$WORK/watch-$r.stop")"
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch-$r.txt" || { log "watcher did not start"; return 1; }
+  run_bg "host-$r" "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/lat.dat")" \
+    --ready "$(winpath "$WORK/host-$r.ready")" --stop-file "$(winpath "$WORK/host-$r.stop")" --seconds 110
+  host=${PIDS[-1]}
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host-$r.ready" || { log "host did not start"; return 1; }
+  run_trials "kestrix-off-$r" || return 1
+  # The host reads the setting at each expansion.
+  set_restore 1
+  timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" put --text "$USER_TEXT" </dev/null || { log "probe failed"; return 1; }
+  run_trials "kestrix-on-$r" || return 1
+  touch "$WORK/host-$r.stop"
+  set_restore 0
+  wait_for "$WAIT_S" ended "$host" || { log "host did not stop"; return 1; }
+
+  run_bg "baseline-$r" "$E2E/kx_paste_baseline.exe" --text "$TEXT" --keyword lat \
+    --ready "$(winpath "$WORK/baseline-$r.ready")" --stop-file "$(winpath "$WORK/baseline-$r.stop")" --seconds 110
+  baseline=${PIDS[-1]}
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/baseline-$r.ready" || { log "baseline did not start"; return 1; }
+  run_trials "baseline-$r" || return 1
+  touch "$WORK/baseline-$r.stop" "$WORK/watch-$r.stop"
+  wait_for "$WAIT_S" ended "$baseline" || { log "baseline did not stop"; return 1; }
 }
 
 main() {
@@ -105,41 +169,25 @@ main() {
   timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$WORK/lat.json")" "$(winpath "$WORK/lat.dat")" \
     >"$WORK/kxtool.log" 2>&1 </dev/null || { log "kxtool db build failed"; exit 1; }
 
-  # The expansion: "lat " becomes the text and the space (grows by length + 1).
-  set_restore 0
-  run_bg host "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/lat.dat")" --ready "$(winpath "$WORK/host.ready")" \
-    --stop-file "$(winpath "$WORK/host.stop")" --seconds 280
-  local host=${PIDS[-1]}
-  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host.ready" || { log "host did not start"; exit 1; }
-  run_trials kestrix-off $(( ${#TEXT} + 1 )) || exit 1
-  # The same with the user's clipboard given back; the host reads the
-  # setting at each expansion.
-  set_restore 1
-  timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" put --text "$USER_TEXT" </dev/null || { log "probe failed"; exit 1; }
-  run_bg watch "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch.txt")" --stop-file "$(winpath "$WORK/watch.stop")"
-  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch.txt" || { log "watcher did not start"; exit 1; }
-  run_trials kestrix-on $(( ${#TEXT} + 1 )) || exit 1
-  touch "$WORK/watch.stop"
-  set_restore 0
-  # Only one program may paste on the space at a time.
-  touch "$WORK/host.stop"
-  wait_for "$WAIT_S" bash -c "! kill -0 $host 2>/dev/null" || { log "host did not stop"; exit 1; }
+  local r name
+  for r in $(seq 1 "$ROUNDS"); do
+    echo "round $r of $ROUNDS, load average $(load_average)"
+    round "$r" || exit 1
+  done
+  echo "after the last round, load average $(load_average)"
 
-  # The baseline: "lat " stays and the text follows it (grows by 4 + length).
-  run_bg baseline "$E2E/kx_paste_baseline.exe" --text "$TEXT" --ready "$(winpath "$WORK/baseline.ready")" \
-    --stop-file "$(winpath "$WORK/baseline.stop")" --seconds 280
-  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/baseline.ready" || { log "baseline did not start"; exit 1; }
-  run_trials baseline $(( ${#TEXT} + 4 )) || exit 1
-  touch "$WORK/baseline.stop"
-
-  latencies kestrix-off $(( ${#TEXT} + 1 )) >"$WORK/kestrix-off.ms"
-  latencies kestrix-on $(( ${#TEXT} + 1 )) >"$WORK/kestrix-on.ms"
-  latencies baseline $(( ${#TEXT} + 4 )) >"$WORK/baseline.ms"
-  restore_times $(( ${#TEXT} + 1 )) >"$WORK/restore.ms"
+  for name in kestrix-off kestrix-on baseline; do
+    for r in $(seq 1 "$ROUNDS"); do trials "$name-$r"; done >"$WORK/$name.trials"
+    latencies <"$WORK/$name.trials" >"$WORK/$name.ms"
+  done
+  for r in $(seq 1 "$ROUNDS"); do restore_times "$r"; done >"$WORK/restore.ms"
   summary "restore off" 24 <"$WORK/kestrix-off.ms"
   summary "restore on" 24 <"$WORK/kestrix-on.ms"
   summary baseline 24 <"$WORK/baseline.ms"
   summary "paste to clipboard back" 24 <"$WORK/restore.ms"
+  steps "$WORK/kestrix-off.trials" "restore off"
+  steps "$WORK/kestrix-on.trials" "restore on"
+  steps "$WORK/baseline.trials" baseline
   awk -v off="$(median <"$WORK/kestrix-off.ms")" -v on="$(median <"$WORK/kestrix-on.ms")" \
       -v b="$(median <"$WORK/baseline.ms")" 'BEGIN {
     printf "ratio of medians (restore off / baseline): %.2f\n", off / b

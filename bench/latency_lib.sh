@@ -13,3 +13,6 @@ summary() {
 
 # The median alone.
 median() { sort -n | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+# The load average over 1, 5 and 15 minutes, for the figures' record.
+load_average() { cut -d' ' -f1-3 /proc/loadavg; }
