@@ -20,6 +20,18 @@ bool AllDigits(std::u16string_view text, bool hex) {
     return true;
 }
 
+// A pause plays the length its first word shows only when that word is a
+// bare hexadecimal number from 1 to FFFFFFFE: a quoted length, a missing
+// one or 0 would play 100 ms, and a larger one would be cut.
+bool PauseLengthPlays(std::u16string_view line) {
+    size_t pos = 0;
+    NextToken(line, pos);
+    const std::u16string_view token = NextToken(line, pos);
+    if (token.empty() || !AllDigits(token, true)) return false;
+    const HexNumber length = ReadHex(token);
+    return length.value != 0 && length.value < 0xFFFFFFFFu;
+}
+
 // Lines whose command plays just as written pass whatever quotes they hold:
 // a pause with a bare hexadecimal length ("pause 3E8"), a click, press or
 // release with a well-formed mask and key (a code such as 20AC included),
@@ -29,7 +41,7 @@ bool PlaysAsWritten(MacroKeyword keyword, std::u16string_view line) {
     switch (keyword) {
     case MacroKeyword::Pause: {
         const std::u16string_view length = AfterKeyword(line);
-        return !length.empty() && AllDigits(length, true);
+        return !length.empty() && AllDigits(length, true) && PauseLengthPlays(line);
     }
     case MacroKeyword::KbrdClick:
     case MacroKeyword::KbrdPress:
@@ -59,6 +71,7 @@ std::optional<std::u16string_view> LineError(std::u16string_view line) {
     const MacroKeyword keyword = ClassifyLine(line);
     if (keyword == MacroKeyword::None) return kUnknownLineText;
     if (PlaysAsWritten(keyword, line)) return std::nullopt;
+    if (keyword == MacroKeyword::Pause && !PauseLengthPlays(line)) return kPauseLengthText;
     if (const auto quotes = QuoteError(line)) return quotes;
 
     const bool hasDouble = line.find(u'"') != std::u16string_view::npos;

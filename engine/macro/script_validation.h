@@ -19,6 +19,9 @@ inline constexpr std::u16string_view kNeedsDoubleQuotesText =
     u"The line %s is invalid.  It must use double quotes.  See the help for details.";
 inline constexpr std::u16string_view kNeedsSingleQuotesText =
     u"The line %s is invalid.  It must use single quotes.  See the help for details.";
+inline constexpr std::u16string_view kPauseLengthText =
+    u"The line %s is invalid.  A pause needs its length in milliseconds as a hexadecimal number without "
+    u"quotes, for example pause 3E8 for one second.  See the help for details.";
 inline constexpr std::u16string_view kOneCharacterText =
     u"The line %s is invalid.  Commands for click, press, and release must use single quotes and a "
     u"single character between them.  See the help for details.";

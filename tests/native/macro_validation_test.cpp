@@ -68,12 +68,13 @@ TEST(MacroValidation, LinesThatPlayAsWrittenAreAccepted) {
                     u"kbrd_input \"Dear\\n\\tSir\"\nkbrd_input \"system date MM/DD/YY\"\n"
                     u"command \"notepad.exe\"\nmouse_click left\nmouse_wheel 'x'\n"),
               "");
-    // A bare hexadecimal pause length needs no quotes; quotes still make a pause line pass.
+    // A bare hexadecimal pause length needs no quotes, and words in quotes may follow it. A
+    // length that would play otherwise than it shows is refused: quoted (plays 100 ms), missing
+    // or 0 (100 ms), not a bare number, or past the longest pause.
     EXPECT_EQ(Check(u"pause 3E8"), "");
     EXPECT_EQ(Check(u"pause 3E8 \"one second\""), "");
-    EXPECT_EQ(Check(u"pause"),
-              "The line pause is invalid.  It must use double quotes.  See the help for details.");
-    EXPECT_NE(Check(u"pause 3E8ms"), "") << "not a bare length";
+    for (const char16_t* line : {u"pause \"3E8\"", u"pause", u"pause 0", u"pause 3E8ms", u"pause FFFFFFFF", u"pause \"\""})
+        EXPECT_NE(Check(line).find("is invalid.  A pause needs its length in milliseconds"), std::string::npos) << U8(line);
     // A key given as its character code plays, quotes or not.
     EXPECT_EQ(Check(u"kbrd_click 100 20AC"), "");
     EXPECT_EQ(Check(u"kbrd_press 011 41 250"), "");
