@@ -2,6 +2,7 @@
 // rules (open before use, one owner at a time, formats registered by name).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -55,6 +56,10 @@ public:
     // as its records (after the picture's mapping mode and extents), a
     // palette as its entries.
     virtual std::optional<std::vector<uint8_t>> GetData(unsigned format) = 0;
+    // How many bytes GetData would give for `format`, found without copying
+    // them (a format offered for delayed rendering is rendered first); 0
+    // when there is none.
+    virtual size_t DataSize(unsigned format) = 0;
     // Every format the clipboard holds, in its own order (the clipboard
     // must be open). Includes the formats the system would make from others.
     virtual std::vector<unsigned> Formats() = 0;
@@ -73,22 +78,33 @@ struct ClipFormat {
 // The window that owns the clipboard for expansions and renders the formats
 // an expansion offers when a program asks for them. It answers on a thread
 // of its own, so it answers while the expansion waits.
+//
+// Every program that asks gets the expansion: the target's paste may be read
+// by another process than the one that owns its window (a browser engine, a
+// Store app's host, a remote desktop client), and a clipboard viewer or
+// history tool reads each change. Which request is the paste is told by its
+// time alone: the first one after the paste keys were sent.
 class ClipboardOwner {
 public:
     virtual ~ClipboardOwner() = default;
     // The window to open the clipboard with; 0 when it could not be made.
     virtual WindowHandle Window() = 0;
     // From now on requests are answered with these formats, which replace
-    // those provided before. A request from the program that owns `target`
-    // (or from a program that does not say which window it is) is the
-    // target's paste. Until then, or until the wait for it ends, other
-    // programs (a clipboard viewer, a history tool reading each change) get
-    // nothing: what they rendered would be on the clipboard, and the
-    // target's paste would then take it without a request to tell us.
-    virtual void Provide(std::vector<ClipFormat> formats, WindowHandle target) = 0;
-    // Waits up to `ms` for the target's first request since Provide; true
-    // when it came. Afterwards every program that asks is answered.
+    // those provided before; the wait for a paste starts afresh.
+    virtual void Provide(std::vector<ClipFormat> formats) = 0;
+    // The paste keys (or the console's paste command) go now: the first
+    // request from here on is the target's paste.
+    virtual void PasteSent() = 0;
+    // Waits up to `ms` for the target's paste; true when a request came
+    // after PasteSent, or at once when a program already had a format
+    // rendered before it: the target then reads that format without asking,
+    // and only the quiet that follows can tell its paste is over.
     virtual bool WaitForRequest(uint32_t ms) = 0;
+    // How many requests were answered since Provide; a change means a
+    // program is still reading.
+    virtual uint32_t Requests() = 0;
+    // Nothing will paste (the expansion failed): stop waiting for a target.
+    virtual void Withdraw() = 0;
     // The clipboard still holds what was provided last: nobody emptied it
     // since.
     virtual bool StillOffered() = 0;

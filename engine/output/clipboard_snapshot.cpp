@@ -27,15 +27,21 @@ bool WorthSaving(unsigned format, const std::vector<unsigned>& earlier) {
     return std::none_of(earlier.begin(), earlier.end(), [family](unsigned f) { return Family(f) == family; });
 }
 
-ClipboardSnapshot SaveOpenClipboard(Clipboard& clipboard) {
+std::optional<ClipboardSnapshot> SaveOpenClipboard(Clipboard& clipboard, Clock& clock, const SaveLimits& limits) {
+    const uint32_t start = clock.TickMs();
+    auto overrun = [&] { return uint32_t(clock.TickMs() - start) > limits.ms; };
     ClipboardSnapshot saved;
     std::vector<unsigned> seen;
     for (unsigned format : clipboard.Formats()) {
+        if (overrun()) return std::nullopt;
         if (WorthSaving(format, seen)) {
-            if (auto bytes = clipboard.GetData(format)) saved.formats.push_back({format, std::move(*bytes)});
+            // The size first: a large format is never copied.
+            if (clipboard.DataSize(format) > limits.formatBytes) saved.tooLarge.push_back(format);
+            else if (auto bytes = clipboard.GetData(format)) saved.formats.push_back({format, std::move(*bytes)});
         }
         seen.push_back(format);
     }
+    if (overrun()) return std::nullopt;
     return saved;
 }
 

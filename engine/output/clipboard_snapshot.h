@@ -2,14 +2,26 @@
 // once the target has pasted the expansion.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "platform/clipboard.h"
+#include "platform/clock.h"
 
 namespace kx {
 
 struct ClipboardSnapshot {
     std::vector<ClipFormat> formats;
+    // Formats left out for their size.
+    std::vector<unsigned> tooLarge;
+};
+
+// What saving may cost: it runs while the user's keys are held.
+struct SaveLimits {
+    size_t formatBytes = 0;  // a format larger than this is not saved
+    uint32_t ms = 0;         // saving that takes longer is given up
 };
 
 // Whether a format is worth saving, given those of the same clipboard seen
@@ -21,8 +33,10 @@ struct ClipboardSnapshot {
 bool WorthSaving(unsigned format, const std::vector<unsigned>& earlier);
 
 // Reads every format worth saving from the open clipboard. Formats that
-// cannot be read are left out.
-ClipboardSnapshot SaveOpenClipboard(Clipboard& clipboard);
+// cannot be read, or are larger than the limit, are left out. Nothing when
+// the time limit passed: the program that copied may render each format
+// only when asked, and a large copy can take seconds.
+std::optional<ClipboardSnapshot> SaveOpenClipboard(Clipboard& clipboard, Clock& clock, const SaveLimits& limits);
 
 // Empties the open clipboard and puts the saved formats back on it; true
 // when every one was taken. Whatever was taken stays even when one fails.

@@ -1,7 +1,11 @@
 #include "engine/output/keystroke_output.h"
 
+#include <algorithm>
+#include <string>
+
 #include "engine/matcher/expander.h"
 #include "engine/output/browser_window.h"
+#include "platform/diagnostic_log.h"
 
 namespace kx {
 namespace {
@@ -52,7 +56,7 @@ int KeystrokeOutput::Deliver(EngineState& state, const ExpandRequest& request) {
     unsigned rtfFormat = 0, htmlFormat = 0;
     {
         ClipboardSession session(p_.clipboard);
-        if (!session.Open(p_.applicationWindow)) return kFailed;
+        if (!OpenWithin(session, p_.applicationWindow, kClipboardOpenLimitMs)) return kFailed;
         if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
         rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
         htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
@@ -82,46 +86,76 @@ int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& req
 
     // One opening saves the user's clipboard, empties it and offers every
     // format of the expansion, so that programs watching the clipboard are
-    // told of one change only. Nothing is erased before it succeeded.
-    ClipboardSnapshot saved;
+    // told of one change only. Nothing is erased before it succeeded, and
+    // once the clipboard is emptied every failure gives the user's back.
+    std::optional<ClipboardSnapshot> saved;
     {
         ClipboardSession session(p_.clipboard);
-        if (!session.Open(owner)) return kFailed;
+        if (!OpenWithin(session, owner, kClipboardOpenLimitMs)) return kFailed;
         if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
         const unsigned rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
         const unsigned htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
+        std::vector<ClipFormat> formats;
+        if (!BuildFormats(state, entry, request, rtfFormat, htmlFormat, formats)) return kFailed;
         if (restore) {
             // Still our earlier expansion's text on the clipboard: what the
             // user had is what that one saved.
-            if (unrestored_ && p_.owner->StillOffered()) saved = std::move(*unrestored_);
-            else saved = SaveOpenClipboard(p_.clipboard);
+            if (unrestored_ && p_.owner->StillOffered()) {
+                saved = std::move(unrestored_);
+            } else {
+                saved = SaveOpenClipboard(p_.clipboard, p_.clock, {kSaveFormatLimitBytes, kSaveLimitMs});
+                if (!saved)
+                    Log("Clipboard: saving it took over " + std::to_string(kSaveLimitMs) +
+                        " ms; it is not given back after this expansion");
+                else if (!saved->tooLarge.empty())
+                    Log("Clipboard: " + std::to_string(saved->tooLarge.size()) + " format(s) over " +
+                        std::to_string(kSaveFormatLimitBytes >> 20) + " MiB not saved");
+            }
         }
         unrestored_.reset();
         if (!p_.clipboard.Empty()) return kFailed;
-        std::vector<ClipFormat> formats;
-        if (!BuildFormats(state, entry, request, rtfFormat, htmlFormat, formats)) return kFailed;
         std::vector<unsigned> offered;
         for (const ClipFormat& f : formats) offered.push_back(f.format);
         // Provided after the clipboard was emptied: emptying it tells the
         // owner to drop what it rendered for the expansion before.
-        p_.owner->Provide(std::move(formats), request.target);
-        for (unsigned f : offered)
-            if (!p_.clipboard.OfferDelayed(f)) return kFailed;
-        if (!session.Close()) return kFailed;
+        p_.owner->Provide(std::move(formats));
+        for (unsigned f : offered) {
+            if (!p_.clipboard.OfferDelayed(f)) {
+                session.Close();
+                GiveBack(saved);
+                return kFailed;
+            }
+        }
+        if (!session.Close()) {
+            GiveBack(saved);
+            return kFailed;
+        }
     }
 
     keys::ReleaseShift(p_.injector);
     const int result = ErasePaste(state, request, keywordLength);
     if (result != kDelivered) {
-        // Nothing will paste: the user's clipboard goes back at once.
-        if (restore) {
-            ClipboardSession session(p_.clipboard);
-            if (OpenWithin(session, kPasteCloseLimitMs)) RestoreOpenClipboard(p_.clipboard, saved);
-        }
+        GiveBack(saved);
         return result;
     }
-    if (!AwaitPaste(restore ? &saved : nullptr) && restore) unrestored_ = std::move(saved);
+    if (!AwaitPaste(saved ? &*saved : nullptr) && saved) unrestored_ = std::move(saved);
     return result;
+}
+
+void KeystrokeOutput::GiveBack(std::optional<ClipboardSnapshot>& saved) {
+    p_.owner->Withdraw();
+    if (!saved) return;
+    ClipboardSession session(p_.clipboard);
+    if (OpenWithin(session, p_.owner->Window(), kClipboardOpenLimitMs) &&
+        RestoreOpenClipboard(p_.clipboard, *saved) && session.Close())
+        return;
+    // Left for the next expansion, which finds the clipboard as we left it.
+    unrestored_ = std::move(saved);
+}
+
+void KeystrokeOutput::Log(std::string_view line) {
+    if (p_.log) p_.log(line);
+    else WriteDiagnosticLine(line);
 }
 
 bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entry, const ExpandRequest& request,
@@ -161,10 +195,12 @@ bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entr
     return true;
 }
 
-bool KeystrokeOutput::OpenWithin(ClipboardSession& session, uint32_t limitMs) {
-    for (uint32_t waited = 0; !session.Open(p_.owner->Window()); waited += kPasteClosePollMs) {
+bool KeystrokeOutput::OpenWithin(ClipboardSession& session, WindowHandle owner, uint32_t limitMs) {
+    const uint32_t start = p_.clock.TickMs();
+    while (!session.Open(owner)) {
+        const uint32_t waited = p_.clock.TickMs() - start;
         if (waited >= limitMs) return false;
-        p_.clock.SleepMs(kPasteClosePollMs);
+        p_.clock.SleepMs(std::min(kPasteClosePollMs, limitMs - waited));
     }
     return true;
 }
@@ -173,13 +209,29 @@ bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
     // No request in time: the target may still paste later, so the
     // expansion stays on the clipboard rather than the user's old contents.
     if (!p_.owner->WaitForRequest(kPasteRequestLimitMs)) return false;
-    // The target reads while it holds the clipboard open; once we can open
-    // it, its paste is complete.
-    ClipboardSession session(p_.clipboard);
-    if (!OpenWithin(session, kPasteCloseLimitMs)) return false;
-    if (saved) RestoreOpenClipboard(p_.clipboard, *saved);
-    session.Close();
-    return true;
+    // The paste may read again, format after format; it is over once no
+    // request has come for a quiet period and the target has let go of the
+    // clipboard (it reads while it holds the clipboard open).
+    const uint32_t start = p_.clock.TickMs();
+    uint32_t requests = p_.owner->Requests();
+    uint32_t quietSince = start;
+    for (;;) {
+        const uint32_t now = p_.clock.TickMs();
+        if (uint32_t(now - start) > kPasteCloseLimitMs) return false;
+        const uint32_t seen = p_.owner->Requests();
+        if (seen != requests) {
+            requests = seen;
+            quietSince = now;
+        } else if (uint32_t(now - quietSince) >= kPasteQuietMs) {
+            ClipboardSession session(p_.clipboard);
+            if (session.Open(p_.owner->Window())) {
+                if (saved) RestoreOpenClipboard(p_.clipboard, *saved);
+                session.Close();
+                return true;
+            }
+        }
+        p_.clock.SleepMs(kPasteClosePollMs);
+    }
 }
 
 bool KeystrokeOutput::PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat,
@@ -243,6 +295,7 @@ int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request
         if (!erased) return kFailed;
     }
     state.skipNextV = true;
+    PasteSent();
     const bool pasted = keys::SendCtrlV(Keys());
     // When our V can never come back, a flag left set would swallow the
     // user's next real V instead.
@@ -255,6 +308,7 @@ int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request
 
 int KeystrokeOutput::ConsolePaste(WindowHandle target) {
     p_.clock.SleepMs(kConsolePasteDelayMs);
+    PasteSent();
     return p_.injector.PostCommand(target, kConsolePasteCommand, 0) ? kDelivered : kFailed;
 }
 

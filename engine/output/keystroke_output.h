@@ -17,6 +17,7 @@
 // engine state.
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <optional>
 #include <string_view>
@@ -48,14 +49,32 @@ inline constexpr uint32_t kConsolePasteDelayMs = 1000;
 // than 600 ms after it. The hook module holds the user's next keys for as
 // long as the expansion waits, so a long limit costs nothing while targets
 // paste; it is paid only, once per expansion, in a window that never
-// pastes. Two seconds, and the whole expansion stays well inside the hook
-// module's five-second limit on one key's record.
+// pastes.
 inline constexpr uint32_t kPasteRequestLimitMs = 2000;
-// After the request: how often, and how long, we try to open the clipboard
-// to learn that the target has let go of it. A starved target can hold it
-// open for hundreds of milliseconds while it reads.
+// A paste may read several times, one format after another (text, then
+// HTML or RTF): the paste is over once no request has come for this long and
+// nobody holds the clipboard open. Chosen by measurement under Wine with a
+// target that reads twice, 50 ms apart (docs/PERFORMANCE.md).
+inline constexpr uint32_t kPasteQuietMs = 150;
+// How often the quiet and the clipboard are looked at.
 inline constexpr uint32_t kPasteClosePollMs = 2;
+// From the paste's first request to the end of its quiet: a reader that
+// keeps asking, or holds the clipboard open, for longer gets the expansion
+// left on the clipboard.
 inline constexpr uint32_t kPasteCloseLimitMs = 1000;
+// Every opening of the clipboard for an expansion retries for as long as
+// PutOnClipboard's attempts take: a clipboard history tool beside us opens
+// it to read each change.
+inline constexpr uint32_t kClipboardOpenLimitMs = kClipboardOpenAttempts * kClipboardRetryMs;
+// Saving the user's clipboard runs while the hook module holds the user's
+// keys, and the hook gives the handling of one key 5 s in all. The other
+// waits take up to 125 + 2000 + 1000 ms, and a console's paste 1 s more:
+// half a second is what is left, with room to spare. A format larger
+// than 16 MiB (a full screenshot of a 2560 x 1440 screen is 14.1 MiB) is bulk
+// data, such as a large spreadsheet's own formats: copying it twice would
+// cost this 32-bit program that much address space and time in the hold.
+inline constexpr uint32_t kSaveLimitMs = 500;
+inline constexpr size_t kSaveFormatLimitBytes = size_t(16) << 20;
 
 struct OutputPorts {
     KeyInjector& injector;
@@ -69,6 +88,9 @@ struct OutputPorts {
     ClipboardOwner* owner = nullptr;
     // "RestoreClipboard", read at each expansion; none: off.
     const SettingsStore* settings = nullptr;
+    // Where a line about a clipboard not given back goes; none: the
+    // program's diagnostic output.
+    std::function<void(std::string_view)> log;
 };
 
 class KeystrokeOutput final : public ExpansionOutput {
@@ -100,13 +122,21 @@ private:
     // rich format cannot be registered.
     bool BuildFormats(EngineState& state, const ShortcutEntry& entry, const ExpandRequest& request, unsigned rtfFormat,
                       unsigned htmlFormat, std::vector<ClipFormat>& out);
-    // Waits for the target's request and for it to let go of the clipboard,
-    // then gives back `saved` when there is one; true when the paste was
-    // taken and the clipboard could be had again.
+    // Waits for the target's paste and for its quiet, then gives back
+    // `saved` when there is one; true when the paste was taken and the
+    // clipboard could be had again.
     bool AwaitPaste(const ClipboardSnapshot* saved);
-    // Opens the clipboard with the owner window, trying every
-    // kPasteClosePollMs for up to `limitMs`.
-    bool OpenWithin(ClipboardSession& session, uint32_t limitMs);
+    // Something failed after the clipboard was emptied: nothing will paste,
+    // and `saved` goes back on the clipboard.
+    void GiveBack(std::optional<ClipboardSnapshot>& saved);
+    // Opens the clipboard with `owner`, trying every kPasteClosePollMs for
+    // up to `limitMs`.
+    bool OpenWithin(ClipboardSession& session, WindowHandle owner, uint32_t limitMs);
+    // The paste keys (or command) go now.
+    void PasteSent() {
+        if (p_.owner) p_.owner->PasteSent();
+    }
+    void Log(std::string_view line);
     bool PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat, unsigned htmlFormat);
     bool PutText(const EngineState& state, const ShortcutEntry& entry, char16_t trailing);
     int ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength);

@@ -52,16 +52,21 @@ bool RecordingClipboard::Open(WindowHandle owner) {
     c.kind = ClipboardCall::Kind::Open;
     c.owner = owner;
     c.ok = !refused;
-    if (c.ok) open_ = true;
+    if (c.ok) open_ = true, opener_ = owner;
     Record(std::move(c));
     return !refused;
 }
 
 bool RecordingClipboard::Close() {
+    ++closeCount_;
+    bool refused = false;
+    for (const Range& r : failClose_)
+        if (closeCount_ >= r.first && closeCount_ - r.first < r.count) refused = true;
     ClipboardCall c;
     c.kind = ClipboardCall::Kind::Close;
-    c.ok = open_ && !failClose_;
+    c.ok = open_ && !refused;
     open_ = false;
+    opener_ = 0;
     Record(c);
     return c.ok;
 }
@@ -95,7 +100,7 @@ unsigned RecordingClipboard::RegisterFormat(std::u16string_view name) {
 }
 
 bool RecordingClipboard::Place(ClipboardCall c, bool delayed) {
-    c.ok = open_ && c.format != 0 && !failSetData_.count(c.format);
+    c.ok = open_ && c.format != 0 && !(delayed ? failOffer_ : failSetData_.count(c.format) > 0);
     if (c.ok) {
         if (!data_.count(c.format)) order_.push_back(c.format);
         data_[c.format] = c.bytes;
@@ -127,6 +132,18 @@ std::optional<std::vector<uint8_t>> RecordingClipboard::GetData(unsigned format)
     auto it = data_.find(format);
     if (it == data_.end() || delayed_.count(format)) return std::nullopt;
     return it->second;
+}
+
+size_t RecordingClipboard::DataSize(unsigned format) {
+    ClipboardCall c;
+    c.kind = ClipboardCall::Kind::DataSize;
+    c.format = format;
+    Record(c);
+    if (readClock_) readClock_->SleepMs(readCostMs_);
+    if (!open_) return 0;
+    if (delayed_.count(format) && renderer_) renderer_(format);
+    auto it = data_.find(format);
+    return it == data_.end() || delayed_.count(format) ? 0 : it->second.size();
 }
 
 std::vector<unsigned> RecordingClipboard::Formats() {
@@ -163,31 +180,77 @@ bool RecordingClipboard::Render(unsigned format, std::span<const uint8_t> bytes)
 ScriptedClipboardOwner::ScriptedClipboardOwner(RecordingClipboard& clip, Clock& clock, WindowHandle window)
     : clip_(clip), clock_(clock), window_(window) {
     clip_.SetRenderer([this](unsigned format) {
+        bool offered = false;
         for (const ClipFormat& f : provided)
-            if (f.format == format) clip_.Render(format, f.bytes);
+            if (f.format == format) offered = clip_.Render(format, f.bytes);
+        // As the keeper: our own opening is nobody's read.
+        if (!offered || clip_.Opener() == window_) return;
+        ++requests_;
+        if (pasteSent_) requested_ = true;
+        else renderedBefore_ = true;
     });
 }
 
 ScriptedClipboardOwner::~ScriptedClipboardOwner() { clip_.SetRenderer({}); }
 
-void ScriptedClipboardOwner::Provide(std::vector<ClipFormat> formats, WindowHandle target) {
+void ScriptedClipboardOwner::Provide(std::vector<ClipFormat> formats) {
     provided = std::move(formats);
-    providedFor = target;
     emptiesAtProvide_ = clip_.EmptyCount();
+    awaiting_ = true;
+    pasteSent_ = renderedBefore_ = requested_ = false;
+    readsDone_ = 0;
+    requests_ = 0;
+    pasted.clear();
+    viewed.reset();
+}
+
+void ScriptedClipboardOwner::ReadAs(WindowHandle reader, const std::vector<unsigned>& formats,
+                                    std::vector<std::optional<std::vector<uint8_t>>>& got) {
+    if (!clip_.Open(reader)) {
+        got.insert(got.end(), formats.size(), std::nullopt);
+        return;
+    }
+    for (unsigned format : formats) got.push_back(clip_.GetData(format));
+    clip_.Close();
+}
+
+void ScriptedClipboardOwner::PasteSent() {
+    if (viewerReadsFirst) {
+        std::vector<std::optional<std::vector<uint8_t>>> got;
+        ReadAs(0x7777, {kCfUnicodeText}, got);
+        viewed = got[0];
+    }
+    pasteSent_ = true;
+    pasteAt_ = clock_.TickMs();
+}
+
+void ScriptedClipboardOwner::Due() {
+    if (!pasteSent_ || !targetPastes) return;
+    const uint32_t since = clock_.TickMs() - pasteAt_;
+    for (; readsDone_ < reads.size() && reads[readsDone_].afterMs <= since; ++readsDone_)
+        ReadAs(0x1000, reads[readsDone_].formats, pasted);
 }
 
 bool ScriptedClipboardOwner::WaitForRequest(uint32_t ms) {
     waits.push_back(ms);
-    if (!targetPastes || requestAfterMs > ms) {
-        clock_.SleepMs(ms);
-        return false;
+    if (!pasteSent_) return false;
+    const uint32_t start = clock_.TickMs();
+    Due();
+    while (!renderedBefore_ && !requested_) {
+        const uint32_t waited = clock_.TickMs() - start, since = clock_.TickMs() - pasteAt_;
+        if (!targetPastes || readsDone_ == reads.size() || reads[readsDone_].afterMs - since > ms - waited) {
+            clock_.SleepMs(ms - waited);
+            return false;
+        }
+        clock_.SleepMs(reads[readsDone_].afterMs - since);
+        Due();
     }
-    clock_.SleepMs(requestAfterMs);
-    pasted.clear();
-    if (!clip_.Open(providedFor)) return false;
-    for (unsigned format : asks) pasted.push_back(clip_.GetData(format));
-    clip_.Close();
     return true;
+}
+
+uint32_t ScriptedClipboardOwner::Requests() {
+    Due();
+    return requests_;
 }
 
 std::u16string RecordingClipboard::Text() const {
@@ -224,6 +287,7 @@ std::string RecordingClipboard::Describe(const ClipboardCall& c) const {
         if (c.format == kCfUnicodeText) s += " " + Quote(UnitsToZero(c.bytes));
         break;
     case ClipboardCall::Kind::GetData: s += "GetData " + formatName(c.format); break;
+    case ClipboardCall::Kind::DataSize: s += "DataSize " + formatName(c.format); break;
     case ClipboardCall::Kind::Formats: s += "Formats"; break;
     case ClipboardCall::Kind::OfferDelayed: s += "OfferDelayed " + formatName(c.format); break;
     case ClipboardCall::Kind::Render:

@@ -21,11 +21,11 @@
 namespace kx {
 
 struct ClipboardCall {
-    enum class Kind { Open, Close, Empty, RegisterFormat, SetData, GetData, Formats, OfferDelayed, Render };
+    enum class Kind { Open, Close, Empty, RegisterFormat, SetData, GetData, DataSize, Formats, OfferDelayed, Render };
     Kind kind = Kind::Open;
     bool ok = true;
     WindowHandle owner = 0;      // Open
-    unsigned format = 0;         // RegisterFormat (the result), SetData, GetData
+    unsigned format = 0;         // RegisterFormat (the result), SetData, GetData, DataSize
     std::u16string name;         // RegisterFormat
     std::vector<uint8_t> bytes;  // SetData, Render
 };
@@ -41,6 +41,7 @@ public:
     unsigned RegisterFormat(std::u16string_view name) override;
     bool SetData(unsigned format, std::span<const uint8_t> bytes) override;
     std::optional<std::vector<uint8_t>> GetData(unsigned format) override;
+    size_t DataSize(unsigned format) override;
     std::vector<unsigned> Formats() override;
     bool OfferDelayed(unsigned format) override;
 
@@ -58,13 +59,22 @@ public:
     // made) fail.
     void FailOpen(unsigned first, unsigned count) { failOpen_.push_back({first, count}); }
     void FailEmpty(bool fail) { failEmpty_ = fail; }
-    void FailClose(bool fail) { failClose_ = fail; }
+    // Close calls number `first` to `first + count - 1` fail (the clipboard
+    // is closed all the same, as CloseClipboard leaves it).
+    void FailClose(unsigned first, unsigned count) { failClose_.push_back({first, count}); }
     // Every SetData under this format fails.
     void FailSetData(unsigned format) { failSetData_.insert(format); }
+    // Every OfferDelayed fails.
+    void FailOffer(bool fail) { failOffer_ = fail; }
+    // Each DataSize call lets `ms` pass on `clock`: the program that copied
+    // renders its format when first asked.
+    void SetReadCost(Clock* clock, uint32_t ms) { readClock_ = clock, readCostMs_ = ms; }
     // RegisterFormat of this name gives 0.
     void RefuseName(std::u16string name) { refused_.insert(std::move(name)); }
 
     bool IsOpen() const { return open_; }
+    // The window the clipboard was opened with, while it is open.
+    WindowHandle Opener() const { return opener_; }
     // What the clipboard holds, read without opening it.
     const std::map<unsigned, std::vector<uint8_t>>& Contents() const { return data_; }
     // CF_UNICODETEXT up to its first zero unit; empty when absent.
@@ -88,8 +98,13 @@ private:
     std::vector<ClipboardCall> calls_;
     std::vector<Range> failOpen_;
     unsigned openCount_ = 0;
-    bool failEmpty_ = false, failClose_ = false;
+    std::vector<Range> failClose_;
+    unsigned closeCount_ = 0;
+    bool failEmpty_ = false, failOffer_ = false;
     std::set<unsigned> failSetData_;
+    Clock* readClock_ = nullptr;
+    uint32_t readCostMs_ = 0;
+    WindowHandle opener_ = 0;
     std::set<std::u16string> refused_;
     std::map<std::u16string, unsigned> names_;
     std::map<unsigned, std::vector<uint8_t>> data_;
@@ -101,37 +116,63 @@ private:
 };
 
 // The clipboard owner of an expansion, over a RecordingClipboard, with the
-// target's side scripted: when the expansion waits for the request, the
-// target pastes (opens the clipboard, asks for its formats, closes it) or
-// never does. Time passes on the given clock.
+// other programs scripted: after the paste keys the target pastes (opens the
+// clipboard, asks for its formats, closes it), once or several times, or
+// never does; a viewer may read the change before the paste keys. Reads
+// happen when their time has come on the given clock, as the expansion
+// waits or looks.
 class ScriptedClipboardOwner final : public ClipboardOwner {
 public:
     ScriptedClipboardOwner(RecordingClipboard& clip, Clock& clock, WindowHandle window);
     ~ScriptedClipboardOwner() override;
 
     WindowHandle Window() override { return window_; }
-    void Provide(std::vector<ClipFormat> formats, WindowHandle target) override;
+    void Provide(std::vector<ClipFormat> formats) override;
+    void PasteSent() override;
     bool WaitForRequest(uint32_t ms) override;
+    uint32_t Requests() override;
+    void Withdraw() override { awaiting_ = false; pasteSent_ = false; }
     bool StillOffered() override { return clip_.EmptyCount() == emptiesAtProvide_; }
 
-    // The target's script.
-    bool targetPastes = true;
-    uint32_t requestAfterMs = 0;      // from the start of the wait
-    std::vector<unsigned> asks = {kCfUnicodeText};
+    // An expansion was provided and neither pasted nor withdrawn.
+    bool Awaiting() const { return awaiting_; }
 
-    // What the last Provide gave, and for which target.
+    struct Read {
+        uint32_t afterMs = 0;  // from the paste keys
+        std::vector<unsigned> formats;
+    };
+    // The target's script: its reads, in time order.
+    bool targetPastes = true;
+    std::vector<Read> reads = {{0, {kCfUnicodeText}}};
+    // A viewer, with a window of its own, reads the text before the paste keys.
+    bool viewerReadsFirst = false;
+
+    // What the last Provide gave.
     std::vector<ClipFormat> provided;
-    WindowHandle providedFor = 0;
     // Each wait's limit, in order.
     std::vector<uint32_t> waits;
-    // What the target got for each of `asks` at its last paste.
+    // What the target got for each format of its reads, in order, since
+    // the last Provide; and what the viewer got.
     std::vector<std::optional<std::vector<uint8_t>>> pasted;
+    std::optional<std::vector<uint8_t>> viewed;
 
 private:
+    // Performs the reads whose time has come.
+    void Due();
+    void ReadAs(WindowHandle reader, const std::vector<unsigned>& formats,
+              std::vector<std::optional<std::vector<uint8_t>>>& got);
+
     RecordingClipboard& clip_;
     Clock& clock_;
     WindowHandle window_;
     unsigned emptiesAtProvide_ = 0;
+    bool awaiting_ = false;
+    bool pasteSent_ = false;
+    bool renderedBefore_ = false;
+    bool requested_ = false;
+    uint32_t pasteAt_ = 0;
+    size_t readsDone_ = 0;
+    uint32_t requests_ = 0;
 };
 
 }  // namespace kx

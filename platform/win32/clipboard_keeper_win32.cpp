@@ -20,21 +20,39 @@ ClipboardKeeper::~ClipboardKeeper() {
     Stop();
 }
 
-void ClipboardKeeper::Provide(std::vector<ClipFormat> formats, WindowHandle target) {
-    DWORD process = 0;
-    if (target) ::GetWindowThreadProcessId(reinterpret_cast<HWND>(target), &process);
+void ClipboardKeeper::Provide(std::vector<ClipFormat> formats) {
     std::lock_guard<std::mutex> g(lock_);
     formats_ = std::move(formats);
-    targetProcess_ = process;
-    targetOnly_ = true;
+    pasteSent_ = false;
+    renderedBefore_ = false;
+    requests_ = 0;
     requested_.Reset();
 }
 
-bool ClipboardKeeper::WaitForRequest(uint32_t ms) {
-    const bool requested = requested_.Wait(ms);
+void ClipboardKeeper::PasteSent() {
     std::lock_guard<std::mutex> g(lock_);
-    targetOnly_ = false;
-    return requested;
+    pasteSent_ = true;
+}
+
+bool ClipboardKeeper::WaitForRequest(uint32_t ms) {
+    {
+        std::lock_guard<std::mutex> g(lock_);
+        if (!pasteSent_) return false;
+        if (renderedBefore_) return true;
+    }
+    return requested_.Wait(ms);
+}
+
+uint32_t ClipboardKeeper::Requests() {
+    std::lock_guard<std::mutex> g(lock_);
+    return requests_;
+}
+
+void ClipboardKeeper::Withdraw() {
+    std::lock_guard<std::mutex> g(lock_);
+    pasteSent_ = false;
+    renderedBefore_ = false;
+    requested_.Reset();
 }
 
 bool ClipboardKeeper::StillOffered() {
@@ -44,19 +62,24 @@ bool ClipboardKeeper::StillOffered() {
 
 void ClipboardKeeper::Render(HWND window, unsigned format) {
     std::lock_guard<std::mutex> g(lock_);
-    // Who asks: the target's own program, or one that opened the clipboard
-    // without a window, is pasting. A clipboard viewer reading the change
-    // is not, and gets nothing while the target has not pasted; we
-    // ourselves, saving the clipboard for the next expansion, always do.
-    HWND opener = ::GetOpenClipboardWindow();
-    DWORD process = 0;
-    if (opener) ::GetWindowThreadProcessId(opener, &process);
-    const bool target = !opener || (opener != window && process == targetProcess_);
-    if (!target && opener != window && targetOnly_) return;
+    // WM_RENDERFORMAT: the owner places the data with SetClipboardData and
+    // does not open the clipboard, which the program asking holds open.
+    // Whoever asks gets it. Windows sends no further request for a format
+    // once it is rendered, so a program that read it before the paste keys
+    // (a viewer reacting to the change) leaves the target's read unseen.
     Win32Clipboard clipboard;
-    for (const ClipFormat& f : formats_)
-        if (f.format == format) clipboard.SetData(f.format, f.bytes);
-    if (target) requested_.Set();
+    bool offered = false;
+    for (const ClipFormat& f : formats_) {
+        if (f.format != format) continue;
+        offered = true;
+        clipboard.SetData(f.format, f.bytes);
+    }
+    // Our own opening, saving the clipboard for the next expansion, is
+    // nobody's read (GetOpenClipboardWindow names the window that opened it).
+    if (!offered || ::GetOpenClipboardWindow() == window) return;
+    ++requests_;
+    if (pasteSent_) requested_.Set();
+    else renderedBefore_ = true;
 }
 
 void ClipboardKeeper::RenderAll(HWND window) {

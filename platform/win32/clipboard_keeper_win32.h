@@ -24,8 +24,11 @@ public:
     ClipboardKeeper& operator=(const ClipboardKeeper&) = delete;
 
     WindowHandle Window() override { return reinterpret_cast<WindowHandle>(window_.load()); }
-    void Provide(std::vector<ClipFormat> formats, WindowHandle target) override;
+    void Provide(std::vector<ClipFormat> formats) override;
+    void PasteSent() override;
     bool WaitForRequest(uint32_t ms) override;
+    uint32_t Requests() override;
+    void Withdraw() override;
     bool StillOffered() override;
 
 private:
@@ -36,8 +39,9 @@ private:
 
     std::mutex lock_;
     std::vector<ClipFormat> formats_;  // under lock_
-    DWORD targetProcess_ = 0;          // under lock_
-    bool targetOnly_ = false;          // under lock_: others wait for the target
+    bool pasteSent_ = false;           // under lock_
+    bool renderedBefore_ = false;      // under lock_: a format was rendered before the paste keys
+    uint32_t requests_ = 0;            // under lock_
     WaitEvent requested_;
     WaitEvent ready_;
     std::atomic<HWND> window_{nullptr};

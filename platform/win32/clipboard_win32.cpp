@@ -238,6 +238,28 @@ std::optional<std::vector<uint8_t>> Win32Clipboard::GetData(unsigned format) {
     return std::vector<uint8_t>(p, p + GlobalSize(h));
 }
 
+size_t Win32Clipboard::DataSize(unsigned format) {
+    HANDLE h = GetClipboardData(format);
+    if (!h) return 0;
+    switch (KindOf(format)) {
+    case HandleKind::Bitmap: {
+        BITMAP bm{};
+        if (!GetObjectW(h, sizeof bm, &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return 0;
+        return sizeof(BITMAPINFOHEADER) + size_t(bm.bmWidth) * size_t(bm.bmHeight) * 4;
+    }
+    case HandleKind::EnhMetafile: return GetEnhMetaFileBits(static_cast<HENHMETAFILE>(h), 0, nullptr);
+    case HandleKind::MetafilePict: {
+        GlobalLockScope lock(h);
+        const auto* pict = static_cast<const METAFILEPICT*>(lock.get());
+        return pict ? 12 + size_t(GetMetaFileBitsEx(pict->hMF, 0, nullptr)) : 0;
+    }
+    case HandleKind::Palette:
+        return 4 + size_t(GetPaletteEntries(static_cast<HPALETTE>(h), 0, 0, nullptr)) * sizeof(PALETTEENTRY);
+    case HandleKind::Memory: break;
+    }
+    return GlobalSize(h);
+}
+
 }  // namespace kx
 
 namespace kx {

@@ -13,6 +13,7 @@ public:
     unsigned RegisterFormat(std::u16string_view name) override;
     bool SetData(unsigned format, std::span<const uint8_t> bytes) override;
     std::optional<std::vector<uint8_t>> GetData(unsigned format) override;
+    size_t DataSize(unsigned format) override;
     std::vector<unsigned> Formats() override;
     bool OfferDelayed(unsigned format) override;
 };

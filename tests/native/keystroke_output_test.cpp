@@ -254,10 +254,10 @@ TEST(KeystrokeOutput, EnterAsDelimiterPastesALineBreak) {
 TEST(KeystrokeOutput, ClipboardFailuresLeaveTheKeywordOnScreen) {
     struct Case { const char* what; std::function<void(RecordingClipboard&)> arm; size_t opens; };
     const Case cases[] = {
-        // The first opening gets a single attempt.
-        {"first open", [](RecordingClipboard& c) { c.FailOpen(1, 1); }, 1},
+        // The first opening is tried every 2 ms for 125 ms.
+        {"first open", [](RecordingClipboard& c) { c.FailOpen(1, 1000); }, 64},
         {"empty", [](RecordingClipboard& c) { c.FailEmpty(true); }, 1},
-        {"close", [](RecordingClipboard& c) { c.FailClose(true); }, 1},
+        {"close", [](RecordingClipboard& c) { c.FailClose(1, 1); }, 1},
         // The text gets five attempts.
         {"text open", [](RecordingClipboard& c) { c.FailOpen(2, 5); }, 6},
         {"set data", [](RecordingClipboard& c) { c.FailSetData(kCfUnicodeText); }, 2},

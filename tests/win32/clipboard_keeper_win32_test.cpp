@@ -10,6 +10,7 @@
 #include "platform/win32/clipboard_keeper_win32.h"
 #include "platform/win32/clipboard_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/clock.h"
 
 namespace kx {
 namespace {
@@ -131,7 +132,7 @@ TEST(Win32ClipboardObjects, ASavedClipboardWithABitmapComesBackPixelForPixel) {
     ASSERT_TRUE(clip.SetData(kCfUnicodeText, Units(u"before")));
     ASSERT_TRUE(clip.SetData(priv, Bytes{0, 0xFF, 0, 1}));
     ASSERT_TRUE(SetClipboardData(kCfBitmap, MakeBitmap(px, 2, 2)));
-    const ClipboardSnapshot saved = SaveOpenClipboard(clip);
+    const ClipboardSnapshot saved = SaveOpenClipboard(clip, SystemClock(), {1 << 20, 5000}).value();
     ASSERT_TRUE(clip.Empty());
     ASSERT_TRUE(clip.SetData(kCfUnicodeText, Units(u"expansion")));
     ASSERT_TRUE(RestoreOpenClipboard(clip, saved));
@@ -144,44 +145,58 @@ TEST(Win32ClipboardObjects, ASavedClipboardWithABitmapComesBackPixelForPixel) {
     clip.Close();
 }
 
-TEST(ClipboardKeeper, RendersOnRequestAndTellsTheTargetsPasteFromOthers) {
+// Offers `text` through the keeper, as an expansion does.
+void Offer(Win32Clipboard& clip, ClipboardKeeper& keeper, const Bytes& text) {
+    ASSERT_TRUE(clip.Open(keeper.Window()));
+    ASSERT_TRUE(clip.Empty());
+    keeper.Provide({{kCfUnicodeText, text}});
+    ASSERT_TRUE(clip.OfferDelayed(kCfUnicodeText));
+    ASSERT_TRUE(clip.Close());
+}
+
+// What a reader with `window` (0: none) gets, the way programs read.
+std::optional<Bytes> ReadText(Win32Clipboard& clip, HWND window, size_t bytes) {
+    if (!clip.Open(WindowHandle(window))) return std::nullopt;
+    auto got = clip.GetData(kCfUnicodeText);
+    clip.Close();
+    if (got && got->size() >= bytes) got->resize(bytes);
+    return got;
+}
+
+TEST(ClipboardKeeper, EveryReaderGetsTheExpansionAndTheFirstAfterThePasteKeysIsThePaste) {
     ClipboardKeeper keeper;
     ASSERT_NE(keeper.Window(), 0u);
     Win32Clipboard clip;
     const Bytes text = Units(u"expanded");
-    // No target window: only a reader that gives no window counts.
-    ASSERT_TRUE(clip.Open(keeper.Window()));
-    ASSERT_TRUE(clip.Empty());
-    keeper.Provide({{kCfUnicodeText, text}}, 0);
-    ASSERT_TRUE(clip.OfferDelayed(kCfUnicodeText));
-    ASSERT_TRUE(clip.Close());
 
-    // A viewer with a window of its own reads: not the paste, and it gets
-    // nothing while the paste is awaited, so the target's read still asks.
-    Window viewer;
-    ASSERT_TRUE(clip.Open(WindowHandle(viewer.get())));
-    EXPECT_FALSE(clip.GetData(kCfUnicodeText).has_value());
-    clip.Close();
-    EXPECT_FALSE(keeper.WaitForRequest(50));
-    // Once the wait is over, anyone is answered.
-    ASSERT_TRUE(clip.Open(WindowHandle(viewer.get())));
-    auto seen = clip.GetData(kCfUnicodeText);
-    clip.Close();
-    ASSERT_TRUE(seen.has_value());
-    EXPECT_EQ(Bytes(seen->begin(), seen->begin() + long(text.size())), text);
-
-    // The target's own program asks: that is the paste.
-    Window target;
-    ASSERT_TRUE(clip.Open(keeper.Window()));
-    ASSERT_TRUE(clip.Empty());
-    keeper.Provide({{kCfUnicodeText, text}}, WindowHandle(target.get()));
-    ASSERT_TRUE(clip.OfferDelayed(kCfUnicodeText));
-    ASSERT_TRUE(clip.Close());
+    // A reader in another process, with no window of its own, after the
+    // paste keys: that is the paste.
+    Offer(clip, keeper, text);
     EXPECT_FALSE(keeper.WaitForRequest(0));
-    ASSERT_TRUE(clip.Open(WindowHandle(target.get())));
-    EXPECT_TRUE(clip.GetData(kCfUnicodeText).has_value());
-    clip.Close();
+    keeper.PasteSent();
+    EXPECT_FALSE(keeper.WaitForRequest(20));
+    EXPECT_EQ(ReadText(clip, nullptr, text.size()), text);
     EXPECT_TRUE(keeper.WaitForRequest(0));
+    EXPECT_EQ(keeper.Requests(), 1u);
+    // Our own opening reads without counting.
+    EXPECT_EQ(ReadText(clip, reinterpret_cast<HWND>(keeper.Window()), text.size()), text);
+    EXPECT_EQ(keeper.Requests(), 1u);
+
+    // A viewer reading the change before the paste keys gets it too; the
+    // target's read then asks nothing, so the paste is not waited for.
+    Window viewer;
+    Offer(clip, keeper, text);
+    EXPECT_EQ(ReadText(clip, viewer.get(), text.size()), text);
+    EXPECT_EQ(keeper.Requests(), 1u);
+    keeper.PasteSent();
+    EXPECT_TRUE(keeper.WaitForRequest(0));
+
+    // Withdrawn: no paste is waited for, and readers are still answered.
+    Offer(clip, keeper, text);
+    keeper.PasteSent();
+    keeper.Withdraw();
+    EXPECT_EQ(ReadText(clip, viewer.get(), text.size()), text);
+    EXPECT_FALSE(keeper.WaitForRequest(0));
 }
 
 TEST(ClipboardKeeper, WhatIsStillOnOfferIsRenderedWhenTheKeeperEnds) {
@@ -191,7 +206,7 @@ TEST(ClipboardKeeper, WhatIsStillOnOfferIsRenderedWhenTheKeeperEnds) {
         ClipboardKeeper keeper;
         ASSERT_TRUE(clip.Open(keeper.Window()));
         ASSERT_TRUE(clip.Empty());
-        keeper.Provide({{kCfUnicodeText, text}}, 0);
+        keeper.Provide({{kCfUnicodeText, text}});
         ASSERT_TRUE(clip.OfferDelayed(kCfUnicodeText));
         ASSERT_TRUE(clip.Close());
     }
