@@ -6,6 +6,7 @@
 #include "base/text.h"
 #include "learn/acdata_record.h"
 #include "learn/phrase_dictionary_impl.h"
+#include "platform/clock.h"
 #include "platform/file_mapping.h"
 #include "platform/stream_file.h"
 
@@ -26,16 +27,35 @@ void StoreRecord(PhraseDictionary::Impl& d, const AcdataRecord& r, PhraseCursor&
     }
 }
 
+// Every text file the program reads may start with a UTF-8 byte-order mark;
+// left in place it would make the keystroke counter no number.
+std::string_view WithoutByteOrderMark(std::string_view line) {
+    return line.starts_with("\xEF\xBB\xBF") ? line.substr(3) : line;
+}
+
 }  // namespace
 
-void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<bool(uint32_t)>& pauseAfterLine) {
+void PhraseDictionary::LoadFile(const std::u16string& path, const LoadPacing& pacing) {
     Impl& d = *impl_;
     loaded_.store(false, std::memory_order_release);
+    Clock& clock = pacing.clock ? *pacing.clock : SystemClock();
+    const uint32_t started = clock.TickMs();
+    uint32_t giveWays = 0;
+    auto markLoaded = [&](bool found) {
+        loaded_.store(true, std::memory_order_release);
+        if (!loadedNotice_) return;
+        LoadReport report;
+        report.fileFound = found;
+        report.phrases = PhraseCount();
+        report.elapsedMs = clock.TickMs() - started;
+        report.giveWays = giveWays;
+        loadedNotice_(report);
+    };
     FileError error = FileError::None;
     std::unique_ptr<StreamFile> file = OpenStreamFile(path, StreamMode::Read, error);
     if (!file && error == FileError::NotFound) {
         // No file yet: the first save creates it.
-        loaded_.store(true, std::memory_order_release);
+        markLoaded(false);
         return;
     }
     {
@@ -61,6 +81,7 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
     // The file lists phrases in trie order: each insertion starts where the
     // previous phrase's prefix ends.
     PhraseCursor cursor;
+    WorkPacer pacer(clock, pacing.sliceMs);
     while (!last && !stopped) {
         size_t got = 0;
         if (carried == capacity && capacity < kAcdataBlock) {
@@ -81,6 +102,7 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
         }
         size_t pos = 0;
         std::unique_lock<std::mutex> hold(d.lock);
+        pacer.StartSlice();
         while (!stopped) {
             const char* begin = buffer.get() + pos;
             const char* end = buffer.get() + total;
@@ -93,15 +115,17 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
             const std::string_view line(begin, size_t(cr - begin));
             pos = size_t(cr - buffer.get()) + 2;
             if (firstLine) {
-                d.keystrokeCounter = ParseAcdataNumber(Utf8ToUtf16(line));
+                d.keystrokeCounter = ParseAcdataNumber(Utf8ToUtf16(WithoutByteOrderMark(line)));
                 firstLine = false;
                 continue;
             }
             if (ParseAcdataRecord(line, record)) StoreRecord(d, record, cursor);
-            if (pauseAfterLine) {
+            if (pacing.giveWay && pacer.SliceSpent()) {
                 hold.unlock();
-                stopped = pauseAfterLine(5);
+                stopped = pacing.giveWay(kLoaderGiveWayMs);
+                ++giveWays;
                 hold.lock();
+                pacer.StartSlice();
             }
         }
         hold.unlock();
@@ -115,7 +139,7 @@ void PhraseDictionary::LoadFile(const std::u16string& path, const std::function<
     file->Close();
     // A loader stopped half-way leaves the dictionary unloaded: saving what
     // it holds would lose the rest of the file.
-    if (!stopped) loaded_.store(true, std::memory_order_release);
+    if (!stopped) markLoaded(true);
 }
 
 SaveResult PhraseDictionary::Save(std::u16string_view path, const SaveControl& control) {

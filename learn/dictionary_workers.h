@@ -6,6 +6,8 @@
 #include <functional>
 #include <string>
 
+#include "learn/phrase_dictionary.h"
+#include "platform/clock.h"
 #include "platform/worker_thread.h"
 
 namespace kx {
@@ -25,19 +27,23 @@ private:
 
 class LoaderWorker final : public WorkerThread {
 public:
-    // `load(path, pause)`: the pause sleeps between lines and says whether
-    // the worker was asked to stop.
-    using LoadFn = std::function<void(const std::u16string&, const std::function<bool(uint32_t)>&)>;
-    explicit LoaderWorker(LoadFn load) : load_(std::move(load)) {}
+    // `load(path, pacing)`: the pacing's give-way sleeps with the lock
+    // released and says whether the worker was asked to stop.
+    using LoadFn = std::function<void(const std::u16string&, const LoadPacing&)>;
+    LoaderWorker(LoadFn load, Clock& clock) : load_(std::move(load)), clock_(clock) {}
     ~LoaderWorker() override { Stop(); }
     // Only while the worker is not running.
     void SetPath(const std::u16string& path) { path_ = path; }
     void RunWorker() override {
-        load_(path_, [this](uint32_t ms) { return WaitOrStop(ms); });
+        LoadPacing pacing;
+        pacing.giveWay = [this](uint32_t ms) { return WaitOrStop(ms); };
+        pacing.clock = &clock_;
+        load_(path_, pacing);
     }
 
 private:
     LoadFn load_;
+    Clock& clock_;
     std::u16string path_;
 };
 

@@ -56,7 +56,8 @@ PhraseDictionary::PhraseDictionary(const DictionaryOptions& o) : impl_(std::make
     ringSize_ = d.ringSize;
 
     d.loader = std::make_unique<LoaderWorker>(
-        [this](const std::u16string& path, const std::function<bool(uint32_t)>& pause) { LoadFile(path, pause); });
+        [this](const std::u16string& path, const LoadPacing& pacing) { LoadFile(path, pacing); },
+        o.clock ? *o.clock : SystemClock());
     d.typingLearner = std::make_unique<PollingWorker>(100, [this] { TypingLearnerPass(); });
     d.mailLearner = std::make_unique<PollingWorker>(100, [this] { MailLearnerPass(); });
     d.searcher = std::make_unique<PollingWorker>(100, [this] { SearchPass(); });
@@ -410,6 +411,10 @@ void PhraseDictionary::ForEachEntry(
         WalkEntries(root, text, [&](PhraseEntry* e, const std::u16string& t) { visit(t, *e); },
                     [](PhraseNode*) { return true; });
     }
+}
+
+void PhraseDictionary::SetLoadedNotice(std::function<void(const LoadReport&)> notice) {
+    loadedNotice_ = std::move(notice);
 }
 
 bool PhraseDictionary::StartLoading(const std::u16string& path) {

@@ -21,6 +21,7 @@
 #include <string_view>
 #include <vector>
 
+#include "learn/acdata_pacing.h"
 #include "learn/completion_candidate.h"
 #include "learn/phrase_node.h"
 
@@ -41,6 +42,8 @@ struct DictionaryOptions {
     uint64_t totalVirtual = 0;
     // Tests run the workers' passes themselves.
     bool startWorkers = true;
+    // Paces the loader worker (unset: the system's clock).
+    Clock* clock = nullptr;
 };
 DictionaryOptions ReadDictionaryOptions(const SettingsStore& settings, uint64_t totalVirtual);
 
@@ -57,6 +60,26 @@ enum class SaveResult : int {
     CreateFailed = 2,
     NotLoaded = 3,     // nothing written: the old file must be kept
     WriteFailed = 4,   // the file is incomplete and must not be used
+};
+
+// How LoadFile shares the dictionary while it reads (learn/acdata_pacing.h).
+struct LoadPacing {
+    // Lets the other threads in for `ms` with the lock released; true when
+    // the load is to stop. Unset: the load runs through under the lock.
+    std::function<bool(uint32_t ms)> giveWay;
+    // Measures the work between two give-ways (unset: the system's clock).
+    Clock* clock = nullptr;
+    uint32_t sliceMs = kLoaderSliceMs;
+};
+
+// What a load that ended loaded reports: the phrases stored and the time
+// from the start of the load to its end, pauses included.
+struct LoadReport {
+    bool fileFound = false;
+    uint32_t phrases = 0;
+    uint32_t elapsedMs = 0;
+    // How often the loader gave way to the other threads.
+    uint32_t giveWays = 0;
 };
 
 // A phrase's statistics, read by a hook that runs under the lock.
@@ -150,6 +173,9 @@ public:
     bool StartLoading(const std::u16string& path);
     // The file has been read, or found absent. A save is refused before.
     bool Loaded() const { return loaded_.load(std::memory_order_acquire); }
+    // Called on the loader's thread each time a load ends with the
+    // dictionary loaded. Set before StartLoading.
+    void SetLoadedNotice(std::function<void(const LoadReport&)> notice);
     // Writes the whole dictionary to `path` under the lock.
     SaveResult Save(std::u16string_view path, const SaveControl& control = {});
 
@@ -164,9 +190,9 @@ public:
     void MaintenancePass();
     void MailFeederPass();
     // The loader's body: reads `path` and marks the dictionary loaded.
-    // `pauseAfterLine` lets learners and the searcher in between lines.
-    // `stop` is asked after each line.
-    void LoadFile(const std::u16string& path, const std::function<bool(uint32_t ms)>& pauseAfterLine = {});
+    // `pacing` lets the learners and the searcher in after each slice of
+    // work, and stops the load when its give-way says so.
+    void LoadFile(const std::u16string& path, const LoadPacing& pacing = {});
 
     // Walks every entry in file order under the lock (kxtool, tests).
     void ForEachEntry(const std::function<void(std::u16string_view phrase, const PhraseEntry& entry)>& visit);
@@ -180,6 +206,7 @@ private:
     std::atomic<bool> feedingPaused_{false};
     std::atomic<bool> searchSuspended_{false};
     std::atomic<bool> loaded_{false};
+    std::function<void(const LoadReport&)> loadedNotice_;
 };
 
 }  // namespace kx

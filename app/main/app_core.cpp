@@ -16,6 +16,7 @@
 #include "base/text.h"
 #include "learn/phrase_dictionary.h"
 #include "learn/mail/outlook_mail_source_win32.h"
+#include "platform/diagnostic_log.h"
 
 namespace kx {
 
@@ -99,6 +100,14 @@ bool AppCore::OnInit() {
     Arm(kTimerSharedFile, 300);
     Arm(kTimerReminders, 300);
     // The learned phrases load in the background; typing is learned meanwhile.
+    // The error output (when captured) says when they are in, and how long
+    // the load took.
+    engine_.LearningDictionary().SetLoadedNotice([](const LoadReport& r) {
+        WriteDiagnosticLine(r.fileFound ? "Phrases loaded: " + std::to_string(r.phrases) + " from acdata.txt in " +
+                                              std::to_string(r.elapsedMs) + " ms, giving way " +
+                                              std::to_string(r.giveWays) + " times"
+                                        : std::string("Phrases loaded: no acdata.txt yet"));
+    });
     engine_.LearningDictionary().StartLoading(AcdataPath(ctx.folders.user));
     // 11.
     if (settings.ReadBool(settings::ProgramsFirstRun)) {

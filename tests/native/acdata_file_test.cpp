@@ -14,6 +14,7 @@
 #include "core/base64.h"
 #include "learn/acdata_record.h"
 #include "learn/phrase_dictionary.h"
+#include "platform/fake/fake_clock.h"
 #include "tests/support/dictionary_options.h"
 
 namespace kx {
@@ -37,6 +38,16 @@ struct Seen {
     PhraseStats stats;
     std::vector<uint8_t> confidence;
 };
+
+// Gives way after every line: each look at the still clock finds the empty
+// slice spent.
+LoadPacing EveryLine(FakeClock& clock, std::function<bool(uint32_t)> giveWay) {
+    LoadPacing p;
+    p.clock = &clock;
+    p.sliceMs = 0;
+    p.giveWay = std::move(giveWay);
+    return p;
+}
 
 std::map<std::u16string, Seen> Entries(PhraseDictionary& d) {
     std::map<std::u16string, Seen> out;
@@ -192,7 +203,8 @@ TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
     EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
 
     // A loader stopped half-way leaves the dictionary unloaded.
-    d.LoadFile(U16(path), [](uint32_t) { return true; });
+    FakeClock clock;
+    d.LoadFile(U16(path), EveryLine(clock, [](uint32_t) { return true; }));
     EXPECT_FALSE(d.Loaded());
     EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
     EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
@@ -224,12 +236,13 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
                     "alpha beta three\t1\t2\t3\t4\r\n");
     PhraseDictionary d(QuietDictionaryOptions());
     int pauses = 0;
-    d.LoadFile(U16(path), [&](uint32_t) {
-        if (++pauses == 1) {
-            EXPECT_TRUE(d.RemovePhrase(u"alpha beta one"));
-        }
-        return false;
-    });
+    FakeClock clock;
+    d.LoadFile(U16(path), EveryLine(clock, [&](uint32_t) {
+                   if (++pauses == 1) {
+                       EXPECT_TRUE(d.RemovePhrase(u"alpha beta one"));
+                   }
+                   return false;
+               }));
     EXPECT_TRUE(d.Loaded());
     auto e = Entries(d);
     EXPECT_EQ(e.size(), 2u);
@@ -239,6 +252,75 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta two"));
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta three"));
     EXPECT_EQ(d.PhraseCount(), 0u);
+    std::remove(path.c_str());
+}
+
+TEST(AcdataFile, AByteOrderMarkBeforeTheCounterIsSkipped) {
+    const std::string path = TempPath("bom.txt");
+    WriteFile(path, "\xEF\xBB\xBF" "4242\r\nmarked file phrase\t1\t2\t3\t4\r\n");
+    PhraseDictionary d(QuietDictionaryOptions());
+    d.LoadFile(U16(path));
+    EXPECT_EQ(d.KeystrokeCounter(), 4242u);
+    EXPECT_TRUE(Entries(d).count(u"marked file phrase"));
+}
+
+// The loader gives way by the time it has worked, measured on the clock it
+// is given; waiting for the lock again is not work.
+TEST(LoaderPacing, ASliceEndsAfterItsTimeOfWorkWhateverTheTickCount) {
+    struct Step {
+        uint32_t start;
+        uint32_t worked;
+        bool spent;
+    };
+    const Step steps[] = {
+        {100000, 0, false}, {100000, 7, false}, {100000, 8, true}, {100000, 500, true},
+        // The tick count wraps during the slice.
+        {0xFFFFFFFCu, 7, false}, {0xFFFFFFFCu, 8, true},
+    };
+    for (const Step& step : steps) {
+        FakeClock clock(step.start);
+        WorkPacer pacer(clock, kLoaderSliceMs);
+        clock.Advance(step.worked);
+        EXPECT_EQ(pacer.SliceSpent(), step.spent) << step.start << " + " << step.worked;
+    }
+    FakeClock clock;
+    WorkPacer pacer(clock, kLoaderSliceMs);
+    clock.Advance(kLoaderSliceMs);
+    ASSERT_TRUE(pacer.SliceSpent());
+    clock.Advance(40);  // waited for the lock after giving way
+    pacer.StartSlice();
+    EXPECT_FALSE(pacer.SliceSpent());
+}
+
+TEST(LoaderPacing, ALoadGivesWayPerSliceNotPerLine) {
+    const std::string path = TempPath("paced.txt");
+    std::string file = "3\r\n";
+    for (int k = 0; k < 1000; ++k) file += "paced phrase number " + std::to_string(k) + "\t1\t2\t3\t4\r\n";
+    WriteFile(path, file);
+    // However many lines, a load that has not worked a slice long does not
+    // give way: on Windows each give-way costs a tick.
+    FakeClock still;
+    PhraseDictionary d(QuietDictionaryOptions());
+    LoadReport report;
+    d.SetLoadedNotice([&](const LoadReport& r) { report = r; });
+    int giveWays = 0;
+    LoadPacing pacing;
+    pacing.clock = &still;
+    pacing.giveWay = [&](uint32_t) { return ++giveWays, false; };
+    d.LoadFile(U16(path), pacing);
+    EXPECT_EQ(giveWays, 0);
+    ASSERT_TRUE(d.Loaded());
+    EXPECT_TRUE(report.fileFound);
+    EXPECT_EQ(report.phrases, 1000u);
+
+    // Each slice spent: it gives way for the shortest wait, and says so.
+    giveWays = 0;
+    d.LoadFile(U16(path), EveryLine(still, [&](uint32_t ms) {
+                   EXPECT_EQ(ms, kLoaderGiveWayMs);
+                   return ++giveWays, false;
+               }));
+    EXPECT_EQ(giveWays, 1000);
+    EXPECT_EQ(report.giveWays, 1000u);
     std::remove(path.c_str());
 }
 

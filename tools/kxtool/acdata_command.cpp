@@ -1,10 +1,12 @@
 // kxtool acdata dump FILE: the phrases of a phrase file with their
 // statistics, read as the program reads the file at start-up.
+// kxtool acdata sample FILE: a phrase file at the memory cap.
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "base/text.h"
+#include "learn/acdata_sample.h"
 #include "learn/phrase_dictionary.h"
 #include "platform/file_mapping.h"
 #include "tools/kxtool/commands.h"
@@ -27,11 +29,34 @@ std::string Escaped(std::u16string_view phrase) {
     return out;
 }
 
+// The phrase file of a dictionary filled to the 100 MiB cap, whatever this
+// machine's address space: the same file everywhere.
+int WriteSample(const std::u16string& path) {
+    DictionaryOptions options;
+    options.startWorkers = false;
+    options.totalVirtual = 0x7FFFFFFE0000ull;
+    PhraseDictionary d(options);
+    FillToMemoryLimit(d);
+    // Loading a file that is not there marks the dictionary loaded and keeps
+    // what it holds, so that it may be saved.
+    FileMapping& files = SystemFileMapping();
+    if (files.Exists(path)) files.Delete(path);
+    d.LoadFile(path);
+    if (d.Save(path) != SaveResult::Saved) {
+        std::fprintf(stderr, "kxtool acdata: cannot write %s\n", Utf16ToUtf8(path).c_str());
+        return 1;
+    }
+    std::printf("%u phrases\n", d.PhraseCount());
+    return 0;
+}
+
 }  // namespace
 
 int RunAcdataCommand(int argc, char** argv) {
-    if (argc != 2 || std::strcmp(argv[0], "dump") != 0) {
-        std::fprintf(stderr, "usage: kxtool acdata dump FILE\n");
+    const bool dump = argc == 2 && std::strcmp(argv[0], "dump") == 0;
+    if (argc == 2 && std::strcmp(argv[0], "sample") == 0) return WriteSample(Utf8ToUtf16(argv[1]));
+    if (!dump) {
+        std::fprintf(stderr, "usage: kxtool acdata dump FILE | kxtool acdata sample FILE\n");
         return 2;
     }
     const std::u16string path = Utf8ToUtf16(argv[1]);

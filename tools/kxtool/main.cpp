@@ -15,9 +15,10 @@ struct Command {
 
 const Command kCommands[] = {
     {"acdata", kx::RunAcdataCommand,
-     "acdata dump FILE\n"
+     "acdata dump FILE | acdata sample FILE\n"
      "      Prints the phrases of a phrase file (acdata.txt) with their statistics,\n"
-     "      one tab-separated line each, as the program loads them."},
+     "      one tab-separated line each, as the program loads them; or writes a\n"
+     "      phrase file of generated phrases at the 100 MiB memory cap."},
     {"db", kx::RunDbCommand,
      "db dump FILE | db build JSON OUT | db check FILE\n"
      "      Prints a shortcut database as JSON, writes one from that JSON, or checks one."},
