@@ -6,6 +6,11 @@
 namespace kx {
 
 bool FeedMailAndWait(PhraseDictionary& dictionary, MailScanThread& thread, std::u16string_view text) {
+    // Until "acdata.txt" has loaded, what is learned is not saved at exit
+    // (and a starting load empties the dictionary), while the scan would
+    // write its progress past the message as if it had been learned.
+    while (!dictionary.Loaded())
+        if (thread.WaitOrStop(kMailItemPauseMs)) return false;
     dictionary.FeedMailText(text);
     while (dictionary.MailTextPending())
         if (thread.WaitOrStop(kMailItemPauseMs)) return false;

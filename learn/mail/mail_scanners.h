@@ -16,11 +16,12 @@ class KnownFolders;
 class PhraseDictionary;
 class SettingsStore;
 
-// Hands `text` to the dictionary's mail feeder and waits, in the scan's
-// pauses, until the feeder has passed all of it on to learning: the progress
-// a scan writes next then counts only mail that was learned, and the scan
-// goes at the feeder's pace instead of piling up text that an exit would
-// lose. False when the thread was stopped first.
+// Waits, in the scan's pauses, until the dictionary has loaded its file,
+// hands `text` to its mail feeder and waits until the feeder has passed all
+// of it on to learning: the progress a scan writes next then counts only
+// mail that was learned into a dictionary that is saved at exit, and the
+// scan goes at the feeder's pace instead of piling up text that an exit
+// would lose. False when the thread was stopped first.
 bool FeedMailAndWait(PhraseDictionary& dictionary, MailScanThread& thread, std::u16string_view text);
 
 class ThunderbirdScanner final : public WorkerThread, private MailScanThread {

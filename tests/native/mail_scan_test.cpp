@@ -223,21 +223,28 @@ struct FeederThread final : MailScanThread {
     PhraseDictionary& d;
     int stopAfterWaits;
     int waits = 0;
+    // The wait after which the dictionary has loaded its file (-1: already).
+    int loadedAfterWaits = -1;
     FeederThread(PhraseDictionary& dictionary, int stopAfter) : d(dictionary), stopAfterWaits(stopAfter) {}
     bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
     bool WaitOrStop(uint32_t ms) override {
         EXPECT_EQ(ms, kMailItemPauseMs);
         d.MailFeederPass();
-        ++waits;
+        if (++waits == loadedAfterWaits) d.LoadFile(u"/nonexistent-folder/acdata.txt");
         return StopRequested();
     }
 };
 
-TEST(MailFeedPace, WaitsUntilTheFeederPassedTheTextOn) {
+DictionaryOptions Unstarted() {
     DictionaryOptions o;
     o.startWorkers = false;
     o.totalVirtual = 0x80000000ull;
-    PhraseDictionary d(o);
+    return o;
+}
+
+TEST(MailFeedPace, WaitsUntilTheFeederPassedTheTextOn) {
+    PhraseDictionary d(Unstarted());
+    d.LoadFile(u"/nonexistent-folder/acdata.txt");
     FeederThread thread(d, -1);
     EXPECT_TRUE(FeedMailAndWait(d, thread, u"see you.\r\n"));
     EXPECT_EQ(thread.waits, 10);  // one pause per code unit
@@ -249,6 +256,25 @@ TEST(MailFeedPace, WaitsUntilTheFeederPassedTheTextOn) {
     EXPECT_FALSE(FeedMailAndWait(d, stopping, u"thank you very much\n"));
     EXPECT_EQ(stopping.waits, 3);
     EXPECT_TRUE(d.MailTextPending());
+}
+
+// Mail learned before "acdata.txt" has loaded would be emptied by the load
+// or, when the save at exit is refused, lost, while the scan's progress says
+// it was fed.
+TEST(MailFeedPace, NothingIsFedUntilTheDictionaryHasLoaded) {
+    PhraseDictionary d(Unstarted());
+    FeederThread stopping(d, 5);
+    EXPECT_FALSE(FeedMailAndWait(d, stopping, u"see you.\r\n"));
+    EXPECT_FALSE(d.MailTextPending());
+    d.MailLearnerPass();
+    EXPECT_EQ(d.KeystrokeCounter(), 0u);
+
+    FeederThread thread(d, -1);
+    thread.loadedAfterWaits = 3;
+    EXPECT_TRUE(FeedMailAndWait(d, thread, u"see you.\r\n"));
+    EXPECT_EQ(thread.waits, 3 + 10);
+    d.MailLearnerPass();
+    EXPECT_EQ(d.KeystrokeCounter(), 9u);  // CR LF stored as one line feed
 }
 
 TEST_F(ThunderbirdFixture, WithoutAPositionTheFedCountIsSkipped) {
