@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/backup_names.h"
 #include "core/data_folders.h"
@@ -25,9 +26,13 @@ struct BackupContext {
 };
 
 // Copies every file and folder of `from` into `to`, creating `to` and its
-// folders as needed and replacing files of the same name. False when any
-// part could not be copied (the rest is still copied).
-bool CopyFolder(FileSystem& fs, std::u16string_view from, std::u16string_view to);
+// folders as needed and replacing files of the same name. A folder that is
+// `to` itself, in any case of its letters, is not copied: a destination
+// inside the source would otherwise be copied into itself, level after
+// level. Each source file or folder that could not be copied is added to
+// `failed` (the rest is still copied); false when any was.
+bool CopyFolder(FileSystem& fs, std::u16string_view from, std::u16string_view to,
+                std::vector<std::u16string>* failed = nullptr);
 
 struct BackupOutcome {
     bool done = false;
@@ -37,6 +42,7 @@ struct BackupOutcome {
     std::u16string chosenFolder;  // the cleaned text, opened in the explorer after success
     std::u16string backupFolder;  // the dated folder made
     bool complete = false;        // every file was copied
+    std::vector<std::u16string> failed;  // what could not be copied
 };
 
 // Checks the typed destination, creates "Kestrix_Backup_<date>" and its

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "base/text.h"
+#include "base/unicode_case.h"
 #include "core/file_paths.h"
 #include "core/group_commands.h"
 
@@ -40,6 +41,12 @@ std::u16string CleanFolderText(std::u16string_view typed) {
 
 bool StartsWithFolder(std::u16string_view path, std::u16string_view folder) {
     return !folder.empty() && path.substr(0, folder.size()) == folder;
+}
+
+bool IsGroupFileName(std::u16string_view fileName) {
+    constexpr std::u16string_view kDefault = u"abbrev.dat", kSuffix = u"_abbrev.dat";
+    if (EqualsNoCase(fileName, kDefault)) return true;
+    return fileName.size() > kSuffix.size() && EqualsNoCase(fileName.substr(fileName.size() - kSuffix.size()), kSuffix);
 }
 
 std::u16string GroupNameOfFile(std::u16string_view fileName) {

@@ -27,6 +27,11 @@ std::u16string CleanFolderText(std::u16string_view typed);
 // typed (a folder the data folder's name merely begins with counts too).
 bool StartsWithFolder(std::u16string_view path, std::u16string_view folder);
 
+// Whether a file of a backup's "local" folder is a group's database by its
+// name: "abbrev.dat" or "<name>_abbrev.dat", in any case. Damaged copies
+// ("abbrev.dat.damaged") and left-over "*.TEMP" files are not.
+bool IsGroupFileName(std::u16string_view fileName);
+
 // The group a restored file registers: its title without the extension, with
 // every "_abbrev" and then every "abbrev" removed. Empty: the Default group.
 std::u16string GroupNameOfFile(std::u16string_view fileName);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/unicode_case.h"
 #include "core/file_paths.h"
 #include "core/group_commands.h"
 #include "core/group_registry.h"
@@ -13,8 +14,8 @@ namespace {
 // what they held.
 class Restorer {
 public:
-    Restorer(const BackupContext& ctx, ConflictChoice choice, std::u16string_view backupFolder, const LocalTime& now)
-        : ctx_(ctx), choice_(choice), backup_(backupFolder), keepName_(BeforeRestoreFolderName(now)) {}
+    Restorer(const BackupContext& ctx, ConflictChoice choice, const LocalTime& now)
+        : ctx_(ctx), choice_(choice), keepName_(BeforeRestoreFolderName(now)) {}
 
     // Copies `source` over `target` by the conflict rule; `question` is asked
     // under "Prompt before overwriting" with the buttons "Overwrite" and
@@ -55,11 +56,12 @@ private:
     }
 
     // Copies the file about to be replaced into the before-restore folder,
-    // made beside the backup on first use, or in the documents folder when
-    // the backup's folder cannot be written.
+    // made on first use in the user's documents folder, or in the data
+    // folder when that cannot be written. Never beside the backup: restoring
+    // from a share would copy the user's shortcuts and learned phrases there.
     bool Keep(const std::u16string& target, bool groupFile, RestoreOutcome& out) {
         if (keptIn_.empty()) {
-            for (std::u16string_view base : {FolderOf(backup_), std::u16string_view(ctx_.documents)}) {
+            for (std::u16string_view base : {std::u16string_view(ctx_.documents), std::u16string_view(ctx_.folders.user)}) {
                 if (base.empty()) continue;
                 const std::u16string folder = JoinPath(base, keepName_);
                 if (EnsureFolder(ctx_.fs, JoinPath(folder, u"local"))) {
@@ -76,13 +78,24 @@ private:
 
     const BackupContext& ctx_;
     ConflictChoice choice_;
-    std::u16string backup_;
     std::u16string keepName_;
     std::u16string keptIn_;
 };
 
+// The file of a registered group of this name, its case ignored; empty when
+// there is none.
+std::u16string RegisteredFile(const GroupRegistry& groups, std::u16string_view name) {
+    for (const ShortcutGroup& g : groups.Groups())
+        if (EqualsNoCase(g.name, name)) return g.loc;
+    return {};
+}
+
 std::u16string ResultText(const RestoreOutcome& out) {
     std::u16string text = u"Restored the backup successfully.";
+    if (!out.notGroups.empty()) {
+        text += u"\r\nThese files of the backup are no shortcut groups and were not restored:";
+        for (const auto& f : out.notGroups) text += u"\r\n" + f;
+    }
     if (!out.keptIn.empty()) text += u"\r\nThe files it replaced were kept in " + out.keptIn + u".";
     if (!out.notKept.empty()) {
         text += u"\r\nThese files were left as they were, because a copy of them could not be kept:";
@@ -113,7 +126,7 @@ RestoreOutcome RestoreBackup(const BackupContext& ctx, std::u16string_view typed
         return out;
     }
 
-    Restorer restorer(ctx, choice, folder, now);
+    Restorer restorer(ctx, choice, now);
     bool conflict = false;
     const std::u16string shared = JoinPath(folder, u"shared_abbrev.dat");
     if (ctx.fs.IsFile(shared))
@@ -131,19 +144,26 @@ RestoreOutcome RestoreBackup(const BackupContext& ctx, std::u16string_view typed
     if (!files.empty()) EnsureFolder(ctx.fs, ctx.folders.local);
     GroupRegistry groups(ctx.settings);
     for (const std::u16string& name : files) {
+        if (!IsGroupFileName(name)) {
+            out.notGroups.push_back(name);
+            continue;
+        }
         const std::u16string group = GroupNameOfFile(name);
         const std::u16string question = group.empty() ? std::u16string(u"Do you want to overwrite the default group?")
                                                       : u"Group \"" + group + u"\" already exists. Do you want to overwrite it?";
-        const std::u16string target = JoinPath(ctx.folders.local, name);
+        // A group that exists keeps its file, wherever it lies: the backup's
+        // copy goes there by the conflict rule, and the registration stays.
+        const std::u16string registeredFile = group.empty() ? std::u16string() : RegisteredFile(groups, group);
+        const std::u16string target = registeredFile.empty() ? JoinPath(ctx.folders.local, name) : registeredFile;
         if (restorer.Restore(JoinPath(local, name), target, true, question, u"No", conflict, out) && !conflict &&
-            !group.empty()) {
+            !group.empty() && registeredFile.empty()) {
             groups.Register(group, target);
             out.registered.push_back(group);
         }
     }
 
     out.done = true;
-    if (out.copied.empty() && out.skipped.empty() && out.notKept.empty())
+    if (out.copied.empty() && out.skipped.empty() && out.notKept.empty() && out.notGroups.empty())
         ctx.prompt.ShowMessage(MessageIcon::Warning, u"Restore Data",
                                u"The folder holds no Kestrix backup data. Nothing was restored.");
     else

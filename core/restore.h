@@ -1,7 +1,9 @@
 // Restore Data: copies a backup folder back into the user's data, file by
 // file, with the user's rule for groups that exist already. Every file it
 // replaces is first kept in a dated "Kestrix_Before_Restore_<date>" folder,
-// laid out like a backup so that it can be restored in turn.
+// laid out like a backup so that it can be restored in turn, in the user's
+// own documents or data folder: never beside the backup, which may lie on a
+// share that others read.
 #pragma once
 
 #include <functional>
@@ -28,6 +30,7 @@ struct RestoreOutcome {
     std::vector<std::u16string> copied;      // targets written
     std::vector<std::u16string> skipped;     // targets left as they were
     std::vector<std::u16string> registered;  // groups registered
+    std::vector<std::u16string> notGroups;   // files of the backup's "local" that are no group's database
     // Where the replaced files were kept; empty when none was replaced.
     std::u16string keptIn;
     // Targets left as they were because the file they would replace could

@@ -105,11 +105,14 @@ shot restore-confirm-overwrite "Confirm Overwrite"
 answer "Confirm Overwrite" "Overwrite"
 check "the restore reports its success" wait_for 20 has_window "Restore Successful"
 shot restore-successful "Restore Successful"
-KEPT=$(ls -d "$BACKUPS"/Kestrix_Before_Restore_* 2>/dev/null | head -1)
+# The replaced files are kept in the user's own Documents, never beside the backup.
+KEPT=$(find -L "$WINEPREFIX/drive_c/users" -maxdepth 3 -name 'Kestrix_Before_Restore_*' 2>/dev/null | head -1)
 check "...naming where the replaced files were kept" \
   eval '[ -n "$KEPT" ] && box_text "Restore Successful" | grep -qF "kept in $(winpath "$KEPT")."'
 answer "Restore Successful" "OK"
-check "the replaced group file is kept beside the backup" cmp -s "$ART/after-delete.dat" "$KEPT/local/abbrev.dat"
+check "the replaced group file is kept in the user's Documents, and nothing beside the backup" \
+  eval 'cmp -s "$ART/after-delete.dat" "$KEPT/local/abbrev.dat" && [[ "$KEPT" == */Documents/* ]] &&
+        ! ls -d "$BACKUPS"/Kestrix_Before_Restore_* 2>/dev/null' 
 check "BRB is back in the database" eval '[ "$(db_keywords "$LOCAL/abbrev.dat")" = "BRB SIG " ]'
 check "BRB is back in the list" wait_for 10 list_has BRB "be right back"
 type_in_notepad "brb "

@@ -185,8 +185,8 @@ TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
     EXPECT_EQ(rig.Groups().LocationOf(u"Default"), rig.folders.DefaultGroupFile());
     EXPECT_EQ(rig.Groups().LocationOf(u"Home"), u"");
 
-    // What was replaced is kept beside the backup, laid out like a backup.
-    const std::u16string kept = JoinPath(rig.Sub(u"Backups"), u"Kestrix_Before_Restore_2026-12-05_01-28-19");
+    // What was replaced is kept in the user's documents, laid out like a backup.
+    const std::u16string kept = JoinPath(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
     EXPECT_EQ(out.keptIn, kept);
     EXPECT_EQ(ReadAll(JoinPath(JoinPath(kept, u"local"), u"Home_abbrev.dat")), oldHome);
     EXPECT_EQ(ReadAll(JoinPath(kept, u"acdata.txt")), (testing::Bytes{'o', 'l', 'd'}));
@@ -213,29 +213,76 @@ TEST_P(BackupTest, OverwriteAndSkipAskNothing) {
     EXPECT_TRUE(rig.prompt.asked.empty());
 }
 
-TEST_P(BackupTest, ReplacedFilesGoToDocumentsOrAreNotReplaced) {
+TEST_P(BackupTest, ReplacedFilesGoToTheUsersOwnFoldersOrAreNotReplaced) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
     const auto current = ReadAll(Local(u"abbrev.dat"));
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}});
 
-    // The backup sits on a folder that cannot be written.
-    files.locked = rig.Sub(u"Backups");
+    // Documents cannot be written: the copy goes to the data folder, and
+    // nothing is ever written beside the backup.
+    files.locked = backup.documents;
     const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
-    const std::u16string kept = JoinPath(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
+    const std::u16string kept = User(u"Kestrix_Before_Restore_2026-12-05_01-28-19");
     EXPECT_EQ(out.keptIn, kept);
     EXPECT_EQ(ReadAll(JoinPath(JoinPath(kept, u"local"), u"abbrev.dat")), current);
+    EXPECT_EQ(files.ListFolders(rig.Sub(u"Backups")), std::vector<std::u16string>{BackupFolderName(kNow)});
     EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThe files it replaced "
                                   u"were kept in " + kept + u".\n");
 
     // Nowhere to keep it: the file is left as it was, and the user is told.
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
-    files.locked2 = backup.documents;
+    files.locked2 = User(u"Kestrix_Before_Restore_2026-12-05_01-30-00");
     const auto refused = RestoreBackup(backup, folder, ConflictChoice::Overwrite, {2026, 12, 5, 1, 30, 0});
     EXPECT_EQ(refused.keptIn, u"");
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), current);
     EXPECT_EQ(rig.TakeMessages(), u"W|Restore Successful|Restored the backup successfully.\r\nThese files were left "
                                   u"as they were, because a copy of them could not be kept:\r\n" +
                                       Local(u"abbrev.dat") + u"\n");
+}
+
+// Only group files are restored from "local": damaged copies and left-over
+// temporary files become no groups. A group that exists keeps its file,
+// even outside "local": the backup's copy goes into that file.
+TEST_P(BackupTest, RestoreTakesGroupFilesOnlyAndKeepsEachGroupsFile) {
+    const std::u16string workFile = rig.Sub(u"elsewhere_work.dat");
+    rig.MakeFile(workFile, {{u"W", u"current work"}});
+    rig.Groups().Register(u"Work", workFile);
+    const auto currentWork = ReadAll(workFile);
+    const std::u16string folder = MakeBackupFolder({{u"work_abbrev.dat", u"WB"}, {u"abbrev.dat.damaged", u"X"},
+                                                    {u"Work_abbrev.dat.damaged-2", u"X"}, {u"Home_abbrev.dat.TEMP", u"X"}});
+    const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
+    ASSERT_TRUE(out.done);
+    EXPECT_TRUE(out.registered.empty());
+    EXPECT_EQ(rig.Groups().LocationOf(u"Work"), workFile);
+    EXPECT_EQ(ReadAll(workFile), ReadAll(JoinPath(JoinPath(folder, u"local"), u"work_abbrev.dat")));
+    EXPECT_EQ(ReadAll(JoinPath(JoinPath(out.keptIn, u"local"), u"elsewhere_work.dat")), currentWork);
+    for (const char16_t* name : {u".dat", u"Work.dat", u"Home.TEMP", u"Home_abbrev.dat"}) EXPECT_FALSE(rig.Groups().Exists(name)) << U8(name);
+    EXPECT_TRUE(files.ListFiles(rig.folders.local).empty());
+    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThese files of the backup "
+                                  u"are no shortcut groups and were not restored:\r\nHome_abbrev.dat.TEMP\r\n"
+                                  u"Work_abbrev.dat.damaged-2\r\nabbrev.dat.damaged\r\nThe files it replaced were kept in " +
+                                      out.keptIn + u".\n");
+}
+
+// A backup folder typed inside the data folder in another case is not
+// copied into itself; a file that cannot be copied is named to the user.
+TEST_P(BackupTest, BackupSkipsItsOwnFolderAndNamesWhatItCouldNotCopy) {
+    const std::u16string inside = User(u"Inner");
+    files.MakeFolder(inside);
+    const std::u16string dest = JoinPath(inside, u"copy");
+    EXPECT_TRUE(CopyFolder(files, rig.folders.user, dest));
+    EXPECT_TRUE(files.IsFolder(JoinPath(dest, u"Inner")));
+    EXPECT_FALSE(files.IsFolder(JoinPath(JoinPath(dest, u"Inner"), u"copy")));
+
+    const std::u16string to = rig.Sub(u"Backups");
+    files.MakeFolder(to);
+    WriteAll(User(u"acdata.txt"), {'a', 'c'});
+    files.locked = JoinPath(JoinPath(to, BackupFolderName(kNow)), u"acdata.txt");
+    const auto made = MakeBackup(backup, to, kNow);
+    EXPECT_TRUE(made.done);
+    EXPECT_FALSE(made.complete);
+    EXPECT_EQ(rig.TakeMessages(), u"W|Backup Incomplete|The backup in " + made.backupFolder +
+                                      u" is incomplete. These files could not be copied:\r\n" + User(u"acdata.txt") + u"\n");
 }
 
 // A damaged group file in the backup is restored as it is; loading it then

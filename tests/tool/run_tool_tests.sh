@@ -170,8 +170,8 @@ check "...registers it and leaves the existing groups" bash -c "
 check "restore --overwrite brings back the default group" exits 0 "$KXTOOL" restore "$BK" "$DATA" --overwrite
 check "...whose shortcuts are the backup's" bash -c "'$KXTOOL' db dump '$DATA/local/abbrev.dat' | grep -q '\"SIG\"'"
 KEPT=$(sed -n 's/^kept replaced files in //p' "$WORK/out")
-check "...keeping the file it replaced beside the backup" bash -c "
-  [ '$(dirname "$KEPT")' = '$DEST' ] && [[ '$(basename "$KEPT")' == Kestrix_Before_Restore_* ]] &&
+check "...keeping the file it replaced in the data folder, not beside the backup" bash -c "
+  [ '$(dirname "$KEPT")' = '$DATA' ] && [[ '$(basename "$KEPT")' == Kestrix_Before_Restore_* ]] &&
   cmp -s '$WORK/changed.dat' '$KEPT/local/abbrev.dat'"
 check "restore from a missing folder is refused (3)" exits 3 "$KXTOOL" restore "$WORK/none" "$DATA" --skip
 

@@ -57,16 +57,9 @@ LocalTime Now() {
     return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
 }
 
-std::u16string Documents() {
-#if defined(_WIN32)
-    if (const wchar_t* profile = _wgetenv(L"USERPROFILE"))
-        return std::u16string(reinterpret_cast<const char16_t*>(profile)) + u"\\Documents";
-#else
-    if (const char* home = std::getenv("HOME")) return U16(home);
-#endif
-    return {};
-}
-
+// The replaced files of a restore stay with the data folder restored into
+// (no documents folder is given): an administrator restoring another user's
+// folder keeps that user's files in that user's own data, not in their own.
 struct Tool {
 #if defined(_WIN32)
     Win32Registry registry;
@@ -80,7 +73,7 @@ struct Tool {
 
     explicit Tool(const char* dataFolder)
         : folders{U16(dataFolder), {}, JoinPath(CleanFolderText(U16(dataFolder)), u"local")},
-          ctx{SystemFileSystem(), folders, prompt, settings, Documents()} {
+          ctx{SystemFileSystem(), folders, prompt, settings, {}} {
         folders.user = CleanFolderText(folders.user);
     }
 };
@@ -131,6 +124,7 @@ int RunRestoreCommand(int argc, char** argv) {
     PrintAll("registered group", out.registered);
     if (!out.keptIn.empty()) std::printf("kept replaced files in %s\n", U8(out.keptIn).c_str());
     PrintAll("not restored", out.notKept);
+    PrintAll("not a group", out.notGroups);
     return out.notKept.empty() ? kExitOk : kExitIncomplete;
 }
 

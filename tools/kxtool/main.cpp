@@ -46,7 +46,8 @@ const Command kCommands[] = {
      "restore BACKUP DATA_FOLDER --overwrite|--skip\n"
      "      Restores a backup folder into a user's data folder, as Restore Data does,\n"
      "      overwriting or skipping groups that exist. Replaced files are kept in\n"
-     "      Kestrix_Before_Restore_<date> beside BACKUP."},
+     "      DATA_FOLDER/Kestrix_Before_Restore_<date>; files of BACKUP/local that are no\n"
+     "      group's database are named and not restored."},
     {"mail", kx::RunMailCommand,
      "mail FILE\n"
      "      Prints what the Thunderbird sent-mail scan makes of a mailbox: per message its\n"
