@@ -1,5 +1,7 @@
 #include "core/print_listing.h"
 
+#include <mutex>
+
 #include "core/picture_name.h"
 #include "core/utf8_encode.h"
 
@@ -31,6 +33,21 @@ std::string PrintListing(const ShortcutStore& store, bool shared) {
         out += "\r\n\r\n";
     }
     return out;
+}
+
+void ExportListing(const ShortcutStore& store, bool shared, const ListingSteps& steps) {
+    bool written = false;
+    {
+        std::lock_guard<std::mutex> hold(store.Lock());
+        written = steps.write(PrintListing(store, shared));
+    }
+    if (!written) {
+        steps.reportFailure();
+        return;
+    }
+    steps.open();
+    std::lock_guard<std::mutex> hold(store.Lock());
+    steps.pause();
 }
 
 }  // namespace kx

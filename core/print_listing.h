@@ -2,6 +2,7 @@
 // user's text viewer to search and print.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "core/shortcut_store.h"
@@ -20,5 +21,20 @@ std::u16string ListingText(const ShortcutEntry& entry);
 // order "Shortcut:\t\t", the keyword, CR LF, the text, CR LF CR LF. The
 // caller holds the store's lock.
 std::string PrintListing(const ShortcutStore& store, bool shared);
+
+// What Search/Print does beyond making the listing's text.
+struct ListingSteps {
+    std::function<bool(const std::string& listing)> write;  // the listing file; false when it failed
+    std::function<void()> reportFailure;                    // "Failed to save file!"
+    std::function<void()> open;                             // the viewer for text files
+    std::function<void()> pause;                            // while the viewer starts
+};
+
+// Writes the store's listing and opens it. The store's lock is held while
+// the listing is made and written and during the pause, so that no edit
+// changes the store then; never while the failure is reported or the
+// viewer is started, which may wait on the user: a held lock would stop
+// every expansion, and a shared-file reload on this thread would deadlock.
+void ExportListing(const ShortcutStore& store, bool shared, const ListingSteps& steps);
 
 }  // namespace kx

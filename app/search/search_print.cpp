@@ -73,21 +73,23 @@ void SearchAndPrint(HWND owner, AppServices& services) {
     ScratchFile scratch;
     if (!scratch.Open(folder)) return;
 
-    // No edit changes the store while it is written out and the viewer starts.
-    std::lock_guard<std::mutex> hold(store->Lock());
     const std::wstring listing = folder + L"\\TempPrint.txt";
-    const bool written = WriteWhole(listing, PrintListing(*store, shared));
-    scratch.Close();
-    if (!written) {
-        services.prompt.ShowError(u"Search/Print", u"Failed to save file!");
-        return;
-    }
-    // Without a program for text files the system asks which one to use.
-    if (reinterpret_cast<INT_PTR>(::ShellExecuteW(owner, nullptr, listing.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) <= 32) {
-        const std::wstring args = L"shell32.dll,OpenAs_RunDLL " + listing;
-        ::ShellExecuteW(owner, nullptr, L"RUNDLL32.EXE", args.c_str(), nullptr, SW_SHOWNORMAL);
-    }
-    ::Sleep(1000);
+    ExportListing(*store, shared,
+                  {[&](const std::string& text) {
+                       const bool written = WriteWhole(listing, text);
+                       scratch.Close();
+                       return written;
+                   },
+                   [&] { services.prompt.ShowError(u"Search/Print", u"Failed to save file!"); },
+                   [&] {
+                       // Without a program for text files the system asks which one to use.
+                       if (reinterpret_cast<INT_PTR>(::ShellExecuteW(owner, nullptr, listing.c_str(), nullptr, nullptr,
+                                                                     SW_SHOWNORMAL)) <= 32) {
+                           const std::wstring args = L"shell32.dll,OpenAs_RunDLL " + listing;
+                           ::ShellExecuteW(owner, nullptr, L"RUNDLL32.EXE", args.c_str(), nullptr, SW_SHOWNORMAL);
+                       }
+                   },
+                   [] { ::Sleep(1000); }});
 }
 
 }  // namespace kx

@@ -29,6 +29,28 @@ TEST(PrintListing, HeadingThenEachShortcutInStoreOrder) {
               "Shortcut:\t\tSIG\r\nBest regards,\r\nKim\r\n\r\n");
 }
 
+// The store's lock is held while the listing is written and during the
+// pause, never while the failure box is open or the viewer starts.
+TEST(PrintListing, ExportHoldsTheLockOnlyToWriteAndPause) {
+    StoreRef store = ShortcutStore::Create();
+    store->Insert(u"SIG", ShortcutEntry::Make(ShortcutKind::SimpleText, u"Kim"));
+    std::string steps;
+    auto note = [&](const char* step) {
+        const bool free = store->Lock().try_lock();
+        if (free) store->Lock().unlock();
+        steps += std::string(step) + (free ? " free; " : " held; ");
+    };
+    for (bool ok : {false, true}) {
+        ExportListing(*store, false,
+                      {[&](const std::string& text) {
+                           note("write");
+                           return ok && text.find("SIG") != std::string::npos;
+                       },
+                       [&] { note("failure"); }, [&] { note("open"); }, [&] { note("pause"); }});
+    }
+    EXPECT_EQ(steps, "write held; failure free; write held; open free; pause held; ");
+}
+
 DisplayRecord Row(std::u16string keyword, std::u16string text, std::u16string overridden = u"") {
     DisplayRecord r;
     r.keyword = std::move(keyword);
