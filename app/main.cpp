@@ -105,6 +105,11 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
         mutex.Release();
         return 0;
     }
+    {
+        // This copy runs: no upgrade is under way that ended it.
+        kx::Win32Registry registry;
+        kx::ForgetUnfinishedUpgrade(registry);
+    }
 
     const HRESULT com = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_LISTVIEW_CLASSES |

@@ -1,0 +1,106 @@
+// The installer switches' host on Windows: the running copy found through
+// its instance window, and the start of the installed program.
+#include <windows.h>
+
+#include "app/lifecycle/installer_switches.h"
+#include "app/lifecycle/single_instance.h"
+#include "app/shell/elevation_win32.h"
+#include "app/win/wide.h"
+#include "platform/win32/handles.h"
+#include "platform/win32/registry_win32.h"
+
+namespace kx {
+namespace {
+
+// Long enough for the running copy to save its learned phrases; a copy that
+// does not end by then is left to the installer's files-in-use handling
+// rather than killed with unsaved data.
+constexpr DWORD kEndWaitMs = 30000;
+
+bool ProcessElevated() {
+    HANDLE raw = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    UniqueHandle token(raw);
+    TOKEN_ELEVATION elevation{};
+    DWORD size = 0;
+    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
+           elevation.TokenIsElevated != 0;
+}
+
+// The desktop user's own token, taken from the shell that owns the desktop
+// window (GetShellWindow), as a primary token to start a program with.
+UniqueHandle ShellUserToken() {
+    HWND shell = ::GetShellWindow();
+    DWORD processId = 0;
+    if (!shell || !::GetWindowThreadProcessId(shell, &processId) || !processId) return {};
+    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    HANDLE raw = nullptr;
+    if (!process || !::OpenProcessToken(process.Get(), TOKEN_DUPLICATE, &raw)) return {};
+    UniqueHandle token(raw);
+    HANDLE primary = nullptr;
+    if (!::DuplicateTokenEx(token.Get(),
+                            TOKEN_QUERY | TOKEN_DUPLICATE | TOKEN_ASSIGN_PRIMARY | TOKEN_ADJUST_DEFAULT |
+                                TOKEN_ADJUST_SESSIONID,
+                            nullptr, SecurityImpersonation, TokenPrimary, &primary))
+        return {};
+    return UniqueHandle(primary);
+}
+
+class Win32InstallerHost final : public InstallerHost {
+public:
+    explicit Win32InstallerHost(std::u16string programPath) : path_(std::move(programPath)) {}
+
+    RunningCopy EndRunningCopy() override {
+        HWND running = FindRunningInstance();
+        if (!running) return RunningCopy::None;
+        // The instance window keeps the main window in its user data.
+        HWND main = reinterpret_cast<HWND>(::GetWindowLongPtrW(running, GWLP_USERDATA));
+        const RunningCopy copy = main && ::IsWindowVisible(main) ? RunningCopy::Shown : RunningCopy::InTray;
+        DWORD processId = 0;
+        ::GetWindowThreadProcessId(running, &processId);
+        UniqueHandle process(processId ? ::OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr);
+        if (ForwardCommandLine(running, {path_, u"-exit"}) && process)
+            ::WaitForSingleObject(process.Get(), kEndWaitMs);
+        return copy;
+    }
+
+    void StartProgram(std::u16string_view arguments) override {
+        if (FindRunningInstance()) return;
+        std::wstring commandLine = L"\"" + W(path_) + L"\" " + W(arguments);
+        const std::wstring folder = W(path_.substr(0, path_.find_last_of(u'\\') + 1));
+        STARTUPINFOW startup{};
+        startup.cb = sizeof(startup);
+        PROCESS_INFORMATION started{};
+        BOOL ok = FALSE;
+        if (ProcessElevated()) {
+            // A package installed for all users may run this with the
+            // administrator's full rights. The program the user runs must not
+            // keep them (its macros start programs): it is started with the
+            // desktop shell's token instead, or not at all.
+            UniqueHandle token = ShellUserToken();
+            if (!token) return;
+            ok = ::CreateProcessWithTokenW(token.Get(), 0, W(path_).c_str(), commandLine.data(), 0, nullptr,
+                                           folder.c_str(), &startup, &started);
+        } else {
+            ok = ::CreateProcessW(W(path_).c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  folder.c_str(), &startup, &started);
+        }
+        if (!ok) return;
+        UniqueHandle process(started.hProcess), thread(started.hThread);
+    }
+
+private:
+    std::u16string path_;
+};
+
+}  // namespace
+
+void RunInstallerRequest(InstallerRequest request, const std::u16string& programPath) {
+    if (request == InstallerRequest::None) return;
+    Win32InstallerHost host(programPath);
+    Win32Registry registry;
+    Win32Elevation elevation;
+    CarryOutInstallerRequest(request, programPath, host, registry, SystemFileSystem(), &elevation);
+}
+
+}  // namespace kx
