@@ -83,15 +83,17 @@ struct ClipFormat {
 // by another process than the one that owns its window (a browser engine, a
 // Store app's host, a remote desktop client), and a clipboard viewer or
 // history tool reads each change. Which request is the paste is told by its
-// time alone: the first one after the paste keys were sent.
+// time: the first one after the paste keys were sent. Only a request from
+// the target's own program shows that the target itself has read.
 class ClipboardOwner {
 public:
     virtual ~ClipboardOwner() = default;
     // The window to open the clipboard with; 0 when it could not be made.
     virtual WindowHandle Window() = 0;
     // From now on requests are answered with these formats, which replace
-    // those provided before; the wait for a paste starts afresh.
-    virtual void Provide(std::vector<ClipFormat> formats) = 0;
+    // those provided before; the wait for a paste into `target` starts
+    // afresh.
+    virtual void Provide(std::vector<ClipFormat> formats, WindowHandle target) = 0;
     // The paste keys (or the console's paste command) go now: the first
     // request from here on is the target's paste.
     virtual void PasteSent() = 0;
@@ -103,6 +105,9 @@ public:
     // How many requests were answered since Provide; a change means a
     // program is still reading.
     virtual uint32_t Requests() = 0;
+    // A request came after PasteSent from the program that owns the target
+    // window (a reader without a window is not taken for it).
+    virtual bool TargetAsked() = 0;
     // Nothing will paste (the expansion failed): stop waiting for a target.
     virtual void Withdraw() = 0;
     // The clipboard still holds what was provided last: nobody emptied it

@@ -118,7 +118,7 @@ int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& req
         for (const ClipFormat& f : formats) offered.push_back(f.format);
         // Provided after the clipboard was emptied: emptying it tells the
         // owner to drop what it rendered for the expansion before.
-        p_.owner->Provide(std::move(formats));
+        p_.owner->Provide(std::move(formats), request.target);
         for (unsigned f : offered) {
             if (!p_.clipboard.OfferDelayed(f)) {
                 session.Close();
@@ -211,7 +211,9 @@ bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
     if (!p_.owner->WaitForRequest(kPasteRequestLimitMs)) return false;
     // The paste may read again, format after format; it is over once no
     // request has come for a quiet period and the target has let go of the
-    // clipboard (it reads while it holds the clipboard open).
+    // clipboard (it reads while it holds the clipboard open), and, unless
+    // the target's own program was seen asking, once it has had the time a
+    // target takes to get to its paste keys.
     const uint32_t start = p_.clock.TickMs();
     uint32_t requests = p_.owner->Requests();
     uint32_t quietSince = start;
@@ -222,7 +224,8 @@ bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
         if (seen != requests) {
             requests = seen;
             quietSince = now;
-        } else if (uint32_t(now - quietSince) >= kPasteQuietMs) {
+        } else if (uint32_t(now - quietSince) >= kPasteQuietMs &&
+                   (p_.owner->TargetAsked() || uint32_t(now - pasteSentMs_) >= kUnseenPasteMs)) {
             ClipboardSession session(p_.clipboard);
             if (session.Open(p_.owner->Window())) {
                 if (saved) RestoreOpenClipboard(p_.clipboard, *saved);

@@ -56,20 +56,27 @@ inline constexpr uint32_t kPasteRequestLimitMs = 2000;
 // nobody holds the clipboard open. Chosen by measurement under Wine with a
 // target that reads twice, 50 ms apart (docs/PERFORMANCE.md).
 inline constexpr uint32_t kPasteQuietMs = 150;
+// When the target's own program has not been seen asking (a viewer had the
+// expansion rendered before the paste keys, and Windows asks us only once
+// per format; or the reader was another process), its paste cannot be
+// seen; the expansion then counts it over this long after the paste keys.
+// Measured under Wine with a history tool reading every change beside
+// notepad (docs/PERFORMANCE.md).
+inline constexpr uint32_t kUnseenPasteMs = 800;
 // How often the quiet and the clipboard are looked at.
 inline constexpr uint32_t kPasteClosePollMs = 2;
 // From the paste's first request to the end of its quiet: a reader that
 // keeps asking, or holds the clipboard open, for longer gets the expansion
 // left on the clipboard.
-inline constexpr uint32_t kPasteCloseLimitMs = 1000;
+inline constexpr uint32_t kPasteCloseLimitMs = kUnseenPasteMs + 400;
 // Every opening of the clipboard for an expansion retries for as long as
 // PutOnClipboard's attempts take: a clipboard history tool beside us opens
 // it to read each change.
 inline constexpr uint32_t kClipboardOpenLimitMs = kClipboardOpenAttempts * kClipboardRetryMs;
 // Saving the user's clipboard runs while the hook module holds the user's
 // keys, and the hook gives the handling of one key 5 s in all. The other
-// waits take up to 125 + 2000 + 1000 ms, and a console's paste 1 s more:
-// half a second is what is left, with room to spare. A format larger
+// waits take up to 125 + 2000 + 1200 ms, and a console's paste 1 s more:
+// half a second is what is left, with a little room to spare. A format larger
 // than 16 MiB (a full screenshot of a 2560 x 1440 screen is 14.1 MiB) is bulk
 // data, such as a large spreadsheet's own formats: copying it twice would
 // cost this 32-bit program that much address space and time in the hold.
@@ -134,6 +141,7 @@ private:
     bool OpenWithin(ClipboardSession& session, WindowHandle owner, uint32_t limitMs);
     // The paste keys (or command) go now.
     void PasteSent() {
+        pasteSentMs_ = p_.clock.TickMs();
         if (p_.owner) p_.owner->PasteSent();
     }
     void Log(std::string_view line);
@@ -149,6 +157,7 @@ private:
     // time: the expansion still stands on the clipboard, so the next
     // expansion gives this back instead of saving its own text.
     std::optional<ClipboardSnapshot> unrestored_;
+    uint32_t pasteSentMs_ = 0;
 };
 
 }  // namespace kx

@@ -186,15 +186,17 @@ ScriptedClipboardOwner::ScriptedClipboardOwner(RecordingClipboard& clip, Clock& 
         // As the keeper: our own opening is nobody's read.
         if (!offered || clip_.Opener() == window_) return;
         ++requests_;
-        if (pasteSent_) requested_ = true;
-        else renderedBefore_ = true;
+        if (!pasteSent_) renderedBefore_ = true;
+        else requested_ = true, targetAsked_ = targetAsked_ || clip_.Opener() == providedFor;
     });
 }
 
 ScriptedClipboardOwner::~ScriptedClipboardOwner() { clip_.SetRenderer({}); }
 
-void ScriptedClipboardOwner::Provide(std::vector<ClipFormat> formats) {
+void ScriptedClipboardOwner::Provide(std::vector<ClipFormat> formats, WindowHandle target) {
     provided = std::move(formats);
+    providedFor = target;
+    targetAsked_ = false;
     emptiesAtProvide_ = clip_.EmptyCount();
     awaiting_ = true;
     pasteSent_ = renderedBefore_ = requested_ = false;
@@ -228,7 +230,7 @@ void ScriptedClipboardOwner::Due() {
     if (!pasteSent_ || !targetPastes) return;
     const uint32_t since = clock_.TickMs() - pasteAt_;
     for (; readsDone_ < reads.size() && reads[readsDone_].afterMs <= since; ++readsDone_)
-        ReadAs(0x1000, reads[readsDone_].formats, pasted);
+        ReadAs(targetReader ? targetReader : providedFor, reads[readsDone_].formats, pasted);
 }
 
 bool ScriptedClipboardOwner::WaitForRequest(uint32_t ms) {

@@ -127,10 +127,11 @@ public:
     ~ScriptedClipboardOwner() override;
 
     WindowHandle Window() override { return window_; }
-    void Provide(std::vector<ClipFormat> formats) override;
+    void Provide(std::vector<ClipFormat> formats, WindowHandle target) override;
     void PasteSent() override;
     bool WaitForRequest(uint32_t ms) override;
     uint32_t Requests() override;
+    bool TargetAsked() override { return targetAsked_; }
     void Withdraw() override { awaiting_ = false; pasteSent_ = false; }
     bool StillOffered() override { return clip_.EmptyCount() == emptiesAtProvide_; }
 
@@ -144,11 +145,15 @@ public:
     // The target's script: its reads, in time order.
     bool targetPastes = true;
     std::vector<Read> reads = {{0, {kCfUnicodeText}}};
+    // The window the target's reads open the clipboard with; 0: the
+    // target window itself. Another window stands for another process.
+    WindowHandle targetReader = 0;
     // A viewer, with a window of its own, reads the text before the paste keys.
     bool viewerReadsFirst = false;
 
-    // What the last Provide gave.
+    // What the last Provide gave, and for which target.
     std::vector<ClipFormat> provided;
+    WindowHandle providedFor = 0;
     // Each wait's limit, in order.
     std::vector<uint32_t> waits;
     // What the target got for each format of its reads, in order, since
@@ -170,6 +175,7 @@ private:
     bool pasteSent_ = false;
     bool renderedBefore_ = false;
     bool requested_ = false;
+    bool targetAsked_ = false;
     uint32_t pasteAt_ = 0;
     size_t readsDone_ = 0;
     uint32_t requests_ = 0;

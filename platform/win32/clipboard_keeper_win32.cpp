@@ -20,9 +20,13 @@ ClipboardKeeper::~ClipboardKeeper() {
     Stop();
 }
 
-void ClipboardKeeper::Provide(std::vector<ClipFormat> formats) {
+void ClipboardKeeper::Provide(std::vector<ClipFormat> formats, WindowHandle target) {
+    DWORD process = 0;
+    if (target) ::GetWindowThreadProcessId(reinterpret_cast<HWND>(target), &process);
     std::lock_guard<std::mutex> g(lock_);
     formats_ = std::move(formats);
+    targetProcess_ = process;
+    targetAsked_ = false;
     pasteSent_ = false;
     renderedBefore_ = false;
     requests_ = 0;
@@ -46,6 +50,11 @@ bool ClipboardKeeper::WaitForRequest(uint32_t ms) {
 uint32_t ClipboardKeeper::Requests() {
     std::lock_guard<std::mutex> g(lock_);
     return requests_;
+}
+
+bool ClipboardKeeper::TargetAsked() {
+    std::lock_guard<std::mutex> g(lock_);
+    return targetAsked_;
 }
 
 void ClipboardKeeper::Withdraw() {
@@ -76,10 +85,17 @@ void ClipboardKeeper::Render(HWND window, unsigned format) {
     }
     // Our own opening, saving the clipboard for the next expansion, is
     // nobody's read (GetOpenClipboardWindow names the window that opened it).
-    if (!offered || ::GetOpenClipboardWindow() == window) return;
+    HWND opener = ::GetOpenClipboardWindow();
+    if (!offered || opener == window) return;
     ++requests_;
-    if (pasteSent_) requested_.Set();
-    else renderedBefore_ = true;
+    if (!pasteSent_) {
+        renderedBefore_ = true;
+        return;
+    }
+    requested_.Set();
+    DWORD process = 0;
+    if (opener) ::GetWindowThreadProcessId(opener, &process);
+    if (process && process == targetProcess_) targetAsked_ = true;
 }
 
 void ClipboardKeeper::RenderAll(HWND window) {

@@ -24,10 +24,11 @@ public:
     ClipboardKeeper& operator=(const ClipboardKeeper&) = delete;
 
     WindowHandle Window() override { return reinterpret_cast<WindowHandle>(window_.load()); }
-    void Provide(std::vector<ClipFormat> formats) override;
+    void Provide(std::vector<ClipFormat> formats, WindowHandle target) override;
     void PasteSent() override;
     bool WaitForRequest(uint32_t ms) override;
     uint32_t Requests() override;
+    bool TargetAsked() override;
     void Withdraw() override;
     bool StillOffered() override;
 
@@ -42,6 +43,8 @@ private:
     bool pasteSent_ = false;           // under lock_
     bool renderedBefore_ = false;      // under lock_: a format was rendered before the paste keys
     uint32_t requests_ = 0;            // under lock_
+    DWORD targetProcess_ = 0;          // under lock_
+    bool targetAsked_ = false;         // under lock_
     WaitEvent requested_;
     WaitEvent ready_;
     std::atomic<HWND> window_{nullptr};

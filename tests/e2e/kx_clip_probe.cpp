@@ -10,6 +10,7 @@
 //   kx_clip_probe.exe expect-bitmap --width W --height H --seed N [--within MS]
 //   kx_clip_probe.exe watch --out PATH --stop-file PATH
 //   kx_clip_probe.exe window-text --title TITLE --out PATH
+//   kx_clip_probe.exe read-text
 //
 // "expect" polls until the clipboard holds exactly the text (and, when
 // given, the format with exactly those bytes) or MS milliseconds passed
@@ -18,7 +19,9 @@
 // "update MICROSECONDS TEXT" (the time on the performance counter, the
 // text's first 40 characters) until the stop file appears, then "end N".
 // "window-text" writes, as UTF-8, the text of the first Edit control in the
-// top-level window of that title (notepad's page).
+// top-level window of that title (notepad's page). "read-text" opens the
+// clipboard without a window, as many programs do, and prints its text as
+// UTF-8 (a target pastes what it prints).
 #include <windows.h>
 
 #include <cstdio>
@@ -247,6 +250,22 @@ int Watch(const Args& a) {
     return 0;
 }
 
+int ReadText() {
+    if (!OpenWithRetry(nullptr)) return 2;
+    std::wstring text;
+    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
+            text.assign(p, wcsnlen(p, ::GlobalSize(h) / sizeof(wchar_t)));
+            ::GlobalUnlock(h);
+        }
+    }
+    ::CloseClipboard();
+    const std::string u = Utf8(text);
+    DWORD written = 0;
+    ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), u.data(), DWORD(u.size()), &written, nullptr);
+    return 0;
+}
+
 int WindowText(const Args& a) {
     HWND top = ::FindWindowW(nullptr, a.title.c_str());
     HWND edit = top ? ::FindWindowExW(top, nullptr, L"Edit", nullptr) : nullptr;
@@ -272,6 +291,7 @@ int wmain(int argc, wchar_t** argv) {
     if (a.command == L"expect" || a.command == L"expect-bitmap") return Expect(a);
     if (a.command == L"watch") return Watch(a);
     if (a.command == L"window-text") return WindowText(a);
-    std::fprintf(stderr, "usage: kx_clip_probe put|put-bitmap|expect|expect-bitmap|watch|window-text ...\n");
+    if (a.command == L"read-text") return ReadText();
+    std::fprintf(stderr, "usage: kx_clip_probe put|put-bitmap|expect|expect-bitmap|watch|window-text|read-text ...\n");
     return 2;
 }

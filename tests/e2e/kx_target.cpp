@@ -4,6 +4,13 @@
 // change, for the test to read back; a RichEdit's content also as RTF.
 // Ctrl+A selects all the text, as in Notepad. With --menu the window has a
 // menu bar, which a lone ALT press and release makes active.
+// Ctrl+V can paste as programs do that read the clipboard their own way:
+// --paste-via PATH has another process (PATH read-text, which prints the
+// clipboard's text) read it and inserts what it prints, as a browser whose
+// engine reads in a process of its own; --second-read NAME reads the text,
+// then 50 ms later, in another opening, the format NAME, as rich editors and
+// browsers ask for several formats, and inserts the text. Each paste adds
+// "text TEXT" (and "second BYTES", up to the first zero) to --paste-log PATH.
 // A timeline file receives the time of every key press the window takes
 // from its queue and of every change, for latency measurements:
 //   key VK MICROSECONDS
@@ -11,10 +18,12 @@
 //
 //   kx_target.exe --class NAME [--rich] [--password] [--title T] [--text-file PATH]
 //                 [--rtf-file PATH] [--timeline PATH] [--menu]
+//                 [--paste-via PATH | --second-read NAME] [--paste-log PATH]
 #include <windows.h>
 #include <richedit.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -25,6 +34,9 @@ struct Options {
     std::wstring textFile;
     std::wstring rtfFile;
     std::wstring timeline;
+    std::wstring pasteVia;
+    std::wstring secondRead;
+    std::wstring pasteLog;
     bool rich = false;
     bool password = false;
     bool menu = false;
@@ -46,6 +58,9 @@ Options Parse(int argc, wchar_t** argv) {
         else if (a == L"--text-file" && more) o.textFile = argv[++i];
         else if (a == L"--rtf-file" && more) o.rtfFile = argv[++i];
         else if (a == L"--timeline" && more) o.timeline = argv[++i];
+        else if (a == L"--paste-via" && more) o.pasteVia = argv[++i];
+        else if (a == L"--second-read" && more) o.secondRead = argv[++i];
+        else if (a == L"--paste-log" && more) o.pasteLog = argv[++i];
         else if (a == L"--rich") o.rich = true;
         else if (a == L"--password") o.password = true;
         else if (a == L"--menu") o.menu = true;
@@ -105,6 +120,94 @@ void SaveText(const Target& t) {
     std::string utf8(size_t(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), n, utf8.data(), bytes, nullptr, nullptr);
     WriteWhole(t.options.textFile, utf8);
+}
+
+std::string Utf8(const std::wstring& w) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), nullptr, 0, nullptr, nullptr);
+    std::string s(size_t(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), int(w.size()), s.data(), n, nullptr, nullptr);
+    return s;
+}
+
+std::wstring Wide(const std::string& s) {
+    const int n = ::MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), nullptr, 0);
+    std::wstring w(size_t(n), L'\0');
+    ::MultiByteToWideChar(CP_UTF8, 0, s.data(), int(s.size()), w.data(), n);
+    return w;
+}
+
+// One opening of the clipboard, one format's bytes; a busy clipboard is
+// tried for a second.
+std::string ReadFormat(HWND window, UINT format) {
+    bool open = false;
+    for (int i = 0; i < 100 && !(open = ::OpenClipboard(window)); ++i) ::Sleep(10);
+    if (!open) return {};
+    std::string bytes;
+    if (HANDLE h = ::GetClipboardData(format)) {
+        if (const auto* p = static_cast<const char*>(::GlobalLock(h))) {
+            bytes.assign(p, ::GlobalSize(h));
+            ::GlobalUnlock(h);
+        }
+    }
+    ::CloseClipboard();
+    return bytes;
+}
+
+std::wstring TextOf(const std::string& bytes) {
+    std::wstring w(bytes.size() / 2, L'\0');
+    std::memcpy(w.data(), bytes.data(), w.size() * 2);
+    return w.substr(0, w.find(L'\0'));
+}
+
+// What another process prints: the helper reads the clipboard, without a
+// window, and writes its text as UTF-8. We wait for it, as a program
+// waits for its engine's answer.
+std::wstring ReadThroughHelper(const std::wstring& helper) {
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return {};
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW si{};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = writeEnd;
+    si.hStdError = writeEnd;
+    std::wstring command = L"\"" + helper + L"\" read-text";
+    PROCESS_INFORMATION pi{};
+    const bool started = ::CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
+    ::CloseHandle(writeEnd);
+    std::string out;
+    if (started) {
+        char buf[4096];
+        DWORD n = 0;
+        while (::ReadFile(readEnd, buf, sizeof buf, &n, nullptr) && n) out.append(buf, n);
+        ::WaitForSingleObject(pi.hProcess, 10000);
+        ::CloseHandle(pi.hThread);
+        ::CloseHandle(pi.hProcess);
+    }
+    ::CloseHandle(readEnd);
+    return Wide(out);
+}
+
+void Paste(const Target& t, HWND window) {
+    std::wstring text;
+    std::string second;
+    if (!t.options.pasteVia.empty()) {
+        text = ReadThroughHelper(t.options.pasteVia);
+    } else {
+        text = TextOf(ReadFormat(window, CF_UNICODETEXT));
+        ::Sleep(50);
+        second = ReadFormat(window, ::RegisterClipboardFormatW(t.options.secondRead.c_str()));
+        second = second.substr(0, second.find('\0'));
+    }
+    if (!t.options.pasteLog.empty()) {
+        if (FILE* f = _wfopen(t.options.pasteLog.c_str(), L"ab")) {
+            std::fprintf(f, "text %s\n", Utf8(text).c_str());
+            if (t.options.pasteVia.empty()) std::fprintf(f, "second %s\n", second.c_str());
+            std::fclose(f);
+        }
+    }
+    ::SendMessageW(t.edit, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -176,6 +279,11 @@ int wmain(int argc, wchar_t** argv) {
         // Edit control does nothing with the key.
         if (m.message == WM_KEYDOWN && m.wParam == 'A' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0) {
             ::SendMessageW(t.edit, EM_SETSEL, 0, -1);
+            continue;
+        }
+        if (m.message == WM_KEYDOWN && m.wParam == 'V' && ::GetKeyState(VK_CONTROL) < 0 && ::GetKeyState(VK_MENU) >= 0 &&
+            (!t.options.pasteVia.empty() || !t.options.secondRead.empty())) {
+            Paste(t, window);
             continue;
         }
         ::TranslateMessage(&m);

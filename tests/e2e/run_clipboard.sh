@@ -4,9 +4,14 @@
 # it on, notepad shows the expansion and the clipboard comes back as it was
 # (text beside a private format's bytes, or a bitmap pixel for pixel), and a
 # clipboard history tool reading every change is told of two changes per
-# expansion and never makes the target paste the old contents. Under load
-# (two busy loops on both cores) 30 expansions typed at 20 keys a second
-# stand exact, five runs in a row. Ends with "N passed, N failed".
+# expansion and never makes the target paste the old contents. Targets that
+# read the clipboard as other programs do: one whose paste another process
+# reads (with the setting off and on), one that reads text and then, 50 ms
+# later, rich text (both reads get the expansion, the clipboard comes back
+# after both); 30 expansions at 20 keys a second beside a history tool that
+# reads every change at once. Under load (two busy loops on both cores) 30
+# expansions typed at 20 keys a second stand exact, five runs in a row.
+# Ends with "N passed, N failed".
 #
 #   tests/e2e/run_clipboard.sh [BUILD_DIR]       (default build/win64)
 #
@@ -30,6 +35,8 @@ NOTEPAD_PID=""
 WATCH_PID=""
 BUSY_PIDS=()
 SIG='Kind regards, Anna Berg'
+RICH_TEXT='Rich regards'
+RICH_RTF='{\rtf1\ansi Rich \b regards\b0}'
 USER_TEXT='What the user had copied'
 USER_FORMAT='Kestrix Test Private Bytes'
 USER_HEX='00FF7F0A0D00C3A9FE01'
@@ -58,7 +65,8 @@ make_database() {
   {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
   {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
   {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
-  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"}
+  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"},
+  {"keyword": "RICH", "kind": 1, "plainText": "Rich regards", "richText": "{\\rtf1\\ansi Rich \\b regards\\b0}"}
 ]}
 JSON
   timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$WORK/shortcuts.json")" \
@@ -97,11 +105,13 @@ new_notepad() {
   [ -n "$NOTEPAD_ID" ]
 }
 
-type_in_notepad() {
-  timeout "$WAIT_S" xdotool windowfocus --sync "$NOTEPAD_ID" || return 1
+# type_into ID TEXT: TEXT typed into that window at 20 keys a second.
+type_into() {
+  timeout "$WAIT_S" xdotool windowfocus --sync "$1" || return 1
   sleep 0.2
-  timeout $(( ${#1} * TYPE_DELAY_MS / 1000 + WAIT_S )) xdotool type --delay "$TYPE_DELAY_MS" "$1"
+  timeout $(( ${#2} * TYPE_DELAY_MS / 1000 + WAIT_S )) xdotool type --delay "$TYPE_DELAY_MS" "$2"
 }
+type_in_notepad() { type_into "$NOTEPAD_ID" "$1"; }
 
 notepad_text() { probe window-text --title "$NOTEPAD_TITLE" --out "$(winpath "$WORK/notepad.txt")" && tr -d '\000' <"$WORK/notepad.txt"; }
 notepad_is() { [ "$(notepad_text)" = "$1" ]; }
@@ -155,6 +165,7 @@ test_setting_on_text() {
   stop_watch
   expect on_history_tool_told_twice [ "$(updates)" -eq 2 ]
   expect on_history_tool_saw_both grep -q "^update [0-9]* $USER_TEXT\$" "$WORK/watch.txt"
+  expect on_history_tool_read_expansion grep -q "^update [0-9]* $SIG \$" "$WORK/watch.txt"
   cp "$WORK/watch.txt" "$ARTIFACTS/watch-on.txt"
 }
 
@@ -167,11 +178,60 @@ test_setting_on_bitmap() {
   expect bitmap_given_back_pixel_for_pixel probe expect-bitmap --width 64 --height 48 --seed 7 --within 2000
 }
 
-# Thirty expansions at 20 keys a second while two busy loops take both
-# cores: the page holds exactly what was meant, and the user's clipboard is
-# back at the end.
+# target_shows NAME TITLE EXPECTED: a kx_target's text is exactly EXPECTED
+# and keeps it for half a second.
+target_is() { [ "$(target_text "$1")" = "$2" ]; }
+target_shows() {
+  if wait_for 20 target_is "$2" "$3" && sleep 0.5 && target_is "$2" "$3"; then
+    expect "$1" true
+  else
+    log "  expected: $3"; log "  actual:   $(target_text "$2")"
+    expect "$1" false
+  fi
+}
+
+# A target whose paste another process reads (without a window) and hands
+# back: the expansion shows with the setting off and on.
+test_cross_process_reader() {
+  local restore id
+  for restore in 0 1; do
+    set_restore "$restore"
+    probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" ||
+      { expect "cross_${restore}_probe_puts" false; continue; }
+    id=$(start_target "cross$restore" --paste-via "$(winpath "$E2E/kx_clip_probe.exe")") ||
+      { expect "cross_${restore}_target" false; continue; }
+    type_into "$id" 'sig '
+    target_shows "cross_${restore}_shows_expansion" "cross$restore" "$SIG "
+    if [ "$restore" = 1 ]; then
+      expect cross_1_clipboard_given_back holds_user_clipboard 2000
+    else
+      expect cross_0_clipboard_holds_expansion probe expect --text "$SIG " --within 2000
+    fi
+    kill "${PIDS[-1]}" 2>/dev/null
+  done
+}
+
+# A target that reads the text, then 50 ms later rich text: both reads get
+# the expansion, and the user's clipboard is back after the second.
+test_two_format_paste() {
+  set_restore 1
+  probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect two_probe_puts false; return; }
+  local id
+  id=$(start_target twoformat --second-read 'Rich Text Format' --paste-log "$(winpath "$WORK/paste.log")") ||
+    { expect two_target false; return; }
+  type_into "$id" 'rich '
+  target_shows two_shows_expansion twoformat "$RICH_TEXT "
+  expect two_text_read_gets_expansion grep -qxF "text $RICH_TEXT " "$WORK/paste.log"
+  expect two_rich_read_gets_expansion grep -qxF "second $RICH_RTF" "$WORK/paste.log"
+  expect two_clipboard_given_back holds_user_clipboard 2000
+  cp "$WORK/paste.log" "$ARTIFACTS/paste.log" 2>/dev/null
+  kill "${PIDS[-1]}" 2>/dev/null
+}
+
+# Thirty expansions at 20 keys a second: the page holds exactly what was
+# meant, and the user's clipboard is back at the end.
 load_run() {
-  local run=$1 keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
+  local run=$1 name=${2:-load_$1} keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
     'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
   local typed='' expected='' i k f before
   for i in $(seq 0 29); do
@@ -179,15 +239,28 @@ load_run() {
     typed+="${keywords[$k]} ${fillers[$f]} "
     expected+="${texts[$k]} ${fillers[$f]} "
   done
-  probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect "load_${run}_probe_puts" false; return; }
-  new_notepad "load$run" || { expect "load_${run}_notepad" false; return; }
+  probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect "${name}_probe_puts" false; return; }
+  new_notepad "$name" || { expect "${name}_notepad" false; return; }
   before=$(expansions)
   type_in_notepad "$typed"
-  # The busy loops slow every step; the run is over once the host has
-  # made its thirty expansions (or clearly never will).
-  expect "load_${run}_thirty_expansions" wait_for 150 expanded_since "$before" 30
-  check_notepad "load_${run}_text_exact" "$expected"
-  expect "load_${run}_clipboard_given_back" holds_user_clipboard 2000
+  # Busy loops slow every step; the run is over once the host has made
+  # its thirty expansions (or clearly never will).
+  expect "${name}_thirty_expansions" wait_for 150 expanded_since "$before" 30
+  check_notepad "${name}_text_exact" "$expected"
+  expect "${name}_clipboard_given_back" holds_user_clipboard 2000
+}
+
+# A clipboard history tool reading every change at once, during thirty
+# expansions: it never leaves the target the user's old text, and every
+# change it reads has text in it.
+test_history_listener() {
+  set_restore 1
+  start_watch || { expect listener_starts false; return; }
+  load_run 0 listener
+  stop_watch
+  cp "$WORK/watch.txt" "$ARTIFACTS/watch-listener.txt"
+  expect listener_read_every_change [ "$(grep -c '^update [0-9]* $' "$WORK/watch.txt")" -eq 0 ]
+  expect listener_saw_expansions grep -q "^update [0-9]* $SIG" "$WORK/watch.txt"
 }
 
 test_under_load() {
@@ -213,6 +286,9 @@ main() {
     test_setting_off
     test_setting_on_text
     test_setting_on_bitmap
+    test_cross_process_reader
+    test_two_format_paste
+    test_history_listener
     test_under_load
     expect host_no_failed_expansions [ "$(failures)" -eq 0 ]
     expect host_stops_cleanly stop_host

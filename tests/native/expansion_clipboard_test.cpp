@@ -113,6 +113,7 @@ TEST(ExpansionClipboard, FormatsAreOfferedInOneOpeningAndRenderedOnTheTargetsReq
                                 "clipboard Render CF_UNICODETEXT 28 bytes \"Kind regards \"", "clipboard Close",
                                 // the target let go: the clipboard is ours to open again
                                 "clipboard Open 0x3000", "clipboard Close"}}));
+    EXPECT_EQ(rig.owner.providedFor, kTarget);
     EXPECT_EQ(rig.owner.waits, std::vector<uint32_t>{kPasteRequestLimitMs});
     // The expansion stays on the clipboard.
     EXPECT_EQ(rig.clip.Text(), u"Kind regards ");
@@ -188,11 +189,23 @@ TEST(ExpansionClipboard, AViewerReadingBeforeThePasteGetsTheExpansionAndTheTarge
     rig.owner.viewerReadsFirst = true;
     EXPECT_EQ(rig.Expand(u"SIG", Text(u"Kind regards")), 11);
     EXPECT_EQ(rig.owner.viewed, Units(u"Kind regards ", 2));
-    // The target read what the viewer had rendered, without a request: only
-    // the quiet after the paste keys tells its paste is over.
+    // The target read what the viewer had rendered, without a request: its
+    // paste is counted over only after the time a target takes to get to it.
     ASSERT_EQ(rig.owner.pasted.size(), 1u);
     EXPECT_EQ(rig.owner.pasted[0], Units(u"Kind regards ", 2));
-    EXPECT_EQ(rig.clock.TickMs(), kStart + kPasteQuietMs);
+    EXPECT_EQ(rig.clock.TickMs(), kStart + kUnseenPasteMs);
+    EXPECT_EQ(rig.clip.Text(), u"old text");
+}
+
+TEST(ExpansionClipboard, APasteReadByAnotherProcessGetsTheExpansionAndIsGivenItsTime) {
+    Rig rig(true);
+    rig.FillUserClipboard();
+    rig.owner.targetReader = 0x6000;  // the target's engine, a program of its own
+    rig.owner.reads = {{30, {kCfUnicodeText}}};
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"Kind regards")), 11);
+    ASSERT_EQ(rig.owner.pasted.size(), 1u);
+    EXPECT_EQ(rig.owner.pasted[0], Units(u"Kind regards ", 2));
+    EXPECT_EQ(rig.clock.TickMs(), kStart + kUnseenPasteMs);
     EXPECT_EQ(rig.clip.Text(), u"old text");
 }
 

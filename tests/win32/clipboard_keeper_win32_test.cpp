@@ -146,10 +146,10 @@ TEST(Win32ClipboardObjects, ASavedClipboardWithABitmapComesBackPixelForPixel) {
 }
 
 // Offers `text` through the keeper, as an expansion does.
-void Offer(Win32Clipboard& clip, ClipboardKeeper& keeper, const Bytes& text) {
+void Offer(Win32Clipboard& clip, ClipboardKeeper& keeper, const Bytes& text, HWND target) {
     ASSERT_TRUE(clip.Open(keeper.Window()));
     ASSERT_TRUE(clip.Empty());
-    keeper.Provide({{kCfUnicodeText, text}});
+    keeper.Provide({{kCfUnicodeText, text}}, WindowHandle(target));
     ASSERT_TRUE(clip.OfferDelayed(kCfUnicodeText));
     ASSERT_TRUE(clip.Close());
 }
@@ -169,15 +169,17 @@ TEST(ClipboardKeeper, EveryReaderGetsTheExpansionAndTheFirstAfterThePasteKeysIsT
     Win32Clipboard clip;
     const Bytes text = Units(u"expanded");
 
-    // A reader in another process, with no window of its own, after the
-    // paste keys: that is the paste.
-    Offer(clip, keeper, text);
+    // A reader with no window of its own after the paste keys: that is the
+    // paste, but not a read seen from the target's own program.
+    Window target;
+    Offer(clip, keeper, text, target.get());
     EXPECT_FALSE(keeper.WaitForRequest(0));
     keeper.PasteSent();
     EXPECT_FALSE(keeper.WaitForRequest(20));
     EXPECT_EQ(ReadText(clip, nullptr, text.size()), text);
     EXPECT_TRUE(keeper.WaitForRequest(0));
     EXPECT_EQ(keeper.Requests(), 1u);
+    EXPECT_FALSE(keeper.TargetAsked());
     // Our own opening reads without counting.
     EXPECT_EQ(ReadText(clip, reinterpret_cast<HWND>(keeper.Window()), text.size()), text);
     EXPECT_EQ(keeper.Requests(), 1u);
@@ -185,14 +187,21 @@ TEST(ClipboardKeeper, EveryReaderGetsTheExpansionAndTheFirstAfterThePasteKeysIsT
     // A viewer reading the change before the paste keys gets it too; the
     // target's read then asks nothing, so the paste is not waited for.
     Window viewer;
-    Offer(clip, keeper, text);
+    Offer(clip, keeper, text, target.get());
     EXPECT_EQ(ReadText(clip, viewer.get(), text.size()), text);
     EXPECT_EQ(keeper.Requests(), 1u);
     keeper.PasteSent();
     EXPECT_TRUE(keeper.WaitForRequest(0));
+    EXPECT_FALSE(keeper.TargetAsked());
+
+    // The target's own program asks after the paste keys.
+    Offer(clip, keeper, text, target.get());
+    keeper.PasteSent();
+    EXPECT_EQ(ReadText(clip, target.get(), text.size()), text);
+    EXPECT_TRUE(keeper.TargetAsked());
 
     // Withdrawn: no paste is waited for, and readers are still answered.
-    Offer(clip, keeper, text);
+    Offer(clip, keeper, text, target.get());
     keeper.PasteSent();
     keeper.Withdraw();
     EXPECT_EQ(ReadText(clip, viewer.get(), text.size()), text);
@@ -206,7 +215,7 @@ TEST(ClipboardKeeper, WhatIsStillOnOfferIsRenderedWhenTheKeeperEnds) {
         ClipboardKeeper keeper;
         ASSERT_TRUE(clip.Open(keeper.Window()));
         ASSERT_TRUE(clip.Empty());
-        keeper.Provide({{kCfUnicodeText, text}});
+        keeper.Provide({{kCfUnicodeText, text}}, 0);
         ASSERT_TRUE(clip.OfferDelayed(kCfUnicodeText));
         ASSERT_TRUE(clip.Close());
     }
