@@ -4,8 +4,9 @@
 # with "-exit", with their statistics and without a leftover
 # "acdataTEMP.txt"; the file is read back at the next start and learning goes
 # on from it; a damaged file loads what it can and an unreadable one is never
-# replaced; nothing typed into a password box is learned; and a sentence
-# typed often enough is promoted to "ShortcutSuggestions.txt".
+# replaced; nothing typed into a password box is learned; a sentence typed
+# often enough is promoted to "ShortcutSuggestions.txt"; and a file at the
+# memory cap loads while the program runs and is saved at exit.
 # Prints "N passed, N failed".
 #
 #   tests/e2e/run_learning.sh [BUILD_DIR]        (default build/learn-win64)
@@ -144,6 +145,24 @@ check "-exit ends it" stop_kx
 check "the unreadable acdata.txt is left as it was" test -d "$ACDATA"
 check "...and no acdataTEMP.txt is left" test ! -e "$TEMP"
 rmdir "$ACDATA"
+
+# 5. A file at the memory cap (the benchmarks' generated phrases, written by
+#    kxtool) loads in the background while the program runs. The program
+#    says on its error output when its dictionary is loaded and how long the
+#    load took; the save at exit, refused until then, writes every phrase
+#    back with the one typed meanwhile.
+timeout 300 wine "$BUILD/kxtool.exe" acdata sample "$(winpath "$ACDATA")" >"$ART/sample.log" 2>&1 </dev/null
+at_cap=$(($(wc -l <"$ACDATA") - 1))
+loaded_line() { tr -d '\r' <"$ART/kestrix.log" | grep -a "^Phrases loaded: [0-9]* from acdata.txt in [0-9]* ms"; }
+start_kx
+check "the program starts with acdata.txt at the memory cap ($at_cap phrases)" main_up
+check "...and reports its dictionary loaded" wait_for 120 loaded_line
+echo "     $(loaded_line)"
+check "...with every phrase of the file" eval '[ "$(loaded_line | cut -d" " -f3)" = "$at_cap" ]'
+check "a phrase is typed while it runs" type_line "$PHRASE"
+check "-exit ends it" stop_kx
+check "the save at exit wrote every phrase back, and the one typed" \
+  eval '[ "$(($(wc -l <"$ACDATA") - 1))" -ge "$at_cap" ] && [ -n "$(record "$PHRASE")" ]'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
