@@ -10,7 +10,8 @@
 // engine reads in a process of its own; --second-read NAME reads the text,
 // then 50 ms later, in another opening, the format NAME, as rich editors and
 // browsers ask for several formats, and inserts the text. Each paste adds
-// "text TEXT" (and "second BYTES", up to the first zero) to --paste-log PATH.
+// "text TEXT" (and "second BYTES", up to the first zero) to --paste-log PATH,
+// then "reads MICROSECONDS MICROSECONDS", when each read began (0: none).
 // A timeline file receives the time of every key press the window takes
 // from its queue and of every change, for latency measurements:
 //   key VK MICROSECONDS
@@ -192,11 +193,13 @@ std::wstring ReadThroughHelper(const std::wstring& helper) {
 void Paste(const Target& t, HWND window) {
     std::wstring text;
     std::string second;
+    long long readAt[2] = {Microseconds(), 0};
     if (!t.options.pasteVia.empty()) {
         text = ReadThroughHelper(t.options.pasteVia);
     } else {
         text = TextOf(ReadFormat(window, CF_UNICODETEXT));
         ::Sleep(50);
+        readAt[1] = Microseconds();
         second = ReadFormat(window, ::RegisterClipboardFormatW(t.options.secondRead.c_str()));
         second = second.substr(0, second.find('\0'));
     }
@@ -204,6 +207,7 @@ void Paste(const Target& t, HWND window) {
         if (FILE* f = _wfopen(t.options.pasteLog.c_str(), L"ab")) {
             std::fprintf(f, "text %s\n", Utf8(text).c_str());
             if (t.options.pasteVia.empty()) std::fprintf(f, "second %s\n", second.c_str());
+            std::fprintf(f, "reads %lld %lld\n", readAt[0], readAt[1]);
             std::fclose(f);
         }
     }

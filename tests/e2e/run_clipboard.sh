@@ -207,7 +207,6 @@ test_cross_process_reader() {
     else
       expect cross_0_clipboard_holds_expansion probe expect --text "$SIG " --within 2000
     fi
-    kill "${PIDS[-1]}" 2>/dev/null
   done
 }
 
@@ -225,7 +224,6 @@ test_two_format_paste() {
   expect two_rich_read_gets_expansion grep -qxF "second $RICH_RTF" "$WORK/paste.log"
   expect two_clipboard_given_back holds_user_clipboard 2000
   cp "$WORK/paste.log" "$ARTIFACTS/paste.log" 2>/dev/null
-  kill "${PIDS[-1]}" 2>/dev/null
 }
 
 # Thirty expansions at 20 keys a second: the page holds exactly what was
