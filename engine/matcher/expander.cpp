@@ -76,6 +76,10 @@ void Expander::OnKeyEvent(const KeyEvent& e) {
     if (e.vk == 0x56 && s_.skipNextV.exchange(false)) return;
     p_.autoComplete.TrackEdit(e);
     ProcessToggles(e);
+    // Where the key went is followed whatever the switches say: with
+    // expansion off, Auto Complete still inserts, and into this window.
+    // A playing macro's own window changes are not the user's typing.
+    if (!p_.macros.AnyRunning()) UpdateForeground();
     p_.autoComplete.FeedKey(e);
     MatchEvent(e);
 }
@@ -175,7 +179,6 @@ void Expander::MatchEvent(const KeyEvent& e) {
     if (s_.typed.empty()) s_.firstCapital = s_.allCapitals = false;
     const Classified k = ClassifyKey(e);
     if (p_.macros.AnyRunning()) return;
-    UpdateForeground();
 
     if (doubleSpaceEnabled_ && e.isDown) {
         if (e.vk == 0x20) {

@@ -200,6 +200,17 @@ TEST(Matcher, TargetWindowClassDecidesConsoleAndWordProcessorRules) {
     rig.Run("type b");
     EXPECT_EQ(rig.expander.State().foregroundWindow, WindowHandle(0x42));
     EXPECT_TRUE(rig.expander.State().isWordLike);
+
+    // With expansion switched off Auto Complete still inserts, into the
+    // window typed in last, not the one typed in while expansion was on.
+    EngineRig off;
+    off.windows.SetForeground(0x50, u"ConsoleWindowClass");
+    off.Run("type a");
+    off.expander.SetShortcutsEnabled(false);
+    off.windows.SetForeground(0x42, u"Notepad");
+    off.Run("type b");
+    EXPECT_EQ(off.expander.State().foregroundWindow, WindowHandle(0x42));
+    EXPECT_FALSE(off.expander.State().isConsole);
 }
 
 TEST(Matcher, LookupOrderFollowsTheSharedSettings) {
