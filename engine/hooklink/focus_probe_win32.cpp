@@ -1,13 +1,10 @@
 #include "engine/hooklink/focus_probe_win32.h"
 
-#include <windows.h>
-
 namespace kx {
 
-FocusDescription Win32FocusProbe::Describe() {
+FocusDescription DescribeFocus(HWND foreground) {
     FocusDescription d;
     d.ownProcessId = ::GetCurrentProcessId();
-    HWND foreground = ::GetForegroundWindow();
     if (!foreground) return d;
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);

@@ -2,13 +2,19 @@
 // foreground window's thread, its class, style and process.
 #pragma once
 
+#include <windows.h>
+
 #include "engine/hooklink/suspend_rules.h"
 
 namespace kx {
 
+// The focus within `foreground`'s thread (the window itself when that thread
+// has none), as seen from the calling process.
+FocusDescription DescribeFocus(HWND foreground);
+
 class Win32FocusProbe final : public FocusProbe {
 public:
-    FocusDescription Describe() override;
+    FocusDescription Describe() override { return DescribeFocus(::GetForegroundWindow()); }
 };
 
 }  // namespace kx

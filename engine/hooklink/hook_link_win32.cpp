@@ -18,6 +18,9 @@ constexpr UINT kCloseWindowMs = 5000;
 // itself, so a stray 1025 from another program cannot hand us a pointer.
 constexpr int kCreatorSlot = 0;
 constexpr int kLinkSlot = sizeof(LONG_PTR);
+// Posted to the message window: work is waiting (RunOnLinkThread). It
+// carries nothing, so one from anywhere else runs only our own work.
+constexpr UINT kRunWork = WM_APP + 1;
 
 HINSTANCE ProgramInstance() { return ::GetModuleHandleW(nullptr); }
 
@@ -142,6 +145,9 @@ LRESULT CALLBACK HookLink::WindowProc(HWND window, UINT message, WPARAM wParam, 
             ::SetWindowLongPtrW(window, kLinkSlot, 0);
             ::PostQuitMessage(0);
             return 0;
+        case kRunWork:
+            link->RunPendingWork();
+            return 0;
         case WM_COPYDATA: {
             const auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
             if (!data) return -1;
@@ -161,10 +167,16 @@ LRESULT CALLBACK HookLink::WindowProc(HWND window, UINT message, WPARAM wParam, 
 LRESULT HookLink::OnMessage(const MSG& message) {
     if (!noticeMessage_ || message.message != noticeMessage_) return 0;
     std::lock_guard<std::mutex> one(deliverLock_);
-    if (CurrentState() != kStateActive) return 0;
     // The window procedure and the companion's block have checked the size.
     const void* data = reinterpret_cast<const void*>(message.lParam);
-    DeliverHookRecord(ParseHookRecord(message.wParam, data, HookRecordSize(message.wParam)), sink_);
+    const HookRecord record = ParseHookRecord(message.wParam, data, HookRecordSize(message.wParam));
+    // A key is judged by the focus it was typed into, which its record
+    // carries: by the time the record is read the focus may have left the
+    // password box the key went to.
+    const bool judgedAtPress = record.kind == HookRecordKind::KeyEvent && (record.key.focus & focus::kKnown);
+    const int32_t state = judgedAtPress ? StateForKey(SuspendsKey(record.key.focus)) : CurrentState();
+    if (state != kStateActive) return 0;
+    DeliverHookRecord(record, sink_);
     return 0;
 }
 
@@ -173,13 +185,23 @@ int32_t HookLink::CurrentState() {
     // suspend rules are looked at, and a stale "suspended" read here must
     // not switch them back on behind it.
     std::lock_guard<std::mutex> g(stateLock_);
-    const int32_t state = hookState_;
-    if (state == kStateOff || state == kStateFailed) return state;
+    if (hookState_ == kStateOff || hookState_ == kStateFailed) return hookState_;
     bool suspend;
     {
         std::lock_guard<std::mutex> g(rulesLock_);
         suspend = rules_.Matches();
     }
+    return ApplySuspendLocked(suspend);
+}
+
+int32_t HookLink::StateForKey(bool suspend) {
+    std::lock_guard<std::mutex> g(stateLock_);
+    if (hookState_ == kStateOff || hookState_ == kStateFailed) return hookState_;
+    return ApplySuspendLocked(suspend);
+}
+
+int32_t HookLink::ApplySuspendLocked(bool suspend) {
+    const int32_t state = hookState_;
     if (suspend && state != kStateSuspended) {
         hookState_ = kStateSuspended;
         Announce(kStateSuspended);
@@ -190,6 +212,39 @@ int32_t HookLink::CurrentState() {
 }
 
 void HookLink::Announce(int32_t state) { sink_.PostNotice(1, state); }
+
+bool HookLink::RunOnLinkThread(std::function<void()> work) {
+    HWND window = messageWindow_.load();
+    if (!window) return false;
+    {
+        std::lock_guard<std::mutex> g(workLock_);
+        work_.push_back(std::move(work));
+    }
+    if (::PostMessageW(window, kRunWork, 0, 0)) return true;
+    std::lock_guard<std::mutex> g(workLock_);
+    work_.clear();
+    return false;
+}
+
+void HookLink::RunPendingWork() {
+    std::lock_guard<std::mutex> one(deliverLock_);
+    for (;;) {
+        std::function<void()> next;
+        {
+            std::lock_guard<std::mutex> g(workLock_);
+            if (work_.empty()) return;
+            next = std::move(work_.front());
+            work_.pop_front();
+        }
+        next();
+    }
+}
+
+void HookLink::DropPendingWork() {
+    std::lock_guard<std::mutex> one(deliverLock_);
+    std::lock_guard<std::mutex> g(workLock_);
+    work_.clear();
+}
 
 bool HookLink::StartEngine(HWND applicationWindow, const std::wstring& modulePath) {
     const bool started = Start(modulePath, false);
@@ -246,6 +301,11 @@ bool HookLink::Shutdown() {
         threadId_ = 0;
     }
     messageWindow_ = nullptr;
+    {
+        // No thread is left to run it.
+        std::lock_guard<std::mutex> g(workLock_);
+        work_.clear();
+    }
     module_.Free();
     return ok;
 }

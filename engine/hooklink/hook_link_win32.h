@@ -6,6 +6,8 @@
 #include <windows.h>
 
 #include <atomic>
+#include <deque>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -50,6 +52,14 @@ public:
     // clean-up step failed.
     bool Shutdown();
 
+    // Runs `work` on the link's thread, in turn with the records, holding
+    // what the records hold: whatever touches the engine's state from
+    // another thread goes this way. Returns at once; false (and `work` is
+    // dropped) when no link thread runs.
+    bool RunOnLinkThread(std::function<void()> work);
+    // Forgets the work not yet run; work running now has ended on return.
+    void DropPendingWork();
+
     // A module is loaded and its keyboard hook is enabled.
     bool HooksRunning();
     bool ModuleLoaded() const { return module_.Loaded(); }
@@ -63,7 +73,12 @@ private:
     void RunMessageThread();
     bool Fail();  // sets stopRequested, shuts down, returns false
     bool EnableAllLocked(bool on);  // SetHooksEnabled with stateLock_ held
+    // The state after a key whose record says where it was typed.
+    int32_t StateForKey(bool suspend);
+    // Suspends or resumes as `suspend` says, with stateLock_ held.
+    int32_t ApplySuspendLocked(bool suspend);
     void Announce(int32_t state);
+    void RunPendingWork();
 
     HookEventSink& sink_;
     std::unique_ptr<FocusProbe> ownProbe_;
@@ -76,6 +91,8 @@ private:
     // UI thread's on/off and the suspend rules on the link thread never
     // interleave.
     std::mutex stateLock_;
+    std::mutex workLock_;
+    std::deque<std::function<void()>> work_;
 
     HookModule module_;
     std::atomic<HWND> messageWindow_{nullptr};

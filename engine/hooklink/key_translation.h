@@ -16,6 +16,7 @@ struct RawKey {
     bool isUp = false;       // from the hook's message, not its flags
     bool extended = false;
     bool shift = false, ctrl = false, alt = false, capsLock = false;
+    uint8_t focus = 0;       // the event's focus bits, judged at the press
 };
 
 // The keyboard layout of the window the key goes to.

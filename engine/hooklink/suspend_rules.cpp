@@ -7,19 +7,6 @@
 namespace kx {
 namespace {
 
-constexpr uint32_t kEsPassword = 0x20;
-
-bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char16_t x = a[i], y = b[i];
-        if (x >= u'a' && x <= u'z') x -= 32;
-        if (y >= u'a' && y <= u'z') y -= 32;
-        if (x != y) return false;
-    }
-    return true;
-}
-
 void Append(std::vector<uint8_t>& out, uint64_t v, int bytes) {
     for (int i = 0; i < bytes; ++i) out.push_back(uint8_t(v >> (8 * i)));
 }
@@ -35,12 +22,6 @@ uint32_t Checksum(const FocusDescription& d) {
 }
 
 }  // namespace
-
-bool IsPasswordBox(const FocusDescription& d) {
-    return (EqualsNoCase(d.className, u"Edit") || EqualsNoCase(d.className, u"TEdit")) && (d.style & kEsPassword);
-}
-
-bool IsOwnWindow(const FocusDescription& d) { return d.focusWindow != 0 && d.processId == d.ownProcessId; }
 
 bool SuspendRules::Matches() {
     const FocusDescription d = probe_.Describe();

@@ -12,7 +12,8 @@ void EncodeKeyEvent(const KeyEvent& e, uint8_t out[kKeyEventWireSize]) {
     out[5] = uint8_t(e.ch >> 8);
     out[6] = e.isDown;
     out[7] = e.auxFlag;
-    out[8] = out[9] = 0;
+    out[8] = e.focus;
+    out[9] = 0;
     out[10] = e.modifiers;
     out[11] = e.stateFlags;
     Put32(out + 12, e.position);
@@ -24,6 +25,7 @@ KeyEvent DecodeKeyEvent(const uint8_t in[kKeyEventWireSize]) {
     e.ch = char16_t(in[4] | in[5] << 8);
     e.isDown = in[6];
     e.auxFlag = in[7];
+    e.focus = in[8];
     e.modifiers = in[10];
     e.stateFlags = in[11];
     e.position = Get32(in + 12);

@@ -17,6 +17,16 @@ inline constexpr uint8_t kCtrl = 0x40;
 // stateFlags bit: `position` names the character of the word the key replaces.
 inline constexpr uint8_t kStateOverwrite = 0x02;
 
+// Where the keyboard focus was when the key was pressed, as the hook module
+// saw it. A key read later, once the focus has moved on, is still judged by
+// the control it was typed into. Without kKnown the event says nothing about
+// it (the other bits are then 0).
+namespace focus {
+inline constexpr uint8_t kPasswordBox = 0x01;  // an Edit or TEdit with ES_PASSWORD
+inline constexpr uint8_t kOwnWindow = 0x02;    // a window of the program itself
+inline constexpr uint8_t kKnown = 0x80;
+}  // namespace focus
+
 struct KeyEvent {
     uint32_t vk = 0;
     char16_t ch = 0;
@@ -25,6 +35,7 @@ struct KeyEvent {
     uint8_t modifiers = 0;
     uint8_t stateFlags = 0;
     uint32_t position = 0;
+    uint8_t focus = 0;  // focus:: bits
 
     bool shift() const { return modifiers & mod::kShift; }
     bool ctrl() const { return modifiers & mod::kCtrl; }
@@ -47,8 +58,8 @@ inline constexpr uint32_t kRecordKeyEvent = 20;
 inline constexpr uint32_t kRecordDiscardWord = 30;
 inline constexpr size_t kDiscardRecordSize = 28;
 
-// Little-endian: vk@0 (4), ch@4 (2), isDown@6, auxFlag@7, two unused bytes,
-// modifiers@10, stateFlags@11, position@12 (4).
+// Little-endian: vk@0 (4), ch@4 (2), isDown@6, auxFlag@7, focus@8, one
+// unused byte, modifiers@10, stateFlags@11, position@12 (4).
 void EncodeKeyEvent(const KeyEvent& e, uint8_t out[kKeyEventWireSize]);
 KeyEvent DecodeKeyEvent(const uint8_t in[kKeyEventWireSize]);
 

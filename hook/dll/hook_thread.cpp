@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "engine/hooklink/focus_probe_win32.h"
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/matcher/classify.h"
 #include "hook/dll/bitness_filter.h"
@@ -136,11 +137,17 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         in.time = kb->time;
 
         const bool reported = s.switches.IsOn(hookproto::kHookKeyboard);
+        // Where the key goes is judged now: the program may read the record
+        // after the focus has moved on, say from a password box to the next
+        // field once a password manager's Enter has gone through.
+        if (reported) in.key.focus = FocusFlags(DescribeFocus(in.foreground));
         // A macro's hold: the program's own module is told by EnableHook,
         // the companion's learns it from the switch.
         if (kCompanionModule) s.hold.SetProgramHold(s.switches.IsOn(hookproto::kHookHoldKeys), ::GetTickCount());
+        // Nothing is expanded where the focus suspends the engine, so no key
+        // is held there: a hold would only slow the typing down.
         const bool mayComplete = reported && HoldFilter().Watches(in.foreground) && !OwnWindow(in.foreground) &&
-                                 MayComplete(in.key, in.layout);
+                                 !SuspendsKey(in.key.focus) && MayComplete(in.key, in.layout);
         const KeyHold::Step step =
             s.hold.OnKey(source, AsHeldKey(*kb, in.key.isUp), reported, mayComplete, ::GetTickCount());
         if (step.wake) ::SetEvent(s.releaseWake.Get());

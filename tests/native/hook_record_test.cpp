@@ -1,6 +1,7 @@
 // The records the hook modules send: the 16 bytes of a key event exactly as
-// written on the wire, the checks a record passes before the engine sees
-// it, and the bitness rule that decides which module reports a key.
+// written on the wire, what a key's record says of the focus it was typed
+// into, the checks a record passes before the engine sees it, and the
+// bitness rule that decides which module reports a key.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -9,16 +10,17 @@
 #include <vector>
 
 #include "engine/hooklink/bitness_rule.h"
+#include "engine/hooklink/focus_rules.h"
 #include "engine/hooklink/hook_record.h"
 #include "engine/hooklink/record_queue.h"
 
 namespace kx {
 namespace {
 
-// vk 0x4D434241, ch U+20AC, isDown 1, auxFlag 0x7F, two unread bytes,
-// modifiers 0x49, stateFlags 0x02, position 0x0A0B0C0D.
+// vk 0x4D434241, ch U+20AC, isDown 1, auxFlag 0x7F, focus 0x81, an unread
+// byte, modifiers 0x49, stateFlags 0x02, position 0x0A0B0C0D.
 constexpr std::array<uint8_t, 16> kWire = {0x41, 0x42, 0x43, 0x4D, 0xAC, 0x20, 0x01, 0x7F,
-                                           0x00, 0x00, 0x49, 0x02, 0x0D, 0x0C, 0x0B, 0x0A};
+                                           0x81, 0x00, 0x49, 0x02, 0x0D, 0x0C, 0x0B, 0x0A};
 
 KeyEvent WireEvent() {
     KeyEvent e;
@@ -29,6 +31,7 @@ KeyEvent WireEvent() {
     e.modifiers = 0x49;
     e.stateFlags = 0x02;
     e.position = 0x0A0B0C0D;
+    e.focus = 0x81;
     return e;
 }
 
@@ -38,9 +41,8 @@ TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
     EncodeKeyEvent(WireEvent(), out.data());
     for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], kWire[i]) << "byte " << i;
 
-    // Decoding reads the same places and ignores bytes 8 and 9.
+    // Decoding reads the same places and ignores byte 9.
     std::array<uint8_t, 16> in = kWire;
-    in[8] = 0x55;
     in[9] = 0xAA;
     const KeyEvent d = DecodeKeyEvent(in.data());
     EXPECT_EQ(d.vk, 0x4D434241u);
@@ -50,6 +52,7 @@ TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
     EXPECT_EQ(d.modifiers, 0x49);
     EXPECT_EQ(d.stateFlags, 0x02);
     EXPECT_EQ(d.position, 0x0A0B0C0Du);
+    EXPECT_EQ(d.focus, 0x81);
 
     // Byte 6 and byte 11 on their own: a release, and no flag.
     in = kWire;
@@ -61,6 +64,32 @@ TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
     EXPECT_EQ(r.auxFlag, 0);
     EXPECT_EQ(r.stateFlags, 0);
     EXPECT_EQ(r.modifiers, 0x49);
+}
+
+// The hook module judges the focus when the key is pressed; the program
+// takes the record's word for it, however late it reads the record.
+TEST(KeyFocus, KeysTypedInPasswordBoxesOrOurOwnWindowsAreSuspended) {
+    using namespace focus;
+    struct Case {
+        FocusDescription d;  // focus window, class, style, its process, ours
+        uint8_t flags;
+    };
+    const Case cases[] = {
+        {{0x100, u"Edit", 0x20, 7, 9}, kKnown | kPasswordBox},
+        {{0x100, u"tedit", 0x20, 7, 9}, kKnown | kPasswordBox},
+        {{0x100, u"Edit", 0, 7, 9}, kKnown},
+        {{0x100, u"RICHEDIT50W", 0x20, 7, 9}, kKnown},  // the bit means something else there
+        {{0x100, u"Edit", 0x20, 9, 9}, kKnown | kPasswordBox | kOwnWindow},
+        {{0x100, u"RichEdit", 0, 9, 9}, kKnown | kOwnWindow},
+        {{0, u"", 0, 9, 9}, kKnown},  // no focus at all is not one of our windows
+    };
+    for (const Case& c : cases) {
+        const uint8_t flags = FocusFlags(c.d);
+        EXPECT_EQ(flags, c.flags) << std::string(c.d.className.begin(), c.d.className.end());
+        EXPECT_EQ(SuspendsKey(flags), c.flags != kKnown);
+    }
+    // Without kKnown a record says nothing: the focus the program sees decides.
+    EXPECT_FALSE(SuspendsKey(kPasswordBox | kOwnWindow));
 }
 
 class Sink final : public HookEventSink {

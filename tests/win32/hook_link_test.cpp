@@ -98,11 +98,12 @@ LRESULT SendRecord(HWND window, ULONG_PTR type, const void* data, DWORD size) {
     return LRESULT(result);
 }
 
-LRESULT SendKey(HWND window, char16_t ch) {
+LRESULT SendKey(HWND window, char16_t ch, uint8_t focusFlags = 0) {
     KeyEvent e;
     e.vk = 0x41;
     e.ch = ch;
     e.isDown = 1;
+    e.focus = focusFlags;
     uint8_t wire[kKeyEventWireSize];
     EncodeKeyEvent(e, wire);
     return SendRecord(window, kRecordKeyEvent, wire, sizeof(wire));
@@ -213,6 +214,29 @@ TEST_F(HookLinkTest, StatesGateTheRecords) {
     EXPECT_EQ(sink.LastNotice(), (std::pair<int, intptr_t>{1, kStateFailed}));
 }
 
+// The record says where its key was typed; the focus when the record is read
+// may be elsewhere by then (a password manager's Enter moved it on).
+TEST_F(HookLinkTest, AKeyIsJudgedByTheFocusItWasTypedInto) {
+    HookLink link(sink, focus);
+    ASSERT_TRUE(link.StartEngine(nullptr, RealModule()));
+    ASSERT_TRUE(link.SetHooksEnabled(true));
+    HWND window = link.MessageWindow();
+    ::Sleep(50);
+    focus.Set({0x400, u"Edit", 0, 1, 2});
+    EXPECT_EQ(SendKey(window, u'p', kx::focus::kKnown | kx::focus::kPasswordBox), 0);
+    EXPECT_TRUE(sink.Keys().empty()) << "a key typed into a password box reached the engine";
+    EXPECT_EQ(sink.LastNotice(), (std::pair<int, intptr_t>{1, kStateSuspended}));
+    focus.Set({0x300, u"Edit", 0x20, 1, 2});
+    EXPECT_EQ(SendKey(window, u'q', kx::focus::kKnown), 0);
+    ASSERT_EQ(sink.Keys().size(), 1u);
+    EXPECT_EQ(sink.Keys()[0].ch, u'q');
+    EXPECT_EQ(sink.LastNotice(), (std::pair<int, intptr_t>{1, kStateActive}));
+    // Switched off, nothing is delivered whatever the record says.
+    ASSERT_TRUE(link.SetHooksEnabled(false));
+    EXPECT_EQ(SendKey(window, u'r', kx::focus::kKnown), 0);
+    EXPECT_EQ(sink.Keys().size(), 1u);
+}
+
 TEST_F(HookLinkTest, AStrayIntroductionIsRefused) {
     HookLink link(sink, focus);
     ASSERT_TRUE(link.StartEngine(nullptr, RealModule()));
@@ -311,6 +335,17 @@ bool WaitUntil(Pred pred, DWORD ms) {
         ::Sleep(10);
     }
     return pred();
+}
+
+TEST_F(HookLinkTest, WorkHandedToTheLinkRunsOnItsThread) {
+    HookLink link(sink, focus);
+    std::atomic<DWORD> ranOn{0};
+    EXPECT_FALSE(link.RunOnLinkThread([&] { ranOn = 1; })) << "no link thread runs yet";
+    ASSERT_TRUE(link.StartEngine(nullptr, RealModule()));
+    HWND window = link.MessageWindow();
+    ASSERT_TRUE(link.RunOnLinkThread([&] { ranOn = ::GetCurrentThreadId(); }));
+    EXPECT_TRUE(WaitUntil([&] { return ranOn != 0; }, 5000));
+    EXPECT_EQ(ranOn.load(), ::GetWindowThreadProcessId(window, nullptr));
 }
 
 TEST_F(HookLinkTest, CompanionIsStartedAdoptedAndDeliversThroughHook64Info) {
