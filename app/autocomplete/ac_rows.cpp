@@ -99,6 +99,16 @@ void AcRows::Select(int row) {
     if (row >= 0 && row < int(rows_.size())) selection_ = row;
 }
 
+bool AcRows::SelectPhrase(const std::u16string& phrase) {
+    std::lock_guard<std::mutex> g(lock_);
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (rows_[i].phrase != phrase) continue;
+        selection_ = int(i);
+        return true;
+    }
+    return false;
+}
+
 bool AcRows::Hide() {
     std::lock_guard<std::mutex> g(lock_);
     if (editing_) return false;

@@ -49,6 +49,8 @@ public:
     bool IsReady() const;
     void SelectStep(bool up);
     void Select(int row);
+    // Selects the row that shows `phrase`; false when none does.
+    bool SelectPhrase(const std::u16string& phrase);
     // Hidden: not ready, nothing selected. False (and nothing changes)
     // while a phrase is being edited.
     bool Hide();

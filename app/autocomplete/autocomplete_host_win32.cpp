@@ -12,10 +12,13 @@ bool AutoCompleteHost::EngineOutput::InsertPhrase(const std::u16string& text, un
 
 namespace {
 
-AutoCompleteCallbacks WithHookSwitch(EngineHost& engine, AutoCompleteCallbacks callbacks) {
+AutoCompleteCallbacks WithEngine(EngineHost& engine, AutoCompleteCallbacks callbacks) {
     // While the window is open the hook modules keep ALT+UP and ALT+DOWN
     // from the application: they choose a row instead.
     callbacks.openChanged = [&engine](bool open) { engine.SetAutoCompleteOpen(open); };
+    // A row chosen with the mouse is typed from the keystroke thread, like
+    // one chosen with the keys: the engine's state is that thread's alone.
+    callbacks.onKeystrokeThread = [&engine](std::function<void()> work) { engine.RunOnEngineThread(std::move(work)); };
     return callbacks;
 }
 
@@ -27,13 +30,15 @@ AutoCompleteHost::AutoCompleteHost(EngineHost& engine, SettingsStore& settings, 
       settings_(settings),
       dictionary_(engine.LearningDictionary()),
       output_(engine),
-      window_(dictionary_, output_, settings, prompt, WithHookSwitch(engine, std::move(callbacks))),
+      window_(dictionary_, output_, settings, prompt, WithEngine(engine, std::move(callbacks))),
       keys_(window_, SystemClock(),
             {[&engine](const std::u16string& inserted) { engine.AutoComplete().BeginCorrection(inserted); },
              [&engine] { engine.AutoComplete().TypingReset(); }}) {}
 
 AutoCompleteHost::~AutoCompleteHost() {
     if (plugged_) engine_.AutoComplete().SetWindowKeys(nullptr);
+    // An insertion not yet typed would find the window gone.
+    engine_.ForgetEngineWork();
 }
 
 bool AutoCompleteHost::Create(HWND owner) {

@@ -88,7 +88,10 @@ AutoCompleteWindow::AutoCompleteWindow(AcDictionary& dictionary, AcOutput& outpu
       settings_(settings),
       prompt_(prompt),
       callbacks_(std::move(callbacks)),
-      rows_(dictionary) {}
+      rows_(dictionary),
+      open_([this](bool open) {
+          if (callbacks_.openChanged) callbacks_.openChanged(open);
+      }) {}
 
 AutoCompleteWindow::~AutoCompleteWindow() {
     if (window_) ::DestroyWindow(window_);
@@ -158,7 +161,7 @@ LRESULT AutoCompleteWindow::OnMessage(UINT m, WPARAM wp, LPARAM lp) {
         return 0;
     case kMsgHide:
         // Hide may have been asked before a fill made the window open again.
-        if (!open_) StartFadeOut();
+        if (!open_.IsOpen()) StartFadeOut();
         return 0;
     case kMsgRedraw:
         Redraw();
@@ -239,7 +242,7 @@ void AutoCompleteWindow::Measure() {
     const RECT& w = info.rcWork;
     const RECT& m = info.rcMonitor;
     geometry_ = MeasureGeometry({w.left, w.top, w.right, w.bottom}, {m.left, m.top, m.right, m.bottom});
-    if (!open_)
+    if (!open_.IsOpen())
         ::SetWindowPos(window_, nullptr, geometry_.x, geometry_.hiddenY, geometry_.width, std::max(height_, 1),
                        SWP_NOACTIVATE | SWP_NOZORDER);
 }
@@ -312,9 +315,10 @@ void AutoCompleteWindow::Redraw() {
 }
 
 void AutoCompleteWindow::Show() {
+    // The keystroke thread may have hidden the rows since they were filled
+    // (the user moved to another window): then they stay hidden.
+    if (!open_.Open([this] { return rows_.Ready(); })) return;
     settings_.WriteBool(settings::AutoCompleteWindowOpen, true);
-    open_ = true;
-    if (callbacks_.openChanged) callbacks_.openChanged(true);
     fadingIn_ = true;
     ::KillTimer(window_, kTimerStale);
     ::ShowWindow(window_, SW_SHOWNOACTIVATE);
@@ -325,9 +329,7 @@ void AutoCompleteWindow::Show() {
 }
 
 void AutoCompleteWindow::Hide() {
-    if (!rows_.Hide()) return;  // a phrase is being edited
-    open_ = false;
-    if (callbacks_.openChanged) callbacks_.openChanged(false);
+    if (!open_.Close([this] { return rows_.Hide(); })) return;  // a phrase is being edited
     if (window_) ::PostMessageW(window_, kMsgHide, 0, 0);
 }
 
@@ -341,9 +343,7 @@ void AutoCompleteWindow::StartFadeOut() {
 }
 
 void AutoCompleteWindow::HideNow() {
-    if (!window_ || !rows_.Hide()) return;
-    open_ = false;
-    if (callbacks_.openChanged) callbacks_.openChanged(false);
+    if (!window_ || !open_.Close([this] { return rows_.Hide(); })) return;
     settings_.WriteBool(settings::AutoCompleteWindowOpen, false);
     ::KillTimer(window_, kTimerFade);
     animating_ = false;
@@ -374,7 +374,7 @@ void AutoCompleteWindow::OnFadeTimer() {
 bool AutoCompleteWindow::AtShownPosition() const {
     RECT r{};
     ::GetWindowRect(window_, &r);
-    return !animating_ && open_ && r.top == geometry_.shownY;
+    return !animating_ && open_.IsOpen() && r.top == geometry_.shownY;
 }
 
 void AutoCompleteWindow::SelectStep(bool up) {
@@ -407,15 +407,12 @@ void AutoCompleteWindow::OnCommand(int id, int code) {
         return;
     }
     if (id >= kCmdRowInsert && id < kCmdRowInsert + kAcMaxRows) {
-        rows_.Select(id - kCmdRowInsert);
-        if (InsertSelected()) Hide();
+        InsertRow(id - kCmdRowInsert);
         return;
     }
     const int selected = rows_.Selection();
     switch (id) {
-    case kCmdInsert:
-        if (InsertSelected()) Hide();
-        break;
+    case kCmdInsert: InsertRow(selected); break;
     case kCmdViewEdit: EditRow(selected); break;
     case kCmdRemove:
         rows_.RemoveRow(selected);
@@ -427,6 +424,35 @@ void AutoCompleteWindow::OnCommand(int id, int code) {
     default: break;
     }
 }
+
+void AutoCompleteWindow::InsertRow(int row) {
+    // The phrase the user chose, not whatever row stands there by the time
+    // the keystroke thread gets to it: a search may fill the rows anew.
+    const std::u16string phrase = rows_.RowPhrase(row);
+    if (phrase.empty()) return;
+    auto insert = [this, phrase] {
+        if (rows_.SelectPhrase(phrase) && InsertSelected()) Hide();
+    };
+    if (callbacks_.onKeystrokeThread) callbacks_.onKeystrokeThread(std::move(insert));
+    else insert();
+}
+
+namespace {
+
+// Gives the foreground back to the window the user was typing in, unless
+// something other than this program took it meanwhile: a click elsewhere
+// that closed the menu made that window the foreground, and it stays so.
+void GiveForegroundBack(HWND typingIn, HWND self) {
+    if (!typingIn || typingIn == self || !::IsWindow(typingIn)) return;
+    if (HWND now = ::GetForegroundWindow()) {
+        DWORD process = 0;
+        ::GetWindowThreadProcessId(now, &process);
+        if (process != ::GetCurrentProcessId()) return;
+    }
+    ::SetForegroundWindow(typingIn);
+}
+
+}  // namespace
 
 void AutoCompleteWindow::ShowRowMenu(int row) {
     if (!rows_.Ready()) return;
@@ -441,9 +467,23 @@ void AutoCompleteWindow::ShowRowMenu(int row) {
     ::AppendMenuW(menu.Get(), MF_STRING, kCmdCopyToShortcuts, L"Copy to Shortcuts");
     POINT at{};
     ::GetCursorPos(&at);
+    // TrackPopupMenu's remarks: unless its owner is the foreground window, a
+    // popup menu does not close when the user clicks outside it; and a
+    // benign message posted once it has closed lets the next menu stay up.
+    // The window never takes the foreground otherwise, so it takes it for
+    // the menu's time only. The right click that opened the menu was input
+    // to this program, which lets it set the foreground.
+    const HWND typingIn = ::GetForegroundWindow();
+    ::SetForegroundWindow(window_);
     const int chosen = int(::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0,
                                             window_, nullptr));
+    ::PostMessageW(window_, WM_NULL, 0, 0);
+    // The user's program has the keyboard back before an insertion types
+    // into it; a command with a dialog gives it back once the dialog is done.
+    const bool dialog = chosen == kCmdViewEdit || chosen == kCmdMoveToShortcuts || chosen == kCmdCopyToShortcuts;
+    if (!dialog) GiveForegroundBack(typingIn, window_);
     if (chosen) OnCommand(chosen, 0);
+    if (dialog) GiveForegroundBack(typingIn, window_);
 }
 
 void AutoCompleteWindow::EditRow(int row) {

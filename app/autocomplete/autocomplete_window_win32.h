@@ -14,6 +14,7 @@
 #include "app/autocomplete/ac_dictionary.h"
 #include "app/autocomplete/ac_keys.h"
 #include "app/autocomplete/ac_layout.h"
+#include "app/autocomplete/ac_open_state.h"
 #include "app/autocomplete/ac_rows.h"
 #include "platform/user_prompt.h"
 #include "platform/win32/handles.h"
@@ -34,8 +35,13 @@ struct AutoCompleteCallbacks {
     std::function<void()> refreshState;
     // Keystroke processing off (false) while a phrase is edited in a dialog.
     std::function<void(bool on)> keystrokes;
-    // The window opened or began to close.
+    // The window opened or began to close; called from either thread, and
+    // must not wait on either.
     std::function<void(bool open)> openChanged;
+    // Runs the work on the thread that handles keystrokes, which owns the
+    // engine's state: an insertion types through it. Without it the work
+    // runs at once.
+    std::function<void(std::function<void()> work)> onKeystrokeThread;
 };
 
 class AutoCompleteWindow final : public AcWindowPort {
@@ -54,7 +60,7 @@ public:
     void ShowCandidates(const std::vector<AcCandidate>& list, bool keepCopy);
 
     // AcWindowPort: called from the thread that processes keystrokes.
-    bool IsOpen() override { return open_.load(); }
+    bool IsOpen() override { return open_.IsOpen(); }
     bool IsReady() override { return rows_.IsReady(); }
     void SelectStep(bool up) override;
     bool InsertSelected() override;
@@ -74,6 +80,8 @@ private:
     void OnFadeTimer();
     void OnCommand(int id, int code);
     void ShowRowMenu(int row);
+    // Inserts the row showing `phrase`, on the keystroke thread.
+    void InsertRow(int row);
     int RowOf(HWND control) const;
     bool AtShownPosition() const;
     void EditRow(int row);
@@ -100,7 +108,7 @@ private:
 
     AcGeometry geometry_;
     int height_ = 0;
-    std::atomic<bool> open_{false};
+    AcOpenState open_;
     bool animating_ = false;
     bool fadingIn_ = false;
     uint8_t alpha_ = 0;

@@ -122,6 +122,16 @@ bool EngineHost::InsertPhrase(const std::u16string& text, unsigned replaceCount)
 void EngineHost::SetAutoCompleteOpen(bool open) {
     if (parts_->started) parts_->hooks.EnableHook(hookproto::kSwitchAltArrows, open);
 }
+
+void EngineHost::RunOnEngineThread(std::function<void()> work) {
+    if (parts_->started) {
+        parts_->link.RunOnLinkThread(std::move(work));
+        return;
+    }
+    work();
+}
+
+void EngineHost::ForgetEngineWork() { parts_->link.DropPendingWork(); }
 PhraseDictionary& EngineHost::LearningDictionary() { return parts_->learning; }
 PhraseDictionary& EngineHost::ShortcutTextDictionary() { return parts_->shortcutText; }
 AutoCompleteFeed& EngineHost::AutoComplete() { return parts_->autoComplete; }

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -66,6 +67,11 @@ public:
     // While the Auto Complete window is open the hook modules keep ALT+UP
     // and ALT+DOWN from the application.
     void SetAutoCompleteOpen(bool open);
+    // Runs `work` on the thread that handles keystrokes, which owns the
+    // engine's state; at once while the engine does not run (no keystroke
+    // is handled then). ForgetEngineWork drops what has not run yet.
+    void RunOnEngineThread(std::function<void()> work);
+    void ForgetEngineWork();
     // The two phrase dictionaries and the key stream's way into them.
     PhraseDictionary& LearningDictionary();
     PhraseDictionary& ShortcutTextDictionary();

@@ -4,11 +4,15 @@
 // a fake clock.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/autocomplete/ac_keys.h"
 #include "app/autocomplete/ac_layout.h"
+#include "app/autocomplete/ac_open_state.h"
 #include "app/autocomplete/ac_rows.h"
 #include "platform/fake/fake_clock.h"
 
@@ -168,6 +172,11 @@ TEST(AutoCompleteRows, SelectionStepsWithoutWrapping) {
     rows.SelectStep(false);
     rows.SelectStep(false);
     EXPECT_EQ(rows.Selection(), 1);
+    // A row chosen with the mouse is found again by its phrase.
+    EXPECT_TRUE(rows.SelectPhrase(u"a b c"));
+    EXPECT_EQ(rows.Selection(), 0);
+    EXPECT_FALSE(rows.SelectPhrase(u"a b e"));
+    EXPECT_EQ(rows.Selection(), 0);
     ASSERT_TRUE(rows.Hide());
     EXPECT_EQ(rows.Selection(), -1);
     EXPECT_FALSE(rows.IsReady());
@@ -357,6 +366,43 @@ TEST(AutoCompleteKeys, AltDownHeldMovesOneRowPer150MsAndStopsAtTheLast) {
     f.window.open = false;
     f.keys.OnKey(altDown);
     EXPECT_EQ(f.window.selection, 1);
+}
+
+// The window's thread opens the window while the keystroke thread closes it:
+// the hook's switch must end as the window's state ends, or ALT+DOWN would
+// reach the user's program while the window is open, or be kept from it
+// while it is closed.
+TEST(AutoCompleteOpenState, TheHooksSwitchEndsAsTheWindowEnds) {
+    for (const bool openFirst : {true, false}) {
+        std::atomic<bool> switchOn{!openFirst};
+        std::atomic<bool> started{false}, otherDone{false};
+        std::thread other;
+        AcOpenState* state = nullptr;
+        AcOpenState open([&](bool on) {
+            if (!started.exchange(true)) {
+                // The other thread changes the state back while this change
+                // is still setting the switch; it has every chance to finish.
+                other = std::thread([&, on] {
+                    if (on) state->Close([] { return true; });
+                    else state->Open([] { return true; });
+                    otherDone = true;
+                });
+                for (int i = 0; i < 50 && !otherDone; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            switchOn = on;
+        });
+        state = &open;
+        if (openFirst) open.Open([] { return true; });
+        else open.Close([] { return true; });
+        other.join();
+        EXPECT_EQ(switchOn.load(), open.IsOpen()) << (openFirst ? "opened, then closed" : "closed, then opened");
+    }
+    // A change its condition refuses leaves state and switch alone.
+    int switched = 0;
+    AcOpenState refused([&](bool) { ++switched; });
+    EXPECT_FALSE(refused.Open([] { return false; }));
+    EXPECT_FALSE(refused.IsOpen());
+    EXPECT_EQ(switched, 0);
 }
 
 TEST(AutoCompleteKeys, LostTypingContextHidesTheWindow) {
