@@ -11,6 +11,7 @@
 #include "app/lifecycle/single_instance.h"
 #include "app/lifecycle/switches.h"
 #include "app/main/app_core.h"
+#include "app/main/edit_keys.h"
 #include "app/shell/run_entries.h"
 #include "app/win/wide.h"
 #include "platform/win32/registry_win32.h"
@@ -51,6 +52,14 @@ bool RunTaskSwitch(const std::vector<std::u16string>& args) {
     return true;
 }
 
+// A key pressed in the main window's search box that the box edits with.
+bool EditBoxKeeps(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN) return false;
+    wchar_t cls[16] = {};
+    if (!::GetClassNameW(msg.hwnd, cls, 16) || ::lstrcmpiW(cls, L"Edit") != 0) return false;
+    return kx::EditBoxOwnsKey(unsigned(msg.wParam), ::GetKeyState(VK_CONTROL) < 0, ::GetKeyState(VK_MENU) < 0);
+}
+
 int RunMessageLoop(kx::AppCore& core) {
     HWND main = core.Window();
     MSG msg;
@@ -60,7 +69,8 @@ int RunMessageLoop(kx::AppCore& core) {
             break;
         }
         const bool ours = msg.hwnd == main || ::IsChild(main, msg.hwnd);
-        if (ours && core.Accelerators() && ::TranslateAcceleratorW(main, core.Accelerators(), &msg)) {
+        if (ours && core.Accelerators() && !EditBoxKeeps(msg) &&
+            ::TranslateAcceleratorW(main, core.Accelerators(), &msg)) {
             core.RefreshState();
             continue;
         }

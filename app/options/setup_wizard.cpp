@@ -5,21 +5,36 @@
 #include "app/options/option_controls.h"
 #include "app/options/property_page.h"
 #include "app/resource_ids.h"
+#include "core/hotkey_choice.h"
 
 namespace kx {
 namespace {
 
+// The two hotkeys as chosen on the wizard's pages. Nothing is written
+// before Finish, so Cancel leaves the settings as they were, even after a
+// clash was shown.
+struct WizardHotkeys {
+    std::u16string shortcuts, autoComplete;
+};
+
+// Shows the clash balloon at `list` when the two choices clash.
+bool ShowClash(const WizardHotkeys& keys, BalloonTip& balloon, Window list, const char16_t* text) {
+    if (!HotkeysClash(keys.shortcuts, keys.autoComplete)) return false;
+    balloon.Show(list, kHotkeyUsedTitle, text);
+    return true;
+}
+
 // "General Setup": starting with Windows and the shortcuts' on/off hotkey.
 class GeneralSetupPage final : public PropertyPage {
 public:
-    explicit GeneralSetupPage(AppServices& services) : services_(services) {}
+    GeneralSetupPage(AppServices& services, WizardHotkeys& keys) : services_(services), keys_(keys) {}
 
 private:
     void OnInit() override {
         RunEntries entries(services_.registry, ProgramPath());
         ShowRunChoice(Item(IDC_OPT_RUN_AT_STARTUP), Item(IDC_OPT_RUN_WHEN), CurrentRunChoice(entries));
         Item(IDC_OPT_TOGGLE_SHORTCUTS).Check(services_.settings.ReadBool(settings::ToggleExpansions));
-        FillHotkeyList(Item(IDC_OPT_SHORTCUTS_COMBO), services_.settings.Read(settings::ToggleExpansionsCombo));
+        FillHotkeyList(Item(IDC_OPT_SHORTCUTS_COMBO), keys_.shortcuts);
         EnableLists();
     }
     void OnSetActive() override { ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_NEXT); }
@@ -29,8 +44,11 @@ private:
     }
     void OnCommand(int id, int code) override {
         if (id == IDC_OPT_RUN_AT_STARTUP || id == IDC_OPT_TOGGLE_SHORTCUTS) EnableLists();
-        if (id == IDC_OPT_SHORTCUTS_COMBO && code == CBN_SELCHANGE)
-            ChooseShortcutsHotkey(services_.settings, balloon_, Item(IDC_OPT_SHORTCUTS_COMBO));
+        if (id == IDC_OPT_SHORTCUTS_COMBO && code == CBN_SELCHANGE) {
+            if (const std::u16string chosen = ChosenHotkey(Item(IDC_OPT_SHORTCUTS_COMBO)); !chosen.empty())
+                keys_.shortcuts = chosen;
+            ShowClash(keys_, balloon_, Item(IDC_OPT_SHORTCUTS_COMBO), kHotkeyUsedByAutoComplete);
+        }
     }
 public:
     // Finish reaches only the wizard's last page, which applies this one first.
@@ -38,13 +56,16 @@ public:
         RunEntries entries(services_.registry, ProgramPath());
         if (!ApplyRunFromPage(Item(IDC_OPT_RUN_AT_STARTUP), Item(IDC_OPT_RUN_WHEN), entries, services_.prompt))
             return false;
-        if (ShortcutsHotkeyClashes(services_.settings, balloon_, Item(IDC_OPT_SHORTCUTS_COMBO))) return false;
+        if (ShowClash(keys_, balloon_, Item(IDC_OPT_SHORTCUTS_COMBO), kHotkeyUsedByAutoComplete)) return false;
         services_.settings.WriteBool(settings::ToggleExpansions, Item(IDC_OPT_TOGGLE_SHORTCUTS).Checked());
+        services_.settings.Write(settings::ToggleExpansionsCombo, keys_.shortcuts);
+        services_.settings.Write(settings::ToggleAutoCompleteCombo, keys_.autoComplete);
         return true;
     }
 
 private:
     AppServices& services_;
+    WizardHotkeys& keys_;
     BalloonTip balloon_;
 };
 
@@ -52,14 +73,15 @@ private:
 // mail already sent.
 class AutoCompleteSetupPage final : public PropertyPage {
 public:
-    AutoCompleteSetupPage(AppServices& services, GeneralSetupPage& first) : services_(services), first_(first) {}
+    AutoCompleteSetupPage(AppServices& services, GeneralSetupPage& first, WizardHotkeys& keys)
+        : services_(services), first_(first), keys_(keys) {}
 
 private:
     void OnInit() override {
         SettingsStore& s = services_.settings;
         Item(IDC_OPT_AC_ENABLE).Check(s.ReadBool(settings::AutoCompleteEnabled));
         Item(IDC_OPT_TOGGLE_AC).Check(s.ReadBool(settings::ToggleAutoComplete));
-        FillHotkeyList(Item(IDC_OPT_AC_COMBO), s.Read(settings::ToggleAutoCompleteCombo));
+        FillHotkeyList(Item(IDC_OPT_AC_COMBO), keys_.autoComplete);
         Item(IDC_OPT_AC_COMBO).Enable(Item(IDC_OPT_TOGGLE_AC).Checked());
         Item(IDC_SETUP_OUTLOOK).Check(s.ReadBool(settings::ScanOutlookSentItems));
         Item(IDC_SETUP_THUNDERBIRD).Check(s.ReadBool(settings::ScanThunderbirdSentItems));
@@ -67,8 +89,11 @@ private:
     void OnSetActive() override { ::SendMessageW(Sheet(), PSM_SETWIZBUTTONS, 0, PSWIZB_BACK | PSWIZB_FINISH); }
     void OnCommand(int id, int code) override {
         if (id == IDC_OPT_TOGGLE_AC) Item(IDC_OPT_AC_COMBO).Enable(Item(IDC_OPT_TOGGLE_AC).Checked());
-        if (id == IDC_OPT_AC_COMBO && code == CBN_SELCHANGE)
-            ChooseAutoCompleteHotkey(services_.settings, balloon_, Item(IDC_OPT_AC_COMBO));
+        if (id == IDC_OPT_AC_COMBO && code == CBN_SELCHANGE) {
+            if (const std::u16string chosen = ChosenHotkey(Item(IDC_OPT_AC_COMBO)); !chosen.empty())
+                keys_.autoComplete = chosen;
+            ShowClash(keys_, balloon_, Item(IDC_OPT_AC_COMBO), kHotkeyUsedByShortcuts);
+        }
     }
     bool OnFinish() override {
         if (!first_.Apply()) {
@@ -85,14 +110,17 @@ private:
 
     AppServices& services_;
     GeneralSetupPage& first_;
+    WizardHotkeys& keys_;
     BalloonTip balloon_;
 };
 
 }  // namespace
 
 bool RunFirstRunSetup(HWND owner, AppServices& services) {
-    GeneralSetupPage general(services);
-    AutoCompleteSetupPage autoComplete(services, general);
+    WizardHotkeys keys{services.settings.Read(settings::ToggleExpansionsCombo),
+                       services.settings.Read(settings::ToggleAutoCompleteCombo)};
+    GeneralSetupPage general(services, keys);
+    AutoCompleteSetupPage autoComplete(services, general, keys);
     PROPSHEETPAGEW pages[] = {general.Describe(IDD_SETUP_GENERAL), autoComplete.Describe(IDD_SETUP_AUTOCOMPLETE)};
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof(header);

@@ -1,12 +1,15 @@
 // The application's rules that need no window: the forwarded command line,
 // the switches, the window placement, the list texts, imports and the run
 // entries.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "app/editors/editor_request.h"
 #include "app/editors/text_import.h"
 #include "app/lifecycle/command_line_block.h"
 #include "app/lifecycle/switches.h"
+#include "app/main/edit_keys.h"
 #include "app/main/list_text.h"
 #include "app/main/placement_rule.h"
 #include "app/shell/run_entries.h"
@@ -74,6 +77,18 @@ TEST(Placement, DefaultsAreCentredAndFittedOnlyBeforeAnyWasStored) {
     const PixelRect fitted = MainWindowRect({3000, 2000, 800, std::nullopt}, m);
     EXPECT_EQ(fitted.right, 1280);
     EXPECT_EQ(fitted.bottom, 1000);
+}
+
+// The search box edits with its keys; the window's commands keep theirs.
+TEST(EditKeys, TheSearchBoxKeepsItsEditingKeys) {
+    struct Row { unsigned vk; bool ctrl, alt, box; } rows[] = {
+        {'X', true, false, true},        {'A', true, false, true},     {'V', true, false, true},
+        {'Z', true, false, true},        {VK_DELETE, false, false, true}, {VK_BACK, false, false, true},
+        {VK_DELETE, true, false, true},  {VK_LEFT, true, false, true}, {'Q', false, false, true},
+        {'O', true, false, false},       {'P', true, false, false},    {'F', true, false, false},
+        {VK_F1, false, false, false},    {'F', false, true, false},
+    };
+    for (const Row& r : rows) EXPECT_EQ(EditBoxOwnsKey(r.vk, r.ctrl, r.alt), r.box) << r.vk << " " << r.ctrl;
 }
 
 TEST(ListText, PreviewsPictureNamesLocationsAndTooltips) {
