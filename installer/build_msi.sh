@@ -99,6 +99,10 @@ build_package() {
   # wixl finds sources only by paths relative to where it runs.
   (cd "$KX_ROOT" && wixl -a "$arch" -D Arch="$arch" -D Version="$VERSION" -D Programs="$(rel "$stage")" \
     -D Icon=app/res/icons/app.ico -o "$OUT/kestrix-$arch.msi" installer/kestrix.wxs "$(rel "$OUT/help-$arch.wxs")")
+  # wixl writes HKMU as root 4, which Windows Installer does not know; the
+  # Registry table's root for "the user's registry for a per-user install,
+  # the machine's for a per-machine one" is -1.
+  msibuild "$OUT/kestrix-$arch.msi" -q 'UPDATE `Registry` SET `Root` = -1 WHERE `Root` = 4'
   sign "$OUT/kestrix-$arch.msi"
   echo "$OUT/kestrix-$arch.msi ($VERSION)"
 }

@@ -10,7 +10,7 @@ packages=(
   googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   unicode-data nlohmann-json3-dev
-  wixl
+  wixl msitools
 )
 
 missing=()

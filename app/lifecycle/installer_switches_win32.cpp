@@ -46,6 +46,27 @@ UniqueHandle ShellUserToken() {
     return UniqueHandle(primary);
 }
 
+// Whether the process shows the program's main window ("-hide" and the tray
+// hide it; its caption is the dialog resource's).
+bool MainWindowShown(DWORD processId) {
+    struct Search {
+        DWORD processId;
+        bool shown;
+    } search{processId, false};
+    ::EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(data);
+            DWORD owner = 0;
+            ::GetWindowThreadProcessId(window, &owner);
+            if (owner == s.processId && ::IsWindowVisible(window) &&
+                WindowText(window) == L"Kestrix Text Expander Software")
+                s.shown = true;
+            return !s.shown;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.shown;
+}
+
 class Win32InstallerHost final : public InstallerHost {
 public:
     explicit Win32InstallerHost(std::u16string programPath) : path_(std::move(programPath)) {}
@@ -53,11 +74,9 @@ public:
     RunningCopy EndRunningCopy() override {
         HWND running = FindRunningInstance();
         if (!running) return RunningCopy::None;
-        // The instance window keeps the main window in its user data.
-        HWND main = reinterpret_cast<HWND>(::GetWindowLongPtrW(running, GWLP_USERDATA));
-        const RunningCopy copy = main && ::IsWindowVisible(main) ? RunningCopy::Shown : RunningCopy::InTray;
         DWORD processId = 0;
         ::GetWindowThreadProcessId(running, &processId);
+        const RunningCopy copy = MainWindowShown(processId) ? RunningCopy::Shown : RunningCopy::InTray;
         UniqueHandle process(processId ? ::OpenProcess(SYNCHRONIZE, FALSE, processId) : nullptr);
         if (ForwardCommandLine(running, {path_, u"-exit"}) && process)
             ::WaitForSingleObject(process.Get(), kEndWaitMs);
@@ -72,13 +91,14 @@ public:
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION started{};
         BOOL ok = FALSE;
-        if (ProcessElevated()) {
+        UniqueHandle token = ProcessElevated() ? ShellUserToken() : UniqueHandle();
+        if (token) {
             // A package installed for all users may run this with the
             // administrator's full rights. The program the user runs must not
             // keep them (its macros start programs): it is started with the
-            // desktop shell's token instead, or not at all.
-            UniqueHandle token = ShellUserToken();
-            if (!token) return;
+            // token of the shell that owns the desktop. Without a shell
+            // window there is no such token to take, and it starts as this
+            // process does.
             ok = ::CreateProcessWithTokenW(token.Get(), 0, W(path_).c_str(), commandLine.data(), 0, nullptr,
                                            folder.c_str(), &startup, &started);
         } else {

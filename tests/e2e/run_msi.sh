@@ -3,9 +3,12 @@
 # under Wine's msiexec in a fresh prefix: install silently, start the
 # installed program from its Start-menu shortcut with nothing prepared in the
 # registry, type "sig " in notepad, upgrade to a newer package while the
-# program runs, remove it while it runs. Both scopes: for all users (the
-# default), then for this user (MSIINSTALLPERUSER=1) in the same prefix once
-# the first install is gone and the program's settings and data with it.
+# program runs (it runs again afterwards as it ran before: with its window,
+# or in the tray), remove it while it runs. Both scopes: for all users (the
+# default; a folder remembered in the user's registry by an earlier install
+# for this user alone must not move it), then for this user (ALLUSERS
+# empty) in the same prefix once the first install is gone and the program's
+# settings and data with it.
 # Prints "N passed, N failed".
 #
 #   tests/e2e/run_msi.sh [BUILD_DIR [MSI_DIR]]   (default build/win64, build/msi)
@@ -27,6 +30,7 @@ MAIN="Kestrix Text Expander Software"
 WELCOME="Welcome to Kestrix Typing Shortcut Expander"
 NOTEPAD="Untitled - Notepad"
 SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
+INSTALLER='HKCU\Software\Tarvik Software\Kestrix\Installer'
 RUN_KEY='Software\Microsoft\Windows\CurrentVersion\Run'
 UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall'
 C=$WINEPREFIX/drive_c
@@ -46,6 +50,7 @@ same_text() { [ "$(printf '%s' "$1" | tr 'a-z' 'A-Z')" = "$(printf '%s' "$2" | t
 # A running copy of the installed program: a process has its kestrix.exe
 # mapped (the instance window alone could belong to any copy).
 mapped() { grep -qsF "$1" /proc/[0-9]*/maps 2>/dev/null; }
+kx_pid() { grep -lsF "$FOLDER/kestrix.exe" /proc/[0-9]*/maps 2>/dev/null | head -1 | cut -d/ -f3; }
 kx_up() { mapped "$FOLDER/kestrix.exe"; }
 kx_gone() { ! mapped "$FOLDER/kestrix.exe" && ! mapped "$FOLDER/kestrix64.exe" && no_window "$MAIN"; }
 # The Uninstall entry of the installed Kestrix (msiexec names it by product code).
@@ -59,10 +64,13 @@ arp_entry() {
 }
 arp() { reg_value "$(arp_entry | head -1)" "$1"; }
 one_entry() { [ "$(arp_entry | wc -l)" -eq 1 ]; }
-# The product's icon as msiexec published it: a file it cached.
+# The product's icon as msiexec published it: a file it cached. A product
+# for all users is published in the machine's registry, one for this user in
+# the user's.
 product_icon() {
   local icon
-  icon=$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null </dev/null | tr -d '\r' |
+  icon=$(for key in 'HKLM\Software\Classes\Installer\Products' 'HKCU\Software\Microsoft\Installer\Products'; do
+    wine reg query "$key" /s 2>/dev/null </dev/null; done | tr -d '\r' |
     sed -n 's/^ *ProductIcon *REG_SZ *//p' | grep -i 'kestrix.ico' | head -1)
   [ -n "$icon" ] && [ -s "$(winepath -u "$icon" 2>/dev/null </dev/null)" ]
 }
@@ -127,12 +135,25 @@ build_next() {
 
 # ---------------------------------------------------------------- one scope
 
-# scope NAME [msiexec properties...]: install, run, upgrade, remove.
+# Puts the running program in the tray as a user does: Exit (Turn Off),
+# then Background.
+to_tray() {
+  open_tray_menu && click_popup "Exit (Turn Off)" && wait_for 10 has_window "Confirm Stop" &&
+    answer "Confirm Stop" "Background" && wait_for 5 hidden_window "$MAIN"
+}
+# A copy of the installed program other than process $1 runs.
+restarted() { local pid; pid=$(kx_pid); [ -n "$pid" ] && [ "$pid" != "$1" ]; }
+
+# scope NAME AS [msiexec properties...]: install, run, upgrade while the
+# program runs AS "window" or "tray", remove.
 scope() {
-  local name=$1; shift
+  local name=$1 as=$2; shift 2
   local props=("$@")
-  # Nothing prepared: no settings of the program; only the user's database.
+  # Nothing prepared: no settings of the program; only the user's database,
+  # and the folder an earlier install remembered, if the caller says so.
   wine reg delete 'HKCU\Software\Tarvik Software' /f >/dev/null 2>&1 </dev/null
+  [ -n "${REMEMBERED:-}" ] &&
+    wine reg add "$INSTALLER" /v InstallFolder /t REG_SZ /d "$REMEMBERED" /f >/dev/null 2>&1 </dev/null
   rm -rf "$DATA"; mkdir -p "$DATA/local"
   kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 
@@ -156,16 +177,25 @@ scope() {
   exe_path=$(reg_value "$SETTINGS" ExePath)
   db_sum=$(sha256sum <"$DATA/local/abbrev.dat")
 
-  # The next release over the running program.
+  # The next release over the running program, which then runs again.
+  [ "$as" = tray ] && check "$name: the program goes to the tray" to_tray
+  local old_pid
+  old_pid=$(kx_pid)
   check "$name: the newer package installs over the running program" \
     msiexec /i "$(winepath -w "$NEXT_DIR/kestrix-x64.msi")" /qn "${props[@]}"
-  check "$name: the upgrade ended the running program" wait_for 20 kx_gone
   check "$name: one Kestrix remains, version $NEXT" eval 'one_entry && [ "$(arp DisplayVersion)" = "$NEXT" ]'
   check "$name: the programs stand in the same folder" programs_there
+  check "$name: the upgrade ended the program and started the new one" wait_for 30 restarted "$old_pid"
+  if [ "$as" = tray ]; then
+    check "$name: in the tray, as it ran before" eval 'wait_for 20 hidden_window "$MAIN" && sleep 2 && hidden_window "$MAIN"'
+  else
+    check "$name: with its window, as it ran before" wait_for 30 eval 'probe visible "$MAIN"'
+    close_welcome   # still offered: the program was never hidden to the tray
+  fi
+  check "$name: the upgrade left no note of itself" eval '[ -z "$(reg_value "$INSTALLER" Upgrading)" ]'
   check "$name: the database is kept" eval '[ "$(sha256sum <"$DATA/local/abbrev.dat")" = "$db_sum" ]'
   check "$name: the settings are kept" eval '[ "$(reg_value "$SETTINGS" ExePath)" = "$exe_path" ] && run_entry'
-  check "$name: the upgraded program starts" start_from_menu
-  close_welcome   # still offered: the program was never hidden to the tray
+  sleep 2   # the restarted program's timer starts the hook after a second
   check "$name: and sig still expands" expands
 
   # Removal, while the program runs.
@@ -174,7 +204,7 @@ scope() {
   shared_sum=$(sums "$SHARED_DIR")
   DATA_SUMS=$(sums "$DATA" | grep -v ' \./acdata.txt$')
   HAD_ACDATA=0; [ -f "$DATA/acdata.txt" ] && HAD_ACDATA=1
-  check "$name: msiexec /x /qn removes it" msiexec /x "$(winepath -w "$NEXT_DIR/kestrix-x64.msi")" /qn
+  check "$name: msiexec /x /qn removes it" msiexec /x "$(winepath -w "$NEXT_DIR/kestrix-x64.msi")" /qn "${props[@]}"
   check "$name: removal ended the running program" wait_for 20 kx_gone
   check "$name: the program folder is gone" test ! -e "$FOLDER"
   check "$name: the shortcut is gone" test ! -e "$MENU/Kestrix.lnk"
@@ -189,18 +219,22 @@ scope() {
 [ -f "$PACKAGE" ] || { echo "no $PACKAGE: run make msi"; echo "0 passed, 1 failed"; exit 1; }
 mkdir -p "$SHARED_DIR"
 check "the next release's package builds" build_next || { echo "$passed passed, $failed failed"; exit 1; }
-timeout 120 wine notepad >/dev/null 2>&1 </dev/null &
+notepad_at 0 760 1280 230
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
-xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
 
 FOLDER="$C/Program Files/Kestrix"; WIN_FOLDER='C:\Program Files\Kestrix'
-scope "for all users"
+REMEMBERED="C:\\users\\$(whoami)\\AppData\\Local\\Programs\\Kestrix\\" scope "for all users" window
 
-# Wine's msiexec keeps Program Files for MSIINSTALLPERUSER=1 and registers
-# the product for the machine either way; the package itself points the
-# folder at the user's programs folder (Windows does both by itself).
+# Wine's msiexec installs for all users when asked with MSIINSTALLPERUSER=1
+# (ALLUSERS becomes 1), and removes a product installed for this user in the
+# scope of all users; Windows honours both requests and removes in the scope
+# the product was installed in. So every msiexec of this scope is told the
+# scope with ALLUSERS empty, which Wine honours. Wine keeps Program Files
+# for this user; the package itself points the folder at the user's
+# programs folder.
 FOLDER="$USER_DIR/AppData/Local/Programs/Kestrix"; WIN_FOLDER="C:\\users\\$(whoami)\\AppData\\Local\\Programs\\Kestrix"
-scope "for this user" MSIINSTALLPERUSER=1
+scope "for this user" tray ALLUSERS=
 
 echo "run time $((SECONDS - START)) s"
 echo "$passed passed, $failed failed"

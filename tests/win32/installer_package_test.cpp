@@ -2,11 +2,12 @@
 // by Windows Installer's rules for conditions, with what the program's
 // installer switches then do. Wine's msiexec cannot show the Windows side:
 // it never sets UPGRADINGPRODUCTCODE in an upgrade's removal of the old
-// package, and keeps ALLUSERS=2 where Windows resets it to 1 or "". Each
-// scenario runs both ways.
+// package. Each scenario runs both ways.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <map>
@@ -144,7 +145,10 @@ std::string Attribute(const std::string& element, const char* name) {
 // A scheduled custom action: what it sets or which switch it runs, and when.
 struct Action {
     std::string id, condition, property, value, command;
-    bool afterInstall = false;  // after InstallFinalize, so after the old package's removal
+    int sequence = 0;
+    // After InstallFinalize (6600): after the old package's removal, which
+    // RemoveExistingProducts (1401) runs.
+    bool AfterInstall() const { return sequence > 6600; }
 };
 
 // A property AppSearch fills from a registry value.
@@ -155,7 +159,7 @@ struct Search {
 
 struct Package {
     std::string text;
-    std::vector<Action> actions;  // in the order written, which is the order they run in
+    std::vector<Action> actions;  // in the order they run in
     std::vector<Search> searches;
     std::string rememberRoot;  // where the install writes its folder
     std::map<std::string, std::string> defaultFolder;  // by architecture
@@ -176,8 +180,11 @@ const Package& ThePackage() {
             const std::string attributes = " " + (*i)[1].str(), definition = definitions[Attribute(attributes, "Action")];
             p.actions.push_back({Attribute(attributes, "Action"), Unescape((*i)[2]), Attribute(definition, "Property"),
                                  Attribute(definition, "Value"), Attribute(definition, "ExeCommand"),
-                                 Attribute(attributes, "After") == "InstallFinalize"});
+                                 std::atoi(Attribute(attributes, "Sequence").c_str())});
+            EXPECT_GT(p.actions.back().sequence, 0) << p.actions.back().id << " has no sequence number";
         }
+        std::stable_sort(p.actions.begin(), p.actions.end(),
+                         [](const Action& a, const Action& b) { return a.sequence < b.sequence; });
         const std::regex search("<Property Id=\"(\\w+)\">\\s*<RegistrySearch [^>]*>");
         for (std::sregex_iterator i(p.text.begin(), p.text.end(), search), end; i != end; ++i)
             p.searches.push_back({(*i)[1], Attribute(i->str(), "Root"), !Attribute(i->str(), "Win64").empty()});
@@ -205,8 +212,8 @@ std::string Expand(const std::string& value, const Properties& p) {
     return out;
 }
 
-// Whose msiexec: Windows' follows its documentation, Wine's does neither of
-// the two things above.
+// Whose msiexec: Windows' follows its documentation; Wine's sets no
+// UPGRADINGPRODUCTCODE.
 enum class Msiexec { Windows, Wine };
 
 constexpr char kLocalAppData[] = "C:\\Users\\kim\\AppData\\Local\\";
@@ -232,13 +239,11 @@ struct Machine final : InstallerHost {
         running = ActionForArguments(args) == StartAction::Hide ? RunningCopy::InTray : RunningCopy::Shown;
     }
 
-    // The package's properties for a session: the context it runs in (an
-    // install is asked for one with MSIINSTALLPERUSER, a removal runs in the
-    // installed one) and what AppSearch found.
+    // The package's properties for a session: its scope, as ALLUSERS holds
+    // it once the installation has started, and what AppSearch found.
     Properties Session(const std::string& arch, bool perUser, Properties p) {
         p["LocalAppDataFolder"] = kLocalAppData;
-        p["ALLUSERS"] = msiexec == Msiexec::Wine ? "2" : perUser ? "" : "1";
-        if (!p.count("REMOVE")) p["MSIINSTALLPERUSER"] = perUser ? "1" : "";
+        p["ALLUSERS"] = perUser ? "" : "1";
         for (const Search& s : ThePackage().searches)
             p[s.property] = remembered[s.root == "HKCU" ? "HKCU" : s.win64 && arch == "x64" ? "HKLM x64" : "HKLM x86"];
         return p;
@@ -246,7 +251,7 @@ struct Machine final : InstallerHost {
     // Runs the actions whose condition holds; the switches run the program.
     void Run(Properties& p, bool afterInstall) {
         for (const Action& a : ThePackage().actions) {
-            if (a.afterInstall != afterInstall || !Condition(a.condition, p).Evaluate()) continue;
+            if (a.AfterInstall() != afterInstall || !Condition(a.condition, p).Evaluate()) continue;
             if (!a.property.empty()) p[a.property] = Expand(a.value, p);
             const std::vector<std::u16string> args{program, std::u16string(a.command.begin(), a.command.end())};
             CarryOutInstallerRequest(InstallerRequestFor(args), program, *this, registry, SystemFileSystem(), nullptr);
@@ -266,10 +271,9 @@ struct Machine final : InstallerHost {
         if (folder.empty() && perUser && msiexec == Msiexec::Windows)
             folder = std::string(kLocalAppData) + "Programs\\Kestrix\\";
         if (folder.empty()) folder = ThePackage().defaultFolder.at(arch);
-        // HKMU is the user's hive for this user (Windows has reset ALLUSERS to
-        // ""), else the machine's, in the view of the package's architecture.
-        const bool userHive = ThePackage().rememberRoot == "HKCU" ||
-                              (ThePackage().rememberRoot == "HKMU" && perUser && msiexec == Msiexec::Windows);
+        // HKMU is the user's hive for this user, else the machine's, in the
+        // view of the package's architecture.
+        const bool userHive = ThePackage().rememberRoot == "HKCU" || (ThePackage().rememberRoot == "HKMU" && perUser);
         remembered[userHive ? "HKCU" : "HKLM " + arch] = folder;
         Run(p, true);
         return folder;
