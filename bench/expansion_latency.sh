@@ -7,25 +7,28 @@
 # erases the keyword and the delimiter with Backspaces and sends Ctrl+V.
 # All are measured in one run, on the same display, by the same target
 # window's clock (kx_target --timeline: the time of each WM_KEYDOWN it takes
-# from its queue and of each change of its text). With the setting on, a
-# clipboard watcher (kx_clip_probe watch, on the same clock) times how long
-# after the paste the user's clipboard is back.
+# from its queue and of each change of its text). The setting on is also
+# measured beside a clipboard history tool (kx_clip_probe watch, on the same
+# clock, which reads every change at once), which times how long after the
+# paste the user's clipboard is back.
 #
-#   bench/expansion_latency.sh [BUILD_DIR] [TRIALS] [ROUNDS]     (build/win64, 30, 3)
+#   bench/expansion_latency.sh [BUILD_DIR] [TRIALS] [ROUNDS]     (build/win64, 30, 6)
 #
-# The trials of each program are spread over ROUNDS rounds of off, on and
-# baseline in turn, so that a change of the machine's load during the run
-# falls on all three alike; each block of trials begins with one warm-up
-# expansion that is not counted. Prints the load average before and after
-# each round, one line per measure (median, mean, 90th percentile, in ms),
-# the medians of the steps each expansion goes through, and the ratios of
-# the medians. Display and Wine prefix as tests/e2e/run_expansion.sh.
+# The trials of each measure are spread over ROUNDS rounds of all of them in
+# turn, so that a change of the machine's load during the run falls on each
+# alike; each block of trials begins with one warm-up expansion that is not
+# counted. A trial whose text does not grow by the expansion is reported as
+# failed, and left out. Prints the load average before and after each
+# round, one line per measure (median, mean, 90th percentile, in ms), the
+# medians of the steps each expansion goes through, the failed trials, and
+# the ratios of the medians. Display and Wine prefix as
+# tests/e2e/run_expansion.sh.
 set -uo pipefail
 
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 TRIALS=${2:-30}
-ROUNDS=${3:-3}
+ROUNDS=${3:-6}
 PER_ROUND=$(( (TRIALS + ROUNDS - 1) / ROUNDS ))
 CALLER_PREFIX=${WINEPREFIX:-}
 KX_E2E_LIBRARY=1 source "$KX_ROOT/tests/e2e/run_e2e.sh" "$BUILD"
@@ -62,37 +65,48 @@ cleanup() {
 # "lat " becomes the text and the space, with Kestrix and with the baseline.
 GROWTH=$(( ${#TEXT} + 1 ))
 
+focus_window() { timeout 2 xdotool windowfocus --sync "$1" 2>/dev/null; }
+text_length() { awk '$1 == "change" { n = $3 } END { print n + 0 }' "$WORK/$1.timeline"; }
 length_is() { [ "$(tail -1 "$WORK/$1.timeline" | awk '$1 == "change" {print $3}')" = "$2" ]; }
 
 # run_trials NAME: types "lat " into a new target, once to warm up and then
-# PER_ROUND times; each trial ends when the text has grown by GROWTH.
+# PER_ROUND times; each trial ends when the text has grown by GROWTH. A
+# trial that does not is written to NAME.failed, and the next goes on from
+# the text as it stands.
 run_trials() {
-  local name=$1 id length=0 i target
+  local name=$1 id length=0 i target grown
   run_bg "target-$name" "$E2E/kx_target.exe" --title "$name" --class KxLatency \
     --timeline "$(winpath "$WORK/$name.timeline")"
   target=${PIDS[-1]}
   id=$(timeout "$WAIT_S" xdotool search --sync --name "^$name\$" 2>/dev/null | head -1)
   [ -n "$id" ] || { log "no target window"; return 1; }
-  timeout "$WAIT_S" xdotool windowfocus --sync "$id" || return 1
+  # A window just mapped may refuse the focus once (BadMatch): ask again.
+  wait_for "$WAIT_S" focus_window "$id" || { log "$name: no focus"; return 1; }
   sleep 0.3
   for i in $(seq 0 "$PER_ROUND"); do
     timeout "$WAIT_S" xdotool type --delay 50 'lat '
     length=$((length + GROWTH))
-    wait_for "$WAIT_S" length_is "$name" "$length" || { log "$name: trial $i did not complete"; return 1; }
+    if ! wait_for "$WAIT_S" length_is "$name" "$length"; then
+      grown=$(( $(text_length "$name") - length + GROWTH ))
+      echo "$name: trial $i: the text grew by $grown characters, not $GROWTH" \
+        "$([ "$grown" = "${#USER_TEXT}" ] && echo "(the user's clipboard was pasted)")" >>"$WORK/$name.failed"
+      length=$(text_length "$name")
+    fi
     sleep 0.2
   done
   kill "$target" 2>/dev/null
 }
 
-# The trials of a target's timeline after the warm-up, one a line: the
-# times (microseconds) of the space key, of the first Backspace and of the
-# V that follow it, and of the change that reaches the trial's final length.
+# The completed trials of a target's timeline after the warm-up, one a
+# line: the times (microseconds) of the space key, of the first Backspace
+# and of the V that follow it, and of the change that reaches the trial's
+# final length (the length before "lat " was typed, plus GROWTH).
 trials() {
   awk -v growth="$GROWTH" '
-    $1 == "key" && $2 == 32 && !t0 { t0 = $3; bs = v = 0; want += growth; next }
+    $1 == "key" && $2 == 32 { t0 = $3; bs = v = 0; want = last - 3 + growth; next }
     $1 == "key" && $2 == 8 && t0 && !bs { bs = $3; next }
     $1 == "key" && $2 == 86 && t0 && bs && !v { v = $3; next }
-    $1 == "change" && t0 && $3 == want { if (++n > 1) print t0, bs, v, $2; t0 = 0 }
+    $1 == "change" { last = $3; if (t0 && $3 == want) { if (++n > 1) print t0, bs, v, $2; t0 = 0 } }
   ' "$WORK/$1.timeline"
 }
 
@@ -113,8 +127,7 @@ steps() {
 # Milliseconds from each trial's paste standing complete to the watcher
 # seeing the user's clipboard back, one per line, for round R.
 restore_times() {
-  { awk -v growth="$GROWTH" '$1 == "change" { want = want ? want : growth; if ($3 == want) { if (++n > 1) print $2, "paste"; want += growth } }' \
-      "$WORK/kestrix-on-$1.timeline"
+  { trials "kestrix-watched-$1" | awk '{ print $4, "paste" }'
     awk -v user="$USER_TEXT" '$1 == "update" { t = $2; $1 = $2 = ""; sub(/^ +/, ""); if ($0 == user) print t, "back" }' \
       "$WORK/watch-$1.txt"
   } | sort -n | awk '$2 == "paste" { t0 = $1; next } $2 == "back" && t0 { printf "%.3f\n", ($1 - t0) / 1000; t0 = 0 }'
@@ -124,16 +137,13 @@ set_restore() {
 }
 ended() { ! kill -0 "$1" 2>/dev/null; }
 
-# round R: Kestrix with the setting off, then on, then the baseline. Only
-# one program may replace the keyword at a time. A clipboard watcher runs
-# through the whole round, so that all three share the work it makes at
-# every change of the clipboard.
+# round R: Kestrix with the setting off, on, and on beside a clipboard
+# history tool (kx_clip_probe watch, which reads every change at once and
+# times the user's clipboard coming back); then the baseline. Only one
+# program may replace the keyword at a time.
 round() {
   local r=$1 host baseline
   set_restore 0
-  run_bg "watch-$r" "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch-$r.txt")" \
-    --stop-file "$(winpath "$WORK/watch-$r.stop")"
-  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch-$r.txt" || { log "watcher did not start"; return 1; }
   run_bg "host-$r" "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/lat.dat")" \
     --ready "$(winpath "$WORK/host-$r.ready")" --stop-file "$(winpath "$WORK/host-$r.stop")" --seconds 110
   host=${PIDS[-1]}
@@ -143,7 +153,11 @@ round() {
   set_restore 1
   timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" put --text "$USER_TEXT" </dev/null || { log "probe failed"; return 1; }
   run_trials "kestrix-on-$r" || return 1
-  touch "$WORK/host-$r.stop"
+  run_bg "watch-$r" "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch-$r.txt")" \
+    --stop-file "$(winpath "$WORK/watch-$r.stop")"
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch-$r.txt" || { log "watcher did not start"; return 1; }
+  run_trials "kestrix-watched-$r" || return 1
+  touch "$WORK/host-$r.stop" "$WORK/watch-$r.stop"
   set_restore 0
   wait_for "$WAIT_S" ended "$host" || { log "host did not stop"; return 1; }
 
@@ -152,7 +166,7 @@ round() {
   baseline=${PIDS[-1]}
   wait_for "$WAIT_S" grep -qs '^ready' "$WORK/baseline-$r.ready" || { log "baseline did not start"; return 1; }
   run_trials "baseline-$r" || return 1
-  touch "$WORK/baseline-$r.stop" "$WORK/watch-$r.stop"
+  touch "$WORK/baseline-$r.stop"
   wait_for "$WAIT_S" ended "$baseline" || { log "baseline did not stop"; return 1; }
 }
 
@@ -176,7 +190,7 @@ main() {
   done
   echo "after the last round, load average $(load_average)"
 
-  for name in kestrix-off kestrix-on baseline; do
+  for name in kestrix-off kestrix-on kestrix-watched baseline; do
     for r in $(seq 1 "$ROUNDS"); do trials "$name-$r"; done >"$WORK/$name.trials"
     latencies <"$WORK/$name.trials" >"$WORK/$name.ms"
   done
@@ -184,10 +198,13 @@ main() {
   summary "restore off" 24 <"$WORK/kestrix-off.ms"
   summary "restore on" 24 <"$WORK/kestrix-on.ms"
   summary baseline 24 <"$WORK/baseline.ms"
+  summary "on, history tool" 24 <"$WORK/kestrix-watched.ms"
   summary "paste to clipboard back" 24 <"$WORK/restore.ms"
   steps "$WORK/kestrix-off.trials" "restore off"
   steps "$WORK/kestrix-on.trials" "restore on"
   steps "$WORK/baseline.trials" baseline
+  steps "$WORK/kestrix-watched.trials" "on, history tool"
+  cat "$WORK"/*.failed 2>/dev/null | sed 's/^/failed: /'
   awk -v off="$(median <"$WORK/kestrix-off.ms")" -v on="$(median <"$WORK/kestrix-on.ms")" \
       -v b="$(median <"$WORK/baseline.ms")" 'BEGIN {
     printf "ratio of medians (restore off / baseline): %.2f\n", off / b
