@@ -182,8 +182,10 @@ void PhraseDictionary::Impl::Unlearn(const PhraseRing& ring) {
     });
 }
 
-void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uint32_t>& units) {
+void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uint32_t>& units,
+                                         const std::vector<PhraseCorrection>& corrections) {
     bool wordEnded = false;
+    size_t nextCorrection = 0;
     auto& s = ring.slots;
     auto learnLine = [&] {
         ForEachPhrase(TrimUnfinished(ring.CurrentLine()), minLength, [&](const std::u16string& phrase) {
@@ -195,6 +197,10 @@ void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uin
     for (uint32_t queued : units) {
         if (queued == kQueuedClear) {
             ring.Clear();
+            continue;
+        }
+        if (queued == kQueuedCorrection) {
+            if (nextCorrection < corrections.size()) ApplyCorrection(corrections[nextCorrection++]);
             continue;
         }
         char16_t unit = char16_t(queued);
@@ -230,12 +236,14 @@ void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uin
 void PhraseDictionary::TypingLearnerPass() {
     Impl& d = *impl_;
     std::vector<uint32_t> units;
+    std::vector<PhraseCorrection> corrections;
     {
         std::lock_guard<std::mutex> hold(d.queueLock);
         units.swap(d.typingQueue);
+        corrections.swap(d.corrections);
     }
     std::lock_guard<std::mutex> hold(d.lock);
-    d.LearnerPass(d.typingRing, units);
+    d.LearnerPass(d.typingRing, units, corrections);
 }
 
 void PhraseDictionary::MailLearnerPass() {
@@ -360,19 +368,24 @@ bool PhraseDictionary::SetPhraseStats(std::u16string_view phrase, uint32_t accep
     return d.SetStats(phrase, s, false);
 }
 
-bool PhraseDictionary::LearnCorrection(std::u16string_view inserted, std::u16string_view edited) {
-    if (inserted == edited) return false;
+void PhraseDictionary::LearnCorrection(std::u16string_view inserted, std::u16string_view edited) {
+    if (inserted == edited) return;
     Impl& d = *impl_;
-    std::lock_guard<std::mutex> hold(d.lock);
-    PhraseEntry* e = d.trie.Find(inserted);
+    std::lock_guard<std::mutex> hold(d.queueLock);
+    d.corrections.push_back({std::u16string(inserted), std::u16string(edited)});
+    d.typingQueue.push_back(kQueuedCorrection);
+}
+
+bool PhraseDictionary::Impl::ApplyCorrection(const PhraseCorrection& c) {
+    PhraseEntry* e = trie.Find(c.inserted);
     if (!e) return false;
     PhraseStats stats = e->stats;
     if (stats.accepted == 1) {
-        d.RemoveEntry(e);
-        return d.SetStats(edited, stats, true);
+        RemoveEntry(e);
+        return SetStats(c.edited, stats, true);
     }
     stats.accepted = stats.accepted ? stats.accepted - 1 : 0;
-    return d.SetStats(edited, stats, false);
+    return SetStats(c.edited, stats, false);
 }
 
 // --- Memory ---------------------------------------------------------------

@@ -8,8 +8,8 @@
 // candidate list and the flags; every public operation below takes it for its
 // whole duration unless its comment says otherwise, so no caller may hold it.
 // The workers hold it for one pass. The keystroke thread never waits on it:
-// FeedTypedUnit and ClearTypingRing only append to a queue under a small lock
-// of its own, and the flags the keystroke thread reads are atomic.
+// FeedTypedUnit, ClearTypingRing and LearnCorrection only append to a queue
+// under a small lock of its own, and the flags the keystroke thread reads are atomic.
 #pragma once
 
 #include <atomic>
@@ -116,6 +116,13 @@ public:
     bool FeedingPaused() const { return feedingPaused_.load(std::memory_order_relaxed); }
     void SetFeedingPaused(bool on) { feedingPaused_.store(on, std::memory_order_relaxed); }
 
+    // The user edited an inserted phrase into `edited`. Queued with the
+    // typed units, and applied by the typing learner in their turn: a phrase
+    // accepted only this once is renamed, otherwise the edited text is added
+    // with one acceptance less and the inserted phrase's other statistics.
+    // Nothing happens when the texts are equal or the phrase is gone by then.
+    void LearnCorrection(std::u16string_view inserted, std::u16string_view edited);
+
     // Appends sent-mail text for the mail feeder (ten units a second).
     void FeedMailText(std::u16string_view text);
     // The mail feeder still holds text it has not passed on to learning.
@@ -155,11 +162,6 @@ public:
     // with typedCount 2; true when the entry exists afterwards.
     bool SetPhraseStats(std::u16string_view phrase, uint32_t accepted, uint32_t firstSeen, uint32_t lastSeen,
                         uint32_t impressions, uint8_t suggestable);
-    // The user edited an inserted phrase into `edited`: a phrase accepted
-    // only this once is renamed, otherwise the edited text is added with one
-    // acceptance less and the inserted phrase's other statistics. False when
-    // the texts are equal or the inserted phrase is gone.
-    bool LearnCorrection(std::u16string_view inserted, std::u16string_view edited);
 
     // --- Memory ---
     void SetMemoryLimit(int32_t trackbarPosition);

@@ -16,6 +16,13 @@ namespace kx {
 
 // A queued unit that clears the typing ring instead of being stored.
 inline constexpr uint32_t kQueuedClear = 0x10000;
+// A queued unit that applies the next queued correction.
+inline constexpr uint32_t kQueuedCorrection = 0x10001;
+
+// An inserted phrase that the user edited.
+struct PhraseCorrection {
+    std::u16string inserted, edited;
+};
 
 struct PhraseDictionary::Impl {
     // Guards everything below except the typing queue.
@@ -43,6 +50,7 @@ struct PhraseDictionary::Impl {
     // pass swaps the whole queue out.
     std::mutex queueLock;
     std::vector<uint32_t> typingQueue;
+    std::vector<PhraseCorrection> corrections;
     char16_t lastTypedUnit = 0;
 
     std::unique_ptr<LoaderWorker> loader;
@@ -53,8 +61,11 @@ struct PhraseDictionary::Impl {
     // PhraseTrie::Insert).
     PhraseEntry* Learn(std::u16string_view phrase, bool allowLong, bool& created, PhraseCursor* cursor = nullptr);
     void RemoveEntry(PhraseEntry* entry);
-    // Applies queued units to a ring (a learner's pass); `units` is consumed.
-    void LearnerPass(PhraseRing& ring, const std::vector<uint32_t>& units);
+    // Applies queued units to a ring (a learner's pass), and the corrections
+    // queued among them in their turn.
+    void LearnerPass(PhraseRing& ring, const std::vector<uint32_t>& units,
+                     const std::vector<PhraseCorrection>& corrections = {});
+    bool ApplyCorrection(const PhraseCorrection& c);
     void Unlearn(const PhraseRing& ring);
     bool SetStats(std::u16string_view phrase, const PhraseStats& stats, bool keepTypedCount);
 

@@ -145,6 +145,7 @@ TEST(CorrectionTracker, AnEditAtTheEndRenamesAPhraseAcceptedOnce) {
     EXPECT_EQ(t.EditedText(), u"thank you very muchs");
     t.OnKey(Key(u' '), &d);
     EXPECT_FALSE(t.Tracking());
+    d.TypingLearnerPass();  // the correction was queued with the keys
     PhraseStats s;
     EXPECT_FALSE(d.GetPhraseStats(u"thank you very much", s));
     ASSERT_TRUE(d.GetPhraseStats(u"thank you very muchs", s));
@@ -166,6 +167,7 @@ TEST(CorrectionTracker, EditsInsideThePhraseAndHowTrackingEnds) {
     EXPECT_EQ(t.EditedText(), u"see you next monday");
     t.OnKey(Key(0, 0x28), &d);  // Down leaves the phrase
     EXPECT_FALSE(t.Tracking());
+    d.TypingLearnerPass();
     PhraseStats s;
     ASSERT_TRUE(d.GetPhraseStats(u"see you next monday", s));
     EXPECT_EQ(s.accepted, 2u);
@@ -179,6 +181,7 @@ TEST(CorrectionTracker, EditsInsideThePhraseAndHowTrackingEnds) {
     t.OnKey(Key(u'x'), &d);
     t.OnKey(Key(u'\r', 0x0D), &d);
     EXPECT_FALSE(t.Tracking());
+    d.TypingLearnerPass();
     EXPECT_FALSE(d.GetPhraseStats(u"see you on mondxay", s));
     // Moving left out of the phrase ends tracking; unchanged text teaches nothing.
     t.Begin(u"ab cd");
