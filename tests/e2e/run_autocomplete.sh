@@ -104,9 +104,9 @@ acdump() { timeout 30 wine "$BUILD/kxtool.exe" acdata dump "$(winpath "$DATA/acd
 dumped() { awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t' "$ART/acdump.txt"; }
 reg_setting() { wine reg query "HKCU\\Software\\Tarvik Software\\Kestrix\\Settings" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
 
-timeout 150 wine notepad >/dev/null 2>&1 </dev/null &
+notepad_at 0 0 900 500
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
-xdotool windowmove "$(window "$NOTEPAD")" 0 0; xdotool windowsize "$(window "$NOTEPAD")" 900 500
 # Started as at log-on, in the tray: so the user meets Auto Complete, and
 # the main window takes no focus from notepad while the program starts.
 start_kx -logon

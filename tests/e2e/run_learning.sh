@@ -41,15 +41,14 @@ notepad_text() { probe text "$NOTEPAD"; }
 # text puts the caret at the end, as a user does.
 focus() {
   local l t r b
-  read -r l t r b < <(probe rect "$1")
-  [ -n "${b:-}" ] || return 1
   take_focus "$1" || return 1
+  read -r l t r b < <(probe rect "$1")
   click_at $((r - 30)) $((b - 30)); wait_for 5 active "$1"
 }
-# Types LINE and Enter into notepad and waits until notepad holds it: the
-# hook saw every key by then.
+# Types LINE and Enter into notepad, once a key typed there arrives, and
+# waits until notepad holds it: the hook saw every key by then.
 type_line() {
-  focus "$NOTEPAD" || return 1
+  focus "$NOTEPAD" && typing_reaches "$NOTEPAD" || return 1
   xdotool type --delay 60 "$1"; xdotool key Return
   wait_for 10 notepad_has "$1"
 }
@@ -72,9 +71,9 @@ confidence_ok() {
   for b in $bytes; do [ "$b" -le 100 ] || return 1; done
 }
 
-timeout 300 wine notepad >/dev/null 2>&1 </dev/null &
+notepad_at 0 600 1280 300
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
-xdotool windowmove "$(window "$NOTEPAD")" 0 600; xdotool windowsize "$(window "$NOTEPAD")" 1280 300
 
 # 1. A first run without "acdata.txt": the phrase typed twice is learned,
 #    and the password typed into a password box is not.

@@ -50,9 +50,9 @@ clear_notepad() {
 }
 combo() { clear_notepad && xdotool key "$1"; }
 
-timeout 300 wine notepad >/dev/null 2>&1 </dev/null &
+notepad_at 0 700 1280 300
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
-xdotool windowmove "$(window "$NOTEPAD")" 0 700; xdotool windowsize "$(window "$NOTEPAD")" 1280 300
 start_kx
 check "the program starts" main_up
 # The hook runs once "sig " expands (timer 1 starts it a second after start).
@@ -80,7 +80,7 @@ check "all 150 lines of a script play" notepad_becomes "$EXPECT150" 60
 # 3. "command" starts a program.
 combo ctrl+alt+c
 check "a command line starts its program" wait_for 20 has_window "WineMine"
-xdotool windowclose "$(window "WineMine")" 2>/dev/null || kill "$(pgrep -f winemine.exe | head -1)" 2>/dev/null
+close_window "WineMine"
 
 # 4. ESC during the pause stops the macro: its later text never comes, and
 # the next combination plays at once (no job is left playing).

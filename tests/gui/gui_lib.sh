@@ -8,10 +8,15 @@ source "$KX_ROOT/scripts/wine-boot.sh"
 SHOTS=""
 passed=0; failed=0; XVFB_PID=""; KX_PID=""
 
+# Ends every process of the suite's prefix and its display, and waits until
+# they are gone: the next suite starts on an idle machine.
 cleanup() {
   [ -n "$KX_PID" ] && kill "$KX_PID" 2>/dev/null
-  wineserver -k >/dev/null 2>&1 </dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  if [ -n "${WINEPREFIX:-}" ]; then
+    wineserver -k >/dev/null 2>&1 </dev/null
+    timeout 30 wineserver -w >/dev/null 2>&1 </dev/null
+  fi
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
 }
 trap cleanup EXIT
 
@@ -119,41 +124,95 @@ kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
   timeout 30 wine "$BUILD/kxtool.exe" db build "$(winpath "$ART/db.json")" "$(winpath "$2")" >/dev/null 2>&1 </dev/null
 }
 setting() { wine reg add "HKCU\\Software\\Tarvik Software\\Kestrix\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null; }
-start_kx() { timeout 300 wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
+# The programs a suite starts live until it ends them. Their time limit only
+# ends them should the suite be killed before its cleanup: a limit shorter
+# than a slow machine's run of the suite would end them halfway through it.
+KX_LIFETIME=3600
+start_kx() { timeout "$KX_LIFETIME" wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
 kx_running() { kill -0 "$KX_PID" 2>/dev/null; }
 kx_ended() { ! kill -0 "$KX_PID" 2>/dev/null; }
-# take_focus TITLE: the keyboard to that window. There is no window manager
-# on the virtual display, and Wine leaves the X keyboard focus of a window it
-# activates to the manager; while the focus stays on another program's X
-# window, keys typed there reach nobody. So the test does the manager's part.
-# The program whose window loses the X focus makes the desktop the
-# foreground if that window still is: when it gets there after the new
-# window became the foreground, the desktop keeps it, and the X focus, set
-# already, moves no more. Then a click on the title bar brings the window to
-# the front, as a user would. The focus counts once it has stayed.
-take_focus() {
-  local w try l t r b; w=$(window "$1")
-  for try in 1 2 3; do
-    xdotool windowraise "$w" 2>/dev/null; xdotool windowfocus --sync "$w" 2>/dev/null
-    kept_focus "$1" && return 0
-    read -r l t r b < <(probe rect "$1")
-    [ -n "$b" ] && click_at $(((l + r) / 2)) $((t + 10))
-    kept_focus "$1" && return 0
-  done
-  return 1
+# A key typed with xdotool travels twice: the X server hands it to the
+# program whose window holds the X input focus, and Wine hands it on to the
+# focused control of the active window, wherever that is. With no window
+# manager on the virtual display, two programs set these two:
+# - a click on a window makes its program activate it, and Wine then gives
+#   that window the X focus itself. The program losing the X focus sees that
+#   its window is no longer active and leaves things as they are.
+# - `xdotool windowfocus` moves the X focus first, and each program learns
+#   of it in its own time: the window's program activates it, while the
+#   program losing the X focus makes the desktop the active window if its
+#   own window still is. When that program comes last, the desktop stays
+#   active with the X focus on the wanted window, and no later windowfocus
+#   changes anything, as the X focus is there already: every key then goes
+#   to the desktop, until something else activates a window.
+# So take_focus clicks the caption, and uses windowfocus only once the window
+# is active (when the X server refused Wine's own focus request), where it
+# cannot race. A window counts as holding the keyboard when it is active and
+# holds the X focus, and still does half a second later.
+
+# where_focus: where the keyboard is, for a failure message.
+where_focus() {
+  local x; x=$(xdotool getwindowfocus 2>/dev/null)
+  printf "active window '%s', X focus on %s '%s'" "$(probe foreground | tr '\t' ' ')" "${x:-none}" \
+    "$(xdotool getwindowname "$x" 2>/dev/null)"
 }
-kept_focus() { wait_for 2 active "$1" && sleep 0.5 && active "$1"; }
+holds_keys() { active "$1" && [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(window "$1")" ]; }
+kept_keys() { wait_for 2 holds_keys "$1" && sleep 0.5 && holds_keys "$1"; }
+# take_focus TITLE: the keyboard to that window, as a user gives it: the
+# window comes to the top and a click on its caption activates it.
+# A click is never lost: a busy program activates its window once it reads
+# the click, so the wait for that is long.
+take_focus() {
+  local w l t r b try
+  for try in 1 2 3; do
+    w=$(window "$1"); read -r l t r b < <(probe rect "$1")
+    if [ -n "$w" ] && [ -n "$b" ]; then
+      xdotool windowraise "$w" 2>/dev/null
+      click_at $(( l + (r - l) / 3 )) $(( t + 10 ))
+      if wait_for 10 active "$1"; then
+        holds_keys "$1" || xdotool windowfocus --sync "$w" 2>/dev/null
+        kept_keys "$1" && return 0
+      fi
+    else sleep 1; fi
+  done
+  echo "     $1 did not take the keyboard: $(where_focus)"; return 1
+}
+# typing_reaches TITLE: a key typed now arrives in the window's focused
+# control: a probe letter is typed, read back from the control, and erased.
+typing_reaches() {
+  local before with
+  before=$(probe focustext)
+  xdotool type x
+  if wait_for 5 _typed_into "$1" "$before"; then
+    with=$(probe focustext); xdotool key BackSpace
+    wait_for 5 _typed_into "$1" "$with" && return 0
+  fi
+  echo "     a key typed into $1 did not arrive: $(where_focus)"; return 1
+}
+_typed_into() { active "$1" && [ "$(probe focustext)" != "$2" ]; }
 # retype TITLE TEXT [DELAY_MS]: the window takes the keyboard, its text is
 # selected and erased, and TEXT is typed, a key each DELAY_MS (80).
-retype() { take_focus "$1"; xdotool key ctrl+a BackSpace; sleep 0.3; xdotool type --delay "${3:-80}" "$2"; }
-# press TITLE KEY...: the window comes to the top and a click on its
-# caption makes it the active window, as for a user; then the keys.
-press() {
-  local l t r b
-  read -r l t r b < <(probe rect "$1")
-  xdotool windowraise "$(window "$1")" 2>/dev/null; sleep 0.2
-  [ -n "$b" ] && xdotool mousemove $(( l + (r - l) / 3 )) $(( t + 10 )) click 1
-  wait_for 5 active "$1"; shift; xdotool key --delay 80 "$@"
+retype() {
+  take_focus "$1" && typing_reaches "$1" || return 1
+  xdotool key ctrl+a BackSpace
+  wait_for 5 says "" probe focustext || { echo "     $1 still holds '$(probe focustext)'"; return 1; }
+  xdotool type --delay "${3:-80}" "$2"
+}
+# press TITLE KEY...: the window takes the keyboard, then the keys.
+press() { local title=$1; shift; take_focus "$title" && xdotool key --delay 80 "$@"; }
+# close_window TITLE: closed as a user closes it, with Alt+F4. Destroying its
+# X window (xdotool windowclose) would leave Windows a window that shows
+# nowhere yet stays visible, active and in the stacking order.
+close_window() { press "$1" alt+F4 && wait_for 10 no_window "$1"; }
+# notepad_at X Y WIDTH HEIGHT: where the next Notepad opens; it reads its
+# place from its registry key. Windows are placed through Windows, never
+# with xdotool windowmove or windowsize: Wine does not learn of a move of a
+# window it shows without a window manager, and clicks aimed from the
+# window's rectangle would land where Windows believes it is.
+notepad_at() {
+  printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Microsoft\\Notepad]\r\n"iWindowPosX"=dword:%08x\r\n"iWindowPosY"=dword:%08x\r\n"iWindowPosDX"=dword:%08x\r\n"iWindowPosDY"=dword:%08x\r\n' \
+    "$@" >"$ART/notepad-place.reg"
+  wine regedit /S "$(winpath "$ART/notepad-place.reg")" >/dev/null 2>&1 </dev/null
 }
 
 
@@ -186,6 +245,11 @@ gui_setup() {
   # activates a window when it receives the X focus (xdotool windowfocus).
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseTakeFocus /t REG_SZ /d N /f >/dev/null 2>&1 </dev/null
+  # Each Wine process reads these once, as it starts, and the first command
+  # above started the desktop's process before they were written. Ended now,
+  # the desktop starts again with them, as in a prefix used before: its tray
+  # window is unmanaged like every other window.
+  wineserver -k >/dev/null 2>&1 </dev/null; timeout 30 wineserver -w >/dev/null 2>&1 </dev/null
   wine reg delete 'HKCU\Software\Tarvik Software' /f >/dev/null 2>&1 </dev/null
   DATA="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvik Software/Kestrix"
   rm -rf "$DATA"

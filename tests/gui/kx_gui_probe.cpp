@@ -302,8 +302,10 @@ int wmain(int argc, wchar_t** argv) {
         info.cbSize = sizeof(info);
         HWND w = ::GetForegroundWindow();
         if (!w || !::GetGUIThreadInfo(::GetWindowThreadProcessId(w, nullptr), &info) || !info.hwndFocus) return 1;
-        wchar_t text[1024] = {};
-        ::SendMessageW(info.hwndFocus, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+        // All of it: a key typed at the end of a long text must show.
+        std::wstring text(size_t(::SendMessageW(info.hwndFocus, WM_GETTEXTLENGTH, 0, 0)) + 1, L'\0');
+        text.resize(size_t(::SendMessageW(info.hwndFocus, WM_GETTEXT, WPARAM(text.size()),
+                                          reinterpret_cast<LPARAM>(text.data()))));
         Print(text);
         return 0;
     }

@@ -52,10 +52,10 @@ tray_click() {
   click_at $((X + 12)) $((Y + HEIGHT - 10)) "${1:-1}"
 }
 
-timeout 120 wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
 # Notepad keeps to the bottom of the screen, clear of the main window's rows.
-xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
+notepad_at 0 760 1280 230
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
+wait_for 20 has_window "$NOTEPAD"
 
 # 1. "ExePath" as an installer writes it: the program's full path.
 setting Settings ExePath "$PROGRAM"

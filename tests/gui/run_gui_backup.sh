@@ -42,15 +42,16 @@ file_menu() { press "$MAIN" alt+f && wait_for 5 popup_open && click_popup "$1"; 
 box_text() { probe item "$1" 65535; }
 # fill TITLE TEXT: the dialog's focused field takes TEXT, typed.
 fill() {
-  take_focus "$1"; xdotool type --delay 30 "$2"
+  take_focus "$1" && typing_reaches "$1" || return 1
+  xdotool type --delay 30 "$2"
   wait_for 5 says "$2" probe focustext && return 0
   echo "     typed '$2' into $1, its field holds '$(probe focustext)' (foreground: $(probe foreground))"; return 1
 }
 reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 
-timeout 150 wine notepad >/dev/null 2>&1 </dev/null &
+notepad_at 0 760 1280 230
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
-xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
 type_in_notepad() { retype "$NOTEPAD" "$1"; }
 notepad_text() { probe text "$NOTEPAD"; }
 
@@ -80,9 +81,9 @@ check "it holds the group file in its local folder" cmp -s "$LOCAL/abbrev.dat" "
 check "and the data folder's own files" test -f "$BK/local/abbrev.dat" -a -d "$BK/local"
 # The chosen folder opens in the file explorer; it is closed again.
 EXPLORER=$(basename "$BACKUPS")
-check "the chosen folder opens in the file explorer" wait_for 20 eval 'xdotool search --name "$EXPLORER" | grep -q .'
+check "the chosen folder opens in the file explorer" wait_for 20 has_window "$EXPLORER"
 shot backup-explorer
-xdotool search --name "$EXPLORER" 2>/dev/null | while read -r w; do xdotool windowclose "$w" 2>/dev/null; done
+check "...which closes on Alt+F4" close_window "$EXPLORER"
 
 # After the backup BRB is deleted, as a user does.
 xdotool windowraise "$(window "$MAIN")" 2>/dev/null; sleep 0.3

@@ -83,9 +83,9 @@ PY
 }
 same_listing() { expected_listing "$1" "$2" >"$ART/expected.txt" && [ -n "$(listing)" ] && cmp -s "$ART/expected.txt" "$(listing)"; }
 
-timeout 200 wine notepad >/dev/null 2>&1 </dev/null &
+notepad_at 0 760 1280 230
+timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
 wait_for 20 has_window "$NOTEPAD"
-xdotool windowmove "$(window "$NOTEPAD")" 0 760; xdotool windowsize "$(window "$NOTEPAD")" 1280 230
 
 # A first start: the welcome, then the setup, once.
 setting Settings Runs 0
@@ -197,14 +197,14 @@ check "Search/Print asks which store" wait_for 10 has_window "Shared Shortcuts S
 answer "Shared Shortcuts Selection" "OK"
 check "the private listing matches the database line by line" wait_for 10 same_listing "$ART/local.json" "Private Shortcuts:"
 check "it is opened for printing" wait_for 15 has_window "TempPrint.txt - Notepad"
-xdotool windowclose "$(window "TempPrint.txt - Notepad")" 2>/dev/null; wait_for 5 no_window "TempPrint.txt - Notepad"
+close_window "TempPrint.txt - Notepad"
 press "$MAIN" ctrl+p
 wait_for 10 has_window "Shared Shortcuts Selection"
 click_button "Shared Shortcuts Selection" "Shared (network) shortcuts"
 answer "Shared Shortcuts Selection" "OK"
 check "a second Search/Print replaces the listing" wait_for 10 same_listing "$ART/shared.json" "Shared Shortcuts:"
 check "one listing only" eval '[ "$(find "$WINEPREFIX/drive_c/users" -name TempPrint.txt | wc -l)" = 1 ]'
-wait_for 15 has_window "TempPrint.txt - Notepad" && xdotool windowclose "$(window "TempPrint.txt - Notepad")" 2>/dev/null
+wait_for 15 has_window "TempPrint.txt - Notepad" && close_window "TempPrint.txt - Notepad"
 
 # The search box: Ctrl+F, then typing narrows the list.
 check "all rows before a search" says "ADDR PIC SH1 SIG TY ZZ " keywords
