@@ -321,9 +321,12 @@ TEST_P(InstallerPackage, AnUpgradeThatNeverFinishedDoesNotOutliveTheNextStart) {
     EXPECT_FALSE(m.RunValue(Hive::CurrentUser));
 }
 
-TEST_P(InstallerPackage, RunValuesFollowTheProgramWhenAnUpgradeMovesIt) {
+INSTANTIATE_TEST_SUITE_P(Msiexecs, InstallerPackage, ::testing::Values(Msiexec::Windows, Msiexec::Wine));
+
+// The folder and the moved program do not depend on UPGRADINGPRODUCTCODE:
+// Windows' msiexec alone.
+TEST(InstallerPackage, RunValuesFollowTheProgramWhenAnUpgradeMovesIt) {
     Machine m;
-    m.msiexec = GetParam();
     const std::u16string gone = m.dir.Path("x86\\kestrix.exe"), other = m.dir.Path("other.exe");
     std::ofstream(std::filesystem::path(other)) << "MZ";
     RunEntries(m.registry, gone).AddForThisUser();
@@ -334,7 +337,7 @@ TEST_P(InstallerPackage, RunValuesFollowTheProgramWhenAnUpgradeMovesIt) {
     EXPECT_EQ(RunEntries(m.registry, m.program).Read(Hive::LocalMachine), RunEntries(m.registry, other).CommandText());
 }
 
-TEST_P(InstallerPackage, TheFolderFollowsScopeAndArchitectureNotAnotherInstallsMemory) {
+TEST(InstallerPackage, TheFolderFollowsScopeAndArchitectureNotAnotherInstallsMemory) {
     const std::string perUserDefault = std::string(kLocalAppData) + "Programs\\Kestrix\\";
     const std::string x86 = "C:\\Program Files (x86)\\Kestrix\\", apps = "D:\\Apps\\Kestrix\\";
     struct Case {
@@ -362,13 +365,10 @@ TEST_P(InstallerPackage, TheFolderFollowsScopeAndArchitectureNotAnotherInstallsM
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Machine m;
-        m.msiexec = GetParam();
         m.remembered = c.remembered;
         EXPECT_EQ(m.Install(c.arch, c.perUser, false), c.expected);
     }
 }
-
-INSTANTIATE_TEST_SUITE_P(Msiexecs, InstallerPackage, ::testing::Values(Msiexec::Windows, Msiexec::Wine));
 
 TEST(InstallerPackage, TheConditionRulesOfTheDecisionsAbove) {
     const Properties p{{"A", "2"}, {"B", ""}, {"F", "C:\\Users\\Kim\\x"}, {"L", "c:\\users\\kim\\"}};
