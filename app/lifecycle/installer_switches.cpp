@@ -21,6 +21,7 @@ struct UpgradeNote {
 };
 
 UpgradeNote ReadNote(Registry& registry) {
+    // The default is a text no note holds: a missing value reads as it.
     const std::u16string text = SettingsStore(registry).ReadString(kInstallerSection, kUpgradingValue, u"\x1");
     if (text == u"\x1") return {};
     if (text == kShown) return {true, RunningCopy::Shown};

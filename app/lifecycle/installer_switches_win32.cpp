@@ -46,24 +46,26 @@ UniqueHandle ShellUserToken() {
     return UniqueHandle(primary);
 }
 
+struct MainWindowSearch {
+    DWORD processId;
+    bool shown;
+};
+
+BOOL CALLBACK FindShownMainWindow(HWND window, LPARAM data) {
+    auto& search = *reinterpret_cast<MainWindowSearch*>(data);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner == search.processId && ::IsWindowVisible(window) &&
+        WindowText(window) == L"Kestrix Text Expander Software")
+        search.shown = true;
+    return !search.shown;
+}
+
 // Whether the process shows the program's main window ("-hide" and the tray
 // hide it; its caption is the dialog resource's).
 bool MainWindowShown(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        bool shown;
-    } search{processId, false};
-    ::EnumWindows(
-        [](HWND window, LPARAM data) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(data);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner == s.processId && ::IsWindowVisible(window) &&
-                WindowText(window) == L"Kestrix Text Expander Software")
-                s.shown = true;
-            return !s.shown;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    MainWindowSearch search{processId, false};
+    ::EnumWindows(&FindShownMainWindow, reinterpret_cast<LPARAM>(&search));
     return search.shown;
 }
 
