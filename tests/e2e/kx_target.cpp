@@ -12,6 +12,8 @@
 // browsers ask for several formats, and inserts the text. Each paste adds
 // "text TEXT" (and "second BYTES", up to the first zero) to --paste-log PATH,
 // then "reads MICROSECONDS MICROSECONDS", when each read began (0: none).
+// With --login a password box stands above the control and has the focus
+// first; Enter there moves the focus on to the control, as a log-in form does.
 // A timeline file receives the time of every key press the window takes
 // from its queue and of every change, for latency measurements:
 //   key VK MICROSECONDS
@@ -19,7 +21,7 @@
 //
 //   kx_target.exe --class NAME [--rich] [--password] [--title T] [--text-file PATH]
 //                 [--rtf-file PATH] [--timeline PATH] [--menu]
-//                 [--paste-via PATH | --second-read NAME] [--paste-log PATH]
+//                 [--paste-via PATH | --second-read NAME] [--paste-log PATH] [--login]
 #include <windows.h>
 #include <richedit.h>
 
@@ -28,6 +30,8 @@
 #include <string>
 
 namespace {
+
+constexpr int kPasswordHeight = 24;
 
 struct Options {
     std::wstring className = L"KxTarget";
@@ -41,11 +45,14 @@ struct Options {
     bool rich = false;
     bool password = false;
     bool menu = false;
+    bool login = false;
 };
 
 struct Target {
     Options options;
     HWND edit = nullptr;
+    HWND password = nullptr;  // --login
+    bool loggedIn = false;
     FILE* timeline = nullptr;
 };
 
@@ -65,6 +72,7 @@ Options Parse(int argc, wchar_t** argv) {
         else if (a == L"--rich") o.rich = true;
         else if (a == L"--password") o.password = true;
         else if (a == L"--menu") o.menu = true;
+        else if (a == L"--login") o.login = true;
     }
     return o;
 }
@@ -221,14 +229,20 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
             ::SetWindowLongPtrW(window, GWLP_USERDATA,
                                 LONG_PTR(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
             break;
-        case WM_SIZE:
-            if (t && t->edit) ::MoveWindow(t->edit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        case WM_SIZE: {
+            const int top = t && t->password ? kPasswordHeight : 0;
+            if (t && t->password) ::MoveWindow(t->password, 0, 0, LOWORD(lParam), kPasswordHeight, TRUE);
+            if (t && t->edit) ::MoveWindow(t->edit, 0, top, LOWORD(lParam), HIWORD(lParam) - top, TRUE);
             return 0;
+        }
         case WM_SETFOCUS:
-            if (t && t->edit) ::SetFocus(t->edit);
+            if (t && t->password && !t->loggedIn) ::SetFocus(t->password);
+            else if (t && t->edit) ::SetFocus(t->edit);
             return 0;
         case WM_COMMAND:
-            if (t && HIWORD(wParam) == EN_CHANGE) SaveText(*t);
+            // The password box's changes are not the text's: saving on each
+            // would slow its typing down to the disk's pace.
+            if (t && HIWORD(wParam) == EN_CHANGE && reinterpret_cast<HWND>(lParam) == t->edit) SaveText(*t);
             return 0;
         case WM_DESTROY:
             ::PostQuitMessage(0);
@@ -268,16 +282,29 @@ int wmain(int argc, wchar_t** argv) {
     t.edit = ::CreateWindowExW(0, t.options.rich ? L"RICHEDIT50W" : L"Edit", L"", style, 0, 0, 500, 300, window,
                                nullptr, instance, nullptr);
     if (!t.edit) return 3;
+    if (t.options.login) {
+        t.password = ::CreateWindowExW(0, L"Edit", L"", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_PASSWORD | ES_AUTOHSCROLL,
+                                       0, 0, 500, kPasswordHeight, window, nullptr, instance, nullptr);
+        if (!t.password) return 3;
+        RECT client{};
+        ::GetClientRect(window, &client);
+        ::SendMessageW(window, WM_SIZE, 0, MAKELPARAM(client.right, client.bottom));
+    }
     if (t.options.rich) ::SendMessageW(t.edit, EM_SETEVENTMASK, 0, ENM_CHANGE);
     SaveText(t);
     ::ShowWindow(window, SW_SHOW);
     ::SetForegroundWindow(window);
-    ::SetFocus(t.edit);
+    ::SetFocus(t.password ? t.password : t.edit);
     MSG m;
     while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
         if (t.timeline && m.message == WM_KEYDOWN) {
             std::fprintf(t.timeline, "key %u %lld\n", unsigned(m.wParam), Microseconds());
             std::fflush(t.timeline);
+        }
+        if (m.message == WM_KEYDOWN && m.wParam == VK_RETURN && m.hwnd == t.password) {
+            t.loggedIn = true;
+            ::SetFocus(t.edit);
+            continue;
         }
         // Ctrl+A selects everything, as Notepad's accelerator does; Wine's
         // Edit control does nothing with the key.

@@ -4,9 +4,11 @@
 # Complete" window in the corner of the screen while the user types in
 # notepad, the double CTRL tap that types the rest of the phrase, and
 # ALT+DOWN, which picks the second row without leaving the application's menu
-# bar active; a double click on a row, its context menu (View/Edit, Remove)
-# and the close button's prompt; and nothing typed in the program's own
-# windows is learned. Prints "N passed, N failed".
+# bar active; with expansion switched off by its hotkey, the double tap
+# inserts into the window typed in; a double click on a row, its context
+# menu (View/Edit, Remove), which gives the keyboard back to notepad, and the
+# close button's prompt; and nothing typed in the program's own windows is
+# learned. Prints "N passed, N failed".
 #
 #   tests/e2e/run_autocomplete.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
@@ -23,6 +25,8 @@ AC="Auto Complete"
 mkdir -p "$DATA/local"
 kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 setting Settings Runs 9
+# CTRL+ALT+SPACE switches expansion on and off.
+setting Settings ToggleExpansions 1
 
 # "acdata.txt": the keystroke counter, then one phrase a line: phrase,
 # accepted, lastSeen, impressions, typedCount, suggestable, firstSeen and the
@@ -158,7 +162,25 @@ xdotool key --delay 60 ctrl ctrl
 check "there ALT+DOWN, then CTRL CTRL inserts the second row" \
   eval 'wait_for 8 eval "[ \"\$(probe text \"kx menu\")\" = \"\$SECOND\" ]" || told "$SECOND" "$(probe text "kx menu")"'
 
-# 5. A double click on a row inserts it; notepad keeps the focus.
+# 5. Expansion switched off with its hotkey after typing in notepad: the
+# double tap inserts into the window typed in since, not into notepad.
+type_in_notepad "see "
+xdotool key ctrl+alt+space
+xdotool type --delay 80 "sig "
+check "CTRL+ALT+SPACE switches expansion off" \
+  eval 'wait_for 5 eval "notepad_text | tail -n 1 | grep -qxF \"see sig \"" || told "see sig " "$(notepad_text | tail -n 1)"'
+NOTEPAD_BEFORE=$(notepad_text)
+take_focus "kx menu"
+xdotool key Return; xdotool type --delay 80 "thank y"
+check "with expansion off, 'thank y' typed in another window brings the window" offers_thank_y
+xdotool key --delay 60 ctrl ctrl
+check "...and CTRL CTRL inserts the phrase there" \
+  eval 'wait_for 8 eval "[ \"\$(probe text \"kx menu\" | tail -n 1)\" = \"thank you very much\" ]" ||
+    told "thank you very much" "$(probe text "kx menu" | tail -n 1)"'
+check "...leaving notepad as it was" eval '[ "$(notepad_text)" = "$NOTEPAD_BEFORE" ] || told "$NOTEPAD_BEFORE" "$(notepad_text)"'
+xdotool key ctrl+alt+space
+
+# 6. A double click on a row inserts it; notepad keeps the focus.
 type_in_notepad "thank y"
 check "the window is back over notepad" offers_thank_y
 check "a double click on the row 'thank you all' puts it into notepad" \
@@ -166,7 +188,7 @@ check "a double click on the row 'thank you all' puts it into notepad" \
     told "thank you all" "$(notepad_text | tail -n 1) (rows: $(rows_in_view), foreground: $(probe foreground))"'
 check "...and notepad still has the focus" eval 'active "$NOTEPAD" || told "$NOTEPAD" "$(probe foreground)"'
 
-# 6. A right click on a row: View/Edit renames the phrase, Remove deletes it.
+# 7. A right click on a row: View/Edit renames the phrase, Remove deletes it.
 type_in_notepad "see y"
 check "'see y' offers two phrases" offers "see you later alligator"
 click_row 9101 3
@@ -186,8 +208,9 @@ wait_for 5 row_of "see you soon my friend"
 click_row "$(row_of "see you soon my friend")" 3
 wait_for 5 popup_has "-	Remove"; click_popup "Remove"
 check "Remove leaves the window with the other row alone" wait_for 5 says "Hit CTRL twice to insert." ac_row 9105
+check "...and notepad has the keyboard back from the menu" eval 'wait_for 5 active "$NOTEPAD" || told "$NOTEPAD" "$(probe foreground)"'
 
-# 7. Typing in the program's own window is not learned: the main window's
+# 8. Typing in the program's own window is not learned: the main window's
 # search box takes a phrase three times; typed once in notepad, it is
 # learned once.
 PRIVATE="quiet harbour lights flicker"
@@ -200,7 +223,7 @@ check "the search box takes a phrase three times" wait_for 5 says "$PRIVATE $PRI
 type_in_notepad "$PRIVATE"; xdotool key Return
 wait_for 10 eval 'notepad_text | grep -qxF "$PRIVATE"'
 
-# 8. The close button asks; "Close" only closes, "Disable" turns Auto
+# 9. The close button asks; "Close" only closes, "Disable" turns Auto
 # Complete off.
 type_in_notepad "thank y"
 check "the window is back once more" offers_thank
