@@ -45,6 +45,29 @@ kx_xvfb_start() {
   return 1
 }
 
+# kx_give_keyboard ID: the keyboard to that X window of a Windows program,
+# as a user gives it: the window comes to the top and a click on its caption
+# makes its program activate it, after which Wine gives it the X focus.
+# xdotool windowfocus alone moves the X focus first and leaves the programs
+# to settle which window is active: the one losing the X focus can make the
+# desktop active last, and the keys then reach no window (see take_focus in
+# tests/gui/gui_lib.sh). Succeeds once the window holds the X focus; a
+# windowfocus follows the click only where Wine's own focus request was
+# refused. Clicks stay more than a double-click time apart.
+kx_give_keyboard() {
+  local id=$1 width _
+  width=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
+  [ -n "$width" ] || return 1
+  sleep 0.6
+  xdotool windowraise "$id" 2>/dev/null
+  xdotool mousemove --sync --window "$id" $((width / 3)) 10 click 1 || return 1
+  for _ in $(seq 1 50); do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && return 0
+    sleep 0.2
+  done
+  xdotool windowfocus --sync "$id" 2>/dev/null
+}
+
 kx_xvfb_stop() {
   [ -n "${KX_XVFB_PID:-}" ] && kill "$KX_XVFB_PID" 2>/dev/null || true
   KX_XVFB_PID=""

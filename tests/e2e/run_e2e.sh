@@ -30,7 +30,8 @@ cleanup() {
   local p
   for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
   wineserver -k >/dev/null 2>&1 </dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null
+  timeout 30 wineserver -w >/dev/null 2>&1 </dev/null
+  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
   XVFB_PID=""
 }
 
@@ -49,10 +50,13 @@ start_wine() {
 }
 
 # run_bg NAME PROGRAM ARGS...: a Windows program in the background, its
-# output in $ARTIFACTS/NAME.log.
+# output in $ARTIFACTS/NAME.log. It lives until cleanup ends it; its time
+# limit only guards against a suite killed before its cleanup, as a shorter
+# one would end it halfway through the suite on a slow machine.
+LIFETIME_S=3600
 run_bg() {
   local name=$1; shift
-  timeout 120 wine "$@" >"$ARTIFACTS/$name.log" 2>&1 </dev/null &
+  timeout "$LIFETIME_S" wine "$@" >"$ARTIFACTS/$name.log" 2>&1 </dev/null &
   PIDS+=($!)
 }
 
@@ -80,7 +84,7 @@ start_target() {
 
 focus_and_type() {
   local id=$1 text=$2
-  timeout "$WAIT_S" xdotool windowfocus --sync "$id" && timeout "$WAIT_S" xdotool type --delay 40 "$text"
+  kx_give_keyboard "$id" && timeout "$WAIT_S" xdotool type --delay 40 "$text"
 }
 
 target_text() { cat "$WORK/$1.txt" 2>/dev/null; }
@@ -89,7 +93,7 @@ target_text() { cat "$WORK/$1.txt" 2>/dev/null; }
 start_probe() {
   rm -f "$WORK/probe.txt" "$WORK/probe.stop"
   run_bg probe "$BUILD/tests/e2e/kx_link_probe.exe" --module "$(winpath "$BUILD/hook/kxhook.dll")" \
-    --out "$(winpath "$WORK/probe.txt")" --stop-file "$(winpath "$WORK/probe.stop")" --seconds 90
+    --out "$(winpath "$WORK/probe.txt")" --stop-file "$(winpath "$WORK/probe.stop")" --seconds "$LIFETIME_S"
   wait_for "$WAIT_S" grep -q '^ready' "$WORK/probe.txt"
 }
 
