@@ -121,7 +121,13 @@ void HookLink::RunMessageThread() {
             ::TranslateMessage(&m);
             ::DispatchMessageW(&m);
         }
-        ::Sleep(1);
+        // A record sent to this thread is handled only inside a message
+        // function (the PeekMessage above), never during a Sleep, and even
+        // a Sleep of 1 ms lasts until the system clock's next tick (15.6 ms
+        // by default): each key would wait for it. So the thread waits for
+        // the next sent or posted message instead and wakes the moment one
+        // comes; Shutdown posts one once it has asked the thread to stop.
+        ::MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
     if (::IsWindow(window)) ::DestroyWindow(window);
 }
@@ -296,6 +302,7 @@ bool HookLink::Shutdown() {
     if (module_.IsHooksSet() && !module_.UnSetHooks(messageWindow_.load())) ok = false;
     if (thread_) {
         stopRequested_ = true;
+        ::PostThreadMessageW(threadId_, WM_NULL, 0, 0);
         if (::WaitForSingleObject(thread_.Get(), kThreadStopMs) != WAIT_OBJECT_0) ::TerminateThread(thread_.Get(), 1);
         thread_.Reset();
         threadId_ = 0;
