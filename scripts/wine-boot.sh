@@ -11,16 +11,30 @@
 # template was made.
 kx_wine_boot() {
   local log=$1
-  [ -f "$WINEPREFIX/system.reg" ] && return 0
-  mkdir -p "$(dirname "$log")"
-  if [ -n "${KX_WINE_TEMPLATE:-}" ] && [ -f "$KX_WINE_TEMPLATE/system.reg" ]; then
-    mkdir -p "$WINEPREFIX"
-    if cp -a --reflink=auto "$KX_WINE_TEMPLATE/." "$WINEPREFIX/" >"$log" 2>&1; then return 0; fi
-    echo "copy of $KX_WINE_TEMPLATE failed; booting instead" >>"$log"
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$(dirname "$log")"
+    if [ -n "${KX_WINE_TEMPLATE:-}" ] && [ -f "$KX_WINE_TEMPLATE/system.reg" ] && mkdir -p "$WINEPREFIX" &&
+       cp -a --reflink=auto "$KX_WINE_TEMPLATE/." "$WINEPREFIX/" >"$log" 2>&1; then :
+    else
+      [ -n "${KX_WINE_TEMPLATE:-}" ] && echo "copy of $KX_WINE_TEMPLATE failed; booting instead" >>"$log"
+      wineboot -i >>"$log" 2>&1 </dev/null || true
+      wineserver -w >>"$log" 2>&1 </dev/null || true
+      wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null || true
+    fi
   fi
-  wineboot -i >>"$log" 2>&1 </dev/null || true
-  wineserver -w >>"$log" 2>&1 </dev/null || true
-  wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >>"$log" 2>&1 </dev/null || true
+  kx_wine_own_folders
+}
+
+# A booted prefix links the user's Documents, Desktop, Downloads, Music,
+# Pictures, Videos and Templates to the Unix home folder, which every prefix
+# shares: what the program saved there in one suite, a later suite (or a
+# later run of it) would find, and the home folder would fill up. Each
+# prefix gets folders of its own instead.
+kx_wine_own_folders() {
+  local link
+  for link in "$WINEPREFIX"/drive_c/users/*/*; do
+    if [ -L "$link" ]; then rm -f "$link" && mkdir -p "$link"; fi
+  done
 }
 
 # kx_wine_template DIR LOG: boots DIR (an absolute path, as Wine wants its
