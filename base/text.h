@@ -22,6 +22,14 @@ std::string Utf16ToUtf8(std::u16string_view in);
 inline std::u16string U16(std::string_view utf8) { return Utf8ToUtf16(utf8); }
 inline std::string U8(std::u16string_view utf16) { return Utf16ToUtf8(utf16); }
 
+// The value of a hexadecimal digit, either case; -1 for any other character.
+inline int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
 inline char16_t AsciiUpper(char16_t c) { return (c >= u'a' && c <= u'z') ? char16_t(c - 32) : c; }
 inline char16_t AsciiLower(char16_t c) { return (c >= u'A' && c <= u'Z') ? char16_t(c + 32) : c; }
 std::u16string AsciiUpper(std::u16string_view s);

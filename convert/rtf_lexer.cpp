@@ -3,18 +3,13 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "base/text.h"
+
 namespace kx {
 namespace {
 
 bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 }  // namespace
 
@@ -46,8 +41,8 @@ RtfToken RtfLexer::ReadControl() {
     if (!IsLetter(c)) {
         ++pos_;
         if (c == '\'') {
-            int hi = pos_ < in_.size() ? HexValue(in_[pos_]) : -1;
-            int lo = pos_ + 1 < in_.size() ? HexValue(in_[pos_ + 1]) : -1;
+            int hi = pos_ < in_.size() ? HexDigitValue(in_[pos_]) : -1;
+            int lo = pos_ + 1 < in_.size() ? HexDigitValue(in_[pos_ + 1]) : -1;
             if (hi >= 0 && lo >= 0) {
                 pos_ += 2;
                 t.kind = RtfTokenKind::HexByte;

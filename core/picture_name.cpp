@@ -8,13 +8,6 @@ namespace {
 
 bool NeedsEscape(char c) { return c == '\\' || c == '{' || c == '}'; }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 }  // namespace
 
 void AppendPictureTitle(std::string& out, std::string_view utf8Title) {
@@ -37,8 +30,8 @@ std::optional<std::string> PictureTitleBytes(std::string_view rich) {
     if (at == std::string_view::npos) return std::nullopt;
     std::string bytes;
     size_t from = at + kPictureTitleMark.size();
-    if (from + 2 < rich.size() && rich[from] == '\'' && HexDigit(rich[from + 1]) >= 0 && HexDigit(rich[from + 2]) >= 0) {
-        bytes.push_back(char(HexDigit(rich[from + 1]) * 16 + HexDigit(rich[from + 2])));
+    if (from + 2 < rich.size() && rich[from] == '\'' && HexDigitValue(rich[from + 1]) >= 0 && HexDigitValue(rich[from + 2]) >= 0) {
+        bytes.push_back(char(HexDigitValue(rich[from + 1]) * 16 + HexDigitValue(rich[from + 2])));
         from += 3;
     }
     for (size_t i = from; i < rich.size() && rich[i] != '}'; ++i) {

@@ -9,13 +9,6 @@ namespace {
 
 constexpr std::string_view kNameMark = "{\\*\\KestrixFileName{\\";
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // The decimal number after `mark`, read up to `stop`; 0 when absent.
 // Numbers past nine digits are no picture size.
 int NumberAfter(std::string_view rtf, std::string_view mark, char stop) {
@@ -58,7 +51,7 @@ bool ReadLegacyPicture(std::string_view rtf, LegacyPicture& out) {
     const size_t pairs = (dataEnd - dataStart) / 2;
     out.bytes.reserve(pairs);
     for (size_t i = 0; i < pairs; ++i) {
-        int high = HexValue(rtf[dataStart + 2 * i]), low = HexValue(rtf[dataStart + 2 * i + 1]);
+        int high = HexDigitValue(rtf[dataStart + 2 * i]), low = HexDigitValue(rtf[dataStart + 2 * i + 1]);
         if (high < 0 || low < 0) break;
         out.bytes += char(high << 4 | low);
     }

@@ -24,13 +24,6 @@ int NumberAfter(std::string_view rtf, std::string_view mark) {
     return value;
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Hex digit pairs, with the line breaks the writer puts between them.
 bool DecodeHex(std::string_view text, std::vector<uint8_t>& out) {
     out.clear();
@@ -38,7 +31,7 @@ bool DecodeHex(std::string_view text, std::vector<uint8_t>& out) {
     int high = -1;
     for (char c : text) {
         if (c == '\r' || c == '\n') continue;
-        int v = HexValue(c);
+        int v = HexDigitValue(c);
         if (v < 0) return false;
         if (high < 0) {
             high = v;

@@ -5,13 +5,6 @@
 namespace kx {
 namespace {
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
-
 int Base64Value(char c) {
     if (c >= 'A' && c <= 'Z') return c - 'A';
     if (c >= 'a' && c <= 'z') return c - 'a' + 26;
@@ -40,8 +33,8 @@ std::string DecodeQWord(std::string_view text) {
         const char c = text[i];
         if (c == '_') {
             out += ' ';
-        } else if (c == '=' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out += char(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        } else if (c == '=' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+            out += char(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += c;
@@ -113,8 +106,8 @@ std::string DecodeQuotedPrintable(std::string_view text) {
             out += c;
             continue;
         }
-        if (i + 2 < n && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-            out += char(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        if (i + 2 < n && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+            out += char(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2]));
             i += 2;
             continue;
         }
