@@ -96,6 +96,17 @@ answer "$WELCOME" "Close"
 check "the setup follows the welcome" wait_for 10 has_window "General Setup"
 shot setup-general "General Setup"
 check "the setup's first page has the run-at-startup box" probe shown "General Setup" "Run Kestrix automatically at startup"
+# A clashing hotkey chosen in the setup shows the balloon and writes nothing
+# before Finish, so that Cancel would leave the settings as they were.
+combo_before=$(reg_value Settings ToggleExpansionsCombo)
+click_button "General Setup" "Use this shortcut to turn Kestrix shortcuts On/Off"
+wait_for 5 probe enabledid "General Setup" 115
+OPTIONS="General Setup" click_combo 115 Down Return
+check "the setup shows the clash balloon" wait_for 5 tip_says \
+  "This shortcut is already being used by the Auto Complete. Please choose another shortcut."
+check "...and writes nothing before Finish" says "$combo_before" reg_value Settings ToggleExpansionsCombo
+OPTIONS="General Setup" click_combo 115 Up Return
+click_button "General Setup" "Use this shortcut to turn Kestrix shortcuts On/Off"
 answer "General Setup" "Next >" 
 check "Next leads to the Auto Complete setup" wait_for 10 has_window "Auto Complete Setup"
 check "it offers Outlook's sent mail" probe shown "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
@@ -217,7 +228,16 @@ xdotool key --delay 60 $(printf 'BackSpace %.0s' $(seq 7)); xdotool type --delay
 check "a picture's file name is found" wait_for 5 says "PIC " keywords
 xdotool key --delay 60 $(printf 'BackSpace %.0s' $(seq 5)); xdotool type --delay 80 "sh1"
 check "keywords are found too" wait_for 5 says "SH1 " keywords
-xdotool key --delay 60 BackSpace BackSpace BackSpace
+# The box keeps its editing keys: Ctrl+A selects its text (typing replaces
+# it), Ctrl+X cuts it and Ctrl+V pastes it back; expansion stays on.
+xdotool key --delay 60 ctrl+a; xdotool type --delay 80 "regards"
+check "Ctrl+A in the box selects its text, not the rows" wait_for 5 says "SIG " keywords
+xdotool key --delay 60 ctrl+a ctrl+x
+check "Ctrl+X in the box cuts its text" wait_for 5 says "ADDR PIC SH1 SIG TY ZZ " keywords
+xdotool key --delay 60 ctrl+v
+check "Ctrl+V in the box pastes it back" wait_for 5 says "SIG " keywords
+check "...and expansion is still on" says "Shortcuts are On" probe status 0
+xdotool key --delay 60 ctrl+a BackSpace
 check "an empty box shows every row again" wait_for 5 says "ADDR PIC SH1 SIG TY ZZ " keywords
 
 check "the program survives" kx_running
