@@ -82,6 +82,12 @@ MailScanEnd RunOutlookScan(SettingsStore& settings, const std::function<std::uni
     if (!settings.ReadBool(s::ScanOutlookSentItemsForScan) || settings.ReadBool(s::ScanOutlookSentItemsDone))
         return MailScanEnd::Off;
     int32_t count = settings.ReadInt(s::ScanOutlookCurrentSentItem);
+    // At the cap nothing more is fed: connecting would start Outlook and
+    // step through items for nothing, at every start.
+    if (count >= kMaxOutlookFed) {
+        settings.WriteBool(s::ScanOutlookSentItemsDone, true);
+        return MailScanEnd::Done;
+    }
     // Thunderbird goes first: the two scans never feed at the same time.
     if (settings.ReadBool(s::ScanThunderbirdSentItemsForScan))
         while (!settings.ReadBool(s::ScanThunderbirdSentItemsDone) && (!thunderbirdRunning || thunderbirdRunning()))
@@ -105,7 +111,7 @@ MailScanEnd RunOutlookScan(SettingsStore& settings, const std::function<std::uni
             ++count;
         }
         loaded = source->Next(item);
-        done = !loaded;
+        done = !loaded || count >= kMaxOutlookFed;
         settings.WriteInt(s::ScanOutlookCurrentSentItem, count);
         settings.WriteBool(s::ScanOutlookSentItemsDone, done);
         if (thread.WaitOrStop(kMailItemPauseMs)) break;
