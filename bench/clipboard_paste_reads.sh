@@ -46,11 +46,7 @@ phase() {
   rm -f "$WORK/$name.timeline" "$WORK/$name.paste"
   id=$(start_target "$name" --second-read 'Rich Text Format' --paste-log "$(winpath "$WORK/$name.paste")" \
     --timeline "$(winpath "$WORK/$name.timeline")") || { echo "$name: no target"; return 1; }
-  # Without a window manager a new Wine window gets the keyboard for sure
-  # only from a click into it.
-  timeout "$WAIT_S" xdotool mousemove --window "$id" 60 60 click 1 || return 1
-  timeout "$WAIT_S" xdotool windowfocus --sync "$id" || return 1
-  sleep 0.3
+  kx_give_keyboard "$id" || return 1
   for i in $(seq 1 "$TRIALS"); do
     xdotool type --delay 50 'rich '
     sleep 1.5

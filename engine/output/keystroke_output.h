@@ -4,13 +4,15 @@
 // paste command of a console window.
 //
 // With a clipboard owner window, the formats are offered for delayed
-// rendering and the owner renders them when the target asks: that request
-// is how we know the target pastes. The expansion waits for it (and for the
-// target to let go of the clipboard) before it returns, so the next
-// expansion cannot replace the clipboard under a target that has not pasted
-// yet, and the hook module keeps holding the user's next keys until the
-// paste is in. With "RestoreClipboard" on, the clipboard the user had is
-// saved first and put back as soon as the paste is done.
+// rendering and the owner renders them for every program that asks: the
+// first request after the paste keys is how we know the target pastes. The
+// expansion waits for it, and for the paste's reads to be over, before it
+// returns, so the next expansion cannot replace the clipboard under a
+// target that has not pasted yet, and the hook module keeps holding the
+// user's next keys until the paste is in. With "RestoreClipboard" on, the
+// clipboard the user had is saved first (within bounds of size and time)
+// and put back once the paste is over; whatever fails after the clipboard
+// was emptied puts it back at once.
 //
 // Runs on the thread that processes key events, while that thread's message
 // loop waits. Keeps nothing between expansions; skipNextV lives in the

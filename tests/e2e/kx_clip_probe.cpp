@@ -20,8 +20,9 @@
 // text's first 40 characters) until the stop file appears, then "end N".
 // "window-text" writes, as UTF-8, the text of the first Edit control in the
 // top-level window of that title (notepad's page). "read-text" opens the
-// clipboard without a window, as many programs do, and prints its text as
-// UTF-8 (a target pastes what it prints).
+// clipboard with a message-only window of its own, as a browser's process
+// does for its pages, and prints the text as UTF-8 (a target pastes what
+// it prints).
 #include <windows.h>
 
 #include <cstdio>
@@ -251,7 +252,8 @@ int Watch(const Args& a) {
 }
 
 int ReadText() {
-    if (!OpenWithRetry(nullptr)) return 2;
+    HWND w = ::CreateWindowExW(0, L"STATIC", L"kx_clip_probe", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    if (!w || !OpenWithRetry(w)) return 2;
     std::wstring text;
     if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {

@@ -168,9 +168,9 @@ std::wstring TextOf(const std::string& bytes) {
     return w.substr(0, w.find(L'\0'));
 }
 
-// What another process prints: the helper reads the clipboard, without a
-// window, and writes its text as UTF-8. We wait for it, as a program
-// waits for its engine's answer.
+// What another process prints: the helper reads the clipboard with a
+// window of its own and writes its text as UTF-8. We wait for it, as a
+// program waits for its engine's answer.
 std::wstring ReadThroughHelper(const std::wstring& helper) {
     SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
     HANDLE readEnd = nullptr, writeEnd = nullptr;

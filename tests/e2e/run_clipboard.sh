@@ -75,9 +75,9 @@ JSON
 
 start_host() {
   rm -f "$WORK/host.ready" "$WORK/host.stop"
-  timeout 300 wine "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/shortcuts.dat")" \
+  timeout 960 wine "$E2E/kx_test_host.exe" --db "$(winpath "$WORK/shortcuts.dat")" \
     --ready "$(winpath "$WORK/host.ready")" --log "$(winpath "$WORK/host.log")" \
-    --stop-file "$(winpath "$WORK/host.stop")" --seconds 280 >"$ARTIFACTS/host.out" 2>&1 </dev/null &
+    --stop-file "$(winpath "$WORK/host.stop")" --seconds 900 >"$ARTIFACTS/host.out" 2>&1 </dev/null &
   HOST_PID=$!
   wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host.ready"
 }
@@ -107,8 +107,7 @@ new_notepad() {
 
 # type_into ID TEXT: TEXT typed into that window at 20 keys a second.
 type_into() {
-  timeout "$WAIT_S" xdotool windowfocus --sync "$1" || return 1
-  sleep 0.2
+  kx_give_keyboard "$1" || return 1
   timeout $(( ${#2} * TYPE_DELAY_MS / 1000 + WAIT_S )) xdotool type --delay "$TYPE_DELAY_MS" "$2"
 }
 type_in_notepad() { type_into "$NOTEPAD_ID" "$1"; }
@@ -190,7 +189,7 @@ target_shows() {
   fi
 }
 
-# A target whose paste another process reads (without a window) and hands
+# A target whose paste another process reads (with a window of its own) and hands
 # back: the expansion shows with the setting off and on.
 test_cross_process_reader() {
   local restore id
