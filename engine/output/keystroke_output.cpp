@@ -209,6 +209,11 @@ bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
     // No request in time: the target may still paste later, so the
     // expansion stays on the clipboard rather than the user's old contents.
     if (!p_.owner->WaitForRequest(kPasteRequestLimitMs)) return false;
+    // Nothing to give back, and the target's own program has begun its
+    // paste: its later reads find the expansion still offered, and keys sent
+    // from now on reach it after that paste, so the user's keys need not
+    // wait for the paste's quiet.
+    if (!saved && p_.owner->TargetAsked()) return true;
     // The paste may read again, format after format; it is over once no
     // request has come for a quiet period and the target has let go of the
     // clipboard (it reads while it holds the clipboard open), and, unless
