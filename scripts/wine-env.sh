@@ -54,18 +54,31 @@ kx_xvfb_start() {
 # tests/gui/gui_lib.sh). Succeeds once the window holds the X focus; a
 # windowfocus follows the click only where Wine's own focus request was
 # refused. Clicks stay more than a double-click time apart.
+# A search by title can find the X window of the client area, inside the
+# frame: the click goes to the caption of the top-level X window around it.
 kx_give_keyboard() {
-  local id=$1 width _
+  local id top width _
+  top=$(kx_x_toplevel "$1") || return 1; id=$((top))
   width=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
   [ -n "$width" ] || return 1
   sleep 0.6
   xdotool windowraise "$id" 2>/dev/null
   xdotool mousemove --sync --window "$id" $((width / 3)) 10 click 1 || return 1
   for _ in $(seq 1 50); do
-    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$id" ] && return 0
+    [ "$(xdotool getwindowfocus -f 2>/dev/null)" = "$id" ] && return 0
     sleep 0.2
   done
   xdotool windowfocus --sync "$id" 2>/dev/null
+}
+# kx_x_toplevel ID: the X window that holds ID and is a child of the root.
+kx_x_toplevel() {
+  local w=$1 line n
+  for n in 1 2 3 4 5 6; do
+    line=$(xwininfo -tree -id "$w" 2>/dev/null | grep 'Parent window id:') || return 1
+    case $line in *"(the root window)"*) echo "$w"; return 0 ;; esac
+    w=$(printf '%s' "$line" | sed -n 's/.*Parent window id: \(0x[0-9a-fA-F]*\).*/\1/p')
+  done
+  return 1
 }
 
 kx_xvfb_stop() {
