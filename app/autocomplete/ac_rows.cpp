@@ -119,7 +119,6 @@ bool AcRows::Hide() {
 
 bool AcRows::PrepareInsertion(AcInsertion& out) {
     std::u16string typed;
-    bool stale = false;
     {
         std::lock_guard<std::mutex> g(lock_);
         if (editing_ || !ready_ || selection_ < 0 || selection_ >= int(rows_.size())) return false;
@@ -129,11 +128,10 @@ bool AcRows::PrepareInsertion(AcInsertion& out) {
         out.text = row.phrase.substr(out.typedLength);
         out.replaceCount = 0;
         typed = row.typedText;
-        stale = stale_;
     }
-    if (!stale) return true;
-    // The user typed on after these rows were found: replace what was typed
-    // since, so "thank yo" becomes the whole phrase too.
+    // The user may have typed on after these rows were found, whether or not
+    // a later search came back empty: replace what was typed since, so that
+    // "thank yo" becomes the phrase and never "thank youou".
     const long extra = TypedSinceSearch(dict_.GetCurrentLine(), typed);
     if (extra < 0) return false;
     out.replaceCount = unsigned(extra);

@@ -55,8 +55,9 @@ public:
     // while a phrase is being edited.
     bool Hide();
 
-    // The selected row's insertion, checked against the current line when
-    // the rows are stale. False when there is nothing to insert.
+    // The selected row's insertion, checked against the current line: the
+    // characters typed since the row's search are replaced. False when there
+    // is nothing to insert, or the searched text is no longer in the line.
     bool PrepareInsertion(AcInsertion& out);
     // Inserts the selected row: types it, and counts it accepted. False when
     // nothing was inserted.

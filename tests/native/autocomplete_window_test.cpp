@@ -188,6 +188,7 @@ TEST(AutoCompleteRows, InsertingTypesTheRestOfThePhraseAndCountsItAccepted) {
     AcRows rows(dict);
     rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
     dict.log.clear();
+    dict.line = u"thank y";
     ASSERT_TRUE(rows.InsertSelected(out));
     ASSERT_EQ(out.typed, std::vector<std::u16string>{u"ou very much"});
     EXPECT_EQ(out.replaced[0], 0u);
@@ -200,23 +201,28 @@ TEST(AutoCompleteRows, InsertingTypesTheRestOfThePhraseAndCountsItAccepted) {
     EXPECT_EQ(out.typed.size(), 1u);
 }
 
-TEST(AutoCompleteRows, StaleRowsReplaceWhatWasTypedSinceTheirSearch) {
+TEST(AutoCompleteRows, RowsReplaceWhatWasTypedSinceTheirSearch) {
     FakeDictionary dict;
     RecordingOutput out;
     AcRows rows(dict);
+    // "o" typed, then CTRL CTRL before the next search came back.
     rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
-    rows.Fill({}, true);
     dict.line = u"well thank yo";
     ASSERT_TRUE(rows.InsertSelected(out));
     EXPECT_EQ(out.typed[0], u"ou very much");
     EXPECT_EQ(out.replaced[0], 1u);
+    // The same after a search that found nothing.
+    rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
+    rows.Fill({}, true);
+    ASSERT_TRUE(rows.InsertSelected(out));
+    EXPECT_EQ(out.replaced[1], 1u);
 
     // The searched text is no longer in the line: nothing is inserted.
     rows.Fill({Candidate(u"thank y", u"thank you very much")}, true);
     rows.Fill({}, true);
     dict.line = u"something else";
     EXPECT_FALSE(rows.InsertSelected(out));
-    EXPECT_EQ(out.typed.size(), 1u);
+    EXPECT_EQ(out.typed.size(), 2u);
     EXPECT_EQ(TypedSinceSearch(u"a b a b", u"a b"), 0);
 }
 
