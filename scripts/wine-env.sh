@@ -61,6 +61,14 @@ kx_give_keyboard() {
   top=$(kx_x_toplevel "$1") || return 1; id=$((top))
   width=$(xdotool getwindowgeometry "$id" 2>/dev/null | sed -n 's/.*Geometry: \([0-9]*\)x.*/\1/p')
   [ -n "$width" ] || return 1
+  # Wine draws the caption only of the windows it shows unmanaged
+  # (override-redirect; the GUI suites' prefixes). A managed window's frame
+  # is left to a window manager, and there is none: 10 pixels from its top is
+  # its client area, where a click would move the caret. Those keep to
+  # windowfocus.
+  if ! xwininfo -id "$id" 2>/dev/null | grep -q 'Override Redirect State: yes'; then
+    timeout 10 xdotool windowfocus --sync "$id" && sleep 0.2; return
+  fi
   sleep 0.6
   xdotool windowraise "$id" 2>/dev/null
   xdotool mousemove --sync --window "$id" $((width / 3)) 10 click 1 || return 1
