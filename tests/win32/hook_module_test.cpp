@@ -153,8 +153,12 @@ TEST_F(HookModuleTest, ARecordNotTakenInTimeIsFollowedByADiscardRecord) {
     program.BlockNext(7000);
     Tap('A');
     ASSERT_TRUE(program.WaitForCount(1, 5000));
+    // The program answers again. Whether the records tried while it sat
+    // were dropped or wait in its queue is a race between the send's 5 s
+    // limit and the 5 s after which the system counts the program as hung;
+    // either way they come after A's press and before B, as checked below.
     for (int i = 0; i < 1500 && program.Handled() == 0; ++i) ::Sleep(10);
-    ASSERT_EQ(program.Handled(), 1u);
+    ASSERT_GE(program.Handled(), 1u);
     // Once the program answers again, the next key's records come after
     // one discard record: the engine forgets a word it no longer knows.
     Tap('B');

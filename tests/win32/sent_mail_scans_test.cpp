@@ -46,6 +46,9 @@ struct SentMailScansTest : ::testing::Test {
                         }};
 
     void SetUp() override {
+        // The scans feed only a dictionary that has loaded its file: a
+        // missing file loads as an empty one.
+        dictionary.LoadFile(u"C:\\nonexistent-folder\\acdata.txt");
         // One message without a body: the scan feeds nothing to wait for.
         const std::filesystem::path box(dir.Path("Roaming\\Thunderbird\\Profiles\\x.default\\Mail\\Sent"));
         std::filesystem::create_directories(box.parent_path());
