@@ -20,13 +20,20 @@ menu_keys() { press "$MAIN" "$@"; }             # Alt+letter and arrows on the m
 # pick_group NAME: Shortcut > Groups, then down the submenu to NAME.
 pick_group() {
   local n
-  menu_keys alt+s g
-  wait_for 5 popup_has "-	New Group..." || return 1
+  menu_keys alt+s g || return 1
+  if ! wait_for 5 popup_has "-	New Group..."; then
+    echo "     the Groups menu did not open: $(popups | tr '\t\n' ' |')"; return 1
+  fi
   n=$(popups | awk -v name="$1" 'BEGIN { RS = ""; FS = "\n" } /New Group/ {
         for (i = 1; i <= NF; i++) { split($i, f, "\t"); if (f[2] == name) { print i - 1; exit } } }')
-  [ -n "$n" ] || return 1
+  if [ -z "$n" ]; then echo "     no $1 in the Groups menu: $(popups | tr '\t\n' ' |')"; return 1; fi
   [ "$n" -gt 0 ] && xdotool key --delay 80 $(printf 'Down %.0s' $(seq "$n"))
   xdotool key Return
+}
+# lists NAME TEXT: the list shows that row within 10 s; else what it shows.
+lists() {
+  wait_for 10 list_has "$1" "$2" && return 0
+  echo "     the list holds: $(probe list | tr '\t\n' '=|'), the status bar: $(probe status 0)"; return 1
 }
 both_states() { echo "$(menu_state "$1") $(tb_state "$1")"; }
 
@@ -231,7 +238,7 @@ check "Do this for all conflicts asks once and moves both" wait_for 10 has_windo
 answer "Moved" "OK"
 check "the moved shortcuts leave the group" wait_for 5 says "SH GM A10 A9 " keywords
 pick_group Work
-check "the other group holds the moved expansions" wait_for 10 list_has M2 "two from Default"
+check "the other group holds the moved expansions" lists M2 "two from Default"
 pick_group Default
 wait_for 10 list_lacks M2
 
