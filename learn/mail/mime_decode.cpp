@@ -48,27 +48,30 @@ std::string DecodeQWord(std::string_view text) {
 // is searched for once and kept while it still lies ahead: a header full of
 // "=?" openings without their closings is read in linear time, not once
 // more to its end for every opening.
+struct CachedFind {
+    size_t at = 0, from = 0;
+    bool known = false;
+
+    template <class Find>
+    size_t Next(size_t start, Find find) {
+        if (!known || start < from || (at != std::string_view::npos && at < start)) {
+            at = find(start);
+            from = start;
+            known = true;
+        }
+        return at;
+    }
+};
+
 struct AheadFinder {
     std::string_view raw;
-    size_t close = 0, closeFrom = 0;
-    size_t blank = 0, blankFrom = 0;
-    bool closeKnown = false, blankKnown = false;
+    CachedFind close, blank;
 
     size_t NextClose(size_t from) {
-        if (!closeKnown || from < closeFrom || (close != std::string_view::npos && close < from)) {
-            close = raw.find("?=", from);
-            closeFrom = from;
-            closeKnown = true;
-        }
-        return close;
+        return close.Next(from, [&](size_t f) { return raw.find("?=", f); });
     }
     size_t NextBlank(size_t from) {
-        if (!blankKnown || from < blankFrom || (blank != std::string_view::npos && blank < from)) {
-            blank = raw.find_first_of(" \t\r\n", from);
-            blankFrom = from;
-            blankKnown = true;
-        }
-        return blank;
+        return blank.Next(from, [&](size_t f) { return raw.find_first_of(" \t\r\n", f); });
     }
 };
 
