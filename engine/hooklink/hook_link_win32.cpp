@@ -3,6 +3,7 @@
 #include "engine/hooklink/focus_probe_win32.h"
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/hooklink/hook_record.h"
+#include "engine/hooklink/named_objects_win32.h"
 
 namespace kx {
 namespace {
@@ -53,7 +54,8 @@ bool HookLink::Start(const std::wstring& modulePath, bool isRetry) {
         ::SetLastError(ERROR_ALREADY_EXISTS);
         return false;
     }
-    instanceMutex_.Reset(::CreateMutexW(nullptr, FALSE, kInstanceMutex));
+    DWORD mutexError = 0;
+    instanceMutex_.Reset(CreateOwnMutex(kInstanceMutex, mutexError));
     if (!instanceMutex_) return false;
 
     if (module_.Loaded()) module_.Free();
@@ -222,14 +224,24 @@ void HookLink::Announce(int32_t state) { sink_.PostNotice(1, state); }
 bool HookLink::RunOnLinkThread(std::function<void()> work) {
     HWND window = messageWindow_.load();
     if (!window) return false;
+    uint64_t id;
     {
         std::lock_guard<std::mutex> g(workLock_);
-        work_.push_back(std::move(work));
+        id = ++nextWorkId_;
+        work_.push_back({id, std::move(work)});
     }
     if (::PostMessageW(window, kRunWork, 0, 0)) return true;
+    // The caller is told its work will not run, so it must not run later
+    // either, should an earlier post drain the queue. Another post may have
+    // drained it already: then the work ran, and the message it needed was
+    // someone else's.
     std::lock_guard<std::mutex> g(workLock_);
-    work_.clear();
-    return false;
+    for (auto it = work_.begin(); it != work_.end(); ++it)
+        if (it->id == id) {
+            work_.erase(it);
+            return false;
+        }
+    return true;
 }
 
 void HookLink::RunPendingWork() {
@@ -239,7 +251,7 @@ void HookLink::RunPendingWork() {
         {
             std::lock_guard<std::mutex> g(workLock_);
             if (work_.empty()) return;
-            next = std::move(work_.front());
+            next = std::move(work_.front().run);
             work_.pop_front();
         }
         next();

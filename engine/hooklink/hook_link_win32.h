@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -92,7 +93,15 @@ private:
     // interleave.
     std::mutex stateLock_;
     std::mutex workLock_;
-    std::deque<std::function<void()>> work_;
+    // Each piece of work carries its own number, so that a caller whose post
+    // failed takes back its own piece and not the others', whose posts
+    // succeeded and who were told their work will run.
+    struct Work {
+        uint64_t id;
+        std::function<void()> run;
+    };
+    std::deque<Work> work_;
+    uint64_t nextWorkId_ = 0;
 
     HookModule module_;
     std::atomic<HWND> messageWindow_{nullptr};
