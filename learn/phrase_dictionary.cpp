@@ -432,7 +432,14 @@ void PhraseDictionary::SetLoadedNotice(std::function<void(const LoadReport&)> no
 
 bool PhraseDictionary::StartLoading(const std::u16string& path) {
     Impl& d = *impl_;
-    if (d.loader->IsRunning()) return true;
+    // A load still running reads a file that is about to be replaced (a
+    // restore while the start-up load runs): stopped, it leaves the
+    // dictionary unloaded, and the new file is read instead. Left to run,
+    // it would be the dictionary the save at exit writes over the new file.
+    d.loader->Stop();
+    // Until the new load has read the file, what the dictionary holds is not
+    // to be saved over it.
+    loaded_.store(false, std::memory_order_release);
     d.loader->SetPath(path);
     d.loader->Start(ThreadPriority::Normal);
     return true;

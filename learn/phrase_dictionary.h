@@ -171,7 +171,9 @@ public:
     uint32_t KeystrokeCounter();
 
     // --- "acdata.txt" ---
-    // Starts the loader worker on `path`; true.
+    // Starts the loader worker on `path`; true. A load still running is
+    // stopped first, and the dictionary counts as unloaded until the new
+    // load has read its file.
     bool StartLoading(const std::u16string& path);
     // The file has been read, or found absent. A save is refused before.
     bool Loaded() const { return loaded_.load(std::memory_order_acquire); }

@@ -4,10 +4,14 @@
 
 #include <filesystem>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <mutex>
 #include <sstream>
+#include <thread>
 #include <sys/stat.h>
 
 #include "base/text.h"
@@ -262,6 +266,68 @@ TEST(AcdataFile, AByteOrderMarkBeforeTheCounterIsSkipped) {
     d.LoadFile(U16(path));
     EXPECT_EQ(d.KeystrokeCounter(), 4242u);
     EXPECT_TRUE(Entries(d).count(u"marked file phrase"));
+}
+
+// The loader's clock: its first look, when a load starts, holds that load
+// until the test lets it go; after that every slice is spent at once.
+class HeldClock final : public Clock {
+public:
+    uint32_t TickMs() override {
+        std::unique_lock<std::mutex> lock(m_);
+        if (!held_) {
+            held_ = true;
+            changed_.notify_all();
+            changed_.wait(lock, [this] { return released_; });
+        }
+        return now_ += kLoaderSliceMs;
+    }
+    void SleepMs(uint32_t) override {}
+    void WaitUntilHeld() {
+        std::unique_lock<std::mutex> lock(m_);
+        changed_.wait(lock, [this] { return held_; });
+    }
+    void Release() {
+        std::lock_guard<std::mutex> lock(m_);
+        released_ = true;
+        changed_.notify_all();
+    }
+
+private:
+    std::mutex m_;
+    std::condition_variable changed_;
+    bool held_ = false, released_ = false;
+    uint32_t now_ = 100000;
+};
+
+// A restore replaces "acdata.txt" while the start-up load still reads the
+// old one: the restored file is what the dictionary ends up holding, so the
+// save at exit does not write the old phrases over it.
+TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
+    const std::string before = TempPath("before_restore.txt"), restored = TempPath("restored.txt");
+    std::string old = "5\r\n";
+    for (int k = 0; k < 50; ++k) old += "old phrase number " + std::to_string(k) + "\t1\t2\t3\t4\r\n";
+    WriteFile(before, old);
+    WriteFile(restored, "7\r\nrestored phrase here\t1\t2\t3\t4\r\n");
+    HeldClock clock;
+    DictionaryOptions options = QuietDictionaryOptions();
+    options.clock = &clock;
+    PhraseDictionary d(options);
+    d.StartLoading(U16(before));
+    clock.WaitUntilHeld();
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+        clock.Release();
+    });
+    d.StartLoading(U16(restored));
+    letGo.join();
+    for (int ms = 0; ms < 10000 && !d.Loaded(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(d.Loaded());
+    auto e = Entries(d);
+    EXPECT_EQ(e.size(), 1u);
+    EXPECT_TRUE(e.count(u"restored phrase here"));
+    EXPECT_EQ(d.KeystrokeCounter(), 7u);
+    std::remove(before.c_str());
+    std::remove(restored.c_str());
 }
 
 // The loader gives way by the time it has worked, measured on the clock it
