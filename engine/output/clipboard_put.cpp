@@ -1,5 +1,6 @@
 #include "engine/output/clipboard_put.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "base/unicode_case.h"
@@ -40,16 +41,23 @@ std::vector<uint8_t> ClipboardBytes(const ClipItem& item, Casing casing) {
     return block;
 }
 
-bool PutOnClipboard(Clipboard& clipboard, Clock& clock, const ClipItem& item, Casing casing) {
-    ClipboardSession session(clipboard);
-    for (int attempt = 0; !session.Open(item.owner); ++attempt) {
-        if (attempt + 1 == kClipboardOpenAttempts) return false;
-        clock.SleepMs(kClipboardRetryMs);
+bool OpenClipboardWithin(ClipboardSession& session, Clock& clock, WindowHandle owner, uint32_t limitMs) {
+    const uint32_t start = clock.TickMs();
+    while (!session.Open(owner)) {
+        const uint32_t waited = clock.TickMs() - start;
+        if (waited >= limitMs) return false;
+        clock.SleepMs(std::min(kClipboardOpenPollMs, limitMs - waited));
     }
-    const std::vector<uint8_t> block = ClipboardBytes(item, casing);
-    const bool ok = clipboard.SetData(item.format, block);
-    session.Close();
-    return ok;
+    return true;
+}
+
+bool PutPrivacyFormats(Clipboard& clipboard) {
+    static constexpr uint8_t kZeroDword[4] = {0, 0, 0, 0};
+    for (std::u16string_view name : kPrivacyFormatNames) {
+        const unsigned format = clipboard.RegisterFormat(name);
+        if (!format || !clipboard.SetData(format, kZeroDword)) return false;
+    }
+    return true;
 }
 
 }  // namespace kx

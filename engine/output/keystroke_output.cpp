@@ -51,29 +51,26 @@ int KeystrokeOutput::Deliver(EngineState& state, const ExpandRequest& request) {
     // The keyword is still in the typed buffer while it is replaced.
     const size_t keywordLength = state.typed.size();
 
-    // The clipboard is emptied before anything is erased, so a clipboard
-    // that cannot be had leaves the keyword on screen.
-    unsigned rtfFormat = 0, htmlFormat = 0;
+    // One opening empties the clipboard and places every format, so that
+    // programs watching the clipboard are told of one change, which already
+    // carries the formats that keep it out of their history. It comes before
+    // anything is erased: a clipboard that cannot be had leaves the keyword
+    // on screen.
     {
         ClipboardSession session(p_.clipboard);
-        if (!OpenWithin(session, p_.applicationWindow, kClipboardOpenLimitMs)) return kFailed;
+        if (!OpenWithin(session, p_.applicationWindow)) return kFailed;
         if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
-        rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
-        htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
-        if (!p_.clipboard.Empty()) return kFailed;
+        const unsigned rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
+        const unsigned htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
+        std::vector<ClipFormat> formats;
+        if (!BuildFormats(state, entry, request, rtfFormat, htmlFormat, formats)) return kFailed;
+        if (!p_.clipboard.Empty() || !PutPrivacyFormats(p_.clipboard)) return kFailed;
+        for (const ClipFormat& f : formats)
+            if (!p_.clipboard.SetData(f.format, f.bytes)) return kFailed;
         if (!session.Close()) return kFailed;
     }
 
     keys::ReleaseShift(p_.injector);
-
-    if (IsRichKind(entry.kind)) {
-        // The casing rule is for simple text only.
-        state.firstCapital = false;
-        state.allCapitals = false;
-        if (!rtfFormat || !htmlFormat) return kFailed;
-        if (!PutRichData(entry, request.target, rtfFormat, htmlFormat)) return kFailed;
-    }
-    if (!PutText(state, entry, request.trailing)) return kFailed;
     return ErasePaste(state, request, keywordLength);
 }
 
@@ -91,7 +88,7 @@ int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& req
     std::optional<ClipboardSnapshot> saved;
     {
         ClipboardSession session(p_.clipboard);
-        if (!OpenWithin(session, owner, kClipboardOpenLimitMs)) return kFailed;
+        if (!OpenWithin(session, owner)) return kFailed;
         if (request.selectCount > 0 && !keys::SelectLeft(Keys(), request.selectCount)) return kFailed;
         const unsigned rtfFormat = p_.clipboard.RegisterFormat(kRichTextFormatName);
         const unsigned htmlFormat = p_.clipboard.RegisterFormat(kHtmlFormatName);
@@ -114,6 +111,13 @@ int KeystrokeOutput::DeliverDelayed(EngineState& state, const ExpandRequest& req
         }
         unrestored_.reset();
         if (!p_.clipboard.Empty()) return kFailed;
+        // Placed with data, not offered: a history tool looks at them as
+        // soon as the clipboard closes, before anything would render them.
+        if (!PutPrivacyFormats(p_.clipboard)) {
+            session.Close();
+            GiveBack(saved);
+            return kFailed;
+        }
         std::vector<unsigned> offered;
         for (const ClipFormat& f : formats) offered.push_back(f.format);
         // Provided after the clipboard was emptied: emptying it tells the
@@ -146,7 +150,7 @@ void KeystrokeOutput::GiveBack(std::optional<ClipboardSnapshot>& saved) {
     p_.owner->Withdraw();
     if (!saved) return;
     ClipboardSession session(p_.clipboard);
-    if (OpenWithin(session, p_.owner->Window(), kClipboardOpenLimitMs) &&
+    if (OpenWithin(session, p_.owner->Window()) &&
         RestoreOpenClipboard(p_.clipboard, *saved) && session.Close())
         return;
     // Left for the next expansion, which finds the clipboard as we left it.
@@ -182,7 +186,9 @@ bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entr
     item.format = kCfUnicodeText;
     std::u16string withBreak;
     if (request.trailing == u'\r') {
-        // As PutText: a line break on the clipboard is CR LF.
+        // Enter reports a CR. On the clipboard a line break is CR LF: an
+        // Edit control pastes a lone CR as a stray character on the same
+        // line, so the user's Enter would vanish with the keyword.
         withBreak.append(text).append(u"\r\n");
         item.bytes = Bytes(withBreak);
         item.charCount = withBreak.size();
@@ -192,16 +198,6 @@ bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entr
         item.trailing = request.trailing;
     }
     out.push_back({kCfUnicodeText, ClipboardBytes(item, Casing{state.firstCapital, state.allCapitals})});
-    return true;
-}
-
-bool KeystrokeOutput::OpenWithin(ClipboardSession& session, WindowHandle owner, uint32_t limitMs) {
-    const uint32_t start = p_.clock.TickMs();
-    while (!session.Open(owner)) {
-        const uint32_t waited = p_.clock.TickMs() - start;
-        if (waited >= limitMs) return false;
-        p_.clock.SleepMs(std::min(kPasteClosePollMs, limitMs - waited));
-    }
     return true;
 }
 
@@ -240,44 +236,6 @@ bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
         }
         p_.clock.SleepMs(kPasteClosePollMs);
     }
-}
-
-bool KeystrokeOutput::PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat,
-                                  unsigned htmlFormat) {
-    ClipItem item;
-    item.owner = p_.applicationWindow;
-    if (IsBrowserWindowClass(p_.windows.ClassName(target))) {
-        item.format = htmlFormat;
-        item.bytes = Bytes(entry.htmlClip);
-    } else {
-        item.format = rtfFormat;
-        item.bytes = Bytes(entry.richText);
-    }
-    return PutOnClipboard(p_.clipboard, p_.clock, item, Casing{});
-}
-
-bool KeystrokeOutput::PutText(const EngineState& state, const ShortcutEntry& entry, char16_t trailing) {
-    const std::u16string_view text =
-        entry.kind == ShortcutKind::Picture ? kPictureText : std::u16string_view(entry.plainText);
-    if (text.empty()) return true;
-    ClipItem item;
-    item.format = kCfUnicodeText;
-    item.owner = p_.applicationWindow;
-    // Enter reports a CR. On the clipboard a line break is CR LF: an Edit
-    // control pastes a lone CR as a stray character on the same line, so
-    // the user's Enter would vanish with the keyword.
-    std::u16string withBreak;
-    if (trailing == u'\r') {
-        withBreak.reserve(text.size() + 2);
-        withBreak.append(text).append(u"\r\n");
-        item.bytes = Bytes(withBreak);
-        item.charCount = withBreak.size();
-    } else {
-        item.bytes = Bytes(text);
-        item.charCount = text.size();
-        item.trailing = trailing;
-    }
-    return PutOnClipboard(p_.clipboard, p_.clock, item, Casing{state.firstCapital, state.allCapitals});
 }
 
 int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength) {

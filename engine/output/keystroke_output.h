@@ -1,5 +1,6 @@
 // The output half of the engine: puts an expansion on the clipboard in the
-// formats that suit the target, erases (or selects) the typed keyword and
+// formats that suit the target, beside the formats that keep it out of
+// clipboard history and the cloud clipboard, all in one opening, erases (or selects) the typed keyword and
 // its delimiter with injected keys, and pastes with Ctrl+V, or through the
 // paste command of a console window.
 //
@@ -71,10 +72,6 @@ inline constexpr uint32_t kPasteClosePollMs = 2;
 // keeps asking, or holds the clipboard open, for longer gets the expansion
 // left on the clipboard.
 inline constexpr uint32_t kPasteCloseLimitMs = kUnseenPasteMs + 400;
-// Every opening of the clipboard for an expansion retries for as long as
-// PutOnClipboard's attempts take: a clipboard history tool beside us opens
-// it to read each change.
-inline constexpr uint32_t kClipboardOpenLimitMs = kClipboardOpenAttempts * kClipboardRetryMs;
 // Saving the user's clipboard runs while the hook module holds the user's
 // keys, and the hook gives the handling of one key 5 s in all. The other
 // waits take up to 125 + 2000 + 1200 ms, and a console's paste 1 s more:
@@ -138,17 +135,15 @@ private:
     // Something failed after the clipboard was emptied: nothing will paste,
     // and `saved` goes back on the clipboard.
     void GiveBack(std::optional<ClipboardSnapshot>& saved);
-    // Opens the clipboard with `owner`, trying every kPasteClosePollMs for
-    // up to `limitMs`.
-    bool OpenWithin(ClipboardSession& session, WindowHandle owner, uint32_t limitMs);
+    bool OpenWithin(ClipboardSession& session, WindowHandle owner) {
+        return OpenClipboardWithin(session, p_.clock, owner, kClipboardOpenLimitMs);
+    }
     // The paste keys (or command) go now.
     void PasteSent() {
         pasteSentMs_ = p_.clock.TickMs();
         if (p_.owner) p_.owner->PasteSent();
     }
     void Log(std::string_view line);
-    bool PutRichData(const ShortcutEntry& entry, WindowHandle target, unsigned rtfFormat, unsigned htmlFormat);
-    bool PutText(const EngineState& state, const ShortcutEntry& entry, char16_t trailing);
     int ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength);
     int ConsolePaste(WindowHandle target);
 

@@ -102,11 +102,19 @@ TEST(ExpansionClipboard, FormatsAreOfferedInOneOpeningAndRenderedOnTheTargetsReq
     Rig rig(/*restore=*/false);
     rig.FillUserClipboard();
     EXPECT_EQ(rig.Expand(u"SIG", Text(u"Kind regards")), 11);
-    // One opening empties the clipboard and offers the text without data:
-    // no copy of the user's clipboard is read with the setting off. Only
-    // the target's request renders it, after the Ctrl+V.
+    // One opening empties the clipboard, places the formats that keep the
+    // change out of clipboard history with their data (a history tool looks
+    // at them before anyone pastes) and offers the text without data: no
+    // copy of the user's clipboard is read with the setting off. Only the
+    // target's request renders it, after the Ctrl+V.
     EXPECT_EQ(rig.log, Concat({{"clipboard Open 0x3000", "clipboard RegisterFormat \"Rich Text Format\" 0xC000",
                                 "clipboard RegisterFormat \"HTML Format\" 0xC001", "clipboard Empty",
+                                "clipboard RegisterFormat \"ExcludeClipboardContentFromMonitorProcessing\" 0xC003",
+                                "clipboard SetData \"ExcludeClipboardContentFromMonitorProcessing\" 4 bytes",
+                                "clipboard RegisterFormat \"CanIncludeInClipboardHistory\" 0xC004",
+                                "clipboard SetData \"CanIncludeInClipboardHistory\" 4 bytes",
+                                "clipboard RegisterFormat \"CanUploadToCloudClipboard\" 0xC005",
+                                "clipboard SetData \"CanUploadToCloudClipboard\" 4 bytes",
                                 "clipboard OfferDelayed CF_UNICODETEXT", "clipboard Close"},
                                Lines(4, kBackTap),
                                {kCtrlV, "clipboard Open 0x1000", "clipboard GetData CF_UNICODETEXT",
@@ -115,9 +123,10 @@ TEST(ExpansionClipboard, FormatsAreOfferedInOneOpeningAndRenderedOnTheTargetsReq
     // without waiting for the paste's quiet: the user's keys go on at once.
     EXPECT_EQ(rig.owner.providedFor, kTarget);
     EXPECT_EQ(rig.owner.waits, std::vector<uint32_t>{kPasteRequestLimitMs});
-    // The expansion stays on the clipboard.
+    // The expansion stays on the clipboard, still kept out of history.
     EXPECT_EQ(rig.clip.Text(), u"Kind regards ");
-    EXPECT_EQ(rig.clip.Contents().size(), 1u);
+    EXPECT_EQ(rig.clip.Contents().size(), 4u);
+    for (unsigned f : {0xC003u, 0xC004u, 0xC005u}) EXPECT_EQ(rig.clip.Contents().at(f), Bytes(4, 0));
 }
 
 TEST(ExpansionClipboard, RichTextIsOfferedBesideItsTextAndTheTargetTakesEither) {
@@ -264,6 +273,8 @@ TEST(ExpansionClipboard, NoFailureLeavesTheClipboardEmptiedOrTheOwnerWaiting) {
     const Case cases[] = {
         {"emptying", [](Rig& r) { r.clip.FailEmpty(true); }, false},
         {"offering", [](Rig& r) { r.clip.FailOffer(true); }, false},
+        {"keeping it out of history", [](Rig& r) { r.clip.RefuseName(u"ExcludeClipboardContentFromMonitorProcessing"); },
+         false},
         {"closing after the offer", [](Rig& r) { r.clip.FailClose(2, 1); }, false},
         {"erasing", [](Rig& r) { r.keys.FailSendInput(2, 0); }, true},
         {"pasting", [](Rig& r) { r.keys.FailSendInput(5, 2); }, true},

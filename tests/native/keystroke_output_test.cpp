@@ -78,11 +78,17 @@ TEST(KeystrokeOutput, PlainEditErasesKeywordAndDelimiterThenPastes) {
     EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 5), {kCtrlV}}));
     EXPECT_EQ(rig.clip.Text(), u"12 Main Street ");
     EXPECT_TRUE(rig.state.skipNextV);
-    // The clipboard is emptied under the main window and the text added in
-    // a second opening, all before the first key goes out.
+    // One opening under the main window empties the clipboard and places
+    // the formats that keep the expansion out of clipboard history beside
+    // the text, all before the first key goes out.
     EXPECT_EQ(rig.log, Concat({{"clipboard Open 0x2000", "clipboard RegisterFormat \"Rich Text Format\" 0xC000",
-                                "clipboard RegisterFormat \"HTML Format\" 0xC001", "clipboard Empty", "clipboard Close",
-                                "clipboard Open 0x2000",
+                                "clipboard RegisterFormat \"HTML Format\" 0xC001", "clipboard Empty",
+                                "clipboard RegisterFormat \"ExcludeClipboardContentFromMonitorProcessing\" 0xC002",
+                                "clipboard SetData \"ExcludeClipboardContentFromMonitorProcessing\" 4 bytes",
+                                "clipboard RegisterFormat \"CanIncludeInClipboardHistory\" 0xC003",
+                                "clipboard SetData \"CanIncludeInClipboardHistory\" 4 bytes",
+                                "clipboard RegisterFormat \"CanUploadToCloudClipboard\" 0xC004",
+                                "clipboard SetData \"CanUploadToCloudClipboard\" 4 bytes",
                                 "clipboard SetData CF_UNICODETEXT 32 bytes \"12 Main Street \"", "clipboard Close"},
                                Repeat(kBackTap, 5),
                                {kCtrlV}}));
@@ -91,6 +97,8 @@ TEST(KeystrokeOutput, PlainEditErasesKeywordAndDelimiterThenPastes) {
     EXPECT_EQ(block.size(), 14u * 2 + 4);
     EXPECT_EQ(block[30], 0);
     EXPECT_EQ(block[31], 0);
+    // Each of them a DWORD 0: "not in history", "not to the cloud".
+    for (unsigned f : {0xC002u, 0xC003u, 0xC004u}) EXPECT_EQ(rig.clip.Contents().at(f), std::vector<uint8_t>(4, 0));
     // Hooks 1 and 0 paused around the whole expansion, hook 2 untouched.
     EXPECT_EQ(rig.hooks.calls, (std::vector<std::pair<int, bool>>{{1, false}, {0, false}, {1, true}, {0, true}}));
 }
@@ -209,11 +217,11 @@ TEST(KeystrokeOutput, HeldShiftIsReleasedBeforeTheClipboardIsFilled) {
     const Lines released = {"output keybd_event 0xA0 s2A up ext", "output keybd_event 0xA1 s36 up ext",
                             "output keybd_event 0x10 s2A up"};
     EXPECT_EQ(rig.With("output keybd_event"), released);
-    // After the clipboard was emptied and closed, before the text goes on it.
+    // Once the clipboard holds the expansion, before the first key goes out.
     auto at = std::find(rig.log.begin(), rig.log.end(), released[0]) - rig.log.begin();
     ASSERT_GE(at, 1);
     EXPECT_EQ(rig.log[size_t(at) - 1], "clipboard Close");
-    EXPECT_EQ(rig.log[size_t(at) + 3], "clipboard Open 0x2000");
+    EXPECT_EQ(rig.log[size_t(at) + 3], kBackTap);
     ASSERT_EQ(rig.keys.Calls()[0].kind, InjectedCall::Kind::KeybdEvent);
     EXPECT_EQ(rig.keys.Calls()[0].flags, 0x0003u);
     EXPECT_EQ(rig.keys.Calls()[2].flags, 0x0002u);
@@ -252,15 +260,21 @@ TEST(KeystrokeOutput, EnterAsDelimiterPastesALineBreak) {
 }
 
 TEST(KeystrokeOutput, ClipboardFailuresLeaveTheKeywordOnScreen) {
-    struct Case { const char* what; std::function<void(RecordingClipboard&)> arm; size_t opens; };
+    struct Case {
+        const char* what;
+        std::function<void(RecordingClipboard&)> arm;
+        size_t opens;
+        bool textStays = false;
+    };
     const Case cases[] = {
         // The first opening is tried every 2 ms for 125 ms.
         {"first open", [](RecordingClipboard& c) { c.FailOpen(1, 1000); }, 64},
         {"empty", [](RecordingClipboard& c) { c.FailEmpty(true); }, 1},
-        {"close", [](RecordingClipboard& c) { c.FailClose(1, 1); }, 1},
-        // The text gets five attempts.
-        {"text open", [](RecordingClipboard& c) { c.FailOpen(2, 5); }, 6},
-        {"set data", [](RecordingClipboard& c) { c.FailSetData(kCfUnicodeText); }, 2},
+        {"close", [](RecordingClipboard& c) { c.FailClose(1, 1); }, 1, true},
+        {"set data", [](RecordingClipboard& c) { c.FailSetData(kCfUnicodeText); }, 1},
+        // Without the history exclusion the text does not go at all.
+        {"privacy name", [](RecordingClipboard& c) { c.RefuseName(u"CanUploadToCloudClipboard"); }, 1},
+        {"privacy data", [](RecordingClipboard& c) { c.FailSetData(0xC002); }, 1},
     };
     for (const Case& c : cases) {
         OutputRig rig;
@@ -271,14 +285,17 @@ TEST(KeystrokeOutput, ClipboardFailuresLeaveTheKeywordOnScreen) {
         EXPECT_EQ(rig.With("clipboard Open").size(), c.opens) << c.what;
         EXPECT_EQ(rig.hooks.calls.size(), 4u) << c.what;
         EXPECT_FALSE(rig.state.skipNextV) << c.what;
+        // Only a failed close leaves the text, with what keeps it out of history.
+        EXPECT_EQ(rig.clip.Text(), c.textStays ? u"x " : u"") << c.what;
+        if (c.textStays) EXPECT_EQ(rig.clip.Contents().count(0xC004), 1u) << c.what;
     }
 }
 
-TEST(KeystrokeOutput, BusyClipboardIsRetriedFiveTimesTwentyFiveMsApart) {
+TEST(KeystrokeOutput, BusyClipboardIsTriedAgainEveryTwoMs) {
     OutputRig rig;
-    rig.clip.FailOpen(2, 4);
+    rig.clip.FailOpen(1, 10);
     EXPECT_EQ(rig.Expand(u"ADDR", Text(u"x")), 11);
-    EXPECT_EQ(rig.clock.TickMs(), 100000u + 4 * 25);
+    EXPECT_EQ(rig.clock.TickMs(), 100000u + 10 * 2);
     EXPECT_EQ(rig.clip.Text(), u"x ");
 }
 

@@ -60,45 +60,40 @@ private:
     HWND h_;
 };
 
-TEST(Win32Clipboard, HeldByAnotherWindowIsRetriedThenGivenUp) {
+TEST(Win32Clipboard, HeldByAnotherWindowIsWaitedForThenGivenUp) {
     MessageWindow holder;
     ASSERT_TRUE(holder.get()) << "cannot create a window: the Windows suite runs on a display";
     Win32Clipboard clip;
     ASSERT_TRUE(clip.Open(holder.get()));
-    std::vector<uint8_t> hi = {'h', 0, 'i', 0};
-    bool opened = true, put = true;
-    // 5 attempts, 25 ms apart, against a clipboard this thread keeps open.
+    bool opened = true;
+    // The expansion's wait, against a clipboard this thread keeps open.
     std::thread other([&] {
         Win32Clipboard c;
-        opened = c.Open(0);
-        if (opened) c.Close();
-        ClipItem item;
-        item.format = kCfUnicodeText;
-        item.bytes = hi;
-        item.charCount = 2;
-        put = PutOnClipboard(c, SystemClock(), item, {});
+        ClipboardSession session(c);
+        opened = OpenClipboardWithin(session, SystemClock(), 0, kClipboardOpenLimitMs);
     });
     other.join();
     EXPECT_FALSE(opened);
-    EXPECT_FALSE(put);
     EXPECT_TRUE(clip.Close());
+}
 
-    // Free again: the text goes on with its trailing character, upper-cased.
-    ClipItem item;
-    item.format = kCfUnicodeText;
-    item.bytes = hi;
-    item.charCount = 2;
-    item.trailing = u'!';
-    ASSERT_TRUE(clip.Open(holder.get()));
+TEST(Win32Clipboard, AnExpansionCarriesTheFormatsThatKeepItOutOfHistory) {
+    MessageWindow owner;
+    ASSERT_TRUE(owner.get()) << "cannot create a window: the Windows suite runs on a display";
+    Win32Clipboard clip;
+    ASSERT_TRUE(clip.Open(owner.get()));
     ASSERT_TRUE(clip.Empty());
+    ASSERT_TRUE(PutPrivacyFormats(clip));
     ASSERT_TRUE(clip.Close());
-    ASSERT_TRUE(PutOnClipboard(clip, SystemClock(), item, {false, true}));
+    // What a history tool finds: each format registered under its name,
+    // holding a DWORD 0 (the value the two "Can..." formats are read for).
     ASSERT_TRUE(clip.Open(0));
-    auto data = clip.GetData(kCfUnicodeText);
+    for (std::u16string_view name : kPrivacyFormatNames) {
+        const unsigned format = clip.RegisterFormat(name);
+        EXPECT_EQ(Prefix(clip.GetData(format), 4), std::vector<uint8_t>(4, 0))
+            << std::string(name.begin(), name.end());
+    }
     clip.Close();
-    ASSERT_TRUE(data.has_value());
-    ASSERT_GE(data->size(), 8u);
-    EXPECT_EQ(std::u16string(reinterpret_cast<const char16_t*>(data->data())), u"HI!");
 }
 
 }  // namespace
