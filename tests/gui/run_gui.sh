@@ -108,10 +108,18 @@ check "Ctrl+X again names it Expand" wait_for 5 says "Expand" probe button 1006
 # The Auto button switches Auto Complete, and the status bar says so.
 was=$(probe status 1); case $was in *On) other="Auto Complete is Off" ;; *) other="Auto Complete is On" ;; esac
 check "the status bar says whether Auto Complete is on" eval 'case "$was" in "Auto Complete is On"|"Auto Complete is Off") true ;; *) false ;; esac'
+# auto_says TEXT: the status bar's Auto Complete part says TEXT within 5 s;
+# else what the status bar, the button and the setting say.
+auto_says() {
+  wait_for 5 says "$1" probe status 1 && return 0
+  echo "     status '$(probe status 1)', button $(tb_state 2016), active '$(probe foreground | cut -f1)'," \
+    "setting $(wine reg query "HKCU\\Software\\Tarvik Software\\Kestrix\\Settings" 2>/dev/null </dev/null | tr -d '\r' | grep -i autocompleteenabled | tr -s ' ')"
+  return 1
+}
 click_toolbar 2016
-check "the Auto button switches Auto Complete" wait_for 5 says "$other" probe status 1
+check "the Auto button switches Auto Complete" auto_says "$other"
 click_toolbar 2016
-check "and back" wait_for 5 says "$was" probe status 1
+check "and back" auto_says "$was"
 
 # Which commands a selection enables, in the menu, the toolbar and the
 # list's context menu.
