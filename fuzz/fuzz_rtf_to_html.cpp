@@ -1,11 +1,13 @@
-// Feeds arbitrary bytes to the RTF converter and the picture clip reader.
-// Beside crashes and sanitizer reports it checks that no document text can
-// end the HTML body early or open a tag of its own.
+// Feeds arbitrary bytes to the RTF converter, the picture clip reader and
+// the cleaner of shared rich text. Beside crashes and sanitizer reports it
+// checks that no document text can end the HTML body early or open a tag of
+// its own, and that cleaning leaves nothing a second pass would take out.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "convert/rtf_embedded_content.h"
 #include "convert/rtf_to_html.h"
 #include "convert/rtf_to_text.h"
 #include "engine/output/html_clip.h"
@@ -36,6 +38,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         __builtin_trap();
     }
     kx::RtfToPlainText(rtf);
+
+    const std::string stripped = kx::StripEmbeddedContent(rtf);
+    if (stripped.size() > rtf.size() || kx::StripEmbeddedContent(stripped) != stripped) __builtin_trap();
 
     kx::PictureDescription picture;
     if (kx::ReadPictureDescription(rtf, picture) && (picture.width <= 0 || picture.height <= 0 || picture.picture.empty()))

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <string>
 
+#include "convert/rtf_embedded_content.h"
 #include "convert/rtf_reader.h"
 #include "convert/rtf_to_html.h"
 #include "convert/rtf_to_text.h"
@@ -281,6 +282,50 @@ TEST(RtfToHtml, OnlyWebAndMailLinksAreLinks) {
     std::string body = Body("{\\rtf1 {\\field{\\*\\fldinst HYPERLINK \"http://a.example/\"}{\\fldrslt one}}"
                             "{\\fldrslt two}\\par}");
     EXPECT_NE(body.find("one</span></a><span style=\"font-size:12pt\">two</span>"), std::string::npos) << body;
+}
+
+// Shared rich text loses what would make the pasting program act, and keeps
+// what it shows.
+TEST(StripEmbeddedContent, KeepsWhatIsShownAndDropsWhatActs) {
+    struct Case {
+        const char* what;
+        std::string_view rtf, stripped;
+    } cases[] = {
+        {"plain formatting is untouched",
+         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}\\b bold\\b0  {}text\\par}",
+         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}\\b bold\\b0  {}text\\par}"},
+        {"a picture and our own file name stay",
+         "{\\rtf1{\\*\\KestrixFileName a.png}{\\pict\\wmetafile8\\picw10 0102}}",
+         "{\\rtf1{\\*\\KestrixFileName a.png}{\\pict\\wmetafile8\\picw10 0102}}"},
+        {"an object keeps only the picture it showed",
+         "{\\rtf1 a{\\object\\objemb\\objw10{\\*\\objclass Package}{\\*\\objdata 0105}{\\result {\\pict 01}}}b}",
+         "{\\rtf1 a{{{\\pict 01}}}b}"},
+        {"a field keeps only its result text",
+         "{\\rtf1 {\\field\\flddirty{\\*\\fldinst INCLUDETEXT \"\\\\\\\\srv\\\\x.doc\"}{\\fldrslt {\\b seen}}}.}",
+         "{\\rtf1 {{{\\b seen}}}.}"},
+        {"an unstarred instruction goes too",
+         "{\\rtf1 {\\field{\\fldinst DDEAUTO c:\\\\windows\\\\system32\\\\cmd.exe}{\\fldrslt y}}}",
+         "{\\rtf1 {{y}}}"},
+        {"a field inside a result is stripped as well",
+         "{\\field{\\*\\fldinst A}{\\fldrslt x{\\field{\\*\\fldinst B}{\\fldrslt y}}}}",
+         "{{x{{y}}}}"},
+        {"starred data and templates go, with their inner groups",
+         "{\\rtf1{\\*\\template \\\\\\\\srv\\\\t.dotm}{\\*\\datastore {0105}}{\\*\\themedata 01}x}",
+         "{\\rtf1x}"},
+        {"a destination after formatting takes the rest of its group",
+         "{\\rtf1{\\b\\*\\objdata 01}{\\i\\object{\\*\\objdata 02}{\\result r}}z}",
+         "{\\rtf1{\\b}{\\i{r}}z}"},
+        {"braces inside binary data do not end the group",
+         "{\\rtf1{\\*\\objdata\\bin4 }}{{}x}",
+         "{\\rtf1x}"},
+        {"a star marks no word that follows a part left out",
+         "{\\rtf1{\\*{\\objdata 1}\\datastore x}\\*{\\fldinst a}\\themedata y}",
+         "{\\rtf1{\\datastore x}\\themedata y}"},
+        {"an object cut short leaves nothing of it",
+         "{\\rtf1 a{\\object{\\*\\objdata 01",
+         "{\\rtf1 a{"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(StripEmbeddedContent(c.rtf), c.stripped) << c.what;
 }
 
 }  // namespace
