@@ -9,6 +9,7 @@
 #include "core/data_folders.h"
 #include "core/database_io.h"
 #include "core/save_with_notice.h"
+#include "platform/file_security.h"
 #include "platform/user_prompt.h"
 
 namespace kx {
@@ -21,7 +22,7 @@ struct DataContext {
     const DatabaseIo& io;
     MessagePrompt& prompt;
 
-    SaveNoticeContext SaveNotice() const { return SaveNoticeContext{prompt, security, folders.machine}; }
+    SaveNoticeContext SaveNotice() const { return SaveNoticeContext{prompt}; }
 };
 
 // The stores the application holds for the whole run. They are refilled in

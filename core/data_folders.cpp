@@ -32,7 +32,7 @@ std::u16string GroupFileIn(std::u16string_view folder, std::u16string_view group
     return JoinPath(folder, name);
 }
 
-bool EnsureFolder(FileSystem& fs, std::u16string_view folder, FileSecurity* security) {
+bool EnsureFolder(FileSystem& fs, std::u16string_view folder) {
     while (!folder.empty() && IsPathSeparator(folder.back()) && folder.size() > 1) folder.remove_suffix(1);
     if (folder.empty()) return false;
     // Walk up to the first level that exists, then create downwards.
@@ -44,7 +44,6 @@ bool EnsureFolder(FileSystem& fs, std::u16string_view folder, FileSecurity* secu
     }
     for (auto it = missing.rbegin(); it != missing.rend(); ++it) {
         if (!fs.MakeFolder(*it) && !fs.IsFolder(*it)) return false;
-        if (security) security->GrantEveryoneFullAccess(*it);
     }
     return true;
 }

@@ -6,7 +6,6 @@
 #include <string>
 #include <string_view>
 
-#include "platform/file_security.h"
 #include "platform/file_system.h"
 #include "platform/known_folders.h"
 
@@ -30,9 +29,8 @@ struct DataFolders {
 // A group's file when the program creates it: "%s\%s_abbrev.dat".
 std::u16string GroupFileIn(std::u16string_view folder, std::u16string_view groupName);
 
-// Creates every missing level of `folder` with one MakeFolder each. When
-// `security` is given, each level created here is opened to Everyone.
-// Returns whether the folder exists afterwards.
-bool EnsureFolder(FileSystem& fs, std::u16string_view folder, FileSecurity* security = nullptr);
+// Creates every missing level of `folder` with one MakeFolder each. Returns
+// whether the folder exists afterwards.
+bool EnsureFolder(FileSystem& fs, std::u16string_view folder);
 
 }  // namespace kx

@@ -3,6 +3,7 @@
 #include "core/damaged_copy.h"
 #include "core/file_paths.h"
 #include "core/group_registry.h"
+#include "core/machine_folder_trust.h"
 #include "core/save_with_notice.h"
 #include "core/shared_store.h"
 #include "base/text.h"
@@ -13,33 +14,39 @@ namespace kx {
 void RelocateDataAtStartup(const DataContext& ctx) {
     const DataFolders& f = ctx.folders;
     FileSystem& fs = ctx.fs;
+    FileSecurity& security = ctx.security;
 
-    EnsureFolder(fs, f.machine, &ctx.security);
+    EnsureFolder(fs, f.machine);
     EnsureFolder(fs, f.user);
     EnsureFolder(fs, f.local);
     const std::u16string machineLocal = f.MachineLocal();
-    ctx.security.GrantEveryoneFullAccess(f.machine);
-    if (fs.IsFolder(machineLocal)) ctx.security.GrantEveryoneFullAccess(machineLocal);
 
-    for (const char16_t* name : {u"ShortcutSuggestions.txt", u"acdata.txt", u"demo.rtf"}) {
-        const std::u16string from = JoinPath(f.machine, name);
-        if (!fs.IsFile(from)) continue;
-        const std::u16string to = JoinPath(f.user, name);
-        if (!fs.IsFile(to)) fs.Copy(from, to, false);
-        ctx.security.GrantEveryoneFullAccess(from);
-    }
-
-    if (fs.IsFolder(machineLocal)) {
-        for (const auto& name : fs.ListFiles(machineLocal)) {
-            const std::u16string from = JoinPath(machineLocal, name);
-            const std::u16string to = JoinPath(f.local, name);
-            if (!fs.IsFile(to)) fs.Copy(from, to, false);
-            ctx.security.GrantEveryoneFullAccess(from);
+    // Every user can write the machine-wide folder. Its folders are shared
+    // for reading only, with entries that nothing inside inherits, and only
+    // what passes the checks is shared or copied: a junction put there by
+    // another user would otherwise spread the access to the place it leads
+    // to, and a file of theirs would become this user's own.
+    if (MachineFolderTrusted(security, f)) {
+        ShareWithUsers(security, f.machine, UsersAccess::Read);
+        for (const char16_t* name : {u"ShortcutSuggestions.txt", u"acdata.txt", u"demo.rtf"}) {
+            const std::u16string from = JoinPath(f.machine, name);
+            const std::u16string to = JoinPath(f.user, name);
+            if (!fs.IsFile(to)) CopySeed(security, fs, from, to);
+            ShareWithUsers(security, from, UsersAccess::Read);
         }
+        const auto localFolder = OpenTrusted(security, machineLocal);
+        if (localFolder && localFolder->Facts().folder) {
+            localFolder->GiveUsers(UsersAccess::Read);
+            for (const auto& name : fs.ListFiles(machineLocal)) {
+                const std::u16string from = JoinPath(machineLocal, name);
+                const std::u16string to = JoinPath(f.local, name);
+                if (!fs.IsFile(to)) CopySeed(security, fs, from, to);
+                ShareWithUsers(security, from, UsersAccess::Read);
+            }
+        }
+        // The shared shortcuts are the one file every user may change.
+        ShareWithUsers(security, f.DefaultSharedFile(), UsersAccess::Modify);
     }
-
-    const std::u16string shared = f.DefaultSharedFile();
-    if (fs.IsFile(shared)) ctx.security.GrantEveryoneFullAccess(shared);
 
     // Groups registered in the machine-wide "local" folder now use the copy
     // in the user's own local folder.
@@ -87,8 +94,8 @@ void LoadLocalStore(const DataContext& ctx, LoadedStores& stores) {
             ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
                                    u"Shortcut file was found but could not be loaded.");
         } else if (result == LoadFailed) {
+            // A group's file is the user's own, wherever it lies: it is not shared.
             if (ShortcutStore::Save(local, path, ctx.io)) {
-                if (PathIsInside(path, ctx.folders.machine)) ctx.security.GrantEveryoneFullAccess(path);
                 ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",
                                        u"Shortcut file not found.\r\nA new file has been created.");
                 ShortcutStore::Load(local, path, false, count, ctx.io);

@@ -21,7 +21,6 @@ bool SaveWithNotice(const ShortcutStore& store, std::u16string_view path, const 
         context.prompt.ShowError(u"File Save Error", u"Failed to save file!");
         return false;
     }
-    if (PathIsInside(target, context.machineDataFolder)) context.security.GrantEveryoneFullAccess(target);
     return true;
 }
 

@@ -1,19 +1,16 @@
-// The save every edit goes through: saves a store, tells the user when that
-// fails, and opens a file in the machine-wide data folder to every user.
+// The save every edit goes through: saves a store and tells the user when
+// that fails.
 #pragma once
 
 #include <string_view>
 
 #include "core/database_io.h"
-#include "platform/file_security.h"
 #include "platform/user_prompt.h"
 
 namespace kx {
 
 struct SaveNoticeContext {
     UserPrompt& prompt;
-    FileSecurity& security;
-    std::u16string_view machineDataFolder;  // the all-users data folder
 };
 
 // Whether `path` lies in `folder` or below it (case ignored, either
@@ -21,8 +18,8 @@ struct SaveNoticeContext {
 bool PathIsInside(std::u16string_view path, std::u16string_view folder);
 
 // ShortcutStore::Save to `path` (the store's filePath when empty). On failure
-// shows "Failed to save file!" ("File Save Error"); on success grants
-// Everyone full access when the file lies in the machine-wide data folder.
+// shows "Failed to save file!" ("File Save Error"). A group's or an exported
+// file is the user's own wherever it lies: nothing is shared.
 bool SaveWithNotice(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io,
                     const SaveNoticeContext& context);
 

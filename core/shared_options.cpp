@@ -1,5 +1,6 @@
 #include "core/shared_options.h"
 
+#include "core/machine_folder_trust.h"
 #include "core/shared_store.h"
 
 namespace kx {
@@ -8,7 +9,7 @@ SharedOptionsForm OpenSharedOptions(const DataContext& ctx) {
     SharedOptionsForm form;
     form.enabled = ctx.settings.ReadBool(settings::SharedEnabled);
     const std::u16string defaultPath = ctx.folders.DefaultSharedFile();
-    if (ctx.fs.IsFile(defaultPath)) ctx.security.GrantEveryoneFullAccess(defaultPath);
+    ShareWithUsers(ctx.security, defaultPath, UsersAccess::Modify);
     form.path = ctx.settings.Read(settings::SharedPath);
     if (form.path.empty()) form.path = defaultPath;
     form.overrideLocal = ctx.settings.ReadBool(settings::SharedReplacesLocal);
@@ -85,7 +86,7 @@ bool ApplySharedOptions(const DataContext& ctx, SharedOptionsPage& page, SharedO
         ctx.prompt.ShowError(u"File Save Error", u"Failed to save file!");
         return false;
     }
-    ctx.security.GrantEveryoneFullAccess(file);
+    ShareWithUsers(ctx.security, file, UsersAccess::Modify);
     return true;
 }
 

@@ -29,7 +29,7 @@ struct SharedOptionsPage {
 };
 
 // The form as the page opens: the settings, with the default shared file in
-// the machine-wide data folder (opened to Everyone) when no path is set.
+// the machine-wide data folder (left for every user to change) when no path is set.
 SharedOptionsForm OpenSharedOptions(const DataContext& ctx);
 
 SharedOptionsEnabling SharedOptionsFieldsEnabled(const SharedOptionsForm& form, const SharedOptionsPage& page);

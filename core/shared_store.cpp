@@ -4,6 +4,7 @@
 
 #include "core/damaged_copy.h"
 #include "core/file_paths.h"
+#include "core/machine_folder_trust.h"
 #include "core/save_with_notice.h"
 #include "base/text.h"
 
@@ -111,7 +112,7 @@ bool SaveSharedWithNotice(const DataContext& ctx, const ShortcutStore& store, st
         ctx.prompt.ShowError(u"File Save Error", u"Failed to save file!");
         return false;
     }
-    if (PathIsInside(target, ctx.folders.machine)) ctx.security.GrantEveryoneFullAccess(target);
+    if (PathIsInside(target, ctx.folders.machine)) ShareWithUsers(ctx.security, target, UsersAccess::Modify);
     return true;
 }
 

@@ -22,8 +22,8 @@ void LoadSharedStore(const DataContext& ctx, LoadedStores& stores);
 bool SaveSharedFile(const ShortcutStore& store, std::u16string_view path, const DatabaseIo& io, FileSystem& fs,
                     uint32_t budgetMs = 5000);
 
-// SaveSharedFile with the save wrapper's notice on failure, and the Everyone
-// access entry for a file in the machine-wide data folder.
+// SaveSharedFile with the save wrapper's notice on failure; a file in the
+// machine-wide data folder is left for every user of the machine to change.
 bool SaveSharedWithNotice(const DataContext& ctx, const ShortcutStore& store, std::u16string_view path = {});
 
 }  // namespace kx

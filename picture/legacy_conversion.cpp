@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "core/file_paths.h"
+#include "core/machine_folder_trust.h"
 #include "core/whole_file.h"
 #include "picture/legacy_picture.h"
 #include "picture/picture_encoder.h"
@@ -47,7 +48,7 @@ FileOutcome ConvertFile(const LegacyConversion& pass, const std::u16string& path
     // A file without older pictures is left as it is, byte for byte.
     if (changed && ShortcutStore::Save(*store, path, io) &&
         EqualsNoCaseAscii(FolderOf(path), pass.folders.machine))
-        pass.security.GrantEveryoneFullAccess(path);
+        ShareWithUsers(pass.security, path, UsersAccess::Modify);
     return FileOutcome::Done;
 }
 

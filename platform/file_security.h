@@ -1,18 +1,53 @@
-// The file-security seam: files in the machine-wide data folder are opened up
-// to every user of the machine.
+// The file-security seam: what the program learns of a file or folder in the
+// machine-wide data folder before it shares it or copies from it, and the
+// access it gives the machine's users there.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+#include <string>
 #include <string_view>
+#include <vector>
 
 namespace kx {
+
+// Facts of the object itself, read through one handle that was opened
+// without following a reparse point.
+struct FileFacts {
+    bool folder = false;
+    bool reparsePoint = false;  // a junction, symbolic link or mount point
+    uint32_t linkCount = 1;     // names of the same file (hard links)
+    std::u16string ownerSid;    // as text, "S-1-5-..."
+    bool ownerIsAdmin = false;  // Administrators, SYSTEM, the installer service, or a member of Administrators
+};
+
+enum class UsersAccess : uint8_t {
+    Read,    // read and list
+    Modify,  // read, write and delete, but not change the access list or owner
+};
+
+// One opened file or folder. What is checked and what is changed is the
+// same object: nothing can be swapped in between.
+class HeldFile {
+public:
+    virtual ~HeldFile() = default;
+    virtual const FileFacts& Facts() const = 0;
+    // The whole content, when it is a file of at most `cap` bytes.
+    virtual bool ReadAll(std::vector<uint8_t>& bytes, uint64_t cap) = 0;
+    // Gives the machine's users `access` to this object alone (the entry is
+    // not inherited by anything inside a folder) and takes away every entry
+    // for Everyone. Returns whether the access list was written.
+    virtual bool GiveUsers(UsersAccess access) = 0;
+};
 
 class FileSecurity {
 public:
     virtual ~FileSecurity() = default;
-    // Adds an access-allowed entry for Everyone (the world identifier) with
-    // generic-all rights, inherited by objects and containers, to the file's
-    // or folder's access list. Returns whether the list was written.
-    virtual bool GrantEveryoneFullAccess(std::u16string_view path) = 0;
+    // Opens the file or folder named, never what a reparse point leads to;
+    // null when there is none or it cannot be opened.
+    virtual std::unique_ptr<HeldFile> Open(std::u16string_view path) = 0;
+    // The security identifier of the user this program runs as, as text.
+    virtual std::u16string CurrentUserSid() = 0;
 };
 
 }  // namespace kx

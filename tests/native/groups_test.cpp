@@ -316,9 +316,69 @@ TEST_P(DataTest, RelocationBringsMachineWideFilesToTheUser) {
     EXPECT_EQ(ReadAll(JoinPath(rig.folders.local, u"Work_abbrev.dat")), testing::Bytes{4});
     EXPECT_EQ(groups.LocationOf(u"Work"), JoinPath(rig.folders.local, u"WORK_ABBREV.DAT"));
     EXPECT_EQ(groups.LocationOf(u"Team"), rig.Sub(u"team.dat"));
+    // Users may read the folders and the seed files and change the shared
+    // file; every entry is on the object alone (the fake's record holds no
+    // inheritance: the Windows tests read the real access list back).
     for (auto p : {rig.folders.machine, rig.folders.MachineLocal(), machine(u"acdata.txt"), machine(u"demo.rtf"),
-                   machineLocal(u"Work_abbrev.dat"), machine(u"shared_abbrev.dat")})
-        EXPECT_TRUE(rig.security.Granted(p)) << U8(p);
+                   machineLocal(u"Work_abbrev.dat")}) {
+        ASSERT_TRUE(rig.security.GivenTo(p)) << U8(p);
+        EXPECT_EQ(*rig.security.GivenTo(p), UsersAccess::Read) << U8(p);
+    }
+    ASSERT_TRUE(rig.security.GivenTo(machine(u"shared_abbrev.dat")));
+    EXPECT_EQ(*rig.security.GivenTo(machine(u"shared_abbrev.dat")), UsersAccess::Modify);
+}
+
+// Another user can write the machine-wide folder: a junction, a second hard
+// link or a file of their own there is neither shared nor copied.
+TEST_P(DataTest, RelocationRefusesWhatAnotherUserCouldHavePlanted) {
+    const DataFolders& f = rig.folders;
+    const auto machine = [&](const char16_t* n) { return JoinPath(f.machine, n); };
+    const std::u16string product(FolderOf(f.machine));
+    const std::u16string localFile = JoinPath(f.MachineLocal(), u"Work_abbrev.dat");
+    FakeFileSecurity& sec = rig.security;
+    using Spoil = std::function<void()>;
+    struct Case {
+        const char* what;
+        Spoil spoil;
+        bool acdata, demo, work, folderShared, sharedFileShared;  // copied, copied, copied, given, given
+    };
+    const Case cases[] = {
+        {"nothing wrong", [] {}, true, true, true, true, true},
+        {"local is a junction", [&] { sec.MakeReparsePoint(f.MachineLocal()); }, true, true, false, true, true},
+        {"acdata.txt is a hard link", [&] { sec.MakeHardLinked(machine(u"acdata.txt")); }, false, true, true, true, true},
+        {"demo.rtf is another user's",
+         [&] { sec.OwnBy(machine(u"demo.rtf"), FakeFileSecurity::kOther, false); }, true, false, true, true, true},
+        {"demo.rtf is an administrator's",
+         [&] { sec.OwnBy(machine(u"demo.rtf"), FakeFileSecurity::kOther, true); }, true, true, true, true, true},
+        {"the shared file is a hard link", [&] { sec.MakeHardLinked(machine(u"shared_abbrev.dat")); },
+         true, true, true, true, false},
+        {"the machine folder is another user's",
+         [&] { sec.OwnBy(f.machine, FakeFileSecurity::kOther, false); }, false, false, false, false, false},
+        {"the product folder is a junction", [&] { sec.MakeReparsePoint(product); }, false, false, false, false, false},
+    };
+    ASSERT_TRUE(EnsureFolder(rig.ctx.fs, f.MachineLocal()));
+    WriteAll(machine(u"acdata.txt"), {1});
+    WriteAll(machine(u"demo.rtf"), {2});
+    WriteAll(machine(u"shared_abbrev.dat"), {5});
+    WriteAll(localFile, {4});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sec.facts.clear();
+        sec.given.clear();
+        for (const auto& p : {JoinPath(f.user, u"acdata.txt"), JoinPath(f.user, u"demo.rtf"),
+                              JoinPath(f.local, u"Work_abbrev.dat")})
+            rig.ctx.fs.Remove(p);
+        c.spoil();
+
+        RelocateDataAtStartup(rig.ctx);
+        EXPECT_EQ(ReadAll(JoinPath(f.user, u"acdata.txt")), c.acdata ? testing::Bytes{1} : testing::Bytes{});
+        EXPECT_EQ(ReadAll(JoinPath(f.user, u"demo.rtf")), c.demo ? testing::Bytes{2} : testing::Bytes{});
+        EXPECT_EQ(ReadAll(JoinPath(f.local, u"Work_abbrev.dat")), c.work ? testing::Bytes{4} : testing::Bytes{});
+        EXPECT_EQ(sec.Granted(f.machine), c.folderShared);
+        EXPECT_EQ(sec.Granted(machine(u"shared_abbrev.dat")), c.sharedFileShared);
+        EXPECT_EQ(sec.Granted(f.MachineLocal()), c.work);
+        EXPECT_EQ(sec.Granted(localFile), c.work);
+    }
 }
 
 // --- moving and copying -------------------------------------------------

@@ -7,20 +7,13 @@
 #include "core/file_paths.h"
 #include "picture/legacy_conversion.h"
 #include "picture/legacy_picture.h"
+#include "platform/fake/fake_file_security.h"
 #include "platform/fake/memory_registry.h"
 #include "settings/settings_store.h"
 #include "tests/native/picture_test_codec.h"
 
 namespace kx::test {
 namespace {
-
-struct GrantLog : FileSecurity {
-    std::vector<std::u16string> granted;
-    bool GrantEveryoneFullAccess(std::u16string_view path) override {
-        granted.emplace_back(path);
-        return true;
-    }
-};
 
 std::string HexOf(const std::string& bytes) {
     static const char kDigits[] = "0123456789ABCDEF";
@@ -42,7 +35,7 @@ struct ConversionTest : ::testing::Test {
     TestCodec codec;
     MemoryRegistry registry;
     SettingsStore settings{registry};
-    GrantLog grants;
+    FakeFileSecurity grants;
     DataFolders folders;
     int cancelAfter = -1;  // shortcuts to finish before cancelling; -1 never
     int seen = 0;
@@ -107,7 +100,8 @@ TEST_F(ConversionTest, OlderPicturesEverywhereAreEncodedAgain) {
     EXPECT_EQ(Entry(shared, u"LOGO", &password)->richText.rfind("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\logo}}{\\pict\\wmetafile8\\picw600\\pich300"
               "\\picwgoal600\\pichgoal300 \r\n0100", 0), 0u);
     EXPECT_EQ(password, u"secret");
-    EXPECT_EQ(grants.granted, std::vector<std::u16string>{shared});
+    ASSERT_EQ(grants.given.size(), 1u);
+    EXPECT_EQ(grants.given[0], std::make_pair(shared, UsersAccess::Modify));
     EXPECT_EQ(Entry(group, u"A")->richText.rfind("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\sig}}{\\pict\\wmetafile8\\picw60\\pich30"
               "\\picwgoal60\\pichgoal30 \r\n", 0), 0u);
     EXPECT_EQ(Entry(group, u"B")->plainText, u"text {\\*\\shppict{ }}}");

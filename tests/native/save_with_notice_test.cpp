@@ -13,35 +13,19 @@ struct RecordingPrompt final : UserPrompt {
         shown.push_back(std::u16string(title) + u"|" + std::u16string(text));
     }
 };
-struct RecordingSecurity final : FileSecurity {
-    std::vector<std::u16string> granted;
-    bool GrantEveryoneFullAccess(std::u16string_view path) override {
-        granted.emplace_back(path);
-        return true;
-    }
-};
 
-TEST(SaveWithNotice, ReportsFailureAndOpensMachineWideFilesToEveryone) {
-    ScratchDir machine, user;
+TEST(SaveWithNotice, ReportsFailure) {
+    ScratchDir user;
     RecordingPrompt prompt;
-    RecordingSecurity security;
-    const std::u16string machineFolder = machine.Path("");
-    SaveNoticeContext context{prompt, security, machineFolder};
+    SaveNoticeContext context{prompt};
     DatabaseIo io = SystemDatabaseIo();
     auto store = ShortcutStore::Create();
 
-    EXPECT_TRUE(SaveWithNotice(*store, user.Path("abbrev.dat"), io, context));
-    EXPECT_TRUE(security.granted.empty());
-
-    const std::u16string shared = machine.Path("shared_abbrev.dat");
-    store->SetFilePath(shared);
+    store->SetFilePath(user.Path("abbrev.dat"));
     EXPECT_TRUE(SaveWithNotice(*store, u"", io, context));
-    EXPECT_EQ(security.granted, std::vector<std::u16string>{shared});
     EXPECT_TRUE(prompt.shown.empty());
-
     EXPECT_FALSE(SaveWithNotice(*store, user.Path("no-such-folder/abbrev.dat"), io, context));
     EXPECT_EQ(prompt.shown, std::vector<std::u16string>{u"File Save Error|Failed to save file!"});
-    EXPECT_EQ(security.granted.size(), 1u);
 }
 
 TEST(SaveWithNotice, PathIsInsideNeedsAWholeFolderName) {

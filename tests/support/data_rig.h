@@ -15,6 +15,7 @@
 #include "core/file_paths.h"
 #include "core/group_registry.h"
 #include "core/shared_dialogs.h"
+#include "platform/fake/fake_file_security.h"
 #include "platform/fake/fixed_known_folders.h"
 #include "tests/native/database_test_support.h"
 
@@ -71,18 +72,6 @@ struct ScriptedDialogs final : SharedDialogs {
     }
 };
 
-struct RecordingSecurity final : FileSecurity {
-    std::vector<std::u16string> granted;
-    bool GrantEveryoneFullAccess(std::u16string_view path) override {
-        granted.emplace_back(path);
-        return true;
-    }
-    bool Granted(std::u16string_view path) const {
-        for (const auto& g : granted) if (g == path) return true;
-        return false;
-    }
-};
-
 // Removes the registry sections the group and shared logic write, so every
 // test starts from a first start.
 inline void ClearDataSettings(Registry& reg) {
@@ -97,7 +86,7 @@ struct DataRig {
     SettingsStore settings{reg};
     FixedKnownFolders known{Sub(u"Roaming"), Sub(u"ProgramData")};
     DataFolders folders;
-    RecordingSecurity security;
+    FakeFileSecurity security;
     DatabaseIo io = SystemDatabaseIo();
     ScriptedPrompt prompt;
     ScriptedDialogs dialogs;

@@ -8,6 +8,7 @@
 #include "platform/win32/known_folders_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "tests/support/data_rig.h"
+#include "tests/win32/access_list.h"
 
 namespace kx::test {
 namespace {
@@ -30,38 +31,9 @@ TEST(Win32KnownFolders, NameTheRoamingAndTheCommonDataFolders) {
     EXPECT_EQ(f.DefaultSharedFile(), common + u"\\Tarvik Software\\Kestrix\\shared_abbrev.dat");
 }
 
-// Wine stores generic-all on a folder as read, write and execute without the
-// rights to change owner and access list.
-constexpr ACCESS_MASK kReadWriteRun = FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE;
-
-bool EveryoneMayDoAll(const std::u16string& path) {
-    std::wstring w(path.begin(), path.end());
-    PACL dacl = nullptr;
-    PSECURITY_DESCRIPTOR sd = nullptr;
-    if (GetNamedSecurityInfoW(w.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &dacl,
-                              nullptr, &sd) != ERROR_SUCCESS)
-        return false;
-    BYTE world[SECURITY_MAX_SID_SIZE];
-    DWORD size = sizeof(world);
-    bool found = false;
-    if (dacl && CreateWellKnownSid(WinWorldSid, nullptr, world, &size)) {
-        for (DWORD i = 0; i < dacl->AceCount && !found; ++i) {
-            void* ace = nullptr;
-            if (!GetAce(dacl, i, &ace)) continue;
-            auto* allowed = static_cast<const ACCESS_ALLOWED_ACE*>(ace);
-            found = allowed->Header.AceType == ACCESS_ALLOWED_ACE_TYPE &&
-                    EqualSid(const_cast<DWORD*>(&allowed->SidStart), world) &&
-                    (allowed->Header.AceFlags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE)) ==
-                        (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE) &&
-                    ((allowed->Mask & GENERIC_ALL) || (allowed->Mask & kReadWriteRun) == kReadWriteRun);
-        }
-    }
-    LocalFree(sd);
-    return found;
-}
-
-// The first start on real folders: every level made, the machine-wide ones
-// opened to Everyone, the Default group's file created in the local folder.
+// The first start on real folders: every level made, the machine-wide folder
+// readable by the machine's users and by no entry that anything inside
+// inherits, the Default group's file created in the local folder.
 TEST(Win32DataFolders, FirstStartOnRealFoldersAndRegistry) {
     testing::ScratchDir dir;
     FixedKnownFolders known{dir.Path("Roaming"), dir.Path("ProgramData")};
@@ -76,8 +48,12 @@ TEST(Win32DataFolders, FirstStartOnRealFoldersAndRegistry) {
 
     RelocateDataAtStartup(ctx);
     EXPECT_TRUE(SystemFileSystem().IsFolder(folders.local));
-    EXPECT_TRUE(EveryoneMayDoAll(dir.Path("ProgramData\\Tarvik Software")));
-    EXPECT_TRUE(EveryoneMayDoAll(folders.machine));
+    EXPECT_FALSE(ExplicitEntryFor(dir.Path("ProgramData\\Tarvik Software"), WinWorldSid).found);
+    EXPECT_FALSE(ExplicitEntryFor(folders.machine, WinWorldSid).found);
+    const AccessEntry users = ExplicitEntryFor(folders.machine, WinBuiltinUsersSid);
+    ASSERT_TRUE(users.found);
+    EXPECT_EQ(users.mask & (FILE_WRITE_DATA | FILE_ADD_SUBDIRECTORY | DELETE | WRITE_DAC), 0u) << std::hex << users.mask;
+    EXPECT_EQ(users.flags & (OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE), 0);
 
     EXPECT_EQ(ChooseStartupGroup(ctx), u"Default");
     LoadedStores stores;
