@@ -106,14 +106,38 @@ void PhraseDictionary::ClearTypingRing() {
     d.typingQueue.push_back(kQueuedClear);
 }
 
-void PhraseDictionary::FeedMailText(std::u16string_view text) {
+void PhraseDictionary::FeedMailText(std::u16string_view text, size_t from) {
     Impl& d = *impl_;
     std::lock_guard<std::mutex> hold(d.lock);
     if (d.mailPosition >= d.mailPending.size()) {
         d.mailPending.clear();
         d.mailPosition = 0;
     }
-    d.mailPending.append(text);
+    from = std::min(from, text.size());
+    if (from > 0) {
+        // The ring starts a line of its own, holding what the line learned
+        // before the cut: no more than the ring keeps.
+        size_t lineStart = from;
+        while (lineStart > 0 && from - lineStart < d.ringSize) {
+            const char16_t u = text[lineStart - 1];
+            if (u == u'\r' || u == u'\n' || u == u'\t' || u == 0x0B) break;
+            --lineStart;
+        }
+        d.mailQueue.push_back(kQueuedUnlearned | u'\n');
+        for (size_t k = lineStart; k < from; ++k) d.mailQueue.push_back(kQueuedUnlearned | text[k]);
+        // A line break cut in two (CR | LF) still counts once.
+        d.lastMailUnit = text[from - 1];
+    }
+    d.mailPending.append(text.substr(from));
+}
+
+size_t PhraseDictionary::WithdrawMailText() {
+    Impl& d = *impl_;
+    std::lock_guard<std::mutex> hold(d.lock);
+    const size_t left = d.mailPending.size() - std::min(d.mailPosition, d.mailPending.size());
+    d.mailPending.clear();
+    d.mailPosition = 0;
+    return left;
 }
 
 bool PhraseDictionary::MailTextPending() {
@@ -203,6 +227,15 @@ void PhraseDictionary::Impl::LearnerPass(PhraseRing& ring, const std::vector<uin
             if (nextCorrection < corrections.size()) ApplyCorrection(corrections[nextCorrection++]);
             continue;
         }
+        if (queued & kQueuedUnlearned) {
+            char16_t unit = char16_t(queued);
+            if (unit == u'\r' || unit == u'\n' || unit == u'\t' || unit == 0x0B) unit = u'\n';
+            else if (unit < 32 || unit == 127) continue;
+            s[ring.index] = unit;
+            ring.index = ring.index + 1 == ring.Size() ? 0 : ring.index + 1;
+            ring.changed = true;
+            continue;
+        }
         char16_t unit = char16_t(queued);
         const uint32_t i = ring.index, p = ring.Before(i), q = ring.Before(p);
         if (unit == 127) continue;
@@ -249,8 +282,8 @@ void PhraseDictionary::TypingLearnerPass() {
 void PhraseDictionary::MailLearnerPass() {
     Impl& d = *impl_;
     std::lock_guard<std::mutex> hold(d.lock);
-    std::vector<uint32_t> units(d.mailQueue.begin(), d.mailQueue.end());
-    d.mailQueue.clear();
+    std::vector<uint32_t> units;
+    units.swap(d.mailQueue);
     d.LearnerPass(d.mailRing, units);
 }
 

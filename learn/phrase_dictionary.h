@@ -123,10 +123,18 @@ public:
     // Nothing happens when the texts are equal or the phrase is gone by then.
     void LearnCorrection(std::u16string_view inserted, std::u16string_view edited);
 
-    // Appends sent-mail text for the mail feeder (ten units a second).
-    void FeedMailText(std::u16string_view text);
+    // Appends sent-mail text for the mail feeder (ten units a second), from
+    // unit `from` on: the units before it were learned before, by a feed a
+    // stop cut short. The part of their line that ends at `from` goes back
+    // into the mail ring, unlearned and uncounted, so that the phrases that
+    // span the cut are learned whole and none twice. Meant for a text fed
+    // on its own, once the feeder has passed on what it held.
+    void FeedMailText(std::u16string_view text, size_t from = 0);
     // The mail feeder still holds text it has not passed on to learning.
     bool MailTextPending();
+    // Takes back the text the mail feeder has not passed on yet (a stop);
+    // the number of units it was.
+    size_t WithdrawMailText();
 
     // --- Switches ---
     // Set while Auto Complete is off: the searcher does not search.

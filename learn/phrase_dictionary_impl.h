@@ -18,6 +18,9 @@ namespace kx {
 inline constexpr uint32_t kQueuedClear = 0x10000;
 // A queued unit that applies the next queued correction.
 inline constexpr uint32_t kQueuedCorrection = 0x10001;
+// Marks a unit that goes into the ring without being learned or counted:
+// the start of a line that was learned before (FeedMailText's `from`).
+inline constexpr uint32_t kQueuedUnlearned = 0x20000;
 
 // An inserted phrase that the user edited.
 struct PhraseCorrection {
@@ -41,7 +44,7 @@ struct PhraseDictionary::Impl {
     bool candidatesReady = false;
     bool learningEnabled = true;
     PhraseRing typingRing, mailRing;
-    std::vector<char16_t> mailQueue;
+    std::vector<uint32_t> mailQueue;
     std::u16string mailPending;
     size_t mailPosition = 0;
     char16_t lastMailUnit = 0;

@@ -65,6 +65,10 @@ inline constexpr SettingDef ScanThunderbirdSentItemsForScan = Flag(kSettings, u"
 inline constexpr SettingDef ScanThunderbirdSentItemsDone = Flag(kSettings, u"ScanThunderbirdSentItemsDone", false);
 inline constexpr SettingDef ScanThunderbirdCurrentSentItem = Number(kSettings, u"ScanThunderbirdCurrentSentItem", 0);
 inline constexpr SettingDef ScanThunderbirdSentItemsSeekPos = Text(kSettings, u"ScanThunderbirdSentItemsSeekPos", u"");
+// How far into the message the saved position names the feeder got before a
+// stop, in UTF-16 units of the text fed: a long message resumes there.
+inline constexpr SettingDef ScanThunderbirdSentItemOffset = Number(kSettings, u"ScanThunderbirdSentItemOffset", 0);
+inline constexpr SettingDef ScanOutlookSentItemOffset = Number(kSettings, u"ScanOutlookSentItemOffset", 0);
 
 // Lifecycle.
 inline constexpr SettingDef ProgramsFirstRun = Flag(kSettings, u"ProgramsFirstRun", true);

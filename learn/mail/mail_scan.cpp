@@ -1,5 +1,7 @@
 #include "learn/mail/mail_scan.h"
 
+#include <algorithm>
+#include <climits>
 #include <string>
 
 #include "base/text.h"
@@ -36,6 +38,8 @@ MailScanEnd RunThunderbirdScan(SettingsStore& settings, FileSystem& fs, std::u16
     // A position that does not decode starts again from the top, skipping
     // as many messages as were fed.
     const bool resumed = DecodeMailPosition(settings.Read(s::ScanThunderbirdSentItemsSeekPos), start);
+    // How far the first message was fed before a stop.
+    size_t from = size_t(std::max(settings.ReadInt(s::ScanThunderbirdSentItemOffset), 0));
 
     const std::vector<std::u16string> mailboxes = FindThunderbirdMailboxes(fs, roamingAppData);
     if (mailboxes.empty()) return MailScanEnd::NoMail;
@@ -57,17 +61,24 @@ MailScanEnd RunThunderbirdScan(SettingsStore& settings, FileSystem& fs, std::u16
         MailItem item;
         ParseMailMessage(message, item);
         if (ThunderbirdFeedsSubject(item.subject)) {
-            feed(ThunderbirdFeedText(item.body));
+            const size_t reached = feed(ThunderbirdFeedText(item.body), from);
             // Stopped while the text was being learned: the saved position
-            // still names this message, so the next start feeds it again
-            // rather than losing what was not learned yet.
-            if (thread.StopRequested()) return MailScanEnd::Stopped;
+            // still names this message, and the offset says how far it was
+            // learned, so the next start goes on from there. Fed again from
+            // its start, a long message's phrases would gain a count at every
+            // stop until they were suggested for nothing.
+            if (thread.StopRequested()) {
+                settings.WriteInt(s::ScanThunderbirdSentItemOffset, int32_t(std::min<size_t>(reached, INT32_MAX)));
+                return MailScanEnd::Stopped;
+            }
             ++count;
         }
+        from = 0;
         loaded = reader.Next(message);
         // The position of the message just read and not yet fed: a restart
         // begins with it.
         settings.Write(s::ScanThunderbirdSentItemsSeekPos, EncodeMailPosition(reader.MessageStart()));
+        settings.WriteInt(s::ScanThunderbirdSentItemOffset, 0);
         settings.WriteInt(s::ScanThunderbirdCurrentSentItem, count);
         settings.WriteBool(s::ScanThunderbirdSentItemsDone, !loaded);
         if (thread.WaitOrStop(kMailItemPauseMs)) return loaded ? MailScanEnd::Stopped : MailScanEnd::Done;
@@ -103,15 +114,23 @@ MailScanEnd RunOutlookScan(SettingsStore& settings, const std::function<std::uni
         loaded = source->Next(item);
     }
     bool done = false;
+    // How far the first item was fed before a stop.
+    size_t from = size_t(std::max(settings.ReadInt(s::ScanOutlookSentItemOffset), 0));
     while (!thread.StopRequested() && loaded && count < kMaxOutlookFed) {
         if (OutlookFeedsSubject(item.subject)) {
-            feed(item.body);
-            // As for Thunderbird: a message cut short counts as not fed.
-            if (thread.StopRequested()) return MailScanEnd::Stopped;
+            const size_t reached = feed(item.body, from);
+            // As for Thunderbird: a message cut short counts as not fed, and
+            // the next start goes on where it was cut.
+            if (thread.StopRequested()) {
+                settings.WriteInt(s::ScanOutlookSentItemOffset, int32_t(std::min<size_t>(reached, INT32_MAX)));
+                return MailScanEnd::Stopped;
+            }
             ++count;
         }
+        from = 0;
         loaded = source->Next(item);
         done = !loaded || count >= kMaxOutlookFed;
+        settings.WriteInt(s::ScanOutlookSentItemOffset, 0);
         settings.WriteInt(s::ScanOutlookCurrentSentItem, count);
         settings.WriteBool(s::ScanOutlookSentItemsDone, done);
         if (thread.WaitOrStop(kMailItemPauseMs)) break;

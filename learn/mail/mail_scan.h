@@ -27,7 +27,9 @@ public:
     virtual bool WaitOrStop(uint32_t ms) = 0;
 };
 
-using MailFeed = std::function<void(std::u16string_view text)>;
+// Feeds `text` from unit `from` on (the units before were fed before a
+// stop) and returns how far it got: text.size() unless the scan was stopped.
+using MailFeed = std::function<size_t(std::u16string_view text, size_t from)>;
 
 enum class MailScanEnd {
     Off,          // switched off, or finished before

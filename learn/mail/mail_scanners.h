@@ -17,12 +17,15 @@ class PhraseDictionary;
 class SettingsStore;
 
 // Waits, in the scan's pauses, until the dictionary has loaded its file,
-// hands `text` to its mail feeder and waits until the feeder has passed all
-// of it on to learning: the progress a scan writes next then counts only
-// mail that was learned into a dictionary that is saved at exit, and the
-// scan goes at the feeder's pace instead of piling up text that an exit
-// would lose. False when the thread was stopped first.
-bool FeedMailAndWait(PhraseDictionary& dictionary, MailScanThread& thread, std::u16string_view text);
+// hands `text` from unit `from` on to its mail feeder and waits until the
+// feeder has passed all of it on to learning: the progress a scan writes
+// next then counts only mail that was learned into a dictionary that is
+// saved at exit, and the scan goes at the feeder's pace instead of piling up
+// text that an exit would lose. Returns how far into `text` the feeder got:
+// text.size() unless the thread was stopped, when the rest is taken back
+// from the feeder.
+size_t FeedMailAndWait(PhraseDictionary& dictionary, MailScanThread& thread, std::u16string_view text,
+                       size_t from = 0);
 
 class ThunderbirdScanner final : public WorkerThread, private MailScanThread {
 public:

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <map>
+#include <tuple>
 
 #include "base/text.h"
 #include "learn/mail/mail_scan.h"
@@ -129,7 +130,11 @@ struct ThunderbirdFixture : testing::Test {
 
     MailScanEnd Run(FakeThread& thread) {
         return RunThunderbirdScan(settings, fs, kRoaming, fs.Opener(),
-                                  [this](std::u16string_view t) { fed.emplace_back(t); }, thread);
+                                  [this](std::u16string_view t, size_t from) {
+                                      fed.emplace_back(t.substr(from));
+                                      return t.size();
+                                  },
+                                  thread);
     }
 };
 
@@ -195,41 +200,48 @@ TEST_F(ThunderbirdFixture, ResumingFeedsEachMessageOnce) {
 }
 
 // The program ends while a message's text is still being learned: that
-// message is not counted, and the next start feeds it again from its
-// separator rather than losing the rest of it.
-TEST_F(ThunderbirdFixture, AStopWhileFeedingFeedsThatMessageAgain) {
+// message is not counted, and the next start goes on with it where the
+// feeder was cut off, neither losing the rest nor learning the start twice.
+TEST_F(ThunderbirdFixture, AStopWhileFeedingGoesOnWhereTheMessageWasCut) {
     const std::string box = Message("a", "one", true) + Message("b", "two") + Message("c", "three");
     fs.AddFile(kProfiles + u"\\p\\Sent", box);
     FakeThread thread;
-    auto stopAtTwo = [&](std::u16string_view t) {
-        fed.emplace_back(t);
-        if (t == u"two") thread.stopped = true;
+    auto stopInTwo = [&](std::u16string_view t, size_t from) {
+        if (t != u"two") return fed.emplace_back(t.substr(from)), t.size();
+        fed.emplace_back(t.substr(from, 1));
+        thread.stopped = true;
+        return from + 1;
     };
-    EXPECT_EQ(RunThunderbirdScan(settings, fs, kRoaming, fs.Opener(), stopAtTwo, thread), MailScanEnd::Stopped);
+    EXPECT_EQ(RunThunderbirdScan(settings, fs, kRoaming, fs.Opener(), stopInTwo, thread), MailScanEnd::Stopped);
     EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 1);
+    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdSentItemOffset), 1);
     uint64_t pos = 0;
     ASSERT_TRUE(DecodeMailPosition(settings.Read(s::ScanThunderbirdSentItemsSeekPos), pos));
     EXPECT_EQ(pos, box.find("\r\nFrom - ", 1));
     FakeThread again;
     EXPECT_EQ(Run(again), MailScanEnd::Done);
-    EXPECT_EQ(fed, (std::vector<std::u16string>{u"one", u"two", u"two", u"three"}));
+    EXPECT_EQ(fed, (std::vector<std::u16string>{u"one", u"t", u"wo", u"three"}));
     EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 3);
+    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdSentItemOffset), 0);
 }
 
 // The scanners hand each text to the dictionary's mail feeder and go on only
 // once the feeder, ten units a second, has passed it all on: each pause of
-// the thread here is one pass of the feeder.
+// the thread here is one pass of the feeder (and, when asked, one of the
+// mail learner, which runs as often).
 struct FeederThread final : MailScanThread {
     PhraseDictionary& d;
     int stopAfterWaits;
     int waits = 0;
     // The wait after which the dictionary has loaded its file (-1: already).
     int loadedAfterWaits = -1;
+    bool learn = false;
     FeederThread(PhraseDictionary& dictionary, int stopAfter) : d(dictionary), stopAfterWaits(stopAfter) {}
     bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
     bool WaitOrStop(uint32_t ms) override {
         EXPECT_EQ(ms, kMailItemPauseMs);
         d.MailFeederPass();
+        if (learn) d.MailLearnerPass();
         if (++waits == loadedAfterWaits) d.LoadFile(u"/nonexistent-folder/acdata.txt");
         return StopRequested();
     }
@@ -246,16 +258,58 @@ TEST(MailFeedPace, WaitsUntilTheFeederPassedTheTextOn) {
     PhraseDictionary d(Unstarted());
     d.LoadFile(u"/nonexistent-folder/acdata.txt");
     FeederThread thread(d, -1);
-    EXPECT_TRUE(FeedMailAndWait(d, thread, u"see you.\r\n"));
+    EXPECT_EQ(FeedMailAndWait(d, thread, u"see you.\r\n"), 10u);
     EXPECT_EQ(thread.waits, 10);  // one pause per code unit
     EXPECT_FALSE(d.MailTextPending());
-    EXPECT_TRUE(FeedMailAndWait(d, thread, u""));
+    EXPECT_EQ(FeedMailAndWait(d, thread, u""), 0u);
     EXPECT_EQ(thread.waits, 10);
 
+    // Stopped: how far the feeder got, and the rest taken back from it.
     FeederThread stopping(d, 3);
-    EXPECT_FALSE(FeedMailAndWait(d, stopping, u"thank you very much\n"));
+    EXPECT_EQ(FeedMailAndWait(d, stopping, u"thank you very much\n"), 3u);
     EXPECT_EQ(stopping.waits, 3);
-    EXPECT_TRUE(d.MailTextPending());
+    EXPECT_FALSE(d.MailTextPending());
+}
+
+std::map<std::u16string, std::tuple<uint32_t, uint32_t, uint32_t>> Learned(PhraseDictionary& d) {
+    std::map<std::u16string, std::tuple<uint32_t, uint32_t, uint32_t>> out;
+    d.ForEachEntry([&](std::u16string_view p, const PhraseEntry& e) {
+        out[std::u16string(p)] = {e.stats.typedCount, e.stats.firstSeen, e.stats.lastSeen};
+    });
+    return out;
+}
+
+// Cut by a stop anywhere, and the rest fed at the next start into the
+// dictionary saved at exit, a message is learned as if it had been fed
+// whole: the phrases before the cut are not counted again, and the ones
+// that span it are learned whole.
+TEST(MailFeedPace, AMessageCutAnywhereIsLearnedAsIfFedWhole) {
+    const std::u16string text = u"thank you very much.\r\nsee you at noon\r\nby the fountain";
+    const std::u16string file = U16(testing::TempDir() + "kx_mail_cut_acdata.txt");
+    PhraseDictionary whole(Unstarted());
+    whole.LoadFile(u"/nonexistent-folder/acdata.txt");
+    FeederThread all(whole, -1);
+    all.learn = true;
+    EXPECT_EQ(FeedMailAndWait(whole, all, text), text.size());
+    const auto expected = Learned(whole);
+    ASSERT_TRUE(expected.count(u"see you at noon"));
+    for (size_t cut = 1; cut < text.size(); ++cut) {
+        PhraseDictionary before(Unstarted());
+        before.LoadFile(u"/nonexistent-folder/acdata.txt");
+        FeederThread stopping(before, int(cut));
+        stopping.learn = true;
+        const size_t reached = FeedMailAndWait(before, stopping, text);
+        ASSERT_EQ(reached, cut);
+        ASSERT_EQ(before.Save(file), SaveResult::Saved);
+
+        PhraseDictionary after(Unstarted());
+        after.LoadFile(file);
+        FeederThread rest(after, -1);
+        rest.learn = true;
+        EXPECT_EQ(FeedMailAndWait(after, rest, text, reached), text.size());
+        EXPECT_EQ(Learned(after), expected) << "cut after " << cut << " units";
+        EXPECT_EQ(after.KeystrokeCounter(), whole.KeystrokeCounter()) << "cut after " << cut << " units";
+    }
 }
 
 // Mail learned before "acdata.txt" has loaded would be emptied by the load
@@ -264,14 +318,14 @@ TEST(MailFeedPace, WaitsUntilTheFeederPassedTheTextOn) {
 TEST(MailFeedPace, NothingIsFedUntilTheDictionaryHasLoaded) {
     PhraseDictionary d(Unstarted());
     FeederThread stopping(d, 5);
-    EXPECT_FALSE(FeedMailAndWait(d, stopping, u"see you.\r\n"));
+    EXPECT_EQ(FeedMailAndWait(d, stopping, u"see you.\r\n"), 0u);
     EXPECT_FALSE(d.MailTextPending());
     d.MailLearnerPass();
     EXPECT_EQ(d.KeystrokeCounter(), 0u);
 
     FeederThread thread(d, -1);
     thread.loadedAfterWaits = 3;
-    EXPECT_TRUE(FeedMailAndWait(d, thread, u"see you.\r\n"));
+    EXPECT_EQ(FeedMailAndWait(d, thread, u"see you.\r\n"), 10u);
     EXPECT_EQ(thread.waits, 3 + 10);
     d.MailLearnerPass();
     EXPECT_EQ(d.KeystrokeCounter(), 9u);  // CR LF stored as one line feed
@@ -335,7 +389,11 @@ struct OutlookFixture : testing::Test {
                 ++connects;
                 return mail.empty() ? nullptr : std::make_unique<FakeOutlook>(mail);
             },
-            [this](std::u16string_view t) { fed.emplace_back(t); }, thread);
+            [this](std::u16string_view t, size_t from) {
+                fed.emplace_back(t.substr(from));
+                return t.size();
+            },
+            thread);
     }
 };
 
@@ -360,7 +418,10 @@ TEST_F(OutlookFixture, WaitsForAnUnfinishedThunderbirdScanOnlyWhileItRuns) {
     settings.WriteBool(s::ScanThunderbirdSentItems, true);
     mail = {u"a"};
     auto connect = [this]() -> std::unique_ptr<OutlookMailSource> { return std::make_unique<FakeOutlook>(mail); };
-    auto feed = [this](std::u16string_view t) { fed.emplace_back(t); };
+    auto feed = [this](std::u16string_view t, size_t from) {
+        fed.emplace_back(t.substr(from));
+        return t.size();
+    };
     // Thunderbird's scan runs for three steps, then ends without finishing
     // (it found no mailbox): Outlook's goes on after it.
     int running = 3;
@@ -378,19 +439,23 @@ TEST_F(OutlookFixture, WaitsForAnUnfinishedThunderbirdScanOnlyWhileItRuns) {
     EXPECT_EQ(fed.size(), 1u);
 }
 
-TEST_F(OutlookFixture, AStopWhileFeedingFeedsThatItemAgain) {
+TEST_F(OutlookFixture, AStopWhileFeedingGoesOnWhereTheItemWasCut) {
     mail = {u"a", u"b", u"c"};
     FakeThread thread;
-    auto stopAtOne = [&](std::u16string_view t) {
-        fed.emplace_back(t);
-        if (t == u"body 1") thread.stopped = true;
+    auto stopInOne = [&](std::u16string_view t, size_t from) {
+        if (t != u"body 1") return fed.emplace_back(t.substr(from)), t.size();
+        fed.emplace_back(t.substr(from, 3));
+        thread.stopped = true;
+        return from + 3;
     };
     auto connect = [this]() -> std::unique_ptr<OutlookMailSource> { return std::make_unique<FakeOutlook>(mail); };
-    EXPECT_EQ(RunOutlookScan(settings, connect, stopAtOne, thread), MailScanEnd::Stopped);
+    EXPECT_EQ(RunOutlookScan(settings, connect, stopInOne, thread), MailScanEnd::Stopped);
     EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 1);
+    EXPECT_EQ(settings.ReadInt(s::ScanOutlookSentItemOffset), 3);
     FakeThread again;
     EXPECT_EQ(Run(again), MailScanEnd::Done);
-    EXPECT_EQ(fed, (std::vector<std::u16string>{u"body 0", u"body 1", u"body 1", u"body 2"}));
+    EXPECT_EQ(fed, (std::vector<std::u16string>{u"body 0", u"bod", u"y 1", u"body 2"}));
+    EXPECT_EQ(settings.ReadInt(s::ScanOutlookSentItemOffset), 0);
 }
 
 // The cap ends the scan for good: Done is written, and later starts do not

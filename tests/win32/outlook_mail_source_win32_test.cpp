@@ -90,7 +90,11 @@ struct OutlookComScan : testing::Test {
                 [&]() -> std::unique_ptr<OutlookMailSource> {
                     return std::make_unique<RecordingOutlookSource>(ConnectOutlookMailSource(), seen);
                 },
-                [&](std::u16string_view text) { fed.emplace_back(text); }, thread);
+                [&](std::u16string_view text, size_t from) {
+                    fed.emplace_back(text.substr(from));
+                    return text.size();
+                },
+                thread);
         });
         scanner.join();
         return end;
