@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "base/unicode_case.h"
+#include "engine/matcher/combination_name.h"
 
 namespace kx {
 namespace {
@@ -202,6 +203,12 @@ void Expander::MatchEvent(const KeyEvent& e) {
 }
 
 void Expander::OnBreakPress(const KeyEvent& e, const Classified& k) {
+    // A combination's key may type a character that ends words (SHIFT and 1
+    // give "!" on a US keyboard): the combination comes first.
+    if (uint32_t value = k.value; MatchHotkey(e, value)) {
+        p_.app.PostNotice(notice::kWord, value);
+        return;
+    }
     if (IsCommandKey(e) || IsCaretKey(e.vk)) {
         ForgetWords();
         return;
@@ -284,20 +291,29 @@ void Expander::OnCharacter(const KeyEvent& e, const Classified& k) {
 
 bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
     if (!(e.ctrl() || e.shift() || e.alt())) return false;
-    // CTRL+ALT+M arrives without a character (none is typed); its key is M.
-    const char16_t last = CombinationKey(e);
-    if (last == 0) return false;
-    std::u16string key = ModifierPrefix(e);
-    key.push_back(AsciiUpper(last));
+    if (!e.isDown) return false;  // a release completes nothing
+    // The key by its own name, as the macro editor wrote it, never by what
+    // the modifiers make it type: CTRL+SHIFT+1 is not "CTRL+SHIFT+!", nor is
+    // AltGr+Q on a German keyboard "CTRL+ALT+@". Where the window's layout is
+    // not known, the typed character stands in.
+    const char16_t unshifted = p_.windows.UnshiftedCharacter(s_.foregroundWindow, e.vk);
+    const char16_t name = CombinationKeyName(e.vk, unshifted ? unshifted : e.ch);
+    // Combinations saved under the typed character ("CTRL+SHIFT+!") by
+    // earlier versions still start their macros.
+    const char16_t typedName = e.ch >= 0x20 ? AsciiUpper(e.ch) : 0;
+    const std::u16string prefix = ModifierPrefix(e);
     // Combinations are looked up under the store lock too: the UI thread may
     // be inserting into the same tree, and an unlocked walk could crash.
     EntryRef entry;
-    if (!Lookup(key, entry)) return false;
-    // SHIFT alone typed the character of the combination: take it back with
-    // one Backspace (SendBackspaces taps one more than it is given). The key
-    // went through to the window before we saw it, so a second tap would
-    // erase the user's character before it.
-    if (e.shift() && !e.ctrl() && !e.alt()) p_.output.SendBackspaces(0);
+    const bool found = (name && Lookup(prefix + name, entry)) ||
+                       (typedName && typedName != name && Lookup(prefix + typedName, entry));
+    if (!found) return false;
+    // The combination typed a character (SHIFT alone, or AltGr where the
+    // layout has one there): take it back with one Backspace (SendBackspaces
+    // taps one more than it is given). The key went through to the window
+    // before we saw it, so a second tap would erase the user's character
+    // before it.
+    if (e.ch != 0 && e.ctrl() == e.alt()) p_.output.SendBackspaces(0);
     if (p_.macros.Launch(*entry)) noticeValue = notice::kExpanded;
     return true;
 }

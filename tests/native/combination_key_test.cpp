@@ -1,9 +1,16 @@
 // Key combinations as the hook module reports them: CTRL+ALT with a letter
 // that has no AltGr character arrives without one, so the word being typed
 // does not grow by the letter, and the combination is still composed from
-// the key itself.
+// the key itself. On US and German keyboards alike, every combination the
+// macro editor offers or records starts its macro.
 #include <gtest/gtest.h>
 
+#include <map>
+
+#include "base/text.h"
+#include "engine/hooklink/key_translation.h"
+#include "engine/macro/key_combinations.h"
+#include "engine/matcher/combination_name.h"
 #include "tests/support/engine_rig.h"
 
 namespace kx::test {
@@ -72,6 +79,176 @@ TEST(CombinationKey, HeldAndRepeatedCombinationsAsTheModuleReportsThem) {
     const auto lines = rig.Lines("output StartMacro");
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[3], "output StartMacro \"kbrd_input(ctrl)\"");
+}
+
+// A keyboard layout in miniature: what each key types plain, with SHIFT and
+// with AltGr (CTRL and ALT). Letters type their small and capital letter.
+struct KeyRow {
+    uint32_t vk;
+    char16_t plain, shifted, altGr;
+};
+
+class TableLayout final : public KeyTranslator {
+public:
+    TableLayout(std::initializer_list<KeyRow> digits, std::initializer_list<KeyRow> others) {
+        for (char16_t c = u'A'; c <= u'Z'; ++c) rows_[c] = {c, char16_t(c + 32), c, 0};
+        for (const KeyRow& r : digits) rows_[r.vk] = r;
+        for (const KeyRow& r : others) rows_[r.vk] = r;
+    }
+    TableLayout& AltGr(uint32_t vk, char16_t c) {
+        rows_[vk].altGr = c;
+        return *this;
+    }
+    int ToChars(uint32_t vk, uint32_t, bool shift, bool ctrl, bool alt, bool, char16_t* out, int) override {
+        const auto it = rows_.find(vk);
+        if (it == rows_.end()) return 0;
+        const char16_t c = ctrl && alt ? (shift ? 0 : it->second.altGr)
+                           : ctrl || alt ? 0  // the hook asks without them
+                           : shift ? it->second.shifted : it->second.plain;
+        out[0] = c;
+        return c ? 1 : 0;
+    }
+    // What MapVirtualKey gives: capitals for letters, else the plain character.
+    char16_t Unshifted(uint32_t vk) const {
+        const auto it = rows_.find(vk);
+        if (it == rows_.end()) return 0;
+        return vk >= u'A' && vk <= u'Z' ? char16_t(vk) : it->second.plain;
+    }
+
+private:
+    std::map<uint32_t, KeyRow> rows_;
+};
+
+TableLayout UsLayout() {
+    return TableLayout({{'1', u'1', u'!', 0}, {'2', u'2', u'@', 0}, {'3', u'3', u'#', 0}, {'4', u'4', u'$', 0},
+                        {'5', u'5', u'%', 0}, {'6', u'6', u'^', 0}, {'7', u'7', u'&', 0}, {'8', u'8', u'*', 0},
+                        {'9', u'9', u'(', 0}, {'0', u'0', u')', 0}},
+                       {{0xBA, u';', u':', 0}, {0xBF, u'/', u'?', 0}, {0xDE, u'\'', u'"', 0}});
+}
+
+// German (QWERTZ): AltGr types @, the euro sign and micro on Q, E and M, and
+// braces and brackets on 7 to 0.
+TableLayout GermanLayout() {
+    TableLayout t({{'1', u'1', u'!', 0}, {'2', u'2', u'"', u'\u00B2'}, {'3', u'3', u'\u00A7', u'\u00B3'},
+                   {'4', u'4', u'$', 0}, {'5', u'5', u'%', 0}, {'6', u'6', u'&', 0}, {'7', u'7', u'/', u'{'},
+                   {'8', u'8', u'(', u'['}, {'9', u'9', u')', u']'}, {'0', u'0', u'=', u'}'}},
+                  {{0xDB, u'\u00DF', u'?', u'\\'}, {0xBA, u'\u00FC', u'\u00DC', 0}, {0xBB, u'+', u'*', u'~'},
+                   {0xE2, u'<', u'>', u'|'}});
+    t.AltGr('Q', u'@').AltGr('E', u'\u20AC').AltGr('M', u'\u00B5');
+    return t;
+}
+
+struct Held {
+    bool ctrl = false, shift = false, alt = false;
+};
+
+Held HeldFor(std::u16string_view combination) {
+    return {combination.find(u"CTRL+") != std::u16string_view::npos,
+            combination.find(u"SHIFT+") != std::u16string_view::npos,
+            combination.find(u"ALT+") != std::u16string_view::npos};
+}
+
+// The key pressed and released as the hook module reports it in `layout`.
+void Press(EngineRig& rig, TableLayout& layout, uint32_t vk, Held held) {
+    RawKey raw;
+    raw.vk = vk;
+    raw.ctrl = held.ctrl;
+    raw.shift = held.shift;
+    raw.alt = held.alt;
+    rig.expander.OnKeyEvent(BuildKeyEvent(raw, layout));
+    raw.isUp = true;
+    rig.expander.OnKeyEvent(BuildKeyEvent(raw, layout));
+}
+
+// What the editor's key field writes while these keys are held.
+std::u16string Recorded(const TableLayout& layout, uint32_t vk, Held held) {
+    return ComposeCombination(held.ctrl, held.shift, held.alt, CombinationKeyName(vk, layout.Unshifted(vk)));
+}
+
+struct NamedLayout {
+    const char* name;
+    TableLayout (*make)();
+};
+constexpr NamedLayout kLayouts[] = {{"US", UsLayout}, {"German", GermanLayout}};
+
+std::string Script(std::u16string_view combination) { return "output StartMacro \"" + U8(combination) + "\""; }
+
+TEST(CombinationKey, EveryOfferedCombinationStartsItsMacroOnUsAndGermanKeyboards) {
+    for (const NamedLayout& l : kLayouts) {
+        TableLayout layout = l.make();
+        EngineRig rig;
+        rig.windows.SetLayout([&](uint32_t vk) { return layout.Unshifted(vk); });
+        for (const std::u16string& c : MacroKeyCombinations())
+            rig.Add(c.c_str(), c.c_str(), nullptr, ShortcutKind::Macro);
+        for (const std::u16string& c : MacroKeyCombinations()) {
+            const uint32_t vk = c.back();  // the letter's or digit's own key
+            EXPECT_EQ(Recorded(layout, vk, HeldFor(c)), c) << l.name;
+            Press(rig, layout, vk, HeldFor(c));
+            const auto started = rig.Lines("output StartMacro");
+            ASSERT_FALSE(started.empty()) << l.name << " " << U8(c);
+            EXPECT_EQ(started.back(), Script(c)) << l.name;
+            rig.log.Clear();
+        }
+    }
+}
+
+// Keys other than letters and digits, held in the editor's field, are
+// named by what they type unshifted, and start their macros too.
+TEST(CombinationKey, RecordedPunctuationKeysStartTheirMacros) {
+    struct Case {
+        int layout;  // index into kLayouts
+        uint32_t vk;
+        Held held;
+        std::u16string_view recorded;
+    };
+    const Case cases[] = {
+        {0, 0xBA, {true, true, false}, u"CTRL+SHIFT+;"},
+        {0, 0xBF, {true, false, true}, u"CTRL+ALT+/"},
+        {0, 0xDE, {false, true, false}, u"SHIFT+'"},
+        {1, 0xDB, {true, false, true}, u"CTRL+ALT+\u00DF"},
+        {1, 0xBA, {false, true, true}, u"SHIFT+ALT+\u00DC"},
+        {1, 0xBB, {true, false, true}, u"CTRL+ALT++"},
+        {1, 0xE2, {true, true, false}, u"CTRL+SHIFT+<"},
+    };
+    for (const Case& c : cases) {
+        TableLayout layout = kLayouts[c.layout].make();
+        EngineRig rig;
+        rig.windows.SetLayout([&](uint32_t vk) { return layout.Unshifted(vk); });
+        EXPECT_EQ(Recorded(layout, c.vk, c.held), c.recorded) << kLayouts[c.layout].name;
+        rig.Add(std::u16string(c.recorded).c_str(), u"kbrd_input \"x\"", nullptr, ShortcutKind::Macro);
+        Press(rig, layout, c.vk, c.held);
+        EXPECT_EQ(rig.Lines("output StartMacro").size(), 1u) << U8(c.recorded);
+    }
+}
+
+TEST(CombinationKey, OlderNamesStillStartAndTypedCharactersAreTakenBack) {
+    TableLayout us = UsLayout(), german = GermanLayout();
+    EngineRig rig;
+    TableLayout* layout = &us;
+    rig.windows.SetLayout([&](uint32_t vk) { return layout->Unshifted(vk); });
+    // Saved under the character the key typed, as before: still found, but
+    // the key's own name comes first.
+    rig.Add(u"CTRL+SHIFT+!", u"old", nullptr, ShortcutKind::Macro);
+    Press(rig, us, '1', {true, true, false});
+    rig.Add(u"CTRL+SHIFT+@", u"old two", nullptr, ShortcutKind::Macro);
+    rig.Add(u"CTRL+SHIFT+2", u"new two", nullptr, ShortcutKind::Macro);
+    Press(rig, us, '2', {true, true, false});
+    EXPECT_EQ(rig.Lines("output StartMacro"),
+              (std::vector<std::string>{"output StartMacro \"old\"", "output StartMacro \"new two\""}));
+    EXPECT_TRUE(rig.Lines("output SendBackspaces").empty()) << "CTRL+SHIFT types nothing";
+
+    // AltGr+Q types "@" into the window on a German keyboard: the "@" is
+    // taken back once.
+    layout = &german;
+    rig.log.Clear();
+    rig.Add(u"CTRL+ALT+Q", u"q", nullptr, ShortcutKind::Macro);
+    Press(rig, german, 'Q', {true, false, true});
+    EXPECT_EQ(rig.Lines("output SendBackspaces"), std::vector<std::string>{"output SendBackspaces 0"});
+    rig.log.Clear();
+    layout = &us;
+    Press(rig, us, 'Q', {true, false, true});
+    EXPECT_EQ(rig.Lines("output StartMacro").size(), 1u);
+    EXPECT_TRUE(rig.Lines("output SendBackspaces").empty()) << "no AltGr character on a US keyboard";
 }
 
 }  // namespace
