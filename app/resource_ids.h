@@ -136,6 +136,7 @@
 #define IDC_OPT_AC_COMBO 156
 #define IDC_OPT_MEMORY_SLIDER 160
 #define IDC_OPT_MEMORY_LABEL 161
+// The sent-mail boxes, on the setup's and the options' Auto Complete pages.
 #define IDC_SETUP_OUTLOOK 170
 #define IDC_SETUP_THUNDERBIRD 172
 

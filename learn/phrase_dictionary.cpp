@@ -51,6 +51,7 @@ PhraseDictionary::PhraseDictionary(const DictionaryOptions& o) : impl_(std::make
     d.removeKeystrokes = o.removeKeystrokes;
     d.totalVirtual = o.totalVirtual;
     d.memoryLimit = MemoryLimitFor(o.trackbar, o.totalVirtual);
+    d.memoryPosition = o.trackbar;
     d.typingRing.Reset(d.ringSize, true);
     d.mailRing.Reset(d.ringSize, true);
     ringSize_ = d.ringSize;
@@ -426,6 +427,12 @@ bool PhraseDictionary::Impl::ApplyCorrection(const PhraseCorrection& c) {
 void PhraseDictionary::SetMemoryLimit(int32_t position) {
     std::lock_guard<std::mutex> hold(impl_->lock);
     impl_->memoryLimit = MemoryLimitFor(position, impl_->totalVirtual);
+    impl_->memoryPosition = position;
+}
+
+int32_t PhraseDictionary::MemoryLimitPosition() {
+    std::lock_guard<std::mutex> hold(impl_->lock);
+    return impl_->memoryPosition;
 }
 
 uint32_t PhraseDictionary::MemoryLimit() {

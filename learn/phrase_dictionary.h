@@ -174,6 +174,8 @@ public:
     // --- Memory ---
     void SetMemoryLimit(int32_t trackbarPosition);
     uint32_t MemoryLimit();
+    // The slider position the limit in force was set from.
+    int32_t MemoryLimitPosition();
     uint32_t MemoryUsed();
     uint32_t PhraseCount();
     uint32_t KeystrokeCounter();

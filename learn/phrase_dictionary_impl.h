@@ -32,6 +32,8 @@ struct PhraseDictionary::Impl {
     std::mutex lock;
     PhraseTrie trie;
     uint32_t memoryLimit = 0;
+    // The slider position that memoryLimit was computed from.
+    int32_t memoryPosition = 0;
     uint32_t memoryUsed = 0;
     uint32_t phraseCount = 0;
     uint32_t keystrokeCounter = 0;

@@ -40,9 +40,10 @@ inline constexpr SettingDef ToggleExpansionsCombo = Text(kSettings, u"ToggleExpa
 inline constexpr SettingDef ToggleAutoComplete = Flag(kSettings, u"ToggleAutoComplete", false);
 inline constexpr SettingDef ToggleAutoCompleteCombo = Text(kSettings, u"ToggleAutoCompleteCombo", u"CTRL+ALT+ENTER");
 
-// Auto Complete. The candidate timer reads AutoCompleteEnabled with default true.
-inline constexpr SettingDef AutoCompleteEnabled = Flag(kSettings, u"AutoCompleteEnabled", false);
-inline constexpr SettingDef AutoCompleteEnabledForTimer = Flag(kSettings, u"AutoCompleteEnabled", true);
+// Auto Complete. One default for every reader: the status bar, the toolbar,
+// the options, the candidate timer and the engine all say the same on a
+// fresh install, where Auto Complete is on.
+inline constexpr SettingDef AutoCompleteEnabled = Flag(kSettings, u"AutoCompleteEnabled", true);
 inline constexpr SettingDef AutoCompleteWindowOpen = Flag(kSettings, u"AutoCompleteWindowOpen", false);
 inline constexpr SettingDef SuggestionTrackbar = Number(kSettings, u"SuggestionTrackbar", 15);
 

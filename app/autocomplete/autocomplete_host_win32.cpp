@@ -46,14 +46,14 @@ bool AutoCompleteHost::Create(HWND owner) {
     keys_.SetWindowHandle(reinterpret_cast<WindowHandle>(window_.Handle()));
     engine_.AutoComplete().SetWindowKeys(&keys_);
     plugged_ = true;
-    ApplyEnabled(settings_.ReadBool(settings::AutoCompleteEnabledForTimer));
+    ApplyEnabled(settings_.ReadBool(settings::AutoCompleteEnabled));
     return true;
 }
 
 void AutoCompleteHost::Poll() {
     std::vector<AcCandidate> list;
     if (!dictionary_.TakeCandidates(list)) return;
-    if (settings_.ReadBool(settings::AutoCompleteEnabledForTimer)) window_.ShowCandidates(list, true);
+    if (settings_.ReadBool(settings::AutoCompleteEnabled)) window_.ShowCandidates(list, true);
 }
 
 void AutoCompleteHost::ApplyEnabled(bool on) {

@@ -18,6 +18,16 @@ void SentMailScans::StartSwitchedOn() {
         outlook_.Start(ThreadPriority::Lowest);
 }
 
+void SentMailScans::FollowSwitches() {
+    const bool thunderbirdOff = !settings_.ReadBool(settings::ScanThunderbirdSentItems);
+    const bool outlookOff = !settings_.ReadBool(settings::ScanOutlookSentItems);
+    if (thunderbirdOff) thunderbird_.RequestStop();
+    if (outlookOff) outlook_.RequestStop();
+    if (thunderbirdOff) thunderbird_.Stop();
+    if (outlookOff) outlook_.Stop();
+    StartSwitchedOn();
+}
+
 void SentMailScans::Stop() {
     // Both stop events first, so neither waits for the other's current step.
     thunderbird_.RequestStop();

@@ -1,6 +1,7 @@
 // The program's two sent-mail scanners: started with the program when the
-// user switched them on, stopped at its exit once the learned phrases are
-// saved. Each scanner's running flag is its thread's.
+// user switched them on, started or stopped as the user switches them in
+// the options, stopped at its exit once the learned phrases are saved. Each
+// scanner's running flag is its thread's.
 #pragma once
 
 #include "learn/mail/mail_scanners.h"
@@ -23,6 +24,10 @@ public:
     // the user's choice starts one) and that is not running starts at the
     // lowest priority. Thunderbird's first; Outlook's waits for it.
     void StartSwitchedOn();
+    // After the options: the scans switched on start as at start-up, and a
+    // running scan switched off stops, its progress kept for when it is
+    // switched on again.
+    void FollowSwitches();
     // Exit: both scanners stop and are waited for. Their progress was
     // written after each message, so the next start resumes.
     void Stop();

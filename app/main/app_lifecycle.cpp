@@ -142,7 +142,7 @@ void AppCore::ToggleAutoComplete() {
 }
 
 void AppCore::RefreshAutoCompleteState() {
-    const bool on = services_->settings.ReadBool(settings::AutoCompleteEnabledForTimer);
+    const bool on = services_->settings.ReadBool(settings::AutoCompleteEnabled);
     engine_.Engine().SetAutoCompleteEnabled(on);
     if (autoComplete_) autoComplete_->ApplyEnabled(on);
     RefreshState();

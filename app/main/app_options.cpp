@@ -4,6 +4,7 @@
 #include "app/options/setup_wizard.h"
 #include "base/unicode_case.h"
 #include "core/shared_store.h"
+#include "learn/phrase_dictionary.h"
 
 namespace kx {
 
@@ -23,9 +24,12 @@ void AppCore::ShowOptions(OptionsPage page) {
     const std::u16string sharedPath = settings.Read(settings::SharedPath);
     const bool replaceLocal = settings.ReadBool(settings::SharedReplacesLocal);
     const bool sharedEnabled = settings.ReadBool(settings::SharedEnabled);
-    // The phrase dictionary reads its limit from "SuggestionTrackbar" as it
-    // starts; until the application holds one, there is nothing to tell.
-    RunOptionsSheet(window_, *services_, page, nullptr);
+    // The learning dictionary read "SuggestionTrackbar" as it was made; a
+    // new position reaches it when OK is pressed.
+    PhraseDictionary& learning = engine_.LearningDictionary();
+    MemoryLimitAccess memoryLimit{[&learning] { return int(learning.MemoryLimitPosition()); },
+                                  [&learning](int position) { learning.SetMemoryLimit(position); }};
+    RunOptionsSheet(window_, *services_, page, std::move(memoryLimit));
     ApplySettingsAfterOptions(sharedPath, replaceLocal, sharedEnabled);
 }
 
@@ -43,6 +47,10 @@ void AppCore::ApplySettingsAfterOptions(const std::u16string& sharedPath, bool r
         RefillList();
     }
     RefreshGroupView();
+    // Auto Complete follows its box both ways: the dictionary's search, the
+    // engine's flag (which its hotkey flips) and the window.
+    RefreshAutoCompleteState();
+    mailScans_.FollowSwitches();
 }
 
 void AppCore::ShowFirstRunSetup() {

@@ -23,8 +23,14 @@ void AutoCompletePage::OnInit() {
     Item(IDC_OPT_AC_COMBO).Enable(Item(IDC_OPT_TOGGLE_AC).Checked());
     const Window slider = Item(IDC_OPT_MEMORY_SLIDER);
     slider.Send(TBM_SETRANGE, TRUE, MAKELPARAM(kMemorySliderMin, kMemorySliderMax));
-    slider.Send(TBM_SETPOS, TRUE, settings.ReadInt(settings::SuggestionTrackbar));
+    // The slider shows the limit in force, so that a limit that never
+    // reached the dictionary does not look applied.
+    const int position =
+        memoryLimit_.position ? memoryLimit_.position() : int(settings.ReadInt(settings::SuggestionTrackbar));
+    slider.Send(TBM_SETPOS, TRUE, position);
     ShowMemoryLabel();
+    Item(IDC_SETUP_OUTLOOK).Check(settings.ReadBool(settings::ScanOutlookSentItems));
+    Item(IDC_SETUP_THUNDERBIRD).Check(settings.ReadBool(settings::ScanThunderbirdSentItems));
 }
 
 void AutoCompletePage::ShowMemoryLabel() {
@@ -52,10 +58,13 @@ bool AutoCompletePage::OnApply() {
     settings.WriteBool(settings::AutoCompleteEnabled, Item(IDC_OPT_AC_ENABLE).Checked());
     const int position = int(Item(IDC_OPT_MEMORY_SLIDER).Send(TBM_GETPOS));
     settings.WriteInt(settings::SuggestionTrackbar, position);
-    if (applyMemoryLimit_) applyMemoryLimit_(position);
+    if (memoryLimit_.apply) memoryLimit_.apply(position);
     settings.WriteBool(settings::ToggleAutoComplete, Item(IDC_OPT_TOGGLE_AC).Checked());
     const std::u16string combo = ChosenHotkey(Item(IDC_OPT_AC_COMBO));
     if (!combo.empty()) settings.Write(settings::ToggleAutoCompleteCombo, combo);
+    // The scans start or stop as the sheet closes (the application's part).
+    settings.WriteBool(settings::ScanOutlookSentItems, Item(IDC_SETUP_OUTLOOK).Checked());
+    settings.WriteBool(settings::ScanThunderbirdSentItems, Item(IDC_SETUP_THUNDERBIRD).Checked());
     return true;
 }
 

@@ -1,5 +1,6 @@
 // The "Auto Complete" page (template 55): Auto Complete on or off, its
-// on/off hotkey, and the memory its phrases may take.
+// on/off hotkey, the memory its phrases may take, and learning from the mail
+// already sent.
 #pragma once
 
 #include <functional>
@@ -10,22 +11,29 @@
 
 namespace kx {
 
+// The memory limit in force, which is the phrase dictionary's: the slider
+// position it was set from, and a new position for it, taken under its lock.
+// Either may be empty; the slider then starts from the setting.
+struct MemoryLimitAccess {
+    std::function<int()> position;
+    std::function<void(int)> apply;
+};
+
 class AutoCompletePage final : public PropertyPage {
 public:
-    // `applyMemoryLimit` hands the new slider position to the phrase
-    // dictionary, which takes it under its lock; may be empty.
-    AutoCompletePage(AppServices& services, std::function<void(int)> applyMemoryLimit)
-        : services_(services), applyMemoryLimit_(std::move(applyMemoryLimit)) {}
+    AutoCompletePage(AppServices& services, MemoryLimitAccess memoryLimit)
+        : services_(services), memoryLimit_(std::move(memoryLimit)) {}
 
 private:
     void OnInit() override;
     void OnCommand(int id, int code) override;
     bool OnApply() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    const wchar_t* HelpTopic() const override { return L"autocompleteoptions"; }
     void ShowMemoryLabel();
 
     AppServices& services_;
-    std::function<void(int)> applyMemoryLimit_;
+    MemoryLimitAccess memoryLimit_;
     BalloonTip balloon_;
 };
 

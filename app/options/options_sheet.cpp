@@ -9,15 +9,16 @@
 
 namespace kx {
 
-void RunOptionsSheet(HWND owner, AppServices& services, OptionsPage start, std::function<void(int)> applyMemoryLimit) {
+void RunOptionsSheet(HWND owner, AppServices& services, OptionsPage start, MemoryLimitAccess memoryLimit) {
     GeneralPage general(services);
     SharedPage shared(services);
-    AutoCompletePage autoComplete(services, std::move(applyMemoryLimit));
+    AutoCompletePage autoComplete(services, std::move(memoryLimit));
     PROPSHEETPAGEW pages[] = {general.Describe(IDD_OPTIONS_GENERAL), shared.Describe(IDD_OPTIONS_SHARED),
                               autoComplete.Describe(IDD_OPTIONS_AUTOCOMPLETE)};
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof(header);
-    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP;
+    // The Help button opens the page's topic; a page without one grays it.
+    header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | PSH_NOCONTEXTHELP | PSH_HASHELP;
     header.hwndParent = owner;
     header.hInstance = ::GetModuleHandleW(nullptr);
     header.pszCaption = L"Kestrix Options";

@@ -4,17 +4,15 @@
 
 #include <windows.h>
 
-#include <functional>
-
 #include "app/main/app_services.h"
+#include "app/options/autocomplete_page.h"
 
 namespace kx {
 
 enum class OptionsPage : int { General = 0, SharedShortcuts = 1, AutoComplete = 2 };
 
 // Shows the sheet at `start` and returns once it is closed, by whatever
-// button. `applyMemoryLimit` goes to the Auto Complete page.
-void RunOptionsSheet(HWND owner, AppServices& services, OptionsPage start,
-                     std::function<void(int)> applyMemoryLimit);
+// button. `memoryLimit` goes to the Auto Complete page.
+void RunOptionsSheet(HWND owner, AppServices& services, OptionsPage start, MemoryLimitAccess memoryLimit);
 
 }  // namespace kx

@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include "app/shell/help_topics.h"
+
 namespace kx {
 
 PROPSHEETPAGEW PropertyPage::Describe(int templateId) {
@@ -10,6 +12,7 @@ PROPSHEETPAGEW PropertyPage::Describe(int templateId) {
     p.hInstance = ::GetModuleHandleW(nullptr);
     p.pszTemplate = MAKEINTRESOURCEW(templateId);
     p.pfnDlgProc = &Procedure;
+    if (HelpTopic()) p.dwFlags |= PSP_HASHELP;
     p.lParam = reinterpret_cast<LPARAM>(this);
     return p;
 }
@@ -45,6 +48,9 @@ INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
             break;
         case PSN_SETACTIVE:
             OnSetActive();
+            break;
+        case PSN_HELP:
+            if (HelpTopic()) OpenHelpTopic(page_, HelpTopic());
             break;
         default:
             return FALSE;

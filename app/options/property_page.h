@@ -30,6 +30,9 @@ protected:
     virtual bool OnFinish() { return OnApply(); }
     virtual void OnSetActive() {}
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) { return false; }
+    // The help page the sheet's Help button opens on this page; none grays
+    // the button.
+    virtual const wchar_t* HelpTopic() const { return nullptr; }
 
     Window Item(int id) const { return page_.Item(id); }
     Window Sheet() const { return ::GetParent(page_); }

@@ -19,6 +19,7 @@ private:
     void OnCommand(int id, int code) override;
     bool OnApply() override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result) override;
+    const wchar_t* HelpTopic() const override { return L"sharedabbreviation"; }
 
     void ReadForm();
     void ShowForm();

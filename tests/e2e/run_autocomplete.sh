@@ -21,7 +21,6 @@ gui_setup 341 349 autocomplete
 
 MAIN="Kestrix Text Expander Software"
 NOTEPAD="Untitled - Notepad"
-AC="Auto Complete"
 mkdir -p "$DATA/local"
 kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 setting Settings Runs 9
@@ -40,9 +39,6 @@ printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\
   "$(printf 'thank goodness it is friday\t0\t990\t0\t1\t1\t900\t')" >"$DATA/acdata.txt"
 
 notepad_text() { probe text "$NOTEPAD"; }
-ac_row() { probe item "$AC" "$1"; }
-ac_shown() { probe visible "$AC"; }
-ac_hidden() { probe visible "$AC"; [ $? -eq 1 ]; }
 # The window sits on the work area's bottom-right corner, a fifth of its width.
 in_corner() {
   local l t r b L T R B

@@ -118,6 +118,12 @@ hidden_button() { probe shown "$1" "$2"; [ $? -eq 1 ]; }
 # The window exists and, once its thread has caught up, is not visible.
 hidden_window() { probe visible "$1"; [ $? -eq 1 ]; }
 keywords() { probe list | cut -f1 | tr '\n' ' '; }
+# The Auto Complete window: the text of its row of that ID (9101 the first),
+# and whether it is on screen.
+AC="Auto Complete"
+ac_row() { probe item "$AC" "$1"; }
+ac_shown() { probe visible "$AC"; }
+ac_hidden() { probe visible "$AC"; [ $? -eq 1 ]; }
 winpath() { winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
   printf '%s' "$1" >"$ART/db.json"

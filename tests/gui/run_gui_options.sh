@@ -3,7 +3,9 @@
 # the options window, the first-run setup, Search/Print and the list's
 # search box: boxes ticked and lists chosen with clicks and keys, files
 # chosen by typing their path, and the outcome read back from the registry,
-# from notepad, from "TempPrint.txt" and from the list. Prints
+# from notepad, from "TempPrint.txt" and from the list. What the Auto
+# Complete page changes takes effect as OK closes the sheet: suggestions in
+# notepad, the hotkey, the memory limit and the sent-mail scan. Prints
 # "N passed, N failed".
 #
 #   tests/gui/run_gui_options.sh [BUILD_DIR]        (default build/opts-win64)
@@ -28,6 +30,20 @@ find "$WINEPREFIX/drive_c/users" -maxdepth 5 -type d -name 'Kestrix[0-9]*' -path
 # Text files open in notepad, as on any Windows system; this Wine's fresh
 # prefix has the "txtfile" type but does not give it the ".txt" extension.
 wine reg add 'HKCR\.txt' /ve /d txtfile /f >/dev/null 2>&1 </dev/null
+# Help pages open in notepad too, where the suite can see which one opened
+# (there is no browser).
+wine reg add 'HKCR\.html' /ve /d htmlfile /f >/dev/null 2>&1 </dev/null
+wine reg add 'HKCR\htmlfile\shell\open\command' /ve /d 'notepad.exe "%1"' /f >/dev/null 2>&1 </dev/null
+# Learned phrases (the fields as "acdata.txt" holds them: phrase, accepted,
+# lastSeen, impressions, typedCount, suggestable, firstSeen, confidence).
+printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\t990\t0\t3\t1\t900\t\r\n' >"$DATA/acdata.txt"
+# A Thunderbird profile with one sent message, for the scan switched on in
+# the options.
+THUNDERBIRD="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Thunderbird"
+rm -rf "$THUNDERBIRD"
+mkdir -p "$THUNDERBIRD/Profiles/k3x7.default/Mail/Local Folders"
+printf 'From - Sat Dec 05 10:00:00 2026\r\nFrom: Kim <kim@example.com>\r\nSubject: Plans\r\n\r\nPlain kiwi note.\r\n' \
+  >"$THUNDERBIRD/Profiles/k3x7.default/Mail/Local Folders/Sent"
 LOCAL_JSON='{"records":[
  {"keyword":"SIG","kind":0,"plainText":"Best regards,\r\nKim"},
  {"keyword":"TY","kind":0,"plainText":"Thank you"},
@@ -91,6 +107,7 @@ wait_for 20 has_window "$NOTEPAD"
 setting Settings Runs 0
 start_kx
 check "the program starts" main_up
+check "a fresh install says Auto Complete is on, as it is" says "Auto Complete is On" probe status 1
 check "a first start offers the welcome" wait_for 15 has_window "$WELCOME"
 answer "$WELCOME" "Close"
 check "the setup follows the welcome" wait_for 10 has_window "General Setup"
@@ -111,12 +128,12 @@ answer "General Setup" "Next >"
 check "Next leads to the Auto Complete setup" wait_for 10 has_window "Auto Complete Setup"
 check "it offers Outlook's sent mail" probe shown "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
 check "and Thunderbird's" probe shown "Auto Complete Setup" "Pre-Generate From Thunderbird Sent Mail"
-click_button "Auto Complete Setup" "Pre-Generate From Thunderbird Sent Mail"
-click_button "Auto Complete Setup" "Enable Auto Complete"
-wait_for 5 probe checked "Auto Complete Setup" "Pre-Generate From Thunderbird Sent Mail"
+check "its Auto Complete box starts ticked" probe checked "Auto Complete Setup" "Enable Auto Complete"
+click_button "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
+wait_for 5 probe checked "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
 shot setup-autocomplete "Auto Complete Setup"
 answer "Auto Complete Setup" "Finish"
-check "Finish writes the sent-mail choices" eval '[ "$(reg_value Settings ScanThunderbirdSentItems) $(reg_value Settings ScanOutlookSentItems)" = "1 0" ]'
+check "Finish writes the sent-mail choices" eval '[ "$(reg_value Settings ScanThunderbirdSentItems) $(reg_value Settings ScanOutlookSentItems)" = "0 1" ]'
 check "and Auto Complete" says 1 reg_value Settings AutoCompleteEnabled
 check "the setup is not offered again" says 1 reg_value Settings FirstRunSetupShown
 
@@ -161,6 +178,56 @@ wait_for 5 says "SHIFT+ALT+ENTER" reg_value Settings ToggleExpansionsCombo
 answer "$OPTIONS" "OK"
 check "another hotkey is accepted" eval '[ "$(reg_value Settings ToggleExpansions) $(reg_value Settings ToggleExpansionsCombo)" = "1 SHIFT+ALT+ENTER" ]'
 check "the Auto Complete page wrote its slider" says 15 reg_value Settings SuggestionTrackbar
+
+# The Auto Complete page. Unticked with OK, Auto Complete is off at once,
+# and its hotkey then switches it on, not "off" again.
+open_autocomplete_page() {
+  press "$MAIN" ctrl+o && wait_for 10 has_window "$OPTIONS" && click_tab 2 && wait_for 5 on_page "Enable Auto Complete"
+}
+unticked() { probe checked "$OPTIONS" "$1"; [ $? -eq 1 ]; }
+offers_thank() {
+  wait_for 10 ac_shown && wait_for 5 says "thank you very much" ac_row 9101 ||
+    { echo "     window shown: $(ac_shown && echo yes || echo no), first row '$(ac_row 9101)'"; return 1; }
+}
+check "Options opens at the Auto Complete page's tab" open_autocomplete_page
+check "the page's Help opens its topic" eval 'click_button "$OPTIONS" "Help" && wait_for 15 has_window "autocompleteoptions.html - Notepad"'
+close_window "autocompleteoptions.html - Notepad"
+click_button "$OPTIONS" "Use this shortcut to turn Kestrix Auto Complete On/Off"
+click_button "$OPTIONS" "Enable Auto Complete"
+wait_for 5 unticked "Enable Auto Complete"
+answer "$OPTIONS" "OK"
+check "unticked, Auto Complete is off as OK closes the sheet" wait_for 5 says "Auto Complete is Off" probe status 1
+check "...and typing 'thank y' offers nothing" eval 'type_in_notepad "thank y" && sleep 2 && ac_hidden'
+xdotool key ctrl+alt+Return
+check "its hotkey then switches it on" wait_for 5 says 1 reg_value Settings AutoCompleteEnabled
+check "...and typing offers the phrase" eval 'type_in_notepad "thank y" && offers_thank'
+# Switched off by the hotkey, which stops the dictionary's search; ticked in
+# the options, with the memory slider moved and Thunderbird's sent mail
+# switched on, all in one visit.
+xdotool key ctrl+alt+Return
+check "the hotkey switches it off again" wait_for 5 says 0 reg_value Settings AutoCompleteEnabled
+open_autocomplete_page
+check "the page shows it off" unticked "Enable Auto Complete"
+check "...and Thunderbird's sent mail not yet scanned" unticked "Pre-Generate From Thunderbird Sent Mail"
+click_button "$OPTIONS" "Enable Auto Complete"
+wait_for 5 probe checked "$OPTIONS" "Enable Auto Complete"
+click_button "$OPTIONS" "Pre-Generate From Thunderbird Sent Mail"
+wait_for 5 probe checked "$OPTIONS" "Pre-Generate From Thunderbird Sent Mail"
+# The slider to 1 with Home, then four steps right.
+read -r sx sy < <(probe whereid "$OPTIONS" 160)
+click_at "$sx" "$sy"; xdotool key --delay 80 Home Right Right Right Right
+check "the slider's label follows the keys" wait_for 5 eval 'probe item "$OPTIONS" 161 | grep -q "^5% \.\.\.\. "'
+shot options-autocomplete-scan "$OPTIONS"
+answer "$OPTIONS" "OK"
+check "ticked, Auto Complete is on as OK closes the sheet" wait_for 5 says "Auto Complete is On" probe status 1
+check "...and typing 'thank y' offers the phrase" eval 'type_in_notepad "thank y" && offers_thank'
+check "the Thunderbird box starts its scan, which finishes" wait_for 60 says 1 reg_value Settings ScanThunderbirdSentItemsDone
+check "...having fed the one message" says 1 reg_value Settings ScanThunderbirdCurrentSentItem
+check "OK wrote the slider" says 5 reg_value Settings SuggestionTrackbar
+# Reopened, the page shows the limit the phrase dictionary holds.
+check "reopened, the page shows the new memory limit in force" eval \
+  'open_autocomplete_page && probe item "$OPTIONS" 161 | grep -q "^5% \.\.\.\. "'
+answer "$OPTIONS" "Cancel"
 
 # File > Shared Shortcuts... opens the Shared Shortcuts page; the file is
 # chosen in the file dialog by typing its path.

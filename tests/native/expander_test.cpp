@@ -344,6 +344,10 @@ TEST(Matcher, OneCombinationForBothHotkeysSwitchesBoth) {
 
 TEST(Matcher, AutoCompleteHotkeyAlone) {
     EngineRig rig;
+    // A fresh install: the engine starts with Auto Complete on, and so does
+    // the setting that the status bar, the toolbar and the options show.
+    EXPECT_TRUE(rig.expander.AutoCompleteEnabled());
+    EXPECT_TRUE(rig.settings.ReadBool(settings::AutoCompleteEnabled));
     rig.settings.WriteBool(settings::ToggleAutoComplete, true);
     rig.Reload();
     rig.Run("down 0x0D U+000D ctrl alt");

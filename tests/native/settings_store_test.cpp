@@ -105,11 +105,11 @@ TEST_P(RegistryTest, WindowPositionExistsEvenWhenTooLongToRead) {
 TEST_P(RegistryTest, TableDefinitionsReadTheirOwnDefaults) {
     SettingsStore s(*reg);
     // The same value read with the two defaults its readers use.
-    EXPECT_FALSE(s.ReadBool(settings::AutoCompleteEnabled));
-    EXPECT_TRUE(s.ReadBool(settings::AutoCompleteEnabledForTimer));
-    s.WriteBool(settings::AutoCompleteEnabled, false);
-    EXPECT_FALSE(s.ReadBool(settings::AutoCompleteEnabledForTimer));
-    s.DeleteValue(settings::kSettings, u"AutoCompleteEnabled");
+    EXPECT_FALSE(s.ReadBool(settings::ScanOutlookSentItems));
+    EXPECT_TRUE(s.ReadBool(settings::ScanOutlookSentItemsForScan));
+    s.WriteBool(settings::ScanOutlookSentItems, false);
+    EXPECT_FALSE(s.ReadBool(settings::ScanOutlookSentItemsForScan));
+    s.DeleteValue(settings::kSettings, u"ScanOutlookSentItems");
 }
 
 TEST_P(RegistryTest, GroupKeysAreListedAndDeletedWhole) {

@@ -1,6 +1,7 @@
 // The program's start of the sent-mail scans: only a scan the user switched
 // on starts (an absent flag is off here, though the scan itself reads it as
-// on), at the lowest priority, once; and a running scan stops at exit.
+// on), at the lowest priority, once; and a running scan stops at exit, or
+// when the user switches it off in the options.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -82,8 +83,11 @@ TEST_F(SentMailScansTest, SwitchedOnScansRunAtTheLowestPriorityThunderbirdFirst)
 }
 
 // No feeder runs here, so the scan waits for its first message to be
-// learned until the exit stops it; the message is not counted as fed.
-TEST_F(SentMailScansTest, ExitStopsAScanWaitingForTheFeeder) {
+// learned until it is stopped, at exit (true) or by its box unticked in the
+// options; the message is not counted as fed.
+struct WaitingScanTest : SentMailScansTest, ::testing::WithParamInterface<bool> {};
+
+TEST_P(WaitingScanTest, StopsWaitingForTheFeeder) {
     std::ofstream(std::filesystem::path(dir.Path("Roaming\\Thunderbird\\Profiles\\x.default\\Mail\\Sent")),
                   std::ios::binary)
         << "From - Sat Dec 05 10:00:00 2026\r\nSubject: Hi\r\n\r\nSee you there.\r\n";
@@ -93,11 +97,20 @@ TEST_F(SentMailScansTest, ExitStopsAScanWaitingForTheFeeder) {
     for (int waited = 0; waited < 10000 && !dictionary.MailTextPending(); waited += 10)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_TRUE(dictionary.MailTextPending());
-    scans.Stop();
+    if (GetParam()) {
+        scans.Stop();
+    } else {
+        scans.FollowSwitches();  // still switched on: it goes on
+        EXPECT_TRUE(scans.ThunderbirdRunning());
+        settings.WriteBool(s::ScanThunderbirdSentItems, false);
+        scans.FollowSwitches();
+    }
     EXPECT_FALSE(scans.ThunderbirdRunning());
     EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 0);
     EXPECT_FALSE(settings.ReadBool(s::ScanThunderbirdSentItemsDone));
 }
+
+INSTANTIATE_TEST_SUITE_P(AtExitOrSwitchedOff, WaitingScanTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace kx
