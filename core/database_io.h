@@ -13,6 +13,13 @@ namespace kx {
 inline constexpr int LoadOk = 1;
 inline constexpr int LoadFailed = -1;
 inline constexpr int LoadCorrupt = -2;
+// The file is larger than the load's cap (DatabaseIo::maxFileBytes); it was
+// not read.
+inline constexpr int LoadTooLarge = -3;
+
+// The cap on a shared file: anyone who can write it decides its size, and
+// every user's program reads all of it into memory.
+inline constexpr uint64_t kMaxSharedFileBytes = uint64_t(64) << 20;
 
 // Derives an entry's htmlClip from its richText while a store loads: for rich
 // text by converting the RTF to HTML, for a picture by wrapping it as a PNG
@@ -29,6 +36,7 @@ struct DatabaseIo {
     Clock& clock;
     ClipBuilder* clips = nullptr;   // null: htmlClip stays empty
     BusyCursor* cursor = nullptr;   // null: no wait cursor
+    uint64_t maxFileBytes = 0;      // larger files are LoadTooLarge; 0: no cap
 };
 
 // The running system's files and clock.

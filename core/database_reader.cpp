@@ -1,5 +1,6 @@
-// ShortcutStore::Load: fills a store from a database file through one
-// read-only view of the whole file.
+// ShortcutStore::Load: fills a store from a database file read whole into
+// memory.
+#include <memory>
 #include <new>
 
 #include "core/database_format.h"
@@ -11,6 +12,38 @@ namespace kx {
 
 namespace {
 constexpr uint32_t kOpenBudgetMs = 2000;
+// Large enough that a file takes a handful of calls, small enough that no
+// one call asks a server for more than it sends in one go.
+constexpr size_t kReadChunkBytes = size_t(4) << 20;
+
+enum class ReadOutcome { Ok, Failed, TooLarge };
+
+// The whole file, through ReadFile rather than a mapped view: a view of a
+// file on a server that fails faults at the first page touched, and nothing
+// here could catch that. A failing read is an error returned instead.
+ReadOutcome ReadWhole(OpenFile& file, uint64_t cap, std::unique_ptr<uint8_t[]>& bytes, uint64_t& size) {
+    if (!file.Size(size) || size < kFileHeaderSize) return ReadOutcome::Failed;
+    if (cap && size > cap) return ReadOutcome::TooLarge;
+    if (size > SIZE_MAX) return ReadOutcome::Failed;
+    try {
+        bytes.reset(new uint8_t[size_t(size)]);
+    } catch (const std::bad_alloc&) {
+        return ReadOutcome::Failed;
+    }
+    // A file that shrinks meanwhile ends where its reads end; one that grows
+    // is read up to the size taken above.
+    uint64_t done = 0;
+    while (done < size) {
+        size_t got = 0;
+        const size_t ask = size - done < kReadChunkBytes ? size_t(size - done) : kReadChunkBytes;
+        if (!file.Read(done, bytes.get() + done, ask, got)) return ReadOutcome::Failed;
+        if (got == 0) break;
+        done += got;
+    }
+    size = done;
+    return size < kFileHeaderSize ? ReadOutcome::Failed : ReadOutcome::Ok;
+}
+
 }  // namespace
 
 int ShortcutStore::Load(ShortcutStore& store, std::u16string_view path, bool readPassword, uint32_t& count,
@@ -19,16 +52,19 @@ int ShortcutStore::Load(ShortcutStore& store, std::u16string_view path, bool rea
     count = 0;
     store.Clear();
 
-    MappedFile file;
-    file.access = FileAccess::Read;
-    file.file = OpenWithRetry(io.files, io.clock, path, FileAccess::Read, FileShare::ReadWrite,
-                              FileDisposition::OpenExisting, kOpenBudgetMs);
-    if (!file.file) return LoadFailed;
+    std::unique_ptr<uint8_t[]> bytes;
     uint64_t size = 0;
-    if (!file.file->Size(size) || size < kFileHeaderSize) return LoadFailed;
-    if (!file.Map(0)) return LoadFailed;
-    const uint8_t* data = file.Data();
-    size = file.Size();
+    {
+        auto file = OpenWithRetry(io.files, io.clock, path, FileAccess::Read, FileShare::ReadWrite,
+                                  FileDisposition::OpenExisting, kOpenBudgetMs);
+        if (!file) return LoadFailed;
+        switch (ReadWhole(*file, io.maxFileBytes, bytes, size)) {
+        case ReadOutcome::Ok: break;
+        case ReadOutcome::TooLarge: return LoadTooLarge;
+        case ReadOutcome::Failed: return LoadFailed;
+        }
+    }
+    const uint8_t* data = bytes.get();
 
     // The header's checksum is not compared: a mismatch changes nothing about
     // the load, so the reader does not spend a pass over the file on it.

@@ -1,5 +1,5 @@
-// An open file with at most one mapped view: what the database reader and
-// writer hold while they work.
+// An open file with at most one mapped view: what the database writer holds
+// while it works; and the open with retry that the reader shares.
 #pragma once
 
 #include <cstdint>

@@ -28,10 +28,11 @@ SharedOptionsEnabling SharedOptionsFieldsEnabled(const SharedOptionsForm& form, 
 namespace {
 
 bool LoadPageStore(const DataContext& ctx, SharedOptionsPage& page, std::u16string_view path) {
-    uint32_t count = 0;
-    const int result = ShortcutStore::Load(*page.store, path, true, count, ctx.io);
+    const int result = LoadSharedFile(ctx, *page.store, path);
     if (result == LoadOk) return true;
-    if (result == LoadCorrupt)
+    if (result == LoadTooLarge)
+        ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts", kSharedFileTooLarge);
+    else if (result == LoadCorrupt)
         ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts",
                                u"Shared shortcut file is corrupt.\nShared shortcuts will be disabled.");
     else

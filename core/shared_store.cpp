@@ -10,13 +10,19 @@
 
 namespace kx {
 
+int LoadSharedFile(const DataContext& ctx, ShortcutStore& store, std::u16string_view path) {
+    DatabaseIo io = ctx.io;
+    io.maxFileBytes = kMaxSharedFileBytes;
+    uint32_t count = 0;
+    return ShortcutStore::Load(store, path, true, count, io);
+}
+
 void LoadSharedStore(const DataContext& ctx, LoadedStores& stores) {
     stores.sharedLoaded = false;
     if (!ctx.settings.ReadBool(settings::SharedEnabled)) return;
     const std::u16string path = ctx.settings.Read(settings::SharedPath);
     if (path.empty()) return;
-    uint32_t count = 0;
-    const int result = ShortcutStore::Load(*stores.shared, path, true, count, ctx.io);
+    const int result = LoadSharedFile(ctx, *stores.shared, path);
     if (result == LoadOk) {
         stores.sharedLoaded = true;
     } else if (result == LoadCorrupt) {
@@ -25,6 +31,11 @@ void LoadSharedStore(const DataContext& ctx, LoadedStores& stores) {
         const std::u16string copy = KeepDamagedCopy(ctx.fs, ctx.io.files, path);
         const char16_t* corrupt = u"Shared shortcut file is corrupt.\nShared shortcuts will be disabled.";
         ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts", WithDamagedCopyNote(corrupt, u"\n", copy));
+        ctx.settings.WriteBool(settings::SharedEnabled, false);
+    } else if (result == LoadTooLarge) {
+        // Not read at all, and the store stays unloaded: the file is kept as
+        // it is for whoever made it so large to put right.
+        ctx.prompt.ShowMessage(MessageIcon::Error, u"Load Shortcuts", kSharedFileTooLarge);
         ctx.settings.WriteBool(settings::SharedEnabled, false);
     } else {
         ctx.prompt.ShowMessage(MessageIcon::Warning, u"Load Shortcuts",

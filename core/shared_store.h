@@ -9,6 +9,14 @@
 
 namespace kx {
 
+// Loads a shared file into `store` under the shared file's size cap
+// (kMaxSharedFileBytes): LoadOk, LoadFailed, LoadCorrupt or LoadTooLarge.
+int LoadSharedFile(const DataContext& ctx, ShortcutStore& store, std::u16string_view path);
+
+// The message for a shared file too large to load.
+inline constexpr const char16_t* kSharedFileTooLarge =
+    u"Shared shortcut file is larger than 64 MB and was not loaded.\nShared shortcuts will be disabled.";
+
 // Loads the shared store when shared shortcuts are enabled and a path is set;
 // a missing or damaged file is reported and switches shared shortcuts off.
 // Sets stores.sharedLoaded only on success.

@@ -111,12 +111,13 @@ public:
     // The store lock, for the writer that holds it while it writes all records.
     std::mutex& Lock() const { return lock_; }
 
-    // Fills `store` from a database file: LoadOk, LoadFailed or LoadCorrupt
-    // (core/database_io.h). `count` receives the records read, the password
-    // record included. Only LoadOk sets filePath, carriesPassword and the
-    // password (the file's, or none when it has no password record or
-    // `readPassword` is false); otherwise the store is left empty with the
-    // rest unchanged. A load that runs out of memory is LoadFailed.
+    // Fills `store` from a database file: LoadOk, LoadFailed, LoadCorrupt, or
+    // LoadTooLarge past the io's cap (core/database_io.h). `count` receives
+    // the records read, the password record included. Only LoadOk sets
+    // filePath, carriesPassword and the password (the file's, or none when it
+    // has no password record or `readPassword` is false); otherwise the store
+    // is left empty with the rest unchanged. A load that runs out of memory
+    // is LoadFailed.
     static int Load(ShortcutStore& store, std::u16string_view path, bool readPassword, uint32_t& count,
                     const DatabaseIo& io);
     // Replaces the file at `path` (the store's filePath when empty) with the

@@ -1,6 +1,7 @@
-// Feeds arbitrary bytes to the shortcut database reader as a file's contents.
-// The file lives in a heap block of exactly its size, so the address
-// sanitizer reports any read past its end. A file that loads is saved and
+// Feeds arbitrary bytes to the shortcut database reader as a file's contents,
+// with and without the size cap that the shared file is read under. The
+// reader takes the file into a heap block of exactly its size, so the
+// address sanitizer reports any read past its end. A file that loads is saved and
 // loaded again, and must come back with the same shortcuts.
 //
 // The seeds in fuzz/corpus/database are files of our writer with their zero
@@ -42,6 +43,11 @@ public:
     explicit BlobFile(Blob& blob) : blob_(blob) {}
     bool Size(uint64_t& out) override { out = blob_.size; return true; }
     bool Flush() override { return true; }
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = offset >= blob_.size ? 0 : size_t(size < blob_.size - offset ? size : blob_.size - offset);
+        if (got) std::memcpy(buffer, blob_.bytes.get() + offset, got);
+        return true;
+    }
     std::unique_ptr<kx::FileView> Map(uint64_t size) override {
         if (size > (uint64_t(1) << 26)) return nullptr;
         if (size > blob_.size) blob_.Resize(size);
@@ -108,6 +114,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     auto store = kx::ShortcutStore::Create();
     uint32_t count = 0;
     const int result = kx::ShortcutStore::Load(*store, u"in.dat", true, count, io);
+    // Under a cap, as the shared file is read: a larger file is refused
+    // unread, any other loads exactly as without the cap.
+    {
+        kx::DatabaseIo capped = io;
+        capped.maxFileBytes = 58 + (size >= 2 ? uint64_t(data[size - 2]) * 64 : 0);
+        auto limited = kx::ShortcutStore::Create();
+        uint32_t n = 0;
+        const int r = kx::ShortcutStore::Load(*limited, u"in.dat", true, n, capped);
+        if (size > capped.maxFileBytes ? r != kx::LoadTooLarge || limited->Size() != 0
+                                       : r != result || n != count || limited->Size() != store->Size())
+            __builtin_trap();
+    }
     if (result != kx::LoadOk) {
         if (store->Size() != 0) __builtin_trap();
         return 0;

@@ -1,5 +1,5 @@
-// The file seam for memory-mapped files: opening, mapping views, and the few
-// path operations the database writer needs to replace a file safely.
+// The file seam for database files: opening, reading, mapping views, and the
+// few path operations the database writer needs to replace a file safely.
 //
 // The Windows implementation sits on CreateFileW / CreateFileMappingW /
 // MapViewOfFile; the POSIX one on open / mmap. Tests wrap either in a fake
@@ -45,6 +45,10 @@ public:
     virtual bool Size(uint64_t& out) = 0;
     // Writes the file's buffers (and any mapped pages) through to the disk.
     virtual bool Flush() = 0;
+    // Reads up to `size` bytes at `offset` into `buffer`; `got` is 0 at the
+    // end of the file. False on a read error, which a file on a server that
+    // went away reports here, where a mapped view would fault instead.
+    virtual bool Read(uint64_t offset, void* buffer, size_t size, size_t& got) = 0;
     // Creates a mapping of the larger of the file's size and `size` (so a
     // larger size grows the file) and maps a view of `size`
     // bytes, or of the whole file when `size` is 0. Writable views need a

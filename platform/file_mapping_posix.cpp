@@ -42,6 +42,17 @@ public:
         return true;
     }
     bool Flush() override { return fsync(fd_) == 0; }
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        for (;;) {
+            const ssize_t n = pread(fd_, buffer, size, off_t(offset));
+            if (n >= 0) {
+                got = size_t(n);
+                return true;
+            }
+            if (errno != EINTR) return false;
+        }
+    }
     bool GrowsWithZeros() const override { return true; }
     void StartWriteBack(uint64_t offset, uint64_t bytes) override {
 #if defined(__linux__)

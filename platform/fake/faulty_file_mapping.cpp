@@ -30,6 +30,10 @@ public:
     FaultyFile(FaultyFileMapping& owner, std::unique_ptr<OpenFile> inner) : owner_(owner), inner_(std::move(inner)) {}
     bool Size(uint64_t& out) override { return inner_->Size(out); }
     bool Flush() override { return owner_.Step("flush") && inner_->Flush(); }
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        return owner_.Step("read") && inner_->Read(offset, buffer, size, got);
+    }
     std::unique_ptr<FileView> Map(uint64_t size) override {
         if (!owner_.Step("map")) return nullptr;
         auto view = inner_->Map(size);

@@ -1,6 +1,6 @@
 // A file seam that passes every call to another one, except that it fails
-// the Nth fallible step (opening, mapping, flushing, unmapping, setting
-// attributes, deleting, renaming) and can answer a number of opens with a
+// the Nth fallible step (opening, reading, mapping, flushing, unmapping,
+// setting attributes, deleting, renaming) and can answer a number of opens with a
 // sharing violation. Tests use it to break a save at every step in turn.
 #pragma once
 
@@ -25,7 +25,7 @@ public:
     void SetGranularity(uint32_t g) { granularity_ = g; }
 
     uint32_t Steps() const { return steps_; }
-    // The steps taken, by name ("open", "map", "flush", "unmap", "attributes",
+    // The steps taken, by name ("open", "read", "map", "flush", "unmap", "attributes",
     // "delete", "rename"), the failed one marked with a '!'.
     const std::vector<std::string>& Log() const { return log_; }
     uint32_t OpenAttempts() const { return openAttempts_; }

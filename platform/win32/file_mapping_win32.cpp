@@ -1,4 +1,4 @@
-// Windows files and mappings: CreateFileW, CreateFileMappingW, MapViewOfFile.
+// Windows files and mappings: CreateFileW, ReadFile, CreateFileMappingW, MapViewOfFile.
 #include <windows.h>
 
 #include "platform/file_mapping.h"
@@ -38,6 +38,21 @@ public:
         return true;
     }
     bool Flush() override { return FlushFileBuffers(h_) != 0; }
+
+    bool Read(uint64_t offset, void* buffer, size_t size, size_t& got) override {
+        got = 0;
+        // A synchronous handle reads at the offset an OVERLAPPED gives and
+        // returns once the read is complete (ReadFile's documented rule for
+        // handles opened without FILE_FLAG_OVERLAPPED).
+        OVERLAPPED at{};
+        at.Offset = DWORD(offset);
+        at.OffsetHigh = DWORD(offset >> 32);
+        DWORD read = 0;
+        const DWORD ask = size > (DWORD(1) << 30) ? (DWORD(1) << 30) : DWORD(size);
+        if (!ReadFile(h_, buffer, ask, &read, &at)) return GetLastError() == ERROR_HANDLE_EOF;
+        got = read;
+        return true;
+    }
 
     std::unique_ptr<FileView> Map(uint64_t size) override {
         uint64_t current = 0;

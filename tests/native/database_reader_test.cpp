@@ -2,6 +2,7 @@
 #include "tests/native/database_test_support.h"
 
 #include "core/shortcut_store.h"
+#include "platform/fake/faulty_file_mapping.h"
 
 #include <new>
 
@@ -43,6 +44,34 @@ TEST_F(ReaderTest, ShortFilesAndMissingFilesFail) {
     EXPECT_EQ(LoadBytes(Header(0)), LoadOk);  // exactly 58 bytes
     EXPECT_EQ(store->Size(), 0u);
     EXPECT_EQ(store->FilePath(), path);
+}
+
+// A file on a server that fails mid-read: the read reports an error (where a
+// mapped view would have faulted) and the load fails cleanly; a file shorter
+// than its size said ends where its reads end.
+TEST_F(ReaderTest, AFailedReadFailsTheLoad) {
+    Bytes b = Header(1);
+    PutRecord(b, {1, 0, "A", "", "a"});
+    Seal(b, 6u << 20);  // more than one read
+    WriteAll(path, b);
+    FaultyFileMapping files(SystemFileMapping());
+    const DatabaseIo faulty{files, io.clock};
+    for (uint32_t step : {2u, 3u}) {  // open, read, read
+        files.FailAt(step);
+        EXPECT_EQ(ShortcutStore::Load(*store, path, false, count, faulty), LoadFailed) << step;
+        ExpectUntouchedButEmpty();
+    }
+    files.FailAt(0);
+    ASSERT_EQ(ShortcutStore::Load(*store, path, false, count, faulty), LoadOk);
+    EXPECT_EQ(files.Log(), (std::vector<std::string>{"open", "read", "read"}));
+    EXPECT_EQ(PlainOf(*store, u"A"), u"a");
+
+    DatabaseIo capped = io;
+    capped.maxFileBytes = b.size() - 1;
+    EXPECT_EQ(ShortcutStore::Load(*store, path, false, count, capped), LoadTooLarge);
+    EXPECT_EQ(store->Size(), 0u);
+    capped.maxFileBytes = b.size();
+    EXPECT_EQ(ShortcutStore::Load(*store, path, false, count, capped), LoadOk);
 }
 
 TEST_F(ReaderTest, InvalidRecordsAreCorruptAndDiscardWhatWasRead) {

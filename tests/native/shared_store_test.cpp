@@ -9,6 +9,7 @@
 #include "core/display_records.h"
 #include "core/group_transfer.h"
 #include "core/local_store.h"
+#include "core/shared_file_watch.h"
 #include "core/shared_options.h"
 #include "core/shared_store.h"
 #include "core/shortcut_changes.h"
@@ -103,6 +104,34 @@ TEST_P(DataTest, SharedStoreLoadsOnlyWhenEnabledAndTurnsItselfOff) {
     EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shared shortcut file not found.\nShared shortcuts will be disabled.\n");
     EXPECT_FALSE(rig.settings.ReadBool(settings::SharedEnabled));
     EXPECT_FALSE(rig.stores.sharedLoaded);
+}
+
+// Whoever can write the shared file decides its size, and every user's
+// program would read all of it: past the cap it is not read, and nothing is
+// saved over it.
+TEST_P(DataTest, ASharedFileOverTheCapIsRefusedAndKept) {
+    SharedRig s(rig);
+    std::filesystem::resize_file(std::filesystem::path(s.sharedFile), kMaxSharedFileBytes);  // zero padding
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_TRUE(rig.stores.sharedLoaded);
+    EXPECT_EQ(rig.Text(*rig.stores.shared, u"SHARED"), u"shared text");
+
+    std::filesystem::resize_file(std::filesystem::path(s.sharedFile), kMaxSharedFileBytes + 1);
+    LoadLocalStore(rig.ctx, rig.stores);
+    EXPECT_FALSE(rig.stores.sharedLoaded);
+    EXPECT_EQ(rig.stores.shared->Size(), 0u);
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|" + std::u16string(kSharedFileTooLarge) + u"\n");
+    EXPECT_FALSE(rig.settings.ReadBool(settings::SharedEnabled));
+    s.Enable(true);
+    EXPECT_NE(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, true, u"NEW",
+                                                ShortcutEntry::Make(ShortcutKind::SimpleText, u"n")));
+    EXPECT_EQ(std::filesystem::file_size(std::filesystem::path(s.sharedFile)), kMaxSharedFileBytes + 1);
+    rig.TakeMessages();
+
+    // The options page refuses it the same way.
+    SharedOptionsPage page;
+    EXPECT_FALSE(ValidateSharedPath(rig.ctx, page, s.sharedFile));
+    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|" + std::u16string(kSharedFileTooLarge) + u"\n");
 }
 
 TEST(DisplayRecords, OneRowPerKeywordIgnoringCaseWithTheWinnerShown) {
@@ -610,6 +639,102 @@ TEST_P(DataTest, ASharedStoreUnloadedDuringThePasswordQuestionIsNotSaved) {
     EXPECT_EQ(r.written, std::vector<std::u16string>{u"SHARED"});
     EXPECT_EQ(ReadAll(s.sharedFile), before) << "the moved shortcut stays in the shared file";
     rig.TakeMessages();
+}
+
+// Another user's share as the watcher sees it, on a fake clock: the file
+// changes at the given times, and while its notices work the folder sends
+// one for each change and, when busy, one for some other file every
+// `noiseMs`. Its notices may stop for a while and Arm fail until they return.
+struct ScriptedShare final : WatchedFile {
+    FakeClock& clock;
+    const uint32_t start;
+    std::vector<uint32_t> changes;  // ms after the start
+    bool notices = true;
+    uint32_t noiseMs = 0;
+    uint32_t lostAt = UINT32_MAX, backAt = 0;
+    bool armed = false;
+    uint64_t stampReads = 0;
+
+    ScriptedShare(FakeClock& c) : clock(c), start(c.TickMs()) {}
+    uint32_t Elapsed() const { return clock.TickMs() - start; }
+    bool Arm() override {
+        armed = notices && !(Elapsed() >= lostAt && Elapsed() < backAt);
+        return armed;
+    }
+    FolderNotice Wait(uint32_t ms) override {
+        const uint32_t now = Elapsed(), end = now + ms;
+        uint32_t next = end;
+        FolderNotice what = FolderNotice::Quiet;
+        auto consider = [&](uint32_t t, FolderNotice n) {
+            if (armed && t > now && t <= end && (t < next || what == FolderNotice::Quiet)) next = t, what = n;
+        };
+        for (uint32_t c : changes) consider(c, FolderNotice::Changed);
+        if (noiseMs) consider((now / noiseMs + 1) * noiseMs, FolderNotice::Changed);
+        consider(lostAt, FolderNotice::Lost);
+        if (what == FolderNotice::Lost) armed = false;
+        clock.Advance(next - now);
+        return what;
+    }
+    void Wake() override {}
+    FileStamp Stamp() override {
+        ++stampReads;
+        FileStamp s;
+        for (uint32_t c : changes) s.writeTime += c <= Elapsed();
+        return s;
+    }
+};
+
+std::vector<uint32_t> Every(uint32_t firstMs, uint32_t stepMs, uint32_t untilMs) {
+    std::vector<uint32_t> t;
+    for (uint32_t at = firstMs; at < untilMs; at += stepMs) t.push_back(at);
+    return t;
+}
+
+// An hour of watching: every change is seen within 1 s where notices work
+// and within 10 s where they do not, and the server is asked for the stamp
+// about every 10 s (3,600 times an hour in all from a thousand users), not
+// every 300 ms.
+TEST(SharedFileWatch, SeesEveryChangeInTimeAndAsksTheServerRarely) {
+    constexpr uint32_t kHour = 3600 * 1000;
+    struct Case {
+        const char* name;
+        bool notices;
+        uint32_t noiseMs;
+        std::vector<uint32_t> changes;
+        uint32_t lostAt, backAt;  // notices stop, and come back
+    } cases[] = {
+        {"nothing changes", true, 0, {}, UINT32_MAX, 0},
+        // Changes a little more than a minute apart, so that the 10 s
+        // fallback never happens to fall just after one.
+        {"a change a minute", true, 0, Every(12345, 61234, kHour), UINT32_MAX, 0},
+        {"a folder busy with other files", true, 50, Every(12345, 61234, kHour), UINT32_MAX, 0},
+        {"a server without notices", false, 0, Every(4321, 7 * 61234, kHour), UINT32_MAX, 0},
+        {"notices stop for 20 minutes", true, 0, Every(1111, 3 * 61234, kHour), 20 * 60000, 40 * 60000},
+    };
+    for (const Case& c : cases) {
+        FakeClock clock;
+        ScriptedShare share(clock);
+        share.notices = c.notices;
+        share.noiseMs = c.noiseMs;
+        share.changes = c.changes;
+        share.lostAt = c.lostAt;
+        share.backAt = c.backAt;
+        std::vector<uint32_t> seen;
+        const uint64_t reads = WatchSharedFile(
+            share, clock, FileStamp{}, [&] { seen.push_back(share.Elapsed()); },
+            [&] { return share.Elapsed() >= kHour; });
+        EXPECT_EQ(reads, share.stampReads) << c.name;
+        // One read every 10 s and one per change; in a busy folder one per
+        // 750 ms at most.
+        EXPECT_LE(reads, c.noiseMs ? kHour / 750 : 360 + c.changes.size()) << c.name;
+        EXPECT_GE(reads, 360u) << c.name;
+        ASSERT_EQ(seen.size(), c.changes.size()) << c.name;
+        for (size_t i = 0; i < seen.size(); ++i) {
+            const uint32_t at = c.changes[i];
+            const bool noticed = c.notices && !(at >= c.lostAt && at < c.backAt);
+            EXPECT_LE(seen[i] - at, noticed ? 1000u : 10000u) << c.name << ", change " << i;
+        }
+    }
 }
 
 }  // namespace
