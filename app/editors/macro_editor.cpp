@@ -11,7 +11,10 @@
 #include "app/shell/help_topics.h"
 #include "core/file_paths.h"
 #include "engine/macro/key_combinations.h"
+#include "engine/macro/macro_system_win32.h"
 #include "engine/macro/script_validation.h"
+#include "engine/matcher/combination_name.h"
+#include "platform/win32/window_query_win32.h"
 
 namespace kx {
 namespace {
@@ -20,7 +23,8 @@ constexpr UINT_PTR kKeyFieldSubclass = 1;
 constexpr int32_t kRecordTipShows = 5;
 
 // The key field writes the keys held down into itself instead of typing:
-// CTRL+ALT+M while CTRL, ALT and M are down.
+// CTRL+ALT+M while CTRL, ALT and M are down, and CTRL+SHIFT+1 (not "!")
+// while CTRL, SHIFT and 1 are.
 LRESULT CALLBACK KeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
     switch (message) {
     case WM_KEYDOWN:
@@ -34,9 +38,13 @@ LRESULT CALLBACK KeyFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lP
             return 0;
         }
         const bool modifier = wParam == VK_CONTROL || wParam == VK_SHIFT || wParam == VK_MENU;
-        const wchar_t key = modifier ? 0 : wchar_t(::MapVirtualKeyW(UINT(wParam), MAPVK_VK_TO_CHAR) & 0xFFFF);
+        // Named as the matcher names it (CombinationKeyName), in the layout
+        // the user types with here.
+        const uint32_t vk = uint32_t(wParam);
+        const char16_t key =
+            modifier ? 0 : CombinationKeyName(vk, UnshiftedCharacter(vk, ::GetKeyboardLayout(0)));
         if (!modifier && key == 0) return 0;
-        const std::u16string text = ComposeCombination(ctrl, shift, alt, char16_t(key));
+        const std::u16string text = ComposeCombination(ctrl, shift, alt, key);
         ::SetWindowTextW(field, W(text).c_str());
         ::SendMessageW(field, EM_SETSEL, WPARAM(text.size()), LPARAM(text.size()));
         return 0;
@@ -168,7 +176,8 @@ void MacroEditor::OnOk() {
     const std::u16string combination = U(Item(IDC_EDIT_KEYWORD).Text());
     if (!CombinationAccepted(combination)) return;
     const std::u16string script = Script();
-    if (const std::optional<ScriptError> error = ValidateScript(script)) {
+    // Quoted keys are checked against the layout the user types with here.
+    if (const std::optional<ScriptError> error = ValidateScript(script, &WindowsMacroSystem())) {
         ShowFieldBalloon(balloon_, Item(IDC_MACRO_EXPANSION), error->title, error->text);
         return;
     }

@@ -55,10 +55,10 @@ bool KeyCommand::Parse(std::u16string_view line, MacroSystem& system) {
     KeyRecord key = UnicodeKeyRecord(k->key);
     if (k->quoted) {
         // The character is sent as the virtual key that types it, so a letter
-        // arrives as its capital.
+        // arrives as its capital. Where no key of the layout types it, it is
+        // typed by its code (KEYEVENTF_UNICODE) rather than not at all.
         const int16_t scan = system.KeyScan(k->key);
-        if (scan == -1) return false;  // no key of this layout types it
-        key = UnicodeKeyRecord(char16_t(uint16_t(scan) & 0xFF));
+        if (scan != -1) key = UnicodeKeyRecord(char16_t(uint16_t(scan) & 0xFF));
     }
     if (k->modifiers & modifier::kCtrl) records.push_back(VirtualKeyRecord(kVkControl));
     if (k->modifiers & modifier::kAlt) records.push_back(VirtualKeyRecord(kVkMenu));

@@ -3,6 +3,7 @@
 #include "base/text.h"
 #include "engine/macro/key_line.h"
 #include "engine/macro/macro_script.h"
+#include "engine/macro/macro_system.h"
 
 namespace kx {
 namespace {
@@ -67,10 +68,23 @@ std::optional<std::u16string_view> QuoteError(std::u16string_view line) {
     return std::nullopt;
 }
 
-std::optional<std::u16string_view> LineError(std::u16string_view line) {
+// A quoted key is played as the key of the layout that types it; without
+// one it is typed by its code, which the editor says rather than saving a
+// line that does not do what it shows.
+bool LayoutTypesKey(std::u16string_view line, MacroSystem& layout) {
+    const std::optional<KeyLine> k = ReadKeyLine(line);
+    return !k || !k->quoted || layout.KeyScan(k->key) != -1;
+}
+
+std::optional<std::u16string_view> LineError(std::u16string_view line, MacroSystem* layout) {
     const MacroKeyword keyword = ClassifyLine(line);
     if (keyword == MacroKeyword::None) return kUnknownLineText;
-    if (PlaysAsWritten(keyword, line)) return std::nullopt;
+    if (PlaysAsWritten(keyword, line)) {
+        const bool keyLine = keyword == MacroKeyword::KbrdClick || keyword == MacroKeyword::KbrdPress ||
+                             keyword == MacroKeyword::KbrdRelease;
+        if (keyLine && layout && !LayoutTypesKey(line, *layout)) return kNoKeyText;
+        return std::nullopt;
+    }
     if (keyword == MacroKeyword::Pause && !PauseLengthPlays(line)) return kPauseLengthText;
     if (const auto quotes = QuoteError(line)) return quotes;
 
@@ -100,10 +114,10 @@ std::u16string ShownLine(std::u16string_view line) {
     return shown;
 }
 
-std::optional<ScriptError> ValidateScript(std::u16string_view script) {
+std::optional<ScriptError> ValidateScript(std::u16string_view script, MacroSystem* layout) {
     const MacroScript lines(script);
     for (const ScriptLine& line : lines.Lines()) {
-        const std::optional<std::u16string_view> error = LineError(line.text);
+        const std::optional<std::u16string_view> error = LineError(line.text, layout);
         if (!error) continue;
         return ScriptError{line.number, std::u16string(kScriptErrorTitle), FormatS(*error, ShownLine(line.text))};
     }

@@ -22,6 +22,9 @@ inline constexpr std::u16string_view kNeedsSingleQuotesText =
 inline constexpr std::u16string_view kPauseLengthText =
     u"The line %s is invalid.  A pause needs its length in milliseconds as a hexadecimal number without "
     u"quotes, for example pause 3E8 for one second.  See the help for details.";
+inline constexpr std::u16string_view kNoKeyText =
+    u"The line %s is invalid.  No key of the current keyboard layout types this character.  Write its "
+    u"hexadecimal code instead (kbrd_click 000 E9 types \u00E9).  See the help for details.";
 inline constexpr std::u16string_view kOneCharacterText =
     u"The line %s is invalid.  Commands for click, press, and release must use single quotes and a "
     u"single character between them.  See the help for details.";
@@ -32,8 +35,12 @@ struct ScriptError {
     std::u16string text;    // the balloon's text
 };
 
-// Nothing when the script is accepted.
-std::optional<ScriptError> ValidateScript(std::u16string_view script);
+class MacroSystem;
+
+// Nothing when the script is accepted. With `layout`, a click, press or
+// release of a quoted character that no key of that layout types is refused
+// too: it would not play as the key it shows.
+std::optional<ScriptError> ValidateScript(std::u16string_view script, MacroSystem* layout = nullptr);
 
 // A line as the messages show it: whole up to 30 units, else its first 26,
 // "..." and the line's closing quote (a double quote when it ends with one,

@@ -60,6 +60,11 @@ struct ImageListTraits {
     static bool Close(HIMAGELIST h) { return ::ImageList_Destroy(h) != FALSE; }
 };
 
+struct RegKeyTraits {
+    static HKEY Invalid() { return nullptr; }
+    static bool Close(HKEY k) { return ::RegCloseKey(k) == ERROR_SUCCESS; }
+};
+
 // A COM interface pointer: released, not closed.
 template <typename I>
 struct ComTraits {
@@ -81,6 +86,7 @@ using UniqueWindow = UniqueWin<HWND, NullHandleTraits<HWND, ::DestroyWindow>>;
 using UniqueImageList = UniqueWin<HIMAGELIST, ImageListTraits>;
 using UniqueFont = UniqueWin<HFONT, GdiObjectTraits<HFONT>>;
 using UniqueBitmap = UniqueWin<HBITMAP, GdiObjectTraits<HBITMAP>>;
+using UniqueKey = UniqueWin<HKEY, RegKeyTraits>;
 template <typename I>
 using UniqueCom = UniqueWin<I*, ComTraits<I>>;
 

@@ -5,7 +5,6 @@
 namespace kx {
 namespace {
 
-HKEY Root(Hive h) { return h == Hive::CurrentUser ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE; }
 const wchar_t* W(const std::u16string& s) { return reinterpret_cast<const wchar_t*>(s.c_str()); }
 
 // An open registry key, closed on scope exit.

@@ -1,8 +1,8 @@
 // Key combinations as the hook module reports them: CTRL+ALT with a letter
 // that has no AltGr character arrives without one, so the word being typed
 // does not grow by the letter, and the combination is still composed from
-// the key itself. On US and German keyboards alike, every combination the
-// macro editor offers or records starts its macro.
+// the key itself. On US, German and French keyboards alike, every
+// combination the macro editor offers or records starts its macro.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -12,6 +12,11 @@
 #include "engine/macro/key_combinations.h"
 #include "engine/matcher/combination_name.h"
 #include "tests/support/engine_rig.h"
+
+#ifdef _WIN32
+#include "hook/dll/layout_translator.h"
+#include "platform/win32/window_query_win32.h"
+#endif
 
 namespace kx::test {
 namespace {
@@ -138,6 +143,15 @@ TableLayout GermanLayout() {
     return t;
 }
 
+// French (AZERTY): the digit row types symbols, and its digits with SHIFT.
+TableLayout FrenchLayout() {
+    return TableLayout({{'1', u'&', u'1', 0}, {'2', u'\u00E9', u'2', u'~'}, {'3', u'"', u'3', u'#'},
+                        {'4', u'\'', u'4', u'{'}, {'5', u'(', u'5', u'['}, {'6', u'-', u'6', u'|'},
+                        {'7', u'\u00E8', u'7', u'`'}, {'8', u'_', u'8', u'\\'}, {'9', u'\u00E7', u'9', u'^'},
+                        {'0', u'\u00E0', u'0', u'@'}},
+                       {});
+}
+
 struct Held {
     bool ctrl = false, shift = false, alt = false;
 };
@@ -149,7 +163,7 @@ Held HeldFor(std::u16string_view combination) {
 }
 
 // The key pressed and released as the hook module reports it in `layout`.
-void Press(EngineRig& rig, TableLayout& layout, uint32_t vk, Held held) {
+void Press(EngineRig& rig, KeyTranslator& layout, uint32_t vk, Held held) {
     RawKey raw;
     raw.vk = vk;
     raw.ctrl = held.ctrl;
@@ -161,19 +175,19 @@ void Press(EngineRig& rig, TableLayout& layout, uint32_t vk, Held held) {
 }
 
 // What the editor's key field writes while these keys are held.
-std::u16string Recorded(const TableLayout& layout, uint32_t vk, Held held) {
-    return ComposeCombination(held.ctrl, held.shift, held.alt, CombinationKeyName(vk, layout.Unshifted(vk)));
+std::u16string Recorded(char16_t unshifted, uint32_t vk, Held held) {
+    return ComposeCombination(held.ctrl, held.shift, held.alt, CombinationKeyName(vk, unshifted));
 }
 
 struct NamedLayout {
     const char* name;
     TableLayout (*make)();
 };
-constexpr NamedLayout kLayouts[] = {{"US", UsLayout}, {"German", GermanLayout}};
+constexpr NamedLayout kLayouts[] = {{"US", UsLayout}, {"German", GermanLayout}, {"French", FrenchLayout}};
 
 std::string Script(std::u16string_view combination) { return "output StartMacro \"" + U8(combination) + "\""; }
 
-TEST(CombinationKey, EveryOfferedCombinationStartsItsMacroOnUsAndGermanKeyboards) {
+TEST(CombinationKey, EveryOfferedCombinationStartsItsMacroOnUsGermanAndFrenchKeyboards) {
     for (const NamedLayout& l : kLayouts) {
         TableLayout layout = l.make();
         EngineRig rig;
@@ -182,7 +196,7 @@ TEST(CombinationKey, EveryOfferedCombinationStartsItsMacroOnUsAndGermanKeyboards
             rig.Add(c.c_str(), c.c_str(), nullptr, ShortcutKind::Macro);
         for (const std::u16string& c : MacroKeyCombinations()) {
             const uint32_t vk = c.back();  // the letter's or digit's own key
-            EXPECT_EQ(Recorded(layout, vk, HeldFor(c)), c) << l.name;
+            EXPECT_EQ(Recorded(layout.Unshifted(vk), vk, HeldFor(c)), c) << l.name;
             Press(rig, layout, vk, HeldFor(c));
             const auto started = rig.Lines("output StartMacro");
             ASSERT_FALSE(started.empty()) << l.name << " " << U8(c);
@@ -214,7 +228,7 @@ TEST(CombinationKey, RecordedPunctuationKeysStartTheirMacros) {
         TableLayout layout = kLayouts[c.layout].make();
         EngineRig rig;
         rig.windows.SetLayout([&](uint32_t vk) { return layout.Unshifted(vk); });
-        EXPECT_EQ(Recorded(layout, c.vk, c.held), c.recorded) << kLayouts[c.layout].name;
+        EXPECT_EQ(Recorded(layout.Unshifted(c.vk), c.vk, c.held), c.recorded) << kLayouts[c.layout].name;
         rig.Add(std::u16string(c.recorded).c_str(), u"kbrd_input \"x\"", nullptr, ShortcutKind::Macro);
         Press(rig, layout, c.vk, c.held);
         EXPECT_EQ(rig.Lines("output StartMacro").size(), 1u) << U8(c.recorded);
@@ -250,6 +264,36 @@ TEST(CombinationKey, OlderNamesStillStartAndTypedCharactersAreTakenBack) {
     EXPECT_EQ(rig.Lines("output StartMacro").size(), 1u);
     EXPECT_TRUE(rig.Lines("output SendBackspaces").empty()) << "no AltGr character on a US keyboard";
 }
+
+#ifdef _WIN32
+// The system's own layout, read as the editor's field reads it
+// (MapVirtualKeyEx) and as the hook module reads it (ToUnicodeEx): every
+// offered combination, and punctuation keys held with each kind of
+// modifier, start the macro saved under the name the field writes.
+TEST(CombinationKey, TheEditorsNameStartsTheMacroInTheSystemsLayout) {
+    const HKL layout = ::GetKeyboardLayout(0);
+    hook::LayoutTranslator translator(layout);
+    EngineRig rig;
+    rig.windows.SetLayout([&](uint32_t vk) { return UnshiftedCharacter(vk, layout); });
+    std::vector<std::pair<uint32_t, Held>> keys;
+    for (const std::u16string& c : MacroKeyCombinations()) {
+        EXPECT_EQ(Recorded(UnshiftedCharacter(c.back(), layout), c.back(), HeldFor(c)), c);
+        keys.push_back({c.back(), HeldFor(c)});
+    }
+    for (uint32_t vk : {0xBA, 0xBB, 0xBC, 0xBD, 0xBE, 0xBF, 0xC0, 0xDB, 0xDC, 0xDD, 0xDE})
+        for (Held held : {Held{true, true, false}, Held{true, false, true}, Held{false, true, true}, Held{false, true, false}})
+            keys.push_back({vk, held});
+    for (size_t i = 0; i < keys.size(); ++i) {
+        const auto [vk, held] = keys[i];
+        const std::u16string name = Recorded(UnshiftedCharacter(vk, layout), vk, held);
+        const std::u16string script = u"m" + U16(std::to_string(i));
+        rig.Add(name.c_str(), script.c_str(), nullptr, ShortcutKind::Macro);
+        Press(rig, translator, vk, held);
+        EXPECT_EQ(rig.Lines("output StartMacro"), std::vector<std::string>{Script(script)}) << U8(name);
+        rig.log.Clear();
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace kx::test

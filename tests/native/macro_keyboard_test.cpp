@@ -52,6 +52,9 @@ TEST(MacroKeyboard, QuotedCharacterGoesAsTheLowByteOfItsKey) {
     // A quoted space is one key, not two tokens.
     EXPECT_EQ(ParseKeys(u"kbrd_press 000 ' ' 40").records, (Records{UniDown(u' '), UniUp(u' ')}));
     EXPECT_EQ(ParseKeys(u"kbrd_press 000 ' ' 40").holdMs, 40);
+    // No key of the layout types it: typed by its code rather than dropped.
+    EXPECT_EQ(ParseKeys(u"kbrd_click 100 '\u00e9'").records,
+              (Records{VkDown(kCtrl), UniDown(u'\u00e9'), VkUp(kCtrl), UniUp(u'\u00e9')}));
 }
 
 TEST(MacroKeyboard, MalformedLinesStayCommandsThatPlayNothing) {
@@ -66,7 +69,6 @@ TEST(MacroKeyboard, MalformedLinesStayCommandsThatPlayNothing) {
              u"kbrd_click 100 0",          // code 0, and not quoted either
              u"kbrd_click 100 1F600",      // beyond one UTF-16 unit
              u"kbrd_press 100 xyz 500",    // neither form
-             u"kbrd_click 100 '\u00e9'",   // no key of the layout types it
              u"kbrd_input hello",          // typed text without quotes
              u"kbrd_input \"hello",        // no closing quote
              u"kbrd_input \"",             // one quote is not a pair

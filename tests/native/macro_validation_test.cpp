@@ -6,6 +6,7 @@
 
 #include "base/text.h"
 #include "engine/macro/script_validation.h"
+#include "tests/native/macro_test_support.h"
 
 namespace kx {
 namespace {
@@ -50,6 +51,22 @@ TEST(MacroValidation, QuotesAreCheckedBeforeTheirKindAndTheFirstBadLineIsReporte
     ASSERT_TRUE(e);
     EXPECT_EQ(e->lineNumber, 4u);
     EXPECT_EQ(U8(e->text).substr(0, 14), "The line beep ");
+}
+
+// A quoted character that no key of the layout types is refused where the
+// layout is known; its code, or a character the layout has, passes.
+TEST(MacroValidation, ACharacterTheLayoutCannotTypeIsRefused) {
+    macrotest::FakeMacroSystem layout;  // letters, digits, space and the full stop
+    const std::optional<ScriptError> e = ValidateScript(u"kbrd_input \"x\"\r\nkbrd_click 000 '\u00e9'", &layout);
+    ASSERT_TRUE(e);
+    EXPECT_EQ(e->lineNumber, 2u);
+    EXPECT_EQ(e->title, u"Invalid Format");
+    EXPECT_EQ(U8(e->text), U8(u"The line kbrd_click 000 '\u00e9' is invalid.  No key of the current keyboard layout "
+                              u"types this character.  Write its hexadecimal code instead (kbrd_click 000 E9 types "
+                              u"\u00e9).  See the help for details."));
+    for (std::u16string_view ok : {u"kbrd_click 000 E9", u"kbrd_press 100 'a' 50", u"kbrd_release 000 '.'"})
+        EXPECT_FALSE(ValidateScript(ok, &layout)) << U8(ok);
+    EXPECT_FALSE(ValidateScript(u"kbrd_click 000 '\u00e9'")) << "without a layout the check is not made";
 }
 
 TEST(MacroValidation, LongLinesAreShortenedWithTheirClosingQuote) {

@@ -43,11 +43,14 @@ const Command kCommands[] = {
      "backup DATA_FOLDER DEST\n"
      "      Copies a user's data folder into DEST/Kestrix_Backup_<date>, as Backup Data does."},
     {"restore", kx::RunRestoreCommand,
-     "restore BACKUP DATA_FOLDER --overwrite|--skip\n"
+     "restore BACKUP DATA_FOLDER --overwrite|--skip [--user-hive FILE]\n"
      "      Restores a backup folder into a user's data folder, as Restore Data does,\n"
      "      overwriting or skipping groups that exist. Replaced files are kept in\n"
      "      DATA_FOLDER/Kestrix_Before_Restore_<date>; files of BACKUP/local that are no\n"
-     "      group's database are named and not restored."},
+     "      group's database are named and not restored. kxtool.exe registers new groups\n"
+     "      for the user running it, or with --user-hive in FILE, the NTUSER.DAT of the\n"
+     "      user whose folder it is (logged off). The Linux kxtool has no registry and\n"
+     "      refuses a backup that holds named groups."},
     {"mail", kx::RunMailCommand,
      "mail FILE\n"
      "      Prints what the Thunderbird sent-mail scan makes of a mailbox: per message its\n"
