@@ -65,7 +65,8 @@ EngineHost::~EngineHost() {
     if (parts_->started) Stop();
 }
 
-void EngineHost::SetApplicationWindow(HWND window) {
+void EngineHost::SetApplicationWindow(HWND window, PostedInbox<EngineBalloon>& balloons) {
+    balloons_ = &balloons;
     window_ = window;
     notices_.SetWindow(window);
     parts_->output.SetApplicationWindow(reinterpret_cast<WindowHandle>(window));
@@ -149,8 +150,8 @@ void EngineHost::PostNotice(int kind, intptr_t value) {
 void EngineHost::ShowBalloon(const std::u16string& title, const std::u16string& text, unsigned ms) {
     HWND w = window_.load();
     if (!w) return;
-    auto* balloon = new EngineBalloon{title, text, ms};
-    if (!::PostMessageW(w, kEngineBalloonMessage, 0, reinterpret_cast<LPARAM>(balloon))) delete balloon;
+    balloons_->Push(EngineBalloon{title, text, ms});
+    ::PostMessageW(w, kEngineBalloonMessage, 0, 0);
 }
 
 void EngineHost::SetTrayIcon(int iconResource) {

@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "app/win/posted_inbox.h"
 #include "settings/settings_store.h"
 #include "core/shortcut_store.h"
 #include "engine/matcher/engine_ports.h"
@@ -26,7 +27,7 @@ class PhraseDictionary;
 // the hook link's registered message (NoticeMessage): wParam kind, lParam value.
 inline constexpr UINT kEngineTrayIconMessage = WM_APP + 0x71;  // wParam icon resource
 inline constexpr UINT kEngineRefreshMessage = WM_APP + 0x72;
-inline constexpr UINT kEngineBalloonMessage = WM_APP + 0x73;  // lParam: EngineBalloon*, freed by the window
+inline constexpr UINT kEngineBalloonMessage = WM_APP + 0x73;  // the balloons wait in the window's inbox
 
 struct EngineBalloon {
     std::u16string title, text;
@@ -40,7 +41,8 @@ public:
     EngineHost(const EngineHost&) = delete;
     EngineHost& operator=(const EngineHost&) = delete;
 
-    void SetApplicationWindow(HWND window);
+    // The main window, and its inbox for balloons, which outlives the engine.
+    void SetApplicationWindow(HWND window, PostedInbox<EngineBalloon>& balloons);
     void SetStores(StoreRef local, StoreRef shared);
     void LoadSwitches();
 
@@ -96,6 +98,7 @@ private:
     struct Parts;
     std::unique_ptr<Parts> parts_;
     std::atomic<HWND> window_{nullptr};
+    PostedInbox<EngineBalloon>* balloons_ = nullptr;
 };
 
 }  // namespace kx

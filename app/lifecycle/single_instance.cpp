@@ -1,6 +1,8 @@
 #include "app/lifecycle/single_instance.h"
 
 #include "app/lifecycle/command_line_block.h"
+#include "engine/hooklink/named_objects_win32.h"
+#include "engine/hooklink/object_trust.h"
 
 namespace kx {
 namespace {
@@ -8,23 +10,29 @@ namespace {
 constexpr DWORD kMutexBudgetMs = 20000;
 constexpr DWORD kRetryPauseMs = 50;
 
-// Lets a copy started without elevation reach an elevated one.
-void AllowCopyDataFromLowerLevels() {
-    using FilterFn = BOOL(WINAPI*)(UINT, DWORD);
+// Lets a copy started without elevation reach an elevated one, on this one
+// window only. The process-wide filter would open every window, the hook
+// link's among them, to records from sandboxed programs; per window, the
+// worst a lower level can send here is a command line, which is checked.
+void AllowCopyDataFromLowerLevels(HWND window) {
+    using FilterFn = BOOL(WINAPI*)(HWND, UINT, DWORD, void*);
     HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
     auto fn = user32 ? reinterpret_cast<FilterFn>(
-                           reinterpret_cast<void*>(::GetProcAddress(user32, "ChangeWindowMessageFilter")))
+                           reinterpret_cast<void*>(::GetProcAddress(user32, "ChangeWindowMessageFilterEx")))
                      : nullptr;
-    if (fn) fn(WM_COPYDATA, 1 /* MSGFLT_ADD */);
+    if (fn) fn(window, WM_COPYDATA, 1 /* MSGFLT_ALLOW */, nullptr);
 }
+
+std::u16string U16(const std::wstring& s) { return std::u16string(s.begin(), s.end()); }
 
 }  // namespace
 
 void StartupMutex::Take() {
     const ULONGLONG start = ::GetTickCount64();
     for (;;) {
-        mutex_.Reset(::CreateMutexW(nullptr, FALSE, L"Global\\KestrixStarting"));
-        if (mutex_ || ::GetLastError() != ERROR_ACCESS_DENIED) break;
+        DWORD error = 0;
+        mutex_.Reset(CreateOwnMutex(L"Local\\KestrixStarting", error));
+        if (mutex_ || error != ERROR_ACCESS_DENIED) break;
         if (::GetTickCount64() - start >= kMutexBudgetMs) return;
         ::Sleep(kRetryPauseMs);
     }
@@ -41,7 +49,15 @@ void StartupMutex::Release() {
     mutex_.Reset();
 }
 
-HWND FindRunningInstance() { return ::FindWindowW(kInstanceWindowClass, kInstanceWindowTitle); }
+HWND FindRunningInstance() {
+    // Any program can make a window of our class and title, and would then
+    // receive our command line; only our own program's window counts.
+    const std::u16string own = U16(OwnImage());
+    HWND window = nullptr;
+    while ((window = ::FindWindowExW(nullptr, window, kInstanceWindowClass, kInstanceWindowTitle)) != nullptr)
+        if (IsSameImage(U16(WindowImage(window)), own)) return window;
+    return nullptr;
+}
 
 bool ForwardCommandLine(HWND instance, const std::vector<std::u16string>& args) {
     std::vector<uint8_t> block = EncodeCommandLineBlock(args);
@@ -63,7 +79,8 @@ bool InstanceWindow::Create() {
     ::RegisterClassExW(&wc);
     window_.Reset(::CreateWindowExW(0, kInstanceWindowClass, kInstanceWindowTitle, 0, 0, 0, 0, 0, nullptr, nullptr,
                                     ::GetModuleHandleW(nullptr), nullptr));
-    AllowCopyDataFromLowerLevels();
+    if (window_ && OpensCopyDataToLowerLevels(CopyDataWindow::Instance, RunsElevated()))
+        AllowCopyDataFromLowerLevels(window_.Get());
     return static_cast<bool>(window_);
 }
 
@@ -74,7 +91,7 @@ void InstanceWindow::SetMainWindow(HWND main) {
 LRESULT CALLBACK InstanceWindow::Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COPYDATA) {
         HWND main = reinterpret_cast<HWND>(::GetWindowLongPtrW(window, GWLP_USERDATA));
-        return main ? ::SendMessageW(main, WM_COPYDATA, wParam, lParam) : FALSE;
+        return main && lParam ? ::SendMessageW(main, WM_COPYDATA, wParam, lParam) : FALSE;
     }
     return ::DefWindowProcW(window, message, wParam, lParam);
 }

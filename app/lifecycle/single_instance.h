@@ -15,8 +15,10 @@ namespace kx {
 inline constexpr wchar_t kInstanceWindowClass[] = L"TarvikSoftware_InstanceWindow";
 inline constexpr wchar_t kInstanceWindowTitle[] = L"Kestrix";
 
-// "Global\KestrixStarting", held from before the search for a running copy
+// "Local\KestrixStarting", held from before the search for a running copy
 // until this copy has its instance window and has applied its command line.
+// One copy runs per session, so the mutex is the session's: a user in another
+// session cannot hold it and delay our start.
 class StartupMutex {
 public:
     // Waits at most 20 s; a start that cannot get it goes on without it.
@@ -29,7 +31,8 @@ private:
     bool owned_ = false;
 };
 
-// The running copy's instance window, or null.
+// The running copy's instance window, or null. A window of that class and
+// title that another program made is passed over.
 HWND FindRunningInstance();
 
 // Sends the command line to the running copy's instance window.

@@ -55,7 +55,7 @@ void AppCore::OnInitDialog() {
     status_.Create(window_);
     services_->prompt.SetFallbackOwner(window_);
     services_->dialogs.SetOwner(window_);
-    engine_.SetApplicationWindow(window_);
+    engine_.SetApplicationWindow(window_, balloons_);
     OnInit();
     RefreshState();
 }

@@ -22,6 +22,7 @@
 #include "app/options/options_sheet.h"
 #include "app/shell/tray_icon.h"
 #include "app/win/balloon_tip.h"
+#include "app/win/posted_inbox.h"
 #include "learn/shortcut_reminder.h"
 #include "learn/shortcut_text.h"
 #include "platform/win32/handles.h"
@@ -29,7 +30,8 @@
 
 namespace kx {
 
-// Messages of the program, posted or sent to the main window.
+// Messages of the program, posted or sent to the main window. None carries
+// an address: a forwarded command line waits in the window's inbox.
 inline constexpr UINT kForwardedCommandLineMessage = WM_USER + 6;
 inline constexpr UINT kQuitMessage = WM_USER + 0x66;
 
@@ -149,6 +151,10 @@ private:
 
     std::vector<std::u16string> args_;
     std::unique_ptr<AppServices> services_;
+    // What other threads and starts hand to the main window; before the
+    // engine, whose thread pushes balloons until it is gone.
+    PostedInbox<std::vector<std::u16string>> commandLines_;
+    PostedInbox<EngineBalloon> balloons_;
     EngineHost engine_;
     // After the engine, whose learning dictionary they feed.
     SentMailScans mailScans_;

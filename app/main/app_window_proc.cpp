@@ -14,22 +14,16 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kTrayCallbackMessage:
         OnTrayCallback(lParam);
         return TRUE;
-    case kForwardedCommandLineMessage: {
-        auto** strings = reinterpret_cast<wchar_t**>(lParam);
-        std::vector<std::u16string> args;
-        for (WPARAM i = 0; i < wParam; ++i) {
-            args.push_back(U(strings[i]));
-            delete[] strings[i];
-        }
-        delete[] strings;
-        OnCommandLine(args);
+    case kForwardedCommandLineMessage:
+        // Its parameters mean nothing: the command lines wait in our inbox.
+        for (const std::vector<std::u16string>& args : commandLines_.TakeAll()) OnCommandLine(args);
         return TRUE;
-    }
     case kQuitMessage:
         ::DestroyWindow(window_);
         return TRUE;
     case WM_COPYDATA:
-        if (OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
+        // Anyone can send it, with no data behind it at all.
+        if (lParam && OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {
             ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, TRUE);
             return TRUE;
         }
@@ -39,15 +33,15 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
         RefreshAutoCompleteState();
         return TRUE;
     case kEngineTrayIconMessage:
+        if (wParam != IDI_APP && wParam != IDI_APP_OFF) return TRUE;
         shortcutsOn_ = wParam != IDI_APP_OFF;
         SetShortcutIcons(shortcutsOn_);
         RefreshState();
         return TRUE;
-    case kEngineBalloonMessage: {
-        std::unique_ptr<EngineBalloon> b(reinterpret_cast<EngineBalloon*>(lParam));
-        tray_.ShowBalloon(b->title, b->text, b->ms);
+    case kEngineBalloonMessage:
+        // Its parameters mean nothing: the balloons wait in our inbox.
+        for (const EngineBalloon& b : balloons_.TakeAll()) tray_.ShowBalloon(b.title, b.text, b.ms);
         return TRUE;
-    }
     case hookproto::kCompanionRecord:
         ::SetWindowLongPtrW(window_, DWLP_MSGRESULT, engine_.OnCompanionRecord(wParam));
         return TRUE;
@@ -145,17 +139,14 @@ INT_PTR AppCore::FrameworkHandle(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool AppCore::OnCopyData(const COPYDATASTRUCT& data) {
+    // A second start sends its command line as kind 0 and nothing else.
+    if (data.dwData != 0 || !data.lpData) return false;
     std::vector<std::u16string> args;
     if (!DecodeCommandLineBlock(data.lpData, data.cbData, args)) return false;
-    auto** strings = new wchar_t*[args.size() ? args.size() : 1];
-    for (size_t i = 0; i < args.size(); ++i) {
-        strings[i] = new wchar_t[kForwardedArgChars]();
-        std::copy(args[i].begin(), args[i].end(), strings[i]);
-    }
-    if (!::PostMessageW(window_, kForwardedCommandLineMessage, args.size(), reinterpret_cast<LPARAM>(strings))) {
-        for (size_t i = 0; i < args.size(); ++i) delete[] strings[i];
-        delete[] strings;
-    }
+    // Applied once this message is done, so the sender is not held up; a
+    // command line whose message could not be posted goes with the next one.
+    commandLines_.Push(std::move(args));
+    ::PostMessageW(window_, kForwardedCommandLineMessage, 0, 0);
     return true;
 }
 

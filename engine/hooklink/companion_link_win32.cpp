@@ -2,6 +2,8 @@
 
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/hooklink/named_mutex_win32.h"
+#include "engine/hooklink/named_objects_win32.h"
+#include "engine/hooklink/object_trust.h"
 
 namespace kx {
 namespace {
@@ -61,6 +63,15 @@ unsigned CompanionLink::StartOrAdopt(ProcessBitness& bitness, HWND applicationWi
     }
     const DWORD pid = pid_.Valid() ? *reinterpret_cast<volatile DWORD*>(pid_.Data()) : 0;
     process_.Reset(pid ? ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid) : nullptr);
+    // The published id may name any process: one that reused a gone
+    // companion's id, or one that another program wrote there. We signal and
+    // end only our own companion, asked through the handle we hold, so the
+    // id cannot change under us once checked.
+    if (process_) {
+        const std::wstring image = ProcessImage(process_.Get());
+        if (!IsOurCompanion(std::u16string(image.begin(), image.end()), std::u16string(exeFolder.begin(), exeFolder.end())))
+            process_.Reset();
+    }
     return 0;
 }
 

@@ -32,6 +32,7 @@ KeyEvent BuildKeyEvent(const RawKey& raw, KeyTranslator& translator) {
     e.vk = GenericVk(raw.vk);
     e.isDown = raw.isUp ? 0 : 1;
     e.focus = raw.focus;
+    if (raw.lowerLevel) e.stateFlags |= kStateLowerLevel;
     if (raw.shift) e.modifiers |= mod::kShift;
     if (raw.ctrl) e.modifiers |= mod::kCtrl;
     if (raw.alt) e.modifiers |= mod::kAlt;

@@ -17,6 +17,7 @@ struct RawKey {
     bool extended = false;
     bool shift = false, ctrl = false, alt = false, capsLock = false;
     uint8_t focus = 0;       // the event's focus bits, judged at the press
+    bool lowerLevel = false; // typed by a program of a lower integrity level
 };
 
 // The keyboard layout of the window the key goes to.

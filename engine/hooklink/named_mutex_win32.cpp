@@ -1,5 +1,7 @@
 #include "engine/hooklink/named_mutex_win32.h"
 
+#include "engine/hooklink/named_objects_win32.h"
+
 namespace kx {
 namespace {
 
@@ -11,8 +13,8 @@ NamedMutexLock NamedMutexLock::Take(const std::wstring& name, DWORD budgetMs) {
     return Take(
         name, budgetMs,
         [](const std::wstring& n, DWORD& error) {
-            HANDLE h = ::CreateMutexW(nullptr, FALSE, n.c_str());
-            error = h ? ERROR_SUCCESS : ::GetLastError();
+            HANDLE h = CreateOwnMutex(n.c_str(), error);
+            if (h) error = ERROR_SUCCESS;
             return h;
         },
         [](DWORD ms) { ::Sleep(ms); });

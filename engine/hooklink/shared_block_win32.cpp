@@ -1,5 +1,7 @@
 #include "engine/hooklink/shared_block_win32.h"
 
+#include "engine/hooklink/named_objects_win32.h"
+
 namespace kx {
 namespace {
 
@@ -18,10 +20,12 @@ std::wstring CreationMutexName(const std::wstring& blockName) {
 
 SharedBlock SharedBlock::Open(const std::wstring& name, size_t size) {
     SharedBlock block;
-    UniqueHandle creation(::CreateMutexW(nullptr, FALSE, CreationMutexName(name).c_str()));
+    // Both objects are ours alone: a block that another account created (and
+    // so can read or write) is refused, and the block stays invalid.
+    DWORD error = 0;
+    UniqueHandle creation(CreateOwnMutex(CreationMutexName(name).c_str(), error));
     const bool held = creation && ::WaitForSingleObject(creation.Get(), kCreationWaitMs) != WAIT_TIMEOUT;
-    block.mapping_.Reset(::CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, DWORD(size),
-                                              name.c_str()));
+    block.mapping_.Reset(CreateOwnMapping(name.c_str(), DWORD(size), error));
     if (block.mapping_) {
         block.view_.Reset(::MapViewOfFile(block.mapping_.Get(), FILE_MAP_ALL_ACCESS, 0, 0, size));
         if (block.view_) block.size_ = size;

@@ -13,7 +13,9 @@ class SharedBlock {
 public:
     SharedBlock() = default;
     // Creates the block, or opens it when it exists, while holding the named
-    // mutex "fmm" + name (each "\" replaced by "_"). Check Valid().
+    // mutex "fmm" + name (each "\" replaced by "_"). Both are created for
+    // our user alone; one that another account created is not used. Check
+    // Valid().
     static SharedBlock Open(const std::wstring& name, size_t size);
 
     bool Valid() const { return static_cast<bool>(view_); }

@@ -291,6 +291,8 @@ void Expander::OnCharacter(const KeyEvent& e, const Classified& k) {
 
 bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
     if (!(e.ctrl() || e.shift() || e.alt())) return false;
+    // A sandboxed program may type, but not start our macros.
+    if (e.stateFlags & kStateLowerLevel) return false;
     if (!e.isDown) return false;  // a release completes nothing
     // The key by its own name, as the macro editor wrote it, never by what
     // the modifiers make it type: CTRL+SHIFT+1 is not "CTRL+SHIFT+!", nor is

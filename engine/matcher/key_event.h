@@ -16,6 +16,10 @@ inline constexpr uint8_t kCtrl = 0x40;
 
 // stateFlags bit: `position` names the character of the word the key replaces.
 inline constexpr uint8_t kStateOverwrite = 0x02;
+// stateFlags bit: a program of a lower integrity level typed the key (a
+// sandboxed process's SendInput). Such a key may type text but never start a
+// macro, whose commands can start programs at our level.
+inline constexpr uint8_t kStateLowerLevel = 0x04;
 
 // Where the keyboard focus was when the key was pressed, as the hook module
 // saw it. A key read later, once the focus has moved on, is still judged by

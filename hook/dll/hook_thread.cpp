@@ -129,6 +129,7 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
         // A Unicode key-up may come without LLKHF_UP; the message is right.
         in.key.isUp = wParam == WM_KEYUP || wParam == WM_SYSKEYUP;
         in.key.extended = kb->flags & LLKHF_EXTENDED;
+        in.key.lowerLevel = kb->flags & LLKHF_LOWER_IL_INJECTED;
         in.key.shift = Down(VK_SHIFT);
         in.key.ctrl = Down(VK_CONTROL);
         in.key.alt = (kb->flags & LLKHF_ALTDOWN) || Down(VK_MENU);

@@ -4,7 +4,8 @@
 # installer writes it, empty, stale), the maximised placement across a plain
 # start and the tray icon's click, the tray menu's shortcuts switch, the state
 # of menus, toolbar and status bar, the shared file's reload while a question
-# is open, and the shared-shortcut dialogs. Prints "N passed, N failed".
+# is open, the shared-shortcut dialogs, and another program's messages with
+# made-up parameters and decoy instance window. Prints "N passed, N failed".
 #
 #   tests/gui/run_gui_app.sh [BUILD_DIR]        (default build/app-win64)
 set -uo pipefail
@@ -143,7 +144,23 @@ check "the chosen row is deleted" wait_for 10 list_lacks SH2
 check "the other rows stay, those the reload brought too" says "M1 M2 SH0 SH1 SH3 SIG " keywords
 check "the program survives" kx_running
 shot app-main-window "$MAIN"
-check "the third run ends on -exit" stop_kx
+
+# Another program at the user's level posts our command line and balloon
+# messages with made-up parameters, and sends WM_COPYDATA with no data, of
+# the wrong kind and of the wrong size, to every window of the program.
+check "another program posts our messages with made-up parameters" timeout 60 wine "$APP/kx_attacker.exe" flood
+check "the program survives them" kx_running
+check "sig still expands after them" expands
+# A window of our instance window's class and title in another program: a
+# later start passes it over and reaches the running copy.
+DECOY=$ART/decoy.txt
+rm -f "$DECOY"
+timeout "$KX_LIFETIME" wine "$APP/kx_attacker.exe" decoy "$(winpath "$DECOY")" >/dev/null 2>&1 </dev/null &
+DECOY_PID=$!
+wait_for 20 grep -q ready "$DECOY"
+check "the third run ends on -exit, past a decoy instance window" stop_kx
+check "the decoy receives no command line" eval '! grep -q copydata "$DECOY"'
+kill "$DECOY_PID" 2>/dev/null
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

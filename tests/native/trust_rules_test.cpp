@@ -1,0 +1,117 @@
+// What the program trusts of what other programs can reach: named objects,
+// processes behind windows and ids, and keys typed from a lower integrity
+// level. Windows enforces the descriptor and the label, and marks the keys;
+// Wine enforces neither integrity labels nor most access lists and marks no
+// key, so the decisions are checked here with made-up owners, paths and keys.
+#include <gtest/gtest.h>
+
+#include "base/text.h"
+#include "engine/hooklink/key_translation.h"
+#include "engine/hooklink/object_trust.h"
+#include "tests/support/engine_rig.h"
+
+namespace kx {
+namespace {
+
+constexpr char16_t kUser[] = u"S-1-5-21-1-2-3-1001";
+constexpr char16_t kAdmins[] = u"S-1-5-32-544";
+
+TEST(TrustRules, NamedObjectsGrantOnlyTheUserAndSystemAndRefuseLowerLevels) {
+    EXPECT_EQ(OwnObjectDescriptor(kUser), u"D:P(A;;GA;;;S-1-5-21-1-2-3-1001)(A;;GA;;;SY)S:(ML;;NWNR;;;ME)");
+    EXPECT_EQ(OwnObjectDescriptorUnlabelled(kUser), u"D:P(A;;GA;;;S-1-5-21-1-2-3-1001)(A;;GA;;;SY)");
+}
+
+TEST(TrustRules, AnExistingObjectIsUsedOnlyWhenOurAccountCreatedIt) {
+    struct Case {
+        std::u16string_view owner, tokenOwner;
+        bool accepted;
+    };
+    const Case cases[] = {
+        {kUser, kUser, true},                     // ours, not elevated
+        {kAdmins, kAdmins, true},                 // ours, created elevated
+        {kUser, kAdmins, true},                   // ours from before an elevated start
+        {u"S-1-5-21-1-2-3-1002", kUser, false},   // another user's
+        {kAdmins, kUser, false},                  // an administrator's, and we are not one
+        {u"S-1-5-18", kUser, false},              // a service's
+        {u"", kUser, false},                      // the owner could not be read
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(AcceptsExistingObject(c.owner, kUser, c.tokenOwner), c.accepted)
+            << std::string(c.owner.begin(), c.owner.end());
+}
+
+TEST(TrustRules, OnlyOurOwnProgramsImagesAreOurs) {
+    const std::u16string folder = u"C:\\Program Files\\Kestrix\\";
+    struct Case {
+        std::u16string_view image;
+        bool companion;
+    };
+    const Case cases[] = {
+        {u"C:\\Program Files\\Kestrix\\kestrix64.exe", true},
+        {u"c:\\PROGRAM FILES\\kestrix\\KESTRIX64.EXE", true},
+        {u"C:\\Users\\kim\\Downloads\\kestrix64.exe", false},     // same name, another folder
+        {u"C:\\Program Files\\Kestrix\\kestrix.exe", false},      // the program itself
+        {u"C:\\Program Files\\Kestrix\\kestrix64.exe.bak", false},
+        {u"C:\\Windows\\System32\\notepad.exe", false},            // a process that reused the id
+        {u"", false},                                             // gone, or not ours to ask
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(IsOurCompanion(c.image, folder), c.companion) << std::string(c.image.begin(), c.image.end());
+    EXPECT_FALSE(IsOurCompanion(u"kestrix64.exe", u"")) << "no folder, no companion";
+
+    EXPECT_TRUE(IsSameImage(u"C:\\Kestrix\\kestrix.exe", u"c:\\kestrix\\KESTRIX.EXE"));
+    EXPECT_FALSE(IsSameImage(u"C:\\Tools\\kestrix.exe", u"C:\\Kestrix\\kestrix.exe"));
+    EXPECT_FALSE(IsSameImage(u"", u""));
+}
+
+TEST(TrustRules, OnlyAnElevatedInstanceWindowTakesCopyDataFromLowerLevels) {
+    for (bool elevated : {false, true}) {
+        EXPECT_EQ(OpensCopyDataToLowerLevels(CopyDataWindow::Instance, elevated), elevated);
+        EXPECT_FALSE(OpensCopyDataToLowerLevels(CopyDataWindow::Main, elevated));
+        EXPECT_FALSE(OpensCopyDataToLowerLevels(CopyDataWindow::HookLink, elevated));
+    }
+}
+
+// Letters type their small and capital letter, and nothing with CTRL or ALT.
+class LetterLayout final : public KeyTranslator {
+public:
+    int ToChars(uint32_t vk, uint32_t, bool shift, bool ctrl, bool alt, bool, char16_t* out, int) override {
+        if (vk < u'A' || vk > u'Z' || ctrl || alt) return 0;
+        out[0] = shift ? char16_t(vk) : char16_t(vk + 32);
+        return 1;
+    }
+};
+
+// A sandboxed process's SendInput reaches the hook marked as coming from a
+// lower integrity level. Such keys start no macro (macros start programs at
+// our level); the user's own press of the same keys does.
+TEST(TrustRules, KeysTypedFromALowerIntegrityLevelStartNoMacro) {
+    struct Case {
+        const char16_t* combination;
+        bool ctrl, shift, alt;
+    };
+    const Case cases[] = {{u"CTRL+ALT+E", true, false, true}, {u"SHIFT+E", false, true, false},
+                          {u"ALT+E", false, false, true}};
+    LetterLayout layout;
+    for (const Case& c : cases) {
+        test::EngineRig rig;
+        rig.Add(c.combination, u"kbrd_input \"x\"", nullptr, ShortcutKind::Macro);
+        for (bool lowerLevel : {true, false}) {
+            RawKey raw;
+            raw.vk = 'E';
+            raw.ctrl = c.ctrl;
+            raw.shift = c.shift;
+            raw.alt = c.alt;
+            raw.lowerLevel = lowerLevel;
+            rig.expander.OnKeyEvent(BuildKeyEvent(raw, layout));
+            raw.isUp = true;
+            rig.expander.OnKeyEvent(BuildKeyEvent(raw, layout));
+            EXPECT_EQ(rig.Lines("output StartMacro").size(), lowerLevel ? 0u : 1u)
+                << (lowerLevel ? "lower level " : "user ") << U8(c.combination);
+            rig.log.Clear();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace kx

@@ -1,0 +1,112 @@
+// Named objects that are ours alone, and the instance window's refusal of
+// WM_COPYDATA without data, on the real system calls. Wine keeps the
+// descriptors we give objects but enforces neither the integrity label nor
+// most access lists: what it can show is what we ask for and what we
+// refuse; the decisions themselves are in tests/native/trust_rules_test.cpp.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <string>
+
+#include "app/lifecycle/single_instance.h"
+#include "engine/hooklink/named_objects_win32.h"
+#include "engine/hooklink/shared_block_win32.h"
+
+namespace kx {
+namespace {
+
+std::wstring UniqueName(const wchar_t* stem) {
+    return std::wstring(L"Local\\kx_test_") + stem + L"_" + std::to_wstring(::GetCurrentProcessId());
+}
+
+// The object's access list, as descriptor text.
+std::wstring AccessList(HANDLE object) {
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    if (::GetSecurityInfo(object, SE_KERNEL_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr, nullptr,
+                          &sd) != ERROR_SUCCESS)
+        return L"?";
+    LPWSTR text = nullptr;
+    ::ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text,
+                                                           nullptr);
+    std::wstring result = text ? text : L"?";
+    ::LocalFree(text);
+    ::LocalFree(sd);
+    return result;
+}
+
+TEST(NamedObjects, OursGrantOnlyTheUserAndSystemAndAreOpenedAgain) {
+    const std::wstring name = UniqueName(L"mutex");
+    DWORD error = 0;
+    UniqueHandle first(CreateOwnMutex(name.c_str(), error));
+    ASSERT_TRUE(first) << error;
+    const std::wstring acl = AccessList(first.Get());
+    EXPECT_EQ(acl.rfind(L"D:P", 0), 0u) << "no inherited entries";
+    EXPECT_NE(acl.find(L";;;SY)"), std::wstring::npos) << acl;
+    EXPECT_EQ(acl.find(L";;;WD)"), std::wstring::npos) << "not Everyone";
+    size_t entries = 0;
+    for (size_t at = acl.find(L"(A;"); at != std::wstring::npos; at = acl.find(L"(A;", at + 1)) ++entries;
+    EXPECT_EQ(entries, 2u) << acl;
+
+    UniqueHandle again(CreateOwnMutex(name.c_str(), error));
+    EXPECT_TRUE(again) << "our own object is opened again";
+    EXPECT_EQ(error, DWORD(ERROR_ALREADY_EXISTS));
+}
+
+// Another account's object, as it would stand in the namespace: created
+// with that account as owner (Wine lets us name any owner; on Windows only
+// that account could).
+TEST(NamedObjects, OneThatAnotherAccountCreatedIsRefused) {
+    const std::wstring mutexName = UniqueName(L"foreign");
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(
+        L"O:S-1-5-21-1-2-3-4242D:(A;;GA;;;WD)", SDDL_REVISION_1, &sd, nullptr));
+    SECURITY_ATTRIBUTES sa{sizeof(sa), sd, FALSE};
+    UniqueHandle foreign(::CreateMutexW(&sa, FALSE, mutexName.c_str()));
+    UniqueHandle mapping(::CreateFileMappingW(INVALID_HANDLE_VALUE, &sa, PAGE_READWRITE, 0, 16,
+                                              UniqueName(L"block").c_str()));
+    ::LocalFree(sd);
+    ASSERT_TRUE(foreign && mapping);
+
+    DWORD error = 0;
+    EXPECT_EQ(CreateOwnMutex(mutexName.c_str(), error), nullptr);
+    EXPECT_EQ(error, kForeignObjectError);
+    EXPECT_FALSE(SharedBlock::Open(UniqueName(L"block"), 16).Valid()) << "a block someone else set up";
+}
+
+// Records what reaches the main window.
+LRESULT CALLBACK CountCopyData(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_COPYDATA) {
+        ::SetWindowLongPtrW(window, GWLP_USERDATA, ::GetWindowLongPtrW(window, GWLP_USERDATA) + 1);
+        return TRUE;
+    }
+    return ::DefWindowProcW(window, message, wParam, lParam);
+}
+
+TEST(NamedObjects, TheInstanceWindowPassesOnlyCopyDataWithData) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = CountCopyData;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"kx_test_main";
+    ::RegisterClassW(&wc);
+    UniqueWindow main(::CreateWindowExW(0, wc.lpszClassName, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr,
+                                        wc.hInstance, nullptr));
+    InstanceWindow instance;
+    ASSERT_TRUE(instance.Create());
+    instance.SetMainWindow(main.Get());
+    HWND found = FindRunningInstance();
+    ASSERT_NE(found, nullptr) << "our own program's instance window is found";
+
+    ::SendMessageW(found, WM_COPYDATA, 0, 0);
+    EXPECT_EQ(::GetWindowLongPtrW(main.Get(), GWLP_USERDATA), 0) << "no data, nothing passed on";
+    char byte = 0;
+    COPYDATASTRUCT data{0, 1, &byte};
+    ::SendMessageW(found, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
+    EXPECT_EQ(::GetWindowLongPtrW(main.Get(), GWLP_USERDATA), 1) << "the main window judges the rest";
+    instance.Destroy();
+}
+
+}  // namespace
+}  // namespace kx
