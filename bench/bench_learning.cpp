@@ -37,7 +37,7 @@ struct QuietOutput final : ExpansionOutput {
 };
 struct QuietMacros final : MacroLauncher {
     bool AnyRunning() override { return false; }
-    bool Launch(const ShortcutEntry&) override { return false; }
+    MacroStart Launch(const ShortcutEntry&, MacroRights) override { return {}; }
 };
 // The engine's port with nothing behind it: learning off.
 struct NoLearning final : AutoCompleteLink {

@@ -24,7 +24,7 @@ struct QuietOutput final : ExpansionOutput {
 };
 struct QuietMacros final : MacroLauncher {
     bool AnyRunning() override { return false; }
-    bool Launch(const ShortcutEntry&) override { return false; }
+    MacroStart Launch(const ShortcutEntry&, MacroRights) override { return {}; }
 };
 struct QuietAutoComplete final : AutoCompleteLink {
     void TrackEdit(const KeyEvent&) override {}

@@ -10,6 +10,7 @@
 #include "core/database_io.h"
 #include "core/save_with_notice.h"
 #include "platform/file_security.h"
+#include "platform/ownership_query.h"
 #include "platform/user_prompt.h"
 
 namespace kx {
@@ -21,6 +22,9 @@ struct DataContext {
     FileSecurity& security;
     const DatabaseIo& io;
     MessagePrompt& prompt;
+    // Who owns the shared file and who may change it; without it, the
+    // shared file's macros start no programs.
+    OwnershipQuery* ownership = nullptr;
 
     SaveNoticeContext SaveNotice() const { return SaveNoticeContext{prompt}; }
 };

@@ -6,6 +6,7 @@
 #include "core/file_paths.h"
 #include "core/machine_folder_trust.h"
 #include "core/save_with_notice.h"
+#include "core/shared_trust.h"
 #include "base/text.h"
 
 namespace kx {
@@ -25,6 +26,10 @@ void LoadSharedStore(const DataContext& ctx, LoadedStores& stores) {
     const int result = LoadSharedFile(ctx, *stores.shared, path);
     if (result == LoadOk) {
         stores.sharedLoaded = true;
+        // Asked after the load: what was read is what only administrators
+        // could have written, as neither the file nor its place in the
+        // folder is open to anyone else.
+        stores.shared->SetStartsPrograms(ctx.ownership && SharedFileMayStartPrograms(*ctx.ownership, path));
     } else if (result == LoadCorrupt) {
         // The shared store stays unloaded, so nothing saves it over the file;
         // the copy keeps the shortcuts should someone else's program do so.

@@ -5,6 +5,7 @@
 // so an expansion in progress keeps its entry after the user deletes it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -105,6 +106,11 @@ public:
     void SetFilePath(std::u16string_view p) { filePath_ = CutToField(p); }
     bool CarriesPassword() const { return carriesPassword_; }
     void SetCarriesPassword(bool v) { carriesPassword_ = v; }
+    // Whether the macros loaded into this store may start programs. Only the
+    // shared store's loader sets it, from who can change the file
+    // (core/shared_trust); the matcher asks it of the shared store alone.
+    bool StartsPrograms() const { return startsPrograms_; }
+    void SetStartsPrograms(bool v) { startsPrograms_ = v; }
     // The raw password field, whatever carriesPassword says (for the writer).
     const std::u16string& RawAdminPassword() const { return adminPassword_; }
 
@@ -133,6 +139,7 @@ private:
     std::u16string filePath_;
     std::u16string adminPassword_;
     bool carriesPassword_ = false;
+    std::atomic<bool> startsPrograms_{false};
 };
 
 }  // namespace kx

@@ -5,6 +5,6 @@ namespace kx {
 AppServices::AppServices()
     : folders(DataFolders::Resolve(knownFolders)),
       io(SystemDatabaseIo(&clips, &cursor)),
-      ctx{settings, folders, SystemFileSystem(), security, io, prompt} {}
+      ctx{settings, folders, SystemFileSystem(), security, io, prompt, &ownership} {}
 
 }  // namespace kx

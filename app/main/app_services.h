@@ -11,6 +11,7 @@
 #include "picture/codec_png_encoder.h"
 #include "platform/win32/busy_cursor_win32.h"
 #include "platform/win32/file_security_win32.h"
+#include "platform/win32/ownership_query_win32.h"
 #include "platform/win32/known_folders_win32.h"
 #include "platform/win32/registry_win32.h"
 
@@ -24,6 +25,7 @@ struct AppServices {
     Win32KnownFolders knownFolders;
     DataFolders folders;
     Win32FileSecurity security;
+    Win32OwnershipQuery ownership;
     // The "HTML Format" clips, made as a store loads; each picture's PNG is
     // rendered once and kept for the following loads.
     CodecPngEncoder pngRenderer;

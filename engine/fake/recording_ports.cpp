@@ -35,6 +35,7 @@ std::string LogChar(char16_t c) {
 
 int RecordingOutput::ExpandShortcut(EngineState& state, const ExpandRequest& r) {
     const ShortcutEntry& e = *r.entry;
+    last = r.entry;
     std::string line = "output ExpandShortcut keyword=" + LogText(state.typed) +
                        " kind=" + std::to_string(int(e.kind)) + " trailing=" + LogChar(r.trailing) +
                        " overwrite=" + (r.lastOverwrite ? "1" : "0") + " console=" + (r.isConsole ? "1" : "0") +
@@ -57,9 +58,13 @@ bool RecordingOutput::SendDoubleSpaceFix() {
     return true;
 }
 
-bool RecordingMacros::Launch(const ShortcutEntry& entry) {
-    log_.Add("output StartMacro \"" + LogText(entry.plainText) + "\"");
-    return firstIsKeyboard;
+MacroStart RecordingMacros::Launch(const ShortcutEntry& entry, MacroRights rights) {
+    log_.Add("output StartMacro \"" + LogText(entry.plainText) + "\"" + (rights.startPrograms ? "" : " without programs"));
+    MacroStart start;
+    start.started = true;
+    start.firstIsKeyboard = firstIsKeyboard;
+    start.programRefused = hasProgram && !rights.startPrograms;
+    return start;
 }
 
 void RecordingApp::PostNotice(int kind, intptr_t value) {

@@ -37,6 +37,7 @@ public:
     bool SendDoubleSpaceFix() override;
 
     int result = 11;
+    EntryRef last;  // the entry of the latest expansion, as handed over
 
 private:
     EventLog& log_;
@@ -46,12 +47,14 @@ class RecordingMacros final : public MacroLauncher {
 public:
     explicit RecordingMacros(EventLog& log) : log_(log) {}
     bool AnyRunning() override { return running; }
-    bool Launch(const ShortcutEntry& entry) override;
+    MacroStart Launch(const ShortcutEntry& entry, MacroRights rights) override;
     void StopPlaying() override { ++stops; }
 
     bool running = false;
     int stops = 0;
     bool firstIsKeyboard = true;
+    // Reported as left out whenever programs may not start.
+    bool hasProgram = false;
 
 private:
     EventLog& log_;

@@ -19,7 +19,7 @@ public:
     ~MacroRunner() override;
 
     bool AnyRunning() override { return !jobs_.Empty(); }
-    bool Launch(const ShortcutEntry& entry) override;
+    MacroStart Launch(const ShortcutEntry& entry, MacroRights rights) override;
     void StopPlaying() override { SignalAllJobs(jobs_); }
     // The program's exit: every job stops and is waited for.
     void StopAll();

@@ -48,15 +48,29 @@ public:
     virtual bool SendDoubleSpaceFix() = 0;
 };
 
+// What a macro may do, by the store its shortcut came from.
+struct MacroRights {
+    // A "command" line starts its program; when false the line is left out.
+    bool startPrograms = true;
+};
+
+// What Launch did.
+struct MacroStart {
+    bool started = false;          // a job plays (only a macro shortcut plays)
+    bool firstIsKeyboard = false;  // the script's first command is a keyboard command
+    bool programRefused = false;   // a "command" line was left out
+};
+
 // Macro shortcuts triggered by key combinations.
 class MacroLauncher {
 public:
     virtual ~MacroLauncher() = default;
     // Whether a macro job is playing; the matcher ignores typing meanwhile.
     virtual bool AnyRunning() = 0;
-    // Replaces any prepared job with one made from the entry's script and starts
-    // it. Returns whether the script's first command is a keyboard command.
-    virtual bool Launch(const ShortcutEntry& entry) = 0;
+    // Replaces any prepared job with one made from the entry's script and
+    // starts it, with the commands `rights` allow. An entry of another kind
+    // plays nothing: its text is no script.
+    virtual MacroStart Launch(const ShortcutEntry& entry, MacroRights rights) = 0;
     // The user pressed ESC while a macro plays: each playing job stops before
     // its next command. A launcher that never plays has nothing to stop.
     virtual void StopPlaying() {}

@@ -2,6 +2,7 @@
 
 #include "base/text.h"
 #include "base/unicode_case.h"
+#include "engine/matcher/shared_entry.h"
 #include "engine/matcher/combination_name.h"
 
 namespace kx {
@@ -12,6 +13,10 @@ constexpr unsigned kToggleBalloonMs = 1000;
 constexpr int kIconOn = 1;
 constexpr int kIconOff = 23;
 constexpr uint32_t kVkEscape = 0x1B;
+constexpr unsigned kProgramRefusedBalloonMs = 10000;
+constexpr const char16_t* kSharedProgramRefused =
+    u"A shared macro asked to start a program. Kestrix starts programs only from a shared shortcuts file that "
+    u"no one but an administrator can change, so the rest of the macro played without it.";
 
 bool IsDigitAscii(char16_t c) { return c >= u'0' && c <= u'9'; }
 
@@ -48,6 +53,11 @@ void Expander::ForgetWords() {
 }
 
 bool Expander::Lookup(std::u16string_view key, EntryRef& out) {
+    Origin origin;
+    return Lookup(key, out, origin, true);
+}
+
+bool Expander::Lookup(std::u16string_view key, EntryRef& out, Origin& origin, bool sharedAllowed) {
     bool hit = false;
     {
         // Held across the search so the UI thread cannot swap a store out
@@ -63,10 +73,14 @@ bool Expander::Lookup(std::u16string_view key, EntryRef& out) {
             sharedFirst_ = p_.settings.ReadBool(settings::SharedReplacesLocal);
         }
         ShortcutStore* first = local_.get();
-        ShortcutStore* second = sharedEnabled_ ? shared_.get() : nullptr;
+        ShortcutStore* second = sharedEnabled_ && sharedAllowed ? shared_.get() : nullptr;
         if (sharedEnabled_ && sharedFirst_) std::swap(first, second);
         for (ShortcutStore* store : {first, second})
-            if (store && (hit = store->Find(key, out))) break;
+            if (store && (hit = store->Find(key, out))) {
+                origin.shared = store == shared_.get();
+                origin.startsPrograms = !origin.shared || store->StartsPrograms();
+                break;
+            }
     }
     if (p_.trace) p_.trace->OnLookup(key, hit);
     return hit;
@@ -223,14 +237,17 @@ void Expander::OnBreakPress(const KeyEvent& e, const Classified& k) {
         return;
     }
     EntryRef entry;
+    Origin origin;
     intptr_t value = notice::kNoShortcut;
-    if (Lookup(s_.typed, entry)) {
+    if (Lookup(s_.typed, entry, origin, true)) {
         s_.periodInserted = true;
         ExpandRequest req;
         req.target = s_.foregroundWindow;
         req.lastOverwrite = (e.stateFlags & kStateOverwrite) != 0;
         req.isConsole = s_.isConsole;
-        req.entry = entry;
+        // Shared rich text reaches the clipboard without what would make the
+        // program it is pasted into act: objects, fields, embedded data.
+        req.entry = origin.shared ? WithoutEmbeddedContent(entry) : entry;
         req.trailing = e.ch;
         value = p_.output.ExpandShortcut(s_, req);
         p_.autoComplete.CancelDoubleCtrl();
@@ -306,17 +323,33 @@ bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
     const std::u16string prefix = ModifierPrefix(e);
     // Combinations are looked up under the store lock too: the UI thread may
     // be inserting into the same tree, and an unlocked walk could crash.
+    // SHIFT alone with a letter is how capitals are typed: from the shared
+    // file, whose author is not the user, such a combination would fire a
+    // macro on ordinary writing, so only the user's own may use it.
+    const bool shiftOnly = e.shift() && !e.ctrl() && !e.alt();
     EntryRef entry;
-    const bool found = (name && Lookup(prefix + name, entry)) ||
-                       (typedName && typedName != name && Lookup(prefix + typedName, entry));
-    if (!found) return false;
+    Origin origin;
+    const bool found = (name && Lookup(prefix + name, entry, origin, !shiftOnly)) ||
+                       (typedName && typedName != name && Lookup(prefix + typedName, entry, origin, !shiftOnly));
+    // Only a macro plays; text kept under a combination's name is no script.
+    if (!found || entry->kind != ShortcutKind::Macro) return false;
     // The combination typed a character (SHIFT alone, or AltGr where the
     // layout has one there): take it back with one Backspace (SendBackspaces
     // taps one more than it is given). The key went through to the window
     // before we saw it, so a second tap would erase the user's character
     // before it.
     if (e.ch != 0 && e.ctrl() == e.alt()) p_.output.SendBackspaces(0);
-    if (p_.macros.Launch(*entry)) noticeValue = notice::kExpanded;
+    // A "command" line in the shared file would start a program as this
+    // user; it is honoured only when no one but an administrator can change
+    // the file (core/shared_trust).
+    MacroRights rights;
+    rights.startPrograms = origin.startsPrograms;
+    const MacroStart start = p_.macros.Launch(*entry, rights);
+    if (start.firstIsKeyboard) noticeValue = notice::kExpanded;
+    if (start.programRefused && !toldProgramRefused_) {
+        toldProgramRefused_ = true;
+        p_.app.ShowBalloon(u"Shared macro", kSharedProgramRefused, kProgramRefusedBalloonMs);
+    }
     return true;
 }
 

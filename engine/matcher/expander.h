@@ -88,6 +88,13 @@ public:
     const ExpanderPorts& Ports() const { return p_; }
 
 private:
+    // Where a lookup found its entry, and whether its macro may start programs.
+    struct Origin {
+        bool shared = false;
+        bool startsPrograms = true;
+    };
+    // As Lookup; the shared store is searched only when `sharedAllowed`.
+    bool Lookup(std::u16string_view key, EntryRef& out, Origin& origin, bool sharedAllowed);
     void ProcessToggles(const KeyEvent& e);
     // True for a press of a key that is already down with the same
     // modifiers: the keyboard's auto-repeat. Records every event's key state.
@@ -115,6 +122,8 @@ private:
     std::unique_ptr<RegistryWatch> sharedWatch_;
     bool sharedEnabled_ = false;
     bool sharedFirst_ = false;
+    // The user was told that a shared macro may not start programs.
+    bool toldProgramRefused_ = false;
 };
 
 // "CTRL+", "SHIFT+", "ALT+" for the modifiers held, in that order.

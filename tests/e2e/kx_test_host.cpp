@@ -107,7 +107,7 @@ private:
 class NoMacros final : public MacroLauncher {
 public:
     bool AnyRunning() override { return false; }
-    bool Launch(const ShortcutEntry&) override { return false; }
+    MacroStart Launch(const ShortcutEntry&, MacroRights) override { return {}; }
 };
 
 // No image codec here: picture shortcuts get no HTML clip and paste as

@@ -479,6 +479,52 @@ TEST(Matcher, ShiftCombinationTakesBackItsCharacter) {
     EXPECT_EQ(ctrl.Lines("output"), Lines{"output StartMacro \"script\""});
 }
 
+// The shared file is written by others: its SHIFT-only combinations would
+// fire on ordinary capitals, and its command lines would start programs as
+// this user unless only an administrator can change it. Text kept under a
+// combination's name is no script, wherever it is.
+TEST(Matcher, SharedCombinationsCannotTakeOverTheUser) {
+    EngineRig rig;
+    rig.settings.WriteBool(settings::SharedEnabled, true);
+    rig.settings.WriteBool(settings::SharedReplacesLocal, true);
+    rig.Add(u"SHIFT+E", u"command \"x\"", &rig.shared, ShortcutKind::Macro);
+    rig.Add(u"CTRL+ALT+E", u"kbrd_input \"a\"\ncommand \"x\"", &rig.shared, ShortcutKind::Macro);
+    rig.Add(u"CTRL+ALT+T", u"command \"x\"", nullptr, ShortcutKind::SimpleText);
+    rig.macros.hasProgram = true;
+    rig.Run("type E");
+    EXPECT_TRUE(rig.Lines("output").empty()) << "the capital stays and nothing plays";
+    rig.Run("key ctrl+alt+E\nkey ctrl+alt+E\nkey ctrl+alt+T");
+    const std::string refused = "output StartMacro \"kbrd_input \\\"a\\\"\\ncommand \\\"x\\\"\" without programs";
+    EXPECT_EQ(rig.Lines("output StartMacro"), (Lines{refused, refused}));
+    EXPECT_EQ(rig.Lines("balloon").size(), 1u) << "told the first time only";
+
+    // The user's own SHIFT combination plays, even where the shared store
+    // comes first; a shared file only administrators can change starts
+    // programs.
+    rig.Add(u"SHIFT+E", u"mine", nullptr, ShortcutKind::Macro);
+    rig.shared->SetStartsPrograms(true);
+    rig.log.Clear();
+    rig.Run("type E\nkey ctrl+alt+E");
+    EXPECT_EQ(rig.Lines("output StartMacro"), (Lines{"output StartMacro \"mine\"",
+                                          "output StartMacro \"kbrd_input \\\"a\\\"\\ncommand \\\"x\\\"\""}));
+}
+
+TEST(Matcher, SharedRichTextIsCleanedBeforeItIsPasted) {
+    EngineRig rig;
+    rig.settings.WriteBool(settings::SharedEnabled, true);
+    const std::string rtf = "{\\rtf1 a{\\object{\\*\\objdata 01}{\\result r}}}";
+    rig.shared->Insert(u"SIG", ShortcutEntry::Make(ShortcutKind::RichText, u"ar", rtf));
+    rig.local->Insert(u"MINE", ShortcutEntry::Make(ShortcutKind::RichText, u"ar", rtf));
+    rig.Run("type sig ");
+    ASSERT_TRUE(rig.output.last);
+    EXPECT_EQ(rig.output.last->richText, "{\\rtf1 a{{r}}}");
+    EntryRef stored;
+    ASSERT_TRUE(rig.shared->Find(u"SIG", stored));
+    EXPECT_EQ(stored->richText, rtf) << "the shared file keeps what its author saved";
+    rig.Run("type mine ");
+    EXPECT_EQ(rig.output.last->richText, rtf) << "the user's own rich text is the user's";
+}
+
 TEST(KeyClassification, KeysWithoutCharacters) {
     auto cls = [](uint32_t vk, uint8_t mods = 0, char16_t ch = 0) {
         KeyEvent e;

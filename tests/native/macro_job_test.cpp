@@ -99,7 +99,7 @@ TEST(MacroJob, PlaysEachCommandInOrderWithTheUsersKeysHeldAroundItsInput) {
     Rig rig;
     const bool typesFirst = rig.runner.Launch(Macro(
         u"kbrd_input \"ab\"\r\n// a comment\r\npause 1\r\ncommand \"notepad.exe x.txt\"\r\nkbrd_press 100 'a' 2\r\n"
-        u"mouse_click 1\r\nkbrd_click 000 'q'"));
+        u"mouse_click 1\r\nkbrd_click 000 'q'"), {}).firstIsKeyboard;
     EXPECT_TRUE(typesFirst);
     ASSERT_TRUE(Finished(rig.runner));
     EXPECT_EQ(rig.machine.Log(), (Lines{
@@ -111,15 +111,36 @@ TEST(MacroJob, PlaysEachCommandInOrderWithTheUsersKeysHeldAroundItsInput) {
         "send",  // the mouse command's empty list
         "hold", "send Q Q^", "release",
     }));
-    EXPECT_FALSE(rig.runner.Launch(Macro(u"pause 1\nkbrd_input \"x\"")));
+    EXPECT_FALSE(rig.runner.Launch(Macro(u"pause 1\nkbrd_input \"x\""), {}).firstIsKeyboard);
     EXPECT_TRUE(Finished(rig.runner));
+}
+
+// A macro from a file others can change plays its keys but starts nothing,
+// and text stored under a combination's name never plays as a script.
+TEST(MacroJob, WithoutTheRightToStartProgramsTheirLinesAreLeftOut) {
+    Rig rig;
+    const MacroStart shared =
+        rig.runner.Launch(Macro(u"command \"calc\"\nkbrd_input \"a\"\ncommand \"cmd /c x\"\nkbrd_input \"b\""), {false});
+    EXPECT_TRUE(shared.started);
+    EXPECT_TRUE(shared.programRefused);
+    EXPECT_TRUE(shared.firstIsKeyboard);  // what plays begins with keys
+    ASSERT_TRUE(Finished(rig.runner));
+    EXPECT_EQ(rig.machine.Log(), (Lines{"hold", "send a a^", "release", "hold", "send b b^", "release"}));
+
+    EXPECT_FALSE(rig.runner.Launch(Macro(u"kbrd_input \"c\""), {false}).programRefused);
+    ASSERT_TRUE(Finished(rig.runner));
+
+    static const EntryRef text = ShortcutEntry::Make(ShortcutKind::SimpleText, u"command \"calc\"\nkbrd_input \"d\"");
+    EXPECT_FALSE(rig.runner.Launch(*text, {}).started);
+    EXPECT_FALSE(rig.runner.AnyRunning());
+    EXPECT_EQ(rig.machine.Log().size(), 9u);  // only the second macro's "c" came since
 }
 
 TEST(MacroJob, AHundredAndFiftyLinesAllPlay) {
     Rig rig;
     std::u16string script;
     for (int i = 0; i < 150; ++i) script += u"kbrd_input \"" + std::u16string(1, char16_t(u'a' + i % 26)) + u"\"\n";
-    rig.runner.Launch(Macro(script));
+    rig.runner.Launch(Macro(script), {});
     ASSERT_TRUE(Finished(rig.runner));
     Lines sends;
     for (const std::string& l : rig.machine.Log())
@@ -132,7 +153,7 @@ TEST(MacroJob, KeyboardCommandsWaitForCtrlAndAltToBeLetGo) {
     // CTRL up at once, ALT let go at the fifth test: the command plays.
     Rig late;
     late.machine.keyDown = [](int vk, int tests) { return vk == 0x12 && tests < 10; };
-    late.runner.Launch(Macro(u"kbrd_input \"a\""));
+    late.runner.Launch(Macro(u"kbrd_input \"a\""), {});
     ASSERT_TRUE(Finished(late.runner));
     EXPECT_EQ(late.machine.Log(), (Lines{"hold", "send a a^", "release"}));
     EXPECT_EQ(late.machine.Clears(), 4);
@@ -142,7 +163,7 @@ TEST(MacroJob, KeyboardCommandsWaitForCtrlAndAltToBeLetGo) {
     // so does the next keyboard command's own wait.
     Rig stuck;
     stuck.machine.keyDown = [](int vk, int) { return vk == 0x11; };
-    stuck.runner.Launch(Macro(u"kbrd_input \"a\"\npause 1\ncommand \"calc\"\nkbrd_input \"b\""));
+    stuck.runner.Launch(Macro(u"kbrd_input \"a\"\npause 1\ncommand \"calc\"\nkbrd_input \"b\""), {});
     ASSERT_TRUE(Finished(stuck.runner));
     EXPECT_EQ(stuck.machine.Log(), (Lines{"report keys down", "start calc", "report keys down"}));
     EXPECT_EQ(stuck.machine.keyTests, 100);
@@ -151,14 +172,14 @@ TEST(MacroJob, KeyboardCommandsWaitForCtrlAndAltToBeLetGo) {
     // SHIFT is no reason to wait.
     Rig shift;
     shift.machine.keyDown = [](int vk, int) { return vk == 0x10; };
-    shift.runner.Launch(Macro(u"kbrd_input \"a\""));
+    shift.runner.Launch(Macro(u"kbrd_input \"a\""), {});
     ASSERT_TRUE(Finished(shift.runner));
     EXPECT_EQ(shift.machine.Log(), (Lines{"hold", "send a a^", "release"}));
 }
 
 TEST(MacroJob, EscapeCutsAPauseShortAndNothingAfterItPlays) {
     Rig rig;
-    rig.runner.Launch(Macro(u"kbrd_input \"a\"\npause 2710\nkbrd_input \"late\"\ncommand \"never\""));  // 10 s
+    rig.runner.Launch(Macro(u"kbrd_input \"a\"\npause 2710\nkbrd_input \"late\"\ncommand \"never\""), {});  // 10 s
     const auto until = Clock::now() + std::chrono::seconds(5);
     while (rig.machine.Log().size() < 3 && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(rig.runner.AnyRunning());
@@ -169,7 +190,7 @@ TEST(MacroJob, EscapeCutsAPauseShortAndNothingAfterItPlays) {
     EXPECT_EQ(rig.machine.Log(), (Lines{"hold", "send a a^", "release"}));
 
     // The next combination plays again.
-    rig.runner.Launch(Macro(u"kbrd_input \"b\""));
+    rig.runner.Launch(Macro(u"kbrd_input \"b\""), {});
     ASSERT_TRUE(Finished(rig.runner));
     EXPECT_EQ(rig.machine.Log().back(), "release");
     EXPECT_EQ(rig.machine.Log().size(), 6u);
@@ -181,14 +202,14 @@ TEST(MacroJob, TheExitStopsEveryJobAndWaitsForIt) {
     Clock::time_point start;
     {
         MacroRunner runner(machine, system, ModifierWait{1, 50});
-        runner.Launch(Macro(u"pause 2710\nkbrd_input \"late\""));
+        runner.Launch(Macro(u"pause 2710\nkbrd_input \"late\""), {});
         ASSERT_TRUE(runner.AnyRunning());
         start = Clock::now();
         runner.StopAll();
         // Gone from the list at once, and its thread has ended.
         EXPECT_FALSE(runner.AnyRunning());
         // The runner's own end stops a job it started just before.
-        runner.Launch(Macro(u"pause 2710\nkbrd_input \"later\""));
+        runner.Launch(Macro(u"pause 2710\nkbrd_input \"later\""), {});
     }
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(2));
     EXPECT_TRUE(machine.Log().empty());
@@ -196,7 +217,7 @@ TEST(MacroJob, TheExitStopsEveryJobAndWaitsForIt) {
 
 TEST(MacroJob, APressHeldByTheUserWhileTheExitStopsItStillLetsGo) {
     Rig rig;
-    rig.runner.Launch(Macro(u"kbrd_press 010 'x' 10000"));
+    rig.runner.Launch(Macro(u"kbrd_press 010 'x' 10000"), {});
     const auto until = Clock::now() + std::chrono::seconds(5);
     while (rig.machine.Log().size() < 3 && Clock::now() < until) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     rig.runner.StopAll();
