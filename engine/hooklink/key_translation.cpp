@@ -47,7 +47,7 @@ KeyEvent BuildKeyEvent(const RawKey& raw, KeyTranslator& translator) {
         // CTRL and ALT together are AltGr to the layout: its character is
         // typed text. Without one the key types nothing, and the word must
         // not grow by the plain letter; a combination such as CTRL+ALT+M is
-        // matched from the key itself (CombinationKey).
+        // matched from the key itself (CombinationKeyName).
         const char16_t c = Translate(raw, translator, true, true);
         e.ch = c >= 0x20 ? c : 0;
         return e;

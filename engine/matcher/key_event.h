@@ -46,10 +46,12 @@ struct KeyEvent {
     bool alt() const { return modifiers & mod::kAlt; }
 };
 
-// The key that ends a key combination such as CTRL+ALT+M: the character the
-// event carries, else, for a letter or digit pressed with CTRL or ALT that
-// types nothing (CTRL and ALT without an AltGr character), the key itself,
-// whose code is its capital letter or digit. 0 for a release.
+// Non-zero for a press that may end a key combination such as CTRL+ALT+M,
+// as the hook module judges it from the record alone (to hold the keys that
+// follow): the character the event carries, else, for a letter or digit
+// pressed with CTRL or ALT that types nothing (CTRL and ALT without an AltGr
+// character), the key itself. 0 for a release. The matcher names the key
+// by CombinationKeyName, never by the character.
 inline char16_t CombinationKey(const KeyEvent& e) {
     if (e.ch != 0 || !e.isDown || !(e.ctrl() || e.alt())) return e.ch;
     const bool letterOrDigit = (e.vk >= 0x30 && e.vk <= 0x39) || (e.vk >= 0x41 && e.vk <= 0x5A);
