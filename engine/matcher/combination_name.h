@@ -16,4 +16,7 @@ namespace kx {
 // names nothing (modifiers, function keys, Enter, Tab).
 char16_t CombinationKeyName(uint32_t vk, char16_t unshifted);
 
+// Letters and digits: named by the key code alone, no layout needed.
+inline bool NamedByKeyCode(uint32_t vk) { return (vk >= 0x30 && vk <= 0x39) || (vk >= 0x41 && vk <= 0x5A); }
+
 }  // namespace kx

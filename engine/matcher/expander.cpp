@@ -315,7 +315,9 @@ bool Expander::MatchHotkey(const KeyEvent& e, uint32_t& noticeValue) {
     // the modifiers make it type: CTRL+SHIFT+1 is not "CTRL+SHIFT+!", nor is
     // AltGr+Q on a German keyboard "CTRL+ALT+@". Where the window's layout is
     // not known, the typed character stands in.
-    const char16_t unshifted = p_.windows.UnshiftedCharacter(s_.foregroundWindow, e.vk);
+    // Only keys other than letters and digits need the layout (every capital
+    // typed comes this way).
+    const char16_t unshifted = NamedByKeyCode(e.vk) ? 0 : p_.windows.UnshiftedCharacter(s_.foregroundWindow, e.vk);
     const char16_t name = CombinationKeyName(e.vk, unshifted ? unshifted : e.ch);
     // Combinations saved under the typed character ("CTRL+SHIFT+!") by
     // earlier versions still start their macros.
