@@ -96,8 +96,7 @@ bool AppCore::OnInit() {
     // 9.
     Arm(kTimerStartEngine, 1000);
     // 10.
-    sharedStamp_ = SharedFileStamp();
-    Arm(kTimerSharedFile, 300);
+    WatchSharedFile();
     Arm(kTimerReminders, 300);
     // The learned phrases load in the background; typing is learned meanwhile.
     // The error output (when captured) says when they are in, and how long
@@ -142,6 +141,7 @@ void AppCore::OnExit() {
     if (engine_.Running() && !engine_.Stop())
         ::MessageBoxW(nullptr, L"Failed to remove the keyboard handler.", nullptr, MB_OK | MB_ICONERROR);
     engine_.TerminateCompanion();
+    sharedWatch_.Stop();
     // What was typed up to now is learned before the dictionary is saved.
     PhraseDictionary& learning = engine_.LearningDictionary();
     learning.TypingLearnerPass();
@@ -230,11 +230,17 @@ void AppCore::Layout() {
     ::MoveWindow(list_.Handle(), 0, top, r.right, bottom > top ? bottom - top : 0, TRUE);
 }
 
-uint64_t AppCore::SharedFileStamp() const {
-    const std::u16string path = services_->settings.Read(settings::SharedPath);
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (path.empty() || !::GetFileAttributesExW(W(path).c_str(), GetFileExInfoStandard, &data)) return 0;
-    return (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+void AppCore::WatchSharedFile() {
+    sharedWatch_.Stop();
+    SettingsStore& settings = services_->settings;
+    const std::u16string path = settings.Read(settings::SharedPath);
+    if (path.empty() || !settings.ReadBool(settings::SharedEnabled)) return;
+    std::unique_ptr<WatchedFile> file = WatchFile(path);
+    if (!file) return;
+    // The stamp the store was loaded at; a change since is seen at once.
+    const FileStamp known = file->Stamp();
+    const HWND window = window_;
+    sharedWatch_.Start(std::move(file), known, [window] { ::PostMessageW(window, kSharedFileChangedMessage, 0, 0); });
 }
 
 }  // namespace kx

@@ -22,6 +22,7 @@
 #include "app/options/options_sheet.h"
 #include "app/shell/tray_icon.h"
 #include "app/win/balloon_tip.h"
+#include "core/shared_file_watch.h"
 #include "app/win/posted_inbox.h"
 #include "learn/shortcut_reminder.h"
 #include "learn/shortcut_text.h"
@@ -34,11 +35,13 @@ namespace kx {
 // an address: a forwarded command line waits in the window's inbox.
 inline constexpr UINT kForwardedCommandLineMessage = WM_USER + 6;
 inline constexpr UINT kQuitMessage = WM_USER + 0x66;
+// The shared file's watcher saw it change. Anyone may post it: it only makes
+// the shared store load again.
+inline constexpr UINT kSharedFileChangedMessage = WM_APP + 0x74;
 
 // Timers of the main window; each fires once and is re-armed by its action.
 enum AppTimer : UINT_PTR {
     kTimerStartEngine = 1,
-    kTimerSharedFile = 2,
     kTimerReminders = 3,
     kTimerCompanion = 4,
     kTimerWelcome = 5,
@@ -93,7 +96,10 @@ private:
 
     // Lifecycle pieces.
     void StartEngine();
-    void CheckSharedFile();
+    // Loads the shared store again after its watcher saw the file change.
+    void ReloadSharedFile();
+    // Watches the shared file that the settings name, if shared shortcuts are on.
+    void WatchSharedFile();
     void ShowWelcome();
     void RunWelcomeDemo();
     void PointAtAddButton();
@@ -114,7 +120,6 @@ private:
     void CreateAutoCompleteWindow();
     void ToggleExpansion();
     void SetShortcutIcons(bool on);
-    uint64_t SharedFileStamp() const;
     // Registers the rich edit control's class ("RICHEDIT50W").
     void LoadRichEdit();
 
@@ -168,7 +173,8 @@ private:
     BalloonTip balloon_;
     UniqueIcon bigIcon_, smallIcon_;
     UINT taskbarCreated_ = 0;
-    uint64_t sharedStamp_ = 0;
+    // Sees other users' changes to the shared file from a thread of its own.
+    SharedFileWatcher sharedWatch_;
     bool shortcutsOn_ = true;
     bool autoCompleteToggle_ = false;
     bool switches_[4] = {};  // DoubleSpace, ExpansionCasing, ToggleExpansions, ToggleAutoComplete

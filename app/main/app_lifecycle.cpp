@@ -27,10 +27,6 @@ void AppCore::OnTimer(UINT_PTR id) {
     case kTimerStartEngine:
         StartEngine();
         break;
-    case kTimerSharedFile:
-        CheckSharedFile();
-        Arm(kTimerSharedFile, 300);
-        break;
     case kTimerReminders:
         CheckReminders();
         Arm(kTimerReminders, 1000);
@@ -70,11 +66,8 @@ void AppCore::LoadRichEdit() {
     if (!richEdit_) richEdit_ = ::LoadLibraryW(L"riched20.dll");
 }
 
-void AppCore::CheckSharedFile() {
+void AppCore::ReloadSharedFile() {
     if (services_->settings.Read(settings::SharedPath).empty()) return;
-    const uint64_t stamp = SharedFileStamp();
-    if (stamp == sharedStamp_) return;
-    sharedStamp_ = stamp;
     LoadSharedStore(services_->ctx, services_->stores);
     RefillList();
 }

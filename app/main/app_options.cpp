@@ -43,7 +43,7 @@ void AppCore::ApplySettingsAfterOptions(const std::u16string& sharedPath, bool r
         settings.ReadBool(settings::SharedReplacesLocal) != replaceLocal ||
         settings.ReadBool(settings::SharedEnabled) != sharedEnabled) {
         LoadSharedStore(services_->ctx, services_->stores);
-        sharedStamp_ = SharedFileStamp();
+        WatchSharedFile();
         RefillList();
     }
     RefreshGroupView();

@@ -21,6 +21,9 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case kQuitMessage:
         ::DestroyWindow(window_);
         return TRUE;
+    case kSharedFileChangedMessage:
+        ReloadSharedFile();
+        return TRUE;
     case WM_COPYDATA:
         // Anyone can send it, with no data behind it at all.
         if (lParam && OnCopyData(*reinterpret_cast<const COPYDATASTRUCT*>(lParam))) {

@@ -2,7 +2,10 @@
 # Two processes on one shared shortcuts file under Wine: one saves new
 # versions over and over while the other loads the file over and over.
 # Every load must give one complete version (or wait within the reader's
-# retry); at the end the file must hold the last version saved.
+# retry); at the end the file must hold the last version saved. Then the
+# program's watcher, in one process, sees each save that another process
+# makes within 1 s of its write (the folder's change notices; without them
+# it would take up to 10 s).
 #
 #   KX_WIN64_BUILD     build folder of the x86_64 Windows build (build/win64)
 #   KX_SHARED_SECONDS  how long both run (30)
@@ -61,6 +64,21 @@ if [ -n "$last" ]; then
 else
   result "the file holds the last version saved" 1
 fi
+
+# The watcher is ready (its notices asked for) before the first save.
+CHANGES=3
+timeout 90 wine "$PEER" watch "$FILE" 60 "$CHANGES" >"$WORK/watch.log" 2>&1 </dev/null &
+watcher=$!
+for _ in $(seq 1 200); do grep -qa '^watch: ready' "$WORK/watch.log" && break; sleep 0.1; done
+sleep 1
+for _ in $(seq 1 "$CHANGES"); do
+  wine "$PEER" write "$FILE" 0 >>"$WORK/changes.log" 2>&1 </dev/null
+  sleep 3
+done
+wait "$watcher"
+watch_rc=$?
+grep -a '^watch:' "$WORK/watch.log" || cat "$WORK/watch.log"
+result "each save by another process is seen within 1 s" "$watch_rc"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -2,14 +2,22 @@
 //   shared_file_peer write <file> <seconds>  saves new versions over and over
 //   shared_file_peer read <file> <seconds>   loads it over and over
 //   shared_file_peer check <file> <version>  the file holds that version
+//   shared_file_peer watch <file> <seconds> <changes>
+//                                            the program's watcher sees each of
+//                                            that many changes, within 1 s of
+//                                            the change's write
 // Every version has its own number of records, each of whose texts names the
 // version, so a load that mixed two versions or saw a half-written file shows.
+#include <windows.h>
+
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <set>
 #include <string>
 
 #include "core/database_io.h"
+#include "core/shared_file_watch.h"
 #include "core/shared_store.h"
 #include "base/text.h"
 #include "platform/file_system.h"
@@ -122,12 +130,52 @@ int Check(const std::u16string& path, uint32_t version) {
     return v == version ? 0 : 1;
 }
 
+// Milliseconds from the file's last write to now, on the system's clock,
+// which every process on the machine shares.
+double SinceWrite(const std::u16string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!GetFileAttributesExW(reinterpret_cast<const wchar_t*>(path.c_str()), GetFileExInfoStandard, &data)) return -1;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    auto ticks = [](FILETIME t) { return (uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return double(int64_t(ticks(now) - ticks(data.ftLastWriteTime))) / 10000.0;
+}
+
+int Watch(const std::u16string& path, double seconds, unsigned expected) {
+    std::unique_ptr<WatchedFile> file = WatchFile(path);
+    if (!file) return 1;
+    const bool notices = file->Arm();
+    const FileStamp known = file->Stamp();
+    std::atomic<unsigned> seen{0}, late{0};
+    std::atomic<double> longest{0};
+    SharedFileWatcher watcher;
+    if (!watcher.Start(std::move(file), known, [&] {
+            const double ms = SinceWrite(path);
+            ++seen;
+            if (ms < 0 || ms > 1000) ++late;
+            if (ms > longest) longest = ms;
+            std::printf("watch: change seen %.0f ms after its write\n", ms);
+            std::fflush(stdout);
+        }))
+        return 1;
+    std::printf("watch: ready, notices=%d\n", notices ? 1 : 0);
+    std::fflush(stdout);
+    const auto end = Clock::now() + std::chrono::duration<double>(seconds);
+    while (Clock::now() < end && seen < expected) Sleep(50);
+    watcher.Stop();
+    std::printf("watch: changes=%u expected=%u late=%u longest=%.0fms\n", seen.load(), expected, late.load(),
+                longest.load());
+    return seen == expected && late == 0 ? 0 : 1;
+}
+
 }  // namespace
 }  // namespace kx
 
 int main(int argc, char** argv) {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: shared_file_peer write|read <file> <seconds> | check <file> <version>\n");
+    if (argc != 4 && !(argc == 5 && std::string(argv[1]) == "watch")) {
+        std::fprintf(stderr,
+                     "usage: shared_file_peer write|read <file> <seconds> | check <file> <version> | "
+                     "watch <file> <seconds> <changes>\n");
         return 2;
     }
     const std::string mode = argv[1];
@@ -135,6 +183,7 @@ int main(int argc, char** argv) {
     if (mode == "write") return kx::Write(path, std::stod(argv[3]));
     if (mode == "read") return kx::Read(path, std::stod(argv[3]));
     if (mode == "check") return kx::Check(path, uint32_t(std::stoul(argv[3])));
+    if (mode == "watch") return kx::Watch(path, std::stod(argv[3]), unsigned(std::stoul(argv[4])));
     std::fprintf(stderr, "unknown mode %s\n", argv[1]);
     return 2;
 }
