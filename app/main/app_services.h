@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/dialogs/shared_dialogs_win32.h"
+#include "app/search/print_folder.h"
 #include "app/win/message_prompt_win32.h"
 #include "core/data_context.h"
 #include "core/database_io.h"
@@ -38,6 +39,8 @@ struct AppServices {
     DataContext ctx;
     LoadedStores stores;
     Win32SharedDialogs dialogs{prompt};
+    // Search/Print's listing, removed when the program ends.
+    PrintFolder printFolder;
 };
 
 }  // namespace kx

@@ -17,30 +17,6 @@ UniqueHandle OpenFileHandle(const std::wstring& path, DWORD access, DWORD dispos
     return UniqueHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
-// "TempBuffer.txt", mapped read-write for the length of the export.
-struct ScratchFile {
-    UniqueHandle file, mapping;
-    UniqueView view;
-
-    bool Open(const std::wstring& folder) {
-        file = OpenFileHandle(folder + L"\\TempBuffer.txt", GENERIC_READ | GENERIC_WRITE, OPEN_ALWAYS);
-        if (!file) return false;
-        SYSTEM_INFO info{};
-        ::GetSystemInfo(&info);
-        const DWORD size = 4 * info.dwAllocationGranularity;
-        mapping.Reset(::CreateFileMappingW(file.Get(), nullptr, PAGE_READWRITE, 0, size, nullptr));
-        if (!mapping) return false;
-        view.Reset(::MapViewOfFile(mapping.Get(), FILE_MAP_WRITE, 0, 0, size));
-        return bool(view);
-    }
-    void Close() {
-        if (view) ::FlushViewOfFile(view.Get(), 0);
-        view.Reset();
-        mapping.Reset();
-        file.Reset();
-    }
-};
-
 bool WriteWhole(const std::wstring& path, const std::string& bytes) {
     UniqueHandle file = OpenFileHandle(path, GENERIC_WRITE, CREATE_ALWAYS);
     if (!file) return false;
@@ -50,17 +26,6 @@ bool WriteWhole(const std::wstring& path, const std::string& bytes) {
 
 }  // namespace
 
-std::wstring PrintWorkingFolder() {
-    wchar_t temp[MAX_PATH + 1] = {};
-    const DWORD n = ::GetTempPathW(MAX_PATH + 1, temp);
-    if (n == 0 || n > MAX_PATH) return {};
-    std::wstring folder(temp, n);
-    if (!folder.empty() && folder.back() == L'\\') folder.pop_back();
-    folder += L"\\Kestrix" + std::to_wstring(::GetCurrentThreadId());
-    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return {};
-    return folder;
-}
-
 void SearchAndPrint(HWND owner, AppServices& services) {
     LoadedStores& stores = services.stores;
     const int choice = ChooseStore(StoreAction::NewShortcut, stores.sharedLoaded, services.dialogs, services.settings);
@@ -68,18 +33,10 @@ void SearchAndPrint(HWND owner, AppServices& services) {
     const bool shared = choice == kChoiceShared;
     const StoreRef store = shared ? stores.shared : stores.local;
 
-    const std::wstring folder = PrintWorkingFolder();
-    if (folder.empty()) return;
-    ScratchFile scratch;
-    if (!scratch.Open(folder)) return;
-
-    const std::wstring listing = folder + L"\\TempPrint.txt";
+    const std::wstring listing = services.printFolder.Listing();
+    if (listing.empty()) return;
     ExportListing(*store, shared,
-                  {[&](const std::string& text) {
-                       const bool written = WriteWhole(listing, text);
-                       scratch.Close();
-                       return written;
-                   },
+                  {[&](const std::string& text) { return WriteWhole(listing, text); },
                    [&] { services.prompt.ShowError(u"Search/Print", u"Failed to save file!"); },
                    [&] {
                        // Without a program for text files the system asks which one to use.

@@ -11,13 +11,9 @@
 
 namespace kx {
 
-// The working folder under the system's temporary folder, named after the
-// calling thread; empty when it cannot be made.
-std::wstring PrintWorkingFolder();
-
 // Asks which store when shared shortcuts are loaded, writes the listing
-// (replacing an earlier one) and opens it. Ends without output when the
-// user cancels or the scratch file cannot be made.
+// (replacing the one of an earlier Search/Print of this run) and opens it.
+// Ends without output when the user cancels or the folder cannot be made.
 void SearchAndPrint(HWND owner, AppServices& services);
 
 }  // namespace kx

@@ -4,7 +4,7 @@
 
 namespace kx {
 
-bool HtmlClipBuilder::BuildRich(ShortcutEntry& entry) { return BuildRichHtmlClip(entry, files_); }
+bool HtmlClipBuilder::BuildRich(ShortcutEntry& entry) { return BuildRichHtmlClip(entry); }
 
 bool HtmlClipBuilder::BuildPicture(ShortcutEntry& entry) { return BuildPictureHtmlClip(entry, encoder_); }
 

@@ -2,8 +2,6 @@
 // record while a store loads.
 #pragma once
 
-#include <utility>
-
 #include "core/database_io.h"
 #include "engine/output/png_encoder.h"
 #include "engine/output/rich_html_clip.h"
@@ -13,15 +11,13 @@ namespace kx {
 class HtmlClipBuilder : public ClipBuilder {
 public:
     // `encoder` renders the pictures; it must outlive the builder.
-    explicit HtmlClipBuilder(PngEncoder& encoder, HtmlTempFiles files = DefaultHtmlTempFiles())
-        : encoder_(encoder), files_(std::move(files)) {}
+    explicit HtmlClipBuilder(PngEncoder& encoder) : encoder_(encoder) {}
 
     bool BuildRich(ShortcutEntry& entry) override;
     bool BuildPicture(ShortcutEntry& entry) override;
 
 private:
     PngEncoder& encoder_;
-    HtmlTempFiles files_;
 };
 
 }  // namespace kx

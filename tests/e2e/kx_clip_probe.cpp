@@ -8,7 +8,7 @@
 //   kx_clip_probe.exe put-bitmap --width W --height H --seed N
 //   kx_clip_probe.exe expect --text TEXT [--format NAME --hex BYTES] [--within MS]
 //   kx_clip_probe.exe expect-bitmap --width W --height H --seed N [--within MS]
-//   kx_clip_probe.exe watch --out PATH --stop-file PATH
+//   kx_clip_probe.exe watch --out PATH --stop-file PATH [--honour-exclusion 1]
 //   kx_clip_probe.exe window-text --title TITLE --out PATH
 //   kx_clip_probe.exe read-text
 //
@@ -18,6 +18,9 @@
 // standard output. "watch" writes "ready", then for every change
 // "update MICROSECONDS TEXT" (the time on the performance counter, the
 // text's first 40 characters) until the stop file appears, then "end N".
+// With --honour-exclusion it does what clipboard history does: a change that
+// holds "ExcludeClipboardContentFromMonitorProcessing" is not read, and is
+// written as "update MICROSECONDS <excluded>".
 // "window-text" writes, as UTF-8, the text of the first Edit control in the
 // top-level window of that title (notepad's page). "read-text" opens the
 // clipboard with a message-only window of its own, as a browser's process
@@ -39,6 +42,7 @@ struct Args {
     int width = 0, height = 0, seed = 0;
     DWORD withinMs = 0;
     bool hasText = false;
+    bool honourExclusion = false;
 };
 
 Args Parse(int argc, wchar_t** argv) {
@@ -56,6 +60,7 @@ Args Parse(int argc, wchar_t** argv) {
         else if (k == L"--height") a.height = _wtoi(v.c_str());
         else if (k == L"--seed") a.seed = _wtoi(v.c_str());
         else if (k == L"--within") a.withinMs = DWORD(_wtoi(v.c_str()));
+        else if (k == L"--honour-exclusion") a.honourExclusion = v == L"1";
     }
     return a;
 }
@@ -231,6 +236,12 @@ int Watch(const Args& a) {
         }
         const long long t = Microseconds();
         ++updates;
+        static const UINT exclusion = ::RegisterClipboardFormatW(L"ExcludeClipboardContentFromMonitorProcessing");
+        if (a.honourExclusion && ::IsClipboardFormatAvailable(exclusion)) {
+            std::fprintf(out, "update %lld <excluded>\n", t);
+            std::fflush(out);
+            continue;
+        }
         // Read as a history tool would, with a window of its own.
         std::wstring text;
         if (::OpenClipboard(w)) {

@@ -10,7 +10,10 @@
 # later, rich text (both reads get the expansion, the clipboard comes back
 # after both); 30 expansions at 20 keys a second beside a history tool that
 # reads every change at once. Under load (two busy loops on both cores) 30
-# expansions typed at 20 keys a second stand exact, five runs in a row.
+# expansions typed at 20 keys a second stand exact, five runs in a row. A
+# history tool that honours the exclusion format never reads an expansion.
+# Last, kestrix.exe itself: after a rich-text expansion and a Search/Print,
+# nothing of the user's text is left in the temporary folder once it ends.
 # Ends with "N passed, N failed".
 #
 #   tests/e2e/run_clipboard.sh [BUILD_DIR]       (default build/win64)
@@ -130,10 +133,11 @@ holds_user_clipboard() {
   probe expect --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" --within "${1:-0}" >>"$ARTIFACTS/probe.log"
 }
 
+# start_watch [ARGS]: a history tool beside the tests (ARGS for kx_clip_probe watch).
 start_watch() {
   rm -f "$WORK/watch.txt" "$WORK/watch.stop"
   run_bg watch "$E2E/kx_clip_probe.exe" watch --out "$(winpath "$WORK/watch.txt")" \
-    --stop-file "$(winpath "$WORK/watch.stop")"
+    --stop-file "$(winpath "$WORK/watch.stop")" "$@"
   wait_for "$WAIT_S" grep -qs '^ready' "$WORK/watch.txt"
 }
 stop_watch() { touch "$WORK/watch.stop"; wait_for "$WAIT_S" grep -qs '^end' "$WORK/watch.txt"; }
@@ -153,18 +157,20 @@ test_setting_off() {
 test_setting_on_text() {
   set_restore 1
   probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect on_probe_puts false; return; }
-  start_watch || { expect on_watch_starts false; return; }
+  start_watch --honour-exclusion 1 || { expect on_watch_starts false; return; }
   new_notepad on || { expect on_notepad false; return; }
   type_in_notepad 'sig '
   check_notepad on_notepad_shows_expansion "$SIG "
   expect on_clipboard_given_back holds_user_clipboard 2000
-  # A history tool that reads every change saw the expansion and then the
-  # user's text again: two changes, no more.
+  # A history tool that honours the exclusion, as clipboard history does, is
+  # told of the expansion and of the user's text again: two changes, no more.
+  # It keeps the user's text but never reads the expansion's.
   sleep 0.5
   stop_watch
   expect on_history_tool_told_twice [ "$(updates)" -eq 2 ]
-  expect on_history_tool_saw_both grep -q "^update [0-9]* $USER_TEXT\$" "$WORK/watch.txt"
-  expect on_history_tool_read_expansion grep -q "^update [0-9]* $SIG \$" "$WORK/watch.txt"
+  expect on_history_tool_keeps_users_copy grep -q "^update [0-9]* $USER_TEXT\$" "$WORK/watch.txt"
+  expect on_history_tool_excluded_expansion grep -q "^update [0-9]* <excluded>\$" "$WORK/watch.txt"
+  expect on_history_tool_never_read_expansion bash -c "! grep -q 'Kind regards' '$WORK/watch.txt'"
   cp "$WORK/watch.txt" "$ARTIFACTS/watch-on.txt"
 }
 
@@ -270,6 +276,41 @@ test_under_load() {
   BUSY_PIDS=()
 }
 
+# The program itself, after a rich-text expansion and a Search/Print: once
+# it has ended, the user's temporary folder holds none of the builder's
+# files and no listing, whose text is every shortcut of a store.
+MAIN_TITLE='Kestrix Text Expander Software'
+USER_HOME=$WINEPREFIX/drive_c/users/$(whoami)
+left_behind() {
+  find "$WINEPREFIX/drive_c/users" "$WINEPREFIX/drive_c/windows/temp" \
+    \( -iname 'KX_TEMP*' -o -iname 'TempPrint.txt' -o -iname 'TempBuffer.txt' \) 2>/dev/null
+}
+kestrix_pid_ended() { ! kill -0 "$1" 2>/dev/null; }
+test_temporary_files() {
+  local data="$USER_HOME/AppData/Roaming/Tarvik Software/Kestrix" main kx_pid
+  mkdir -p "$data/local"
+  cp "$WORK/shortcuts.dat" "$data/local/abbrev.dat"
+  timeout 60 wine reg add "${SETTINGS_KEY}" /v Runs /t REG_SZ /d 9 /f >>"$ARTIFACTS/reg.log" 2>&1 </dev/null
+  run_bg kestrix "$BUILD/app/kestrix.exe"
+  kx_pid=${PIDS[-1]}
+  timeout 30 wine "$BUILD/app/kestrix.exe" -show >>"$ARTIFACTS/kestrix-show.log" 2>&1 </dev/null
+  main=$(timeout 60 xdotool search --sync --onlyvisible --name "^$MAIN_TITLE\$" 2>/dev/null | head -1)
+  [ -n "$main" ] || { expect temp_main_window false; return; }
+  sleep 2  # the hook link starts a second after the window
+  new_notepad temprich || { expect temp_notepad false; return; }
+  type_in_notepad 'rich '
+  check_notepad temp_rich_expansion "$RICH_TEXT "
+  # Search/Print from the main window, as a user asks for it: the listing
+  # opens in notepad.
+  kx_give_keyboard "$main" && xdotool key ctrl+p
+  expect temp_listing_opened wait_for 20 xdotool search --onlyvisible --name '^TempPrint\.txt - Notepad$'
+  expect temp_listing_written_while_running eval '[ -n "$(left_behind)" ]'
+  timeout 30 wine "$BUILD/app/kestrix.exe" -exit >>"$ARTIFACTS/kestrix-exit.log" 2>&1 </dev/null
+  expect temp_program_ends wait_for 30 kestrix_pid_ended "$kx_pid"
+  left_behind >"$ARTIFACTS/left-behind.txt"
+  expect temp_nothing_left_behind [ ! -s "$ARTIFACTS/left-behind.txt" ]
+}
+
 main() {
   mkdir -p "$WORK" "$ARTIFACTS"
   rm -f "$WORK"/* "$ARTIFACTS"/*.png
@@ -289,6 +330,7 @@ main() {
     test_under_load
     expect host_no_failed_expansions [ "$(failures)" -eq 0 ]
     expect host_stops_cleanly stop_host
+    test_temporary_files
   else
     expect host_starts false
   fi
