@@ -24,6 +24,7 @@ void AutoCompleteFeed::Feed(char16_t unit) {
 }
 
 void AutoCompleteFeed::TypingReset() {
+    afterTab_ = false;
     if (learning_) learning_->ClearTypingRing();
     if (shortcutText_) shortcutText_->ClearTypingRing();
     if (AutoCompleteKeys* keys = keys_.load(std::memory_order_acquire)) keys->OnTypingContextLost();
@@ -56,7 +57,21 @@ void AutoCompleteFeed::FeedKey(const KeyEvent& e) {
         Feed(u'\n');
         return;
     }
-    if (const char16_t unit = FedUnit(e)) Feed(unit);
+    const char16_t unit = FedUnit(e);
+    if (!unit) return;
+    // "user TAB password" is how a login is typed: what stands before a TAB
+    // on its line is dropped unlearned, and nothing typed after it is fed
+    // until the line ends (or the window or the caret's place changes).
+    if (unit == u'\t') {
+        TypingReset();
+        afterTab_ = true;
+        return;
+    }
+    if (afterTab_) {
+        if (unit != u'\n' && unit != u'\r') return;
+        afterTab_ = false;
+    }
+    Feed(unit);
 }
 
 void AutoCompleteFeed::CancelDoubleCtrl() {

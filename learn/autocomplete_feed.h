@@ -88,12 +88,14 @@ private:
     std::atomic<AutoCompleteKeys*> keys_{nullptr};
     std::atomic<FeedSwitches*> switches_{nullptr};
     WindowHandle lastForeground_ = 0;
+    std::atomic<bool> afterTab_{false};  // a TAB was typed and its line has not ended
     CorrectionTracker tracker_;
 };
 
 // The code unit a key event feeds to the dictionaries, or 0 for none:
 // characters typed with CTRL, control characters other than Backspace, Tab,
 // the line breaks and form feed, and DEL are not fed; Enter is a line feed.
+// FeedKey feeds no Tab itself: a line with a TAB is never learned.
 char16_t FedUnit(const KeyEvent& e);
 
 }  // namespace kx

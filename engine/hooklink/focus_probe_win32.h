@@ -12,9 +12,4 @@ namespace kx {
 // has none), as seen from the calling process.
 FocusDescription DescribeFocus(HWND foreground);
 
-class Win32FocusProbe final : public FocusProbe {
-public:
-    FocusDescription Describe() override { return DescribeFocus(::GetForegroundWindow()); }
-};
-
 }  // namespace kx

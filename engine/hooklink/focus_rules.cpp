@@ -21,7 +21,17 @@ bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
 }  // namespace
 
 bool IsPasswordBox(const FocusDescription& d) {
+    if (d.reportsPassword) return true;
     return (EqualsNoCase(d.className, u"Edit") || EqualsNoCase(d.className, u"TEdit")) && (d.style & kEsPassword);
+}
+
+bool PasswordFieldCache::IsPassword(uint64_t focusChanges, uintptr_t focusWindow, const std::function<bool()>& ask) {
+    if (known_ && focusChanges == changes_ && focusWindow == window_) return answer_;
+    known_ = true;
+    changes_ = focusChanges;
+    window_ = focusWindow;
+    answer_ = ask();
+    return answer_;
 }
 
 bool IsOwnWindow(const FocusDescription& d) { return d.focusWindow != 0 && d.processId == d.ownProcessId; }

@@ -1,6 +1,6 @@
 #include "engine/hooklink/hook_link_win32.h"
 
-#include "engine/hooklink/focus_probe_win32.h"
+#include "engine/hooklink/program_focus_probe_win32.h"
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/hooklink/hook_record.h"
 #include "engine/hooklink/named_objects_win32.h"
@@ -182,7 +182,8 @@ LRESULT HookLink::OnMessage(const MSG& message) {
     // carries: by the time the record is read the focus may have left the
     // password box the key went to.
     const bool judgedAtPress = record.kind == HookRecordKind::KeyEvent && (record.key.focus & focus::kKnown);
-    const int32_t state = judgedAtPress ? StateForKey(SuspendsKey(record.key.focus)) : CurrentState();
+    const int32_t state = judgedAtPress ? StateForKey(SuspendsKey(record.key.focus) || FocusReportsPassword())
+                                        : CurrentState();
     if (state != kStateActive) return 0;
     DeliverHookRecord(record, sink_);
     return 0;
@@ -200,6 +201,11 @@ int32_t HookLink::CurrentState() {
         suspend = rules_.Matches();
     }
     return ApplySuspendLocked(suspend);
+}
+
+bool HookLink::FocusReportsPassword() {
+    std::lock_guard<std::mutex> g(rulesLock_);
+    return rules_.FocusReportsPassword();
 }
 
 int32_t HookLink::StateForKey(bool suspend) {

@@ -76,6 +76,10 @@ private:
     bool EnableAllLocked(bool on);  // SetHooksEnabled with stateLock_ held
     // The state after a key whose record says where it was typed.
     int32_t StateForKey(bool suspend);
+    // The hook module judges a key by the control's style alone; a field
+    // drawn by a browser tells only UI Automation or MSAA that it takes a
+    // password, and the program asks them (once per focus change).
+    bool FocusReportsPassword();
     // Suspends or resumes as `suspend` says, with stateLock_ held.
     int32_t ApplySuspendLocked(bool suspend);
     void Announce(int32_t state);

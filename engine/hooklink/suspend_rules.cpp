@@ -17,6 +17,7 @@ uint32_t Checksum(const FocusDescription& d) {
     Append(bytes, d.style, 4);
     Append(bytes, d.processId, 4);
     Append(bytes, d.ownProcessId, 4);
+    Append(bytes, d.reportsPassword, 1);
     for (char16_t c : d.className) Append(bytes, c, 2);
     return Crc32(bytes.data(), bytes.size());
 }

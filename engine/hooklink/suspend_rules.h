@@ -22,6 +22,9 @@ public:
     explicit SuspendRules(FocusProbe& probe) : probe_(probe) {}
     // Whether a rule matches the current focus.
     bool Matches();
+    // Whether the focused element reports itself a password field, which
+    // the hook module cannot tell when it judges a key.
+    bool FocusReportsPassword() { return probe_.Describe().reportsPassword; }
 
 private:
     FocusProbe& probe_;

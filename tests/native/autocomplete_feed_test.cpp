@@ -116,6 +116,22 @@ TEST(AutoCompleteFeed, TypingInAnotherWindowAfterAnInsertionLeavesThePhraseAlone
     EXPECT_FALSE(f.learning.GetPhraseStats(u"thank you allthank", s));
 }
 
+// "user TAB password" is how a login is typed: neither side is learned,
+// whatever the line ends with; the next line is learned again.
+TEST(AutoCompleteFeed, ALineWithATabIsNeverLearned) {
+    for (const char16_t* login : {u"anna.berg@example.com\tsecret horse battery\n",
+                                  u"anna berg\tsecret horse battery staple.\n", u"\tsecret horse battery\n"}) {
+        Fixture f;
+        f.Type(login);
+        EXPECT_EQ(f.learning.PhraseCount(), 0u);
+        EXPECT_EQ(f.shortcutText.PhraseCount(), 0u);
+        f.Type(u"kind regards to you\n");
+        EXPECT_EQ(f.learning.PhraseCount(), 3u);
+        PhraseStats s;
+        EXPECT_FALSE(f.learning.GetPhraseStats(u"secret horse", s));
+    }
+}
+
 TEST(AutoCompleteFeed, PausedFeedsNothingAndBothSwitchesOffFeedLineBreaks) {
     Fixture f;
     f.learning.SetFeedingPaused(true);

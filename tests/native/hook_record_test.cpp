@@ -66,6 +66,30 @@ TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
     EXPECT_EQ(r.modifiers, 0x49);
 }
 
+// Asking UI Automation is a call into the focused program: once per focus
+// change, not once per key, and again when the focus moves.
+TEST(KeyFocus, TheFieldIsAskedOncePerFocusChange) {
+    PasswordFieldCache cache;
+    int asked = 0;
+    bool field = true;  // the fake answer: the focused element is a password field
+    auto ask = [&] {
+        ++asked;
+        return field;
+    };
+    for (int key = 0; key < 50; ++key) EXPECT_TRUE(cache.IsPassword(1, 0x100, ask));
+    EXPECT_EQ(asked, 1);
+    // The browser's focus moves to the next field within its one window.
+    field = false;
+    EXPECT_FALSE(cache.IsPassword(2, 0x100, ask));
+    EXPECT_FALSE(cache.IsPassword(2, 0x100, ask));
+    EXPECT_EQ(asked, 2);
+    // Another window without a focus event seen (none arrives while the
+    // events' thread is busy).
+    field = true;
+    EXPECT_TRUE(cache.IsPassword(2, 0x200, ask));
+    EXPECT_EQ(asked, 3);
+}
+
 // The hook module judges the focus when the key is pressed; the program
 // takes the record's word for it, however late it reads the record.
 TEST(KeyFocus, KeysTypedInPasswordBoxesOrOurOwnWindowsAreSuspended) {
@@ -82,6 +106,8 @@ TEST(KeyFocus, KeysTypedInPasswordBoxesOrOurOwnWindowsAreSuspended) {
         {{0x100, u"Edit", 0x20, 9, 9}, kKnown | kPasswordBox | kOwnWindow},
         {{0x100, u"RichEdit", 0, 9, 9}, kKnown | kOwnWindow},
         {{0, u"", 0, 9, 9}, kKnown},  // no focus at all is not one of our windows
+        // A browser's or WPF's own field, as UI Automation or MSAA reports it.
+        {{0x100, u"Chrome_RenderWidgetHostHWND", 0, 7, 9, true}, kKnown | kPasswordBox},
     };
     for (const Case& c : cases) {
         const uint8_t flags = FocusFlags(c.d);

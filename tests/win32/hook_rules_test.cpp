@@ -205,6 +205,11 @@ TEST(SuspendRules, EveryChangeOfTheFocusIsSeen) {
     EXPECT_FALSE(rules.Matches());
     focus.d.ownProcessId = 7;
     EXPECT_TRUE(rules.Matches());
+    // A browser's focus moves to its password field within the one window.
+    focus.d = {0x100, u"Chrome_RenderWidgetHostHWND", 0, 7, 9};
+    EXPECT_FALSE(rules.Matches());
+    focus.d.reportsPassword = true;
+    EXPECT_TRUE(rules.Matches());
 }
 
 TEST(NamedMutexLock, RetriesAccessDeniedWithinBudget) {
