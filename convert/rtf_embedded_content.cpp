@@ -88,7 +88,7 @@ private:
     // A token in a kept group. A destination word takes the rest of its
     // group with it, even when formatting came first in the group.
     void TakeKept(const RtfToken& t, size_t start, size_t end) {
-        if (t.kind == RtfTokenKind::ControlSymbol && t.symbol == '*' && starAt_ == kNone) {
+        if (t.kind == RtfTokenKind::ControlSymbol && t.symbol == '*') {
             starAt_ = start;  // held back until the word it marks is known
             return;
         }

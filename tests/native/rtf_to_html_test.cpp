@@ -321,6 +321,7 @@ TEST(StripEmbeddedContent, KeepsWhatIsShownAndDropsWhatActs) {
         {"a star marks no word that follows a part left out",
          "{\\rtf1{\\*{\\objdata 1}\\datastore x}\\*{\\fldinst a}\\themedata y}",
          "{\\rtf1{\\datastore x}\\themedata y}"},
+        {"stars that mark no word go", "{\\rtf1\\*\\*\\'41x{\\*\\*\\'42}}", "{\\rtf1\\'41x{\\'42}}"},
         {"an object cut short leaves nothing of it",
          "{\\rtf1 a{\\object{\\*\\objdata 01",
          "{\\rtf1 a{"},
