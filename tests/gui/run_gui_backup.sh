@@ -4,8 +4,9 @@
 # typed into the dialogs' folder fields and the file dialogs' name fields,
 # the questions answered with clicks. Reads back what each command did: the
 # dated backup folder, a deleted shortcut back in the database and expanding
-# in notepad, the saved file's shortcuts, a loaded file's shortcuts in the
-# list and the database. Prints "N passed, N failed".
+# in notepad, the restored learned phrases still there after the program
+# ended, the saved file's shortcuts, a loaded file's shortcuts in the list and
+# the database. Prints "N passed, N failed".
 #
 #   tests/gui/run_gui_backup.sh [BUILD_DIR]        (default build/backup-win64)
 set -uo pipefail
@@ -21,8 +22,12 @@ SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
 LOCAL="$DATA/local"
 BACKUPS="$ART/backups"
 rm -rf "$BACKUPS"; mkdir -p "$LOCAL" "$BACKUPS"
+# What earlier runs kept before their restores would be found for this run's.
+find -L "$WINEPREFIX/drive_c/users" -maxdepth 3 -name 'Kestrix_Before_Restore_*' -prune -exec rm -rf {} + 2>/dev/null
 kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"},{"keyword":"BRB","kind":0,"plainText":"be right back"}]}' "$LOCAL/abbrev.dat"
 setting Settings Runs 9   # no welcome
+# The learned phrases the program starts with.
+printf '40\r\nphrase learned before the backup\t1\t2\t3\t4\r\n' >"$DATA/acdata.txt"
 
 main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
 stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
@@ -94,6 +99,8 @@ wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
 check "BRB is deleted from the list" wait_for 10 list_lacks BRB
 check "...and from the database" eval '[ "$(db_keywords "$LOCAL/abbrev.dat")" = "SIG " ]'
 cp "$LOCAL/abbrev.dat" "$ART/after-delete.dat"
+# The backup's learned phrases differ from those the program holds.
+printf '50\r\nphrase from the restored backup\t1\t2\t3\t4\r\n' >"$BK/acdata.txt"
 
 # Restore Data, prompting before overwriting (the preselected choice).
 file_menu "Restore Data..."
@@ -101,7 +108,12 @@ check "Restore Data opens its dialog" wait_for 10 has_window "Restore Data"
 shot restore-dialog "Restore Data"
 fill "Restore Data" "$(winpath "$BK")"
 answer "Restore Data" "Restore"
-check "restoring over the default group asks first" wait_for 20 has_window "Confirm Overwrite"
+# Two questions, one after the other: the learned phrases, then the default group.
+check "restoring over the learned phrases asks first" wait_for 20 has_window "Confirm Overwrite"
+FIRST=$(window "Confirm Overwrite")
+click_button "Confirm Overwrite" "Overwrite"
+check "restoring over the default group asks first" \
+  wait_for 20 eval '[ -n "$(window "Confirm Overwrite")" ] && [ "$(window "Confirm Overwrite")" != "$FIRST" ]'
 shot restore-confirm-overwrite "Confirm Overwrite"
 answer "Confirm Overwrite" "Overwrite"
 check "the restore reports its success" wait_for 20 has_window "Restore Successful"
@@ -153,6 +165,9 @@ check "a loaded shortcut expands in notepad" wait_for 10 eval 'notepad_text | gr
 check "the program survives" kx_running
 shot backup-main-window "$MAIN"
 check "the program ends on -exit" stop_kx
+# The save at exit writes the restored phrases, not those loaded at start.
+check "the restored learned phrases outlive the program" \
+  eval 'grep -q "phrase from the restored backup" "$DATA/acdata.txt" && ! grep -q "learned before" "$DATA/acdata.txt"'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
