@@ -4,7 +4,9 @@
 # the test reads back exactly what the script typed (text, Enter, Tab,
 # Backspace, named keys, clicked characters, a pause, today's date, a
 # 150-line script); "command" starts a program; ESC stops a macro in its
-# pause; keys typed while a macro types never land inside its text. Then the
+# pause; keys typed while a macro types never land inside its text; a
+# shared file's SHIFT-only macro never fires and its "command" line starts
+# nothing, while the same line in the user's own macro does. Then the
 # macro editor, driven by keys and clicks: an invalid script is refused with
 # its balloon and the dialog stays open; a valid one is saved to the
 # database file. Prints "N passed, N failed".
@@ -26,6 +28,10 @@ mkdir -p "$LOCAL"
 # The scripts, as JSON strings.
 LONG=$(printf 'abcdefghij%.0s' $(seq 20))   # 200 characters: one command, within a line's 259
 LINES150=""; EXPECT150=""
+# A command line that leaves a mark: the file exists once it has run.
+MARK="$WINEPREFIX/drive_c/kx_marker.txt"
+MARK_LINE='command \"cmd.exe /c echo started>C:\\kx_marker.txt\"'
+rm -f "$MARK"
 for i in $(seq 150); do LINES150+="kbrd_input \\\"$i,\\\"\\r\\n"; EXPECT150+="$i,"; done
 kxdb "{\"records\":[
  {\"keyword\":\"SIG\",\"kind\":0,\"plainText\":\"Best regards, Kim\"},
@@ -35,8 +41,17 @@ kxdb "{\"records\":[
  {\"keyword\":\"CTRL+ALT+T\",\"kind\":2,\"plainText\":\"kbrd_input \\\"next\\\"\"},
  {\"keyword\":\"CTRL+ALT+O\",\"kind\":2,\"plainText\":\"kbrd_input \\\"$LONG\\\"\"},
  {\"keyword\":\"SHIFT+Q\",\"kind\":2,\"plainText\":\"kbrd_input \\\"uick\\\"\"},
- {\"keyword\":\"CTRL+ALT+C\",\"kind\":2,\"plainText\":\"command \\\"winemine.exe\\\"\"}
+ {\"keyword\":\"CTRL+ALT+C\",\"kind\":2,\"plainText\":\"command \\\"winemine.exe\\\"\"},
+ {\"keyword\":\"CTRL+ALT+W\",\"kind\":2,\"plainText\":\"$MARK_LINE\"}
 ]}" "$LOCAL/abbrev.dat" || { echo "FAIL the database could not be built"; exit 1; }
+# The shared file, written by this test: whoever can write it must not be
+# able to start programs as the user, nor fire macros on ordinary capitals.
+kxdb "{\"records\":[
+ {\"keyword\":\"SHIFT+E\",\"kind\":2,\"plainText\":\"kbrd_input \\\"shifted\\\"\\r\\n$MARK_LINE\"},
+ {\"keyword\":\"CTRL+ALT+E\",\"kind\":2,\"plainText\":\"kbrd_input \\\"played\\\"\\r\\n$MARK_LINE\"}
+]}" "$ART/shared.dat" || { echo "FAIL the shared file could not be built"; exit 1; }
+setting sharedabbrev sharedenabled 1
+setting sharedabbrev sharedabbrevpath "$(winpath "$ART/shared.dat")"
 setting Settings Runs 9
 
 main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
@@ -105,6 +120,21 @@ unmixed() {
   [ "${#t}" = $(( ${#LONG} + ${#USER_KEYS} )) ] && [ "${t/$LONG/}" = "$USER_KEYS" ]
 }
 check "typing during a macro's output never mixes into it" wait_for 15 unmixed
+
+# 5b. The shared file. Wine enforces no access lists, so the rule that lets
+# a shared file start programs (owned by an administrator, writable by no
+# one else) is tested natively through the ownership seam; this file is the
+# user's own, which that rule refuses as it refuses one that Users can write.
+clear_notepad
+xdotool key shift+e
+check "a shared SHIFT+E macro does not fire on a capital E" notepad_becomes 'E' 5
+combo ctrl+alt+e
+check "a shared macro plays its keys" notepad_becomes 'played'
+sleep 5
+check "a shared macro's command line starts nothing" eval '[ ! -e "$MARK" ]'
+# The same line from the user's own macro runs: the mark above could appear.
+combo ctrl+alt+w
+check "the user's own macro runs the same command line" wait_for 20 eval '[ -e "$MARK" ]'
 
 # 6. The editor: ctrl+shift+m (command 2012) on the main window.
 open_editor() {
