@@ -14,6 +14,7 @@
 #include "app/main/edit_keys.h"
 #include "app/shell/run_entries.h"
 #include "app/win/wide.h"
+#include "platform/win32/module_loading.h"
 #include "platform/win32/registry_win32.h"
 
 namespace {
@@ -104,6 +105,9 @@ int Run(const std::vector<std::u16string>& args, kx::StartupMutex& mutex) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+    // Before anything is loaded by name: system modules from the system
+    // folder only, ours by their full path in our own folder.
+    kx::RestrictModuleSearch();
     const std::vector<std::u16string> args = SplitCommandLine();
     EnterProgramFolderUnderEmulation();
     if (args.size() > 1 && !args[1].empty() && args[1][0] == u'-' && RunTaskSwitch(args)) return 0;

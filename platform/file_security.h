@@ -26,6 +26,31 @@ enum class UsersAccess : uint8_t {
     Modify,  // read, write and delete, but not change the access list or owner
 };
 
+// One change to an access list. Rights use the Windows access-mask bits.
+enum class Trustee : uint8_t { Everyone, Users };
+struct AccessChange {
+    Trustee who;
+    bool allow;       // false: every explicit entry for `who` goes
+    uint32_t rights;  // when allowing
+    bool inherited;   // whether objects inside a folder inherit the entry
+};
+
+namespace file_rights {
+inline constexpr uint32_t kReadData = 0x1, kWriteData = 0x2, kAppendData = 0x4, kReadEa = 0x8, kWriteEa = 0x10,
+                          kExecute = 0x20, kReadAttributes = 0x80, kWriteAttributes = 0x100, kDelete = 0x10000,
+                          kReadControl = 0x20000, kWriteDac = 0x40000, kWriteOwner = 0x80000,
+                          kSynchronize = 0x100000;
+inline constexpr uint32_t kGenericRead = kReadControl | kReadData | kReadAttributes | kReadEa | kSynchronize;
+inline constexpr uint32_t kGenericWrite =
+    kReadControl | kWriteData | kWriteAttributes | kWriteEa | kAppendData | kSynchronize;
+inline constexpr uint32_t kGenericExecute = kReadControl | kReadAttributes | kExecute | kSynchronize;
+}  // namespace file_rights
+
+// The changes GiveUsers makes: Everyone's entries go (earlier versions gave
+// Everyone full control, inherited by everything inside), and Users get
+// `access` on the object alone.
+std::vector<AccessChange> UsersAccessChanges(UsersAccess access);
+
 // One opened file or folder. What is checked and what is changed is the
 // same object: nothing can be swapped in between.
 class HeldFile {

@@ -4,13 +4,9 @@
 
 namespace kx {
 
-std::u16string ModuleFolder(SettingsStore& settings, FileSystem& fs, std::u16string_view runningProgram) {
-    std::u16string program = settings.Read(settings::ExePath);
-    if (program.empty() || !fs.IsFile(program)) {
-        program.assign(runningProgram);
-        settings.Write(settings::ExePath, program);
-    }
-    std::u16string folder(FolderOf(program));
+std::u16string ModuleFolder(SettingsStore& settings, std::u16string_view runningProgram) {
+    if (settings.Read(settings::ExePath) != runningProgram) settings.Write(settings::ExePath, runningProgram);
+    std::u16string folder(FolderOf(runningProgram));
     folder.push_back(u'\\');
     return folder;
 }

@@ -1,18 +1,20 @@
-// Where the hook module and the 64-bit companion are loaded from: the folder
-// of the program named by "ExePath". An installer writes the program's full
-// path there; a value that names no existing file (empty, a folder, a program
-// since moved) is replaced by the running program's own path first.
+// Where the hook module and the 64-bit companion are loaded from: the running
+// program's own folder, never the folder that "ExePath" names. That value
+// lives in the user's registry, where anything the user runs can point it at
+// a share or a WebDAV folder with modules of its own. It is still written,
+// with the running program's path, for the installer and older tools that
+// read it.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-#include "platform/file_system.h"
 #include "settings/settings_store.h"
 
 namespace kx {
 
-// The folder holding kxhook.dll and the companion, ending in a backslash.
-std::u16string ModuleFolder(SettingsStore& settings, FileSystem& fs, std::u16string_view runningProgram);
+// The folder of `runningProgram` (from GetModuleFileNameW(nullptr)), ending
+// in a backslash; "ExePath" is set to `runningProgram` when it differs.
+std::u16string ModuleFolder(SettingsStore& settings, std::u16string_view runningProgram);
 
 }  // namespace kx

@@ -13,6 +13,7 @@
 #include "core/file_paths.h"
 #include "core/local_store.h"
 #include "core/shared_store.h"
+#include "platform/win32/module_loading.h"
 
 namespace kx {
 
@@ -48,7 +49,7 @@ void AppCore::OnTimer(UINT_PTR id) {
 void AppCore::StartEngine() {
     wchar_t program[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, program, MAX_PATH);
-    const std::wstring folder = W(ModuleFolder(services_->settings, services_->ctx.fs, U(program)));
+    const std::wstring folder = W(ModuleFolder(services_->settings, U(program)));
     if (!engine_.Start(folder)) {
         ::MessageBoxW(window_,
                       L"Failed to load all Kestrix modules.\r\n\r\nThe text expansion function will be disabled for "
@@ -62,8 +63,8 @@ void AppCore::StartEngine() {
 }
 
 void AppCore::LoadRichEdit() {
-    if (!richEdit_) richEdit_ = ::LoadLibraryW(L"Msftedit.dll");
-    if (!richEdit_) richEdit_ = ::LoadLibraryW(L"riched20.dll");
+    if (!richEdit_) richEdit_ = LoadSystemModule(L"Msftedit.dll");
+    if (!richEdit_) richEdit_ = LoadSystemModule(L"riched20.dll");
 }
 
 void AppCore::ReloadSharedFile() {

@@ -1,5 +1,7 @@
 #include "engine/hooklink/hook_module_win32.h"
 
+#include "platform/win32/module_loading.h"
+
 namespace kx {
 namespace {
 
@@ -13,7 +15,7 @@ bool Resolve(HMODULE module, const char* name, Fn& out) {
 
 bool HookModule::Load(const std::wstring& path) {
     Free();
-    module_.Reset(::LoadLibraryW(path.c_str()));
+    module_.Reset(LoadOwnModule(path));
     if (!module_) return false;
     HMODULE m = module_.Get();
     const bool all = Resolve(m, "GetDllVer", GetDllVer) & Resolve(m, "IsHooksSet", IsHooksSet) &

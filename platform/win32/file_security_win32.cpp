@@ -72,6 +72,10 @@ bool IsAdministrator(PSID sid) {
     return MemberOfAdministrators(sid);
 }
 
+static_assert(file_rights::kGenericRead == FILE_GENERIC_READ && file_rights::kGenericWrite == FILE_GENERIC_WRITE &&
+              file_rights::kGenericExecute == FILE_GENERIC_EXECUTE && file_rights::kDelete == DELETE &&
+              file_rights::kWriteDac == WRITE_DAC && file_rights::kWriteOwner == WRITE_OWNER);
+
 class Win32HeldFile final : public HeldFile {
 public:
     Win32HeldFile(UniqueHandle handle, bool mayChangeAccess)
@@ -125,25 +129,20 @@ public:
             !CreateWellKnownSid(WinBuiltinUsersSid, nullptr, users, &usersSize))
             return false;
 
-        // Earlier versions gave Everyone full control, inherited by all
-        // inside: that entry goes. Users get theirs on this object alone.
-        EXPLICIT_ACCESSW entries[2]{};
-        entries[0].grfAccessMode = REVOKE_ACCESS;
-        entries[0].grfInheritance = NO_INHERITANCE;
-        entries[0].Trustee.TrusteeForm = TRUSTEE_IS_SID;
-        entries[0].Trustee.TrusteeType = TRUSTEE_IS_WELL_KNOWN_GROUP;
-        entries[0].Trustee.ptstrName = reinterpret_cast<LPWSTR>(world);
-        entries[1].grfAccessPermissions = access == UsersAccess::Modify
-                                              ? FILE_GENERIC_READ | FILE_GENERIC_WRITE | FILE_GENERIC_EXECUTE | DELETE
-                                              : FILE_GENERIC_READ | FILE_GENERIC_EXECUTE;
-        entries[1].grfAccessMode = SET_ACCESS;
-        entries[1].grfInheritance = NO_INHERITANCE;
-        entries[1].Trustee.TrusteeForm = TRUSTEE_IS_SID;
-        entries[1].Trustee.TrusteeType = TRUSTEE_IS_ALIAS;
-        entries[1].Trustee.ptstrName = reinterpret_cast<LPWSTR>(users);
+        std::vector<EXPLICIT_ACCESSW> entries;
+        for (const AccessChange& c : UsersAccessChanges(access)) {
+            EXPLICIT_ACCESSW e{};
+            e.grfAccessPermissions = c.rights;
+            e.grfAccessMode = c.allow ? SET_ACCESS : REVOKE_ACCESS;
+            e.grfInheritance = c.inherited ? SUB_CONTAINERS_AND_OBJECTS_INHERIT : NO_INHERITANCE;
+            e.Trustee.TrusteeForm = TRUSTEE_IS_SID;
+            e.Trustee.TrusteeType = c.who == Trustee::Everyone ? TRUSTEE_IS_WELL_KNOWN_GROUP : TRUSTEE_IS_ALIAS;
+            e.Trustee.ptstrName = reinterpret_cast<LPWSTR>(c.who == Trustee::Everyone ? world : users);
+            entries.push_back(e);
+        }
 
         PACL rawNew = nullptr;
-        if (SetEntriesInAclW(2, entries, oldDacl, &rawNew) != ERROR_SUCCESS) return false;
+        if (SetEntriesInAclW(ULONG(entries.size()), entries.data(), oldDacl, &rawNew) != ERROR_SUCCESS) return false;
         LocalPtr<ACL> newDacl(rawNew);
         // Set through the handle that was judged, not by name: the name may
         // lead elsewhere by now.

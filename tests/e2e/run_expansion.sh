@@ -337,6 +337,42 @@ test_password_box() {
   type_in "$id" 'brb ' && check_text expands_after_password_box after-secret 'be right back '
 }
 
+# The program itself loads its code from its own folder only. "ExePath" in
+# the user's registry, which anything the user runs can change, names a
+# program in another folder whose kxhook.dll is damaged (the first 4 KB of
+# the real one): Kestrix still loads its own module and "sig " expands, and
+# "ExePath" names the running program again.
+PROGRAM_DATA="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvik Software/Kestrix"
+program_exited() { ! kill -0 "$1" 2>/dev/null; }
+exe_path_is_ours() {
+  timeout 60 wine reg query "$SETTINGS_KEY" /v ExePath 2>/dev/null </dev/null | tr -d '\r' |
+    grep -qiF "$(winpath "$BUILD/app/kestrix.exe")"
+}
+test_modules_from_own_folder() {
+  local elsewhere=$WORK/elsewhere kx_pid
+  rm -rf "$elsewhere"
+  mkdir -p "$elsewhere" "$PROGRAM_DATA/local"
+  cp "$BUILD/app/kestrix.exe" "$elsewhere/kestrix.exe"
+  head -c 4096 "$BUILD/app/kxhook.dll" >"$elsewhere/kxhook.dll"
+  cp "$WORK/shortcuts.dat" "$PROGRAM_DATA/local/abbrev.dat"
+  timeout 60 wine reg add "$SETTINGS_KEY" /v Runs /t REG_SZ /d 9 /f >>"$ARTIFACTS/reg.log" 2>&1 </dev/null
+  timeout 60 wine reg add "$SETTINGS_KEY" /v ExePath /t REG_SZ /d "$(winpath "$elsewhere/kestrix.exe")" /f \
+    >>"$ARTIFACTS/reg.log" 2>&1 </dev/null
+  run_bg kestrix "$BUILD/app/kestrix.exe" -logon
+  kx_pid=${PIDS[-1]}
+  # The value is written just before the hook module is loaded.
+  expect exe_path_names_the_running_program wait_for 30 exe_path_is_ours
+  new_target ownmodule --class KxOwnModule || { expect own_module_target false; return; }
+  if type_in "$TARGET_ID" 'sig '; then
+    check_text own_module_loaded_despite_exe_path ownmodule 'Kind regards, Anna Berg '
+  else
+    expect own_module_typed false
+  fi
+  timeout 30 wine "$BUILD/app/kestrix.exe" -exit >>"$ARTIFACTS/kestrix-exit.log" 2>&1 </dev/null
+  expect own_module_program_ends wait_for 30 program_exited "$kx_pid"
+  rm -rf "$elsewhere"
+}
+
 main() {
   mkdir -p "$WORK" "$ARTIFACTS"
   rm -f "$WORK"/* "$ARTIFACTS"/*.png
@@ -370,6 +406,7 @@ main() {
     else
       expect host_starts_with_casing false
     fi
+    test_modules_from_own_folder
   fi
   log "run time $((SECONDS - started)) s"
   echo "$passed passed, $failed failed"

@@ -328,6 +328,30 @@ TEST_P(DataTest, RelocationBringsMachineWideFilesToTheUser) {
     EXPECT_EQ(*rig.security.GivenTo(machine(u"shared_abbrev.dat")), UsersAccess::Modify);
 }
 
+// The access list we write: Everyone's entries go, and the machine's users
+// get what sharing needs on the object alone, never the right to change who
+// may use it. (Wine keeps no access list: it derives one from the file's
+// mode bits and drops what it is given, so the entries are checked here.)
+TEST(UsersAccessChanges, NothingInheritedNothingForEveryoneNoControlOverTheList) {
+    using namespace file_rights;
+    constexpr uint32_t kChanges = kWriteData | kAppendData | kWriteEa | kWriteAttributes | kDelete;
+    for (UsersAccess access : {UsersAccess::Read, UsersAccess::Modify}) {
+        SCOPED_TRACE(int(access));
+        const auto changes = UsersAccessChanges(access);
+        uint32_t users = 0;
+        bool everyoneRemoved = false;
+        for (const AccessChange& c : changes) {
+            EXPECT_FALSE(c.inherited);
+            if (c.who == Trustee::Everyone) everyoneRemoved = !c.allow;
+            if (c.who == Trustee::Users && c.allow) users |= c.rights;
+        }
+        EXPECT_TRUE(everyoneRemoved);
+        EXPECT_EQ(users & (kReadData | kExecute), kReadData | kExecute) << std::hex << users;
+        EXPECT_EQ(users & (kWriteDac | kWriteOwner), 0u) << std::hex << users;
+        EXPECT_EQ(users & kChanges, access == UsersAccess::Modify ? kChanges : 0u) << std::hex << users;
+    }
+}
+
 // Another user can write the machine-wide folder: a junction, a second hard
 // link or a file of their own there is neither shared nor copied.
 TEST_P(DataTest, RelocationRefusesWhatAnotherUserCouldHavePlanted) {

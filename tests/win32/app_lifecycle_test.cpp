@@ -17,26 +17,20 @@
 namespace kx {
 namespace {
 
-TEST(ExePath, TheFolderOfTheProgramItNamesOrOfTheRunningOneWrittenInItsPlace) {
+TEST(ExePath, ModulesComeFromTheRunningProgramsFolderWhateverTheValueNames) {
     testing::ScratchDir dir;
-    const std::u16string installed = dir.Path("kestrix.exe");
-    std::ofstream(std::filesystem::path(installed)) << "MZ";
+    const std::u16string elsewhere = dir.Path("kestrix.exe");
+    std::ofstream(std::filesystem::path(elsewhere)) << "MZ";
     const std::u16string running = u"C:\\Running\\kestrix.exe";
     MemoryRegistry reg;
     SettingsStore settings(reg);
-    FileSystem& fs = SystemFileSystem();
 
-    // As an installer writes it: the program's full path.
-    settings.Write(settings::ExePath, installed);
-    EXPECT_EQ(ModuleFolder(settings, fs, running), std::u16string(FolderOf(installed)) + u"\\");
-    EXPECT_EQ(settings.Read(settings::ExePath), installed);
-
-    // Empty, a folder (not a program), a program no longer there: the running
-    // program's path takes its place.
-    for (const std::u16string& value : {std::u16string(), std::u16string(FolderOf(installed)),
-                                        dir.Path("gone\\kestrix.exe")}) {
+    // Another existing program (an installer's, or one on a share), nothing,
+    // a folder: the running program's folder, and its path written in place.
+    for (const std::u16string& value : {elsewhere, std::u16string(), std::u16string(FolderOf(elsewhere)),
+                                        std::u16string(u"\\\\server\\share\\kestrix.exe")}) {
         settings.Write(settings::ExePath, value);
-        EXPECT_EQ(ModuleFolder(settings, fs, running), u"C:\\Running\\");
+        EXPECT_EQ(ModuleFolder(settings, running), u"C:\\Running\\");
         EXPECT_EQ(settings.Read(settings::ExePath), running);
     }
 }
