@@ -12,10 +12,14 @@ namespace kx {
 bool BmpCodec::Load(std::u16string_view path, Bitmap& out) {
     out = {};
     std::string bytes;
-    return ReadWholeFile(std::filesystem::path(std::u16string(path)), bytes) && DecodeBmpFile(bytes, out);
+    return ReadWholeFile(std::filesystem::path(std::u16string(path)), bytes) && LoadMemory(bytes, out);
 }
 
-bool BmpCodec::LoadMemory(std::string_view bytes, Bitmap& out) { return DecodeBmpFile(bytes, out); }
+bool BmpCodec::LoadMemory(std::string_view bytes, Bitmap& out) {
+    if (DecodeBmpFile(bytes, out) && WithinLimit(uint64_t(out.width), uint64_t(out.height))) return true;
+    out = {};
+    return false;
+}
 
 bool BmpCodec::Resample(const Bitmap& in, int width, int height, Bitmap& out) {
     return ResampleBitmap(in, width, height, out);

@@ -7,7 +7,10 @@ namespace kx {
 bool CodecPngEncoder::RenderPng(const std::vector<uint8_t>& picture, std::string& png) {
     png.clear();
     std::lock_guard<std::mutex> hold(lock_);
-    if (!codec_ && make_) codec_ = make_();
+    if (!codec_ && make_) {
+        codec_ = make_();
+        if (codec_) codec_->LimitSide(kMaxRenderedSide);
+    }
     if (!codec_) return false;
     Bitmap bitmap;
     std::string bmp;

@@ -11,6 +11,10 @@
 
 namespace kx {
 
+// The largest picture side rendered for an expansion: a stored picture may
+// come from a shared file that anyone could write.
+inline constexpr uint32_t kMaxRenderedSide = 4096;
+
 class CodecPngEncoder final : public PngEncoder {
 public:
     // The codec is made on first use, on the thread that renders: the
@@ -20,7 +24,7 @@ public:
 
     // `picture` is the metafile of the stored document; a picture file the
     // codec reads directly (a PNG or JPEG kept by another writer) is taken
-    // as it is.
+    // as it is. Either is refused when a side exceeds kMaxRenderedSide.
     bool RenderPng(const std::vector<uint8_t>& picture, std::string& png) override;
 
 private:

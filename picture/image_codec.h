@@ -38,6 +38,18 @@ public:
     virtual bool EncodeBmp(const Bitmap& in, std::string& out) = 0;
     // The bytes of a PNG file of `in`.
     virtual bool EncodePng(const Bitmap& in, std::string& out) = 0;
+
+    // Load and LoadMemory refuse pictures wider or taller than this (0: no
+    // limit), before their pixels are decoded where the codec can tell.
+    void LimitSide(uint32_t pixels) { maxSide_ = pixels; }
+
+protected:
+    bool WithinLimit(uint64_t width, uint64_t height) const {
+        return maxSide_ == 0 || (width <= maxSide_ && height <= maxSide_);
+    }
+
+private:
+    uint32_t maxSide_ = 0;
 };
 
 // The running system's codec: WIC on Windows (JPEG, PNG, BMP and GIF), the

@@ -60,11 +60,11 @@ public:
     bool Load(std::u16string_view path, Bitmap& out) override {
         out = {};
         std::wstring wide(path.begin(), path.end());
+        UniqueCom<IWICStream> stream;
+        if (FAILED(factory_.Get()->CreateStream(Out(stream)))) return false;
+        if (FAILED(stream.Get()->InitializeFromFilename(wide.c_str(), GENERIC_READ))) return false;
         UniqueCom<IWICBitmapDecoder> decoder;
-        if (FAILED(factory_.Get()->CreateDecoderFromFilename(wide.c_str(), nullptr, GENERIC_READ,
-                                                             WICDecodeMetadataCacheOnDemand, Out(decoder))))
-            return false;
-        return Decode(decoder.Get(), out);
+        return SystemDecoder(stream.Get(), decoder) && Decode(decoder.Get(), out);
     }
 
     bool LoadMemory(std::string_view bytes, Bitmap& out) override {
@@ -72,10 +72,7 @@ public:
         if (bytes.size() > UINT32_MAX) return false;
         UniqueCom<IStream> stream(::SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), UINT(bytes.size())));
         UniqueCom<IWICBitmapDecoder> decoder;
-        if (!stream || FAILED(factory_.Get()->CreateDecoderFromStream(stream.Get(), nullptr,
-                                                                      WICDecodeMetadataCacheOnDemand, Out(decoder))))
-            return false;
-        return Decode(decoder.Get(), out);
+        return stream && SystemDecoder(stream.Get(), decoder) && Decode(decoder.Get(), out);
     }
 
     bool Resample(const Bitmap& in, int width, int height, Bitmap& out) override {
@@ -114,11 +111,51 @@ public:
     }
 
 private:
-    // The first frame, converted to 32-bit BGRA.
+    // A decoder of the system's own (GUID_VendorMicrosoft) that reads the
+    // stream. CreateDecoderFromStream takes a vendor only as a preference
+    // and falls back to any installed codec, whose code would then parse a
+    // picture that anyone able to write the shared file chose; so the
+    // decoders are looked through here, and only Microsoft's are asked
+    // (MatchesPattern) and made.
+    bool SystemDecoder(IStream* stream, UniqueCom<IWICBitmapDecoder>& out) {
+        UniqueCom<IEnumUnknown> decoders;
+        if (FAILED(factory_.Get()->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault,
+                                                             Out(decoders))))
+            return false;
+        const LARGE_INTEGER start{};
+        for (;;) {
+            UniqueCom<IUnknown> item;
+            ULONG got = 0;
+            if (decoders.Get()->Next(1, Out(item), &got) != S_OK || got != 1) return false;
+            UniqueCom<IWICBitmapDecoderInfo> info;
+            if (FAILED(item.Get()->QueryInterface(IID_IWICBitmapDecoderInfo,
+                                                  reinterpret_cast<void**>(static_cast<IWICBitmapDecoderInfo**>(
+                                                      Out(info))))))
+                continue;
+            GUID vendor{};
+            if (FAILED(info.Get()->GetVendorGUID(&vendor)) || vendor != GUID_VendorMicrosoft) continue;
+            BOOL matches = FALSE;
+            if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+                FAILED(info.Get()->MatchesPattern(stream, &matches)) || !matches)
+                continue;
+            UniqueCom<IWICBitmapDecoder> decoder;
+            if (FAILED(info.Get()->CreateInstance(Out(decoder)))) continue;
+            if (FAILED(stream->Seek(start, STREAM_SEEK_SET, nullptr)) ||
+                FAILED(decoder.Get()->Initialize(stream, WICDecodeMetadataCacheOnDemand)))
+                continue;
+            out = std::move(decoder);
+            return true;
+        }
+    }
+
+    // The first frame, converted to 32-bit BGRA; refused past the side
+    // limit before any pixel is decoded.
     bool Decode(IWICBitmapDecoder* decoder, Bitmap& out) {
         UniqueCom<IWICBitmapFrameDecode> frame;
         UniqueCom<IWICFormatConverter> converter;
         if (FAILED(decoder->GetFrame(0, Out(frame)))) return false;
+        UINT width = 0, height = 0;
+        if (FAILED(frame.Get()->GetSize(&width, &height)) || !WithinLimit(width, height)) return false;
         if (FAILED(factory_.Get()->CreateFormatConverter(Out(converter)))) return false;
         if (FAILED(converter.Get()->Initialize(frame.Get(), GUID_WICPixelFormat32bppBGRA, WICBitmapDitherTypeNone,
                                                nullptr, 0.0, WICBitmapPaletteTypeCustom)))

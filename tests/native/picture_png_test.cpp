@@ -3,6 +3,8 @@
 // once however often the stores load.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "core/base64.h"
 #include "engine/output/html_clip.h"
 #include "engine/output/picture_html_clip.h"
@@ -118,6 +120,20 @@ TEST(CodecPngEncoder, NoCodecOrNoPictureRendersNothing) {
     EXPECT_TRUE(png.empty());
     CodecPngEncoder system;
     EXPECT_FALSE(system.RenderPng({1, 0, 9, 0, 0, 3, 0, 0}, png));
+}
+
+// A picture expanded into a browser is decoded then, from a document that a
+// shared file may have brought: no side over 4096 pixels is decoded.
+TEST(CodecPngEncoder, PicturesOverTheSideLimitAreNotRendered) {
+    CodecPngEncoder encoder;
+    std::string png;
+    for (auto [width, height, renders] : {std::tuple{4096, 1, true}, {1, 4096, true}, {4097, 1, false},
+                                          {1, 4097, false}}) {
+        const std::string bmp = EncodeBmpFile(test::Pattern(width, height));
+        EXPECT_EQ(encoder.RenderPng(MetafileOf(std::string_view(bmp).substr(14)), png), renders) << width;
+        // A picture file kept as it is goes through the same limit.
+        EXPECT_EQ(encoder.RenderPng(std::vector<uint8_t>(bmp.begin(), bmp.end()), png), renders) << width;
+    }
 }
 
 struct CountingEncoder : PngEncoder {
