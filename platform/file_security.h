@@ -18,7 +18,9 @@ struct FileFacts {
     bool reparsePoint = false;  // a junction, symbolic link or mount point
     uint32_t linkCount = 1;     // names of the same file (hard links)
     std::u16string ownerSid;    // as text, "S-1-5-..."
-    bool ownerIsAdmin = false;  // Administrators, SYSTEM, the installer service, or a member of Administrators
+    // Administrators, SYSTEM, the installer service, or a member of
+    // Administrators; not looked up for this user's own objects.
+    bool ownerIsAdmin = false;
 };
 
 enum class UsersAccess : uint8_t {

@@ -81,7 +81,8 @@ public:
     Win32HeldFile(UniqueHandle handle, bool mayChangeAccess)
         : handle_(std::move(handle)), mayChangeAccess_(mayChangeAccess) {}
 
-    bool ReadFacts() {
+    // `me`: this user, whose own objects need no look-up of the owner.
+    bool ReadFacts(const std::u16string& me) {
         BY_HANDLE_FILE_INFORMATION info{};
         if (!GetFileInformationByHandle(handle_.Get(), &info)) return false;
         facts_.folder = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -93,7 +94,7 @@ public:
                             nullptr, &raw) == ERROR_SUCCESS) {
             LocalPtr<void> sd(raw);  // owns `owner` too
             facts_.ownerSid = SidText(owner);
-            facts_.ownerIsAdmin = IsAdministrator(owner);
+            facts_.ownerIsAdmin = facts_.ownerSid != me && IsAdministrator(owner);
         }
         return true;
     }
@@ -173,7 +174,7 @@ std::unique_ptr<HeldFile> Win32FileSecurity::Open(std::u16string_view path) {
             return nullptr;
         }
         auto held = std::make_unique<Win32HeldFile>(UniqueHandle(h), (access & WRITE_DAC) != 0);
-        if (!held->ReadFacts()) return nullptr;
+        if (!held->ReadFacts(CurrentUserSid())) return nullptr;
         return held;
     }
     return nullptr;
