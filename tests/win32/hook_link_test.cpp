@@ -392,6 +392,11 @@ TEST_F(HookLinkTest, CompanionIsStartedAdoptedAndDeliversThroughHook64Info) {
     CompanionLink again(link);
     EXPECT_EQ(again.StartOrAdopt(wow64, app, HookFolder()), 0u);
     EXPECT_EQ(again.ProcessId(), companion.ProcessId());
+    // The published id is adopted only when its process is kestrix64.exe in
+    // our own folder: any other we would never signal or end.
+    CompanionLink elsewhere(link);
+    EXPECT_EQ(elsewhere.StartOrAdopt(wow64, app, HookFolder() + L"other\\"), 0u);
+    EXPECT_FALSE(elsewhere.HoldsProcess());
 
     // Asked to end, the companion ends by itself (its module replays what it
     // holds on the way out): it clears the liveness byte and its process id,
