@@ -21,14 +21,15 @@ inline constexpr int LoadTooLarge = -3;
 // every user's program reads all of it into memory.
 inline constexpr uint64_t kMaxSharedFileBytes = uint64_t(64) << 20;
 
-// Derives an entry's htmlClip from its richText while a store loads: for rich
-// text by converting the RTF to HTML, for a picture by wrapping it as a PNG
-// image. A builder that fails leaves htmlClip empty; the load goes on.
+// Derives a rich-text entry's htmlClip from its RTF while a store loads. A
+// builder that fails leaves htmlClip empty; the load goes on. Pictures get
+// theirs only when they are expanded into a browser: decoding one is the
+// image codec's work on data that a shared file may have chosen, and no
+// load should do it for every picture in the file.
 class ClipBuilder {
 public:
     virtual ~ClipBuilder() = default;
     virtual bool BuildRich(ShortcutEntry& entry) = 0;
-    virtual bool BuildPicture(ShortcutEntry& entry) = 0;
 };
 
 struct DatabaseIo {

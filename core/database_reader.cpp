@@ -96,12 +96,10 @@ int ShortcutStore::Load(ShortcutStore& store, std::u16string_view path, bool rea
                     entry->kind = ShortcutKind::SimpleText;
                 } else {
                     entry->richText.assign(rec.rich);
-                    if (io.clips) {
+                    if (io.clips && entry->kind == ShortcutKind::RichText) {
                         // A failed builder leaves htmlClip empty; the shortcut still
                         // pastes as Rich Text Format.
-                        const bool built = entry->kind == ShortcutKind::RichText ? io.clips->BuildRich(*entry)
-                                                                                  : io.clips->BuildPicture(*entry);
-                        if (!built) entry->htmlClip.clear();
+                        if (!io.clips->BuildRich(*entry)) entry->htmlClip.clear();
                     }
                 }
             }

@@ -9,8 +9,10 @@
 #include "engine/macro/macro_runner.h"
 #include "engine/macro/macro_system_win32.h"
 #include "engine/output/keystroke_output.h"
+#include "engine/output/png_cache.h"
 #include "learn/autocomplete_feed.h"
 #include "learn/phrase_dictionary.h"
+#include "picture/codec_png_encoder.h"
 #include "platform/stream_file.h"
 #include "platform/win32/clipboard_keeper_win32.h"
 #include "platform/win32/clipboard_win32.h"
@@ -23,7 +25,7 @@ struct EngineHost::Parts {
     Parts(SettingsStore& settings, AppLink& app, std::function<void(uintptr_t, uint32_t)> onStarted)
         : learning(ReadDictionaryOptions(settings, TotalVirtualBytes())),
           shortcutText(ReadDictionaryOptions(settings, TotalVirtualBytes())),
-          output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0, &keeper, &settings}),
+          output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0, &keeper, &settings, {}, &pictures}),
           expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys}),
           sink(expander, app, std::move(onStarted)),
           link(sink),
@@ -33,6 +35,10 @@ struct EngineHost::Parts {
     Win32Clipboard clipboard;
     // Owns the clipboard for expansions and renders them on request.
     ClipboardKeeper keeper;
+    // A picture's PNG for a browser, rendered when it is first expanded and
+    // kept for the next times.
+    CodecPngEncoder pictureRenderer;
+    CachedPngEncoder pictures{pictureRenderer};
     Win32KeyInjector injector;
     Win32ProcessBitness bitness;
     LoadedModuleHooks hooks;

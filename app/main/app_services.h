@@ -8,8 +8,6 @@
 #include "core/data_context.h"
 #include "core/database_io.h"
 #include "engine/output/html_clip_builder.h"
-#include "engine/output/png_cache.h"
-#include "picture/codec_png_encoder.h"
 #include "platform/win32/busy_cursor_win32.h"
 #include "platform/win32/file_security_win32.h"
 #include "platform/win32/ownership_query_win32.h"
@@ -27,11 +25,8 @@ struct AppServices {
     DataFolders folders;
     Win32FileSecurity security;
     Win32OwnershipQuery ownership;
-    // The "HTML Format" clips, made as a store loads; each picture's PNG is
-    // rendered once and kept for the following loads.
-    CodecPngEncoder pngRenderer;
-    CachedPngEncoder pngCache{pngRenderer};
-    HtmlClipBuilder clips{pngCache};
+    // The "HTML Format" clips of rich text, made as a store loads.
+    HtmlClipBuilder clips;
     // The wait cursor while a database loads or saves.
     Win32BusyCursor cursor;
     DatabaseIo io;

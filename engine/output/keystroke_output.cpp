@@ -5,6 +5,7 @@
 
 #include "engine/matcher/expander.h"
 #include "engine/output/browser_window.h"
+#include "engine/output/picture_html_clip.h"
 #include "platform/diagnostic_log.h"
 
 namespace kx {
@@ -162,6 +163,11 @@ void KeystrokeOutput::Log(std::string_view line) {
     else WriteDiagnosticLine(line);
 }
 
+std::string KeystrokeOutput::HtmlClipOf(const ShortcutEntry& entry) {
+    if (entry.kind != ShortcutKind::Picture) return entry.htmlClip;
+    return p_.pictures ? PictureHtmlClip(entry.richText, *p_.pictures) : std::string();
+}
+
 bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entry, const ExpandRequest& request,
                                    unsigned rtfFormat, unsigned htmlFormat, std::vector<ClipFormat>& out) {
     if (IsRichKind(entry.kind)) {
@@ -170,9 +176,11 @@ bool KeystrokeOutput::BuildFormats(EngineState& state, const ShortcutEntry& entr
         state.allCapitals = false;
         if (!rtfFormat || !htmlFormat) return false;
         ClipItem item;
+        std::string html;
         if (IsBrowserWindowClass(p_.windows.ClassName(request.target))) {
             item.format = htmlFormat;
-            item.bytes = Bytes(entry.htmlClip);
+            html = HtmlClipOf(entry);
+            item.bytes = Bytes(html);
         } else {
             item.format = rtfFormat;
             item.bytes = Bytes(entry.richText);

@@ -30,6 +30,7 @@
 #include "engine/output/clipboard_snapshot.h"
 #include "engine/output/hook_control.h"
 #include "engine/output/key_sequences.h"
+#include "engine/output/png_encoder.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/key_injector.h"
@@ -97,6 +98,9 @@ struct OutputPorts {
     // Where a line about a clipboard not given back goes; none: the
     // program's diagnostic output.
     std::function<void(std::string_view)> log;
+    // Renders a picture's browser clip as it is expanded; none: a picture
+    // goes to a browser with an empty one.
+    PngEncoder* pictures = nullptr;
 };
 
 class KeystrokeOutput final : public ExpansionOutput {
@@ -120,6 +124,8 @@ public:
 
 private:
     KeyPorts Keys() const { return {p_.injector, p_.clock}; }
+    // The entry's "HTML Format" clip: a picture's is rendered now.
+    std::string HtmlClipOf(const ShortcutEntry& entry);
     int Deliver(EngineState& state, const ExpandRequest& request);
     // The expansion through the owner window: offered, pasted, waited for,
     // and the user's clipboard given back when the setting asks for it.

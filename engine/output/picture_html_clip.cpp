@@ -76,13 +76,16 @@ std::string MakePictureHtml(int width, int height, std::string_view png) {
     return html;
 }
 
-bool BuildPictureHtmlClip(ShortcutEntry& entry, PngEncoder& encoder) {
-    entry.htmlClip.clear();
+std::string PictureHtmlClip(std::string_view rtf, PngEncoder& encoder) {
     PictureDescription picture;
-    if (!ReadPictureDescription(entry.richText, picture)) return false;
+    if (!ReadPictureDescription(rtf, picture)) return {};
     std::string png;
-    if (!encoder.RenderPng(picture.picture, png) || png.empty()) return false;
-    entry.htmlClip = MakeHtmlClip(MakePictureHtml(picture.width, picture.height, png), true);
+    if (!encoder.RenderPng(picture.picture, png) || png.empty()) return {};
+    return MakeHtmlClip(MakePictureHtml(picture.width, picture.height, png), true);
+}
+
+bool BuildPictureHtmlClip(ShortcutEntry& entry, PngEncoder& encoder) {
+    entry.htmlClip = PictureHtmlClip(entry.richText, encoder);
     return !entry.htmlClip.empty();
 }
 

@@ -27,6 +27,10 @@ bool ReadPictureDescription(std::string_view rtf, PictureDescription& out);
 // The HTML document around the PNG bytes.
 std::string MakePictureHtml(int width, int height, std::string_view png);
 
+// The clip of a picture RTF; empty when the description cannot be read or
+// the encoder fails.
+std::string PictureHtmlClip(std::string_view rtf, PngEncoder& encoder);
+
 // Fills the entry's htmlClip from its picture RTF; false, with htmlClip
 // empty, when the description cannot be read or the encoder fails.
 bool BuildPictureHtmlClip(ShortcutEntry& entry, PngEncoder& encoder);

@@ -1,7 +1,6 @@
-// The PNG of each picture, made once. Stores load again after every change
-// of a shortcut, a group or the shared file; rendering a large picture takes
-// far longer than the load itself, so the PNG of a picture already seen is
-// taken from here.
+// The PNG of each picture, made once. A picture is rendered when it is
+// expanded into a browser; rendering a large one takes far longer than the
+// paste itself, so the PNG of a picture already expanded is taken from here.
 #pragma once
 
 #include <cstdint>

@@ -110,13 +110,6 @@ public:
     MacroStart Launch(const ShortcutEntry&, MacroRights) override { return {}; }
 };
 
-// No image codec here: picture shortcuts get no HTML clip and paste as
-// Rich Text Format only.
-class NoPngEncoder final : public PngEncoder {
-public:
-    bool RenderPng(const std::vector<uint8_t>&, std::string&) override { return false; }
-};
-
 // The output side's pause of the hooks, through the module's own export.
 // Attached before the link starts; the link's own load of the same path
 // then only counts the module up.
@@ -183,8 +176,9 @@ int wmain(int argc, wchar_t** argv) {
     Win32WindowQuery windows;
     Win32Clipboard clipboard;
     Win32KeyInjector injector;
-    NoPngEncoder png;
-    HtmlClipBuilder clips(png);
+    // No image codec here: picture shortcuts go to a browser with an empty
+    // HTML clip.
+    HtmlClipBuilder clips;
 
     StoreRef local = ShortcutStore::Create();
     uint32_t count = 0;

@@ -258,7 +258,6 @@ TEST_F(ReaderTest, LoadOutOfMemoryFailsAndLeavesTheStoreEmpty) {
     // ends the load the same way.
     struct ExhaustedBuilder final : ClipBuilder {
         bool BuildRich(ShortcutEntry&) override { throw std::bad_alloc(); }
-        bool BuildPicture(ShortcutEntry&) override { throw std::bad_alloc(); }
     } exhausted;
     io.clips = &exhausted;
     EXPECT_EQ(LoadBytes(b), LoadFailed);
@@ -272,7 +271,6 @@ struct RecordingBuilder final : ClipBuilder {
     std::vector<std::string> calls;
     bool succeed = true;
     bool BuildRich(ShortcutEntry& e) override { return Build("rich:", e); }
-    bool BuildPicture(ShortcutEntry& e) override { return Build("pict:", e); }
     bool Build(const char* what, ShortcutEntry& e) {
         calls.push_back(what + e.richText);
         e.htmlClip = "<html>";
@@ -280,7 +278,8 @@ struct RecordingBuilder final : ClipBuilder {
     }
 };
 
-TEST_F(ReaderTest, ClipsAreBuiltForRichTextAndPicturesOnly) {
+// A picture's clip is made when it is expanded: no load decodes pictures.
+TEST_F(ReaderTest, ClipsAreBuiltForRichTextOnly) {
     Bytes b = Header(4);
     PutRecord(b, {1, 1, "R", "{r}", "r"});
     PutRecord(b, {2, 3, "P", "{p}", ""});
@@ -290,14 +289,16 @@ TEST_F(ReaderTest, ClipsAreBuiltForRichTextAndPicturesOnly) {
     RecordingBuilder builder;
     io.clips = &builder;
     ASSERT_EQ(LoadBytes(b), LoadOk);
-    EXPECT_EQ(builder.calls, (std::vector<std::string>{"rich:{r}", "pict:{p}"}));
+    EXPECT_EQ(builder.calls, (std::vector<std::string>{"rich:{r}"}));
     EntryRef e;
     ASSERT_TRUE(store->Find(u"R", e));
     EXPECT_EQ(e->htmlClip, "<html>");
+    ASSERT_TRUE(store->Find(u"P", e));
+    EXPECT_EQ(e->htmlClip, "");
 
     builder.succeed = false;  // a failed builder leaves the clip empty; the load goes on
     ASSERT_EQ(LoadBytes(b), LoadOk);
-    ASSERT_TRUE(store->Find(u"P", e));
+    ASSERT_TRUE(store->Find(u"R", e));
     EXPECT_EQ(e->htmlClip, "");
     EXPECT_EQ(store->Size(), 4u);
 }

@@ -2,6 +2,7 @@
 
 #include "engine/matcher/expander.h"
 #include "engine/output/keystroke_output.h"
+#include "engine/output/png_encoder.h"
 #include "platform/fake/fake_clock.h"
 #include "platform/fake/fake_windows.h"
 #include "platform/fake/recording_clipboard.h"
@@ -195,6 +196,42 @@ TEST(KeystrokeOutput, BrowsersGetTheHtmlFormInstead) {
     EXPECT_EQ(empty.Expand(u"B", ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1 x}")), 11);
     EXPECT_EQ(empty.Data(u"HTML Format"), std::string(4, '\0'));
     EXPECT_EQ(empty.clip.Text(), u"");
+}
+
+// A picture's clip for a browser is rendered when it is expanded, from the
+// picture itself: the stores hold none.
+TEST(KeystrokeOutput, APicturesBrowserClipIsRenderedAsItIsExpanded) {
+    struct Renderer final : PngEncoder {
+        std::vector<std::vector<uint8_t>> seen;
+        bool RenderPng(const std::vector<uint8_t>& picture, std::string& png) override {
+            seen.push_back(picture);
+            png = "PNG";
+            return true;
+        }
+    } renderer;
+    const std::string rtf =
+        "{\\rtf1{\\*\\KestrixFileName{\\logo}}{\\pict\\wmetafile8\\picwgoal300\\pichgoal150 \r\n0a0b\r\n}}";
+    auto pic = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtf);
+    for (bool withRenderer : {true, false}) {
+        OutputRig rig;
+        rig.windows.SetForeground(kTarget, u"Chrome_WidgetWin_1");
+        KeystrokeOutput out(OutputPorts{rig.keys, rig.clip, rig.clock, rig.windows, &rig.hooks, kAppWindow, nullptr,
+                                        nullptr, {}, withRenderer ? &renderer : nullptr});
+        rig.state.typed = u"LOGO";
+        ExpandRequest r;
+        r.target = kTarget;
+        r.entry = pic;
+        r.trailing = u' ';
+        EXPECT_EQ(out.ExpandShortcut(rig.state, r), 11);
+        const std::string html = rig.Data(u"HTML Format");
+        EXPECT_EQ(html.find("<img width=20 height=10 src=\"data:image/png;base64,UE5H\"") != std::string::npos,
+                  withRenderer)
+            << html;
+        EXPECT_EQ(rig.Data(u"Rich Text Format"), "<none>");
+    }
+    ASSERT_EQ(renderer.seen.size(), 1u);
+    EXPECT_EQ(renderer.seen[0], (std::vector<uint8_t>{0x0a, 0x0b}));
+    EXPECT_EQ(pic->htmlClip, "");  // nothing kept in the shared entry
 }
 
 TEST(KeystrokeOutput, UnregisteredRichFormatFailsOnlyRichShortcuts) {
