@@ -71,10 +71,6 @@ int Flood() {
     std::vector<char> own(64, 'x');
     const uintptr_t params[] = {0, 1, 0xDEADBEEF, uintptr_t(-1), 0x10000, uintptr_t(own.data()), 0x7FFFFFFF};
     for (HWND w : targets) {
-        wchar_t name[64] = {};
-        ::GetClassNameW(w, name, 64);
-        std::printf("%ls\n", name);
-        std::fflush(stdout);
         for (uintptr_t wp : params)
             for (uintptr_t lp : params) {
                 ::PostMessageW(w, kForwardedCommandLine, WPARAM(wp), LPARAM(lp));
@@ -96,7 +92,6 @@ int Flood() {
     }
     // Let the posted messages be taken before we go.
     ::Sleep(500);
-    std::printf("%u windows\n", unsigned(targets.size()));
     return 0;
 }
 
