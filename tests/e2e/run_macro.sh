@@ -139,7 +139,11 @@ check "the user's own macro runs the same command line" wait_for 20 eval '[ -e "
 # 6. The editor: ctrl+shift+m (command 2012) on the main window.
 open_editor() {
   take_focus "$MAIN"
-  xdotool key ctrl+shift+m; wait_for 10 has_window "$EDITOR"
+  xdotool key ctrl+shift+m
+  # With a shared file loaded, a new shortcut first asks where it goes;
+  # "Private shortcuts" is preselected.
+  wait_for 10 has_window "Shared Shortcuts Selection" && answer "Shared Shortcuts Selection" OK &&
+    wait_for 10 has_window "$EDITOR"
 }
 check "ctrl+shift+m opens the macro editor" open_editor
 # The combination, pressed while the field has the focus.
