@@ -1,8 +1,9 @@
 // Named objects that are ours alone, and the instance window's refusal of
-// WM_COPYDATA without data, on the real system calls. Wine keeps the
-// descriptors we give objects but enforces neither the integrity label nor
-// most access lists: what it can show is what we ask for and what we
-// refuse; the decisions themselves are in tests/native/trust_rules_test.cpp.
+// WM_COPYDATA without data, on the real system calls. Wine keeps the access
+// lists we give objects but enforces few of them, and neither keeps nor
+// enforces the integrity label: what it can show is the access list we ask
+// for and the objects we refuse; the decisions themselves, the label among
+// them, are in tests/native/trust_rules_test.cpp.
 #include <gtest/gtest.h>
 
 #include <windows.h>
