@@ -62,8 +62,6 @@ offers_thank_y() {
   wait_for 10 ac_shown && wait_for 5 eval '[ "$(rows_in_view)" = "thank you very much|thank you all" ]' ||
     told "thank you very much|thank you all" "$(rows_in_view)"
 }
-# told WANT TEXT: after a wait for WANT ran out, says what stood there instead.
-told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; return 1; }
 # A click counts only once the window has faded in where it stays.
 settled() { in_corner && [ "$(probe alpha "$AC")" = 255 ]; }
 # row_of PHRASE: the id of the row that shows it.

@@ -113,6 +113,8 @@ centred() {  # the window's middle within 2 pixels of the work area's
 }
 active() { probe foreground | cut -f1 | grep -qxF "$1"; }
 says() { local want=$1; shift; [ "$("$@")" = "$want" ]; }  # says TEXT COMMAND...
+# told WANT TEXT: after a wait for WANT ran out, says what stood there instead.
+told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; return 1; }
 # The dialog is there and has that button, hidden.
 hidden_button() { probe shown "$1" "$2"; [ $? -eq 1 ]; }
 # The window exists and, once its thread has caught up, is not visible.

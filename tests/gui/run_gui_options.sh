@@ -133,7 +133,8 @@ click_button "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
 wait_for 5 probe checked "Auto Complete Setup" "Pre-Generate From Outlook Sent Mail"
 shot setup-autocomplete "Auto Complete Setup"
 answer "Auto Complete Setup" "Finish"
-check "Finish writes the sent-mail choices" eval '[ "$(reg_value Settings ScanThunderbirdSentItems) $(reg_value Settings ScanOutlookSentItems)" = "0 1" ]'
+scan_boxes() { echo "$(reg_value Settings ScanThunderbirdSentItems) $(reg_value Settings ScanOutlookSentItems)"; }
+check "Finish writes the sent-mail choices" eval 'wait_for 5 says "0 1" scan_boxes || told "0 1" "$(scan_boxes)"'
 check "and Auto Complete" says 1 reg_value Settings AutoCompleteEnabled
 check "the setup is not offered again" says 1 reg_value Settings FirstRunSetupShown
 
