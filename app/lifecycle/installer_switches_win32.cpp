@@ -6,6 +6,7 @@
 #include "app/lifecycle/single_instance.h"
 #include "app/shell/elevation_win32.h"
 #include "app/win/wide.h"
+#include "engine/hooklink/named_objects_win32.h"
 #include "platform/win32/handles.h"
 #include "platform/win32/registry_win32.h"
 
@@ -16,16 +17,6 @@ namespace {
 // does not end by then is left to the installer's files-in-use handling
 // rather than killed with unsaved data.
 constexpr DWORD kEndWaitMs = 30000;
-
-bool ProcessElevated() {
-    HANDLE raw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
-    UniqueHandle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-           elevation.TokenIsElevated != 0;
-}
 
 // The desktop user's own token, taken from the shell that owns the desktop
 // window (GetShellWindow), as a primary token to start a program with.
@@ -93,7 +84,7 @@ public:
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION started{};
         BOOL ok = FALSE;
-        UniqueHandle token = ProcessElevated() ? ShellUserToken() : UniqueHandle();
+        UniqueHandle token = RunsElevated() ? ShellUserToken() : UniqueHandle();
         if (token) {
             // A package installed for all users may run this with the
             // administrator's full rights. The program the user runs must not
