@@ -18,10 +18,14 @@
 // from its queue and of every change, for latency measurements:
 //   key VK MICROSECONDS
 //   change MICROSECONDS LENGTH
+// --key-log PATH receives a line "key VK MODIFIERS" for every key press the
+// window takes from its queue, MODIFIERS "shift", "ctrl", "shift+ctrl" or
+// "-": a test can tell SHIFT+Enter from a bare Enter that would send.
 //
 //   kx_target.exe --class NAME [--rich] [--password] [--title T] [--text-file PATH]
 //                 [--rtf-file PATH] [--timeline PATH] [--menu]
 //                 [--paste-via PATH | --second-read NAME] [--paste-log PATH] [--login]
+//                 [--key-log PATH]
 #include <windows.h>
 #include <richedit.h>
 
@@ -42,6 +46,7 @@ struct Options {
     std::wstring pasteVia;
     std::wstring secondRead;
     std::wstring pasteLog;
+    std::wstring keyLog;
     bool rich = false;
     bool password = false;
     bool menu = false;
@@ -54,6 +59,7 @@ struct Target {
     HWND password = nullptr;  // --login
     bool loggedIn = false;
     FILE* timeline = nullptr;
+    FILE* keyLog = nullptr;
 };
 
 Options Parse(int argc, wchar_t** argv) {
@@ -69,6 +75,7 @@ Options Parse(int argc, wchar_t** argv) {
         else if (a == L"--paste-via" && more) o.pasteVia = argv[++i];
         else if (a == L"--second-read" && more) o.secondRead = argv[++i];
         else if (a == L"--paste-log" && more) o.pasteLog = argv[++i];
+        else if (a == L"--key-log" && more) o.keyLog = argv[++i];
         else if (a == L"--rich") o.rich = true;
         else if (a == L"--password") o.password = true;
         else if (a == L"--menu") o.menu = true;
@@ -259,6 +266,7 @@ int wmain(int argc, wchar_t** argv) {
     HINSTANCE instance = ::GetModuleHandleW(nullptr);
     if (t.options.rich) ::LoadLibraryW(L"Msftedit.dll");
     if (!t.options.timeline.empty()) t.timeline = _wfopen(t.options.timeline.c_str(), L"wb");
+    if (!t.options.keyLog.empty()) t.keyLog = _wfopen(t.options.keyLog.c_str(), L"wb");
 
     WNDCLASSW wc{};
     wc.lpfnWndProc = WindowProc;
@@ -300,6 +308,13 @@ int wmain(int argc, wchar_t** argv) {
         if (t.timeline && m.message == WM_KEYDOWN) {
             std::fprintf(t.timeline, "key %u %lld\n", unsigned(m.wParam), Microseconds());
             std::fflush(t.timeline);
+        }
+        if (t.keyLog && m.message == WM_KEYDOWN) {
+            // The key state as of this message, which is what the control sees.
+            const bool shift = ::GetKeyState(VK_SHIFT) < 0, ctrl = ::GetKeyState(VK_CONTROL) < 0;
+            std::fprintf(t.keyLog, "key %u %s\n", unsigned(m.wParam),
+                         shift && ctrl ? "shift+ctrl" : shift ? "shift" : ctrl ? "ctrl" : "-");
+            std::fflush(t.keyLog);
         }
         if (m.message == WM_KEYDOWN && m.wParam == VK_RETURN && m.hwnd == t.password) {
             t.loggedIn = true;
