@@ -51,6 +51,8 @@ void AppCore::OnCommand(int id, int code) {
     case CMD_SAVE: SaveShortcuts(); return;
     case CMD_BACKUP: BackupData(); return;
     case CMD_RESTORE: RestoreData(); return;
+    case CMD_IMPORT_OTHER: ImportFromProgram(); return;
+    case CMD_EXPORT_CSV: ExportToCsv(); return;
     case CMD_HELP_TOPICS: ShowHelp(); return;
     case CMD_HELP_QUICKSTART: OpenHelpTopic(window_, L"quickstart"); return;
     case CMD_OPTIONS: ShowOptions(OptionsPage::General); return;

@@ -134,6 +134,9 @@ private:
     void RestoreData();
     void SaveShortcuts();
     void LoadShortcuts();
+    // Import from Another Program and Export to CSV.
+    void ImportFromProgram();
+    void ExportToCsv();
 
     // The list and the commands on it.
     void ReloadStores();
