@@ -50,6 +50,9 @@ public:
     virtual bool KeyExists(Hive hive, std::u16string_view keyPath) = 0;
     // Names of the direct subkeys, in the registry's order.
     virtual std::vector<std::u16string> SubKeys(Hive hive, std::u16string_view keyPath) = 0;
+    // Names of the key's values, in the registry's order; none when the key
+    // is missing or cannot be read.
+    virtual std::vector<std::u16string> ValueNames(Hive hive, std::u16string_view keyPath) = 0;
     // Deletes a key and everything below it; kFileNotFound when missing.
     virtual long DeleteTree(Hive hive, std::u16string_view keyPath) = 0;
     // Watches a key and its subkeys (creating the key if need be), so a reader

@@ -23,6 +23,16 @@ inline constexpr intptr_t kDiscarded = 10;
 inline constexpr intptr_t kExpanded = 11;
 inline constexpr intptr_t kExpandFailed = 12;
 inline constexpr intptr_t kNoShortcut = 13;
+// Kind 4 is about the program in front (Expander::CurrentProgram); the
+// program a value names comes with Expander::TakeProgramNotices.
+inline constexpr int kProgram = 4;
+// Another program came to the front, or the rule of the one in front changed.
+inline constexpr intptr_t kProgramChanged = 20;
+// A Type rule typed the plain text of rich text or a picture (once per program).
+inline constexpr intptr_t kProgramPlainText = 21;
+// The program runs elevated and we do not: nothing was erased or typed
+// (once per program and session).
+inline constexpr intptr_t kProgramElevated = 22;
 }  // namespace notice
 
 struct ExpandRequest {

@@ -36,6 +36,16 @@ void Expander::SetStores(StoreRef local, StoreRef shared) {
     shared_ = std::move(shared);
 }
 
+ForegroundProgram Expander::CurrentProgram() const {
+    std::lock_guard<std::mutex> g(programLock_);
+    return program_;
+}
+
+std::vector<ProgramNotice> Expander::TakeProgramNotices() {
+    std::lock_guard<std::mutex> g(programLock_);
+    return std::exchange(programNotices_, {});
+}
+
 void Expander::LoadSwitches() {
     casingEnabled_ = p_.settings.ReadBool(settings::ExpansionCasing);
     doubleSpaceEnabled_ = p_.settings.ReadBool(settings::DoubleSpace);

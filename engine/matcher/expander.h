@@ -11,14 +11,17 @@
 #include <atomic>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "settings/settings_store.h"
+#include "core/program_rules.h"
 #include "core/shortcut_store.h"
 #include "engine/matcher/classify.h"
 #include "engine/matcher/engine_ports.h"
 #include "engine/matcher/hotkey_config.h"
 #include "engine/matcher/key_event.h"
 #include "platform/clock.h"
+#include "platform/program_query.h"
 #include "platform/window_query.h"
 
 namespace kx {
@@ -56,6 +59,23 @@ struct ExpanderPorts {
     AppLink& app;
     const HotkeyConfig& hotkeys;
     LookupTrace* trace = nullptr;
+    // Who owns the window in front, for the rules per program; none: no
+    // program is known and no rule applies.
+    ProgramQuery* programs = nullptr;
+};
+
+// The program in front, as the matcher learned it at the last foreground
+// change.
+struct ForegroundProgram {
+    std::u16string program;  // file name; empty when unknown
+    ProgramRule rule;
+    bool blocksOurInput = false;  // elevated while we are not
+};
+
+// A notice of kind notice::kProgram with the program it is about.
+struct ProgramNotice {
+    intptr_t what = 0;  // notice::kProgramPlainText or notice::kProgramElevated
+    std::u16string program;
 };
 
 class Expander {
@@ -82,6 +102,12 @@ public:
 
     // Looks a key up in the stores in the order the shared settings give.
     bool Lookup(std::u16string_view key, EntryRef& out);
+
+    // The program in front and its rule; any thread.
+    ForegroundProgram CurrentProgram() const;
+    // The plain-text and elevated notices since the last call, oldest first;
+    // any thread.
+    std::vector<ProgramNotice> TakeProgramNotices();
 
     EngineState& State() { return s_; }
     const EngineState& State() const { return s_; }
@@ -124,6 +150,10 @@ private:
     bool sharedFirst_ = false;
     // The user was told that a shared macro may not start programs.
     bool toldProgramRefused_ = false;
+    // The program in front, for other threads.
+    mutable std::mutex programLock_;
+    ForegroundProgram program_;
+    std::vector<ProgramNotice> programNotices_;
 };
 
 // "CTRL+", "SHIFT+", "ALT+" for the modifiers held, in that order.

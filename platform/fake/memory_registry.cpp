@@ -93,6 +93,16 @@ std::vector<std::u16string> MemoryRegistry::SubKeys(Hive hive, std::u16string_vi
     return out;
 }
 
+std::vector<std::u16string> MemoryRegistry::ValueNames(Hive hive, std::u16string_view keyPath) {
+    std::lock_guard<std::mutex> g(lock_);
+    std::vector<std::u16string> out;
+    if (broken_) return out;
+    auto k = keys_.find(Normalise(hive, keyPath));
+    if (k == keys_.end()) return out;
+    for (const auto& [name, value] : k->second.values) out.push_back(name);
+    return out;
+}
+
 long MemoryRegistry::DeleteTree(Hive hive, std::u16string_view keyPath) {
     std::lock_guard<std::mutex> g(lock_);
     if (broken_) return reg::kAccessDenied;

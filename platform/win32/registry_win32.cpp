@@ -117,6 +117,21 @@ std::vector<std::u16string> Win32Registry::SubKeys(Hive hive, std::u16string_vie
     return out;
 }
 
+std::vector<std::u16string> Win32Registry::ValueNames(Hive hive, std::u16string_view keyPath) {
+    std::vector<std::u16string> out;
+    Key key;
+    std::u16string path(keyPath);
+    if (RegOpenKeyExW(Root(hive), W(path), 0, KEY_QUERY_VALUE, key.out()) != ERROR_SUCCESS) return out;
+    for (DWORD i = 0;; ++i) {
+        // A value name has at most 16,383 characters.
+        wchar_t name[16384];
+        DWORD len = 16384;
+        if (RegEnumValueW(key.get(), i, name, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        out.emplace_back(reinterpret_cast<const char16_t*>(name), len);
+    }
+    return out;
+}
+
 long Win32Registry::DeleteTree(Hive hive, std::u16string_view keyPath) {
     std::u16string path(keyPath);
     // Given a subkey name, RegDeleteTree removes that key with everything below.

@@ -20,6 +20,7 @@ public:
     long DeleteValue(Hive hive, std::u16string_view keyPath, std::u16string_view name) override;
     bool KeyExists(Hive hive, std::u16string_view keyPath) override;
     std::vector<std::u16string> SubKeys(Hive hive, std::u16string_view keyPath) override;
+    std::vector<std::u16string> ValueNames(Hive hive, std::u16string_view keyPath) override;
     long DeleteTree(Hive hive, std::u16string_view keyPath) override;
     std::unique_ptr<RegistryWatch> WatchTree(Hive hive, std::u16string_view keyPath) override;
 
