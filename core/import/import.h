@@ -38,6 +38,9 @@ bool ParseImportSource(std::string_view word, ImportSource& out);
 // The source as the dialog names it, and the name of a new group made for
 // it: "espanso", "Beeftext", "AutoHotkey", "TextExpander", "CSV".
 std::u16string ImportSourceName(ImportSource source);
+// The name a new group gets for an import from `path`: the source's name,
+// or for a TextExpander file (one file per group) the file's title.
+std::u16string ImportGroupName(ImportSource source, std::u16string_view path);
 // Whether the source is read from a folder (espanso's "match" folder, or
 // the legacy layout's root) rather than from one file. An espanso source
 // also takes a single match file.

@@ -1,30 +1,151 @@
-// Applying a preview to a group, and the CSV export.
+// Reading a source into a preview, and applying a preview to a group.
+#include <string>
+
+#include "base/text.h"
+#include "core/file_paths.h"
+#include "core/group_commands.h"
+#include "core/group_registry.h"
+#include "core/import/ahk_import.h"
+#include "core/import/beeftext_import.h"
+#include "core/import/csv_import.h"
+#include "core/import/espanso_import.h"
 #include "core/import/import.h"
+#include "core/import/import_item.h"
+#include "core/whole_file.h"
+#include "picture/picture_encoder.h"
 
 namespace kx {
 
-ImportPreview PreviewImport(ImportSource source, std::u16string_view path, const ImportEnvironment&) {
+std::u16string ImportGroupName(ImportSource source, std::u16string_view path) {
+    if (source == ImportSource::TextExpander) {
+        const std::u16string_view title = FileTitleOf(path);
+        if (!title.empty() && !HasInvalidGroupChar(title)) return std::u16string(title);
+    }
+    return ImportSourceName(source);
+}
+
+ImportPreview PreviewImport(ImportSource source, std::u16string_view path, const ImportEnvironment& env) {
     ImportPreview p;
     p.source = source;
     p.path = std::u16string(path);
-    p.problems.push_back(u"This source cannot be read yet.");
+    if (source == ImportSource::Espanso) {
+        ReadEspansoImport(path, env, p);
+        return p;
+    }
+    std::string bytes;
+    if (path.empty() || !ReadWholeFile(std::filesystem::path(std::u16string(path)), bytes)) {
+        p.problems.push_back(Quoted(path) + u" cannot be read.");
+        return p;
+    }
+    const std::u16string name(FileNameOf(path));
+    if (bytes.empty()) {
+        p.problems.push_back(Quoted(name) + u" is empty.");
+        return p;
+    }
+    switch (source) {
+        case ImportSource::Beeftext: ReadBeeftextImport(bytes, name, p); break;
+        case ImportSource::AutoHotkey: ReadAutoHotkeyImport(bytes, name, p); break;
+        default: ReadCsvImport(bytes, name, p); break;
+    }
     return p;
 }
 
-ImportCounts ApplyImport(ShortcutStore&, ImportPreview& preview, ImportConflict) { return CountImport(preview); }
+namespace {
 
-GroupImportOutcome ImportIntoGroup(const DataContext&, std::u16string_view, ImportPreview&, ImportConflict,
-                                   LoadedStores*) {
-    GroupImportOutcome o;
-    o.error = u"Importing is not available yet.";
-    return o;
+// Kestrix's own form of a keyword with a number added: SIG2, SIG3, ...
+bool InsertWithSuffix(ShortcutStore& store, ImportItem& item, const EntryRef& entry) {
+    for (int n = 2; n < 10000; ++n) {
+        const std::u16string number = U16(std::to_string(n));
+        if (item.keyword.size() + number.size() > kMaxFieldChars) return false;
+        const std::u16string candidate = item.keyword + number;
+        const auto r = store.InsertUnique(candidate, entry, u"", true);
+        if (r == ShortcutStore::InsertResult::Failed) return false;
+        if (r == ShortcutStore::InsertResult::Inserted) {
+            MarkChanged(item, u"Imported as " + Quoted(candidate) + u": " + Quoted(item.keyword) +
+                                  u" is in use in the group.");
+            item.keyword = candidate;
+            return true;
+        }
+    }
+    return false;
 }
 
-void AppendCsvRows(const ShortcutStore&, std::u16string_view, std::string&, CsvExportOutcome&) {}
+}  // namespace
 
-CsvExportOutcome ExportGroupsToCsv(const DataContext&, const std::vector<std::u16string>&, std::u16string_view) {
-    CsvExportOutcome o;
-    o.error = u"Exporting is not available yet.";
+ImportCounts ApplyImport(ShortcutStore& store, ImportPreview& preview, ImportConflict conflict) {
+    for (ImportItem& item : preview.items) {
+        if (item.status == ImportStatus::Skipped || item.keyword.empty()) continue;
+        const EntryRef entry = ShortcutEntry::Make(item.kind, item.kind == ShortcutKind::Picture ? u"" : item.text,
+                                                   item.richText);
+        if (!entry) {
+            MarkSkipped(item, u"There was not enough memory to add it.");
+            continue;
+        }
+        // The editors' rule: unique without regard to case, checked and
+        // inserted under one hold of the store's lock.
+        const auto r = store.InsertUnique(item.keyword, entry, u"", true);
+        if (r == ShortcutStore::InsertResult::Inserted) continue;
+        if (r == ShortcutStore::InsertResult::Failed) {
+            MarkSkipped(item, u"There was not enough memory to add it.");
+        } else if (conflict == ImportConflict::Skip) {
+            MarkSkipped(item, u"The keyword " + Quoted(item.keyword) + u" is in use in the group.");
+        } else if (!InsertWithSuffix(store, item, entry)) {
+            MarkSkipped(item, u"The keyword " + Quoted(item.keyword) +
+                                  u" is in use in the group, and no free number could be added to it.");
+        }
+    }
+    return CountImport(preview);
+}
+
+GroupImportOutcome ImportIntoGroup(const DataContext& ctx, std::u16string_view groupName, ImportPreview& preview,
+                                   ImportConflict conflict, LoadedStores* live) {
+    GroupImportOutcome o;
+    const std::u16string_view name = TrimSpaces(groupName);
+    if (name.empty()) {
+        o.error = u"Please enter the name for the shortcut group.";
+        return o;
+    }
+    if (HasInvalidGroupChar(name) || name.size() > kMaxGroupNameChars) {
+        o.error = u"The name cannot contain invalid characters /\\:*?\"<>|";
+        return o;
+    }
+    GroupRegistry groups(ctx.settings);
+    std::u16string registeredName;
+    for (const std::u16string& n : groups.Names())
+        if (EqualsNoCaseAscii(n, name)) registeredName = n;
+    const bool isDefault = EqualsNoCaseAscii(name, kDefaultGroupName);
+    if (!registeredName.empty()) o.file = groups.LocationOf(registeredName);
+    if (o.file.empty() && isDefault) o.file = ctx.folders.DefaultGroupFile();
+    const bool isNew = registeredName.empty() && !isDefault;
+    if (o.file.empty()) {
+        if (!EnsureFolder(ctx.fs, ctx.folders.local)) {
+            o.error = u"The folder " + Quoted(ctx.folders.local) + u" cannot be made.";
+            return o;
+        }
+        o.file = GroupFileIn(ctx.folders.local, name);
+    }
+
+    const bool isLive = live && live->localLoaded && !isNew && EqualsNoCaseAscii(live->groupName, name);
+    StoreRef store = isLive ? live->local : ShortcutStore::Create();
+    if (isLive) {
+        o.file = live->groupPath;
+    } else if (ctx.fs.IsFile(o.file)) {
+        uint32_t count = 0;
+        if (ShortcutStore::Load(*store, o.file, false, count, ctx.io) != LoadOk) {
+            o.error = u"The group's file " + Quoted(o.file) + u" cannot be read, so nothing was added to it.";
+            return o;
+        }
+    }
+    o.counts = ApplyImport(*store, preview, conflict);
+    if (!ShortcutStore::Save(*store, o.file, ctx.io)) {
+        o.error = u"The group's file " + Quoted(o.file) + u" cannot be written.";
+        return o;
+    }
+    if (isNew) {
+        groups.Register(name, o.file);
+        o.created = true;
+    }
+    o.done = true;
     return o;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "base/keyword_chars.h"
 #include "engine/matcher/key_event.h"
 
 namespace kx {
@@ -18,18 +19,6 @@ struct Classified {
 
 inline constexpr uint32_t kBreakDiscard = 10;
 inline constexpr uint32_t kBreakLookup = 11;
-
-// TAB, CR, ESC, space and ! " ( ) + , . : ; < > ? [ ] { } end a keyword.
-inline bool IsDelimiter(char16_t c) {
-    switch (c) {
-        case 9: case 13: case 27: case u' ': case u'!': case u'"': case u'(': case u')':
-        case u'+': case u',': case u'.': case u':': case u';': case u'<': case u'>':
-        case u'?': case u'[': case u']': case u'{': case u'}':
-            return true;
-        default:
-            return false;
-    }
-}
 
 Classified ClassifyKey(const KeyEvent& e);
 
