@@ -20,6 +20,7 @@
 #define IDD_OPTIONS_GENERAL 53
 #define IDD_OPTIONS_SHARED 54
 #define IDD_OPTIONS_AUTOCOMPLETE 55
+#define IDD_OPTIONS_PROGRAMS 56
 #define IDD_SETUP_GENERAL 57
 #define IDD_SETUP_AUTOCOMPLETE 58
 #define IDD_PICTURE 46
@@ -29,6 +30,7 @@
 #define IDD_STORE_CHOICE 62
 #define IDD_BACKUP 63
 #define IDD_RESTORE 64
+#define IDD_PROGRAM_RULE 66
 #define IDD_IMPORT 65
 #define IDD_PICTURE_PREVIEW 90
 #define IDD_UPDATING_SHORTCUTS 91
@@ -155,6 +157,17 @@
 // The sent-mail boxes, on the setup's and the options' Auto Complete pages.
 #define IDC_SETUP_OUTLOOK 170
 #define IDC_SETUP_THUNDERBIRD 172
+// The Programs page and its rule dialog.
+#define IDC_PROGRAMS_LIST 180
+#define IDC_PROGRAMS_ADD 181
+#define IDC_PROGRAMS_EDIT 182
+#define IDC_PROGRAMS_REMOVE 183
+#define IDC_RULE_OPEN_LIST 185
+#define IDC_RULE_FILE 186
+#define IDC_RULE_OFF 187
+#define IDC_RULE_TYPE 188
+#define IDC_RULE_DELAY 189
+#define IDC_RULE_CHAT 190
 
 // Commands: file and options.
 #define CMD_LOAD 1001
@@ -188,6 +201,7 @@
 #define CMD_TRAY_EXIT 3003
 #define CMD_TRAY_TOGGLE_SHORTCUTS 3004
 #define CMD_TRAY_TOGGLE_AUTOCOMPLETE 3005
+#define CMD_TRAY_OFF_IN_PROGRAM 3006
 // List.
 #define CMD_LIST_EDIT 5001
 #define CMD_LIST_CONTEXT 5002

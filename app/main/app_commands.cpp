@@ -93,7 +93,8 @@ void AppCore::RefreshState() {
 
     status_.SetText(0, shortcutsOn_ ? u"Shortcuts are On" : u"Shortcuts are Off");
     status_.SetText(1, autoCompleteEnabled_ ? u"Auto Complete is On" : u"Auto Complete is Off");
-    status_.SetText(2, list_.RowCount() == 0 ? u"Please press \"Add\" to create a new shortcut." : u"");
+    if (!programNote_.empty()) status_.SetText(2, programNote_);
+    else status_.SetText(2, list_.RowCount() == 0 ? u"Please press \"Add\" to create a new shortcut." : u"");
 }
 
 bool AppCore::EditorAvailable(ShortcutKind kind) const { return HasEditor(kind); }

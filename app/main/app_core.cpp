@@ -57,6 +57,7 @@ void AppCore::OnInitDialog() {
     services_->dialogs.SetOwner(window_);
     engine_.SetApplicationWindow(window_, balloons_);
     OnInit();
+    StartForegroundWatch();
     RefreshState();
 }
 

@@ -20,6 +20,7 @@
 #include "app/main/main_toolbar.h"
 #include "app/main/status_bar.h"
 #include "app/options/options_sheet.h"
+#include "app/shell/foreground_watch.h"
 #include "app/shell/tray_icon.h"
 #include "app/win/balloon_tip.h"
 #include "core/shared_file_watch.h"
@@ -123,6 +124,17 @@ private:
     // Registers the rich edit control's class ("RICHEDIT50W").
     void LoadRichEdit();
 
+    // The rules per program: the status bar's note while a program with an
+    // Off rule is in front, the tray's "Off in This Program", and the
+    // engine's balloons about programs.
+    void StartForegroundWatch();
+    void RefreshProgramNote();
+    // The program of the window the user works in (before the tray was
+    // clicked); empty when that is ours or unknown.
+    std::u16string WorkProgram() const;
+    void ToggleOffInProgram(const std::u16string& program);
+    void ShowProgramNotices();
+
     // The options window, and what changes when it closes.
     void ShowOptions(OptionsPage page);
     void LoadSwitches();
@@ -190,6 +202,9 @@ private:
     HMODULE richEdit_ = nullptr;
     ExpansionIndex expansions_;
     ShortcutReminder reminder_;
+    ForegroundWatch foreground_;
+    // "Off in PROGRAM" while such a program is in front; empty otherwise.
+    std::u16string programNote_;
     // Last: it unplugs its keys from the engine before the engine goes.
     std::unique_ptr<AutoCompleteHost> autoComplete_;
 };

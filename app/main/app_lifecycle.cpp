@@ -11,6 +11,7 @@
 #include "app/resource_ids.h"
 #include "app/shell/help_topics.h"
 #include "core/file_paths.h"
+#include "core/program_rules.h"
 #include "core/local_store.h"
 #include "core/shared_store.h"
 #include "platform/win32/module_loading.h"
@@ -189,6 +190,13 @@ void AppCore::ShowTrayMenu() {
     ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_TOGGLE_SHORTCUTS,
                   shortcutsOn_ ? L"Disable Shortcuts" : L"Enable Shortcuts");
+    // The program the user was in when the tray was clicked, named before
+    // the menu makes our window the one in front.
+    const std::u16string program = WorkProgram();
+    const bool programOff =
+        !program.empty() && ProgramRuleStore(services_->registry).Find(program).kind == ProgramRuleKind::Off;
+    ::AppendMenuW(menu.Get(), MF_STRING | (program.empty() ? MF_GRAYED : 0u) | (programOff ? MF_CHECKED : 0u),
+                  CMD_TRAY_OFF_IN_PROGRAM, L"Off in This Program");
     ::AppendMenuW(menu.Get(), MF_SEPARATOR, 0, nullptr);
     ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_CLOSE_TO_TRAY, L"Exit Close To Tray");
     ::AppendMenuW(menu.Get(), MF_STRING, CMD_TRAY_EXIT, L"Exit (Turn Off)");
@@ -199,10 +207,9 @@ void AppCore::ShowTrayMenu() {
     const int command = int(::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_BOTTOMALIGN, at.x,
                                              at.y, 0, window_, nullptr));
     ::PostMessageW(window_, WM_NULL, 0, 0);
-    if (command) {
-        OnCommand(command, 0);
-        RefreshState();
-    }
+    if (command == CMD_TRAY_OFF_IN_PROGRAM) ToggleOffInProgram(program);
+    else if (command) OnCommand(command, 0);
+    if (command) RefreshState();
 }
 
 void AppCore::OnCommandLine(const std::vector<std::u16string>& args) {

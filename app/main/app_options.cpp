@@ -51,6 +51,8 @@ void AppCore::ApplySettingsAfterOptions(const std::u16string& sharedPath, bool r
     // engine's flag (which its hotkey flips) and the window.
     RefreshAutoCompleteState();
     mailScans_.FollowSwitches();
+    // The Programs page may have given the program in front a rule.
+    RefreshProgramNote();
 }
 
 void AppCore::ShowFirstRunSetup() {

@@ -57,6 +57,10 @@ INT_PTR AppCore::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
             // redraws the selected rows of the list.
             if (wParam == WPARAM(notice::kWord) && lParam == LPARAM(notice::kExpanded))
                 for (int row : list_.View().SelectedRows()) ListView_Update(list_.Handle(), row);
+            if (wParam == WPARAM(notice::kProgram)) {
+                if (lParam == LPARAM(notice::kProgramChanged)) RefreshProgramNote();
+                else ShowProgramNotices();
+            }
             RefreshState();
             return TRUE;
         }

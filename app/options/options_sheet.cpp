@@ -4,6 +4,7 @@
 
 #include "app/options/autocomplete_page.h"
 #include "app/options/general_page.h"
+#include "app/options/programs_page.h"
 #include "app/options/shared_page.h"
 #include "app/resource_ids.h"
 
@@ -13,8 +14,9 @@ void RunOptionsSheet(HWND owner, AppServices& services, OptionsPage start, Memor
     GeneralPage general(services);
     SharedPage shared(services);
     AutoCompletePage autoComplete(services, std::move(memoryLimit));
+    ProgramsPage programs(services);
     PROPSHEETPAGEW pages[] = {general.Describe(IDD_OPTIONS_GENERAL), shared.Describe(IDD_OPTIONS_SHARED),
-                              autoComplete.Describe(IDD_OPTIONS_AUTOCOMPLETE)};
+                              autoComplete.Describe(IDD_OPTIONS_AUTOCOMPLETE), programs.Describe(IDD_OPTIONS_PROGRAMS)};
     PROPSHEETHEADERW header{};
     header.dwSize = sizeof(header);
     // The Help button opens the page's topic; a page without one grays it.

@@ -1,5 +1,5 @@
-// The "Kestrix Options" window: the General, Shared Shortcuts and Auto
-// Complete pages in one property sheet.
+// The "Kestrix Options" window: the General, Shared Shortcuts, Auto
+// Complete and Programs pages in one property sheet.
 #pragma once
 
 #include <windows.h>
@@ -9,7 +9,7 @@
 
 namespace kx {
 
-enum class OptionsPage : int { General = 0, SharedShortcuts = 1, AutoComplete = 2 };
+enum class OptionsPage : int { General = 0, SharedShortcuts = 1, AutoComplete = 2, Programs = 3 };
 
 // Shows the sheet at `start` and returns once it is closed, by whatever
 // button. `memoryLimit` goes to the Auto Complete page.

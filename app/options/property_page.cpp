@@ -52,8 +52,11 @@ INT_PTR PropertyPage::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
         case PSN_HELP:
             if (HelpTopic()) OpenHelpTopic(page_, HelpTopic());
             break;
-        default:
-            return FALSE;
+        default: {
+            // The page's own controls' notifications.
+            INT_PTR handled = 0;
+            return OnMessage(message, wParam, lParam, handled) ? handled : FALSE;
+        }
         }
         ::SetWindowLongPtrW(page_, DWLP_MSGRESULT, result);
         return TRUE;

@@ -1,9 +1,11 @@
-// The options' rules that need no window: the on/off hotkeys kept apart and
-// the memory slider's label.
+// The options' rules that need no window: the on/off hotkeys kept apart,
+// the memory slider's label, and the Programs page's edits of the rules.
 #include <gtest/gtest.h>
 
+#include "app/options/program_rule_list.h"
 #include "core/hotkey_choice.h"
 #include "core/memory_label.h"
+#include "platform/fake/memory_registry.h"
 
 namespace kx {
 namespace {
@@ -36,6 +38,52 @@ TEST(MemoryLabel, PositionTimesHundredthsOfTheAddressSpace) {
     EXPECT_EQ(MemoryLabelText(30, 0xFFFE0000u), u"30% .... 1.20 GB");
     EXPECT_EQ(MemoryLabelText(30, 2000), u"30% .... 600 Bytes");
     EXPECT_EQ(MemoryLabelText(10, 20480), u"10% .... 2.00 KB");
+}
+
+constexpr ProgramRule kOff{ProgramRuleKind::Off, 0};
+constexpr ProgramRule kChat{ProgramRuleKind::Chat, 0};
+constexpr ProgramRule Type(uint32_t ms) { return {ProgramRuleKind::Type, ms}; }
+
+std::vector<std::pair<std::u16string, ProgramRule>> Listed(const std::vector<ProgramRuleEntry>& rules) {
+    std::vector<std::pair<std::u16string, ProgramRule>> out;
+    for (const ProgramRuleEntry& e : rules) out.emplace_back(e.program, e.rule);
+    return out;
+}
+
+TEST(ProgramRuleEdits, AnEditReplacesItsRuleAndAnyOtherForTheSameProgramInOrder) {
+    std::vector<ProgramRuleEntry> rules{{u"a.exe", kOff}, {u"c.exe", kChat}, {u"d.exe", kOff}};
+    // a.exe edited into a rule for C.EXE, which had one: one rule is left.
+    EXPECT_EQ(PutRule(rules, u"a.exe", {u"C.EXE", Type(5)}), 0u);
+    EXPECT_EQ(PutRule(rules, u"", {u"b.exe", kOff}), 0u);
+    EXPECT_EQ(PutRule(rules, u"", {u"e.exe", kChat}), 3u);
+    using Rows = decltype(Listed(rules));
+    EXPECT_EQ(Listed(rules), (Rows{{u"b.exe", kOff}, {u"C.EXE", Type(5)}, {u"d.exe", kOff}, {u"e.exe", kChat}}));
+}
+
+TEST(ProgramRuleEdits, OkWritesWhatTheUserChangedAndLeavesTheRest) {
+    MemoryRegistry registry;
+    ProgramRuleStore store(registry);
+    store.Set(u"game.exe", kOff);
+    store.Set(u"Notepad.exe", kOff);
+    store.Set(u"mstsc.exe", Type(20));
+    store.Set(u"word.exe", kOff);
+    const std::vector<ProgramRuleEntry> before = store.List();
+    std::vector<ProgramRuleEntry> after = before;
+    std::erase_if(after, [](const ProgramRuleEntry& e) { return e.program == u"game.exe"; });
+    PutRule(after, u"Notepad.exe", {u"notepad.exe", kOff});
+    PutRule(after, u"mstsc.exe", {u"mstsc.exe", Type(50)});
+    PutRule(after, u"", {u"teams.exe", kChat});
+    // While the page was open an administrator changed a rule the user left
+    // alone and added one.
+    store.Set(u"word.exe", kChat);
+    store.Set(u"slack.exe", kChat);
+    WriteRuleChanges(store, before, after);
+    using Rows = decltype(Listed(after));
+    EXPECT_EQ(Listed(store.List()), (Rows{{u"mstsc.exe", Type(50)},
+                                          {u"notepad.exe", kOff},
+                                          {u"slack.exe", kChat},
+                                          {u"teams.exe", kChat},
+                                          {u"word.exe", kChat}}));
 }
 
 }  // namespace
