@@ -36,16 +36,6 @@ void Expander::SetStores(StoreRef local, StoreRef shared) {
     shared_ = std::move(shared);
 }
 
-ForegroundProgram Expander::CurrentProgram() const {
-    std::lock_guard<std::mutex> g(programLock_);
-    return program_;
-}
-
-std::vector<ProgramNotice> Expander::TakeProgramNotices() {
-    std::lock_guard<std::mutex> g(programLock_);
-    return std::exchange(programNotices_, {});
-}
-
 void Expander::LoadSwitches() {
     casingEnabled_ = p_.settings.ReadBool(settings::ExpansionCasing);
     doubleSpaceEnabled_ = p_.settings.ReadBool(settings::DoubleSpace);
@@ -105,7 +95,8 @@ void Expander::OnKeyEvent(const KeyEvent& e) {
     // expansion off, Auto Complete still inserts, and into this window.
     // A playing macro's own window changes are not the user's typing.
     if (!p_.macros.AnyRunning()) UpdateForeground();
-    p_.autoComplete.FeedKey(e);
+    // Nothing typed where the program's rule is Off is learned or suggested.
+    if (s_.programRule.kind != ProgramRuleKind::Off) p_.autoComplete.FeedKey(e);
     MatchEvent(e);
 }
 
@@ -187,7 +178,14 @@ void Expander::UpdateForeground() {
     WindowHandle fg = p_.windows.Foreground();
     if (!p_.autoComplete.IsAutoCompleteWindow(fg)) s_.foregroundWindow = fg;
     std::u16string cls = p_.windows.ClassName(s_.foregroundWindow);
-    if (!EqualsNoCaseAscii(cls, s_.foregroundClass)) {
+    const bool classChanged = !EqualsNoCaseAscii(cls, s_.foregroundClass);
+    if (p_.programs) {
+        // Two compares per key: the program is asked only when the window
+        // in front changed, the rules read only when they were written.
+        if (classChanged || s_.foregroundWindow != programWindow_) LearnProgram();
+        else if (ProgramRuleStore::WriteCount() != rulesWrites_) ApplyProgramRule(false);
+    }
+    if (classChanged) {
         s_.foregroundClass = std::move(cls);
         const auto& c = s_.foregroundClass;
         s_.isConsole = EqualsNoCaseAscii(c, u"ConsoleWindowClass");
@@ -200,7 +198,9 @@ void Expander::MatchEvent(const KeyEvent& e) {
     // ESC stops a playing macro, even with expansion switched off; the
     // macro's own keys are never reported, so this is the user's.
     if (e.isDown && e.vk == kVkEscape && p_.macros.AnyRunning()) p_.macros.StopPlaying();
-    if (!shortcutsEnabled_) return;
+    // The hotkeys have been looked at; a program whose rule is Off gets
+    // nothing else, as a password box does.
+    if (!shortcutsEnabled_ || s_.programRule.kind == ProgramRuleKind::Off) return;
     if (s_.typed.empty()) s_.firstCapital = s_.allCapitals = false;
     const Classified k = ClassifyKey(e);
     if (p_.macros.AnyRunning()) return;
@@ -249,7 +249,14 @@ void Expander::OnBreakPress(const KeyEvent& e, const Classified& k) {
     EntryRef entry;
     Origin origin;
     intptr_t value = notice::kNoShortcut;
-    if (Lookup(s_.typed, entry, origin, true)) {
+    const bool found = Lookup(s_.typed, entry, origin, true);
+    if (found && learned_.blocksOurInput) {
+        // Windows would drop every key we send there: the keyword stays,
+        // since nothing could be pasted in its place.
+        TellOncePerProgram(toldElevated_, notice::kProgramElevated);
+        value = notice::kExpandFailed;
+    } else if (found) {
+        if (PlainTextOnly(s_.programRule, *entry)) TellOncePerProgram(toldPlainText_, notice::kProgramPlainText);
         s_.periodInserted = true;
         ExpandRequest req;
         req.target = s_.foregroundWindow;

@@ -37,6 +37,8 @@ struct EngineState {
     std::u16string foregroundClass;
     bool isConsole = false;
     bool isWordLike = false;
+    // The rule of the program in front: how the output delivers.
+    ProgramRule programRule;
     // Set before the program's own Ctrl+V; the next V event is dropped.
     std::atomic<bool> skipNextV{false};
     bool spacePending = false;
@@ -135,6 +137,14 @@ private:
     // True when a hotkey macro started; `noticeValue` may become 11.
     bool MatchHotkey(const KeyEvent& e, uint32_t& noticeValue);
     void UpdateForeground();
+    // The program behind the window in front, and its rule: asked once per
+    // foreground change (program_rules_matcher.cpp).
+    void LearnProgram();
+    // The rule of the program learned, from rules read again when they
+    // changed; `reload` when the registry says they did.
+    void ApplyProgramRule(bool reload);
+    // Posts a notice of kind notice::kProgram once per program.
+    void TellOncePerProgram(std::vector<std::u16string>& told, intptr_t what);
 
     ExpanderPorts p_;
     EngineState s_;
@@ -150,11 +160,25 @@ private:
     bool sharedFirst_ = false;
     // The user was told that a shared macro may not start programs.
     bool toldProgramRefused_ = false;
+    // The rules per program as last read, and what says they changed: the
+    // registry's notification, looked at on a foreground change, and the
+    // count of this process's own writes, looked at on every key.
+    std::unique_ptr<RegistryWatch> rulesWatch_;
+    ProgramRuleTable rules_;
+    uint64_t rulesWrites_ = 0;
+    bool rulesRead_ = false;
+    WindowHandle programWindow_ = 0;
+    WindowProgram learned_;
+    std::vector<std::u16string> toldPlainText_, toldElevated_;
     // The program in front, for other threads.
     mutable std::mutex programLock_;
     ForegroundProgram program_;
     std::vector<ProgramNotice> programNotices_;
 };
+
+// Whether the rule delivers rich text or a picture as its plain text: Type
+// always, Chat when the text has more than one line.
+bool PlainTextOnly(const ProgramRule& rule, const ShortcutEntry& entry);
 
 // "CTRL+", "SHIFT+", "ALT+" for the modifiers held, in that order.
 std::u16string ModifierPrefix(const KeyEvent& e);

@@ -29,8 +29,11 @@ bool IsRichKind(ShortcutKind k) { return k == ShortcutKind::RichText || k == Sho
 int KeystrokeOutput::ExpandShortcut(EngineState& state, const ExpandRequest& request) {
     std::lock_guard<std::mutex> one(expansionLock_);
     HookPause pause(p_.hooks);
-    if (p_.owner && p_.owner->Window()) return DeliverDelayed(state, request);
-    return Deliver(state, request);
+    switch (state.programRule.kind) {
+        case ProgramRuleKind::Type: return TypeOut(state, request);
+        case ProgramRuleKind::Chat: return ChatOut(state, request);
+        default: return DeliverEither(state, request);
+    }
 }
 
 int KeystrokeOutput::InsertPhrase(EngineState& state, const EntryRef& phrase, unsigned selectCount) {
@@ -247,27 +250,8 @@ bool KeystrokeOutput::AwaitPaste(const ClipboardSnapshot* saved) {
 }
 
 int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength) {
-    const unsigned k = unsigned(keywordLength);
-    if (request.isConsole) {
-        if (!request.pasteOnly && !keys::SendBackspaces(Keys(), k)) return kFailed;
-        return ConsolePaste(request.target);
-    }
-    if (!request.pasteOnly) {
-        bool erased;
-        if (state.isWordLike) {
-            // Word processors get the keyword selected, not erased: two
-            // spaces typed, the caret back over them, keyword and delimiter
-            // selected and pasted over; the spaces are deleted afterwards.
-            erased = keys::TapKeyTwice(Keys(), vk::kSpace) && keys::TapKeyTwice(Keys(), vk::kLeft) &&
-                     keys::SelectLeft(Keys(), k + 1);
-        } else if (request.lastOverwrite) {
-            // The delimiter replaced a character: the keyword alone is erased.
-            erased = k == 0 || keys::SendBackspaces(Keys(), k - 1);
-        } else {
-            erased = keys::SendBackspaces(Keys(), k);
-        }
-        if (!erased) return kFailed;
-    }
+    if (!Erase(state, request, keywordLength)) return kFailed;
+    if (request.isConsole) return ConsolePaste(request.target);
     state.skipNextV = true;
     PasteSent();
     const bool pasted = keys::SendCtrlV(Keys());
@@ -278,6 +262,22 @@ int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request
     // The expansion is in; two spaces left behind do not make it a failure.
     if (!request.pasteOnly && state.isWordLike) keys::TapKeyTwice(Keys(), vk::kDelete);
     return kDelivered;
+}
+
+bool KeystrokeOutput::Erase(EngineState& state, const ExpandRequest& request, size_t keywordLength) {
+    const unsigned k = unsigned(keywordLength);
+    if (request.pasteOnly) return true;
+    if (request.isConsole) return keys::SendBackspaces(Keys(), k);
+    if (state.isWordLike) {
+        // Word processors get the keyword selected, not erased: two
+        // spaces typed, the caret back over them, keyword and delimiter
+        // selected and pasted over; the spaces are deleted afterwards.
+        return keys::TapKeyTwice(Keys(), vk::kSpace) && keys::TapKeyTwice(Keys(), vk::kLeft) &&
+               keys::SelectLeft(Keys(), k + 1);
+    }
+    // The delimiter replaced a character: the keyword alone is erased.
+    if (request.lastOverwrite) return k == 0 || keys::SendBackspaces(Keys(), k - 1);
+    return keys::SendBackspaces(Keys(), k);
 }
 
 int KeystrokeOutput::ConsolePaste(WindowHandle target) {

@@ -151,6 +151,18 @@ private:
     }
     void Log(std::string_view line);
     int ErasePaste(EngineState& state, const ExpandRequest& request, size_t keywordLength);
+    // Takes the keyword (and its delimiter) away as the target needs it;
+    // nothing for a paste-only request.
+    bool Erase(EngineState& state, const ExpandRequest& request, size_t keywordLength);
+    // Through the owner window when there is one.
+    int DeliverEither(EngineState& state, const ExpandRequest& request) {
+        return p_.owner && p_.owner->Window() ? DeliverDelayed(state, request) : Deliver(state, request);
+    }
+    // The rules per program (program_rule_output.cpp): the expansion typed
+    // as characters with the clipboard untouched, or pasted line by line
+    // with SHIFT+Enter between the lines.
+    int TypeOut(EngineState& state, const ExpandRequest& request);
+    int ChatOut(EngineState& state, const ExpandRequest& request);
     int ConsolePaste(WindowHandle target);
 
     OutputPorts p_;

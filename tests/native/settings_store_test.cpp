@@ -126,6 +126,17 @@ TEST_P(RegistryTest, GroupKeysAreListedAndDeletedWhole) {
     EXPECT_EQ(reg->DeleteTree(Hive::CurrentUser, base + u"\\Work"), reg::kFileNotFound);
 }
 
+TEST_P(RegistryTest, ValueNamesListTheKeysOwnValuesOnly) {
+    const std::u16string base = SettingsStore::SectionPath(section);
+    EXPECT_TRUE(reg->ValueNames(Hive::CurrentUser, base).empty());
+    PutRaw(u"notepad.exe", u"Off");
+    PutRaw(u"Teams.exe", u"Chat");
+    SettingsStore(*reg).WriteString(section + u"\\Below", u"hidden.exe", u"Off");
+    auto names = reg->ValueNames(Hive::CurrentUser, base);
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::u16string>{u"Teams.exe", u"notepad.exe"}));
+}
+
 TEST(SettingsPath, LongSectionPathsAreCut) {
     std::u16string section(300, u's');
     EXPECT_EQ(SettingsStore::SectionPath(section).size(), 259u);

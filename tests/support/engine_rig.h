@@ -11,6 +11,7 @@
 #include "engine/fake/recording_ports.h"
 #include "engine/matcher/expander.h"
 #include "platform/fake/fake_clock.h"
+#include "platform/fake/fake_programs.h"
 #include "platform/fake/fake_windows.h"
 #include "platform/fake/memory_registry.h"
 #include "tools/kxtool/key_script.h"
@@ -21,6 +22,7 @@ struct EngineRig {
     MemoryRegistry registry;
     SettingsStore settings{registry};
     FakeWindows windows;
+    FakePrograms programs;
     FakeClock clock;
     EventLog log;
     RecordingOutput output{log};
@@ -31,7 +33,7 @@ struct EngineRig {
     HotkeyConfig hotkeys;
     StoreRef local = ShortcutStore::Create();
     StoreRef shared = ShortcutStore::Create();
-    Expander expander{{settings, windows, clock, output, macros, autoComplete, app, hotkeys, &trace}};
+    Expander expander{{settings, windows, clock, output, macros, autoComplete, app, hotkeys, &trace, &programs}};
 
     EngineRig() { expander.SetStores(local, shared); }
 
