@@ -78,8 +78,10 @@ void ReadCsvImport(std::string_view bytes, std::u16string_view fileName, ImportP
     std::vector<CsvRow> rows = ParseCsv(text, unterminated);
     if (unterminated)
         preview.problems.push_back(Quoted(fileName) + u" ends inside a quoted field; its last row is read as it stands.");
-    if (rows.empty()) {
-        preview.problems.push_back(Quoted(fileName) + u" holds no rows.");
+    bool anyText = false;
+    for (const CsvRow& row : rows) anyText = anyText || row.fields.size() >= 2;
+    if (!anyText) {
+        preview.problems.push_back(Quoted(fileName) + u" is not a CSV file of shortcuts: no row has a keyword and a text.");
         return;
     }
     preview.items.reserve(preview.items.size() + rows.size());

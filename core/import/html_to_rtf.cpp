@@ -41,12 +41,15 @@ struct Writer {
     }
     void Unit(char16_t u) { rtf += "\\u" + std::to_string(int16_t(u)) + "?"; }
     void Raw(const char* s) { rtf += s; }
+    // A formatting change keeps the space before it: "Be <b>bold</b>".
     void Control(const char* word) {
+        if (spacePending && !atLineStart) rtf += ' ';
         spacePending = false;
         rtf += word;
     }
     void Break(const char* word) {
-        Control(word);
+        spacePending = false;
+        rtf += word;
         atLineStart = true;
     }
 };

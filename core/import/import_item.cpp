@@ -57,7 +57,7 @@ void ApplyKeywordRule(ImportItem& item) {
         return;
     }
     item.keyword = AsciiUpper(word);
-    if (begin > 0 || end < k.size()) {
+    if ((begin > 0 || end < k.size()) && item.status != ImportStatus::Skipped) {
         std::u16string removed;
         for (size_t i = 0; i < k.size(); ++i) {
             if (i >= begin && i < end) continue;
