@@ -430,5 +430,96 @@ TEST(KeystrokeOutput, InsertPhraseSelectsThePartWordAndPastesOverIt) {
     EXPECT_EQ(console.Keys().back(), "output PostMessage 0x3000 WM_COMMAND 0xFFF1 0");
 }
 
+// The records of text typed as characters, with the clock's time.
+std::vector<KeyRecord> Typed(std::initializer_list<char16_t> units, uint32_t t) {
+    std::vector<KeyRecord> r;
+    for (char16_t c : units) {
+        if (c == u'\r') {
+            r.push_back({0x0D, 0, 0, t});
+            r.push_back({0x0D, 0, 2, t});
+        } else {
+            r.push_back({0, uint16_t(c), 4, t});
+            r.push_back({0, uint16_t(c), 6, t});
+        }
+    }
+    return r;
+}
+
+TEST(KeystrokeOutput, TypeRuleTypesTheExpansionAndLeavesTheClipboardAlone) {
+    struct Case {
+        const char* name;
+        EntryRef entry;
+        char16_t trailing;
+        Casing casing;
+        std::initializer_list<char16_t> typed;
+    };
+    const Case cases[] = {
+        // A surrogate pair is two units, each pressed and released; CR LF
+        // and a lone LF are each one Enter.
+        {"pair and breaks", Text(u"a\U0001F600\r\nb\nc"), u' ', {},
+         {u'a', 0xD83D, 0xDE00, u'\r', u'b', u'\r', u'c', u' '}},
+        {"Enter delimiter", Text(u"ok"), u'\r', {}, {u'o', u'k', u'\r'}},
+        {"casing", Text(u"best"), u'.', {true, false}, {u'B', u'e', u's', u't', u'.'}},
+        {"rich as plain", ShortcutEntry::Make(ShortcutKind::RichText, u"bold", "{\\rtf1 \\b bold}"), u' ', {true, true},
+         {u'b', u'o', u'l', u'd', u' '}},
+    };
+    for (const Case& c : cases) {
+        OutputRig rig;
+        rig.state.programRule = {ProgramRuleKind::Type, 0};
+        rig.state.firstCapital = c.casing.firstCapital;
+        rig.state.allCapitals = c.casing.allCapitals;
+        EXPECT_EQ(rig.Expand(u"SIG", c.entry, c.trailing), 11) << c.name;
+        const auto calls = rig.keys.SendInputCalls();
+        ASSERT_EQ(calls.size(), 5u) << c.name;  // four Backspace taps, then one call
+        EXPECT_EQ(calls.back(), Typed(c.typed, rig.clock.TickMs())) << c.name;
+        EXPECT_TRUE(rig.With("clipboard").empty()) << c.name;
+        EXPECT_FALSE(rig.state.skipNextV) << c.name;
+    }
+
+    // With a delay, one call per character and the pause after each.
+    OutputRig slow;
+    slow.state.programRule = {ProgramRuleKind::Type, 30};
+    const uint32_t start = slow.clock.TickMs();
+    EXPECT_EQ(slow.Expand(u"SIG", Text(u"a\U0001F600"), u' '), 11);
+    const auto calls = slow.keys.SendInputCalls();
+    ASSERT_EQ(calls.size(), 4u + 3u);
+    EXPECT_EQ(calls[4], Typed({u'a'}, start));
+    EXPECT_EQ(calls[5], Typed({0xD83D, 0xDE00}, start + 30));
+    EXPECT_EQ(calls[6], Typed({u' '}, start + 60));
+    EXPECT_EQ(slow.clock.TickMs(), start + 90);
+
+    // A held SHIFT would turn the typed Enter into SHIFT+Enter.
+    OutputRig shift;
+    shift.state.programRule = {ProgramRuleKind::Type, 0};
+    shift.keys.HoldKey(0x10);
+    shift.Expand(u"SIG", Text(u"x"), u'\r');
+    EXPECT_EQ(shift.Keys()[0].rfind("output keybd_event", 0), 0u) << shift.Keys()[0];
+}
+
+TEST(KeystrokeOutput, ChatRulePastesEachLineWithShiftEnterBetween) {
+    OutputRig rig;
+    rig.state.programRule = {ProgramRuleKind::Chat, 0};
+    Lines pasted;
+    rig.keys.onSendInput = [&](std::span<const KeyRecord> r) {
+        if (r.size() == 4 && r[1].vk == 0x56) pasted.push_back(Utf16ToUtf8(rig.clip.Text()));
+    };
+    // The Enter that ended the keyword is not typed again: it would send.
+    EXPECT_EQ(rig.Expand(u"SIG", Text(u"line 1\r\n\r\nline 3"), u'\r'), 11);
+    const std::string shiftEnter = "output SendInput [0x10 down, 0x0D down, 0x0D up, 0x10 up]";
+    EXPECT_EQ(rig.Keys(), Concat({Repeat(kBackTap, 4), {kCtrlV, shiftEnter, shiftEnter, kCtrlV}}));
+    EXPECT_EQ(pasted, (Lines{"line 1", "line 3"}));
+
+    // One line is pasted as it is, without the Enter.
+    OutputRig one;
+    one.state.programRule = {ProgramRuleKind::Chat, 0};
+    EXPECT_EQ(one.Expand(u"SIG", Text(u"thanks"), u'\r'), 11);
+    EXPECT_EQ(one.clip.Text(), u"thanks");
+    // Another delimiter follows the last line.
+    OutputRig comma;
+    comma.state.programRule = {ProgramRuleKind::Chat, 0};
+    EXPECT_EQ(comma.Expand(u"SIG", Text(u"a\nb"), u','), 11);
+    EXPECT_EQ(comma.clip.Text(), u"b,");
+}
+
 }  // namespace
 }  // namespace kx
