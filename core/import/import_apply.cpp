@@ -4,6 +4,7 @@
 #include "base/text.h"
 #include "core/file_paths.h"
 #include "core/group_commands.h"
+#include "core/data_folders.h"
 #include "core/group_registry.h"
 #include "core/import/ahk_import.h"
 #include "core/import/beeftext_import.h"
@@ -117,13 +118,7 @@ GroupImportOutcome ImportIntoGroup(const DataContext& ctx, std::u16string_view g
     if (!registeredName.empty()) o.file = groups.LocationOf(registeredName);
     if (o.file.empty() && isDefault) o.file = ctx.folders.DefaultGroupFile();
     const bool isNew = registeredName.empty() && !isDefault;
-    if (o.file.empty()) {
-        if (!EnsureFolder(ctx.fs, ctx.folders.local)) {
-            o.error = u"The folder " + Quoted(ctx.folders.local) + u" cannot be made.";
-            return o;
-        }
-        o.file = GroupFileIn(ctx.folders.local, name);
-    }
+    if (o.file.empty()) o.file = GroupFileIn(ctx.folders.local, name);
 
     const bool isLive = live && live->localLoaded && !isNew && EqualsNoCaseAscii(live->groupName, name);
     StoreRef store = isLive ? live->local : ShortcutStore::Create();
@@ -137,7 +132,7 @@ GroupImportOutcome ImportIntoGroup(const DataContext& ctx, std::u16string_view g
         }
     }
     o.counts = ApplyImport(*store, preview, conflict);
-    if (!ShortcutStore::Save(*store, o.file, ctx.io)) {
+    if (!EnsureFolder(ctx.fs, FolderOf(o.file)) || !ShortcutStore::Save(*store, o.file, ctx.io)) {
         o.error = u"The group's file " + Quoted(o.file) + u" cannot be written.";
         return o;
     }

@@ -198,5 +198,39 @@ check "mail prints each message with fed or skipped, its subject and its text" b
   grep -qx '2	skipped	Re: plans	yes\\\\r\\\\n' '$WORK/out' && grep -qx '2 messages, 1 fed' '$WORK/out'"
 check "mail of a missing file fails (2)" exits 2 "$KXTOOL" mail "$WORK/none"
 
+# import and export-csv: another expander's shortcuts into a group and out again.
+ES=$WORK/espanso; IM=$WORK/import-data
+mkdir -p "$ES/match"
+printf 'imports: ["_shared.yml"]\nmatches:\n  - trigger: ":sig"\n    replace: "Best regards,\\nAnna"\n  - regex: "x(?P<a>y)"\n    replace: z\n' >"$ES/match/base.yml"
+printf 'matches:\n  - trigger: addr\n    replace: "1 \\"Main\\" St, Town"\n' >"$ES/match/_shared.yml"
+check "import --dry-run prints the report, writes nothing, and exits 1 for the skip" bash -c "
+  '$KXTOOL' import espanso '$ES' --data '$IM' --group Default --dry-run >'$WORK/out'; [ \$? -eq 1 ] &&
+  grep -qxF 'SIG	changed	Best regards,...	Type \"sig\" then a space: \":\" ends a keyword in Kestrix, so it is not part of it.' '$WORK/out' &&
+  grep -qxF 'ADDR	imported	1 \"Main\" St, Town	' '$WORK/out' &&
+  grep -qx '1 imported, 1 changed, 1 skipped' '$WORK/out' && [ ! -e '$IM' ]"
+check "import writes the group's file, and db dump shows the shortcuts" bash -c "
+  '$KXTOOL' import espanso '$ES' --data '$IM' --group Default >/dev/null; [ \$? -eq 1 ] &&
+  '$KXTOOL' db dump '$IM/local/abbrev.dat' >'$WORK/dump1' &&
+  grep -qF '\"keyword\": \"SIG\", \"kind\": 0, \"richText\": \"\", \"plainText\": \"Best regards,\\r\\nAnna\"' '$WORK/dump1' &&
+  grep -qF '\"keyword\": \"ADDR\"' '$WORK/dump1'"
+check "import of the same file again skips every keyword in use (2)" exits 2 "$KXTOOL" import espanso "$ES" --data "$IM" --group Default
+check "a named group needs kxtool.exe's registry here (2)" exits 2 "$KXTOOL" import espanso "$ES" --data "$IM" --group Work
+check "export-csv, then import of the CSV, gives the same keywords and texts" bash -c "
+  '$KXTOOL' export-csv '$IM' Default '$WORK/out.csv' >/dev/null &&
+  '$KXTOOL' import csv '$WORK/out.csv' --data '$WORK/csv-data' --group Default >/dev/null &&
+  '$KXTOOL' db dump '$WORK/csv-data/local/abbrev.dat' >'$WORK/dump2' &&
+  diff <(grep '\"keyword\"' '$WORK/dump1') <(grep '\"keyword\"' '$WORK/dump2')"
+: >"$WORK/empty.json"
+printf 'matches:\n  - trigger: [x\n' >"$WORK/damaged.yml"
+printf '{"fileFormatVersion": 11, "combos": []}' >"$WORK/v11.json"
+printf '#!/bin/sh\necho hello\n' >"$WORK/script.sh"
+for bad in "beeftext empty.json is empty" "espanso damaged.yml is not readable YAML" \
+           "beeftext v11.json has the file format version 11" "autohotkey script.sh holds no AutoHotkey hotstrings"; do
+  set -- $bad
+  check "import $1 of $2: one line, nothing written (2)" bash -c "
+    '$KXTOOL' import $1 '$WORK/$2' --data '$WORK/bad-data' --group Default >'$WORK/out'; [ \$? -eq 2 ] &&
+    [ \$(wc -l <'$WORK/out') -eq 2 ] && grep -q '\"[^\"]*$2\" ${bad#* * }' '$WORK/out' && [ ! -e '$WORK/bad-data' ]"
+done
+
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -13,5 +13,7 @@ int RunPictureCommand(int argc, char** argv);
 int RunBackupCommand(int argc, char** argv);
 int RunRestoreCommand(int argc, char** argv);
 int RunMailCommand(int argc, char** argv);
+int RunImportCommand(int argc, char** argv);
+int RunExportCsvCommand(int argc, char** argv);
 
 }  // namespace kx

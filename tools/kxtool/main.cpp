@@ -51,6 +51,18 @@ const Command kCommands[] = {
      "      for the user running it, or with --user-hive in FILE, the NTUSER.DAT of the\n"
      "      user whose folder it is (logged off). The Linux kxtool has no registry and\n"
      "      refuses a backup that holds named groups."},
+    {"import", kx::RunImportCommand,
+     "import espanso|beeftext|autohotkey|textexpander|csv PATH --data DATA_FOLDER --group NAME\n"
+     "         [--dry-run] [--suffix]\n"
+     "      Adds another text expander's shortcuts to a group of a user's data folder and\n"
+     "      prints what became of each. A keyword in use is skipped, or with --suffix\n"
+     "      numbered. A new group's file goes into DATA_FOLDER/local and kxtool.exe\n"
+     "      registers it; the Linux kxtool takes --group Default only. With --dry-run\n"
+     "      nothing is written. Exit 0 done, 1 done with skips, 2 nothing imported."},
+    {"export-csv", kx::RunExportCsvCommand,
+     "export-csv DATA_FOLDER GROUP OUT\n"
+     "      Writes a group's shortcuts to OUT as CSV rows \"keyword\",\"text\",\"name\" (UTF-8);\n"
+     "      rich text as its plain text, pictures and macros left out."},
     {"mail", kx::RunMailCommand,
      "mail FILE\n"
      "      Prints what the Thunderbird sent-mail scan makes of a mailbox: per message its\n"
