@@ -84,11 +84,12 @@ bool ImportDialog::OnInit() {
     Item(IDC_IMPORT_SKIP).Check(true);
 
     list_.Attach(Item(IDC_IMPORT_PREVIEW));
-    ListView_SetExtendedListViewStyle(list_.Handle(), LVS_EX_FULLROWSELECT);
+    // A cut cell shows its whole text when the mouse rests on it.
+    ListView_SetExtendedListViewStyle(list_.Handle(), LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP | LVS_EX_INFOTIP);
     list_.AddColumn(kKeyword, L"Shortcut", DialogUnitsX(Self(), 60));
-    list_.AddColumn(kText, L"Text", DialogUnitsX(Self(), 130));
-    list_.AddColumn(kStatus, L"Status", DialogUnitsX(Self(), 44));
-    list_.AddColumn(kReason, L"Reason", DialogUnitsX(Self(), 140));
+    list_.AddColumn(kText, L"Text", DialogUnitsX(Self(), 110));
+    list_.AddColumn(kStatus, L"Status", DialogUnitsX(Self(), 40));
+    list_.AddColumn(kReason, L"Reason", DialogUnitsX(Self(), 245));
 
     SourceChanged();
     EnableGroupFields();
@@ -109,8 +110,6 @@ void ImportDialog::SourceChanged() {
         defaultName_ = UnusedGroupName(GroupRegistry(c_.ctx.settings), ImportSourceName(source));
         Item(IDC_IMPORT_NEW_NAME).SetText(std::u16string_view(defaultName_));
     }
-    Item(IDC_IMPORT_LOCATION_LABEL).SetText(std::wstring_view(ImportSourceIsFolder(source) ? L"&Location (folder or file):"
-                                                                                          : L"&Location (file):"));
     // Setting the field starts the preview's timer.
     Item(IDC_IMPORT_LOCATION).SetText(DefaultImportLocation(source, c_.folders));
     RefreshPreview();

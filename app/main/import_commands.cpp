@@ -39,7 +39,8 @@ std::u16string ChooseCsvFile(HWND owner, std::u16string_view fileName) {
     ofn.lpstrFilter = L"CSV File (*.csv)\0*.csv\0All Files (*.*)\0*.*\0";
     ofn.lpstrFile = path;
     ofn.nMaxFile = MAX_PATH;
-    ofn.lpstrTitle = L"Export to CSV";
+    // Its own title: the question before it and the message after it are "Export to CSV".
+    ofn.lpstrTitle = L"Save CSV File";
     ofn.lpstrInitialDir = start.empty() ? nullptr : start.c_str();
     ofn.lpstrDefExt = L"csv";
     ofn.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_EXPLORER | OFN_NOCHANGEDIR | OFN_OVERWRITEPROMPT;

@@ -1,6 +1,7 @@
 // Reads Kestrix's windows for the GUI tests and tells them where to click;
 // the clicks and keys themselves come from xdotool, as a user's would.
 //   kx_gui_probe list                      rows of the main list, "KEYWORD<TAB>preview<TAB>type"
+//   kx_gui_probe list "TITLE" ID           rows of the window's list control ID, every column, tab-separated
 //   kx_gui_probe row KEYWORD               screen point in the middle of that row's keyword
 //   kx_gui_probe tray MOUSE_MESSAGE        posts the tray callback (e.g. 517 = right button up)
 //   kx_gui_probe text "TITLE"              the text of the window's first Edit control
@@ -232,6 +233,21 @@ int wmain(int argc, wchar_t** argv) {
         RECT r{};
         if (!tabs || !RemoteRect(tabs, TCM_GETITEMRECT, WPARAM(_wtoi(argv[3])), r)) return 1;
         PrintCentre(tabs, r);
+        return 0;
+    }
+    if (verb == L"list" && argc == 4) {
+        HWND w = ::FindWindowW(nullptr, argv[2]);
+        HWND list = w ? ::GetDlgItem(w, _wtoi(argv[3])) : nullptr;
+        HWND header = list ? reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0)) : nullptr;
+        if (!header) return 1;
+        const int columns = int(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
+        Remote r(list, sizeof(LVITEMW) + 1024);
+        const int rows = int(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+        for (int i = 0; i < rows; ++i) {
+            std::wstring line;
+            for (int c = 0; c < columns; ++c) line += (c ? L"\t" : L"") + CellText(list, r, i, c);
+            Print(line);
+        }
         return 0;
     }
     if (verb == L"checked" && argc == 4) {

@@ -162,6 +162,120 @@ check "the database holds them" eval '[ "$(db_keywords "$LOCAL/abbrev.dat")" = "
   [ "$(db_text "$LOCAL/abbrev.dat" SIG)" = "Best regards, Kim" ]'
 type_in_notepad "imp2 "
 check "a loaded shortcut expands in notepad" wait_for 10 eval 'notepad_text | grep -q "imported two"'
+
+# Import from Another Program, driven with keys: espanso's match folder in the
+# prefix's %APPDATA%, where base.yml imports _signature.yml and nothing
+# imports _unused.yml, which is therefore not read.
+IMPORT="Import from Another Program"
+ROAMING="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming"
+MATCH="$ROAMING/espanso/match"
+rm -rf "$ROAMING/espanso"; mkdir -p "$MATCH"
+cat >"$MATCH/base.yml" <<'YML'
+imports:
+  - "_signature.yml"
+matches:
+  - trigger: ":addr"
+    replace: "12 Harbour Lane"
+  - regex: "(?P<amount>\\d+)eur"
+    replace: "{{amount}} euros"
+YML
+printf 'matches:\n  - trigger: ":sig"\n    replace: "Kind regards, Robin"\n' >"$MATCH/_signature.yml"
+printf 'matches:\n  - trigger: ":never"\n    replace: "not imported"\n' >"$MATCH/_unused.yml"
+preview() { probe list "$IMPORT" 277; }
+summary() { probe item "$IMPORT" 280; }
+# open_import: File, then its item's key, as a user opens it.
+open_import() { press "$MAIN" alt+f && wait_for 5 popup_open && xdotool key i && wait_for 10 has_window "$IMPORT"; }
+# import_now: Import (Alt+I) and the summary it leaves.
+import_now() { press "$IMPORT" alt+i && wait_for 20 eval 'summary | grep -qv "^Preview"'; }
+close_import() { press "$IMPORT" Escape && wait_for 10 no_window "$IMPORT"; }
+# db_pairs FILE: "KEYWORD<TAB>text" of every shortcut of a database file, sorted.
+db_pairs() {
+  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r' |
+    sed -n 's/.*"keyword": *"\([^"]*\)".*"plainText": *"\(\([^"\\]\|\\.\)*\)".*/\1\t\2/p' | sort
+}
+check "Alt+F then I opens Import from Another Program" open_import
+check "...with espanso's match folder filled in" says "$(winpath "$MATCH")" probe item "$IMPORT" 271
+check "the preview lists the imported file's shortcut, keyword as stored, with the reason for the change" \
+  wait_for 10 eval 'preview | grep -q "^SIG	Kind regards, Robin	changed	.\+"'
+check "...the main file's shortcut too" eval 'preview | grep -q "^ADDR	12 Harbour Lane	changed	"'
+check "...a regex match skipped with its reason" eval 'preview | grep -q "	skipped	.\+"'
+check "...and nothing from a file no one imports" eval '! preview | grep -qi "never"'
+preview >"$ART/espanso-preview.txt"
+shot import-espanso-preview "$IMPORT"
+check "Import (Alt+I) says what it did" import_now
+check "...as N imported, M changed, K skipped" says "0 imported, 2 changed, 1 skipped" summary
+shot import-espanso-done "$IMPORT"
+press "$IMPORT" alt+r
+check "Copy report (Alt+R) puts the preview on the clipboard" \
+  eval 'retype "$NOTEPAD" "" && xdotool key ctrl+v && wait_for 5 eval "notepad_text | grep -q \"^SIG	changed	Kind regards, Robin\""'
+check "Escape closes the dialog" close_import
+check "the main window shows the new group espanso" \
+  wait_for 10 eval 'list_has SIG "Kind regards, Robin" && list_has ADDR "12 Harbour Lane"'
+check "...whose file holds the shortcuts" test -s "$LOCAL/espanso_abbrev.dat"
+type_in_notepad "sig "
+check "\"sig \" expands in notepad to the imported text" wait_for 10 eval 'notepad_text | grep -q "Kind regards, Robin"'
+
+# Beeftext's combo list in the prefix's %LOCALAPPDATA%.
+BEEF="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/beeftext.org/Beeftext"
+mkdir -p "$BEEF"
+cat >"$BEEF/comboList.json" <<'JSON'
+{"fileFormatVersion": 10,
+ "groups": [{"uuid": "{g1}", "name": "Mail", "enabled": true}],
+ "combos": [
+  {"uuid": "{c1}", "name": "Helped", "keyword": "hth", "snippet": "Hope this helps,\nRobin", "group": "{g1}", "enabled": true},
+  {"uuid": "{c2}", "name": "Phone", "keyword": "::tel", "snippet": "Call me: \"+44 20 7946 0000\"", "group": "{g1}"}
+ ]}
+JSON
+check "the dialog opens again" open_import
+press "$IMPORT" alt+s b
+check "choosing Beeftext (Alt+S, B) fills in its combo list" \
+  wait_for 10 says "$(winpath "$BEEF/comboList.json")" probe item "$IMPORT" 271
+check "...and previews its combos" wait_for 10 eval 'preview | grep -q "^HTH	Hope this helps,...	imported" &&
+  preview | grep -q "^TEL	Call me: \"+44 20 7946 0000\"	changed	.\+"'
+check "...into a new group named after it" says Beeftext probe item "$IMPORT" 274
+check "Import says what it did" import_now
+check "...2 shortcuts, one changed" says "1 imported, 1 changed, 0 skipped" summary
+close_import
+# The list shows a line break (CR LF) as two spaces.
+check "the main window shows the Beeftext group" wait_for 10 eval 'list_has HTH "Hope this helps,  Robin" && list_has TEL'
+type_in_notepad "tel "
+check "\"tel \" expands in notepad" wait_for 10 eval 'notepad_text | grep -qF "Call me: \"+44 20 7946 0000\""'
+
+# Export to CSV, then the CSV imported into a new group: the same shortcuts.
+CSV="$ART/beeftext-export.csv"; rm -f "$CSV"
+press "$MAIN" alt+f && wait_for 5 popup_open && xdotool key e
+check "Export to CSV asks: this group or all" wait_for 10 has_window "Export to CSV"
+answer "Export to CSV" "This Group"
+check "...then asks where to save" wait_for 10 has_window "Save CSV File"
+retype "Save CSV File" "$(winpath "$CSV")" 30
+wait_for 5 says "$(winpath "$CSV")" probe focustext; xdotool key Return
+check "the export says what it wrote" wait_for 10 eval 'box_text "Export to CSV" | grep -qF "Exported 2 shortcuts to $(winpath "$CSV")."'
+answer "Export to CSV" "OK"
+check "the CSV file holds the group's shortcuts" eval 'grep -q "^\"HTH\",\"Hope this helps," "$CSV"'
+open_import
+press "$IMPORT" alt+s c
+press "$IMPORT" alt+l && fill "$IMPORT" "$(winpath "$CSV")"
+check "the exported CSV previews both shortcuts" \
+  wait_for 10 eval '[ "$(preview | cut -f1,3 | sort | tr "\n\t" ": ")" = "HTH imported:TEL imported:" ]'
+check "...into a new group CSV" says CSV probe item "$IMPORT" 274
+check "Import takes them" import_now
+close_import
+check "the CSV group has the same keywords and texts as the Beeftext group" \
+  eval '[ -n "$(db_pairs "$LOCAL/CSV_abbrev.dat")" ] && [ "$(db_pairs "$LOCAL/CSV_abbrev.dat")" = "$(db_pairs "$LOCAL/Beeftext_abbrev.dat")" ]'
+db_pairs "$LOCAL/CSV_abbrev.dat" >"$ART/csv-pairs.txt"
+# The same file again into the group shown now, whose keywords it all has:
+# with "a number added" they come in as HTH2 and TEL2.
+open_import
+press "$IMPORT" alt+s c
+press "$IMPORT" alt+l && fill "$IMPORT" "$(winpath "$CSV")"
+press "$IMPORT" alt+e alt+u
+check "the existing group offered first is the one shown" says CSV probe item "$IMPORT" 276
+check "keywords in use come in with a number added" \
+  eval 'import_now && [ "$(db_keywords "$LOCAL/CSV_abbrev.dat")" = "HTH HTH2 TEL TEL2 " ]'
+shot import-csv-suffix "$IMPORT"
+close_import
+check "...and the list shows them" wait_for 10 eval 'list_has HTH2 "Hope this helps,  Robin" && list_has TEL2'
+
 check "the program survives" kx_running
 shot backup-main-window "$MAIN"
 check "the program ends on -exit" stop_kx
