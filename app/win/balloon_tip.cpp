@@ -44,6 +44,36 @@ void BalloonTip::Show(HWND anchor, std::u16string_view title, std::u16string_vie
     ::SendMessageW(tip_.Get(), TTM_TRACKPOSITION, 0, MAKELPARAM(at.x, at.y));
     ::SendMessageW(tip_.Get(), TTM_TRACKACTIVATE, TRUE, reinterpret_cast<LPARAM>(&ti));
     ::SetTimer(tip_.Get(), kHideTimer, ms, &OnHideTimer);
+    // Windows' own edit balloons go as soon as the user types in the field;
+    // this one does the same, or it would keep covering the dialog's buttons
+    // below the field for its whole time while the user fixes the text.
+    if (::SetWindowSubclass(anchor, &AnchorProc, kToolId, reinterpret_cast<DWORD_PTR>(this))) watched_ = anchor;
+}
+
+LRESULT CALLBACK BalloonTip::AnchorProc(HWND w, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR self) {
+    auto* tip = reinterpret_cast<BalloonTip*>(self);
+    switch (msg) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        // A modifier alone changes nothing yet.
+        if (wp == VK_SHIFT || wp == VK_CONTROL || wp == VK_MENU || wp == VK_LWIN || wp == VK_RWIN) break;
+        tip->Hide();
+        break;
+    case WM_PASTE:
+    case WM_CUT:
+    case WM_CLEAR:
+        tip->Hide();
+        break;
+    case WM_NCDESTROY:
+        tip->Unwatch();
+        break;
+    }
+    return ::DefSubclassProc(w, msg, wp, lp);
+}
+
+void BalloonTip::Unwatch() {
+    if (watched_) ::RemoveWindowSubclass(watched_, &AnchorProc, kToolId);
+    watched_ = nullptr;
 }
 
 void CALLBACK BalloonTip::OnHideTimer(HWND tip, UINT, UINT_PTR id, DWORD) {
@@ -52,7 +82,10 @@ void CALLBACK BalloonTip::OnHideTimer(HWND tip, UINT, UINT_PTR id, DWORD) {
     ::SendMessageW(tip, TTM_TRACKACTIVATE, FALSE, reinterpret_cast<LPARAM>(&ti));
 }
 
-void BalloonTip::Hide() { tip_.Reset(); }
+void BalloonTip::Hide() {
+    Unwatch();
+    tip_.Reset();
+}
 
 bool BalloonTip::Visible() const { return tip_ && ::IsWindowVisible(tip_.Get()); }
 

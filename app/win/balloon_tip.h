@@ -1,7 +1,8 @@
 // A balloon pointing at a control, with a title, an icon and a text: how the
 // dialogs tell the user what is wrong with a field, and how the main window
 // points at its Add button. It closes itself after a while, when the user
-// clicks it, or when another balloon replaces it.
+// clicks it, types into the control it points at, or when another balloon
+// replaces it.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +16,11 @@ namespace kx {
 
 class BalloonTip {
 public:
+    BalloonTip() = default;
+    BalloonTip(const BalloonTip&) = delete;
+    BalloonTip& operator=(const BalloonTip&) = delete;
+    ~BalloonTip() { Hide(); }
+
     // Points at the bottom centre of `anchor`, or of `area` (client
     // coordinates of `anchor`) when given. `icon` is TTI_INFO, TTI_WARNING
     // or TTI_ERROR.
@@ -26,7 +32,10 @@ public:
 
 private:
     static void CALLBACK OnHideTimer(HWND tip, UINT, UINT_PTR id, DWORD);
+    static LRESULT CALLBACK AnchorProc(HWND, UINT, WPARAM, LPARAM, UINT_PTR, DWORD_PTR);
+    void Unwatch();
     UniqueWindow tip_;
+    HWND watched_ = nullptr;
     std::wstring title_, text_;
 };
 

@@ -75,7 +75,7 @@ click_row() {
   local x y
   wait_for 5 settled || return 1
   read -r x y < <(probe whereid "$AC" "$1")
-  [ -n "$y" ] && xdotool mousemove --sync "$x" "$y" click --repeat "${3:-1}" --delay 80 "${2:-1}"
+  [ -n "$y" ] && mouse_to "$x" "$y" && xdotool click --repeat "${3:-1}" --delay 80 "${2:-1}"
 }
 # The screenshot's colour at a point of the window: "RED GREEN BLUE".
 colour_at() {

@@ -160,6 +160,8 @@ check "an invalid script is refused with its balloon" \
 check "the dialog stays open" has_window "$EDITOR"
 xdotool key BackSpace BackSpace BackSpace BackSpace
 xdotool type --delay 40 "'b'"
+# The balloon covered the OK button; it goes as the user fixes the text.
+check "typing in the script takes the balloon away" wait_for 5 eval '[ -z "$(probe tips)" ]'
 click_button "$EDITOR" "OK"
 check "a valid script closes the dialog" wait_for 10 no_window "$EDITOR"
 saved() {

@@ -79,7 +79,7 @@ check "...its client area is 450 wide and as high as three one-line rows make it
 shot suggestions-window "$SUG"
 click_id "$SUG" 101 >/dev/null
 check "the simple text button of a row says what it does" \
-  eval 'xdotool mousemove --sync $(probe whereid "$SUG" 104) && wait_for 10 tip_shown "Create this shortcut as simple text."'
+  eval 'mouse_to $(probe whereid "$SUG" 104) && wait_for 10 tip_shown "Create this shortcut as simple text."'
 
 # 2. Row 1 becomes a simple-text shortcut "tqr".
 click_id "$SUG" 104

@@ -34,8 +34,17 @@ probe() { timeout 10 wine "$APP/kx_gui_probe.exe" "$@" 2>/dev/null </dev/null | 
 window() { xdotool search --name "^$(printf '%s' "$1" | sed 's/[][\\.*^$?+(){}|]/\\&/g')\$" 2>/dev/null | head -1; }
 has_window() { [ -n "$(window "$1")" ]; }
 no_window() { [ -z "$(window "$1")" ]; }
+# mouse_to X Y: the pointer goes there, and is there when this returns.
+# Under Wine, `xdotool mousemove --sync` to the place where the pointer
+# already is waits for a motion that never comes, until xdotool gives up
+# after 15 s; so the move is made only when the pointer is elsewhere.
+mouse_to() {
+  local here
+  here=$(xdotool getmouselocation 2>/dev/null | sed -E 's/^x:([0-9]+) y:([0-9]+).*/\1 \2/')
+  [ "$here" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
+}
 # click_at X Y [BUTTON]: the mouse goes there and clicks (1 left, 3 right).
-click_at() { xdotool mousemove --sync "$1" "$2" click "${3:-1}"; }
+click_at() { mouse_to "$1" "$2" && xdotool click "${3:-1}"; }
 # click_button TITLE LABEL: a left click in the middle of the window's visible
 # control of that label, once there is one.
 click_button() {
@@ -77,7 +86,7 @@ click_popup() {
 # right click is posted as the shell would post it (WM_RBUTTONUP); the menu
 # then opens at the mouse, as at the tray.
 open_tray_menu() {
-  xdotool mousemove --sync 1200 1000
+  mouse_to 1200 1000
   probe tray 517 && wait_for 10 popup_has "-	Open Kestrix"
 }
 # State of the menu bar's item and of the toolbar's button for a command.
