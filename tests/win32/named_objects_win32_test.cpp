@@ -13,8 +13,11 @@
 #include <string>
 
 #include "app/lifecycle/single_instance.h"
+#include "base/text.h"
+#include "base/unicode_case.h"
 #include "engine/hooklink/named_objects_win32.h"
 #include "engine/hooklink/shared_block_win32.h"
+#include "engine/hooklink/window_program_win32.h"
 
 namespace kx {
 namespace {
@@ -107,6 +110,24 @@ TEST(NamedObjects, TheInstanceWindowPassesOnlyCopyDataWithData) {
     ::SendMessageW(found, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     EXPECT_EQ(::GetWindowLongPtrW(main.Get(), GWLP_USERDATA), 1) << "the main window judges the rest";
     instance.Destroy();
+}
+
+// The rules per program go by the bare file name of the window's process.
+TEST(NamedObjects, AWindowsProgramIsItsImageFileName) {
+    WNDCLASSW wc{};
+    wc.lpfnWndProc = ::DefWindowProcW;
+    wc.hInstance = ::GetModuleHandleW(nullptr);
+    wc.lpszClassName = L"kx_test_program";
+    ::RegisterClassW(&wc);
+    UniqueWindow own(::CreateWindowExW(0, wc.lpszClassName, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance,
+                                       nullptr));
+    ASSERT_TRUE(own);
+    Win32ProgramQuery programs;
+    const WindowProgram p = programs.ProgramOf(reinterpret_cast<WindowHandle>(own.Get()));
+    EXPECT_TRUE(EqualsNoCase(p.fileName, u"kx_tests.exe")) << Utf16ToUtf8(p.fileName);
+    EXPECT_FALSE(p.blocksOurInput) << "our own process is never above us";
+    EXPECT_EQ(ProgramFileNameOfWindow(own.Get()), p.fileName);
+    EXPECT_TRUE(programs.ProgramOf(0).fileName.empty());
 }
 
 }  // namespace
