@@ -5,6 +5,7 @@
 #include "engine/hooklink/expander_sink.h"
 #include "engine/hooklink/hook_link_win32.h"
 #include "engine/hooklink/hook_protocol.h"
+#include "engine/hooklink/window_program_win32.h"
 #include "engine/macro/macro_machine_win32.h"
 #include "engine/macro/macro_runner.h"
 #include "engine/macro/macro_system_win32.h"
@@ -26,12 +27,16 @@ struct EngineHost::Parts {
         : learning(ReadDictionaryOptions(settings, TotalVirtualBytes())),
           shortcutText(ReadDictionaryOptions(settings, TotalVirtualBytes())),
           output(OutputPorts{injector, clipboard, SystemClock(), windows, &hooks, 0, &keeper, &settings, {}, &pictures}),
-          expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys}),
+          expander(ExpanderPorts{settings, windows, SystemClock(), output, macros, autoComplete, app, hotkeys, nullptr,
+                                 &programs}),
           sink(expander, app, std::move(onStarted)),
           link(sink),
           companion(link) {}
 
     Win32WindowQuery windows;
+    // The program in front and whether our input reaches it, for the rules
+    // per program.
+    Win32ProgramQuery programs;
     Win32Clipboard clipboard;
     // Owns the clipboard for expansions and renders them on request.
     ClipboardKeeper keeper;

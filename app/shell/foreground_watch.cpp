@@ -20,8 +20,9 @@ bool IsShellWindow(HWND window) {
 
 bool ForegroundWatch::Start(std::function<void(HWND)> changed) {
     if (hook_ || g_watch) return false;
-    // Out of context: the events come through this thread's message loop,
-    // and no code of ours is loaded into other programs for them.
+    // Out of context: the callback runs on this thread, from its message
+    // loop, and no code of ours is loaded into other programs for it
+    // (documentation of SetWinEventHook).
     hook_ = ::SetWinEventHook(EVENT_SYSTEM_FOREGROUND, EVENT_SYSTEM_FOREGROUND, nullptr, &OnEvent, 0, 0,
                               WINEVENT_OUTOFCONTEXT);
     if (!hook_) return false;

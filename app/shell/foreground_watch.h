@@ -22,8 +22,9 @@ public:
     void Stop();
 
     // The window the user works in: the one in front now, or, while the
-    // taskbar or its notification area is (a click on the tray icon puts
-    // it there), the one in front before. Null when that is gone.
+    // taskbar or its notification area is, the one in front before. A click
+    // on our tray icon goes to the taskbar, which thus comes to the front
+    // (remarks of Shell_NotifyIcon and TrackPopupMenu). Null when gone.
     HWND WorkWindow() const;
 
 private:

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/shell/foreground_watch.h"
 #include "app/win/wide.h"
 #include "base/unicode_case.h"
 #include "engine/hooklink/window_program_win32.h"
@@ -25,7 +26,7 @@ HICON WindowIcon(HWND window) {
 }
 
 bool Offered(HWND window) {
-    if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER)) return false;
+    if (!::IsWindowVisible(window) || ::GetWindow(window, GW_OWNER) || IsShellWindow(window)) return false;
     if (::GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW) return false;
     DWORD process = 0;
     ::GetWindowThreadProcessId(window, &process);

@@ -5,8 +5,10 @@
 # chosen by typing their path, and the outcome read back from the registry,
 # from notepad, from "TempPrint.txt" and from the list. What the Auto
 # Complete page changes takes effect as OK closes the sheet: suggestions in
-# notepad, the hotkey, the memory limit and the sent-mail scan. Prints
-# "N passed, N failed".
+# notepad, the hotkey, the memory limit and the sent-mail scan. The rules
+# per program, set on the Programs page, in the registry and from the tray,
+# are seen in notepad and in kx_target (the keys it took, and the
+# clipboard). Prints "N passed, N failed".
 #
 #   tests/gui/run_gui_options.sh [BUILD_DIR]        (default build/opts-win64)
 set -uo pipefail
@@ -229,6 +231,124 @@ check "OK wrote the slider" says 5 reg_value Settings SuggestionTrackbar
 check "reopened, the page shows the new memory limit in force" eval \
   'open_autocomplete_page && probe item "$OPTIONS" 161 | grep -q "^5% \.\.\.\. "'
 answer "$OPTIONS" "Cancel"
+
+# Rules per program. kx_target stands in for a remote session and a chat
+# program; it logs each key it takes with SHIFT and CTRL as they stood.
+TARGET="kx_target"
+TARGET_TEXT=$ART/target.txt
+TARGET_KEYS=$ART/target-keys.txt
+RULES='Settings\Programs'
+RULE="Program Rule"
+rm -f "$TARGET_TEXT" "$TARGET_KEYS"
+timeout "$KX_LIFETIME" wine "$BUILD/tests/e2e/kx_target.exe" --title "$TARGET" --text-file "$(winpath "$TARGET_TEXT")" \
+  --key-log "$(winpath "$TARGET_KEYS")" >/dev/null 2>&1 </dev/null & TARGET_PID=$!
+wait_for 20 has_window "$TARGET"
+target_text() { tr -d '\r' <"$TARGET_TEXT" 2>/dev/null; }
+EXPANDED=$'Best regards,\nKim '
+expands_in_target() {
+  retype "$TARGET" "sig " 100 && wait_for 8 eval '[ "$(target_text)" = "$EXPANDED" ]' || told "$EXPANDED" "$(target_text)"
+}
+stays_in_target() { retype "$TARGET" "sig " 100 && sleep 2 && says "sig " target_text; }
+# The keys kx_target took since mark_keys.
+mark_keys() { keys_mark=$(wc -l <"$TARGET_KEYS"); }
+keys_since() { tail -n +$((keys_mark + 1)) "$TARGET_KEYS"; }
+clip_expect() { timeout 30 wine "$BUILD/tests/e2e/kx_clip_probe.exe" expect --text "$1" --within 2000 </dev/null 2>/dev/null | tr -d '\r'; }
+# A click into the rule dialog's control of that ID, then keys typed there.
+type_into_rule() {
+  local x y
+  read -r x y < <(probe whereid "$RULE" "$1")
+  [ -n "$y" ] && click_at "$x" "$y" && xdotool key --delay 60 ctrl+a BackSpace && xdotool type --delay 60 "$2"
+}
+
+# An Off rule for notepad, added on the Programs page.
+press "$MAIN" ctrl+o
+wait_for 10 has_window "$OPTIONS" && click_tab 3
+check "the sheet's fourth tab is the Programs page" wait_for 5 on_page "Add..."
+click_button "$OPTIONS" "Add..."
+check "Add opens the rule dialog" wait_for 10 has_window "$RULE"
+type_into_rule 186 'C:\Windows\notepad.exe'
+click_button "$RULE" "OK"
+check "a path for a program's file name is refused at its field" wait_for 5 tip_says \
+  'Please enter the file name of the program, such as "mstsc.exe", without its folder.'
+# The open programs' list, given the keyboard by a click, finds a row by
+# the first letters typed.
+read -r lx ly < <(probe whereid "$RULE" 185); click_at "$lx" "$ly"; xdotool type --delay 80 notepad
+check "typing in the list of open programs picks notepad's and fills in its file" \
+  wait_for 5 says notepad.exe probe item "$RULE" 186
+click_button "$RULE" "Type the expansion instead of pasting it"
+type_into_rule 189 250
+click_button "$RULE" "OK"
+check "a delay over 100 ms is refused at its field" wait_for 5 tip_says \
+  "Please enter a delay from 0 to 100 milliseconds per character."
+shot program-rule "$RULE"
+click_button "$RULE" "Off: expand nothing in this program"
+answer "$RULE" "OK"
+check "the rule dialog accepts Off for notepad.exe" no_window "$RULE"
+shot options-programs "$OPTIONS"
+check "nothing is written before OK" eval '[ -z "$(reg_value "$RULES" notepad.exe)" ]'
+answer "$OPTIONS" "OK"
+check "OK writes the rule" says Off reg_value "$RULES" notepad.exe
+check "'sig ' in notepad then stays as typed" eval 'type_in_notepad "sig " && sleep 2 && says "sig " notepad_text'
+check "...and the status bar says so while notepad is in front" wait_for 5 says "Off in notepad.exe" probe status 2
+shot status-off-in-program "$MAIN"
+check "'sig ' still expands in kx_target" expands_in_target
+check "...where the status bar has no such note" eval '! probe status 2 | grep -q "^Off in"'
+
+# A Type rule for kx_target, written as an administrator would while the
+# program runs: taken up as kx_target next comes to the front, it types the
+# expansion and leaves the clipboard alone.
+type_in_notepad "sig "
+wine reg add "$KEY\\$RULES" /v kx_target.exe /t REG_SZ /d Type /f >/dev/null 2>&1 </dev/null
+timeout 30 wine "$BUILD/tests/e2e/kx_clip_probe.exe" put --text "probe 42" >/dev/null 2>&1 </dev/null
+mark_keys
+check "with a Type rule from the registry, the expansion arrives in kx_target" expands_in_target
+check "...typed as characters, not pasted" eval 'keys_since | grep -qx "key 231 -" && ! keys_since | grep -q "^key 86 ctrl"'
+check "...and the clipboard still holds the probe's text" clip_expect "probe 42"
+
+# A Chat rule: the line break goes as SHIFT+Enter, never as a bare Enter.
+type_in_notepad "sig "
+wine reg add "$KEY\\$RULES" /v kx_target.exe /t REG_SZ /d Chat /f >/dev/null 2>&1 </dev/null
+mark_keys
+check "with a Chat rule, the two-line expansion arrives in kx_target" expands_in_target
+check "...its line break sent as SHIFT+Enter" eval 'keys_since | grep -qx "key 13 shift"'
+check "...and no bare Enter" eval '! keys_since | grep -qE "^key 13 (-|ctrl)$"'
+
+# "Off in This Program" from the tray, for the program in front before.
+type_in_notepad "sig "
+wine reg delete "$KEY\\$RULES" /v kx_target.exe /f >/dev/null 2>&1 </dev/null
+check "without a rule 'sig ' expands in kx_target" expands_in_target
+take_focus "$TARGET"
+open_tray_menu
+check "the tray menu offers Off in This Program" popup_has "-	Off in This Program"
+shot tray-off-in-program "" 400x240+880+784
+click_popup "Off in This Program"
+check "...which gives kx_target an Off rule" wait_for 5 says Off reg_value "$RULES" kx_target.exe
+check "'sig ' in kx_target then stays as typed" stays_in_target
+take_focus "$TARGET"
+open_tray_menu
+check "the item is ticked for kx_target now" popup_has "-c	Off in This Program"
+click_popup "Off in This Program"
+check "...and a second choice removes the rule" wait_for 5 eval '[ -z "$(reg_value "$RULES" kx_target.exe)" ]'
+
+# A program that ends while its rule is edited changes nothing: its row and
+# file name stay, and the rule is kept by that name.
+press "$MAIN" ctrl+o
+wait_for 10 has_window "$OPTIONS" && click_tab 3 && wait_for 5 on_page "Add..."
+click_button "$OPTIONS" "Add..."
+wait_for 10 has_window "$RULE"
+read -r lx ly < <(probe whereid "$RULE" 185); click_at "$lx" "$ly"; xdotool type --delay 80 kx_
+wait_for 5 says kx_target.exe probe item "$RULE" 186
+kill "$TARGET_PID" 2>/dev/null
+check "kx_target ends while its rule is edited" wait_for 10 no_window "$TARGET"
+click_button "$RULE" "Chat: line breaks as SHIFT+Enter, which does not send"
+answer "$RULE" "OK"
+# Remove: notepad's rule, the last row, selected with the End key, goes.
+read -r lx ly < <(probe whereid "$OPTIONS" 180); click_at "$lx" "$ly"; xdotool key End
+click_button "$OPTIONS" "Remove"
+answer "$OPTIONS" "OK"
+check "...and OK writes the rule for the program that ended" says Chat reg_value "$RULES" kx_target.exe
+check "Remove took notepad's rule away" eval '[ -z "$(reg_value "$RULES" notepad.exe)" ]'
+check "...and 'sig ' expands in notepad again" eval 'type_in_notepad "sig " && wait_for 8 says "$EXPANDED" notepad_text'
 
 # File > Shared Shortcuts... opens the Shared Shortcuts page; the file is
 # chosen in the file dialog by typing its path.
