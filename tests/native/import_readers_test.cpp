@@ -14,6 +14,7 @@
 #include "core/import/espanso_import.h"
 #include "core/import/import_item.h"
 #include "tests/native/database_test_support.h"
+#include "tests/native/picture_test_codec.h"
 
 namespace kx {
 namespace {
@@ -294,6 +295,25 @@ TEST_F(EspansoFolder, TheLegacyLayoutAndDamagedFiles) {
         ASSERT_EQ(p.problems.size(), 1u);
         EXPECT_NE(U8(p.problems[0]).find(line), std::string::npos) << U8(p.problems[0]);
     }
+}
+
+TEST_F(EspansoFolder, AnImagePathBecomesAPictureThroughTheEncoder) {
+    Write("espanso/pics/logo.raw", test::RawFile(test::Pattern(4, 3)));
+    Write("espanso/match/base.yml",
+          "matches:\n  - trigger: logo\n    image_path: \"$CONFIG/pics/logo.raw\"\n"
+          "  - trigger: gone\n    image_path: \"$CONFIG/pics/gone.raw\"\n");
+    std::filesystem::create_directories(std::filesystem::path(dir.Path("tmp")));
+    test::TestCodec codec;
+    env.codec = &codec;
+    env.tempFolder = dir.Path("tmp");
+    ImportPreview p;
+    ReadEspansoImport(dir.Path("espanso"), env, p);
+    ASSERT_EQ(p.items.size(), 2u);
+    EXPECT_EQ(p.items[0].keyword, u"LOGO");
+    EXPECT_EQ(p.items[0].status, ImportStatus::Imported) << Notes(p.items[0]);
+    EXPECT_EQ(p.items[0].kind, ShortcutKind::Picture);
+    EXPECT_NE(p.items[0].richText.find("\\wmetafile8"), std::string::npos);
+    EXPECT_NE(Notes(p.items[1]).find("gone.raw\" cannot be read"), std::string::npos) << Notes(p.items[1]);
 }
 
 // Random bytes, the size of a large download, through every reader: one
