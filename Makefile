@@ -1,6 +1,6 @@
 # The two commands of the README. Each installs what is missing, builds what
 # is out of date and then runs.
-.PHONY: run replay test deps clean screenshots msi
+.PHONY: run replay test bench deps clean screenshots msi
 
 # kestrix.exe under Wine with a demo database and notepad to type into.
 run:
@@ -12,6 +12,14 @@ replay:
 
 test:
 	@bash scripts/test.sh
+
+# The benchmarks, optimized, for the figures in docs/PERFORMANCE.md. The test
+# run only compiles them.
+bench:
+	@bash scripts/install-deps.sh
+	@cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKX_BENCH=ON >/dev/null
+	@cmake --build build/native -j2 --target kx_bench
+	@build/native/bench/kx_bench $(BENCH_ARGS)
 
 # Refreshes docs/screenshots on purpose: runs the GUI tests (which keep their
 # screenshots under the build) and copies them over only when all passed.

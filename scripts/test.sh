@@ -81,16 +81,18 @@ script_suite() {
 
 bash scripts/install-deps.sh
 
-# Each configuration builds what this run uses of it: everything natively
-# (the benchmarks too, so that they keep compiling) and for 64-bit Windows;
-# the unit tests alone under the sanitizers, the packaged program alone for
-# 32 bits, the fuzzers alone for fuzzing.
+# Each configuration builds what this run uses of it: natively, the unit
+# tests and kxtool under AddressSanitizer and UBSan (and the benchmarks,
+# only compiled, so that they keep compiling; `make bench` runs them in an
+# optimized build), the threaded code's tests under ThreadSanitizer;
+# everything for 64-bit Windows, the packaged program alone for 32 bits, the
+# fuzzers alone for fuzzing. A plain native build would run the same tests
+# as the sanitized one, with less watching them.
 # The builds go in two streams side by side: one build alone leaves a core
 # idle while it configures, links and compiles its last file; two keep both
 # cores busy. A failed build ends the run once both streams have stopped.
 (
-  build native -DKX_BENCH=ON
-  TARGETS=kx_tests build asan -DKX_SANITIZE=address,undefined
+  TARGETS="kx_tests kxtool kx_bench" build asan -DKX_SANITIZE=address,undefined -DKX_BENCH=ON
   TARGETS=kx_tests build tsan -DKX_SANITIZE=thread
 ) & native_builds=$!
 (
@@ -108,10 +110,9 @@ wait "$native_builds" || builds_ok=0
 wait "$windows_builds" || builds_ok=0
 [ "$builds_ok" = 1 ] || exit 1
 
-ctest_suite native native
 ctest_suite asan asan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest_suite tsan tsan
-script_suite kxtool bash tests/tool/run_tool_tests.sh build/native/kxtool
+script_suite kxtool bash tests/tool/run_tool_tests.sh build/asan/kxtool
 
 step "boot Wine"
 # The display first: Wine's desktop process, started with the prefix, must
