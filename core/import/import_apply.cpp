@@ -5,6 +5,7 @@
 #include "core/file_paths.h"
 #include "core/group_commands.h"
 #include "core/data_folders.h"
+#include "core/database_io.h"
 #include "core/group_registry.h"
 #include "core/import/ahk_import.h"
 #include "core/import/beeftext_import.h"
@@ -71,9 +72,10 @@ bool InsertWithSuffix(ShortcutStore& store, ImportItem& item, const EntryRef& en
     return false;
 }
 
-}  // namespace
-
-ImportCounts ApplyImport(ShortcutStore& store, ImportPreview& preview, ImportConflict conflict) {
+// `clips`, when given, makes a rich-text entry's browser clip before the
+// entry goes in, as a load would: the matcher may expand it at once.
+ImportCounts ApplyWithClips(ShortcutStore& store, ImportPreview& preview, ImportConflict conflict,
+                            ClipBuilder* clips) {
     for (ImportItem& item : preview.items) {
         if (item.status == ImportStatus::Skipped || item.keyword.empty()) continue;
         const EntryRef entry = ShortcutEntry::Make(item.kind, item.kind == ShortcutKind::Picture ? u"" : item.text,
@@ -82,6 +84,7 @@ ImportCounts ApplyImport(ShortcutStore& store, ImportPreview& preview, ImportCon
             MarkSkipped(item, u"There was not enough memory to add it.");
             continue;
         }
+        if (clips && item.kind == ShortcutKind::RichText) clips->BuildRich(*entry);
         // The editors' rule: unique without regard to case, checked and
         // inserted under one hold of the store's lock.
         const auto r = store.InsertUnique(item.keyword, entry, u"", true);
@@ -96,6 +99,12 @@ ImportCounts ApplyImport(ShortcutStore& store, ImportPreview& preview, ImportCon
         }
     }
     return CountImport(preview);
+}
+
+}  // namespace
+
+ImportCounts ApplyImport(ShortcutStore& store, ImportPreview& preview, ImportConflict conflict) {
+    return ApplyWithClips(store, preview, conflict, nullptr);
 }
 
 GroupImportOutcome ImportIntoGroup(const DataContext& ctx, std::u16string_view groupName, ImportPreview& preview,
@@ -131,7 +140,7 @@ GroupImportOutcome ImportIntoGroup(const DataContext& ctx, std::u16string_view g
             return o;
         }
     }
-    o.counts = ApplyImport(*store, preview, conflict);
+    o.counts = ApplyWithClips(*store, preview, conflict, ctx.io.clips);
     if (!EnsureFolder(ctx.fs, FolderOf(o.file)) || !ShortcutStore::Save(*store, o.file, ctx.io)) {
         o.error = u"The group's file " + Quoted(o.file) + u" cannot be written.";
         return o;

@@ -1,6 +1,7 @@
 // Applying an import to a group, and the CSV export read back by the import.
 #include <gtest/gtest.h>
 
+#include "core/database_io.h"
 #include "core/import/csv_import.h"
 #include "core/import/import.h"
 #include "core/import/import_item.h"
@@ -81,10 +82,24 @@ TEST_P(DataTest, ImportIntoANewGroupRegistersItsFileAndAddsToItAgainLater) {
     rig.stores.groupPath = o.file;
     rig.stores.localLoaded = true;
     ASSERT_EQ(ShortcutStore::Load(*rig.stores.local, o.file, false, count, rig.io), LoadOk);
+    // A rich-text entry comes with its browser clip, as from a load.
+    struct MarkClips final : ClipBuilder {
+        bool BuildRich(ShortcutEntry& e) override {
+            e.htmlClip = "clip of " + e.richText;
+            return true;
+        }
+    } clips;
+    rig.io.clips = &clips;
     ImportPreview live;
-    live.items = {Item(u"tel", u"555")};
+    live.items = {Item(u"tel", u"555"), Item(u"b", u"Bold")};
+    live.items[1].kind = ShortcutKind::RichText;
+    live.items[1].richText = "{\\rtf1 {\\b Bold}}";
     ASSERT_TRUE(ImportIntoGroup(rig.ctx, u"espanso", live, ImportConflict::Skip, &rig.stores).done);
     EXPECT_EQ(DataRig::Text(*rig.stores.local, u"TEL"), u"555");
+    EntryRef rich;
+    ASSERT_TRUE(rig.stores.local->Find(u"B", rich));
+    EXPECT_EQ(rich->htmlClip, "clip of {\\rtf1 {\\b Bold}}");
+    rig.io.clips = nullptr;
 
     ImportPreview none;
     EXPECT_FALSE(ImportIntoGroup(rig.ctx, u"a/b", none, ImportConflict::Skip, nullptr).done);
