@@ -11,6 +11,10 @@ passed=0; failed=0; XVFB_PID=""; KX_PID=""
 # Ends every process of the suite's prefix and its display, and waits until
 # they are gone: the next suite starts on an idle machine.
 cleanup() {
+  # Bash 5.2 runs the EXIT trap in a subshell that ends on an error, such as
+  # an unset variable under `set -u` in a pipeline's command: that must not
+  # end the suite's programs and display halfway through it.
+  [ "$BASHPID" = "$$" ] || return 0
   [ -n "$KX_PID" ] && kill "$KX_PID" 2>/dev/null
   if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k >/dev/null 2>&1 </dev/null
