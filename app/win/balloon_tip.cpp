@@ -1,5 +1,9 @@
 #include "app/win/balloon_tip.h"
 
+#include <commctrl.h>
+
+#include <iterator>
+
 #include "app/win/wide.h"
 
 namespace kx {
@@ -47,6 +51,12 @@ void BalloonTip::Show(HWND anchor, std::u16string_view title, std::u16string_vie
     // Windows' own edit balloons go as soon as the user types in the field;
     // this one does the same, or it would keep covering the dialog's buttons
     // below the field for its whole time while the user fixes the text.
+    // A drop-down list is no field typed in: its keys choose an entry, and
+    // the Enter that closes the list would take away the balloon that the
+    // choice has just shown.
+    wchar_t cls[16] = {};
+    ::GetClassNameW(anchor, cls, int(std::size(cls)));
+    if (::lstrcmpiW(cls, WC_COMBOBOXW) == 0) return;
     if (::SetWindowSubclass(anchor, &AnchorProc, kToolId, reinterpret_cast<DWORD_PTR>(this))) watched_ = anchor;
 }
 
