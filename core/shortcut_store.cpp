@@ -1,6 +1,7 @@
 #include "core/shortcut_store.h"
 
 #include <new>
+#include <unordered_set>
 
 #include "base/unicode_case.h"
 
@@ -93,6 +94,55 @@ ShortcutStore::InsertResult ShortcutStore::InsertUnique(std::u16string_view keyw
         }
     }
     return InsertResult::Inserted;
+}
+
+void ShortcutStore::InsertAllUnique(std::vector<NewShortcut>& items,
+                                    const std::function<std::u16string(const std::u16string&, int)>& next) {
+    // Keywords by their upper-cased units: equal exactly when EqualsNoCase
+    // has them equal. On Windows that asks CompareStringOrdinal, which with
+    // bIgnoreCase compares the strings as if upper-cased by the system's
+    // upper-case table, unit by unit: the table OrdinalUpperUnit holds.
+    auto fold = [](std::u16string_view k) {
+        std::u16string f(k);
+        for (char16_t& c : f) c = OrdinalUpperUnit(c);
+        return f;
+    };
+    std::lock_guard<std::mutex> g(lock_);
+    std::unordered_set<std::u16string> taken;
+    try {
+        taken.reserve(entries_.size() + items.size());
+        for (const auto& slot : entries_) taken.insert(fold(slot.first));
+    } catch (const std::bad_alloc&) {
+        return;  // every item stays Failed
+    }
+    for (NewShortcut& item : items) {
+        const std::u16string original = item.keyword;
+        item.result = InsertResult::Failed;
+        for (int attempt = 1; !item.keyword.empty(); ++attempt) {
+            bool inserted = false;
+            try {
+                const auto [at, isNew] = taken.insert(fold(item.keyword));
+                if (isNew) {
+                    try {
+                        entries_.emplace(item.keyword, item.entry);
+                        inserted = true;
+                    } catch (const std::bad_alloc&) {
+                        taken.erase(at);
+                        break;
+                    }
+                }
+            } catch (const std::bad_alloc&) {
+                break;
+            }
+            if (inserted) {
+                item.result = InsertResult::Inserted;
+                break;
+            }
+            item.result = InsertResult::KeywordInUse;
+            item.keyword = next(original, attempt);
+        }
+        if (item.result != InsertResult::Inserted) item.keyword = original;
+    }
 }
 
 bool ShortcutStore::Contains(std::u16string_view keyword) const {

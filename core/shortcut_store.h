@@ -7,10 +7,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/memory_limit.h"
 #include "core/ref.h"
@@ -87,6 +89,19 @@ public:
     // out of memory, with nothing changed.
     InsertResult InsertUnique(std::u16string_view keyword, const EntryRef& entry, std::u16string_view replacing,
                               bool ignoreCase);
+    // The editors' insert for many new shortcuts at once (an import): under
+    // one hold of the lock each goes in unless a keyword of the store, or of
+    // one put in before it, equals its keyword ignoring case. For a keyword
+    // in use, `next(keyword, attempt)` (attempt 1, 2, ...) names another to
+    // try; empty gives up. Each item's keyword ends as the one it went in
+    // under. The store's keywords are compared once, not once per insert.
+    struct NewShortcut {
+        std::u16string keyword;
+        EntryRef entry;
+        InsertResult result = InsertResult::Failed;
+    };
+    void InsertAllUnique(std::vector<NewShortcut>& items,
+                         const std::function<std::u16string(const std::u16string&, int)>& next);
     bool Contains(std::u16string_view keyword) const;
     bool Remove(std::u16string_view keyword);
     // On a hit `out` is replaced by a new reference to the entry; on a miss it

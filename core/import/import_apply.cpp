@@ -54,48 +54,47 @@ ImportPreview PreviewImport(ImportSource source, std::u16string_view path, const
 
 namespace {
 
-// Kestrix's own form of a keyword with a number added: SIG2, SIG3, ...
-bool InsertWithSuffix(ShortcutStore& store, ImportItem& item, const EntryRef& entry) {
-    for (int n = 2; n < 10000; ++n) {
-        const std::u16string number = U16(std::to_string(n));
-        if (item.keyword.size() + number.size() > kMaxFieldChars) return false;
-        const std::u16string candidate = item.keyword + number;
-        const auto r = store.InsertUnique(candidate, entry, u"", true);
-        if (r == ShortcutStore::InsertResult::Failed) return false;
-        if (r == ShortcutStore::InsertResult::Inserted) {
-            MarkChanged(item, u"Imported as " + Quoted(candidate) + u": " + Quoted(item.keyword) +
-                                  u" is in use in the group.");
-            item.keyword = candidate;
-            return true;
-        }
-    }
-    return false;
-}
-
 // `clips`, when given, makes a rich-text entry's browser clip before the
 // entry goes in, as a load would: the matcher may expand it at once.
 ImportCounts ApplyWithClips(ShortcutStore& store, ImportPreview& preview, ImportConflict conflict,
                             ClipBuilder* clips) {
+    std::vector<ShortcutStore::NewShortcut> adds;
+    std::vector<ImportItem*> from;
     for (ImportItem& item : preview.items) {
         if (item.status == ImportStatus::Skipped || item.keyword.empty()) continue;
-        const EntryRef entry = ShortcutEntry::Make(item.kind, item.kind == ShortcutKind::Picture ? u"" : item.text,
-                                                   item.richText);
+        EntryRef entry = ShortcutEntry::Make(item.kind, item.kind == ShortcutKind::Picture ? u"" : item.text,
+                                             item.richText);
         if (!entry) {
             MarkSkipped(item, u"There was not enough memory to add it.");
             continue;
         }
         if (clips && item.kind == ShortcutKind::RichText) clips->BuildRich(*entry);
-        // The editors' rule: unique without regard to case, checked and
-        // inserted under one hold of the store's lock.
-        const auto r = store.InsertUnique(item.keyword, entry, u"", true);
-        if (r == ShortcutStore::InsertResult::Inserted) continue;
-        if (r == ShortcutStore::InsertResult::Failed) {
+        adds.push_back({item.keyword, std::move(entry)});
+        from.push_back(&item);
+    }
+    // A keyword in use: given up, or SIG2, SIG3, ... as long as a keyword may be.
+    const auto next = [conflict](const std::u16string& keyword, int attempt) -> std::u16string {
+        if (conflict == ImportConflict::Skip || attempt >= 10000) return {};
+        std::u16string candidate = keyword + U16(std::to_string(attempt + 1));
+        return candidate.size() <= kMaxFieldChars ? candidate : std::u16string();
+    };
+    // The editors' rule, unique without regard to case, checked and applied
+    // under one hold of the store's lock.
+    store.InsertAllUnique(adds, next);
+    for (size_t i = 0; i < adds.size(); ++i) {
+        ImportItem& item = *from[i];
+        const ShortcutStore::NewShortcut& add = adds[i];
+        if (add.result == ShortcutStore::InsertResult::Failed) {
             MarkSkipped(item, u"There was not enough memory to add it.");
-        } else if (conflict == ImportConflict::Skip) {
-            MarkSkipped(item, u"The keyword " + Quoted(item.keyword) + u" is in use in the group.");
-        } else if (!InsertWithSuffix(store, item, entry)) {
-            MarkSkipped(item, u"The keyword " + Quoted(item.keyword) +
-                                  u" is in use in the group, and no free number could be added to it.");
+        } else if (add.result == ShortcutStore::InsertResult::KeywordInUse) {
+            MarkSkipped(item, conflict == ImportConflict::Skip
+                                  ? u"The keyword " + Quoted(item.keyword) + u" is in use in the group."
+                                  : u"The keyword " + Quoted(item.keyword) +
+                                        u" is in use in the group, and no free number could be added to it.");
+        } else if (add.keyword != item.keyword) {
+            MarkChanged(item, u"Imported as " + Quoted(add.keyword) + u": " + Quoted(item.keyword) +
+                                  u" is in use in the group.");
+            item.keyword = add.keyword;
         }
     }
     return CountImport(preview);

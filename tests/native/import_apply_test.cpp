@@ -49,6 +49,13 @@ TEST(ImportApply, AKeywordInUseIsSkippedOrNumberedAndSkippedItemsStayOut) {
         EXPECT_EQ(n.skipped, c.conflict == ImportConflict::Skip ? 3u : 1u);
         EXPECT_EQ(testing::PlainOf(*store, u"SIG"), u"old");
     }
+    // Letter case beyond ASCII counts too, as in the editors: the keyword
+    // keeps its lower-case a-umlaut (the editors upper-case a to z only).
+    StoreRef store = ShortcutStore::Create();
+    store->Insert(u"\u00C4RGER", ShortcutEntry::Make(ShortcutKind::SimpleText, u"old"));
+    ImportPreview p;
+    p.items = {Item(u"\u00E4rger", u"new")};
+    EXPECT_EQ(ApplyImport(*store, p, ImportConflict::Skip).skipped, 1u);
 }
 
 TEST_P(DataTest, ImportIntoANewGroupRegistersItsFileAndAddsToItAgainLater) {
