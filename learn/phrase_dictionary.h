@@ -50,9 +50,6 @@ DictionaryOptions ReadDictionaryOptions(const SettingsStore& settings, uint64_t 
 inline constexpr uint32_t kMemoryLimitCap = 104857600;  // 100 MiB
 // position % of the total virtual figure (its low 32 bits), at most 100 MiB.
 uint32_t MemoryLimitFor(int32_t position, uint64_t totalVirtual);
-// The same product without the cap, as the options page shows it:
-// "15% .... 307.20 MB".
-std::u16string MemoryLimitText(int32_t position, uint64_t totalVirtual);
 
 enum class SaveResult : int {
     Saved = 0,

@@ -1,6 +1,5 @@
 // The completion searcher's pass, its score, and the maintainer's pruning.
 #include <algorithm>
-#include <cstdio>
 
 #include "base/text.h"
 #include "learn/phrase_dictionary_impl.h"
@@ -133,18 +132,6 @@ uint32_t MemoryLimitFor(int32_t position, uint64_t totalVirtual) {
     const double bytes = double(position) * 0.01 * double(uint32_t(totalVirtual));
     if (bytes <= 0) return 0;
     return bytes >= double(kMemoryLimitCap) ? kMemoryLimitCap : uint32_t(bytes);
-}
-
-std::u16string MemoryLimitText(int32_t position, uint64_t totalVirtual) {
-    const double bytes = double(position) * 0.01 * double(uint32_t(totalVirtual));
-    char size[64];
-    if (bytes < 1024) std::snprintf(size, sizeof size, "%d Bytes", int(bytes));
-    else if (bytes < 1048576.0) std::snprintf(size, sizeof size, "%0.2f KB", bytes / 1024);
-    else if (bytes < 1073741824.0) std::snprintf(size, sizeof size, "%0.2f MB", bytes / 1048576.0);
-    else std::snprintf(size, sizeof size, "%0.2f GB", bytes / 1073741824.0);
-    char text[96];
-    std::snprintf(text, sizeof text, "%d%% .... %s", position, size);
-    return Utf8ToUtf16(text);
 }
 
 }  // namespace kx

@@ -33,16 +33,17 @@ bool Offered(HWND window) {
     return process != ::GetCurrentProcessId() && ::GetWindowTextLengthW(window) > 0;
 }
 
+// A named function: the 32-bit build cannot pass a lambda as a CALLBACK.
+BOOL CALLBACK CollectOffered(HWND window, LPARAM list) {
+    if (Offered(window)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    return TRUE;
+}
+
 }  // namespace
 
 std::vector<OpenProgram> ListOpenPrograms() {
     std::vector<HWND> windows;
-    ::EnumWindows(
-        [](HWND w, LPARAM list) -> BOOL {
-            if (Offered(w)) reinterpret_cast<std::vector<HWND>*>(list)->push_back(w);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&windows));
+    ::EnumWindows(&CollectOffered, reinterpret_cast<LPARAM>(&windows));
     std::vector<OpenProgram> programs;
     for (HWND w : windows) {
         std::u16string file = ProgramFileNameOfWindow(w);

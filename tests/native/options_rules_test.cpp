@@ -1,24 +1,13 @@
-// The options' rules that need no window: the on/off hotkeys kept apart,
-// the memory slider's label, and the Programs page's edits of the rules.
+// The options' rules that need no window: the memory slider's label and
+// the Programs page's edits of the rules.
 #include <gtest/gtest.h>
 
 #include "app/options/program_rule_list.h"
-#include "core/hotkey_choice.h"
 #include "core/memory_label.h"
 #include "platform/fake/memory_registry.h"
 
 namespace kx {
 namespace {
-
-TEST(HotkeyChoice, ClashIgnoresCaseAndFindsTheListPosition) {
-    EXPECT_TRUE(HotkeysClash(u"CTRL+ALT+ENTER", u"ctrl+alt+enter"));
-    EXPECT_FALSE(HotkeysClash(u"CTRL+ALT+SPACE", u"CTRL+ALT+ENTER"));
-    EXPECT_FALSE(HotkeysClash(u"CTRL+ALT+ENTER", u"SHIFT+ALT+ENTER"));
-    EXPECT_EQ(HotkeyChoiceIndex(u"ctrl+alt+space"), 0);
-    EXPECT_EQ(HotkeyChoiceIndex(u"SHIFT+ALT+ENTER"), 2);
-    EXPECT_EQ(HotkeyChoiceIndex(u"CTRL+ALT+M"), -1);
-    EXPECT_EQ(HotkeyChoiceIndex(u""), -1);
-}
 
 TEST(MemoryLabel, EachUnitFromItsThreshold) {
     EXPECT_EQ(MemoryAmountText(0), u"0 Bytes");

@@ -283,10 +283,7 @@ TEST(Statistics, RenameSetAndCorrections) {
 
 TEST(Memory, EstimateLimitAndPruning) {
     EXPECT_EQ(MemoryLimitFor(15, 2147483648ull), kMemoryLimitCap);
-    EXPECT_EQ(MemoryLimitText(15, 2147483648ull), u"15% .... 307.20 MB");
     EXPECT_EQ(MemoryLimitFor(1, 200000000ull), 2000000u);
-    EXPECT_EQ(MemoryLimitText(50, 1000), u"50% .... 500 Bytes");
-    EXPECT_EQ(MemoryLimitText(10, 0x100000000ull + 30000), u"10% .... 2.93 KB");
 
     DictionaryOptions o = QuietDictionaryOptions();
     o.trackbar = 1;

@@ -9,11 +9,21 @@
 namespace kx {
 namespace {
 
-TEST(PictureFileName, TitleIsReadAsUtf8) {
-    // "Café Ünïcode 2024" as the encoder writes it.
-    EXPECT_EQ(PictureFileName("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\Caf\xc3\xa9 \xc3\x9cn\xc3\xaf" "code 2024}}"
-                              "{\\pict\\wmetafile8\\picw15 \r\n}}"),
-              u"Caf\u00e9 \u00dcn\u00efcode 2024");
+TEST(PictureFileName, ReadsTheTitleFromTheMarker) {
+    std::string accents;
+    for (int i = 0; i < 300; ++i) accents += "\xc3\xa9";  // é, two bytes each
+    const struct { std::string doc; std::u16string title; } rows[] = {
+        // "Café Ünïcode 2024" as the encoder writes it: UTF-8.
+        {"{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\Caf\xc3\xa9 \xc3\x9cn\xc3\xaf" "code 2024}}"
+         "{\\pict\\wmetafile8\\picw15 \r\n}}",
+         u"Caf\u00e9 \u00dcn\u00efcode 2024"},
+        {"{\\rtf1{\\*\\KestrixFileName{\\C:\\\\pics\\\\photo 2019-10.png}}{\\pict}}", u"C:\\pics\\photo 2019-10.png"},
+        {"{\\rtf1 no marker}", u""},
+        // Long titles stop at the field size, in characters, not bytes.
+        {"{\\*\\KestrixFileName{\\" + std::string(300, 'x') + "}}", std::u16string(259, u'x')},
+        {"{\\*\\KestrixFileName{\\" + accents, std::u16string(259, u'\u00e9')},
+    };
+    for (const auto& r : rows) EXPECT_EQ(PictureFileName(r.doc), r.title) << r.doc.substr(0, 60);
 }
 
 // A title with braces or a backslash stays inside its group, so the picture
@@ -40,14 +50,6 @@ TEST(PictureFileName, TitlesWithBracesAndBackslashesKeepTheDocumentWhole) {
         EXPECT_EQ(read.fileName, Utf8ToUtf16(title));
         EXPECT_EQ(read.width, 2);
     }
-}
-
-TEST(PictureFileName, LongTitlesStopAtTheFieldSize) {
-    const std::string title(300, 'x');
-    EXPECT_EQ(PictureFileName("{\\*\\KestrixFileName{\\" + title + "}}"), std::u16string(259, u'x'));
-    std::string many;
-    for (int i = 0; i < 300; ++i) many += "\xc3\xa9";  // é, two bytes each
-    EXPECT_EQ(PictureFileName("{\\*\\KestrixFileName{\\" + many), std::u16string(259, u'\u00e9'));
 }
 
 }  // namespace

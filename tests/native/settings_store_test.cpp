@@ -102,16 +102,6 @@ TEST_P(RegistryTest, WindowPositionExistsEvenWhenTooLongToRead) {
     EXPECT_TRUE(s.ValueExists());
 }
 
-TEST_P(RegistryTest, TableDefinitionsReadTheirOwnDefaults) {
-    SettingsStore s(*reg);
-    // The same value read with the two defaults its readers use.
-    EXPECT_FALSE(s.ReadBool(settings::ScanOutlookSentItems));
-    EXPECT_TRUE(s.ReadBool(settings::ScanOutlookSentItemsForScan));
-    s.WriteBool(settings::ScanOutlookSentItems, false);
-    EXPECT_FALSE(s.ReadBool(settings::ScanOutlookSentItemsForScan));
-    s.DeleteValue(settings::kSettings, u"ScanOutlookSentItems");
-}
-
 TEST_P(RegistryTest, GroupKeysAreListedAndDeletedWhole) {
     SettingsStore s(*reg);
     const std::u16string base = SettingsStore::SectionPath(section);

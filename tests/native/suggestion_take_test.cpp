@@ -2,6 +2,8 @@
 // files, and where the Suggestions window puts its rows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -100,31 +102,31 @@ TEST_F(SuggestionTakeTest, WhenTheTemporaryFileCannotBeMadeTheFileStaysAsItWas) 
     EXPECT_EQ(Read(File()), Lines(1, 5));
 }
 
-TEST(SuggestionLayoutTest, OneRowOfOneLine) {
-    const SuggestionsLayout l = LayOutSuggestions({1});
-    ASSERT_EQ(l.rows.size(), 1u);
-    EXPECT_EQ(l.rows[0].phrase, (LayoutBox{60, 70, 300, 20}));
-    // 25-pixel buttons on a 20-pixel row: centred, they stand out above and below.
-    EXPECT_EQ(l.rows[0].simpleButton, (LayoutBox{370, 68, 25, 25}));
-    EXPECT_EQ(l.rows[0].richButton, (LayoutBox{400, 68, 25, 25}));
-    EXPECT_EQ(l.stopCheck, (LayoutBox{20, 125, 200, 30}));
-    EXPECT_EQ(l.closeButton, (LayoutBox{350, 125, 80, 25}));
-    EXPECT_EQ(l.clientWidth, 450);
-    EXPECT_EQ(l.clientHeight, 160);
-}
-
+// The boxes follow each other without overlapping; a phrase's box grows with
+// its lines up to five, and its buttons sit beside it, centred on it.
 TEST(SuggestionLayoutTest, RowsFollowEachOtherAndALongPhraseShowsFiveLines) {
+    const SuggestionsLayout one = LayOutSuggestions({1});
     const SuggestionsLayout l = LayOutSuggestions({2, 8, 0});
     ASSERT_EQ(l.rows.size(), 3u);
-    EXPECT_EQ(l.rows[0].phrase, (LayoutBox{60, 70, 300, 40}));
-    EXPECT_EQ(l.rows[1].phrase, (LayoutBox{60, 130, 300, 100}));
-    EXPECT_EQ(l.rows[1].simpleButton.y, 130 + 37);
-    EXPECT_EQ(l.rows[2].phrase, (LayoutBox{60, 250, 300, 20}));
-    EXPECT_EQ(l.stopCheck.y, 270 + 20 + 15);
-    EXPECT_EQ(l.closeButton.y, 305);
-    EXPECT_EQ(l.clientHeight, 340);
-    EXPECT_EQ(l.icon, (LayoutBox{10, 10, 40, 40}));
-    EXPECT_EQ(l.heading, (LayoutBox{60, 15, 330, 30}));
+    const int line = one.rows[0].phrase.height;
+    EXPECT_EQ(l.rows[0].phrase.height, 2 * line);
+    EXPECT_EQ(l.rows[1].phrase.height, 5 * line);
+    EXPECT_EQ(l.rows[2].phrase.height, line) << "an empty phrase still shows a line";
+    int bottom = l.heading.Bottom();
+    for (const SuggestionRowLayout& r : l.rows) {
+        EXPECT_GT(r.phrase.y, bottom);
+        bottom = r.phrase.Bottom();
+        for (const LayoutBox& b : {r.simpleButton, r.richButton}) {
+            EXPECT_LE(std::abs((2 * b.y + b.height) - (2 * r.phrase.y + r.phrase.height)), 1);
+            EXPECT_GE(b.x, r.phrase.x + r.phrase.width);
+            EXPECT_LE(b.x + b.width, l.clientWidth);
+        }
+        EXPECT_GE(r.richButton.x, r.simpleButton.x + r.simpleButton.width);
+    }
+    EXPECT_GT(l.stopCheck.y, bottom);
+    EXPECT_GT(l.closeButton.y, bottom);
+    EXPECT_GE(l.clientHeight, std::max(l.stopCheck.Bottom(), l.closeButton.Bottom()));
+    EXPECT_EQ(l.clientHeight - one.clientHeight, l.rows[2].phrase.Bottom() - one.rows[0].phrase.Bottom());
 }
 
 }  // namespace

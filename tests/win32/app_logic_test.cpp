@@ -91,12 +91,9 @@ TEST(EditKeys, TheSearchBoxKeepsItsEditingKeys) {
     for (const Row& r : rows) EXPECT_EQ(EditBoxOwnsKey(r.vk, r.ctrl, r.alt), r.box) << r.vk << " " << r.ctrl;
 }
 
-TEST(ListText, PreviewsPictureNamesLocationsAndTooltips) {
+TEST(ListText, PreviewsLocationsAndTooltips) {
     EXPECT_EQ(PreviewText(u"a\r\nb\tc"), u"a  b c");
     EXPECT_EQ(PreviewText(std::u16string(300, u'z')).size(), 259u);
-    EXPECT_EQ(PictureFileName("{\\rtf1{\\*\\KestrixFileName{\\C:\\\\pics\\\\photo 2019-10.png}}{\\pict}}"),
-              u"C:\\pics\\photo 2019-10.png");
-    EXPECT_EQ(PictureFileName("{\\rtf1 no marker}"), u"");
     EXPECT_EQ(LocationText(2 | 16), u"Shared is overriding");
     EXPECT_EQ(LocationText(1), u"Local");
     EXPECT_EQ(AutoCompleteHotkeyText(true, u"shift+alt+enter"), u"Shift + Alt + Enter");
