@@ -15,6 +15,7 @@ cleanup() {
   # an unset variable under `set -u` in a pipeline's command: that must not
   # end the suite's programs and display halfway through it.
   [ "$BASHPID" = "$$" ] || return 0
+  rm -f "${TMPDIR:-/tmp}/kx-last-click.$$"
   [ -n "$KX_PID" ] && kill "$KX_PID" 2>/dev/null
   if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k >/dev/null 2>&1 </dev/null
@@ -48,7 +49,19 @@ mouse_to() {
   [ "$here" = "$1 $2" ] || xdotool mousemove --sync "$1" "$2"
 }
 # click_at X Y [BUTTON]: the mouse goes there and clicks (1 left, 3 right).
-click_at() { mouse_to "$1" "$2" && xdotool click "${3:-1}"; }
+# Two clicks within the double-click time (GetDoubleClickTime, 500 ms unless
+# the user changed it) make a double click, as a list row's second click
+# opens its editor: a click of its own comes at least 600 ms after the last.
+click_at() {
+  local stamp="${TMPDIR:-/tmp}/kx-last-click.$$" now last
+  mouse_to "$1" "$2" || return 1
+  now=$(date +%s%3N)
+  if read -r last < "$stamp" 2>/dev/null && [ $((now - last)) -lt 600 ]; then
+    sleep "$(printf '0.%03d' $((600 - (now - last))))"
+  fi
+  xdotool click "${3:-1}"
+  date +%s%3N > "$stamp"
+}
 # click_button TITLE LABEL: a left click in the middle of the window's visible
 # control of that label, once there is one.
 click_button() {
