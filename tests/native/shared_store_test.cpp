@@ -487,43 +487,34 @@ TEST(ShortcutStoreInsert, UniqueInsertsFromTwoThreadsNeverBothSucceed) {
 // The password dialog's message loop runs the shared file's timed reload;
 // here the reload finds shared shortcuts turned off meanwhile, which leaves the
 // store's old contents in place but no longer loaded.
-struct ReloadDuringPassword final : SharedDialogs {
-    DataRig& rig;
-    explicit ReloadDuringPassword(DataRig& r) : rig(r) {}
-    int ChooseStore(const StoreChoiceRequest&) override { return kChoicePrivate; }
-    bool AskAdminPassword(std::u16string_view) override {
-        rig.settings.WriteBool(settings::SharedEnabled, false);
-        LoadSharedStore(rig.ctx, rig.stores);
-        return true;
-    }
-    void ShowFieldNotice(SharedField, std::u16string_view, std::u16string_view) override {}
-};
-
 TEST_P(DataTest, ASharedStoreUnloadedDuringThePasswordQuestionIsNotSaved) {
     SharedRig s(rig, u"pw");
     const size_t work = s.AddWorkGroup();
     const auto before = ReadAll(s.sharedFile);
-    ReloadDuringPassword reload(rig);
+    rig.dialogs.duringPassword = [&] {
+        rig.settings.WriteBool(settings::SharedEnabled, false);
+        LoadSharedStore(rig.ctx, rig.stores);
+    };
     const auto again = [&] {
         s.Enable(true);
         LoadLocalStore(rig.ctx, rig.stores);
         ASSERT_TRUE(rig.stores.sharedLoaded);
+        rig.dialogs.passwords = {true};
     };
 
     again();
-    EXPECT_EQ(StoreShortcut(rig.ctx, rig.stores, reload, true, u"NEW", TextEntry(u"n"), u"SHARED"),
-              StoreResult::NotSaved);
+    EXPECT_EQ(rig.Store(true, u"NEW", u"n", u"SHARED"), StoreResult::NotSaved);
     EXPECT_EQ(ReadAll(s.sharedFile), before);
 
     again();
-    EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, reload, {u"LOCAL"}, {u"SHARED"}), 1u);
+    EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {u"LOCAL"}, {u"SHARED"}), 1u);
     EXPECT_EQ(ReadAll(s.sharedFile), before);
     EXPECT_FALSE(rig.stores.local->Contains(u"LOCAL"));
 
     again();
     EntryRef shared;
     ASSERT_TRUE(rig.stores.shared->Find(u"SHARED", shared));
-    const auto r = TransferShortcuts(rig.ctx, rig.stores, reload, TransferMode::Move, work,
+    const auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, work,
                                      {TransferItem{u"SHARED", shared, true}});
     EXPECT_EQ(r.written, std::vector<std::u16string>{u"SHARED"});
     EXPECT_EQ(ReadAll(s.sharedFile), before) << "the moved shortcut stays in the shared file";

@@ -53,6 +53,7 @@ struct ScriptedDialogs final : SharedDialogs {
     std::vector<StoreChoiceRequest> requests;
     std::vector<std::u16string> expectedPasswords;
     std::vector<std::u16string> notices;  // "<field>|title|text"
+    std::function<void()> duringPassword;  // what the dialog's message loop runs
 
     int ChooseStore(const StoreChoiceRequest& r) override {
         requests.push_back(r);
@@ -63,6 +64,7 @@ struct ScriptedDialogs final : SharedDialogs {
     }
     bool AskAdminPassword(std::u16string_view expected) override {
         expectedPasswords.emplace_back(expected);
+        if (duringPassword) duringPassword();
         if (passwords.empty()) { ADD_FAILURE() << "unexpected password dialog"; return false; }
         bool ok = passwords.front();
         passwords.pop_front();
