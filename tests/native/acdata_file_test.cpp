@@ -64,6 +64,13 @@ std::map<std::u16string, std::string> Entries(PhraseDictionary& d) {
     return out;
 }
 
+std::vector<std::u16string> Phrases(PhraseDictionary& d) {
+    std::vector<std::u16string> out;
+    for (const auto& [phrase, line] : Entries(d)) out.push_back(phrase);
+    return out;
+}
+using List = std::vector<std::u16string>;
+
 TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
     const std::string path = TempPath("roundtrip.txt");
     std::map<std::u16string, std::string> before;
@@ -219,10 +226,7 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
                    return false;
                }));
     EXPECT_TRUE(d.Loaded());
-    auto e = Entries(d);
-    EXPECT_EQ(e.size(), 2u);
-    EXPECT_TRUE(e.count(u"alpha beta two"));
-    EXPECT_TRUE(e.count(u"alpha beta three"));
+    EXPECT_EQ(Phrases(d), (List{u"alpha beta three", u"alpha beta two"}));
     EXPECT_EQ(d.PhraseCount(), 2u);
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta two"));
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta three"));
@@ -284,9 +288,7 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
     letGo.join();
     for (int ms = 0; ms < 10000 && !d.Loaded(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(d.Loaded());
-    auto e = Entries(d);
-    EXPECT_EQ(e.size(), 1u);
-    EXPECT_TRUE(e.count(u"restored phrase here"));
+    EXPECT_EQ(Phrases(d), List{u"restored phrase here"});
     EXPECT_EQ(d.KeystrokeCounter(), 7u);
     std::remove(before.c_str());
     std::remove(restored.c_str());
@@ -295,17 +297,12 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
 // The loader gives way by the time it has worked, measured on the clock it
 // is given; waiting for the lock again is not work.
 TEST(LoaderPacing, ASliceEndsAfterItsTimeOfWorkWhateverTheTickCount) {
-    struct Step {
-        uint32_t start;
-        uint32_t worked;
-        bool spent;
-    };
-    const Step steps[] = {
+    const struct { uint32_t start, worked; bool spent; } steps[] = {
         {100000, 0, false}, {100000, 7, false}, {100000, 8, true}, {100000, 500, true},
         // The tick count wraps during the slice.
         {0xFFFFFFFCu, 7, false}, {0xFFFFFFFCu, 8, true},
     };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
         FakeClock clock(step.start);
         WorkPacer pacer(clock, kLoaderSliceMs);
         clock.Advance(step.worked);
