@@ -135,7 +135,7 @@ inline Bytes DamagedFile(uint8_t kind = 4, size_t size = 4096) {
 inline StoreRef LoadedFrom(const std::u16string& path, const DatabaseIo& io, bool password = false) {
     StoreRef s = ShortcutStore::Create();
     uint32_t n = 0;
-    EXPECT_EQ(ShortcutStore::Load(*s, path, password, n, io), LoadOk) << std::filesystem::path(path).string();
+    EXPECT_EQ(ShortcutStore::Load(*s, path, password, n, io), LoadOk) << U8(path);
     return s;
 }
 
