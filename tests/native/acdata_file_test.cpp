@@ -38,11 +38,6 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
-struct Seen {
-    PhraseStats stats;
-    std::vector<uint8_t> confidence;
-};
-
 // Gives way after every line: each look at the still clock finds the empty
 // slice spent.
 LoadPacing EveryLine(FakeClock& clock, std::function<bool(uint32_t)> giveWay) {
@@ -53,43 +48,32 @@ LoadPacing EveryLine(FakeClock& clock, std::function<bool(uint32_t)> giveWay) {
     return p;
 }
 
-std::map<std::u16string, Seen> Entries(PhraseDictionary& d) {
-    std::map<std::u16string, Seen> out;
+// Each phrase with its statistics, "accepted last-seen impressions typed
+// suggestable first-seen;", and its confidence bytes, a dot for each 100.
+std::map<std::u16string, std::string> Entries(PhraseDictionary& d) {
+    std::map<std::u16string, std::string> out;
     d.ForEachEntry([&](std::u16string_view p, const PhraseEntry& e) {
-        out[std::u16string(p)] = {e.stats, std::vector<uint8_t>(e.confidence.get(), e.confidence.get() + e.confidenceCount)};
+        const PhraseStats& s = e.stats;
+        std::string& line = out[std::u16string(p)];
+        for (uint32_t n : {s.accepted, s.lastSeen, s.impressions, s.typedCount, uint32_t(s.suggestable), s.firstSeen})
+            line += (line.empty() ? "" : " ") + std::to_string(n);
+        line += ";";
+        for (uint32_t i = 0; i < e.confidenceCount; ++i)
+            line += e.confidence[i] == 100 ? "." : std::to_string(e.confidence[i]) + ",";
     });
     return out;
 }
 
-TEST(AcdataFile, RecordFieldsAndWhatMissingOrDamagedFieldsReadAs) {
-    AcdataRecord r;
-    ASSERT_TRUE(ParseAcdataRecord("see you soon\t3\t400\t7\t5\t1\t20\tZGVm", r));
-    EXPECT_EQ(r.phrase, u"see you soon");
-    EXPECT_EQ(r.stats.accepted, 3u);
-    EXPECT_EQ(r.stats.lastSeen, 400u);
-    EXPECT_EQ(r.stats.impressions, 7u);
-    EXPECT_EQ(r.stats.typedCount, 5u);
-    EXPECT_EQ(r.stats.suggestable, 1);
-    EXPECT_EQ(r.stats.firstSeen, 20u);
-    EXPECT_EQ(r.confidence, (std::vector<uint8_t>{'d', 'e', 'f'}));
-
-    ASSERT_TRUE(ParseAcdataRecord("five fields only\t1\t2\tx3\t4", r));
-    EXPECT_EQ(r.stats.impressions, 0u);  // not a number
-    EXPECT_EQ(r.stats.suggestable, 0);
-    EXPECT_EQ(r.stats.firstSeen, 0u);
-    EXPECT_TRUE(r.confidence.empty());
-    EXPECT_FALSE(ParseAcdataRecord("four fields\t1\t2\t3", r));
-    ASSERT_TRUE(ParseAcdataRecord("bad base64\t1\t2\t3\t4\t1\t5\t!!\textra\tfields", r));
-    EXPECT_TRUE(r.confidence.empty());
-    ASSERT_TRUE(ParseAcdataRecord(std::string(300, 'a') + " b\t1\t2\t3\t4", r));
-    EXPECT_EQ(r.phrase.size(), 259u);
-    ASSERT_TRUE(ParseAcdataRecord("huge\t99999999999\t2\t3\t4", r));
-    EXPECT_EQ(r.stats.accepted, 0xFFFFFFFFu);
+std::vector<std::u16string> Phrases(PhraseDictionary& d) {
+    std::vector<std::u16string> out;
+    for (const auto& [phrase, line] : Entries(d)) out.push_back(phrase);
+    return out;
 }
+using List = std::vector<std::u16string>;
 
 TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
     const std::string path = TempPath("roundtrip.txt");
-    std::map<std::u16string, Seen> before;
+    std::map<std::u16string, std::string> before;
     {
         PhraseDictionary d(QuietDictionaryOptions());
         d.LoadFile(U16(TempPath("absent.txt")));  // absent: loaded and empty
@@ -118,34 +102,33 @@ TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
     back.LoadFile(U16(path));
     ASSERT_TRUE(back.Loaded());
     EXPECT_EQ(back.KeystrokeCounter(), 35u);
-    auto after = Entries(back);
     // A tab, and the CR of a CR LF, become spaces: the record stays one line.
-    before[u"tab here too"] = before[u"tab\there too"];
+    // An entry without confidence bytes scores as 100 each; so it reads back.
+    before[u"tab here too"] = before[u"tab\there too"] + std::string(12, '.');
     before.erase(u"tab\there too");
-    before[u"a phrase \nover two lines"] = before[u"a phrase\r\nover two lines"];
+    before[u"a phrase \nover two lines"] = before[u"a phrase\r\nover two lines"] + std::string(24, '.');
     before.erase(u"a phrase\r\nover two lines");
-    ASSERT_EQ(after.size(), before.size());
-    for (auto& [phrase, seen] : before) {
-        ASSERT_TRUE(after.count(phrase)) << U8(phrase);
-        EXPECT_EQ(after[phrase].stats.accepted, seen.stats.accepted);
-        EXPECT_EQ(after[phrase].stats.typedCount, seen.stats.typedCount);
-        EXPECT_EQ(after[phrase].stats.lastSeen, seen.stats.lastSeen);
-        EXPECT_EQ(after[phrase].stats.firstSeen, seen.stats.firstSeen);
-        // An entry without confidence bytes scores as 100 each; so it reads back.
-        const auto expected = seen.confidence.empty() ? std::vector<uint8_t>(phrase.size(), 100) : seen.confidence;
-        EXPECT_EQ(after[phrase].confidence, expected) << U8(phrase);
-    }
+    EXPECT_EQ(Entries(back), before);
 }
 
+// Each line of a damaged file loads as far as it can: a record needs five
+// fields and two words; a missing or damaged field reads as 0, or as no
+// confidence bytes (100 each); a number too large saturates; a phrase is cut
+// to 259 units (one word left is no phrase); a NUL or the end of the file
+// ends the records. A byte-order mark before the counter is skipped.
 TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
     const std::string path = TempPath("damaged.txt");
     using namespace std::string_literals;
-    WriteFile(path, "77\r\n"
-                    "first good line\t1\t2\t3\t4\t1\t5\t\r\n"
+    WriteFile(path, "\xEF\xBB\xBF" "77\r\n"
+                    "see you soon\t3\t400\t7\t5\t1\t20\tZGVm\r\n"
                     "short\tline\r\n"
                     "oneword\t1\t2\t3\t4\r\n"
-                    "five fields here\t1\t2\t3\t4\r\n"s +
-                        std::string(320, 'x') + " y\t1\t2\t3\t4\r\n"
+                    "four fields\t1\t2\t3\r\n"
+                    "five fields here\t1\t2\tx3\t4\r\n"
+                    "huge count\t99999999999\t2\t3\t4\r\n"
+                    "bad base64\t1\t2\t3\t4\t1\t5\tZGVm!!\textra\tfields\r\n"s +
+                        std::string(320, 'x') + " y\t1\t2\t3\t4\r\n" + std::string(250, 'a') + " " + std::string(50, 'b') +
+                        "\t1\t2\t3\t4\r\n"
                         "lone cr\rin the middle\t1\t2\t3\t4\r\n"
                         "after zero\t1\t2\t3\t4\r\nbefore\0zero\t1\t2\t3\t4\r\nnever read\t1\t2\t3\t4\r\n"
                         "cut at the end\t1\t2"s);
@@ -153,19 +136,17 @@ TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
     d.LoadFile(U16(path));
     EXPECT_TRUE(d.Loaded());
     EXPECT_EQ(d.KeystrokeCounter(), 77u);
-    auto e = Entries(d);
-    ASSERT_TRUE(e.count(u"first good line"));
-    EXPECT_EQ(e[u"first good line"].confidence, std::vector<uint8_t>(15, 100));
-    ASSERT_TRUE(e.count(u"five fields here"));
-    EXPECT_EQ(e[u"five fields here"].stats.suggestable, 0);
-    EXPECT_EQ(e[u"five fields here"].stats.firstSeen, 0u);
-    EXPECT_TRUE(e.count(std::u16string(259, u'x')) == 0);  // cut to 259: one word
-    EXPECT_TRUE(e.count(u"lone cr\rin the middle"));
-    EXPECT_TRUE(e.count(u"after zero"));
-    EXPECT_FALSE(e.count(u"never read"));
-    EXPECT_FALSE(e.count(u"cut at the end"));
-    EXPECT_EQ(e.size(), 4u);
-    EXPECT_EQ(d.PhraseCount(), 4u);
+    const auto loaded = Entries(d);
+    EXPECT_EQ(loaded, (std::map<std::u16string, std::string>{
+                          {u"see you soon", "3 400 7 5 1 20;.101,102,"},  // "ZGVm": 100, 101, 102
+                          {u"five fields here", "1 2 0 4 0 0;" + std::string(16, '.')},
+                          {u"huge count", "4294967295 2 3 4 0 0;.........."},
+                          {u"bad base64", "1 2 3 4 1 5;.........."},
+                          {std::u16string(250, u'a') + u" " + std::u16string(8, u'b'), "1 2 3 4 0 0;" + std::string(259, '.')},
+                          {u"lone cr\rin the middle", "1 2 3 4 0 0;" + std::string(21, '.')},
+                          {u"after zero", "1 2 3 4 0 0;.........."},
+                      }));
+    EXPECT_EQ(d.PhraseCount(), loaded.size());
 }
 
 TEST(AcdataFile, TheLongestPhraseKeepsItsConfidenceAndALongLineDoesNotStopReading) {
@@ -180,38 +161,35 @@ TEST(AcdataFile, TheLongestPhraseKeepsItsConfidenceAndALongLineDoesNotStopReadin
     PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(path));
     auto e = Entries(d);
-    ASSERT_TRUE(e.count(U16(phrase)));
-    EXPECT_EQ(e[U16(phrase)].confidence, bytes);
+    std::string confidence;
+    for (uint8_t b : bytes) confidence += b == 100 ? "." : std::to_string(b) + ",";
+    EXPECT_EQ(e[U16(phrase)], "1 2 3 4 1 5;" + confidence);
     EXPECT_TRUE(e.count(u"huge ninth field"));
     EXPECT_TRUE(e.count(u"after the long one"));
 }
 
-TEST(AcdataFile, AFileThatDidNotLoadIsNeverSavedOver) {
-    const std::string path = TempPath("unreadable.txt");
-    // A folder in the file's place exists but reads as no file.
-    std::remove(path.c_str());
-    std::filesystem::create_directory(path);
+// A file that did not load (not yet, stopped half-way, or unreadable) is
+// never saved over; a save can be cancelled, and one into a folder that does
+// not exist fails.
+TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
+    const std::string path = TempPath("kept.txt"), kept = "5\r\nkeep this phrase\t1\t2\t3\t4\r\n";
+    WriteFile(path, kept);
     PhraseDictionary d(QuietDictionaryOptions());
     d.SetPhraseStats(u"learned before loading", 1, 1, 1, 1, 1);
-    d.LoadFile(U16(path));
+    EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
+    FakeClock clock;
+    d.LoadFile(U16(path), EveryLine(clock, [](uint32_t) { return true; }));  // stopped after the first line
+    EXPECT_FALSE(d.Loaded());
+    EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
+    EXPECT_EQ(ReadFile(path), kept);
+    // A folder in the file's place exists but reads as no file.
+    const std::string unreadable = TempPath("unreadable.txt");
+    std::remove(unreadable.c_str());
+    std::filesystem::create_directory(unreadable);
+    d.LoadFile(U16(unreadable));
     EXPECT_FALSE(d.Loaded());
     EXPECT_EQ(d.Save(U16(TempPath("unreadable_out.txt"))), SaveResult::NotLoaded);
-    std::filesystem::remove(path);
-}
-
-TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
-    const std::string path = TempPath("kept.txt");
-    WriteFile(path, "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
-    PhraseDictionary d(QuietDictionaryOptions());
-    EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
-    EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
-
-    // A loader stopped half-way leaves the dictionary unloaded.
-    FakeClock clock;
-    d.LoadFile(U16(path), EveryLine(clock, [](uint32_t) { return true; }));
-    EXPECT_FALSE(d.Loaded());
-    EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
-    EXPECT_EQ(ReadFile(path), "5\r\nkeep this phrase\t1\t2\t3\t4\r\n");
+    std::filesystem::remove(unreadable);
 
     d.LoadFile(U16(path));
     ASSERT_TRUE(d.Loaded());
@@ -248,24 +226,12 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
                    return false;
                }));
     EXPECT_TRUE(d.Loaded());
-    auto e = Entries(d);
-    EXPECT_EQ(e.size(), 2u);
-    EXPECT_TRUE(e.count(u"alpha beta two"));
-    EXPECT_TRUE(e.count(u"alpha beta three"));
+    EXPECT_EQ(Phrases(d), (List{u"alpha beta three", u"alpha beta two"}));
     EXPECT_EQ(d.PhraseCount(), 2u);
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta two"));
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta three"));
     EXPECT_EQ(d.PhraseCount(), 0u);
     std::remove(path.c_str());
-}
-
-TEST(AcdataFile, AByteOrderMarkBeforeTheCounterIsSkipped) {
-    const std::string path = TempPath("bom.txt");
-    WriteFile(path, "\xEF\xBB\xBF" "4242\r\nmarked file phrase\t1\t2\t3\t4\r\n");
-    PhraseDictionary d(QuietDictionaryOptions());
-    d.LoadFile(U16(path));
-    EXPECT_EQ(d.KeystrokeCounter(), 4242u);
-    EXPECT_TRUE(Entries(d).count(u"marked file phrase"));
 }
 
 // The loader's clock: its first look, when a load starts, holds that load
@@ -322,9 +288,7 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
     letGo.join();
     for (int ms = 0; ms < 10000 && !d.Loaded(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(d.Loaded());
-    auto e = Entries(d);
-    EXPECT_EQ(e.size(), 1u);
-    EXPECT_TRUE(e.count(u"restored phrase here"));
+    EXPECT_EQ(Phrases(d), List{u"restored phrase here"});
     EXPECT_EQ(d.KeystrokeCounter(), 7u);
     std::remove(before.c_str());
     std::remove(restored.c_str());
@@ -333,17 +297,12 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
 // The loader gives way by the time it has worked, measured on the clock it
 // is given; waiting for the lock again is not work.
 TEST(LoaderPacing, ASliceEndsAfterItsTimeOfWorkWhateverTheTickCount) {
-    struct Step {
-        uint32_t start;
-        uint32_t worked;
-        bool spent;
-    };
-    const Step steps[] = {
+    const struct { uint32_t start, worked; bool spent; } steps[] = {
         {100000, 0, false}, {100000, 7, false}, {100000, 8, true}, {100000, 500, true},
         // The tick count wraps during the slice.
         {0xFFFFFFFCu, 7, false}, {0xFFFFFFFCu, 8, true},
     };
-    for (const Step& step : steps) {
+    for (const auto& step : steps) {
         FakeClock clock(step.start);
         WorkPacer pacer(clock, kLoaderSliceMs);
         clock.Advance(step.worked);

@@ -2,7 +2,6 @@
 // and their messages, the conflict rule answered each way, the copies a
 // restore keeps of what it replaces, and the merge of a loaded file.
 #include "core/backup.h"
-#include "core/local_store.h"
 #include "core/restore.h"
 #include "core/shortcut_file_transfer.h"
 #include "platform/fake/memory_registry.h"
@@ -15,33 +14,11 @@ using testing::ReadAll;
 using testing::WriteAll;
 
 constexpr LocalTime kNow{2026, 12, 5, 1, 28, 19};
-
-// The system's files, except that nothing can be created or written below
-// `locked` or `locked2`: folders without write permission.
-struct LockedFolder final : FileSystem {
-    FileSystem& inner = SystemFileSystem();
-    std::u16string locked, locked2;
-    static bool Below(std::u16string_view p, std::u16string_view f) { return !f.empty() && p.substr(0, f.size()) == f; }
-    bool Under(std::u16string_view p) const { return Below(p, locked) || Below(p, locked2); }
-    bool IsFolder(std::u16string_view p) override { return inner.IsFolder(p); }
-    bool IsFile(std::u16string_view p) override { return inner.IsFile(p); }
-    bool MakeFolder(std::u16string_view p) override { return !Under(p) && inner.MakeFolder(p); }
-    bool Copy(std::u16string_view a, std::u16string_view b, bool r) override { return !Under(b) && inner.Copy(a, b, r); }
-    std::vector<std::u16string> ListFiles(std::u16string_view f) override { return inner.ListFiles(f); }
-    std::vector<std::u16string> ListFolders(std::u16string_view f) override { return inner.ListFolders(f); }
-    bool FileSize(std::u16string_view p, uint64_t& n) override { return inner.FileSize(p, n); }
-    bool Remove(std::u16string_view p) override { return !Under(p) && inner.Remove(p); }
-    bool LastWriteTime(std::u16string_view p, int64_t& s) override { return inner.LastWriteTime(p, s); }
-    FileError MoveReplacing(std::u16string_view a, std::u16string_view b) override {
-        return Under(b) ? FileError::AccessDenied : inner.MoveReplacing(a, b);
-    }
-    std::u16string MakeUniqueFile(std::u16string_view f) override { return Under(f) ? u"" : inner.MakeUniqueFile(f); }
-};
+const std::u16string kRestored = u"I|Restore Successful|Restored the backup successfully.";
 
 // Records the file dialogs' starting points and answers with set paths.
 struct ScriptedFileDialogs final : ShortcutFileDialogs {
-    std::u16string answer;
-    std::u16string folder, name;
+    std::u16string answer, folder, name;
     std::u16string ChooseFileToSave(std::u16string_view f, std::u16string_view n) override { return Take(f, n); }
     std::u16string ChooseFileToLoad(std::u16string_view f, std::u16string_view n) override { return Take(f, n); }
     std::u16string Take(std::u16string_view f, std::u16string_view n) {
@@ -52,14 +29,16 @@ struct ScriptedFileDialogs final : ShortcutFileDialogs {
 
 class BackupTest : public DataTest {
 protected:
-    LockedFolder files;
+    LockedFiles files;
     BackupContext backup{files, rig.folders, rig.prompt, rig.settings, rig.Sub(u"Documents")};
+    ScriptedFileDialogs fileDialogs;
 
     void SetUp() override {
         RelocateDataAtStartup(rig.ctx);
         ChooseStartupGroup(rig.ctx);
         files.MakeFolder(backup.documents);
     }
+    static std::u16string In(std::u16string_view folder, std::u16string_view name) { return JoinPath(folder, name); }
     std::u16string Local(std::u16string_view name) const { return JoinPath(rig.folders.local, name); }
     std::u16string User(std::u16string_view name) const { return JoinPath(rig.folders.user, name); }
     // A backup folder as Backup Data leaves it, holding these group files.
@@ -68,16 +47,31 @@ protected:
         files.MakeFolder(dest);
         const std::u16string folder = JoinPath(dest, BackupFolderName(kNow));
         EnsureFolder(files, JoinPath(folder, u"local"));
-        for (auto& [name, keyword] : groups) rig.MakeFile(JoinPath(JoinPath(folder, u"local"), name), {{keyword, u"backed up"}});
+        for (auto& [name, keyword] : groups) rig.MakeFile(In(In(folder, u"local"), name), {{keyword, u"backed up"}});
         return folder;
+    }
+    // A shared store holding SH, protected by "pw", loaded with the Default group.
+    std::u16string LoadWithShared() {
+        const std::u16string sharedFile = rig.Sub(u"shared.dat");
+        rig.MakeFile(sharedFile, {{u"SH", u"shared"}}, true, u"pw");
+        rig.UseShared(sharedFile);
+        LoadLocalStore(rig.ctx, rig.stores);
+        return sharedFile;
+    }
+    bool SaveFile(const std::u16string& answer) {
+        fileDialogs.answer = answer;
+        return SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, fileDialogs, backup.documents);
+    }
+    LoadFileOutcome LoadFile(const std::u16string& answer) {
+        fileDialogs.answer = answer;
+        return LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, fileDialogs, backup.documents);
     }
 };
 
 INSTANTIATE_TEST_SUITE_P(Memory, BackupTest,
                          ::testing::Values(RegistryMaker([] { return std::make_unique<MemoryRegistry>(); })));
 
-TEST(BackupNames, DatedFoldersGroupNamesAndTypedFolders) {
-    EXPECT_EQ(BackupFolderName(kNow), u"Kestrix_Backup_2026-12-05_01-28-19");
+TEST(BackupNames, GroupNamesAndTypedFolders) {
     EXPECT_EQ(BeforeRestoreFolderName({2027, 1, 9, 23, 5, 0}), u"Kestrix_Before_Restore_2027-01-09_23-05-00");
     EXPECT_EQ(GroupNameOfFile(u"myabbrevs_abbrev.dat"), u"mys");
     EXPECT_EQ(GroupNameOfFile(u"Work_abbrev.dat"), u"Work");
@@ -88,61 +82,63 @@ TEST(BackupNames, DatedFoldersGroupNamesAndTypedFolders) {
 }
 
 TEST_P(BackupTest, BackupRefusesEachBadFolderAndCopiesEverything) {
-    EXPECT_FALSE(MakeBackup(backup, u"   ", kNow).done);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Directory required|Please specify a directory to backup the data to.\n");
-    const auto missing = MakeBackup(backup, rig.Sub(u"nowhere"), kNow);
-    EXPECT_TRUE(missing.refusedFolder);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Invalid directory|The specified folder does not exist.\n");
-    EXPECT_FALSE(MakeBackup(backup, rig.folders.local, kNow).done);
-    EXPECT_EQ(rig.TakeMessages(),
-              u"W|Invalid directory|You cannot backup to Kestrix's data directory. Please choose another folder.\n");
-
     const std::u16string dest = rig.Sub(u"Backups");
     files.MakeFolder(dest);
     files.locked = dest;
-    const auto refused = MakeBackup(backup, dest, kNow);
-    EXPECT_FALSE(refused.done);
-    EXPECT_FALSE(refused.refusedFolder);
-    EXPECT_EQ(rig.TakeMessages(), u"E|Folder Creation Failed|Failed to create the backup folders. Please make sure you "
-                                  u"have right permissions for the directory you specified.\n");
+    const struct { std::u16string typed; bool refusedFolder; std::u16string message; } refusals[] = {
+        {u"   ", true, u"W|Directory required|Please specify a directory to backup the data to.\n"},
+        {rig.Sub(u"nowhere"), true, u"W|Invalid directory|The specified folder does not exist.\n"},
+        {rig.folders.local, true,
+         u"W|Invalid directory|You cannot backup to Kestrix's data directory. Please choose another folder.\n"},
+        {dest, false, u"E|Folder Creation Failed|Failed to create the backup folders. Please make sure you have right "
+                      u"permissions for the directory you specified.\n"},
+    };
+    for (const auto& r : refusals) {
+        const auto out = MakeBackup(backup, r.typed, kNow);
+        EXPECT_FALSE(out.done) << U8(r.typed);
+        EXPECT_EQ(out.refusedFolder, r.refusedFolder) << U8(r.typed);
+        EXPECT_EQ(rig.TakeMessages(), r.message);
+    }
     files.locked.clear();
 
     rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}});
     rig.MakeFile(Local(u"Work_abbrev.dat"), {{u"W", u"work"}});
     WriteAll(User(u"acdata.txt"), {'a', 'c'});
-    EnsureFolder(files, JoinPath(User(u"extra"), u"deeper"));
-    WriteAll(JoinPath(JoinPath(User(u"extra"), u"deeper"), u"note.txt"), {'n'});
+    EnsureFolder(files, In(User(u"extra"), u"deeper"));
+    WriteAll(In(In(User(u"extra"), u"deeper"), u"note.txt"), {'n'});
 
     const auto made = MakeBackup(backup, dest + kPathSeparator + u"  ", kNow);
     ASSERT_TRUE(made.done);
     EXPECT_EQ(made.chosenFolder, dest);
-    EXPECT_EQ(made.backupFolder, JoinPath(dest, u"Kestrix_Backup_2026-12-05_01-28-19"));
+    EXPECT_EQ(made.backupFolder, In(dest, u"Kestrix_Backup_2026-12-05_01-28-19"));
     EXPECT_TRUE(made.complete);
     EXPECT_EQ(rig.TakeMessages(), u"I|Backup Successful|Created the backup successfully.\n");
-    const std::u16string local = JoinPath(made.backupFolder, u"local");
-    EXPECT_EQ(ReadAll(JoinPath(local, u"abbrev.dat")), ReadAll(Local(u"abbrev.dat")));
-    EXPECT_EQ(ReadAll(JoinPath(local, u"Work_abbrev.dat")), ReadAll(Local(u"Work_abbrev.dat")));
-    EXPECT_EQ(ReadAll(JoinPath(made.backupFolder, u"acdata.txt")), (testing::Bytes{'a', 'c'}));
-    EXPECT_EQ(ReadAll(JoinPath(JoinPath(JoinPath(made.backupFolder, u"extra"), u"deeper"), u"note.txt")),
-              testing::Bytes{'n'});
+    const std::u16string local = In(made.backupFolder, u"local");
+    EXPECT_EQ(ReadAll(In(local, u"abbrev.dat")), ReadAll(Local(u"abbrev.dat")));
+    EXPECT_EQ(ReadAll(In(local, u"Work_abbrev.dat")), ReadAll(Local(u"Work_abbrev.dat")));
+    EXPECT_EQ(ReadAll(In(made.backupFolder, u"acdata.txt")), (testing::Bytes{'a', 'c'}));
+    EXPECT_EQ(ReadAll(In(In(In(made.backupFolder, u"extra"), u"deeper"), u"note.txt")), testing::Bytes{'n'});
 }
 
 TEST_P(BackupTest, RestoreChecksTheFolderAndTheChoice) {
-    EXPECT_FALSE(RestoreBackup(backup, u"", ConflictChoice::Prompt, kNow).done);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Folder required|Please specify a Kestrix backup folder to restore from.\n");
-    EXPECT_TRUE(RestoreBackup(backup, rig.Sub(u"gone"), ConflictChoice::Prompt, kNow).refusedFolder);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Invalid folder|The specified folder does not exist.\n");
-    EXPECT_FALSE(RestoreBackup(backup, rig.folders.user, ConflictChoice::Prompt, kNow).done);
-    EXPECT_EQ(rig.TakeMessages(),
-              u"W|Invalid directory|You cannot restore from Kestrix's data directory. Please choose another folder.\n");
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"A"}});
-    const auto none = RestoreBackup(backup, folder, ConflictChoice::None, kNow);
-    EXPECT_FALSE(none.done);
-    EXPECT_FALSE(none.refusedFolder);
-    EXPECT_EQ(rig.TakeMessages(),
-              u"E|Group Conflicts|Please check one of the radio buttons for conflicting shortcut groups.\n");
-    EXPECT_TRUE(RestoreBackup(backup, rig.Sub(u"Documents"), ConflictChoice::Skip, kNow).done);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Restore Data|The folder holds no Kestrix backup data. Nothing was restored.\n");
+    const struct { std::u16string folder; ConflictChoice choice; bool done, refusedFolder; std::u16string message; } cases[] = {
+        {u"", ConflictChoice::Prompt, false, true,
+         u"W|Folder required|Please specify a Kestrix backup folder to restore from.\n"},
+        {rig.Sub(u"gone"), ConflictChoice::Prompt, false, true, u"W|Invalid folder|The specified folder does not exist.\n"},
+        {rig.folders.user, ConflictChoice::Prompt, false, true,
+         u"W|Invalid directory|You cannot restore from Kestrix's data directory. Please choose another folder.\n"},
+        {folder, ConflictChoice::None, false, false,
+         u"E|Group Conflicts|Please check one of the radio buttons for conflicting shortcut groups.\n"},
+        {backup.documents, ConflictChoice::Skip, true, false,
+         u"W|Restore Data|The folder holds no Kestrix backup data. Nothing was restored.\n"},
+    };
+    for (const auto& c : cases) {
+        const auto out = RestoreBackup(backup, c.folder, c.choice, kNow);
+        EXPECT_EQ(out.done, c.done) << U8(c.folder);
+        EXPECT_EQ(out.refusedFolder, c.refusedFolder) << U8(c.folder);
+        EXPECT_EQ(rig.TakeMessages(), c.message);
+    }
 }
 
 TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
@@ -152,8 +148,9 @@ TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
     WriteAll(User(u"acdata.txt"), {'o', 'l', 'd'});
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}, {u"Home_abbrev.dat", u"HB"},
                                                     {u"Empty_abbrev.dat", u"EB"}, {u"Work_abbrev.dat", u"WB"}});
-    WriteAll(JoinPath(folder, u"acdata.txt"), {'n', 'e', 'w'});
-    rig.MakeFile(JoinPath(folder, u"shared_abbrev.dat"), {{u"S", u"shared"}}, true);
+    const std::u16string backedUp = In(folder, u"local");
+    WriteAll(In(folder, u"acdata.txt"), {'n', 'e', 'w'});
+    rig.MakeFile(In(folder, u"shared_abbrev.dat"), {{u"S", u"shared"}}, true);
     const auto oldDefault = ReadAll(Local(u"abbrev.dat"));
     const auto oldHome = ReadAll(Local(u"Home_abbrev.dat"));
 
@@ -172,12 +169,12 @@ TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
 
     // A file that did not exist is copied without a question; so is one
     // over an empty file.
-    EXPECT_EQ(ReadAll(User(u"shared_abbrev.dat")), ReadAll(JoinPath(folder, u"shared_abbrev.dat")));
+    EXPECT_EQ(ReadAll(User(u"shared_abbrev.dat")), ReadAll(In(folder, u"shared_abbrev.dat")));
     EXPECT_EQ(ReadAll(User(u"acdata.txt")), (testing::Bytes{'n', 'e', 'w'}));
     EXPECT_TRUE(out.autoCompleteReplaced);
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), oldDefault);
-    EXPECT_EQ(ReadAll(Local(u"Home_abbrev.dat")), ReadAll(JoinPath(JoinPath(folder, u"local"), u"Home_abbrev.dat")));
-    EXPECT_EQ(ReadAll(Local(u"Empty_abbrev.dat")), ReadAll(JoinPath(JoinPath(folder, u"local"), u"Empty_abbrev.dat")));
+    EXPECT_EQ(ReadAll(Local(u"Home_abbrev.dat")), ReadAll(In(backedUp, u"Home_abbrev.dat")));
+    EXPECT_EQ(ReadAll(Local(u"Empty_abbrev.dat")), ReadAll(In(backedUp, u"Empty_abbrev.dat")));
 
     // The groups whose files held nothing are registered; Default stays.
     EXPECT_EQ(out.registered, (std::vector<std::u16string>{u"Empty", u"Work"}));
@@ -186,16 +183,18 @@ TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
     EXPECT_EQ(rig.Groups().LocationOf(u"Home"), u"");
 
     // What was replaced is kept in the user's documents, laid out like a backup.
-    const std::u16string kept = JoinPath(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
+    const std::u16string kept = In(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
     EXPECT_EQ(out.keptIn, kept);
-    EXPECT_EQ(ReadAll(JoinPath(JoinPath(kept, u"local"), u"Home_abbrev.dat")), oldHome);
-    EXPECT_EQ(ReadAll(JoinPath(kept, u"acdata.txt")), (testing::Bytes{'o', 'l', 'd'}));
-    EXPECT_FALSE(testing::FileExists(JoinPath(JoinPath(kept, u"local"), u"abbrev.dat")));
-    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThe files it replaced "
-                                  u"were kept in " + kept + u".\n");
+    EXPECT_EQ(ReadAll(In(In(kept, u"local"), u"Home_abbrev.dat")), oldHome);
+    EXPECT_EQ(ReadAll(In(kept, u"acdata.txt")), (testing::Bytes{'o', 'l', 'd'}));
+    EXPECT_FALSE(testing::FileExists(In(In(kept, u"local"), u"abbrev.dat")));
+    EXPECT_EQ(rig.TakeMessages(), kRestored + u"\r\nThe files it replaced were kept in " + kept + u".\n");
 }
 
-TEST_P(BackupTest, OverwriteAndSkipAskNothing) {
+// Skip and Overwrite ask nothing. The replaced file is kept in the user's
+// documents, else in the data folder, never beside the backup; with nowhere
+// to keep it the file is not replaced.
+TEST_P(BackupTest, ReplacedFilesGoToTheUsersOwnFoldersOrAreNotReplaced) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
     const auto current = ReadAll(Local(u"abbrev.dat"));
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}});
@@ -204,49 +203,33 @@ TEST_P(BackupTest, OverwriteAndSkipAskNothing) {
     EXPECT_EQ(skipped.skipped, std::vector<std::u16string>{Local(u"abbrev.dat")});
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), current);
     EXPECT_EQ(skipped.keptIn, u"");
-    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\n");
+    EXPECT_EQ(rig.TakeMessages(), kRestored + u"\n");
 
-    const auto over = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
-    EXPECT_EQ(over.copied, std::vector<std::u16string>{Local(u"abbrev.dat")});
-    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), ReadAll(JoinPath(JoinPath(folder, u"local"), u"abbrev.dat")));
-    EXPECT_EQ(ReadAll(JoinPath(JoinPath(over.keptIn, u"local"), u"abbrev.dat")), current);
-    EXPECT_TRUE(rig.prompt.asked.empty());
-}
-
-TEST_P(BackupTest, ReplacedFilesGoToTheUsersOwnFoldersOrAreNotReplaced) {
-    rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
-    const auto current = ReadAll(Local(u"abbrev.dat"));
-    const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}});
-
-    // Documents cannot be written: the copy goes to the data folder, and
-    // nothing is ever written beside the backup.
     files.locked = backup.documents;
     const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
     const std::u16string kept = User(u"Kestrix_Before_Restore_2026-12-05_01-28-19");
+    EXPECT_EQ(out.copied, std::vector<std::u16string>{Local(u"abbrev.dat")});
+    EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), ReadAll(In(In(folder, u"local"), u"abbrev.dat")));
     EXPECT_EQ(out.keptIn, kept);
-    EXPECT_EQ(ReadAll(JoinPath(JoinPath(kept, u"local"), u"abbrev.dat")), current);
+    EXPECT_EQ(ReadAll(In(In(kept, u"local"), u"abbrev.dat")), current);
     EXPECT_EQ(files.ListFolders(rig.Sub(u"Backups")), std::vector<std::u16string>{BackupFolderName(kNow)});
-    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThe files it replaced "
-                                  u"were kept in " + kept + u".\n");
+    EXPECT_EQ(rig.TakeMessages(), kRestored + u"\r\nThe files it replaced were kept in " + kept + u".\n");
+    EXPECT_TRUE(rig.prompt.asked.empty());
 
-    // Nowhere to keep it: the file is left as it was, and the user is told.
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
     files.locked2 = User(u"Kestrix_Before_Restore_2026-12-05_01-30-00");
     const auto refused = RestoreBackup(backup, folder, ConflictChoice::Overwrite, {2026, 12, 5, 1, 30, 0});
     EXPECT_EQ(refused.keptIn, u"");
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), current);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Restore Successful|Restored the backup successfully.\r\nThese files were left "
-                                  u"as they were, because a copy of them could not be kept:\r\n" +
-                                      Local(u"abbrev.dat") + u"\n");
+    EXPECT_EQ(rig.TakeMessages(), u"W|Restore Successful|Restored the backup successfully.\r\nThese files were left as "
+                                  u"they were, because a copy of them could not be kept:\r\n" + Local(u"abbrev.dat") + u"\n");
 }
 
 // Only group files are restored from "local": damaged copies and left-over
 // temporary files become no groups. A group that exists keeps its file,
 // even outside "local": the backup's copy goes into that file.
 TEST_P(BackupTest, RestoreTakesGroupFilesOnlyAndKeepsEachGroupsFile) {
-    const std::u16string workFile = rig.Sub(u"elsewhere_work.dat");
-    rig.MakeFile(workFile, {{u"W", u"current work"}});
-    rig.Groups().Register(u"Work", workFile);
+    const std::u16string workFile = rig.AddGroupFile(u"Work", {{u"W", u"current work"}});
     const auto currentWork = ReadAll(workFile);
     const std::u16string folder = MakeBackupFolder({{u"work_abbrev.dat", u"WB"}, {u"abbrev.dat.damaged", u"X"},
                                                     {u"Work_abbrev.dat.damaged-2", u"X"}, {u"Home_abbrev.dat.TEMP", u"X"}});
@@ -254,14 +237,14 @@ TEST_P(BackupTest, RestoreTakesGroupFilesOnlyAndKeepsEachGroupsFile) {
     ASSERT_TRUE(out.done);
     EXPECT_TRUE(out.registered.empty());
     EXPECT_EQ(rig.Groups().LocationOf(u"Work"), workFile);
-    EXPECT_EQ(ReadAll(workFile), ReadAll(JoinPath(JoinPath(folder, u"local"), u"work_abbrev.dat")));
-    EXPECT_EQ(ReadAll(JoinPath(JoinPath(out.keptIn, u"local"), u"elsewhere_work.dat")), currentWork);
-    for (const char16_t* name : {u".dat", u"Work.dat", u"Home.TEMP", u"Home_abbrev.dat"}) EXPECT_FALSE(rig.Groups().Exists(name)) << U8(name);
+    EXPECT_EQ(ReadAll(workFile), ReadAll(In(In(folder, u"local"), u"work_abbrev.dat")));
+    EXPECT_EQ(ReadAll(In(In(out.keptIn, u"local"), u"Work.dat")), currentWork);
+    for (const char16_t* name : {u".dat", u"Work.dat", u"Home.TEMP", u"Home_abbrev.dat"})
+        EXPECT_FALSE(rig.Groups().Exists(name)) << U8(name);
     EXPECT_TRUE(files.ListFiles(rig.folders.local).empty());
-    EXPECT_EQ(rig.TakeMessages(), u"I|Restore Successful|Restored the backup successfully.\r\nThese files of the backup "
-                                  u"are no shortcut groups and were not restored:\r\nHome_abbrev.dat.TEMP\r\n"
-                                  u"Work_abbrev.dat.damaged-2\r\nabbrev.dat.damaged\r\nThe files it replaced were kept in " +
-                                      out.keptIn + u".\n");
+    EXPECT_EQ(rig.TakeMessages(), kRestored + u"\r\nThese files of the backup are no shortcut groups and were not "
+                                  u"restored:\r\nHome_abbrev.dat.TEMP\r\nWork_abbrev.dat.damaged-2\r\nabbrev.dat.damaged"
+                                  u"\r\nThe files it replaced were kept in " + out.keptIn + u".\n");
 }
 
 // A backup folder typed inside the data folder in another case is not
@@ -269,15 +252,15 @@ TEST_P(BackupTest, RestoreTakesGroupFilesOnlyAndKeepsEachGroupsFile) {
 TEST_P(BackupTest, BackupSkipsItsOwnFolderAndNamesWhatItCouldNotCopy) {
     const std::u16string inside = User(u"Inner");
     files.MakeFolder(inside);
-    const std::u16string dest = JoinPath(inside, u"copy");
+    const std::u16string dest = In(inside, u"copy");
     EXPECT_TRUE(CopyFolder(files, rig.folders.user, dest));
-    EXPECT_TRUE(files.IsFolder(JoinPath(dest, u"Inner")));
-    EXPECT_FALSE(files.IsFolder(JoinPath(JoinPath(dest, u"Inner"), u"copy")));
+    EXPECT_TRUE(files.IsFolder(In(dest, u"Inner")));
+    EXPECT_FALSE(files.IsFolder(In(In(dest, u"Inner"), u"copy")));
 
     const std::u16string to = rig.Sub(u"Backups");
     files.MakeFolder(to);
     WriteAll(User(u"acdata.txt"), {'a', 'c'});
-    files.locked = JoinPath(JoinPath(to, BackupFolderName(kNow)), u"acdata.txt");
+    files.locked = In(In(to, BackupFolderName(kNow)), u"acdata.txt");
     const auto made = MakeBackup(backup, to, kNow);
     EXPECT_TRUE(made.done);
     EXPECT_FALSE(made.complete);
@@ -293,12 +276,8 @@ TEST_P(BackupTest, FinishingARestoreLoadsWhatWasRestored) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"GOOD", u"good"}});
     const auto good = ReadAll(Local(u"abbrev.dat"));
     const std::u16string folder = MakeBackupFolder({});
-    testing::Bytes bad = testing::Header(1);
-    testing::PutRecord(bad, {1, 4, "K", "", "x"});
-    testing::Seal(bad, 4096);
-    WriteAll(JoinPath(JoinPath(folder, u"local"), u"abbrev.dat"), bad);
-    rig.Groups().Register(u"Other", rig.Sub(u"other_abbrev.dat"));
-    rig.MakeFile(rig.Sub(u"other_abbrev.dat"), {{u"O", u"other"}});
+    WriteAll(In(In(folder, u"local"), u"abbrev.dat"), testing::DamagedFile());
+    rig.AddGroupFile(u"Other", {{u"O", u"other"}});
     rig.Groups().SetCurrentName(u"Other");
 
     const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
@@ -312,9 +291,9 @@ TEST_P(BackupTest, FinishingARestoreLoadsWhatWasRestored) {
     EXPECT_EQ(rig.Groups().CurrentName(), u"Default");
     EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " +
                                       Local(u"abbrev.dat") + u".damaged.\n");
-    EXPECT_EQ(ReadAll(JoinPath(JoinPath(out.keptIn, u"local"), u"abbrev.dat")), good);
+    EXPECT_EQ(ReadAll(In(In(out.keptIn, u"local"), u"abbrev.dat")), good);
 
-    WriteAll(JoinPath(folder, u"acdata.txt"), {'x'});
+    WriteAll(In(folder, u"acdata.txt"), {'x'});
     const auto withPhrases = RestoreBackup(backup, folder, ConflictChoice::Skip, kNow);
     calls.clear();
     FinishRestore(rig.ctx, rig.stores, withPhrases, followUp);
@@ -324,35 +303,25 @@ TEST_P(BackupTest, FinishingARestoreLoadsWhatWasRestored) {
 TEST_P(BackupTest, SavedFileReadsBackWithTheSameShortcuts) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}, {u"ADDR", u"1 Main St"}});
     LoadLocalStore(rig.ctx, rig.stores);
-    ScriptedFileDialogs dialogs;
-    dialogs.answer = JoinPath(backup.documents, u"mine.dat");
-    ASSERT_TRUE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
-    EXPECT_EQ(dialogs.folder, backup.documents);  // nothing used before
-    EXPECT_EQ(dialogs.name, u"");
+    ASSERT_TRUE(SaveFile(In(backup.documents, u"mine.dat")));
+    EXPECT_EQ(fileDialogs.folder, backup.documents);  // nothing used before
+    EXPECT_EQ(fileDialogs.name, u"");
     EXPECT_TRUE(rig.dialogs.requests.empty()) << "no shared store: no question";
     EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"mine.dat");
     EXPECT_EQ(rig.settings.Read(settings::BackupFolder), backup.documents);
-
-    StoreRef back = ShortcutStore::Create();
-    uint32_t count = 0;
-    ASSERT_EQ(ShortcutStore::Load(*back, dialogs.answer, false, count, rig.io), LoadOk);
+    StoreRef back = rig.Load(fileDialogs.answer);
     EXPECT_EQ(back->Size(), 2u);
     EXPECT_EQ(rig.Text(*back, u"ADDR"), u"1 Main St");
     EXPECT_EQ(rig.stores.local->FilePath(), rig.folders.DefaultGroupFile()) << "the group keeps its own file";
 
     // With a shared store loaded the user picks it; its password goes along.
-    const std::u16string sharedFile = rig.Sub(u"shared.dat");
-    rig.MakeFile(sharedFile, {{u"SH", u"shared"}}, true, u"pw");
-    rig.settings.WriteBool(settings::SharedEnabled, true);
-    rig.settings.Write(settings::SharedPath, sharedFile);
-    LoadLocalStore(rig.ctx, rig.stores);
+    LoadWithShared();
     rig.dialogs.choices.push_back(kChoiceShared);
-    dialogs.answer = JoinPath(backup.documents, u"shared copy.dat");
-    ASSERT_TRUE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
-    EXPECT_EQ(dialogs.name, u"mine.dat");
+    ASSERT_TRUE(SaveFile(In(backup.documents, u"shared copy.dat")));
+    EXPECT_EQ(fileDialogs.name, u"mine.dat");
     EXPECT_EQ(rig.dialogs.requests.at(0).heading, u"Where do you want to save them?");
     EXPECT_EQ(rig.dialogs.requests.at(0).text, u"Shortcuts can be saved in your private or shared data.");
-    ASSERT_EQ(ShortcutStore::Load(*back, dialogs.answer, true, count, rig.io), LoadOk);
+    back = rig.Load(fileDialogs.answer, true);
     std::u16string password;
     EXPECT_TRUE(back->GetAdminPassword(password));
     EXPECT_EQ(password, u"pw");
@@ -360,10 +329,9 @@ TEST_P(BackupTest, SavedFileReadsBackWithTheSameShortcuts) {
 
     // Cancel on the question writes nothing; a failed save says so.
     rig.dialogs.choices.push_back(kChoiceCancelled);
-    EXPECT_FALSE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
+    EXPECT_FALSE(SaveFile(fileDialogs.answer));
     rig.dialogs.choices.push_back(kChoicePrivate);
-    dialogs.answer = JoinPath(rig.Sub(u"no such folder"), u"x.dat");
-    EXPECT_FALSE(SaveShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents));
+    EXPECT_FALSE(SaveFile(In(rig.Sub(u"no such folder"), u"x.dat")));
     EXPECT_EQ(rig.TakeMessages(), u"E|File Save Error|Failed to save file!\n");
 }
 
@@ -371,15 +339,13 @@ TEST_P(BackupTest, LoadedFileMergesWithOneAnswerForAllOrCancels) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"A", u"mine a"}, {u"B", u"mine b"}, {u"C", u"mine c"}, {u"D", u"mine d"}});
     LoadLocalStore(rig.ctx, rig.stores);
     const auto before = ReadAll(Local(u"abbrev.dat"));
-    const std::u16string file = JoinPath(backup.documents, u"theirs.dat");
+    const std::u16string file = In(backup.documents, u"theirs.dat");
     rig.MakeFile(file, {{u"A", u"their a"}, {u"B", u"their b"}, {u"C", u"their c"}, {u"D", u"their d"}, {u"E", u"new e"}});
-    ScriptedFileDialogs dialogs;
-    dialogs.answer = file;
 
     // Cancel on the second question: nothing is saved and the store is the file's again.
     rig.prompt.Answer(0);
     rig.prompt.Cancel();
-    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_FALSE(LoadFile(file).saved);
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), before);
     EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"mine a");
     ASSERT_EQ(rig.prompt.asked.size(), 2u);
@@ -392,16 +358,14 @@ TEST_P(BackupTest, LoadedFileMergesWithOneAnswerForAllOrCancels) {
     rig.prompt.asked.clear();
     rig.prompt.Answer(1);
     rig.prompt.Answer(0, true);
-    const auto out = LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents);
+    const auto out = LoadFile(file);
     EXPECT_TRUE(out.saved);
     EXPECT_EQ(rig.prompt.asked.size(), 2u);
     EXPECT_EQ(out.added, 1u);
     EXPECT_EQ(out.replaced, 3u);
     EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"mine a");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"their d");
-    StoreRef saved = ShortcutStore::Create();
-    uint32_t count = 0;
-    ASSERT_EQ(ShortcutStore::Load(*saved, Local(u"abbrev.dat"), false, count, rig.io), LoadOk);
+    StoreRef saved = rig.Load(Local(u"abbrev.dat"));
     EXPECT_EQ(rig.Text(*saved, u"E"), u"new e");
     EXPECT_EQ(rig.Text(*saved, u"B"), u"their b");
     EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"theirs.dat");
@@ -410,40 +374,28 @@ TEST_P(BackupTest, LoadedFileMergesWithOneAnswerForAllOrCancels) {
 TEST_P(BackupTest, DamagedOrMissingFilesAndTheSharedPasswordChangeNothing) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"A", u"mine"}});
     LoadLocalStore(rig.ctx, rig.stores);
-    ScriptedFileDialogs dialogs;
-    dialogs.answer = JoinPath(backup.documents, u"missing.dat");
-    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_FALSE(LoadFile(In(backup.documents, u"missing.dat")).saved);
     EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file not found\n");
     EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"") << "a file that did not load is not remembered";
 
-    testing::Bytes bad = testing::Header(1);
-    testing::PutRecord(bad, {1, 4, "K", "", "x"});
-    testing::Seal(bad, 4096);
-    dialogs.answer = JoinPath(backup.documents, u"bad.dat");
-    WriteAll(dialogs.answer, bad);
-    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    WriteAll(In(backup.documents, u"bad.dat"), testing::DamagedFile());
+    EXPECT_FALSE(LoadFile(In(backup.documents, u"bad.dat")).saved);
     EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\n");
 
     // Into a password-protected shared store: the wrong password saves nothing.
-    const std::u16string sharedFile = rig.Sub(u"shared.dat");
-    rig.MakeFile(sharedFile, {{u"SH", u"shared"}}, true, u"pw");
+    const std::u16string sharedFile = LoadWithShared();
     const auto sharedBefore = ReadAll(sharedFile);
-    rig.settings.WriteBool(settings::SharedEnabled, true);
-    rig.settings.Write(settings::SharedPath, sharedFile);
-    LoadLocalStore(rig.ctx, rig.stores);
-    dialogs.answer = JoinPath(backup.documents, u"good.dat");
-    rig.MakeFile(dialogs.answer, {{u"NEW", u"new"}});
-    rig.dialogs.choices.push_back(kChoiceShared);
-    rig.dialogs.passwords.push_back(false);
-    EXPECT_FALSE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    const std::u16string good = In(backup.documents, u"good.dat");
+    rig.MakeFile(good, {{u"NEW", u"new"}});
+    rig.dialogs.choices = {kChoiceShared, kChoiceShared};
+    rig.dialogs.passwords = {false, true};
+    EXPECT_FALSE(LoadFile(good).saved);
     EXPECT_EQ(rig.dialogs.requests.at(0).heading, u"Where do you want to load them from?");
     EXPECT_EQ(ReadAll(sharedFile), sharedBefore);
     EXPECT_EQ(rig.TakeMessages(),
               u"E|Administrator Access Required|Only the Administrator may change the Shared Shortcuts.\n");
 
-    rig.dialogs.choices.push_back(kChoiceShared);
-    rig.dialogs.passwords.push_back(true);
-    EXPECT_TRUE(LoadShortcutFile(rig.ctx, rig.stores, rig.dialogs, dialogs, backup.documents).saved);
+    EXPECT_TRUE(LoadFile(good).saved);
     EXPECT_EQ(rig.Text(*rig.stores.shared, u"NEW"), u"new");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"<missing>");
 }

@@ -11,17 +11,26 @@ namespace {
 
 using namespace kx::testing;
 
+Bytes File(uint32_t count, std::initializer_list<Rec> records, size_t sealedSize) {
+    Bytes b = Header(count);
+    for (const Rec& r : records) PutRecord(b, r);
+    if (sealedSize) Seal(b, sealedSize);
+    return b;
+}
+Bytes Cut(Bytes b, size_t size) { return b.resize(size), b; }
+
 struct ReaderTest : ::testing::Test {
     ScratchDir dir;
     DatabaseIo io = SystemDatabaseIo();
     std::u16string path = dir.Path("abbrev.dat");
-    StoreRef store = ShortcutStore::Create();
+    StoreRef store;
     uint32_t count = 0;
 
+    // A store that was in use: a failed load must empty it but keep its file.
     void SetUp() override {
-        // A store that was in use: a failed load must empty it but keep its file.
+        store = ShortcutStore::Create();
         store->SetFilePath(u"previous.dat");
-        store->Insert(u"OLD", ShortcutEntry::Make(ShortcutKind::SimpleText, u"old"));
+        store->Insert(u"OLD", TextEntry(u"old"));
     }
     int LoadBytes(const Bytes& bytes, bool readPassword = false) {
         WriteAll(path, bytes);
@@ -32,27 +41,84 @@ struct ReaderTest : ::testing::Test {
         EXPECT_EQ(store->FilePath(), u"previous.dat");
         EXPECT_FALSE(store->CarriesPassword());
     }
+    std::u16string Password() {
+        std::u16string pw;
+        EXPECT_TRUE(store->GetAdminPassword(pw));
+        return pw;
+    }
 };
 
-TEST_F(ReaderTest, ShortFilesAndMissingFilesFail) {
-    Bytes b = Header(0);
-    b.pop_back();
-    EXPECT_EQ(LoadBytes(b), LoadFailed);
-    ExpectUntouchedButEmpty();
+// What each file loads as: the result, the records counted, and the store as
+// "KEYWORD=kind:plain|rich;" in keyword order. A failed load leaves the
+// store empty and its file as it was.
+TEST_F(ReaderTest, EachFileLoadsAsTheFormatSays) {
+    const Bytes twoRecords = File(3, {{1, 0, "A", "", "a"}, {2, 0, "LONGER", "", "text"}}, 0);
+    const size_t afterFirst = 58 + 21 + 2, afterSecond = afterFirst + 21 + 10;
+    const struct {
+        const char* what;
+        Bytes bytes;
+        int result;
+        uint32_t count;
+        std::string shortcuts;
+    } cases[] = {
+        {"a header cut short", Cut(Header(0), 57), LoadFailed, 0, ""},
+        {"exactly a header", Header(0), LoadOk, 0, ""},
+        {"kind 4", File(2, {{1, 0, "A", "", "a"}, {2, 4, "B", "", "b"}}, 4096), LoadCorrupt, 0, ""},
+        {"k above the size", File(2, {{1, 0, "A", "", "a"}, {2, 0, "B", "", "b", 0, 30}}, 4096), LoadCorrupt, 0, ""},
+        {"r above the size", File(2, {{1, 0, "A", "", "a"}, {2, 1, "B", "r", "b", 0, -1, 40}}, 4096), LoadCorrupt, 0, ""},
+        {"t above the size", File(2, {{1, 0, "A", "", "a"}, {2, 0, "B", "", "b", 0, -1, -1, 40}}, 4096), LoadCorrupt, 0,
+         ""},
+        {"the record rules",
+         File(6, {{1, 1, "EMPTYRICH", "", "plain"},        // r = 0: becomes simple text
+                  {2, 0, "DUP", "", "first"},
+                  {3, 0, "DUP", "", "second"},              // the later record wins
+                  {4, 2, "MAC", "", "{ENTER}", 0, -1, 5},   // r not used for a macro
+                  {5, 0, "BAD\xff", "", "\xc3("},           // invalid UTF-8
+                  {6, 3, "PIC", "{\\pict}", ""}},
+              4096),
+         LoadOk, 6, "BAD\xef\xbf\xbd=0:\xef\xbf\xbd(|;DUP=0:second|;EMPTYRICH=0:plain|;MAC=2:{ENTER}|;PIC=3:|{\\pict};"},
+        // More records counted than present: the padding's empty keyword ends them.
+        {"padding after the last", File(50, {{1, 0, "A", "", "a"}, {2, 0, "B", "", "b"}}, 1000), LoadOk, 2,
+         "A=0:a|;B=0:b|;"},
+        {"fewer counted than present", File(1, {{1, 0, "A", "", "a"}, {2, 0, "B", "", "b"}}, 1000), LoadOk, 1, "A=0:a|;"},
+        // A file that ends without padding: the last record runs to the end or beyond.
+        {"ends after the second record", Cut(twoRecords, afterSecond), LoadOk, 2, "A=0:a|;LONGER=0:text|;"},
+        {"ends in its size field", Cut(twoRecords, afterFirst + 3), LoadOk, 1, "A=0:a|;"},
+        {"ends in its header", Cut(twoRecords, afterFirst + 12), LoadOk, 1, "A=0:a|;"},
+        {"ends in its keyword", Cut(twoRecords, afterFirst + 20), LoadOk, 1, "A=0:a|;"},
+        {"ends in its text", Cut(twoRecords, afterSecond - 1), LoadOk, 1, "A=0:a|;"},
+        // A size field below the strings' lengths, with the strings in the
+        // file: read as they lie, and the next record follows them.
+        {"strings past the size field", File(2, {{1, 0, "AB", "", "abc", 22}, {2, 0, "C", "", "c"}}, 200), LoadOk, 2,
+         "AB=0:abc|;C=0:c|;"},
+        {"strings past the end of the file",
+         Cut(File(1, {{1, 1, "AB", std::string(20, 'r'), std::string(20, 't'), 41}}, 0), 58 + 21 + 2 + 40 - 5),
+         LoadCorrupt, 0, ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        ASSERT_EQ(LoadBytes(c.bytes), c.result);
+        if (c.result != LoadOk) {
+            ExpectUntouchedButEmpty();
+            continue;
+        }
+        EXPECT_EQ(count, c.count);
+        EXPECT_EQ(store->FilePath(), path);
+        std::string shortcuts;
+        for (auto it = store->Begin(); !it.AtEnd(); it.Next())
+            shortcuts += U8(it.Keyword()) + "=" + std::to_string(int(it.Entry()->kind)) + ":" +
+                         U8(it.Entry()->plainText) + "|" + it.Entry()->richText + ";";
+        EXPECT_EQ(shortcuts, c.shortcuts);
+    }
     EXPECT_EQ(ShortcutStore::Load(*store, dir.Path("missing.dat"), false, count, io), LoadFailed);
-
-    EXPECT_EQ(LoadBytes(Header(0)), LoadOk);  // exactly 58 bytes
-    EXPECT_EQ(store->Size(), 0u);
-    EXPECT_EQ(store->FilePath(), path);
 }
 
 // A file on a server that fails mid-read: the read reports an error (where a
 // mapped view would have faulted) and the load fails cleanly; a file shorter
 // than its size said ends where its reads end.
 TEST_F(ReaderTest, AFailedReadFailsTheLoad) {
-    Bytes b = Header(1);
-    PutRecord(b, {1, 0, "A", "", "a"});
-    Seal(b, 6u << 20);  // more than one read
+    const Bytes b = File(1, {{1, 0, "A", "", "a"}}, 6u << 20);  // more than one read
     WriteAll(path, b);
     FaultyFileMapping files(SystemFileMapping());
     const DatabaseIo faulty{files, io.clock};
@@ -74,112 +140,24 @@ TEST_F(ReaderTest, AFailedReadFailsTheLoad) {
     EXPECT_EQ(ShortcutStore::Load(*store, path, false, count, capped), LoadOk);
 }
 
-TEST_F(ReaderTest, InvalidRecordsAreCorruptAndDiscardWhatWasRead) {
-    const Rec bad[] = {
-        {2, 4, "B", "", "b"},                                   // kind 4
-        {2, 0, "B", "", "b", 0, 30},                            // k above the size
-        {2, 1, "B", "r", "b", 0, -1, 40},                       // r above the size
-        {2, 0, "B", "", "b", 0, -1, -1, 40},                    // t above the size
-    };
-    for (const Rec& r : bad) {
-        Bytes b = Header(2);
-        PutRecord(b, {1, 0, "A", "", "a"});
-        PutRecord(b, r);
-        Seal(b, 4096);
-        EXPECT_EQ(LoadBytes(b), LoadCorrupt) << int(r.kind);
-        ExpectUntouchedButEmpty();
-    }
-}
-
-TEST_F(ReaderTest, RecordRulesOfTheReader) {
-    Bytes b = Header(6);
-    PutRecord(b, {1, 1, "EMPTYRICH", "", "plain"});              // r = 0: becomes simple text
-    PutRecord(b, {2, 0, "DUP", "", "first"});
-    PutRecord(b, {3, 0, "DUP", "", "second"});                   // later record wins
-    PutRecord(b, {4, 2, "MAC", "", "{ENTER}", 0, -1, 5});        // r not used for a macro
-    PutRecord(b, {5, 0, "BAD\xff", "", "\xc3("});                // invalid UTF-8
-    PutRecord(b, {6, 3, "PIC", "{\\pict}", ""});
-    Seal(b, 4096);
-    ASSERT_EQ(LoadBytes(b), LoadOk);
-    EXPECT_EQ(count, 6u);
-    EXPECT_EQ(store->Size(), 5u);
-    EntryRef e;
-    ASSERT_TRUE(store->Find(u"EMPTYRICH", e));
-    EXPECT_EQ(e->kind, ShortcutKind::SimpleText);
-    EXPECT_EQ(PlainOf(*store, u"DUP"), u"second");
-    ASSERT_TRUE(store->Find(u"MAC", e));
-    EXPECT_EQ(e->plainText, u"{ENTER}");
-    EXPECT_TRUE(e->richText.empty());
-    EXPECT_EQ(PlainOf(*store, u"BAD\uFFFD"), u"\uFFFD(");
-    ASSERT_TRUE(store->Find(u"PIC", e));
-    EXPECT_EQ(e->kind, ShortcutKind::Picture);
-    EXPECT_EQ(e->richText, "{\\pict}");
-    EXPECT_FALSE(store->Contains(u"OLD"));
-}
-
-TEST_F(ReaderTest, RecordCountAndPaddingEndTheRecords) {
-    Bytes b = Header(50);  // more than present: the padding's empty keyword ends it
-    PutRecord(b, {1, 0, "A", "", "a"});
-    PutRecord(b, {2, 0, "B", "", "b"});
-    Seal(b, 1000);
-    ASSERT_EQ(LoadBytes(b), LoadOk);
+// The password comes from the file loaded last: a file without a password
+// record, or a load as the local store, leaves none of an earlier load.
+TEST_F(ReaderTest, ThePasswordRecordAndEveryLoadSettingItAfresh) {
+    Bytes withPassword = Header(2, 1);
+    PutPassword(withPassword, "top secret");
+    PutRecord(withPassword, {2, 0, "A", "", "a"});
+    Seal(withPassword, 500);
+    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
     EXPECT_EQ(count, 2u);
-    b[0] = 1;  // fewer than present: only that many are read
-    ASSERT_EQ(LoadBytes(b), LoadOk);
-    EXPECT_EQ(count, 1u);
-    EXPECT_FALSE(store->Contains(u"B"));
-}
-
-// A file that ends without padding: the last record runs to the end or beyond.
-TEST_F(ReaderTest, FileEndingInsideOrAfterARecordNeverReadsPastIt) {
-    Bytes whole = Header(3);
-    PutRecord(whole, {1, 0, "A", "", "a"});
-    const size_t afterFirst = whole.size();
-    PutRecord(whole, {2, 0, "LONGER", "", "text"});
-    const size_t afterSecond = whole.size();
-
-    // Ends exactly after the second record: both load.
-    ASSERT_EQ(LoadBytes(Bytes(whole.begin(), whole.begin() + afterSecond)), LoadOk);
-    EXPECT_EQ(store->Size(), 2u);
-    // Ends inside the second record's header, or inside its strings with a
-    // size field past the end: reading stops after the first.
-    for (size_t cut : {afterFirst + 3, afterFirst + 12, afterFirst + 20, afterSecond - 1}) {
-        ASSERT_EQ(LoadBytes(Bytes(whole.begin(), whole.begin() + cut)), LoadOk) << cut;
-        EXPECT_EQ(count, 1u) << cut;
-        EXPECT_EQ(PlainOf(*store, u"A"), u"a");
-    }
-}
-
-TEST_F(ReaderTest, StringsPastTheSizeFieldAreReadInsideTheFileAndCorruptBeyondIt) {
-    // Size field 22 (below k + t = 2 + 3 + 21) but the strings lie in the file:
-    // read as they lie, and the next record follows them.
-    Bytes b = Header(2);
-    PutRecord(b, {1, 0, "AB", "", "abc", 22});
-    PutRecord(b, {2, 0, "C", "", "c"});
-    Seal(b, 200);
-    ASSERT_EQ(LoadBytes(b), LoadOk);
-    EXPECT_EQ(PlainOf(*store, u"AB"), u"abc");
-    EXPECT_EQ(PlainOf(*store, u"C"), u"c");
-
-    // The same with the file ending before the strings do.
-    store->SetFilePath(u"previous.dat");
-    Bytes cut = Header(1);
-    PutRecord(cut, {1, 1, "AB", std::string(20, 'r'), std::string(20, 't'), 41});
-    cut.resize(cut.size() - 5);
-    EXPECT_EQ(LoadBytes(cut), LoadCorrupt);
-    ExpectUntouchedButEmpty();
-}
-
-TEST_F(ReaderTest, PasswordRecord) {
-    Bytes b = Header(2, 1);
-    PutPassword(b, "top secret");
-    PutRecord(b, {2, 0, "A", "", "a"});
-    Seal(b, 500);
-    ASSERT_EQ(LoadBytes(b, true), LoadOk);
-    EXPECT_EQ(count, 2u);
-    std::u16string pw;
-    EXPECT_TRUE(store->GetAdminPassword(pw));
-    EXPECT_EQ(pw, u"top secret");
+    EXPECT_EQ(Password(), u"top secret");
+    ASSERT_EQ(LoadBytes(File(1, {{1, 0, "A", "", "a"}}, 500), true), LoadOk);
+    EXPECT_EQ(Password(), u"");
+    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    ASSERT_EQ(ShortcutStore::Load(*store, path, true, count, io), LoadOk);
+    EXPECT_EQ(Password(), u"");
+    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
+    ASSERT_EQ(LoadBytes(withPassword, false), LoadOk);
+    EXPECT_EQ(store->RawAdminPassword(), u"");
 
     // Without its NUL the text ends with the record; beyond 259 units it is cut.
     Bytes noNul = Header(1, 1);
@@ -189,8 +167,7 @@ TEST_F(ReaderTest, PasswordRecord) {
     noNul.push_back(0xF0);
     PutText(noNul, std::string(300, 'p'));
     ASSERT_EQ(LoadBytes(noNul, true), LoadOk);
-    store->GetAdminPassword(pw);
-    EXPECT_EQ(pw, std::u16string(259, u'p'));
+    EXPECT_EQ(Password(), std::u16string(259, u'p'));
 
     // A size field inside its own header would not move the reader on.
     Bytes tiny = Header(1000000, 1);
@@ -199,55 +176,24 @@ TEST_F(ReaderTest, PasswordRecord) {
     PutU32(tiny, 0);
     tiny.push_back(0xF0);
     tiny.resize(100, 0);
-    auto fresh = ShortcutStore::Create();
-    WriteAll(path, tiny);
-    EXPECT_EQ(ShortcutStore::Load(*fresh, path, true, count, io), LoadCorrupt);
-    EXPECT_FALSE(fresh->GetAdminPassword(pw));
-}
-
-// The password comes from the file loaded last: a file without a password
-// record, or a load as the local store, leaves none of an earlier load.
-TEST_F(ReaderTest, EveryLoadSetsThePasswordAfresh) {
-    Bytes withPassword = Header(2, 1);
-    PutPassword(withPassword, "old secret");
-    PutRecord(withPassword, {2, 0, "A", "", "a"});
-    Seal(withPassword, 500);
-    Bytes without = Header(1);
-    PutRecord(without, {1, 0, "A", "", "a"});
-    Seal(without, 500);
-
+    store = ShortcutStore::Create();
+    EXPECT_EQ(LoadBytes(tiny, true), LoadCorrupt);
     std::u16string pw;
-    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
-    ASSERT_EQ(LoadBytes(without, true), LoadOk);
-    EXPECT_TRUE(store->GetAdminPassword(pw));
-    EXPECT_EQ(pw, u"");
-    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-    ASSERT_EQ(ShortcutStore::Load(*store, path, true, count, io), LoadOk);
-    store->GetAdminPassword(pw);
-    EXPECT_EQ(pw, u"");
-
-    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
-    ASSERT_EQ(LoadBytes(withPassword, false), LoadOk);
-    EXPECT_EQ(store->RawAdminPassword(), u"");
+    EXPECT_FALSE(store->GetAdminPassword(pw));
 }
 
 // A load that runs out of memory fails like one of a file that cannot be
 // read: the store is left empty and the caller carries on.
 TEST_F(ReaderTest, LoadOutOfMemoryFailsAndLeavesTheStoreEmpty) {
-    Bytes b = Header(3);
-    PutRecord(b, {1, 1, "R", "{r}", "r"});
-    PutRecord(b, {2, 0, "S", "", "s"});
-    PutRecord(b, {3, 0, "T", "", "t"});
-    Seal(b, 300);
+    const Bytes b = File(3, {{1, 1, "R", "{r}", "r"}, {2, 0, "S", "", "s"}, {3, 0, "T", "", "t"}}, 300);
     WriteAll(path, b);
-
     MemoryLimit limit{0};
     StoreRef small = ShortcutStore::Create(&limit);
     small->SetFilePath(u"previous.dat");
     // Room for one slot only (the least power of two that holds one): the
     // load's second insert runs out.
     limit.bytesLeft = 1;
-    while (!small->Insert(u"X", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x"))) limit.bytesLeft *= 2;
+    while (!small->Insert(u"X", TextEntry(u"x"))) limit.bytesLeft *= 2;
     small->Clear();
     EXPECT_EQ(ShortcutStore::Load(*small, path, false, count, io), LoadFailed);
     EXPECT_EQ(small->Size(), 0u);
@@ -267,40 +213,32 @@ TEST_F(ReaderTest, LoadOutOfMemoryFailsAndLeavesTheStoreEmpty) {
     EXPECT_EQ(store->Size(), 3u);
 }
 
-struct RecordingBuilder final : ClipBuilder {
-    std::vector<std::string> calls;
-    bool succeed = true;
-    bool BuildRich(ShortcutEntry& e) override { return Build("rich:", e); }
-    bool Build(const char* what, ShortcutEntry& e) {
-        calls.push_back(what + e.richText);
-        e.htmlClip = "<html>";
-        return succeed;
-    }
-};
-
-// A picture's clip is made when it is expanded: no load decodes pictures.
+// A picture's clip is made when it is expanded: no load decodes pictures. A
+// failed builder leaves the clip empty, and the load goes on.
 TEST_F(ReaderTest, ClipsAreBuiltForRichTextOnly) {
-    Bytes b = Header(4);
-    PutRecord(b, {1, 1, "R", "{r}", "r"});
-    PutRecord(b, {2, 3, "P", "{p}", ""});
-    PutRecord(b, {3, 1, "E", "", "e"});
-    PutRecord(b, {4, 0, "S", "", "s"});
-    Seal(b, 300);
-    RecordingBuilder builder;
+    struct RecordingBuilder final : ClipBuilder {
+        std::vector<std::string> calls;
+        bool succeed = true;
+        bool BuildRich(ShortcutEntry& e) override {
+            calls.push_back("rich:" + e.richText);
+            e.htmlClip = "<html>";
+            return succeed;
+        }
+    } builder;
     io.clips = &builder;
-    ASSERT_EQ(LoadBytes(b), LoadOk);
-    EXPECT_EQ(builder.calls, (std::vector<std::string>{"rich:{r}"}));
-    EntryRef e;
-    ASSERT_TRUE(store->Find(u"R", e));
-    EXPECT_EQ(e->htmlClip, "<html>");
-    ASSERT_TRUE(store->Find(u"P", e));
-    EXPECT_EQ(e->htmlClip, "");
-
-    builder.succeed = false;  // a failed builder leaves the clip empty; the load goes on
-    ASSERT_EQ(LoadBytes(b), LoadOk);
-    ASSERT_TRUE(store->Find(u"R", e));
-    EXPECT_EQ(e->htmlClip, "");
-    EXPECT_EQ(store->Size(), 4u);
+    const Bytes b = File(4, {{1, 1, "R", "{r}", "r"}, {2, 3, "P", "{p}", ""}, {3, 1, "E", "", "e"}, {4, 0, "S", "", "s"}}, 300);
+    for (bool succeed : {true, false}) {
+        builder.succeed = succeed;
+        builder.calls.clear();
+        ASSERT_EQ(LoadBytes(b), LoadOk);
+        EXPECT_EQ(builder.calls, (std::vector<std::string>{"rich:{r}"}));
+        EXPECT_EQ(store->Size(), 4u);
+        EntryRef e;
+        ASSERT_TRUE(store->Find(u"R", e));
+        EXPECT_EQ(e->htmlClip, succeed ? "<html>" : "");
+        ASSERT_TRUE(store->Find(u"P", e));
+        EXPECT_EQ(e->htmlClip, "");
+    }
 }
 
 }  // namespace

@@ -45,6 +45,8 @@ struct SaveFaultTest : ::testing::Test {
     }
 };
 
+// The old file is gone only when the new one is complete, and a failed save
+// leaves no copy of it beside the file.
 TEST_F(SaveFaultTest, EveryStepOfReplacingAFile) {
     auto oldStore = StoreWith(u"OLD", 3, 10);
     auto newStore = StoreWith(u"NEW", 40, 30);
@@ -60,14 +62,8 @@ TEST_F(SaveFaultTest, EveryStepOfReplacingAFile) {
         WriteAll(saved, {1, 2, 3});  // a leftover of an earlier interrupted save
         files.FailAt(step);
         const bool ok = ShortcutStore::Save(*newStore, path, io);
-        const Bytes now = ReadAll(path);
-        if (ok) {
-            EXPECT_EQ(now, newBytes) << Describe();
-        } else {
-            EXPECT_EQ(now, oldBytes) << Describe();
-        }
-        // The old file is gone only when the new one is complete.
-        EXPECT_TRUE(now == newBytes || now == oldBytes) << Describe();
+        EXPECT_EQ(ReadAll(path), ok ? newBytes : oldBytes) << Describe();
+        EXPECT_TRUE(ok || ReadAll(saved) != oldBytes) << Describe();
         files.FailAt(0);
         ASSERT_TRUE(ShortcutStore::Save(*newStore, path, io)) << "recovering after " << Describe();
         EXPECT_FALSE(FileExists(saved)) << "leftover copy after " << Describe();
@@ -76,28 +72,12 @@ TEST_F(SaveFaultTest, EveryStepOfReplacingAFile) {
 
 TEST_F(SaveFaultTest, OnlyAFailedDeleteOfTheCopyLeavesItAndStillSucceeds) {
     auto store = StoreWith(u"A", 2, 5);
-    files.FailAt(0);
-    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
+    CleanSaveSteps(*store);  // the file exists: the next save replaces it
     const uint32_t steps = CleanSaveSteps(*store);
     ASSERT_EQ(files.Log().back(), "delete");
     files.FailAt(steps);
     EXPECT_TRUE(ShortcutStore::Save(*store, path, io));
     EXPECT_TRUE(FileExists(saved));
-}
-
-TEST_F(SaveFaultTest, NewFileThatCannotBeCreatedPutsTheOldOneBack) {
-    auto store = StoreWith(u"A", 2, 5);
-    files.FailAt(0);
-    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-    const Bytes before = ReadAll(path);
-    CleanSaveSteps(*store);
-    const auto& log = files.Log();
-    const uint32_t openStep = uint32_t(std::find(log.begin(), log.end(), "open") - log.begin()) + 1;
-    ASSERT_EQ(log[openStep - 2], "rename");  // the old file was moved aside first
-    files.FailAt(openStep);
-    EXPECT_FALSE(ShortcutStore::Save(*StoreWith(u"B", 1, 1), path, io));
-    EXPECT_EQ(ReadAll(path), before);
-    EXPECT_FALSE(FileExists(saved));
 }
 
 TEST_F(SaveFaultTest, FailedFirstSaveLeavesNoFile) {
@@ -112,24 +92,22 @@ TEST_F(SaveFaultTest, FailedFirstSaveLeavesNoFile) {
     }
 }
 
-bool IsReadOnly(const std::u16string& p) {
-    using std::filesystem::perms;
-    return (std::filesystem::status(FsPath(p)).permissions() & perms::owner_write) == perms::none;
-}
-
 // A read-only file (copied from a CD, or marked so by hand) is replaced like
 // any other: the save clears the mark first, and the new file is an ordinary
 // one. Should the save fail on the way, the read-only file comes back whole.
 TEST_F(SaveFaultTest, SavingOverAReadOnlyFileReplacesIt) {
-    auto oldStore = StoreWith(u"OLD", 3, 10);
+    using std::filesystem::perms;
+    const auto readOnly = [&](bool make) {
+        if (make)
+            std::filesystem::permissions(FsPath(path), perms::owner_write | perms::group_write | perms::others_write,
+                                         std::filesystem::perm_options::remove);
+        return (std::filesystem::status(FsPath(path)).permissions() & perms::owner_write) == perms::none;
+    };
     auto newStore = StoreWith(u"NEW", 5, 10);
     files.FailAt(0);
-    ASSERT_TRUE(ShortcutStore::Save(*oldStore, path, io));
+    ASSERT_TRUE(ShortcutStore::Save(*StoreWith(u"OLD", 3, 10), path, io));
     const Bytes oldBytes = ReadAll(path);
-    using std::filesystem::perms;
-    std::filesystem::permissions(FsPath(path), perms::owner_write | perms::group_write | perms::others_write,
-                                 std::filesystem::perm_options::remove);
-    ASSERT_TRUE(IsReadOnly(path));
+    ASSERT_TRUE(readOnly(true));
 
     // Broken after the old file was moved aside (at mapping the new one): it
     // is back under its own name, whole.
@@ -139,15 +117,12 @@ TEST_F(SaveFaultTest, SavingOverAReadOnlyFileReplacesIt) {
     EXPECT_EQ(ReadAll(path), oldBytes) << Describe();
     EXPECT_FALSE(FileExists(saved));
 
-    std::filesystem::permissions(FsPath(path), perms::owner_write | perms::group_write | perms::others_write,
-                                 std::filesystem::perm_options::remove);
+    readOnly(true);
     files.FailAt(0);
     ASSERT_TRUE(ShortcutStore::Save(*newStore, path, io));
-    EXPECT_FALSE(IsReadOnly(path));
+    EXPECT_FALSE(readOnly(false));
     EXPECT_FALSE(FileExists(saved));
-    auto loaded = ShortcutStore::Create();
-    uint32_t count = 0;
-    ASSERT_EQ(ShortcutStore::Load(*loaded, path, false, count, io), LoadOk);
+    auto loaded = LoadedFrom(path, io);
     EXPECT_EQ(PlainOf(*loaded, u"NEW4"), u"NNNNNNNNNN");
     EXPECT_FALSE(loaded->Contains(u"OLD0"));
 }
@@ -156,33 +131,27 @@ TEST(OpenWithRetry, WaitsDoubleWithinTheBudgetForSharingConflictsOnly) {
     ScratchDir dir;
     const std::u16string path = dir.Path("f.dat");
     WriteAll(path, {0});
-    FaultyFileMapping files(SystemFileMapping());
-
-    struct Case { uint32_t violations; bool opens; uint32_t attempts; uint32_t slept; } cases[] = {
-        {0, true, 1, 0},
-        {3, true, 4, 16 + 32 + 64},
-        {6, true, 7, 16 + 32 + 64 + 128 + 256 + 512},
-        {7, false, 7, 16 + 32 + 64 + 128 + 256 + 512},  // the seventh wait (1024) exceeds what is left
+    const struct { uint32_t violations; bool missing, opens; uint32_t attempts, slept; } cases[] = {
+        {0, false, true, 1, 0},
+        {3, false, true, 4, 16 + 32 + 64},
+        {6, false, true, 7, 16 + 32 + 64 + 128 + 256 + 512},
+        {7, false, false, 7, 16 + 32 + 64 + 128 + 256 + 512},  // the seventh wait (1024) exceeds what is left
+        {0, true, false, 1, 0},                                 // no file: no retry
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         FakeClock clock(0);
-        FaultyFileMapping counted(SystemFileMapping());
-        counted.ShareViolations(c.violations);
-        FileError error;
-        auto f = OpenWithRetry(counted, clock, path, FileAccess::Read, FileShare::ReadWrite,
-                               FileDisposition::OpenExisting, 2000, &error);
+        FaultyFileMapping files(SystemFileMapping());
+        files.ShareViolations(c.violations);
+        FileError error = FileError::None;
+        auto f = OpenWithRetry(files, clock, c.missing ? dir.Path("missing") : path, FileAccess::Read,
+                               FileShare::ReadWrite, FileDisposition::OpenExisting, 2000, &error);
         EXPECT_EQ(f != nullptr, c.opens) << c.violations;
-        EXPECT_EQ(counted.OpenAttempts(), c.attempts) << c.violations;
+        EXPECT_EQ(files.OpenAttempts(), c.attempts) << c.violations;
         EXPECT_EQ(clock.TickMs(), c.slept) << c.violations;
+        if (c.missing) {
+            EXPECT_EQ(error, FileError::NotFound);
+        }
     }
-
-    FakeClock clock(0);
-    FileError error;
-    EXPECT_FALSE(OpenWithRetry(files, clock, dir.Path("missing"), FileAccess::Read, FileShare::ReadWrite,
-                               FileDisposition::OpenExisting, 2000, &error));
-    EXPECT_EQ(error, FileError::NotFound);
-    EXPECT_EQ(files.OpenAttempts(), 1u);
-    EXPECT_EQ(clock.TickMs(), 0u);
 }
 
 TEST(OpenWithRetry, LoadGetsThroughAShortConflict) {
@@ -194,12 +163,10 @@ TEST(OpenWithRetry, LoadGetsThroughAShortConflict) {
     FaultyFileMapping files(SystemFileMapping());
     FakeClock clock(0);
     files.ShareViolations(2);
-    auto store = ShortcutStore::Create();
-    uint32_t count = 0;
-    EXPECT_EQ(ShortcutStore::Load(*store, path, false, count, DatabaseIo{files, clock}), LoadOk);
-    EXPECT_EQ(PlainOf(*store, u"A"), u"a");
+    EXPECT_EQ(PlainOf(*LoadedFrom(path, DatabaseIo{files, clock}), u"A"), u"a");
     files.ShareViolations(10);
-    EXPECT_EQ(ShortcutStore::Load(*store, path, false, count, DatabaseIo{files, clock}), LoadFailed);
+    uint32_t count = 0;
+    EXPECT_EQ(ShortcutStore::Load(*ShortcutStore::Create(), path, false, count, DatabaseIo{files, clock}), LoadFailed);
 }
 
 }  // namespace

@@ -118,4 +118,25 @@ inline std::u16string PlainOf(const ShortcutStore& store, std::u16string_view ke
     return store.Find(keyword, e) ? e->plainText : u"<missing>";
 }
 
+inline EntryRef TextEntry(std::u16string_view text) {
+    return ShortcutEntry::Make(ShortcutKind::SimpleText, std::u16string(text));
+}
+
+// A file that says it holds one shortcut of an unknown kind (4, 7 and 9 are
+// none): the reader calls it corrupt. `size` 0 leaves it unpadded and unsealed.
+inline Bytes DamagedFile(uint8_t kind = 4, size_t size = 4096) {
+    Bytes b = Header(1);
+    PutRecord(b, {1, kind, "K", "", "x"});
+    if (size) Seal(b, size);
+    return b;
+}
+
+// The store a file loads as; a failed load is the caller's failure.
+inline StoreRef LoadedFrom(const std::u16string& path, const DatabaseIo& io, bool password = false) {
+    StoreRef s = ShortcutStore::Create();
+    uint32_t n = 0;
+    EXPECT_EQ(ShortcutStore::Load(*s, path, password, n, io), LoadOk) << U8(path);
+    return s;
+}
+
 }  // namespace kx::testing

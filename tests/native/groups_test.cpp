@@ -2,8 +2,6 @@
 // the Groups menu commands, and moving and copying between groups.
 #include "core/group_commands.h"
 #include "core/group_transfer.h"
-#include "core/local_store.h"
-#include "core/shortcut_changes.h"
 #include "platform/fake/memory_registry.h"
 #include "tests/support/data_rig.h"
 
@@ -16,6 +14,9 @@ using testing::WriteAll;
 
 INSTANTIATE_TEST_SUITE_P(Memory, DataTest,
                          ::testing::Values(RegistryMaker([] { return std::make_unique<MemoryRegistry>(); })));
+
+const std::u16string kCorrupt = u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as ";
+const std::u16string kNotLoaded = u"W|Load Shortcuts|Shortcut file was found but could not be loaded.\n";
 
 TEST_P(DataTest, FirstStartRegistersDefaultAndCreatesItsFile) {
     RelocateDataAtStartup(rig.ctx);
@@ -42,30 +43,16 @@ TEST_P(DataTest, FirstStartRegistersDefaultAndCreatesItsFile) {
 
 TEST_P(DataTest, LoadingTheLocalStoreReportsEachFailure) {
     auto groups = rig.Groups();
-    const std::u16string file = rig.Sub(u"g_abbrev.dat");
-    groups.Register(u"G", file);
+    const std::u16string file = rig.AddGroupFile(u"G", {{u"A", u"a"}});
     groups.SetCurrentName(u"G");
-
-    rig.MakeFile(file, {{u"A", u"a"}});
     LoadLocalStore(rig.ctx, rig.stores);
     EXPECT_EQ(rig.TakeMessages(), u"");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"a");
 
-    // A record of kind 4 damages the file: reported, store left empty, file kept.
-    testing::Bytes bad = testing::Header(1);
-    testing::PutRecord(bad, {1, 4, "K", "", "x"});
-    testing::Seal(bad, 4096);
-    WriteAll(file, bad);
-    LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " +
-                                      file + u".damaged.\n");
-    EXPECT_EQ(rig.stores.local->Size(), 0u);
-    EXPECT_EQ(ReadAll(file), bad);
-
     // Too short to be a database: found but not loaded, and not replaced.
     WriteAll(file, testing::Bytes(10, 7));
     LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file was found but could not be loaded.\n");
+    EXPECT_EQ(rig.TakeMessages(), kNotLoaded);
     EXPECT_EQ(ReadAll(file).size(), 10u);
 
     // Missing in a folder that does not exist either: cannot be created.
@@ -84,8 +71,7 @@ TEST_P(DataTest, LoadingTheLocalStoreReportsEachFailure) {
 // that over it: a copy beside it keeps the shortcuts. Loading the same file
 // again keeps no second copy; a copy is never written over.
 TEST_P(DataTest, DamagedGroupFileIsCopiedBeforeAnythingSavesOverIt) {
-    ChooseStartupGroup(rig.ctx);
-    RelocateDataAtStartup(rig.ctx);
+    rig.StartWith({});
     const std::u16string file = rig.folders.DefaultGroupFile();
     const auto damaged = [](uint8_t kind) {
         testing::Bytes b = testing::Header(2);
@@ -96,28 +82,26 @@ TEST_P(DataTest, DamagedGroupFileIsCopiedBeforeAnythingSavesOverIt) {
     };
     const testing::Bytes first = damaged(4), second = damaged(9);
     const std::u16string copy1 = file + u".damaged", copy2 = file + u".damaged-2";
-    const auto message = [](const std::u16string& copy) {
-        return u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " + copy + u".\n";
-    };
 
     WriteAll(file, first);
     LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), message(copy1));
+    EXPECT_EQ(rig.TakeMessages(), kCorrupt + copy1 + u".\n");
+    EXPECT_EQ(rig.stores.local->Size(), 0u);
+    EXPECT_EQ(ReadAll(file), first);
     EXPECT_EQ(ReadAll(copy1), first);
     LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), message(copy1));
+    EXPECT_EQ(rig.TakeMessages(), kCorrupt + copy1 + u".\n");
     EXPECT_FALSE(FileExists(copy2));
 
     // The user adds a shortcut to the empty group: the file is replaced, the copy stays.
-    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
-                              ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
-    EXPECT_EQ(rig.TakeMessages(), message(copy1));
+    EXPECT_EQ(StoreResult::Saved, rig.Store(false, u"NEW", u"new"));
+    EXPECT_EQ(rig.TakeMessages(), kCorrupt + copy1 + u".\n");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"new");
     EXPECT_EQ(ReadAll(copy1), first);
 
     WriteAll(file, second);  // damaged again, differently
     LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), message(copy2));
+    EXPECT_EQ(rig.TakeMessages(), kCorrupt + copy2 + u".\n");
     EXPECT_EQ(ReadAll(copy1), first);
     EXPECT_EQ(ReadAll(copy2), second);
 }
@@ -126,28 +110,22 @@ TEST_P(DataTest, DamagedGroupFileIsCopiedBeforeAnythingSavesOverIt) {
 // could not be loaded; the file is neither replaced nor copied, and no change
 // is saved over it until it loads.
 TEST_P(DataTest, LocalStoreOutOfMemoryIsAFileThatCouldNotBeLoaded) {
-    ChooseStartupGroup(rig.ctx);
-    RelocateDataAtStartup(rig.ctx);
+    rig.StartWith({{u"A", u"a"}, {u"B", u"b"}});
     const std::u16string file = rig.folders.DefaultGroupFile();
-    rig.MakeFile(file, {{u"A", u"a"}, {u"B", u"b"}});
     const auto before = ReadAll(file);
     MemoryLimit none{0};
     rig.stores.local = ShortcutStore::Create(&none);
     LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file was found but could not be loaded.\n");
+    EXPECT_EQ(rig.TakeMessages(), kNotLoaded);
     EXPECT_EQ(rig.stores.local->Size(), 0u);
-    EXPECT_EQ(ReadAll(file), before);
     EXPECT_FALSE(FileExists(file + u".damaged"));
 
     // Nor does a change save the empty store over it.
-    EXPECT_NE(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
-                               ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
+    EXPECT_NE(StoreResult::Saved, rig.Store(false, u"NEW", u"new"));
     EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {u"A"}, {}), 0u);
     EXPECT_EQ(ReadAll(file), before);
-    rig.TakeMessages();
     rig.stores.local = ShortcutStore::Create();
-    EXPECT_EQ(StoreResult::Saved, StoreShortcut(rig.ctx, rig.stores, rig.dialogs, false, u"NEW",
-                              ShortcutEntry::Make(ShortcutKind::SimpleText, u"new")));
+    EXPECT_EQ(StoreResult::Saved, rig.Store(false, u"NEW", u"new"));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"a");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"new");
 }
@@ -155,13 +133,9 @@ TEST_P(DataTest, LocalStoreOutOfMemoryIsAFileThatCouldNotBeLoaded) {
 // Group names are the same without regard to case in every script, as
 // Windows treats the registry keys named by them.
 TEST_P(DataTest, GroupNamesIgnoreTheCaseOfEveryLetter) {
-    ChooseStartupGroup(rig.ctx);
-    RelocateDataAtStartup(rig.ctx);
-    rig.MakeFile(rig.folders.DefaultGroupFile(), {});
+    rig.StartWith({});
     auto groups = rig.Groups();
-    const std::u16string file = rig.Sub(u"e.dat");
-    rig.MakeFile(file, {});
-    groups.Register(u"\u00c9t\u00e9 \u0394\u03b5\u03bb\u03c4\u03b1", file);  // Été Δελτα
+    rig.AddGroupFile(u"\u00c9t\u00e9 \u0394\u03b5\u03bb\u03c4\u03b1", {});  // Été Δελτα
     EXPECT_TRUE(groups.Exists(u"\u00e9T\u00c9 \u03b4\u0395\u039b\u03a4\u0391"));
     EXPECT_FALSE(groups.Exists(u"\u00e9T\u00c9 \u03b4\u0395\u039b\u03a4\u0392"));
     rig.TakeMessages();
@@ -176,18 +150,17 @@ TEST_P(DataTest, GroupNamesIgnoreTheCaseOfEveryLetter) {
 }
 
 TEST_P(DataTest, AddingAGroupChecksTheNameAndCopiesTheDefaultGroup) {
-    ChooseStartupGroup(rig.ctx);
-    RelocateDataAtStartup(rig.ctx);
-    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"SIG", u"Regards"}});
+    rig.StartWith({{u"SIG", u"Regards"}});
     auto groups = rig.Groups();
     const std::u16string folder = rig.Sub(u"");
     groups.Register(u"Work", rig.Sub(u"elsewhere.dat"));
 
-    struct Refusal { const char16_t* name; std::u16string location; GroupField focus; const char16_t* message; };
+    const std::u16string badName = u"W|Invalid Name|The name cannot contain invalid characters /\\:*?\"<>|\n";
+    struct Refusal { const char16_t* name; std::u16string location; GroupField focus; std::u16string message; };
     const Refusal refusals[] = {
         {u"   ", folder, GroupField::Name, u"W|Name Required|Please enter the name for the shortcut group.\n"},
-        {u"a:b", folder, GroupField::Name, u"W|Invalid Name|The name cannot contain invalid characters /\\:*?\"<>|\n"},
-        {u"tab\there", folder, GroupField::Name, u"W|Invalid Name|The name cannot contain invalid characters /\\:*?\"<>|\n"},
+        {u"a:b", folder, GroupField::Name, badName},
+        {u"tab\there", folder, GroupField::Name, badName},
         {u"Fine", rig.Sub(u"nowhere"), GroupField::Location, u"W|Invalid Folder|Please enter a valid folder location.\n"},
         {u"work", folder, GroupField::Name, u"W|Exists|This group name already exists. Please use another name.\n"},
     };
@@ -201,8 +174,7 @@ TEST_P(DataTest, AddingAGroupChecksTheNameAndCopiesTheDefaultGroup) {
     EXPECT_EQ(groups.Names().size(), 2u);
 
     groups.Unregister(u"Work");
-    AddGroupOutcome out = AddGroup(rig.ctx, rig.stores, u"  Work  ", folder);
-    EXPECT_TRUE(out.added);
+    EXPECT_TRUE(AddGroup(rig.ctx, rig.stores, u"  Work  ", folder).added);
     const std::u16string file = GroupFileIn(folder, u"Work");
     EXPECT_EQ(groups.CurrentName(), u"Work");
     EXPECT_EQ(groups.LocationOf(u"Work"), file);
@@ -221,13 +193,9 @@ TEST_P(DataTest, AddingAGroupChecksTheNameAndCopiesTheDefaultGroup) {
 }
 
 TEST_P(DataTest, GroupsMenuAndSelection) {
-    ChooseStartupGroup(rig.ctx);
-    RelocateDataAtStartup(rig.ctx);
-    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"D", u"default"}});
+    rig.StartWith({{u"D", u"default"}});
     auto groups = rig.Groups();
-    const std::u16string other = rig.Sub(u"o.dat");
-    rig.MakeFile(other, {{u"O", u"other"}});
-    groups.Register(u"Other", other);
+    rig.AddGroupFile(u"Other", {{u"O", u"other"}});
     groups.SetCurrentName(u"OTHER");  // the check mark ignores case
 
     const auto names = groups.Names();
@@ -242,8 +210,7 @@ TEST_P(DataTest, GroupsMenuAndSelection) {
     EXPECT_EQ(menu[names.size() + 1].command, kCmdNewGroup);
     EXPECT_EQ(menu[names.size() + 2].command, kCmdDeleteGroup);
 
-    size_t otherIndex = names[0] == u"Other" ? 0 : 1;
-    EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + int(otherIndex)));
+    EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + int(names[0] == u"Other" ? 0 : 1)));
     EXPECT_EQ(groups.CurrentName(), u"Other");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"O"), u"other");
     EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectDefaultGroup));
@@ -254,14 +221,10 @@ TEST_P(DataTest, GroupsMenuAndSelection) {
 }
 
 TEST_P(DataTest, DeletingTheCurrentGroupRevertsToDefault) {
-    ChooseStartupGroup(rig.ctx);
-    RelocateDataAtStartup(rig.ctx);
-    rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"D", u"default"}});
+    rig.StartWith({{u"D", u"default"}});
     ASSERT_TRUE(AddGroup(rig.ctx, rig.stores, u"Work", rig.folders.local).added);
     const std::u16string workFile = GroupFileIn(rig.folders.local, u"Work");
-    const std::u16string teamFile = rig.Sub(u"team.dat");
-    rig.MakeFile(teamFile, {{u"T", u"t"}});
-    ASSERT_TRUE(AddGroup(rig.ctx, rig.stores, u"Team", teamFile).added);
+    const std::u16string teamFile = rig.AddGroupFile(u"Team", {{u"T", u"t"}});
     auto groups = rig.Groups();
     groups.SetCurrentName(u"Work");
     rig.TakeMessages();
@@ -320,12 +283,11 @@ TEST_P(DataTest, RelocationBringsMachineWideFilesToTheUser) {
     // file; every entry is on the object alone (the fake's record holds no
     // inheritance: the Windows tests read the real access list back).
     for (auto p : {rig.folders.machine, rig.folders.MachineLocal(), machine(u"acdata.txt"), machine(u"demo.rtf"),
-                   machineLocal(u"Work_abbrev.dat")}) {
+                   machineLocal(u"Work_abbrev.dat"), machine(u"shared_abbrev.dat")}) {
         ASSERT_TRUE(rig.security.GivenTo(p)) << U8(p);
-        EXPECT_EQ(*rig.security.GivenTo(p), UsersAccess::Read) << U8(p);
+        EXPECT_EQ(*rig.security.GivenTo(p), p == machine(u"shared_abbrev.dat") ? UsersAccess::Modify : UsersAccess::Read)
+            << U8(p);
     }
-    ASSERT_TRUE(rig.security.GivenTo(machine(u"shared_abbrev.dat")));
-    EXPECT_EQ(*rig.security.GivenTo(machine(u"shared_abbrev.dat")), UsersAccess::Modify);
 }
 
 // The access list we write: Everyone's entries go, and the machine's users
@@ -337,10 +299,9 @@ TEST(UsersAccessChanges, NothingInheritedNothingForEveryoneNoControlOverTheList)
     constexpr uint32_t kChanges = kWriteData | kAppendData | kWriteEa | kWriteAttributes | kDelete;
     for (UsersAccess access : {UsersAccess::Read, UsersAccess::Modify}) {
         SCOPED_TRACE(int(access));
-        const auto changes = UsersAccessChanges(access);
         uint32_t users = 0;
         bool everyoneRemoved = false;
-        for (const AccessChange& c : changes) {
+        for (const AccessChange& c : UsersAccessChanges(access)) {
             EXPECT_FALSE(c.inherited);
             if (c.who == Trustee::Everyone) everyoneRemoved = !c.allow;
             if (c.who == Trustee::Users && c.allow) users |= c.rights;
@@ -360,24 +321,21 @@ TEST_P(DataTest, RelocationRefusesWhatAnotherUserCouldHavePlanted) {
     const std::u16string product(FolderOf(f.machine));
     const std::u16string localFile = JoinPath(f.MachineLocal(), u"Work_abbrev.dat");
     FakeFileSecurity& sec = rig.security;
-    using Spoil = std::function<void()>;
+    const auto otherUser = [&](const std::u16string& p, bool admin) { sec.OwnBy(p, FakeFileSecurity::kOther, admin); };
     struct Case {
         const char* what;
-        Spoil spoil;
+        std::function<void()> spoil;
         bool acdata, demo, work, folderShared, sharedFileShared;  // copied, copied, copied, given, given
     };
     const Case cases[] = {
         {"nothing wrong", [] {}, true, true, true, true, true},
         {"local is a junction", [&] { sec.MakeReparsePoint(f.MachineLocal()); }, true, true, false, true, true},
         {"acdata.txt is a hard link", [&] { sec.MakeHardLinked(machine(u"acdata.txt")); }, false, true, true, true, true},
-        {"demo.rtf is another user's",
-         [&] { sec.OwnBy(machine(u"demo.rtf"), FakeFileSecurity::kOther, false); }, true, false, true, true, true},
-        {"demo.rtf is an administrator's",
-         [&] { sec.OwnBy(machine(u"demo.rtf"), FakeFileSecurity::kOther, true); }, true, true, true, true, true},
+        {"demo.rtf is another user's", [&] { otherUser(machine(u"demo.rtf"), false); }, true, false, true, true, true},
+        {"demo.rtf is an administrator's", [&] { otherUser(machine(u"demo.rtf"), true); }, true, true, true, true, true},
         {"the shared file is a hard link", [&] { sec.MakeHardLinked(machine(u"shared_abbrev.dat")); },
          true, true, true, true, false},
-        {"the machine folder is another user's",
-         [&] { sec.OwnBy(f.machine, FakeFileSecurity::kOther, false); }, false, false, false, false, false},
+        {"the machine folder is another user's", [&] { otherUser(f.machine, false); }, false, false, false, false, false},
         {"the product folder is a junction", [&] { sec.MakeReparsePoint(product); }, false, false, false, false, false},
     };
     ASSERT_TRUE(EnsureFolder(rig.ctx.fs, f.MachineLocal()));
@@ -385,6 +343,9 @@ TEST_P(DataTest, RelocationRefusesWhatAnotherUserCouldHavePlanted) {
     WriteAll(machine(u"demo.rtf"), {2});
     WriteAll(machine(u"shared_abbrev.dat"), {5});
     WriteAll(localFile, {4});
+    const auto copied = [](const std::u16string& p, bool yes, uint8_t byte) {
+        EXPECT_EQ(ReadAll(p), yes ? testing::Bytes{byte} : testing::Bytes{}) << U8(p);
+    };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         sec.facts.clear();
@@ -395,9 +356,9 @@ TEST_P(DataTest, RelocationRefusesWhatAnotherUserCouldHavePlanted) {
         c.spoil();
 
         RelocateDataAtStartup(rig.ctx);
-        EXPECT_EQ(ReadAll(JoinPath(f.user, u"acdata.txt")), c.acdata ? testing::Bytes{1} : testing::Bytes{});
-        EXPECT_EQ(ReadAll(JoinPath(f.user, u"demo.rtf")), c.demo ? testing::Bytes{2} : testing::Bytes{});
-        EXPECT_EQ(ReadAll(JoinPath(f.local, u"Work_abbrev.dat")), c.work ? testing::Bytes{4} : testing::Bytes{});
+        copied(JoinPath(f.user, u"acdata.txt"), c.acdata, 1);
+        copied(JoinPath(f.user, u"demo.rtf"), c.demo, 2);
+        copied(JoinPath(f.local, u"Work_abbrev.dat"), c.work, 4);
         EXPECT_EQ(sec.Granted(f.machine), c.folderShared);
         EXPECT_EQ(sec.Granted(machine(u"shared_abbrev.dat")), c.sharedFileShared);
         EXPECT_EQ(sec.Granted(f.MachineLocal()), c.work);
@@ -407,48 +368,36 @@ TEST_P(DataTest, RelocationRefusesWhatAnotherUserCouldHavePlanted) {
 
 // --- moving and copying -------------------------------------------------
 
+// The Default group holds A, B and C; the group Target holds B and Z.
 struct TransferRig {
     DataRig& rig;
     std::u16string targetFile;
     size_t targetIndex = 0;
 
     explicit TransferRig(DataRig& r) : rig(r) {
-        ChooseStartupGroup(rig.ctx);
-        RelocateDataAtStartup(rig.ctx);
-        rig.MakeFile(rig.folders.DefaultGroupFile(), {{u"A", u"a"}, {u"B", u"b"}, {u"C", u"c"}});
-        targetFile = rig.Sub(u"target.dat");
-        rig.MakeFile(targetFile, {{u"B", u"old b"}, {u"Z", u"z"}});
-        auto groups = rig.Groups();
-        groups.Register(u"Target", targetFile);
-        auto targets = TransferTargets(groups);
+        rig.StartWith({{u"A", u"a"}, {u"B", u"b"}, {u"C", u"c"}});
+        targetFile = rig.AddGroupFile(u"Target", {{u"B", u"old b"}, {u"Z", u"z"}});
+        auto targets = TransferTargets(rig.Groups());
         EXPECT_EQ(targets.size(), 1u);
         targetIndex = targets.at(0).index;
         LoadLocalStore(rig.ctx, rig.stores);
+        rig.TakeMessages();
     }
-    std::vector<TransferItem> Items(std::initializer_list<const char16_t*> keys) {
-        std::vector<TransferItem> out;
+    TransferResult Transfer(TransferMode mode, std::initializer_list<const char16_t*> keys) {
+        std::vector<TransferItem> items;
         for (auto k : keys) {
             EntryRef e;
             EXPECT_TRUE(rig.stores.local->Find(k, e));
-            out.push_back({k, e, false});
+            items.push_back({k, e, false});
         }
-        return out;
-    }
-    StoreRef Target() {
-        StoreRef s = ShortcutStore::Create();
-        uint32_t n = 0;
-        EXPECT_EQ(ShortcutStore::Load(*s, targetFile, false, n, rig.io), LoadOk);
-        return s;
+        return TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, mode, targetIndex, items);
     }
 };
 
 TEST_P(DataTest, MovingSkipsAConflictAndKeepsTheSkippedShortcut) {
     TransferRig t(rig);
-    rig.TakeMessages();
     rig.prompt.Answer(1);  // skip B
-    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, t.targetIndex,
-                               t.Items({u"A", u"B", u"C"}));
-    EXPECT_EQ(r.written, (std::vector<std::u16string>{u"A", u"C"}));
+    EXPECT_EQ(t.Transfer(TransferMode::Move, {u"A", u"B", u"C"}).written, (std::vector<std::u16string>{u"A", u"C"}));
     ASSERT_EQ(rig.prompt.asked.size(), 1u);
     const QuestionBox& q = rig.prompt.asked[0];
     EXPECT_EQ(q.title, u"Overwrite shortcut?");
@@ -458,68 +407,51 @@ TEST_P(DataTest, MovingSkipsAConflictAndKeepsTheSkippedShortcut) {
     EXPECT_TRUE(q.cancellable);
     EXPECT_EQ(rig.TakeMessages(), u"I|Moved|Shortcuts moved successfully.\n");
 
-    auto target = t.Target();
+    auto target = rig.Load(t.targetFile);
     EXPECT_EQ(rig.Text(*target, u"A"), u"a");
     EXPECT_EQ(rig.Text(*target, u"B"), u"old b");
     EXPECT_EQ(rig.Text(*target, u"C"), u"c");
     EXPECT_EQ(rig.stores.local->Size(), 1u);
     EXPECT_EQ(rig.Text(*rig.stores.local, u"B"), u"b");
-    // The source's file says the same as the store.
-    StoreRef source = ShortcutStore::Create();
-    uint32_t n = 0;
-    ASSERT_EQ(ShortcutStore::Load(*source, rig.folders.DefaultGroupFile(), false, n, rig.io), LoadOk);
-    EXPECT_EQ(source->Size(), 1u);
+    EXPECT_EQ(rig.Load(rig.folders.DefaultGroupFile())->Size(), 1u) << "the source's file says the same as the store";
 }
 
-TEST_P(DataTest, CancellingAtAConflictChangesNeitherGroup) {
-    TransferRig t(rig);
-    const auto targetBefore = ReadAll(t.targetFile);
-    const auto sourceBefore = ReadAll(rig.folders.DefaultGroupFile());
-    rig.TakeMessages();
-    rig.prompt.Cancel();
-    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, t.targetIndex,
-                               t.Items({u"A", u"B", u"C"}));
-    EXPECT_TRUE(r.cancelled);
-    EXPECT_EQ(ReadAll(t.targetFile), targetBefore);
-    EXPECT_EQ(ReadAll(rig.folders.DefaultGroupFile()), sourceBefore);
-    EXPECT_EQ(rig.stores.local->Size(), 3u);
-    EXPECT_EQ(rig.TakeMessages(), u"");
+// Cancelled at a conflict, or with a target that does not load: neither group changes.
+TEST_P(DataTest, NothingChangesWhenCancelledOrTheTargetDoesNotLoad) {
+    for (bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "target damaged");
+        TransferRig t(rig);
+        if (cancel) rig.prompt.Cancel();
+        else WriteAll(t.targetFile, testing::Bytes(20, 1));
+        const auto targetBefore = ReadAll(t.targetFile);
+        const auto sourceBefore = ReadAll(rig.folders.DefaultGroupFile());
+        const TransferResult r = t.Transfer(TransferMode::Move, {u"A", u"B", u"C"});
+        EXPECT_EQ(r.cancelled, cancel);
+        EXPECT_EQ(r.loaded, cancel);
+        EXPECT_EQ(ReadAll(t.targetFile), targetBefore);
+        EXPECT_EQ(ReadAll(rig.folders.DefaultGroupFile()), sourceBefore);
+        EXPECT_EQ(rig.stores.local->Size(), 3u);
+        EXPECT_EQ(rig.TakeMessages(), u"");
+    }
 }
 
 TEST_P(DataTest, CopyingWithOneAnswerForAllConflicts) {
     TransferRig t(rig);
     rig.MakeFile(t.targetFile, {{u"A", u"old a"}, {u"B", u"old b"}, {u"C", u"old c"}});
-    rig.TakeMessages();
     rig.prompt.Answer(0, true);  // overwrite, and the same for every later conflict
-    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Copy, t.targetIndex,
-                               t.Items({u"A", u"B", u"C"}));
-    EXPECT_EQ(r.written.size(), 3u);
+    EXPECT_EQ(t.Transfer(TransferMode::Copy, {u"A", u"B", u"C"}).written.size(), 3u);
     ASSERT_EQ(rig.prompt.asked.size(), 1u);
     EXPECT_EQ(rig.prompt.asked[0].title, u"Kestrix");
     EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcuts copied successfully.\n");
-    auto target = t.Target();
-    EXPECT_EQ(rig.Text(*target, u"B"), u"b");
+    EXPECT_EQ(rig.Text(*rig.Load(t.targetFile), u"B"), u"b");
     EXPECT_EQ(rig.stores.local->Size(), 3u) << "copying leaves the source alone";
 
-    // One shortcut, no conflict: the singular message.
-    auto one = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Copy, t.targetIndex, {});
-    EXPECT_TRUE(one.written.empty());
+    // Nothing to copy says nothing; one shortcut, no conflict: the singular message.
+    EXPECT_TRUE(t.Transfer(TransferMode::Copy, {}).written.empty());
     EXPECT_EQ(rig.TakeMessages(), u"");
     rig.MakeFile(t.targetFile, {});
-    TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Copy, t.targetIndex, t.Items({u"C"}));
+    t.Transfer(TransferMode::Copy, {u"C"});
     EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcut copied successfully.\n");
-}
-
-TEST_P(DataTest, ATargetThatDoesNotLoadIsLeftAlone) {
-    TransferRig t(rig);
-    WriteAll(t.targetFile, testing::Bytes(20, 1));
-    rig.TakeMessages();
-    auto r = TransferShortcuts(rig.ctx, rig.stores, rig.dialogs, TransferMode::Move, t.targetIndex,
-                               t.Items({u"A"}));
-    EXPECT_FALSE(r.loaded);
-    EXPECT_EQ(ReadAll(t.targetFile), testing::Bytes(20, 1));
-    EXPECT_EQ(rig.stores.local->Size(), 3u);
-    EXPECT_EQ(rig.TakeMessages(), u"");
 }
 
 }  // namespace

@@ -77,9 +77,7 @@ TEST_P(DataTest, ImportIntoANewGroupRegistersItsFileAndAddsToItAgainLater) {
     EXPECT_EQ(o.counts.imported, 1u);
     EXPECT_EQ(o.counts.skipped, 1u);
     EXPECT_EQ(rig.Groups().Names().size(), 1u);
-    StoreRef loaded = ShortcutStore::Create();
-    uint32_t count = 0;
-    ASSERT_EQ(ShortcutStore::Load(*loaded, o.file, false, count, rig.io), LoadOk);
+    StoreRef loaded = rig.Load(o.file);
     EXPECT_EQ(DataRig::Text(*loaded, u"SIG"), u"Best,\r\nAnna");
     EXPECT_EQ(DataRig::Text(*loaded, u"ADDR"), u"1 Main St");
 
@@ -88,6 +86,7 @@ TEST_P(DataTest, ImportIntoANewGroupRegistersItsFileAndAddsToItAgainLater) {
     rig.stores.groupName = u"espanso";
     rig.stores.groupPath = o.file;
     rig.stores.localLoaded = true;
+    uint32_t count = 0;
     ASSERT_EQ(ShortcutStore::Load(*rig.stores.local, o.file, false, count, rig.io), LoadOk);
     // A rich-text entry comes with its browser clip, as from a load.
     struct MarkClips final : ClipBuilder {
@@ -114,7 +113,7 @@ TEST_P(DataTest, ImportIntoANewGroupRegistersItsFileAndAddsToItAgainLater) {
 }
 
 TEST_P(DataTest, TheCsvExportReadsBackAsTheSameKeywordsAndTexts) {
-    const std::u16string file = rig.Sub(u"g_abbrev.dat");
+    const std::u16string file = rig.Sub(u"Work.dat");
     StoreRef s = ShortcutStore::Create();
     s->Insert(u"SIG", ShortcutEntry::Make(ShortcutKind::SimpleText, u"Say \"hi\",\r\nAnna"));
     s->Insert(u"RICH", ShortcutEntry::Make(ShortcutKind::RichText, u"Bold text", "{\\rtf1 {\\b Bold} text}"));

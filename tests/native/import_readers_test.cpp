@@ -31,6 +31,14 @@ const ImportItem* Only(const ImportPreview& p) {
     return p.items.size() == 1 ? &p.items[0] : nullptr;
 }
 
+// A reader's answer to input it cannot use: no shortcut, and one line about
+// the input that holds `part`.
+void ExpectOneProblem(const ImportPreview& p, const char* part) {
+    EXPECT_TRUE(p.items.empty());
+    ASSERT_EQ(p.problems.size(), 1u);
+    EXPECT_NE(U8(p.problems[0]).find(part), std::string::npos) << U8(p.problems[0]);
+}
+
 struct Expect {
     const char* input;
     const char* keyword;  // as stored; "" when skipped before one was made
@@ -43,7 +51,7 @@ void Check(const ImportItem* item, const Expect& e) {
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(U8(item->keyword), e.keyword);
     EXPECT_EQ(item->status, e.status) << Notes(*item);
-    if (e.status != ImportStatus::Skipped) EXPECT_EQ(U8(item->text), e.text);
+    if (e.status != ImportStatus::Skipped) { EXPECT_EQ(U8(item->text), e.text); }
     EXPECT_NE(Notes(*item).find(e.note), std::string::npos) << Notes(*item);
 }
 
@@ -104,8 +112,7 @@ TEST(ImportCsv, ATextExpanderExportBecomesShortcutsAndOtherFilesOneLine) {
     for (const char* bad : {"\xFF\xFEk", "just one column\nand another\n"}) {
         ImportPreview q;
         ReadCsvImport(bad, u"bad.csv", q);
-        EXPECT_TRUE(q.items.empty());
-        EXPECT_EQ(q.problems.size(), 1u);
+        ExpectOneProblem(q, "");
     }
 }
 
@@ -137,9 +144,7 @@ TEST(ImportAutoHotkey, HotstringsBecomeShortcutsOrAreSkippedWithTheirReason) {
     }
     ImportPreview notAhk;
     ReadAutoHotkeyImport("#!/bin/sh\necho hello\n", u"run.sh", notAhk);
-    EXPECT_TRUE(notAhk.items.empty());
-    ASSERT_EQ(notAhk.problems.size(), 1u);
-    EXPECT_EQ(notAhk.problems[0], u"\"run.sh\" holds no AutoHotkey hotstrings.");
+    ExpectOneProblem(notAhk, "\"run.sh\" holds no AutoHotkey hotstrings.");
 }
 
 TEST(ImportBeeftext, CombosWithGroupsVariablesAndOlderFieldNames) {
@@ -179,9 +184,7 @@ TEST(ImportBeeftext, CombosWithGroupsVariablesAndOlderFieldNames) {
     for (const auto& [bytes, line] : bad) {
         ImportPreview q;
         ReadBeeftextImport(bytes, u"c.json", q);
-        EXPECT_TRUE(q.items.empty());
-        ASSERT_EQ(q.problems.size(), 1u);
-        EXPECT_NE(U8(q.problems[0]).find(line), std::string::npos) << U8(q.problems[0]);
+        ExpectOneProblem(q, line);
     }
 }
 
@@ -291,9 +294,7 @@ TEST_F(EspansoFolder, TheLegacyLayoutAndDamagedFiles) {
         SCOPED_TRACE(text);
         ImportPreview p;
         ReadEspansoImport(Write("bad/x.yml", text), env, p);
-        EXPECT_TRUE(p.items.empty());
-        ASSERT_EQ(p.problems.size(), 1u);
-        EXPECT_NE(U8(p.problems[0]).find(line), std::string::npos) << U8(p.problems[0]);
+        ExpectOneProblem(p, line);
     }
 }
 
@@ -332,10 +333,7 @@ TEST(ImportBadInput, AHundredMegabytesOfGarbageGiveOneLineFromEachReader) {
     ReadBeeftextImport(garbage, u"g", p[1]);
     ReadAutoHotkeyImport(garbage, u"g", p[2]);
     ReadCsvImport(garbage, u"g", p[3]);
-    for (const ImportPreview& one : p) {
-        EXPECT_TRUE(one.items.empty());
-        EXPECT_EQ(one.problems.size(), 1u);
-    }
+    for (const ImportPreview& one : p) ExpectOneProblem(one, "");
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 namespace kx {
 namespace {
 
-TEST(MemoryLabel, EachUnitFromItsThreshold) {
+// The position times hundredths of the address space, in each unit from
+// its threshold.
+TEST(MemoryLabel, PositionTimesHundredthsOfTheAddressSpaceInEachUnit) {
     EXPECT_EQ(MemoryAmountText(0), u"0 Bytes");
     EXPECT_EQ(MemoryAmountText(1023.9), u"1023 Bytes");
     EXPECT_EQ(MemoryAmountText(1024), u"1.00 KB");
@@ -18,9 +20,6 @@ TEST(MemoryLabel, EachUnitFromItsThreshold) {
     EXPECT_EQ(MemoryAmountText(1073741823), u"1024.00 MB");
     EXPECT_EQ(MemoryAmountText(1073741824), u"1.00 GB");
     EXPECT_EQ(MemoryAmountText(3.5 * 1073741824), u"3.50 GB");
-}
-
-TEST(MemoryLabel, PositionTimesHundredthsOfTheAddressSpace) {
     // A 32-bit process: 2 GiB of address space.
     EXPECT_EQ(MemoryLabelText(15, 0x80000000u), u"15% .... 307.20 MB");
     EXPECT_EQ(MemoryLabelText(1, 0x80000000u), u"1% .... 20.48 MB");

@@ -28,16 +28,18 @@ TEST(SaveWithNotice, ReportsFailure) {
     EXPECT_EQ(prompt.shown, std::vector<std::u16string>{u"File Save Error|Failed to save file!"});
 }
 
+// A whole folder name, compared as Windows compares names in any script.
 TEST(SaveWithNotice, PathIsInsideNeedsAWholeFolderName) {
-    EXPECT_TRUE(PathIsInside(u"C:\\ProgramData\\Tarvik\\shared_abbrev.dat", u"c:\\programdata\\tarvik"));
-    EXPECT_TRUE(PathIsInside(u"C:\\ProgramData\\Tarvik\\local\\a.dat", u"C:\\ProgramData\\Tarvik\\"));
-    EXPECT_FALSE(PathIsInside(u"C:\\ProgramData\\Tarvik2\\a.dat", u"C:\\ProgramData\\Tarvik"));
-    EXPECT_FALSE(PathIsInside(u"C:\\ProgramData\\Tarvik", u"C:\\ProgramData\\Tarvik"));
-    EXPECT_FALSE(PathIsInside(u"C:\\a.dat", u""));
-    // Folder names in any script compare as Windows compares them.
-    EXPECT_TRUE(PathIsInside(u"C:\\Donn\u00c9es\\\u0414\u0410\u041d\u041d\u042b\\a.dat",
-                             u"c:\\donn\u00e9es\\\u0434\u0430\u043d\u043d\u044b"));
-    EXPECT_FALSE(PathIsInside(u"C:\\Donn\u00c9es\\a.dat", u"C:\\Donnees"));
+    const struct { const char16_t *path, *folder; bool inside; } cases[] = {
+        {u"C:\\ProgramData\\Tarvik\\shared_abbrev.dat", u"c:\\programdata\\tarvik", true},
+        {u"C:\\ProgramData\\Tarvik\\local\\a.dat", u"C:\\ProgramData\\Tarvik\\", true},
+        {u"C:\\ProgramData\\Tarvik2\\a.dat", u"C:\\ProgramData\\Tarvik", false},
+        {u"C:\\ProgramData\\Tarvik", u"C:\\ProgramData\\Tarvik", false},
+        {u"C:\\a.dat", u"", false},
+        {u"C:\\Donn\u00c9es\\\u0414\u0410\u041d\u041d\u042b\\a.dat", u"c:\\donn\u00e9es\\\u0434\u0430\u043d\u043d\u044b", true},
+        {u"C:\\Donn\u00c9es\\a.dat", u"C:\\Donnees", false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(PathIsInside(c.path, c.folder), c.inside) << U8(c.path);
 }
 
 }  // namespace

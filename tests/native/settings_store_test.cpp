@@ -2,57 +2,51 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "platform/fake/memory_registry.h"
 #include "tests/support/registry_fixture.h"
 
 namespace kx::test {
 namespace {
 
-TEST_P(RegistryTest, NumbersReadTheirLeadingDigitsAndEmptyMeansDefault) {
+// A number reads its leading digits (an empty text means the default); a
+// flag is true unless its text starts with the digit zero.
+TEST_P(RegistryTest, NumbersAndFlagsReadFromText) {
     SettingsStore s(*reg);
-    PutRaw(u"abc", u"abc");
-    PutRaw(u"empty", u"");
-    PutRaw(u"mixed", u"  -42px");
-    PutRaw(u"plus", u"+7");
-    EXPECT_EQ(s.ReadInt(section, u"abc", 99), 0);
-    EXPECT_EQ(s.ReadInt(section, u"empty", 99), 99);
-    EXPECT_EQ(s.ReadInt(section, u"mixed", 99), -42);
-    EXPECT_EQ(s.ReadInt(section, u"plus", 99), 7);
+    const struct { const char16_t* text; int32_t number; bool flagIfFalse, flagIfTrue; } cases[] = {
+        {u"abc", 0, true, true},    {u"", 99, false, true},      {u"  -42px", -42, true, true},
+        {u"+7", 7, true, true},     {u"true", 0, true, true},    {u"yes", 0, true, true},
+        {u"00", 0, false, false},   {u"false", 0, true, true},
+    };
+    for (const auto& c : cases) {
+        PutRaw(u"v", c.text);
+        EXPECT_EQ(s.ReadInt(section, u"v", 99), c.number) << U8(c.text);
+        EXPECT_EQ(s.ReadBool(section, u"v", false), c.flagIfFalse) << U8(c.text);
+        EXPECT_EQ(s.ReadBool(section, u"v", true), c.flagIfTrue) << U8(c.text);
+    }
     EXPECT_EQ(s.ReadInt(section, u"missing", -5), -5);
-
     s.WriteInt(section, u"n", -2147483647 - 1);
     EXPECT_EQ(s.ReadString(section, u"n", u""), u"-2147483648");
     EXPECT_EQ(s.ReadInt(section, u"n", 0), -2147483647 - 1);
-}
-
-TEST_P(RegistryTest, FlagsAreTrueUnlessTheTextStartsWithZero) {
-    SettingsStore s(*reg);
-    PutRaw(u"t", u"true");
-    PutRaw(u"y", u"yes");
-    PutRaw(u"z", u"00");
-    PutRaw(u"f", u"false");  // does not start with the digit zero
-    PutRaw(u"e", u"");
-    EXPECT_TRUE(s.ReadBool(section, u"t", false));
-    EXPECT_TRUE(s.ReadBool(section, u"y", false));
-    EXPECT_FALSE(s.ReadBool(section, u"z", true));
-    EXPECT_TRUE(s.ReadBool(section, u"f", false));
-    EXPECT_TRUE(s.ReadBool(section, u"e", true));
-    EXPECT_FALSE(s.ReadBool(section, u"e", false));
     s.WriteBool(section, u"w", false);
     EXPECT_EQ(s.ReadString(section, u"w", u"x"), u"0");
     s.WriteBool(section, u"w", true);
     EXPECT_EQ(s.ReadString(section, u"w", u"x"), u"1");
 }
 
+// Text longer than the read buffer reads as the default; an existing empty
+// value is not the default.
 TEST_P(RegistryTest, TextLongerThanTheReadBufferReadsAsTheDefault) {
     SettingsStore s(*reg);
     const std::u16string t259(259, u'a'), t260(260, u'b'), t300(300, u'c');
     s.WriteString(section, u"a", t259);
     s.WriteString(section, u"b", t260);
     s.WriteString(section, u"c", t300);
+    s.WriteString(section, u"e", u"");
     EXPECT_EQ(s.ReadString(section, u"a", u"def"), t259);
     EXPECT_EQ(s.ReadString(section, u"b", u"def"), u"def");
     EXPECT_EQ(s.ReadString(section, u"c", u"def"), u"def");
+    EXPECT_EQ(s.ReadString(section, u"e", u"def"), u"");
     // Writing has no limit: the whole text is stored with its terminator.
     uint8_t buf[1024];
     uint32_t size = sizeof buf, type = 0;
@@ -61,13 +55,6 @@ TEST_P(RegistryTest, TextLongerThanTheReadBufferReadsAsTheDefault) {
     EXPECT_EQ(type, reg::kTypeSz);
     // A default is cut like any other text read.
     EXPECT_EQ(s.ReadString(section, u"missing", t300).size(), 259u);
-}
-
-TEST_P(RegistryTest, AnExistingEmptyValueIsNotTheDefault) {
-    SettingsStore s(*reg);
-    s.WriteString(section, u"e", u"");
-    EXPECT_EQ(s.ReadString(section, u"e", u"default"), u"");
-    EXPECT_EQ(s.ReadString(section, u"other", u"default"), u"default");
 }
 
 TEST_P(RegistryTest, DeleteFallsBackToTheUnderscoreName) {
@@ -102,29 +89,25 @@ TEST_P(RegistryTest, WindowPositionExistsEvenWhenTooLongToRead) {
     EXPECT_TRUE(s.ValueExists());
 }
 
-TEST_P(RegistryTest, GroupKeysAreListedAndDeletedWhole) {
-    SettingsStore s(*reg);
+// Group keys are listed and deleted whole; a key's value names are its own.
+TEST_P(RegistryTest, SubkeysAndValueNames) {
     const std::u16string base = SettingsStore::SectionPath(section);
+    SettingsStore s(*reg);
+    EXPECT_TRUE(reg->ValueNames(Hive::CurrentUser, base).empty());
     s.WriteString(section + u"\\Default", u"loc", u"a");
     s.WriteString(section + u"\\Work", u"loc", u"b");
     s.WriteString(section + u"\\Work\\Deeper", u"x", u"c");
+    PutRaw(u"notepad.exe", u"Off");
+    PutRaw(u"Teams.exe", u"Chat");
     auto keys = reg->SubKeys(Hive::CurrentUser, base);
     std::sort(keys.begin(), keys.end());
     EXPECT_EQ(keys, (std::vector<std::u16string>{u"Default", u"Work"}));
-    EXPECT_EQ(reg->DeleteTree(Hive::CurrentUser, base + u"\\Work"), reg::kSuccess);
-    EXPECT_EQ(reg->SubKeys(Hive::CurrentUser, base), std::vector<std::u16string>{u"Default"});
-    EXPECT_EQ(reg->DeleteTree(Hive::CurrentUser, base + u"\\Work"), reg::kFileNotFound);
-}
-
-TEST_P(RegistryTest, ValueNamesListTheKeysOwnValuesOnly) {
-    const std::u16string base = SettingsStore::SectionPath(section);
-    EXPECT_TRUE(reg->ValueNames(Hive::CurrentUser, base).empty());
-    PutRaw(u"notepad.exe", u"Off");
-    PutRaw(u"Teams.exe", u"Chat");
-    SettingsStore(*reg).WriteString(section + u"\\Below", u"hidden.exe", u"Off");
     auto names = reg->ValueNames(Hive::CurrentUser, base);
     std::sort(names.begin(), names.end());
     EXPECT_EQ(names, (std::vector<std::u16string>{u"Teams.exe", u"notepad.exe"}));
+    EXPECT_EQ(reg->DeleteTree(Hive::CurrentUser, base + u"\\Work"), reg::kSuccess);
+    EXPECT_EQ(reg->SubKeys(Hive::CurrentUser, base), std::vector<std::u16string>{u"Default"});
+    EXPECT_EQ(reg->DeleteTree(Hive::CurrentUser, base + u"\\Work"), reg::kFileNotFound);
 }
 
 TEST(SettingsPath, LongSectionPathsAreCut) {
@@ -136,11 +119,13 @@ TEST(SettingsPath, LongSectionPathsAreCut) {
 TEST(SettingsBrokenRegistry, EveryReadGivesItsDefault) {
     MemoryRegistry reg;
     SettingsStore s(reg);
-    s.WriteString(u"Settings", u"DoubleSpace", u"1");
+    s.WriteBool(settings::DoubleSpace, true);
+    s.Write(settings::ToggleExpansionsCombo, u"CTRL+M");
+    s.WriteInt(settings::SuggestionLengthMaximum, 5);
     reg.SetBroken(true);
-    EXPECT_FALSE(s.ReadBool(settings::DoubleSpace));
-    EXPECT_EQ(s.Read(settings::ToggleExpansionsCombo), u"CTRL+ALT+SPACE");
-    EXPECT_EQ(s.ReadInt(settings::SuggestionLengthMaximum), 260);
+    EXPECT_EQ(s.ReadBool(settings::DoubleSpace), settings::DoubleSpace.intDefault != 0);
+    EXPECT_EQ(s.Read(settings::ToggleExpansionsCombo), settings::ToggleExpansionsCombo.textDefault);
+    EXPECT_EQ(s.ReadInt(settings::SuggestionLengthMaximum), settings::SuggestionLengthMaximum.intDefault);
 }
 
 INSTANTIATE_TEST_SUITE_P(Memory, RegistryTest,

@@ -11,9 +11,13 @@ namespace {
 
 EntryRef Text(const char16_t* s) { return ShortcutEntry::Make(ShortcutKind::SimpleText, s); }
 
-TEST(ShortcutStore, ReplacingAKeywordDropsTheOldEntryOnce) {
-    auto store = ShortcutStore::Create();
-    EntryRef first = Text(u"one"), second = Text(u"two");
+// Entries are shared by reference: the store holds one on each entry it
+// keeps, drops it when the entry is replaced or removed or the store goes,
+// and a reference found in it outlives all of that.
+TEST(ShortcutStore, EntriesOutliveTheStoreThatHeldThem) {
+    StoreRef store = ShortcutStore::Create(), other = store;
+    EXPECT_EQ(store->RefCount(), 2u);
+    EntryRef first = Text(u"one"), second = Text(u"two"), addr = Text(u"1 Main Street");
     ASSERT_TRUE(store->Insert(u"abc", first));
     EXPECT_EQ(first->RefCount(), 2u);
     ASSERT_TRUE(store->Insert(u"abc", second));
@@ -23,11 +27,27 @@ TEST(ShortcutStore, ReplacingAKeywordDropsTheOldEntryOnce) {
     EntryRef found;
     ASSERT_TRUE(store->Find(u"abc", found));
     EXPECT_EQ(found, second);
+    found.reset();
+
+    store->Insert(u"ADDR", addr);
+    EXPECT_TRUE(store->Remove(u"ADDR"));
+    EXPECT_FALSE(store->Remove(u"ADDR"));
+    EXPECT_EQ(addr->RefCount(), 1u);
+    EXPECT_EQ(addr->plainText, u"1 Main Street");
+    store.reset();
+    EXPECT_TRUE(other->Contains(u"abc")) << "a reference keeps the store";
+    other->Clear();
+    EXPECT_EQ(second->RefCount(), 1u);
+    EXPECT_EQ(second->plainText, u"two");
+    other->Insert(u"K", first);
+    other.reset();
+    EXPECT_EQ(first->RefCount(), 1u) << "destroying the store drops its entries";
 }
 
 // Out of memory an insert reports failure and leaves the store, and the
-// entry's count, as they were; replacing a slot needs no memory and works.
-TEST(ShortcutStore, InsertOutOfMemoryAddsNoSlot) {
+// entry's count, as they were, as does an empty keyword; replacing a slot
+// needs no memory and works.
+TEST(ShortcutStore, RefusedInsertsAddNoSlot) {
     MemoryLimit limit{0};
     auto store = ShortcutStore::Create(&limit);
     EntryRef a = Text(u"a"), b = Text(u"b");
@@ -37,6 +57,8 @@ TEST(ShortcutStore, InsertOutOfMemoryAddsNoSlot) {
     EXPECT_EQ(a->RefCount(), 1u);
 
     limit.bytesLeft = 4096;
+    EXPECT_FALSE(store->Insert(u"", a));
+    EXPECT_EQ(a->RefCount(), 1u);
     ASSERT_TRUE(store->Insert(u"A", a));
     limit.bytesLeft = 0;
     EXPECT_FALSE(store->Insert(u"B", b));
@@ -48,32 +70,19 @@ TEST(ShortcutStore, InsertOutOfMemoryAddsNoSlot) {
     EXPECT_GT(limit.bytesLeft, 0u);
 }
 
-TEST(ShortcutStore, EmptyKeywordIsRefused) {
-    auto store = ShortcutStore::Create();
-    EntryRef e = Text(u"x");
-    EXPECT_FALSE(store->Insert(u"", e));
-    EXPECT_EQ(store->Size(), 0u);
-    EXPECT_EQ(e->RefCount(), 1u);
-}
-
 TEST(ShortcutStore, KeywordsCompareByExactCodeUnits) {
     auto store = ShortcutStore::Create();
-    store->Insert(u"ABC", Text(u"upper"));
-    store->Insert(u"abc", Text(u"lower"));
+    for (const char16_t* k : {u"b", u"B", u"\u00e9", u"a", u"ab", u"\uff21"}) store->Insert(k, Text(k));
     EntryRef e;
-    ASSERT_TRUE(store->Find(u"ABC", e));
-    EXPECT_EQ(e->plainText, u"upper");
-    ASSERT_TRUE(store->Find(u"abc", e));
-    EXPECT_EQ(e->plainText, u"lower");
-    EXPECT_FALSE(store->Find(u"Abc", e));
-    EXPECT_EQ(e->plainText, u"lower") << "a miss leaves the caller's reference alone";
+    ASSERT_TRUE(store->Find(u"B", e));
+    EXPECT_EQ(e->plainText, u"B");
+    EXPECT_FALSE(store->Find(u"AB", e));
+    EXPECT_EQ(e->plainText, u"B") << "a miss leaves the caller's reference alone";
 
     // Iteration is by unsigned 16-bit units: B < a < ab < b, and a unit
     // above 0x8000 sorts after every ASCII keyword.
-    auto s2 = ShortcutStore::Create();
-    for (const char16_t* k : {u"b", u"B", u"\u00e9", u"a", u"ab", u"\uff21"}) s2->Insert(k, Text(k));
     std::vector<std::u16string> order;
-    for (auto it = s2->Begin(); !it.AtEnd(); it.Next()) order.push_back(it.Keyword());
+    for (auto it = store->Begin(); !it.AtEnd(); it.Next()) order.push_back(it.Keyword());
     EXPECT_EQ(order, (std::vector<std::u16string>{u"B", u"a", u"ab", u"b", u"\u00e9", u"\uff21"}));
 }
 
@@ -89,43 +98,13 @@ TEST(ShortcutStore, OnlyTheSharedStoreReportsItsPassword) {
     EXPECT_EQ(out.size(), 259u);
 }
 
-TEST(ShortcutStore, AFoundEntryOutlivesClearAndRemove) {
-    auto store = ShortcutStore::Create();
-    store->Insert(u"SIG", Text(u"Best regards"));
-    store->Insert(u"ADDR", Text(u"1 Main Street"));
-    EntryRef sig, addr;
-    ASSERT_TRUE(store->Find(u"SIG", sig));
-    ASSERT_TRUE(store->Find(u"ADDR", addr));
-    EXPECT_TRUE(store->Remove(u"ADDR"));
-    EXPECT_FALSE(store->Remove(u"ADDR"));
-    store->Clear();
-    EXPECT_FALSE(store->Contains(u"SIG"));
-    EXPECT_EQ(sig->plainText, u"Best regards");
-    EXPECT_EQ(addr->plainText, u"1 Main Street");
-    EXPECT_EQ(sig->RefCount(), 1u);
-}
-
-TEST(ShortcutStore, StoreReferencesKeepItAlive) {
-    StoreRef a = ShortcutStore::Create();
-    StoreRef b = a;
-    EXPECT_EQ(a->RefCount(), 2u);
-    EntryRef e = Text(u"x");
-    a->Insert(u"K", e);
-    a.reset();
-    EXPECT_TRUE(b->Contains(u"K"));
-    b.reset();
-    EXPECT_EQ(e->RefCount(), 1u) << "destroying the store drops its entries";
-}
-
 // The hook thread looks keywords up while the UI thread reloads the store.
 // Every hit must be a whole, live entry whose text belongs to its keyword.
 TEST(ShortcutStore, LookupsRaceClearAndInsertSafely) {
     auto store = ShortcutStore::Create();
     const std::vector<std::u16string> keys = {u"SIG", u"ADDR", u"TY", u"BR", u"OOO", u"PHONE"};
     std::atomic<bool> stop{false};
-    std::atomic<long> hits{0}, bad{0};
-
-    std::atomic<long> lookups{0};
+    std::atomic<long> hits{0}, bad{0}, lookups{0};
     std::thread hook([&] {
         EntryRef e;
         while (!stop) {
@@ -141,13 +120,11 @@ TEST(ShortcutStore, LookupsRaceClearAndInsertSafely) {
     });
     // Reload until the hook thread has really raced the reloads: on a busy
     // machine it may not be scheduled at all during a fixed number of rounds.
-    auto reload = [&](int round) {
+    for (int round = 0; round < 2000 || (lookups < 20000 && round < 20000000); ++round) {
         store->Clear();
         for (const auto& k : keys) store->Insert(k, Text((k + u" expansion " + char16_t(u'0' + round % 10)).c_str()));
         if (round % 3 == 0) store->Remove(keys[round % keys.size()]);
-    };
-    int round = 0;
-    for (; round < 2000 || (lookups < 20000 && round < 20000000); ++round) reload(round);
+    }
     while (hits == 0) std::this_thread::yield();  // the store holds entries now
     stop = true;
     hook.join();

@@ -65,11 +65,9 @@ TEST(TrustRules, OnlyOurOwnProgramsImagesAreOurs) {
 }
 
 TEST(TrustRules, OnlyAnElevatedInstanceWindowTakesCopyDataFromLowerLevels) {
-    for (bool elevated : {false, true}) {
-        EXPECT_EQ(OpensCopyDataToLowerLevels(CopyDataWindow::Instance, elevated), elevated);
-        EXPECT_FALSE(OpensCopyDataToLowerLevels(CopyDataWindow::Main, elevated));
-        EXPECT_FALSE(OpensCopyDataToLowerLevels(CopyDataWindow::HookLink, elevated));
-    }
+    for (bool elevated : {false, true})
+        for (CopyDataWindow w : {CopyDataWindow::Instance, CopyDataWindow::Main, CopyDataWindow::HookLink})
+            EXPECT_EQ(OpensCopyDataToLowerLevels(w, elevated), elevated && w == CopyDataWindow::Instance);
 }
 
 // Letters type their small and capital letter, and nothing with CTRL or ALT.
@@ -86,28 +84,23 @@ public:
 // lower integrity level. Such keys start no macro (macros start programs at
 // our level); the user's own press of the same keys does.
 TEST(TrustRules, KeysTypedFromALowerIntegrityLevelStartNoMacro) {
-    struct Case {
-        const char16_t* combination;
-        bool ctrl, shift, alt;
-    };
-    const Case cases[] = {{u"CTRL+ALT+E", true, false, true}, {u"SHIFT+E", false, true, false},
-                          {u"ALT+E", false, false, true}};
     LetterLayout layout;
-    for (const Case& c : cases) {
+    for (const char16_t* combination : {u"CTRL+ALT+E", u"SHIFT+E", u"ALT+E"}) {
+        const std::u16string c = combination;
         test::EngineRig rig;
-        rig.Add(c.combination, u"kbrd_input \"x\"", nullptr, ShortcutKind::Macro);
+        rig.Add(combination, u"kbrd_input \"x\"", nullptr, ShortcutKind::Macro);
         for (bool lowerLevel : {true, false}) {
             RawKey raw;
             raw.vk = 'E';
-            raw.ctrl = c.ctrl;
-            raw.shift = c.shift;
-            raw.alt = c.alt;
+            raw.ctrl = c.starts_with(u"CTRL");
+            raw.shift = c.starts_with(u"SHIFT");
+            raw.alt = c.find(u"ALT") != std::u16string::npos;
             raw.lowerLevel = lowerLevel;
             rig.expander.OnKeyEvent(BuildKeyEvent(raw, layout));
             raw.isUp = true;
             rig.expander.OnKeyEvent(BuildKeyEvent(raw, layout));
             EXPECT_EQ(rig.Lines("output StartMacro").size(), lowerLevel ? 0u : 1u)
-                << (lowerLevel ? "lower level " : "user ") << U8(c.combination);
+                << (lowerLevel ? "lower level " : "user ") << U8(combination);
             rig.log.Clear();
         }
     }
