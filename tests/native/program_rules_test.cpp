@@ -155,8 +155,7 @@ TEST(ProgramRulesMatcher, EachProgramGetsItsOwnRule) {
 
 TEST(ProgramRulesMatcher, OffKeepsTheHotkeysAndForgetsTheWordBegunElsewhere) {
     RulesRig rig;
-    rig.settings.WriteBool(settings::ToggleExpansions, true);
-    rig.Reload();
+    rig.SwitchOn({settings::ToggleExpansions});
     rig.store.Set(u"notepad.exe", kOff);
     rig.Front(RulesRig::kChatApp);
     rig.Run("type si");
