@@ -27,7 +27,9 @@ TEST(ProgramRules, RegistryTextParsesAndRoundTrips) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(ParseProgramRule(c.data), c.rule) << Utf16ToUtf8(c.data);
-        if (c.rule.kind != ProgramRuleKind::None) EXPECT_EQ(ParseProgramRule(ProgramRuleText(c.rule)), c.rule);
+        if (c.rule.kind != ProgramRuleKind::None) {
+            EXPECT_EQ(ParseProgramRule(ProgramRuleText(c.rule)), c.rule);
+        }
     }
 }
 
@@ -143,7 +145,9 @@ TEST(ProgramRulesMatcher, EachProgramGetsItsOwnRule) {
         }
         ASSERT_EQ(expanded.size(), 1u) << c.window;
         EXPECT_NE(expanded[0].find(c.rule), std::string::npos) << expanded[0];
-        if (!*c.rule) EXPECT_EQ(expanded[0].find("rule="), std::string::npos) << expanded[0];
+        if (!*c.rule) {
+            EXPECT_EQ(expanded[0].find("rule="), std::string::npos) << expanded[0];
+        }
         EXPECT_GT(rig.autoComplete.fed, 0);
     }
     EXPECT_EQ(rig.expander.CurrentProgram().program, u"");
