@@ -35,11 +35,6 @@ KeyEvent Key(uint32_t vk, char16_t ch, bool down, uint8_t mods = 0) {
 
 constexpr uint8_t kCtrlAlt = mod::kCtrl | mod::kAlt;
 
-void Tap(EngineRig& rig, uint32_t vk, char16_t ch, uint8_t mods = 0) {
-    rig.expander.OnKeyEvent(Key(vk, ch, true, mods));
-    rig.expander.OnKeyEvent(Key(vk, ch, false, mods));
-}
-
 TEST(CombinationKey, ComesFromTheCharacterOrTheKey) {
     EXPECT_EQ(CombinationKey(Key('M', 0, true, kCtrlAlt)), u'M');
     EXPECT_EQ(CombinationKey(Key('7', 0, true, mod::kAlt)), u'7');
@@ -54,15 +49,8 @@ TEST(CombinationKey, CtrlAltLetterLeavesTheWordAndStartsItsMacro) {
     rig.Add(u"AB", u"alpha beta");
     rig.Add(u"ABM", u"wrong");
     rig.Add(u"CTRL+ALT+M", u"kbrd_input(hello)", nullptr, ShortcutKind::Macro);
-    Tap(rig, 'A', u'a');
-    Tap(rig, 'B', u'b');
-    rig.expander.OnKeyEvent(Key(0x11, 0, true, mod::kCtrl));
-    rig.expander.OnKeyEvent(Key(0x12, 0, true, kCtrlAlt));
-    Tap(rig, 'M', 0, kCtrlAlt);
-    rig.expander.OnKeyEvent(Key(0x11, 0, false, kCtrlAlt));
-    rig.expander.OnKeyEvent(Key(0x12, 0, false, mod::kAlt));
-    Tap(rig, 0x20, u' ');
-
+    rig.Run("type ab\ndown 0x11 ctrl\ndown 0x12 ctrl alt\ndown 0x4D ctrl alt\nup 0x4D ctrl alt\n"
+            "up 0x11 ctrl alt\nup 0x12 alt\ntype  ");
     EXPECT_EQ(rig.Lines("output StartMacro"), std::vector<std::string>{"output StartMacro \"kbrd_input(hello)\""});
     const auto expansions = rig.Lines("output ExpandShortcut");
     ASSERT_EQ(expansions.size(), 1u);
@@ -77,13 +65,11 @@ TEST(CombinationKey, HeldAndRepeatedCombinationsAsTheModuleReportsThem) {
     // each repeat is a full press record (isDown 1, no character), while
     // only the one release carries isDown 0. Each press is a new trigger;
     // the release is none.
-    for (int i = 0; i < 3; ++i) rig.expander.OnKeyEvent(Key('M', 0, true, kCtrlAlt));
-    rig.expander.OnKeyEvent(Key('M', 0, false, kCtrlAlt));
+    rig.Run("down 0x4D ctrl alt\ndown 0x4D ctrl alt\ndown 0x4D ctrl alt\nup 0x4D ctrl alt");
     EXPECT_EQ(rig.Lines("output StartMacro").size(), 3u);
     // With CTRL alone the key keeps its plain character, and the release
     // of the held combination starts nothing either.
-    rig.expander.OnKeyEvent(Key('M', u'm', true, mod::kCtrl));
-    rig.expander.OnKeyEvent(Key('M', u'm', false, mod::kCtrl));
+    rig.Run("down 0x4D 'm' ctrl\nup 0x4D ctrl");
     const auto lines = rig.Lines("output StartMacro");
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[3], "output StartMacro \"kbrd_input(ctrl)\"");
