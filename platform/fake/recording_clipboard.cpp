@@ -41,6 +41,13 @@ std::u16string UnitsToZero(const std::vector<uint8_t>& bytes) {
     return s;
 }
 
+// " 32 bytes", and the text of CF_UNICODETEXT.
+std::string Sized(unsigned format, std::span<const uint8_t> bytes) {
+    std::string s = " " + std::to_string(bytes.size()) + " bytes";
+    if (format == kCfUnicodeText) s += " " + Quote(UnitsToZero(std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    return s;
+}
+
 }  // namespace
 
 bool RecordingClipboard::Open(WindowHandle owner) {
@@ -48,13 +55,8 @@ bool RecordingClipboard::Open(WindowHandle owner) {
     bool refused = open_;
     for (const Range& r : failOpen_)
         if (openCount_ >= r.first && openCount_ - r.first < r.count) refused = true;
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::Open;
-    c.owner = owner;
-    c.ok = !refused;
-    if (c.ok) open_ = true, opener_ = owner;
-    Record(std::move(c));
-    return !refused;
+    if (!refused) open_ = true, opener_ = owner;
+    return Say("Open " + Hex(owner), !refused);
 }
 
 bool RecordingClipboard::Close() {
@@ -62,71 +64,52 @@ bool RecordingClipboard::Close() {
     bool refused = false;
     for (const Range& r : failClose_)
         if (closeCount_ >= r.first && closeCount_ - r.first < r.count) refused = true;
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::Close;
-    c.ok = open_ && !refused;
+    const bool ok = open_ && !refused;
     open_ = false;
     opener_ = 0;
-    Record(c);
-    return c.ok;
+    return Say("Close", ok);
 }
 
 bool RecordingClipboard::Empty() {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::Empty;
-    c.ok = open_ && !failEmpty_;
-    if (c.ok) {
+    const bool ok = open_ && !failEmpty_;
+    if (ok) {
         ++emptyCount_;
         data_.clear();
         order_.clear();
         delayed_.clear();
     }
-    Record(c);
-    return c.ok;
+    return Say("Empty", ok);
 }
 
 unsigned RecordingClipboard::RegisterFormat(std::u16string_view name) {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::RegisterFormat;
-    c.name = name;
-    if (!name.empty() && !refused_.count(c.name)) {
-        auto [it, added] = names_.try_emplace(c.name, kFirstRegistered + unsigned(names_.size()));
-        c.format = it->second;
-    }
-    c.ok = c.format != 0;
-    const unsigned format = c.format;
-    Record(std::move(c));
+    unsigned format = 0;
+    if (!name.empty() && !refused_.count(std::u16string(name)))
+        format = names_.try_emplace(std::u16string(name), kFirstRegistered + unsigned(names_.size())).first->second;
+    Say("RegisterFormat " + Quote(name) + " " + Hex(format), true);
     return format;
 }
 
-bool RecordingClipboard::Place(ClipboardCall c, bool delayed) {
-    c.ok = open_ && c.format != 0 && !(delayed ? failOffer_ : failSetData_.count(c.format) > 0);
-    if (c.ok) {
-        if (!data_.count(c.format)) order_.push_back(c.format);
-        data_[c.format] = c.bytes;
+bool RecordingClipboard::Place(const char* what, unsigned format, std::span<const uint8_t> bytes, bool delayed) {
+    const bool ok = open_ && format != 0 && !(delayed ? failOffer_ : failSetData_.count(format) > 0);
+    if (ok) {
+        if (!data_.count(format)) order_.push_back(format);
+        data_[format].assign(bytes.begin(), bytes.end());
         if (delayed)
-            delayed_.insert(c.format);
+            delayed_.insert(format);
         else
-            delayed_.erase(c.format);
+            delayed_.erase(format);
     }
-    const bool ok = c.ok;
-    Record(std::move(c));
-    return ok;
+    return Say(what + FormatName(format) + (delayed ? "" : Sized(format, bytes)), ok);
 }
 
 bool RecordingClipboard::SetData(unsigned format, std::span<const uint8_t> bytes) {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::SetData;
-    c.format = format;
-    c.bytes.assign(bytes.begin(), bytes.end());
-    return Place(std::move(c), false);
+    return Place("SetData ", format, bytes, false);
 }
 
+bool RecordingClipboard::OfferDelayed(unsigned format) { return Place("OfferDelayed ", format, {}, true); }
+
 std::optional<std::vector<uint8_t>> RecordingClipboard::GetData(unsigned format) {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::GetData;
-    c.format = format;
-    Record(c);
+    Say("GetData " + FormatName(format), true);
     if (!open_) return std::nullopt;
     if (delayed_.count(format) && renderer_) renderer_(format);
     auto it = data_.find(format);
@@ -135,10 +118,7 @@ std::optional<std::vector<uint8_t>> RecordingClipboard::GetData(unsigned format)
 }
 
 size_t RecordingClipboard::DataSize(unsigned format) {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::DataSize;
-    c.format = format;
-    Record(c);
+    Say("DataSize " + FormatName(format), true);
     if (readClock_) readClock_->SleepMs(readCostMs_);
     if (!open_) return 0;
     if (delayed_.count(format) && renderer_) renderer_(format);
@@ -147,34 +127,18 @@ size_t RecordingClipboard::DataSize(unsigned format) {
 }
 
 std::vector<unsigned> RecordingClipboard::Formats() {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::Formats;
-    c.ok = open_;
-    Record(c);
+    Say("Formats", open_);
     return open_ ? order_ : std::vector<unsigned>();
 }
 
-bool RecordingClipboard::OfferDelayed(unsigned format) {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::OfferDelayed;
-    c.format = format;
-    return Place(std::move(c), true);
-}
-
 bool RecordingClipboard::Render(unsigned format, std::span<const uint8_t> bytes) {
-    ClipboardCall c;
-    c.kind = ClipboardCall::Kind::Render;
-    c.format = format;
-    c.bytes.assign(bytes.begin(), bytes.end());
     // Only while a reader holds the clipboard open and asks for it.
-    c.ok = open_ && delayed_.count(format);
-    if (c.ok) {
-        data_[format] = c.bytes;
+    const bool ok = open_ && delayed_.count(format);
+    if (ok) {
+        data_[format].assign(bytes.begin(), bytes.end());
         delayed_.erase(format);
     }
-    const bool ok = c.ok;
-    Record(std::move(c));
-    return ok;
+    return Say("Render " + FormatName(format) + Sized(format, bytes), ok);
 }
 
 ScriptedClipboardOwner::ScriptedClipboardOwner(RecordingClipboard& clip, Clock& clock, WindowHandle window)
@@ -265,45 +229,16 @@ unsigned RecordingClipboard::FormatOf(std::u16string_view name) const {
     return it == names_.end() ? 0 : it->second;
 }
 
-std::vector<std::string> RecordingClipboard::Lines() const {
-    std::vector<std::string> out;
-    for (const auto& c : calls_) out.push_back(Describe(c));
-    return out;
+std::string RecordingClipboard::FormatName(unsigned f) const {
+    if (f == kCfUnicodeText) return "CF_UNICODETEXT";
+    for (const auto& [name, number] : names_)
+        if (number == f) return Quote(name);
+    return std::to_string(f);
 }
 
-std::string RecordingClipboard::Describe(const ClipboardCall& c) const {
-    std::string s = "clipboard ";
-    auto formatName = [this](unsigned f) {
-        if (f == kCfUnicodeText) return std::string("CF_UNICODETEXT");
-        for (const auto& [name, number] : names_)
-            if (number == f) return Quote(name);
-        return std::to_string(f);
-    };
-    switch (c.kind) {
-    case ClipboardCall::Kind::Open: s += "Open " + Hex(c.owner); break;
-    case ClipboardCall::Kind::Close: s += "Close"; break;
-    case ClipboardCall::Kind::Empty: s += "Empty"; break;
-    case ClipboardCall::Kind::RegisterFormat: s += "RegisterFormat " + Quote(c.name) + " " + Hex(c.format); break;
-    case ClipboardCall::Kind::SetData:
-        s += "SetData " + formatName(c.format) + " " + std::to_string(c.bytes.size()) + " bytes";
-        if (c.format == kCfUnicodeText) s += " " + Quote(UnitsToZero(c.bytes));
-        break;
-    case ClipboardCall::Kind::GetData: s += "GetData " + formatName(c.format); break;
-    case ClipboardCall::Kind::DataSize: s += "DataSize " + formatName(c.format); break;
-    case ClipboardCall::Kind::Formats: s += "Formats"; break;
-    case ClipboardCall::Kind::OfferDelayed: s += "OfferDelayed " + formatName(c.format); break;
-    case ClipboardCall::Kind::Render:
-        s += "Render " + formatName(c.format) + " " + std::to_string(c.bytes.size()) + " bytes";
-        if (c.format == kCfUnicodeText) s += " " + Quote(UnitsToZero(c.bytes));
-        break;
-    }
-    if (!c.ok && c.kind != ClipboardCall::Kind::RegisterFormat) s += " failed";
-    return s;
-}
-
-void RecordingClipboard::Record(ClipboardCall call) {
-    if (sink_) sink_(Describe(call));
-    calls_.push_back(std::move(call));
+bool RecordingClipboard::Say(const std::string& what, bool ok) {
+    if (sink_) sink_("clipboard " + what + (ok ? "" : " failed"));
+    return ok;
 }
 
 }  // namespace kx

@@ -1,8 +1,8 @@
 // An in-memory clipboard with the real one's rules (one opener at a time,
-// data only while open, names registered once), which records every call in
-// order and can be told to fail: Open as when another program holds the
-// clipboard, Empty, Close, SetData, or the registration of a name. Each call
-// can also be written as one line to a sink, for kxtool replay.
+// data only while open, names registered once), which can be told to fail:
+// Open as when another program holds the clipboard, Empty, Close, SetData,
+// or the registration of a name. Each call is written as one line to a
+// sink, for kxtool replay and for tests of the order of calls.
 //
 // Formats offered without data (delayed rendering) are rendered when a
 // reader asks for them, by the renderer the clipboard's owner set: the
@@ -19,16 +19,6 @@
 #include "platform/clock.h"
 
 namespace kx {
-
-struct ClipboardCall {
-    enum class Kind { Open, Close, Empty, RegisterFormat, SetData, GetData, DataSize, Formats, OfferDelayed, Render };
-    Kind kind = Kind::Open;
-    bool ok = true;
-    WindowHandle owner = 0;      // Open
-    unsigned format = 0;         // RegisterFormat (the result), SetData, GetData, DataSize
-    std::u16string name;         // RegisterFormat
-    std::vector<uint8_t> bytes;  // SetData, Render
-};
 
 class RecordingClipboard final : public Clipboard {
 public:
@@ -82,20 +72,17 @@ public:
     // The number a name was registered under, 0 when it was not.
     unsigned FormatOf(std::u16string_view name) const;
 
-    const std::vector<ClipboardCall>& Calls() const { return calls_; }
-    std::vector<std::string> Lines() const;
-    std::string Describe(const ClipboardCall& call) const;
-
 private:
-    void Record(ClipboardCall call);
+    // Writes the call's line, " failed" added when it did not succeed.
+    bool Say(const std::string& what, bool ok);
+    std::string FormatName(unsigned format) const;
     // SetData and OfferDelayed: the format joins the clipboard (last in
     // the order when it is new) with the call's bytes, or, delayed, with
-    // none until a reader asks for them. Records the call.
-    bool Place(ClipboardCall call, bool delayed);
+    // none until a reader asks for them.
+    bool Place(const char* what, unsigned format, std::span<const uint8_t> bytes, bool delayed);
 
     struct Range { unsigned first, count; };
     LineSink sink_;
-    std::vector<ClipboardCall> calls_;
     std::vector<Range> failOpen_;
     unsigned openCount_ = 0;
     std::vector<Range> failClose_;

@@ -80,12 +80,6 @@ std::vector<std::vector<KeyRecord>> RecordingKeyInjector::SendInputCalls() const
     return out;
 }
 
-std::vector<std::string> RecordingKeyInjector::Lines() const {
-    std::vector<std::string> out;
-    for (const auto& c : calls_) out.push_back(Describe(c));
-    return out;
-}
-
 std::string RecordingKeyInjector::Describe(const InjectedCall& c) {
     std::string s = "output ";
     switch (c.kind) {

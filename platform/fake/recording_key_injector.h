@@ -55,11 +55,9 @@ public:
     const std::vector<InjectedCall>& Calls() const { return calls_; }
     // The records of each SendInput call, in order.
     std::vector<std::vector<KeyRecord>> SendInputCalls() const;
-    // One line per call, as written to the sink.
-    std::vector<std::string> Lines() const;
-    static std::string Describe(const InjectedCall& call);
 
 private:
+    static std::string Describe(const InjectedCall& call);
     void Record(InjectedCall call);
 
     LineSink sink_;

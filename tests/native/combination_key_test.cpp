@@ -35,11 +35,6 @@ KeyEvent Key(uint32_t vk, char16_t ch, bool down, uint8_t mods = 0) {
 
 constexpr uint8_t kCtrlAlt = mod::kCtrl | mod::kAlt;
 
-void Tap(EngineRig& rig, uint32_t vk, char16_t ch, uint8_t mods = 0) {
-    rig.expander.OnKeyEvent(Key(vk, ch, true, mods));
-    rig.expander.OnKeyEvent(Key(vk, ch, false, mods));
-}
-
 TEST(CombinationKey, ComesFromTheCharacterOrTheKey) {
     EXPECT_EQ(CombinationKey(Key('M', 0, true, kCtrlAlt)), u'M');
     EXPECT_EQ(CombinationKey(Key('7', 0, true, mod::kAlt)), u'7');
@@ -54,15 +49,8 @@ TEST(CombinationKey, CtrlAltLetterLeavesTheWordAndStartsItsMacro) {
     rig.Add(u"AB", u"alpha beta");
     rig.Add(u"ABM", u"wrong");
     rig.Add(u"CTRL+ALT+M", u"kbrd_input(hello)", nullptr, ShortcutKind::Macro);
-    Tap(rig, 'A', u'a');
-    Tap(rig, 'B', u'b');
-    rig.expander.OnKeyEvent(Key(0x11, 0, true, mod::kCtrl));
-    rig.expander.OnKeyEvent(Key(0x12, 0, true, kCtrlAlt));
-    Tap(rig, 'M', 0, kCtrlAlt);
-    rig.expander.OnKeyEvent(Key(0x11, 0, false, kCtrlAlt));
-    rig.expander.OnKeyEvent(Key(0x12, 0, false, mod::kAlt));
-    Tap(rig, 0x20, u' ');
-
+    rig.Run("type ab\ndown 0x11 ctrl\ndown 0x12 ctrl alt\ndown 0x4D ctrl alt\nup 0x4D ctrl alt\n"
+            "up 0x11 ctrl alt\nup 0x12 alt\ntype  ");
     EXPECT_EQ(rig.Lines("output StartMacro"), std::vector<std::string>{"output StartMacro \"kbrd_input(hello)\""});
     const auto expansions = rig.Lines("output ExpandShortcut");
     ASSERT_EQ(expansions.size(), 1u);
@@ -77,13 +65,11 @@ TEST(CombinationKey, HeldAndRepeatedCombinationsAsTheModuleReportsThem) {
     // each repeat is a full press record (isDown 1, no character), while
     // only the one release carries isDown 0. Each press is a new trigger;
     // the release is none.
-    for (int i = 0; i < 3; ++i) rig.expander.OnKeyEvent(Key('M', 0, true, kCtrlAlt));
-    rig.expander.OnKeyEvent(Key('M', 0, false, kCtrlAlt));
+    rig.Run("down 0x4D ctrl alt\ndown 0x4D ctrl alt\ndown 0x4D ctrl alt\nup 0x4D ctrl alt");
     EXPECT_EQ(rig.Lines("output StartMacro").size(), 3u);
     // With CTRL alone the key keeps its plain character, and the release
     // of the held combination starts nothing either.
-    rig.expander.OnKeyEvent(Key('M', u'm', true, mod::kCtrl));
-    rig.expander.OnKeyEvent(Key('M', u'm', false, mod::kCtrl));
+    rig.Run("down 0x4D 'm' ctrl\nup 0x4D ctrl");
     const auto lines = rig.Lines("output StartMacro");
     ASSERT_EQ(lines.size(), 4u);
     EXPECT_EQ(lines[3], "output StartMacro \"kbrd_input(ctrl)\"");
@@ -190,51 +176,37 @@ constexpr NamedLayout kLayouts[] = {{"US", UsLayout}, {"German", GermanLayout}, 
 
 std::string Script(std::u16string_view combination) { return "output StartMacro \"" + U8(combination) + "\""; }
 
-TEST(CombinationKey, EveryOfferedCombinationStartsItsMacroOnUsGermanAndFrenchKeyboards) {
-    for (const NamedLayout& l : kLayouts) {
-        TableLayout layout = l.make();
-        EngineRig rig;
-        rig.windows.SetLayout([&](uint32_t vk) { return layout.Unshifted(vk); });
-        for (const std::u16string& c : MacroKeyCombinations())
-            rig.Add(c.c_str(), c.c_str(), nullptr, ShortcutKind::Macro);
-        for (const std::u16string& c : MacroKeyCombinations()) {
-            const uint32_t vk = c.back();  // the letter's or digit's own key
-            EXPECT_EQ(Recorded(layout.Unshifted(vk), vk, HeldFor(c)), c) << l.name;
-            Press(rig, layout, vk, HeldFor(c));
-            const auto started = rig.Lines("output StartMacro");
-            ASSERT_FALSE(started.empty()) << l.name << " " << U8(c);
-            EXPECT_EQ(started.back(), Script(c)) << l.name;
-            rig.log.Clear();
-        }
-    }
-}
-
-// Keys other than letters and digits, held in the editor's field, are
-// named by what they type unshifted, and start their macros too.
-TEST(CombinationKey, RecordedPunctuationKeysStartTheirMacros) {
-    struct Case {
-        int layout;  // index into kLayouts
+// Every combination the editor offers, and keys other than letters and
+// digits (named by what they type unshifted), start the macro saved under
+// the name the editor's field writes for them.
+TEST(CombinationKey, EveryRecordedCombinationStartsItsMacroOnUsGermanAndFrenchKeyboards) {
+    struct Key {
         uint32_t vk;
         Held held;
-        std::u16string_view recorded;
+        std::u16string recorded;
     };
-    const Case cases[] = {
-        {0, 0xBA, {true, true, false}, u"CTRL+SHIFT+;"},
-        {0, 0xBF, {true, false, true}, u"CTRL+ALT+/"},
-        {0, 0xDE, {false, true, false}, u"SHIFT+'"},
-        {1, 0xDB, {true, false, true}, u"CTRL+ALT+\u00DF"},
-        {1, 0xBA, {false, true, true}, u"SHIFT+ALT+\u00DC"},
-        {1, 0xBB, {true, false, true}, u"CTRL+ALT++"},
-        {1, 0xE2, {true, true, false}, u"CTRL+SHIFT+<"},
+    const std::vector<Key> punctuation[std::size(kLayouts)] = {
+        {{0xBA, {true, true, false}, u"CTRL+SHIFT+;"}, {0xBF, {true, false, true}, u"CTRL+ALT+/"},
+         {0xDE, {false, true, false}, u"SHIFT+'"}},
+        {{0xDB, {true, false, true}, u"CTRL+ALT+\u00DF"}, {0xBA, {false, true, true}, u"SHIFT+ALT+\u00DC"},
+         {0xBB, {true, false, true}, u"CTRL+ALT++"}, {0xE2, {true, true, false}, u"CTRL+SHIFT+<"}},
+        {},
     };
-    for (const Case& c : cases) {
-        TableLayout layout = kLayouts[c.layout].make();
+    for (size_t l = 0; l < std::size(kLayouts); ++l) {
+        TableLayout layout = kLayouts[l].make();
         EngineRig rig;
         rig.windows.SetLayout([&](uint32_t vk) { return layout.Unshifted(vk); });
-        EXPECT_EQ(Recorded(layout.Unshifted(c.vk), c.vk, c.held), c.recorded) << kLayouts[c.layout].name;
-        rig.Add(std::u16string(c.recorded).c_str(), u"kbrd_input \"x\"", nullptr, ShortcutKind::Macro);
-        Press(rig, layout, c.vk, c.held);
-        EXPECT_EQ(rig.Lines("output StartMacro").size(), 1u) << U8(c.recorded);
+        std::vector<Key> keys = punctuation[l];
+        // A letter's or digit's combination is pressed on that key.
+        for (const std::u16string& c : MacroKeyCombinations()) keys.push_back({c.back(), HeldFor(c), c});
+        for (const Key& k : keys) rig.Add(k.recorded.c_str(), k.recorded.c_str(), nullptr, ShortcutKind::Macro);
+        for (const Key& k : keys) {
+            EXPECT_EQ(Recorded(layout.Unshifted(k.vk), k.vk, k.held), k.recorded) << kLayouts[l].name;
+            Press(rig, layout, k.vk, k.held);
+            EXPECT_EQ(rig.Lines("output StartMacro"), std::vector<std::string>{Script(k.recorded)})
+                << kLayouts[l].name << " " << U8(k.recorded);
+            rig.log.Clear();
+        }
     }
 }
 

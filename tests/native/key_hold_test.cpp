@@ -95,10 +95,8 @@ TEST(KeyHold, KeysTypedDuringAnExpansionComeAfterIt) {
     ASSERT_EQ(m.triggers.size(), 1u);
     // The user goes on typing before the program has answered.
     m.Type("on");
-    EXPECT_EQ(m.window, "o^om^mw^w ");
     // The program erases the keyword and its space and pastes: its keys pass.
     m.Expand(4);
-    EXPECT_EQ(m.window, "o^om^mw^w <^<<^<<^<<^<P^P");
     EXPECT_EQ(m.Release(), 0u) << "the hold is on until the program has handled the key";
     m.hold.EndHold(m.triggers[0]);
     EXPECT_EQ(m.Release(), 5u);
@@ -147,7 +145,6 @@ TEST(KeyHold, OrderHoldsAcrossNestedHolds) {
     // The user types on meanwhile, while part of the replay is still on its way.
     m.Type("z");
     m.SeeReplays();
-    EXPECT_EQ(m.window, "s^si^ig^g <^<<^<<^<<^<P^P^ t^ty^y ");
     m.Expand(3);
     EXPECT_EQ(m.Release(), 0u);
     m.hold.EndHold(m.triggers[1]);
@@ -168,7 +165,6 @@ TEST(KeyHold, KeysBehindAReplayOnItsWayAreHeld) {
     // No hold is on, but the replay has not come back yet: the user's key
     // must not overtake it.
     m.Type("d");
-    EXPECT_EQ(m.window, "a^a ");
     EXPECT_EQ(m.Release(), 0u);
     m.SeeReplays(4);
     EXPECT_FALSE(m.wake);
@@ -257,7 +253,6 @@ TEST(KeyHold, KeysTheSystemRefusedAreRetriedInTheirPlace) {
     EXPECT_EQ(m.Release(2), 5u);
     // A key typed now must not overtake the refused ones.
     m.Type("d");
-    EXPECT_EQ(m.window, "a^a ");
     EXPECT_EQ(m.Release(), 0u) << "the accepted keys are still on their way";
     m.SeeReplays();
     EXPECT_TRUE(m.wake);
@@ -279,7 +274,6 @@ TEST(KeyHold, ShiftReleasedDuringAnExpansionGoesThroughAtOnce) {
     // The release reached the window before the program's Backspaces and
     // Ctrl+V, so they come without SHIFT.
     m.Expand(4);
-    EXPECT_EQ(Shown(m.window), "s^si^ig^gS!^S<^<<^<<^<<^<P^P");
     m.hold.EndHold(m.triggers[0]);
     EXPECT_EQ(m.Release(), 1u) << "only the release of ! was held";
     m.SeeReplays();
@@ -296,7 +290,6 @@ TEST(KeyHold, KeysTypedWithTheLiftedModifierGetItBackOnReplay) {
     m.Press(Source::Physical, 'X');
     m.Event(Source::Physical, kShift, true);
     m.Expand(4);
-    EXPECT_EQ(Shown(m.window), "s^si^ig^gS!^S<^<<^<<^<<^<P^P");
     m.hold.EndHold(m.triggers[0]);
     EXPECT_EQ(m.Release(), 4u);
     m.SeeReplays();
@@ -315,7 +308,6 @@ TEST(KeyHold, ModifiersPressedDuringAHoldStayInOrderAndAltIsNeverLifted) {
     m.Event(Source::Physical, kCtrl, true);
     // And pressed again: held like any key.
     m.Event(Source::Physical, kCtrl, false);
-    EXPECT_EQ(Shown(m.window), "a^a ");
     // ALT down before the hold, released during it: held, so that the
     // target never sees a lone ALT press and release (its menu).
     Machine n;
@@ -323,7 +315,6 @@ TEST(KeyHold, ModifiersPressedDuringAHoldStayInOrderAndAltIsNeverLifted) {
     n.Type(" ");
     n.Press(Source::Physical, 'q');
     n.Event(Source::Physical, kAlt, true);
-    EXPECT_EQ(Shown(n.window), "A ");
     n.hold.EndHold(n.triggers[0]);
     EXPECT_EQ(n.Release(), 4u);
     n.SeeReplays();
@@ -346,7 +337,6 @@ TEST(KeyHold, KeyboardSwitchOffStartsNoHoldButKeepsOne) {
     // The program pauses the keyboard while it types; the hold goes on.
     m.keyboardOn = false;
     m.Type("d");
-    EXPECT_EQ(m.window, "a^a ^ b^b ^ c^c ");
     m.hold.EndHold(m.triggers[0]);
     m.keyboardOn = true;
     EXPECT_EQ(m.Release(), 3u);
@@ -379,12 +369,6 @@ TEST(KeyHold, AFullHoldLetsKeysThroughRatherThanLoseThem) {
     m.hold.EndHold(m.triggers[0]);
     EXPECT_EQ(m.Release(), KeyHold::kCapacity);
 }
-
-}  // namespace
-}  // namespace kx
-
-namespace kx {
-namespace {
 
 TEST(KeyHold, AMacroHoldsTheUsersKeysWhileItTypesAndLetsThemGoBetweenCommands) {
     Machine m;

@@ -46,6 +46,11 @@ struct EngineRig {
         expander.LoadSwitches();
         hotkeys.LoadFrom(settings);
     }
+    // Switches these settings on and applies them.
+    void SwitchOn(std::initializer_list<SettingDef> flags) {
+        for (const SettingDef& f : flags) settings.WriteBool(f, true);
+        Reload();
+    }
     // Runs a key script (see kxtool replay), one instruction per line.
     void Run(const std::string& script) {
         size_t start = 0;
