@@ -136,6 +136,18 @@ struct MailScan : testing::Test {
             return from + cutAt;
         };
     }
+    // A scan's saved progress: the count fed, how far into a cut message,
+    // and whether it is done.
+    std::tuple<int, int, bool> Progress(const SettingDef& count, const SettingDef& offset, const SettingDef& done) {
+        return {settings.ReadInt(count), settings.ReadInt(offset), settings.ReadBool(done)};
+    }
+    std::tuple<int, int, bool> TbProgress() {
+        return Progress(s::ScanThunderbirdCurrentSentItem, s::ScanThunderbirdSentItemOffset,
+                        s::ScanThunderbirdSentItemsDone);
+    }
+    std::tuple<int, int, bool> OlProgress() {
+        return Progress(s::ScanOutlookCurrentSentItem, s::ScanOutlookSentItemOffset, s::ScanOutlookSentItemsDone);
+    }
     MailScanEnd Thunderbird(FakeThread& thread) {
         return RunThunderbirdScan(settings, fs, kRoaming, fs.Opener(), Feed(thread), thread);
     }
@@ -161,8 +173,7 @@ TEST_F(MailScan, ThunderbirdFeedsNewMailOnlyAndMarksTheScanDone) {
     settings.WriteBool(s::ScanThunderbirdSentItems, true);
     EXPECT_EQ(Thunderbird(thread), MailScanEnd::Done);
     EXPECT_EQ(fed, (Texts{u"See you at noon.\r\nAnn", u"fed too"}));
-    EXPECT_TRUE(settings.ReadBool(s::ScanThunderbirdSentItemsDone));
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 2);
+    EXPECT_EQ(TbProgress(), std::tuple(2, 0, true));
     EXPECT_EQ(thread.waits, 6);  // one pause per message read
     // Done stays done.
     EXPECT_EQ(Thunderbird(thread), MailScanEnd::Off);
@@ -197,7 +208,7 @@ TEST_F(MailScan, ThunderbirdResumingFeedsEachMessageOnce) {
             }
         }
         EXPECT_EQ(fed, all) << "stopping after " << stopAfter;
-        EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), int(all.size()));
+        EXPECT_EQ(TbProgress(), std::tuple(int(all.size()), 0, true));
     }
 }
 
@@ -211,15 +222,13 @@ TEST_F(MailScan, ThunderbirdStoppedWhileFeedingGoesOnWhereTheMessageWasCut) {
     cutAt = 1;
     FakeThread thread, again;
     EXPECT_EQ(Thunderbird(thread), MailScanEnd::Stopped);
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 1);
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdSentItemOffset), 1);
+    EXPECT_EQ(TbProgress(), std::tuple(1, 1, false));
     uint64_t pos = 0;
     ASSERT_TRUE(DecodeMailPosition(settings.Read(s::ScanThunderbirdSentItemsSeekPos), pos));
     EXPECT_EQ(pos, box.find("\r\nFrom - ", 1));
     EXPECT_EQ(Thunderbird(again), MailScanEnd::Done);
     EXPECT_EQ(fed, (Texts{u"one", u"t", u"wo", u"three"}));
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 3);
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdSentItemOffset), 0);
+    EXPECT_EQ(TbProgress(), std::tuple(3, 0, true));
 
     // Without a position that decodes, as many messages as were fed are skipped.
     settings.WriteBool(s::ScanThunderbirdSentItemsDone, false);
@@ -229,7 +238,7 @@ TEST_F(MailScan, ThunderbirdStoppedWhileFeedingGoesOnWhereTheMessageWasCut) {
     FakeThread third;
     EXPECT_EQ(Thunderbird(third), MailScanEnd::Done);
     EXPECT_EQ(fed, Texts{u"three"});
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 3);
+    EXPECT_EQ(TbProgress(), std::tuple(3, 0, true));
 }
 
 TEST(MailPosition, EightBytesLittleEndianInBase64) {
@@ -331,17 +340,16 @@ struct OutlookScan : MailScan {
 TEST_F(OutlookScan, SubjectRuleCountAndSettingsAfterEachItem) {
     FakeThread thread, again;
     EXPECT_EQ(Outlook(thread), MailScanEnd::NoMail);  // Outlook not there: tried again next time
-    EXPECT_FALSE(settings.ReadBool(s::ScanOutlookSentItemsDone));
+    EXPECT_EQ(OlProgress(), std::tuple(0, 0, false));
     mail = {u"Offer", u"RE: offer", u"Re: offer", u"FW: x", u"Fw: x", u"Last"};
     thread.stopAfterWaits = 2;
     EXPECT_EQ(Outlook(thread), MailScanEnd::Stopped);
     EXPECT_EQ(fed, (Texts{u"body 0"}));
-    EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 1);
+    EXPECT_EQ(OlProgress(), std::tuple(1, 0, false));
     // Restarted: one item skipped (as many as were fed), then the rest.
     EXPECT_EQ(Outlook(again), MailScanEnd::Done);
     EXPECT_EQ(fed, (Texts{u"body 0", u"body 2", u"body 4", u"body 5"}));
-    EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 4);
-    EXPECT_TRUE(settings.ReadBool(s::ScanOutlookSentItemsDone));
+    EXPECT_EQ(OlProgress(), std::tuple(4, 0, true));
 }
 
 TEST_F(OutlookScan, WaitsForThunderbirdOnlyWhileItsScanRunsUnfinished) {
@@ -378,11 +386,10 @@ TEST_F(OutlookScan, StoppedWhileFeedingGoesOnWhereTheItemWasCut) {
     cutAt = 3;
     FakeThread thread, again;
     EXPECT_EQ(Outlook(thread), MailScanEnd::Stopped);
-    EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 1);
-    EXPECT_EQ(settings.ReadInt(s::ScanOutlookSentItemOffset), 3);
+    EXPECT_EQ(OlProgress(), std::tuple(1, 3, false));
     EXPECT_EQ(Outlook(again), MailScanEnd::Done);
     EXPECT_EQ(fed, (Texts{u"body 0", u"bod", u"y 1", u"body 2"}));
-    EXPECT_EQ(settings.ReadInt(s::ScanOutlookSentItemOffset), 0);
+    EXPECT_EQ(OlProgress(), std::tuple(3, 0, true));
 }
 
 // The cap ends the scan for good: Done is written, and later starts do not
@@ -393,12 +400,11 @@ TEST_F(OutlookScan, AtMostFiveHundredEverAndNoConnectionAfter) {
     EXPECT_EQ(Outlook(thread), MailScanEnd::Done);
     EXPECT_EQ(fed.size(), 500u);
     EXPECT_EQ(fed.back(), u"body 499");
-    EXPECT_EQ(settings.ReadInt(s::ScanOutlookCurrentSentItem), 500);
-    EXPECT_TRUE(settings.ReadBool(s::ScanOutlookSentItemsDone));
+    EXPECT_EQ(OlProgress(), std::tuple(500, 0, true));
     settings.WriteBool(s::ScanOutlookSentItemsDone, false);  // as written by an older version
     EXPECT_EQ(Outlook(again), MailScanEnd::Done);
     EXPECT_EQ(connects, 1);
-    EXPECT_TRUE(settings.ReadBool(s::ScanOutlookSentItemsDone));
+    EXPECT_EQ(OlProgress(), std::tuple(500, 0, true));
     EXPECT_EQ(fed.size(), 500u);
 }
 
