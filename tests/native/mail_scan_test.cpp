@@ -47,9 +47,10 @@ struct FakeFiles final : FileSystem {
     }
     std::vector<std::u16string> Children(std::u16string_view folder, bool wantFolders) {
         std::vector<std::u16string> all = folders, out;
-        if (!wantFolders) all.clear();
-        for (const auto& [p, bytes] : files)
-            if (!wantFolders) all.push_back(p);
+        if (!wantFolders) {
+            all.clear();
+            for (const auto& [p, bytes] : files) all.push_back(p);
+        }
         const std::u16string prefix = std::u16string(folder) + u"\\";
         for (const auto& p : all)
             if (p.rfind(prefix, 0) == 0 && p.find(u'\\', prefix.size()) == std::u16string::npos)
