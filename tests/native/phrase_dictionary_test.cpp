@@ -188,18 +188,6 @@ TEST(CompletionSearch, AStaleEntryIsRemovedByTheSearchThatReachesIt) {
     EXPECT_FALSE(Has(d, u"good morning all"));
 }
 
-TEST(CompletionSearch, EqualScoresPutTheLastFoundFirst) {
-    CandidateList list;
-    for (auto [phrase, score] : {std::pair{u"a", 6000}, {u"b", 9000}, {u"c", 6000}}) {
-        CompletionCandidate c;
-        c.phrase = phrase;
-        c.score = score;
-        InsertByScore(list, c);
-    }
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].phrase + list[1].phrase + list[2].phrase, u"bca");
-}
-
 TEST(Statistics, RenameSetAndCorrections) {
     PhraseDictionary d(QuietDictionaryOptions());
     Type(d, u"thank you very much\n");
