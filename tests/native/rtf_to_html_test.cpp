@@ -31,11 +31,9 @@ std::string Body(std::string_view rtf) {
 }
 
 TEST(RtfToHtml, WritesACompleteUtf8Document) {
-    std::string html = Html("{\\rtf1\\ansi hello\\par}");
+    const std::string html = Html("{\\rtf1\\ansi hello\\par}");
     EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"", 0), 0u);
-    EXPECT_NE(html.find("<html>"), std::string::npos);
-    EXPECT_NE(html.find("charset=utf-8"), std::string::npos);
-    EXPECT_NE(html.find("<body>"), std::string::npos);
+    for (const char* part : {"<html>", "charset=utf-8", "<body>"}) EXPECT_NE(html.find(part), std::string::npos) << part;
     EXPECT_EQ(html.substr(html.size() - 18), "</body>\r\n</html>\r\n");
 }
 
@@ -86,6 +84,9 @@ TEST(RtfToHtml, FormatsBecomeSpansThatGroupsRestoreAndTextIsEscaped) {
          "a&lt;b&gt; &amp; &quot;c&quot;<span style=\"white-space:pre\">\t</span>d &nbsp;e"},
         // Font names cannot break out of the style attribute.
         {"{\\rtf1{\\fonttbl{\\f0 Evil\"'><script>;}}\\f0 x\\par}", "font-family:'Evilscript';"},
+        // A font table without a group for each entry.
+        {"{\\rtf1{\\fonttbl\\f0\\fswiss Arial ;\\f1\\fmodern Courier}\\f0 x\\f1 y\\par}", "'Arial',sans-serif;font-size:12pt\">x"},
+        {"{\\rtf1{\\fonttbl\\f0\\fswiss Arial ;\\f1\\fmodern Courier}\\f0 x\\f1 y\\par}", "'Courier',monospace;font-size:12pt\">y"},
         // Sizes far beyond 32 bits are clamped, not wrapped.
         {"{\\rtf1\\fs-5 a\\fs999999999999 b\\par}", "font-size:12pt\">a"},
         {"{\\rtf1\\fs-5 a\\fs999999999999 b\\par}", "font-size:1638pt\">b"},
@@ -191,16 +192,6 @@ TEST(RtfToText, NonTextDestinationsAreSkipped) {
     ASSERT_EQ(doc.colors.size(), 2u);
     EXPECT_TRUE(doc.colors[0].isAuto);
     EXPECT_EQ(doc.colors[1].blue, 3);
-}
-
-TEST(RtfToText, FontTableWithoutEntryGroups) {
-    RtfDocument doc;
-    ASSERT_TRUE(ReadRtf("{\\rtf1{\\fonttbl\\f0\\fswiss Arial ;\\f1\\fmodern Courier}\\f1 x}", doc, nullptr));
-    ASSERT_NE(doc.FontAt(0), nullptr);
-    ASSERT_NE(doc.FontAt(1), nullptr);
-    EXPECT_EQ(doc.FontAt(0)->name, u"Arial");
-    EXPECT_EQ(doc.FontAt(1)->name, u"Courier");
-    EXPECT_EQ(doc.FontAt(1)->family, RtfFontFamily::Modern);
 }
 
 TEST(RtfToHtml, RejectsWhatIsNotRtf) {
