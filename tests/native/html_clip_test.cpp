@@ -41,29 +41,31 @@ TEST(HtmlClip, HeaderOffsetsOfARichTextDocument) {
     EXPECT_EQ(clip.back(), '\0');
 }
 
-TEST(HtmlClip, MissingMarkersAndThePictureForm) {
-    // Without <body>, the fragment is the whole document.
-    HtmlClipOffsets o = ComputeHtmlClipOffsets("<p>hi</p>", false);
-    EXPECT_EQ(o.startFragment, 107u);
-    EXPECT_EQ(o.endFragment, 107u + 9 - 1);
-
-    // The picture form goes by the fragment comments, not by the body tags.
-    std::string html = "<body>ab<!--StartFragment-->IMG<!--EndFragment--></body>";
-    o = ComputeHtmlClipOffsets(html, true);
-    EXPECT_EQ(html.substr(o.startFragment - 107, o.endFragment - o.startFragment), "IMG");
-    o = ComputeHtmlClipOffsets(html, false);
-    EXPECT_EQ(o.startFragment, 107u + 6);
-    EXPECT_EQ(o.endFragment, 107u + html.find("</body>"));
-    o = ComputeHtmlClipOffsets("<body>no comments</body>", true);
-    EXPECT_EQ(o.startFragment, 107u);
-    EXPECT_EQ(o.endFragment, 107u + 24 - 1);
-
-    // An empty document still makes a well-formed 108-byte clip.
-    std::string clip = MakeHtmlClip("", false);
-    ASSERT_EQ(clip.size(), 108u);
-    Header h = ParseHeader(clip);
-    EXPECT_EQ(h.startHtml, 107u);
-    EXPECT_EQ(h.endHtml, 106u);
+// The fragment the header marks: between the body tags, or in the picture
+// form between the fragment comments; without them the whole document but
+// its last byte, as the ending offsets count.
+TEST(HtmlClip, FragmentWithMissingMarkersAndInThePictureForm) {
+    const std::string comments = "<body>ab<!--StartFragment-->IMG<!--EndFragment--></body>";
+    const struct {
+        std::string html;
+        bool picture;
+        std::string fragment;
+    } rows[] = {
+        {"<p>hi</p>", false, "<p>hi</p"},
+        {comments, true, "IMG"},
+        {comments, false, "ab<!--StartFragment-->IMG<!--EndFragment-->"},
+        {"<body>no comments</body>", true, "<body>no comments</body"},
+        {"", false, ""},
+    };
+    for (const auto& r : rows) {
+        const std::string clip = MakeHtmlClip(r.html, r.picture);
+        ASSERT_EQ(clip.size(), r.html.size() + 108) << r.html;
+        const Header h = ParseHeader(clip);
+        EXPECT_EQ(h.startHtml, 107u);
+        EXPECT_EQ(h.endHtml, 106u + r.html.size()) << r.html;
+        const size_t length = h.endFragment > h.startFragment ? h.endFragment - h.startFragment : 0;
+        EXPECT_EQ(clip.substr(h.startFragment, length), r.fragment) << r.html;
+    }
 }
 
 TEST(BrowserWindow, ClassNameRules) {
@@ -79,22 +81,18 @@ TEST(BrowserWindow, ClassNameRules) {
     EXPECT_TRUE(IsBrowserWindowClass(std::u16string(253, u'a') + u"chrome"));
 }
 
-TEST(RichHtmlClip, ConvertsTheRichTextIntoAClip) {
+TEST(RichHtmlClip, ConvertsTheRichTextIntoAClipAndNoRtfIntoNone) {
     auto entry = ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1\\ansi {\\b Hello} w\\'f6rld\\par}");
     entry->htmlClip = "previous";
     ASSERT_TRUE(BuildRichHtmlClip(*entry));
-
     Header h = ParseHeader(entry->htmlClip);
     std::string fragment = entry->htmlClip.substr(h.startFragment, h.endFragment - h.startFragment);
     EXPECT_NE(fragment.find("font-weight:bold\">Hello</span>"), std::string::npos) << fragment;
     EXPECT_NE(fragment.find(" w\xc3\xb6rld</span>"), std::string::npos) << fragment;
     EXPECT_EQ(fragment.find("previous"), std::string::npos);
     EXPECT_EQ(entry->htmlClip.substr(h.endFragment, 7), "</body>");
-}
 
-TEST(RichHtmlClip, TextThatIsNotRtfLeavesTheClipEmpty) {
-    auto entry = ShortcutEntry::Make(ShortcutKind::RichText, u"", "plain words, no RTF");
-    entry->htmlClip = "previous";
+    entry->richText = "plain words, no RTF";
     EXPECT_FALSE(BuildRichHtmlClip(*entry));
     EXPECT_TRUE(entry->htmlClip.empty());
 }
@@ -151,27 +149,21 @@ TEST(PictureHtmlClip, ImageTagWithSizeAndInlinePng) {
 }
 
 TEST(PictureHtmlClip, IncompleteDescriptionsFail) {
+    const std::string good = PictureRtf(1500, 750, 10);
+    std::string odd = good, bad = good, noName = good;
+    odd.insert(odd.find("\r\n}"), "a");  // half a byte
+    bad[bad.find("\r\n}") - 2] = 'g';
+    noName.replace(noName.find("KestrixFileName"), 7, "Unknown");
     FakePngEncoder encoder;
-    auto entry = ShortcutEntry::Make(ShortcutKind::Picture, u"", "");
-    auto fails = [&](std::string rtf) {
-        entry->richText = std::move(rtf);
+    for (const std::string& rtf : {std::string(), PictureRtf(14, 750, 10) /* under a pixel wide */,
+                                   PictureRtf(1500, 0, 10), PictureRtf(1500, 750, 0), PictureRtf(1500, 750, 10, ""),
+                                   odd, bad, noName, good /* with the encoder failing */}) {
+        encoder.ok = rtf != good;
+        auto entry = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtf);
         entry->htmlClip = "previous";
-        bool built = BuildPictureHtmlClip(*entry, encoder);
-        return !built && entry->htmlClip.empty();
-    };
-    EXPECT_TRUE(fails(""));
-    EXPECT_TRUE(fails(PictureRtf(14, 750, 10)));   // less than one pixel wide
-    EXPECT_TRUE(fails(PictureRtf(1500, 0, 10)));
-    EXPECT_TRUE(fails(PictureRtf(1500, 750, 0)));  // no data
-    EXPECT_TRUE(fails(PictureRtf(1500, 750, 10, "")));
-    std::string odd = PictureRtf(1500, 750, 10);
-    EXPECT_TRUE(fails(odd.replace(odd.find("\r\n}"), 0, "a")));  // half a byte
-    std::string bad = PictureRtf(1500, 750, 10);
-    EXPECT_TRUE(fails(bad.replace(bad.find("\r\n}") - 2, 1, "g")));
-    std::string noName = PictureRtf(1500, 750, 10);
-    EXPECT_TRUE(fails(noName.replace(noName.find("KestrixFileName"), 7, "Unknown")));
-    encoder.ok = false;
-    EXPECT_TRUE(fails(PictureRtf(1500, 750, 10)));
+        EXPECT_FALSE(BuildPictureHtmlClip(*entry, encoder)) << rtf;
+        EXPECT_TRUE(entry->htmlClip.empty()) << rtf;
+    }
 
     PictureDescription d;
     ASSERT_TRUE(ReadPictureDescription(PictureRtf(3000, 1515, 4, "Logo \xc3\xa9t\xc3\xa9"), d));

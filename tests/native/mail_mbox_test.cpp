@@ -23,16 +23,19 @@ std::string WriteMailbox(const char* name, const std::string& bytes) {
 struct Read {
     std::string text;
     uint64_t start;
+    bool operator==(const Read& o) const { return text == o.text && start == o.start; }
 };
+void PrintTo(const Read& r, std::ostream* os) { *os << r.start << ": \"" << r.text.substr(0, 60) << "\""; }
+using Reads = std::vector<Read>;
 
-std::vector<Read> ReadAll(MboxReader& reader) {
-    std::vector<Read> out;
+Reads ReadAll(MboxReader& reader) {
+    Reads out;
     std::string m;
     while (reader.Next(m)) out.push_back({m, reader.MessageStart()});
     return out;
 }
 
-std::vector<Read> ReadFile(const std::string& path, uint64_t from = 0, size_t block = kMailBlockBytes) {
+Reads ReadFile(const std::string& path, uint64_t from = 0, size_t block = kMailBlockBytes) {
     MboxReader reader({U16(path)}, OpenMailboxFile, block);
     EXPECT_TRUE(reader.Start(from));
     return ReadAll(reader);
@@ -44,24 +47,15 @@ TEST(MailMbox, SeparatorsOnlyAtLineStarts) {
         "\r\nFrom - Tue Dec 02 10:00:00 2026\r\nSubject: two\r\n\r\nline\nFrom - after a bare LF\n"
         "\r\nFrom - Wed\r\n"  // a separator line with an empty message
         "\r\nFrom - Thu\r\nSubject: four\r\n\r\nlast";
-    const std::vector<Read> got = ReadFile(WriteMailbox("lines", box));
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[0].text, "Subject: one\r\n\r\nsays From - here\r\n");
-    EXPECT_EQ(got[0].start, 0u);
-    EXPECT_EQ(got[1].text, "Subject: two\r\n\r\nline\nFrom - after a bare LF\n");
-    EXPECT_EQ(got[1].start, box.find("\r\nFrom - Tue"));
-    EXPECT_EQ(got[2].text, "");
-    EXPECT_EQ(got[3].text, "Subject: four\r\n\r\nlast");
-    EXPECT_EQ(got[3].start, box.find("\r\nFrom - Thu"));
-
+    EXPECT_EQ(ReadFile(WriteMailbox("lines", box)),
+              (Reads{{"Subject: one\r\n\r\nsays From - here\r\n", 0},
+                     {"Subject: two\r\n\r\nline\nFrom - after a bare LF\n", box.find("\r\nFrom - Tue")},
+                     {"", box.find("\r\nFrom - Wed")},
+                     {"Subject: four\r\n\r\nlast", box.find("\r\nFrom - Thu")}}));
     // Text before the first separator is no message.
     // (In blocks of 3 bytes as well: the separator then spans blocks.)
-    for (size_t block : {size_t(3), kMailBlockBytes}) {
-        const std::vector<Read> late = ReadFile(WriteMailbox("late", "junk\r\nFrom - x\r\nbody"), 0, block);
-        ASSERT_EQ(late.size(), 1u);
-        EXPECT_EQ(late[0].text, "body");
-        EXPECT_EQ(late[0].start, 4u);
-    }
+    for (size_t block : {size_t(3), kMailBlockBytes})
+        EXPECT_EQ(ReadFile(WriteMailbox("late", "junk\r\nFrom - x\r\nbody"), 0, block), (Reads{{"body", 4}}));
     EXPECT_TRUE(ReadFile(WriteMailbox("empty", "")).empty());
     EXPECT_TRUE(ReadFile(WriteMailbox("nosep", "no separator at all\r\n")).empty());
 }
@@ -81,7 +75,7 @@ TEST(MailMbox, MessagesAndCharactersAcrossBlocks) {
     for (const auto& [b, ending] : cases) {
         const size_t splitStart = b->find("\r\nFrom - b");
         *b += "\r\nFrom - c\r\nSubject: third\r\n\r\nz";
-        const std::vector<Read> got = ReadFile(WriteMailbox("blocks", *b));
+        const Reads got = ReadFile(WriteMailbox("blocks", *b));
         ASSERT_EQ(got.size(), 3u);
         MailItem item;
         ParseMailMessage(got[1].text, item);
@@ -99,11 +93,7 @@ TEST(MailMbox, MessagesAndCharactersAcrossBlocks) {
         b += std::string(kMailBlockBytes - cut - b.size(), 'q');
         const size_t sep = b.size();
         b += "\r\nFrom - b\r\nsecond";
-        const std::vector<Read> got = ReadFile(WriteMailbox("sepcut", b));
-        ASSERT_EQ(got.size(), 2u) << cut;
-        EXPECT_EQ(got[0].text.size(), sep - 10) << cut;
-        EXPECT_EQ(got[1].text, "second") << cut;
-        EXPECT_EQ(got[1].start, sep) << cut;
+        EXPECT_EQ(ReadFile(WriteMailbox("sepcut", b)), (Reads{{b.substr(10, sep - 10), 0}, {"second", sep}})) << cut;
     }
 }
 
@@ -113,21 +103,16 @@ TEST(MailMbox, StartingAtAMessagesSeparatorReadsThatMessageFirst) {
         box += (i ? "\r\nFrom - " : "From - ") + std::to_string(i) + "\r\nSubject: " + std::to_string(i) +
                "\r\n\r\n" + std::string(size_t(i * 37), 'm');
     const std::string path = WriteMailbox("resume", box);
-    const std::vector<Read> all = ReadFile(path);
+    const Reads all = ReadFile(path);
     ASSERT_EQ(all.size(), 40u);
     // Small blocks: the message and resume logic run across many reads.
     for (size_t block : {size_t(7), size_t(64), kMailBlockBytes}) {
         for (size_t k = 0; k < all.size(); k += 7) {
-            const std::vector<Read> rest = ReadFile(path, all[k].start, block);
-            ASSERT_EQ(rest.size(), all.size() - k) << block << " " << k;
-            for (size_t j = 0; j < rest.size(); ++j) {
-                EXPECT_EQ(rest[j].text, all[k + j].text);
-                EXPECT_EQ(rest[j].start, all[k + j].start);
-            }
+            EXPECT_EQ(ReadFile(path, all[k].start, block), Reads(all.begin() + long(k), all.end())) << block << " " << k;
         }
     }
     // A position inside a message (the mailbox changed) goes on at the next one.
-    const std::vector<Read> mid = ReadFile(path, all[5].start + 3);
+    const Reads mid = ReadFile(path, all[5].start + 3);
     ASSERT_FALSE(mid.empty());
     EXPECT_EQ(mid[0].start, all[6].start);
     MboxReader past({U16(path)});
@@ -143,10 +128,8 @@ TEST(MailMbox, SeveralMailboxesCountOnAndAMissingOneEndsTheStream) {
     std::remove(none.c_str());
     MboxReader reader({U16(a), U16(b), U16(none), U16(b)});
     ASSERT_TRUE(reader.Start(0));
-    const std::vector<Read> got = ReadAll(reader);
-    ASSERT_EQ(got.size(), 3u);
-    EXPECT_EQ(got[2].text, "three");
-    EXPECT_EQ(got[2].start, 28u);  // the first byte of the second mailbox
+    // The second mailbox's first byte counts on from the first's size.
+    EXPECT_EQ(ReadAll(reader), (Reads{{"one", 0}, {"two", 13}, {"three", 28}}));
     // Resuming at the second mailbox's first message.
     ASSERT_TRUE(reader.Start(28));
     std::string m;
@@ -172,13 +155,12 @@ TEST(MailMbox, OverlongMessagesArePassedOver) {
     box += "\r\nFrom - 6\r\nlast";
     MboxReader reader({U16(WriteMailbox("long", box))});
     ASSERT_TRUE(reader.Start(0));
-    const std::vector<Read> got = ReadAll(reader);
+    const Reads got = ReadAll(reader);
     ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[0].text, "short");
+    EXPECT_EQ(got[0], (Read{"short", 0}));
     EXPECT_EQ(got[1].text.size(), kMaxMailMessageUnits);
     EXPECT_EQ(got[2].text.size(), 1200000u);
-    EXPECT_EQ(got[3].text, "last");
-    EXPECT_EQ(got[3].start, box.find("\r\nFrom - 6"));
+    EXPECT_EQ(got[3], (Read{"last", box.find("\r\nFrom - 6")}));
     EXPECT_EQ(reader.OversizedSkipped(), 2u);
 }
 

@@ -114,18 +114,21 @@ TEST(MailHtml, CharacterReferences) {
     EXPECT_EQ(HtmlToText(u"&ampX&amp;;"), u"&X&;");
 }
 
+// Each row: a subject, and whether the Thunderbird and the Outlook scans
+// feed the message (replies and forwards are not the user's own words).
 TEST(MailSubjects, ThunderbirdAndOutlookRules) {
-    EXPECT_FALSE(ThunderbirdFeedsSubject(u"RE: offer"));
-    EXPECT_FALSE(ThunderbirdFeedsSubject(u"Re: offer"));
-    EXPECT_FALSE(ThunderbirdFeedsSubject(u"FW: offer"));
-    EXPECT_FALSE(ThunderbirdFeedsSubject(u"Fw: offer"));
-    EXPECT_TRUE(ThunderbirdFeedsSubject(u"re: offer"));
-    EXPECT_TRUE(ThunderbirdFeedsSubject(u"Fwd: offer"));
-    EXPECT_TRUE(ThunderbirdFeedsSubject(u" RE: offer"));
-    EXPECT_FALSE(OutlookFeedsSubject(u"RE: offer"));
-    EXPECT_FALSE(OutlookFeedsSubject(u"FW:offer"));
-    EXPECT_TRUE(OutlookFeedsSubject(u"Re: offer"));
-    EXPECT_TRUE(OutlookFeedsSubject(u"Fw: offer"));
+    const struct {
+        const char16_t* subject;
+        bool thunderbird, outlook;
+    } rows[] = {
+        {u"RE: offer", false, false}, {u"FW:offer", false, false}, {u"Re: offer", false, true},
+        {u"Fw: offer", false, true},  {u"re: offer", true, true},  {u"Fwd: offer", true, true},
+        {u" RE: offer", true, true},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(ThunderbirdFeedsSubject(r.subject), r.thunderbird) << U8(r.subject);
+        EXPECT_EQ(OutlookFeedsSubject(r.subject), r.outlook) << U8(r.subject);
+    }
     EXPECT_EQ(ThunderbirdFeedText(u"a\r\n_b\r\n__c_\n_d"), u"a\r\nb\r\n_c_\n_d");
 }
 

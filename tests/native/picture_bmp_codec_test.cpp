@@ -12,24 +12,6 @@
 namespace kx::test {
 namespace {
 
-// A BMP file with a 40-byte header (or `headerSize` with zeros after it),
-// the given colour table or masks, and rows as given.
-std::string BmpWith(int width, int height, int bits, uint32_t compression, const std::string& table,
-                    const std::string& rows, uint32_t headerSize = 40) {
-    std::string f = "BM";
-    PutLe(f, uint32_t(14 + headerSize + table.size() + rows.size()), 4);
-    PutLe(f, 0, 4);
-    PutLe(f, uint32_t(14 + headerSize + table.size()), 4);
-    PutLe(f, headerSize, 4);
-    PutLe(f, uint32_t(width), 4);
-    PutLe(f, uint32_t(height), 4);
-    PutLe(f, 1, 2);
-    PutLe(f, uint32_t(bits), 2);
-    PutLe(f, compression, 4);
-    f += std::string(headerSize - 20, '\0');
-    return f + table + rows;
-}
-
 std::string Pixel(const Bitmap& b, int x, int y) {
     const uint8_t* p = b.bgra.data() + (size_t(y) * size_t(b.width) + size_t(x)) * 4;
     char s[16];

@@ -11,13 +11,10 @@
 namespace kx::test {
 namespace {
 
+// `bytes` bytes of `v` in hexadecimal, least significant first.
 std::string Hex(uint32_t v, int bytes) {
     std::string s;
-    char pair[3];
-    for (int i = 0; i < bytes; ++i, v >>= 8) {
-        std::snprintf(pair, sizeof pair, "%02x", unsigned(v & 0xFF));
-        s += pair;
-    }
+    for (int i = 0; i < bytes; ++i, v >>= 8) s += {"0123456789abcdef"[v >> 4 & 15], "0123456789abcdef"[v & 15]};
     return s;
 }
 

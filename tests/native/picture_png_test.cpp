@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "core/base64.h"
 #include "engine/output/html_clip.h"
@@ -18,8 +19,6 @@
 
 namespace kx {
 namespace {
-
-using test::PutLe;
 
 std::vector<uint8_t> MetafileOf(std::string_view dib) {
     std::string hex;
@@ -45,21 +44,10 @@ TEST(MetafileBitmap, StoredBitmapComesBackAsItsBmpFile) {
 }
 
 TEST(MetafileBitmap, PixelsStartAfterTheColourTable) {
-    // An 8-bit bitmap of 2 x 2 pixels with a two-colour table.
-    std::string dib;
-    PutLe(dib, 40, 4);
-    PutLe(dib, 2, 4);
-    PutLe(dib, 2, 4);
-    PutLe(dib, 1, 2);
-    PutLe(dib, 8, 2);
-    PutLe(dib, 0, 4);
-    PutLe(dib, 8, 4);
-    PutLe(dib, 0, 4);
-    PutLe(dib, 0, 4);
-    PutLe(dib, 2, 4);  // colours used
-    PutLe(dib, 0, 4);
-    dib += std::string("\x00\x00\x00\x00\xff\xff\xff\x00", 8);
-    dib += std::string("\x00\x01\x00\x00\x01\x00\x00\x00", 8);
+    // An 8-bit bitmap of 2 x 2 pixels with a table of the two colours it uses.
+    const std::string dib = test::BmpWith(2, 2, 8, 0, std::string("\x00\x00\x00\x00\xff\xff\xff\x00", 8),
+                                          std::string("\x00\x01\x00\x00\x01\x00\x00\x00", 8), 40, 2)
+                                .substr(14);
     std::string bmp;
     ASSERT_TRUE(BmpFileOfMetafile(MetafileOf(dib), bmp));
     EXPECT_EQ(test::GetLe(bmp, 10), 14u + 40u + 8u);
@@ -139,10 +127,7 @@ TEST(CodecPngEncoder, PicturesOverTheSideLimitAreNotRendered) {
 struct CountingEncoder : PngEncoder {
     bool RenderPng(const std::vector<uint8_t>& picture, std::string& png) override {
         ++calls;
-        if (failNext) {
-            failNext = false;
-            return false;
-        }
+        if (std::exchange(failNext, false)) return false;
         png = "png of " + std::to_string(picture.size()) + " bytes";
         return true;
     }
@@ -166,23 +151,16 @@ TEST(CachedPngEncoder, EachPictureRendersOnceAcrossLoads) {
     EXPECT_EQ(cache.CachedPictures(), 2u);
 }
 
-TEST(CachedPngEncoder, FailedRenderIsTriedAgain) {
-    CountingEncoder inner;
-    CachedPngEncoder cache(inner);
-    std::string png;
-    inner.failNext = true;
-    EXPECT_FALSE(cache.RenderPng({1, 2}, png));
-    EXPECT_TRUE(cache.RenderPng({1, 2}, png));
-    EXPECT_EQ(png, "png of 2 bytes");
-    EXPECT_EQ(inner.calls, 2);
-}
-
-TEST(CachedPngEncoder, LeastRecentlyUsedGoesFirstWhenFull) {
+TEST(CachedPngEncoder, AFailedRenderIsTriedAgainAndTheLeastRecentlyUsedGoesFirst) {
     CountingEncoder inner;
     // Each item costs its 2 picture bytes and its 14 PNG bytes: room for two.
     CachedPngEncoder cache(inner, 32);
     std::string png;
+    inner.failNext = true;  // a failed render is not kept: tried again
+    EXPECT_FALSE(cache.RenderPng({1, 1}, png));
+    inner.calls = 0;
     ASSERT_TRUE(cache.RenderPng({1, 1}, png));
+    EXPECT_EQ(png, "png of 2 bytes");
     ASSERT_TRUE(cache.RenderPng({2, 2}, png));
     ASSERT_TRUE(cache.RenderPng({1, 1}, png));  // used again: {2, 2} is now the oldest
     ASSERT_TRUE(cache.RenderPng({3, 3}, png));

@@ -53,21 +53,24 @@ inline std::string RawFile(const Bitmap& b) {
     return f;
 }
 
-// The test codec's bitmap file: the 14-byte file header, a 40-byte
-// information header, then 32-bit rows top to bottom (negative height).
-inline std::string TestBmpFile(const Bitmap& b) {
+// A bitmap file with a 40-byte information header (or `headerSize` bytes,
+// zeros after the compression but for the colours used), the colour table
+// or masks, and the rows as given.
+inline std::string BmpWith(int width, int height, int bits, uint32_t compression, const std::string& table,
+                           const std::string& rows, uint32_t headerSize = 40, uint32_t coloursUsed = 0) {
     std::string f = "BM";
-    PutLe(f, uint32_t(54 + b.bgra.size()), 4);
-    PutLe(f, 0, 4);
-    PutLe(f, 54, 4);
-    PutLe(f, 40, 4);
-    PutLe(f, uint32_t(b.width), 4);
-    PutLe(f, uint32_t(-b.height), 4);
-    PutLe(f, 1, 2);
-    PutLe(f, 32, 2);
-    f += std::string(24, '\0');
-    f.append(b.bgra.begin(), b.bgra.end());
-    return f;
+    for (auto [value, bytes] : {std::pair{uint32_t(14 + headerSize + table.size() + rows.size()), 4}, {0u, 4},
+                                {uint32_t(14 + headerSize + table.size()), 4}, {headerSize, 4}, {uint32_t(width), 4},
+                                {uint32_t(height), 4}, {1u, 2}, {uint32_t(bits), 2}, {compression, 4}})
+        PutLe(f, value, bytes);
+    f += std::string(headerSize - 20, '\0');
+    f.replace(46, 4, std::string{char(coloursUsed), char(coloursUsed >> 8), char(coloursUsed >> 16), char(coloursUsed >> 24)});
+    return f + table + rows;
+}
+
+// The test codec's bitmap file: 32-bit rows top to bottom (negative height).
+inline std::string TestBmpFile(const Bitmap& b) {
+    return BmpWith(b.width, -b.height, 32, 0, "", std::string(b.bgra.begin(), b.bgra.end()));
 }
 
 class TestCodec : public ImageCodec {

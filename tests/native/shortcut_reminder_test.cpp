@@ -2,6 +2,8 @@
 // hook and the reminder run as the one-second timer runs it.
 #include <gtest/gtest.h>
 
+#include <map>
+#include <tuple>
 #include <vector>
 
 #include "base/text.h"
@@ -80,11 +82,9 @@ TEST(ShortcutReminder, EarlyHintOnceThenTheReminderNearTheEndUntilFullyTyped) {
 TEST(ShortcutReminder, OnlyTextShortcutsStayingInAStoreAreReminded) {
     Reminders r;
     EXPECT_EQ(r.TypeAndCheck(u"a macro script typed"), Shown{});
-    PhraseStats stats;
-    EXPECT_FALSE(r.text.GetPhraseStats(u"a macro script typed out", stats));
-    ASSERT_TRUE(r.text.GetPhraseStats(kReport, stats));
-    EXPECT_EQ(stats.accepted, 2u);
-    EXPECT_EQ(stats.typedCount, 2u);
+    // The macro's text is not one of them.
+    EXPECT_EQ(Phrases(r.text), (std::map<std::u16string, uint32_t>{{kReport, 2}}));
+    EXPECT_EQ(Counts(r.text, kReport), std::tuple(2, 0, 2));
 
     // The first store's keyword wins for a text that both hold.
     StoreRef shared = ShortcutStore::Create();
@@ -98,7 +98,7 @@ TEST(ShortcutReminder, OnlyTextShortcutsStayingInAStoreAreReminded) {
     // A shortcut deleted and the shortcuts loaded again: its text is gone.
     r.store->Remove(u"RPT");
     RebuildShortcutText(r.text, r.index, *r.store, nullptr);
-    EXPECT_FALSE(r.text.GetPhraseStats(kReport, stats));
+    EXPECT_TRUE(Phrases(r.text).empty());
     EXPECT_EQ(r.index.Find(kReport), nullptr);
     EXPECT_EQ(r.TypeAndCheck(u"\n" + kReport.substr(0, 37)), Shown{});
 }

@@ -95,12 +95,10 @@ TEST(SuggestionPromotion, TheTwoRulesAtTheSaveWithTheFileMerged) {
     // The promoted ones' lines in "acdata.txt" carry 0 already.
     EXPECT_EQ(SuggestableField(ReadFile(acdata), "call me back soon."), "0");
     EXPECT_EQ(SuggestableField(ReadFile(acdata), "see you there ok."), "1");
-    EXPECT_EQ(Suggestable(d, u"call me back soon."), 0);
-    EXPECT_EQ(Suggestable(d, longTen), 0);
-    EXPECT_EQ(Suggestable(d, u"see you there ok."), 1);
-    EXPECT_EQ(Suggestable(d, u"talk to you later."), 1);
-    EXPECT_EQ(Suggestable(d, longNine), 1);
-    EXPECT_EQ(Suggestable(d, u"known phrase in the file"), 1);
+    for (const auto& [phrase, suggestable] : {std::pair{u"call me back soon.", 0}, {longTen.c_str(), 0},
+                                              {u"see you there ok.", 1}, {u"talk to you later.", 1},
+                                              {longNine.c_str(), 1}, {u"known phrase in the file", 1}})
+        EXPECT_EQ(Suggestable(d, phrase), suggestable) << U8(phrase);
 
     // A phrase is promoted once: the next save only re-sorts the file.
     TypeLine(d, u"call me back soon.", 1);

@@ -17,6 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+using Texts = std::vector<std::u16string>;
+
 class SuggestionTakeTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -30,15 +32,13 @@ protected:
     fs::path File() const { return folder_ / "ShortcutSuggestions.txt"; }
     fs::path Temp() const { return folder_ / "ShortcutSuggestionsTemp.txt"; }
     void Write(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
-    std::string Read(const fs::path& path) {
-        std::ifstream in(path, std::ios::binary);
+    std::string Read() {
+        std::ifstream in(File(), std::ios::binary);
         std::stringstream s;
         s << in.rdbuf();
-        return s.str();
+        return in ? s.str() : "(none)";
     }
-    std::vector<std::u16string> Take() {
-        return TakePendingSuggestions(SystemFileSystem(), folder_.u16string());
-    }
+    Texts Take() { return TakePendingSuggestions(SystemFileSystem(), folder_.u16string()); }
 
     fs::path folder_;
 };
@@ -49,57 +49,46 @@ std::string Lines(int from, int to) {
     return out;
 }
 
-TEST_F(SuggestionTakeTest, ShowsTheFirstThreeKeepsTheNextAndDropsWhatIsPastTwoHundred) {
-    Write(File(), Lines(1, 205));
-    EXPECT_EQ(Take(), (std::vector<std::u16string>{u"suggestion number 1", u"suggestion number 2",
-                                                     u"suggestion number 3"}));
-    EXPECT_EQ(Read(File()), Lines(4, 200));
-    EXPECT_FALSE(fs::exists(Temp()));
-    // The next window takes the next three.
-    EXPECT_EQ(Take().front(), u"suggestion number 4");
-    EXPECT_EQ(Read(File()), Lines(7, 200));
+// Each row: the file as found, and a temporary file left from before ("/":
+// a folder that cannot be deleted stands in its place); what the window
+// shows, and the file left behind.
+TEST_F(SuggestionTakeTest, ShowsTheFirstThreeAndKeepsTheNextUpToTwoHundred) {
+    const std::u16string longPhrase(300, u'\u00e9');
+    const struct {
+        const char* what;
+        std::string file, temp;
+        Texts shown;
+        std::string left;
+    } rows[] = {
+        {"past 200", Lines(1, 205), "", {u"suggestion number 1", u"suggestion number 2", u"suggestion number 3"},
+         Lines(4, 200)},
+        {"an empty line stays; past 259 characters cut; bare LF; no last line end",
+         "\r\n" + Utf16ToUtf8(longPhrase) + "\nthird\r\nfourth\nfifth", "", {longPhrase.substr(0, 259), u"third"},
+         "\r\nfourth\r\nfifth\r\n"},
+        {"the last leave an empty file", "only one\r\n", "", {u"only one"}, ""},
+        {"no file: nothing made", "(none)", "", {}, "(none)"},
+        {"a temporary file left before", Lines(1, 5), "left behind\r\nby a run that ended half-way\r\n",
+         {u"suggestion number 1", u"suggestion number 2", u"suggestion number 3"}, Lines(4, 5)},
+        {"no temporary file can be made", Lines(1, 5), "/", {}, Lines(1, 5)},
+    };
+    for (const auto& r : rows) {
+        fs::remove_all(folder_);
+        fs::create_directories(folder_);
+        if (r.file != "(none)") Write(File(), r.file);
+        if (r.temp == "/") fs::create_directories(Temp() / "inside");
+        else if (!r.temp.empty()) Write(Temp(), r.temp);
+        EXPECT_EQ(Take(), r.shown) << r.what;
+        EXPECT_EQ(Read(), r.left) << r.what;
+        EXPECT_FALSE(fs::is_regular_file(Temp())) << r.what;
+    }
 }
 
-TEST_F(SuggestionTakeTest, AnEmptyLineAmongTheFirstThreeStaysAndLongPhrasesAreCut) {
-    // Line 2 is 300 characters, of which the ones past 259 are cut; line
-    // endings may be bare LF, the last line may lack one.
-    std::u16string longPhrase(300, u'\u00e9');
-    Write(File(), "\r\n" + Utf16ToUtf8(longPhrase) + "\nthird\r\nfourth\nfifth");
-    const std::vector<std::u16string> shown = Take();
-    ASSERT_EQ(shown.size(), 2u);
-    EXPECT_EQ(shown[0], longPhrase.substr(0, 259));
-    EXPECT_EQ(shown[1], u"third");
-    EXPECT_EQ(Read(File()), "\r\nfourth\r\nfifth\r\n");
-}
-
-TEST_F(SuggestionTakeTest, TheLastSuggestionsLeaveAnEmptyFile) {
-    Write(File(), "only one\r\n");
-    EXPECT_EQ(Take(), std::vector<std::u16string>{u"only one"});
-    EXPECT_TRUE(fs::exists(File()));
-    EXPECT_EQ(fs::file_size(File()), 0u);
-    EXPECT_TRUE(Take().empty());
-}
-
-TEST_F(SuggestionTakeTest, AMissingFileShowsNothingAndCreatesNothing) {
-    EXPECT_TRUE(Take().empty());
-    EXPECT_FALSE(fs::exists(File()));
-    EXPECT_FALSE(fs::exists(Temp()));
-}
-
-TEST_F(SuggestionTakeTest, ATemporaryFileLeftFromBeforeIsReplaced) {
-    Write(File(), Lines(1, 5));
-    Write(Temp(), "left behind\r\nby a run that ended half-way\r\n");
+TEST_F(SuggestionTakeTest, EachWindowTakesTheNextThreeUntilNoneAreLeft) {
+    Write(File(), Lines(1, 4));
     EXPECT_EQ(Take().size(), 3u);
-    EXPECT_EQ(Read(File()), Lines(4, 5));
-    EXPECT_FALSE(fs::exists(Temp()));
-}
-
-TEST_F(SuggestionTakeTest, WhenTheTemporaryFileCannotBeMadeTheFileStaysAsItWas) {
-    Write(File(), Lines(1, 5));
-    // A folder that cannot be deleted stands where the temporary file goes.
-    fs::create_directories(Temp() / "inside");
+    EXPECT_EQ(Take(), Texts{u"suggestion number 4"});
+    EXPECT_TRUE(fs::exists(File()));
     EXPECT_TRUE(Take().empty());
-    EXPECT_EQ(Read(File()), Lines(1, 5));
 }
 
 // The boxes follow each other without overlapping; a phrase's box grows with
