@@ -63,7 +63,30 @@ public:
 
 private:
     Mode Current() const { return stack_.empty() ? Mode::Keep : stack_.back().mode; }
-    void Write(size_t from, size_t to) { out_.append(in_.substr(from, to - from)); }
+    // Where bytes were left out, what follows must not run on into the word
+    // written before: "\fldi{\*\datastore x}nst" would come out as the field
+    // instruction "\fldinst" that the same pass had to leave out. A space
+    // ends a control word and is part of it, so it changes nothing shown.
+    void Write(size_t from, size_t to) {
+        if (from >= to) return;
+        if (from != written_ && EndsInControlWord() && ContinuesWord(in_[from])) out_.push_back(' ');
+        out_.append(in_.substr(from, to - from));
+        written_ = to;
+    }
+    static bool ContinuesWord(char c) {
+        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-';
+    }
+    bool EndsInControlWord() const {
+        size_t i = out_.size();
+        while (i > 0 && ((out_[i - 1] >= '0' && out_[i - 1] <= '9') || out_[i - 1] == '-')) --i;
+        const size_t lettersEnd = i;
+        while (i > 0 && ((out_[i - 1] >= 'a' && out_[i - 1] <= 'z') || (out_[i - 1] >= 'A' && out_[i - 1] <= 'Z'))) --i;
+        if (i == lettersEnd || i == 0 || out_[i - 1] != '\\') return false;
+        // The backslash starts a word unless it is itself escaped: in \\b the b is text.
+        size_t slashes = 0;
+        while (i > 0 && out_[i - 1] == '\\') --i, ++slashes;
+        return slashes % 2 == 1;
+    }
 
     void Take(const RtfToken& t, size_t start, size_t end) {
         if (!stack_.empty() && stack_.back().undecided && Decide(t, start, end)) return;
@@ -200,6 +223,7 @@ private:
     std::string out_;
     std::vector<Group> stack_;
     size_t starAt_ = kNone;
+    size_t written_ = 0;  // where the last bytes written ended in the input
 };
 
 }  // namespace

@@ -156,7 +156,8 @@ fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
   corpus="fuzz/corpus/${name#fuzz_}"
   work="build/fuzz/corpus-${name#fuzz_}"
   mkdir -p "$work"
-  "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
+  # A finding is written beside the log, not into the checkout.
+  "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$LOGS/$name-" "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
     >"$LOGS/$name.log" 2>&1 </dev/null
 }
 fuzzers=()

@@ -64,7 +64,7 @@ std::map<std::u16string, std::string> Entries(PhraseDictionary& d) {
     return out;
 }
 
-std::vector<std::u16string> Phrases(PhraseDictionary& d) {
+std::vector<std::u16string> PhraseList(PhraseDictionary& d) {
     std::vector<std::u16string> out;
     for (const auto& [phrase, line] : Entries(d)) out.push_back(phrase);
     return out;
@@ -226,7 +226,7 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
                    return false;
                }));
     EXPECT_TRUE(d.Loaded());
-    EXPECT_EQ(Phrases(d), (List{u"alpha beta three", u"alpha beta two"}));
+    EXPECT_EQ(PhraseList(d), (List{u"alpha beta three", u"alpha beta two"}));
     EXPECT_EQ(d.PhraseCount(), 2u);
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta two"));
     EXPECT_TRUE(d.RemovePhrase(u"alpha beta three"));
@@ -288,7 +288,7 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
     letGo.join();
     for (int ms = 0; ms < 10000 && !d.Loaded(); ++ms) std::this_thread::sleep_for(std::chrono::milliseconds(1));
     ASSERT_TRUE(d.Loaded());
-    EXPECT_EQ(Phrases(d), List{u"restored phrase here"});
+    EXPECT_EQ(PhraseList(d), List{u"restored phrase here"});
     EXPECT_EQ(d.KeystrokeCounter(), 7u);
     std::remove(before.c_str());
     std::remove(restored.c_str());
