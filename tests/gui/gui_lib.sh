@@ -56,7 +56,7 @@ click_at() {
   local stamp="${TMPDIR:-/tmp}/kx-last-click.$$" now last
   mouse_to "$1" "$2" || return 1
   now=$(date +%s%3N)
-  if read -r last < "$stamp" 2>/dev/null && [ $((now - last)) -lt 600 ]; then
+  if read -r last 2>/dev/null < "$stamp" && [ $((now - last)) -lt 600 ]; then
     sleep "$(printf '0.%03d' $((600 - (now - last))))"
   fi
   xdotool click "${3:-1}"
