@@ -3,13 +3,15 @@
 # then opens Wine's notepad: type "sig " there and watch it expand.
 # Uses $DISPLAY when there is one; otherwise starts a virtual display and
 # says how to look at it. Stays in the foreground until Kestrix ends.
-#   KX_RUN_BUILD=DIR   build tree to use (default build/run-win64)
+#   KX_RUN_BUILD=DIR   build tree to use (default build/win64, the tree the
+#                      test run builds the Windows programs in, configured the
+#                      same way, so that make run and make test compile once)
 #   KX_RUN_DISPLAYS="FIRST LAST"   virtual display numbers to try (default "170 179")
 # Prints one line per step, and the build's progress.
 set -euo pipefail
 KX_ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$KX_ROOT"
-BUILD=${KX_RUN_BUILD:-$KX_ROOT/build/run-win64}
+BUILD=${KX_RUN_BUILD:-$KX_ROOT/build/win64}
 export WINEPREFIX=${WINEPREFIX:-$KX_ROOT/build/run-wineprefix}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 mkdir -p build
@@ -40,7 +42,7 @@ bash scripts/install-deps.sh
 if [ ! -f "$BUILD/CMakeCache.txt" ]; then
   step "Configuring the Windows build in ${BUILD#"$KX_ROOT"/}"
   cmake -S . -B "$BUILD" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DKX_TESTS=OFF >"$LOGS/run-app-configure.log" 2>&1 || { tail -30 "$LOGS/run-app-configure.log"; exit 1; }
+    >"$LOGS/run-app-configure.log" 2>&1 || { tail -30 "$LOGS/run-app-configure.log"; exit 1; }
   step "Building kestrix.exe (the first build takes several minutes; the compiler's output goes to build/run-app-build.log)"
 else
   step "Building what changed in kestrix.exe (the compiler's output goes to build/run-app-build.log)"
