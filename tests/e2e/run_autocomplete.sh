@@ -15,7 +15,6 @@ set -uo pipefail
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 APP=$BUILD/app
-E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 341 349 autocomplete
 
@@ -131,8 +130,7 @@ check "ALT+DOWN moved nothing in notepad" says "thank you very much" eval 'notep
 
 # 4. A lone ALT press and release opens a menu bar. In a plain window with
 # a menu bar of its own, ALT+DOWN must leave it closed too.
-timeout 150 wine "$E2E/kx_target.exe" --menu --title "kx menu" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "kx menu"
+start_target "kx menu" --menu >/dev/null
 take_focus "kx menu"
 xdotool type --delay 80 "thank y"
 check "the window comes up over a window with a menu bar" offers_thank_y

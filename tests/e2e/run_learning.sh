@@ -74,8 +74,7 @@ start_kx
 check "the program starts" main_up
 check "a phrase typed in notepad arrives there" type_line "$PHRASE"
 check "...and typed again" type_line "$PHRASE"
-timeout 300 wine "$E2E/kx_target.exe" --class Edit --password --title "kx password" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "kx password"
+start_target "kx password" --class Edit --password >/dev/null
 focus "kx password"
 xdotool type --delay 60 "$SECRET"; xdotool key Return
 xdotool type --delay 60 "$SECRET"; xdotool key Return
@@ -84,13 +83,11 @@ xdotool type --delay 60 "$SECRET"; xdotool key Return
 # before the program has read the password's keys. Phrases of it, were it
 # learned.
 MANAGED="plum kite rain7 sig."
-timeout "$KX_LIFETIME" wine "$E2E/kx_target.exe" --login --title "kx login" --text-file "$(winpath "$ART/login.txt")" \
-  >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "kx login"
+start_target "kx login" --login >/dev/null
 take_focus "kx login"
 timeout 30 wine "$E2E/kx_typist.exe" "$MANAGED" >/dev/null 2>&1 </dev/null
 xdotool type --delay 60 "signed in"
-check "the log-in form's Enter took the focus on to its next field" wait_for 10 grep -qF "signed in" "$ART/login.txt"
+check "the log-in form's Enter took the focus on to its next field" wait_for 10 grep -qF "signed in" "$WORK/kx login.txt"
 check "notepad takes typing again after the password box" type_line "thanks for the letter"
 check "-exit ends the program" stop_kx
 check "acdata.txt was written" test -s "$ACDATA"

@@ -151,12 +151,10 @@ check "Cancel stores nothing" db_check '"BAD" not in records and "LOGO" in recor
 
 # 4. Expansion into a browser: the clipboard's HTML holds the picture as a
 #    PNG of the stored size, and the text placeholder is pasted.
-timeout 200 wine "$E2E/kx_target.exe" --class Chrome_WidgetWin_1 --title "pic-browser" \
-  --text-file "$(winpath "$WORK/browser.txt")" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "pic-browser"
+start_target pic-browser --class Chrome_WidgetWin_1 >/dev/null
 type_into "pic-browser" "logo " 80
 check "in a browser the placeholder text is pasted" \
-  wait_for 15 grep -qF "[This application does not support images]" "$WORK/browser.txt"
+  wait_for 15 grep -qF "[This application does not support images]" "$WORK/pic-browser.txt"
 clip_png_size() {
   timeout 20 wine "$E2E/kx_clip.exe" --format "HTML Format" --out "$(winpath "$WORK/clip.html")" >/dev/null 2>&1 </dev/null
   python3 - "$WORK/clip.html" <<'PY'
@@ -174,9 +172,7 @@ PY
 check "the browser's HTML holds a 60 x 40 PNG in a 60 x 40 image" eval '[ "$(clip_png_size)" = "60 40 60 40" ]'
 
 # 5. Expansion into a RichEdit: the control then holds a picture.
-timeout 200 wine "$E2E/kx_target.exe" --class KxWordPad --rich --title "pic-rich" \
-  --rtf-file "$(winpath "$WORK/rich.rtf")" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "pic-rich"
+start_target pic-rich --class KxWordPad --rich --rtf-file "$(winpath "$WORK/rich.rtf")" >/dev/null
 type_into "pic-rich" "logo " 80
 check "in a RichEdit the expansion is a picture" wait_for 15 grep -q '\\pict' "$WORK/rich.rtf"
 check "  ... and the keyword is gone" eval '! grep -q "logo" "$WORK/rich.rtf"'

@@ -335,6 +335,7 @@ gui_setup() {
   local first=$1 last=$2 name=$3
   export WINEPREFIX=${WINEPREFIX:-$BUILD/$name-wineprefix}
   ART=$BUILD/$name-artifacts
+  WORK=$ART          # kx_target's text, unless the suite says otherwise
   SHOTS=${KX_SHOTS:-$ART/screenshots}
   mkdir -p "$ART" "$SHOTS"
   start_display "$first" "$last"

@@ -20,7 +20,6 @@ gui_setup 351 359 gui-options
 
 OPTIONS="Kestrix Options"
 WELCOME="Welcome to Kestrix Typing Shortcut Expander"
-WORK=$ART          # where kx_target writes its text
 LOCAL="$DATA/local"
 SHARED="$ART/shared.dat"
 mkdir -p "$LOCAL"
