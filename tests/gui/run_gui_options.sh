@@ -73,9 +73,14 @@ click_combo() {
   [ -n "$y" ] && click_at "$x" "$y" || return 1
   sleep 0.3; xdotool key --delay 120 "$@"
 }
-# The listing Search/Print writes, and what it must hold for a database as
-# kxtool built it: the heading, then each shortcut in keyword order.
-listing() { find "$WINEPREFIX/drive_c/users" -path '*Temp/Kestrix*' -name TempPrint.txt 2>/dev/null | head -1; }
+# The listing Search/Print writes: the one "TempPrint.txt" in the user's
+# folders, in a Kestrix folder of the temporary folder (none while there are
+# two: a second Search/Print replaces the first's). And what it must hold for
+# a database as kxtool built it: the heading, then each shortcut in keyword order.
+listing() {
+  local all; all=$(find "$WINEPREFIX/drive_c/users" -name TempPrint.txt 2>/dev/null)
+  [ "$(printf '%s' "$all" | grep -c .)" = 1 ] && [[ "$all" == *Temp/Kestrix* ]] && printf '%s\n' "$all"
+}
 expected_listing() {  # expected_listing JSON_FILE HEADING
   python3 - "$1" "$2" <<'PY'
 import json, re, sys
