@@ -364,9 +364,12 @@ gui_setup() {
   wineserver -p >"$ART/wineserver.log" 2>&1 </dev/null &
 }
 
-# start_display FIRST LAST: a display of the suite's own, numbered FIRST to LAST.
+# start_display [FIRST LAST]: a display of the suite's own, numbered FIRST
+# to LAST; by default from KX_E2E_DISPLAYS ("FIRST LAST"), or 160 to 169.
 start_display() {
-  kx_xvfb_start "$1" "$2" "$ART/xvfb.log" || { echo "no display"; echo "0 passed, 1 failed"; exit 1; }
+  local range=(${KX_E2E_DISPLAYS:-160 169})
+  [ $# = 2 ] && range=("$1" "$2")
+  kx_xvfb_start "${range[@]}" "$ART/xvfb.log" || { echo "no display"; echo "0 passed, 1 failed"; exit 1; }
   XVFB_PID=$KX_XVFB_PID
 }
 
