@@ -144,7 +144,7 @@ scope() {
   # and the folder an earlier install remembered, if the caller says so.
   wine reg delete 'HKCU\Software\Tarvik Software' /f >/dev/null 2>&1 </dev/null
   [ -n "${REMEMBERED:-}" ] &&
-    wine reg add "$INSTALLER" /v InstallFolder /t REG_SZ /d "$REMEMBERED" /f >/dev/null 2>&1 </dev/null
+    setting "$INSTALLER" InstallFolder "$REMEMBERED"
   rm -rf "$DATA"; mkdir -p "$DATA/local"
   kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 
