@@ -139,18 +139,6 @@ test_setting_on_bitmap() {
   expect bitmap_given_back_pixel_for_pixel clip_probe expect-bitmap --width 64 --height 48 --seed 7 --within 2000
 }
 
-# target_shows NAME TITLE EXPECTED: a kx_target's text is exactly EXPECTED
-# and keeps it for half a second.
-target_is() { [ "$(target_text "$1")" = "$2" ]; }
-target_shows() {
-  if wait_for 20 target_is "$2" "$3" && sleep 0.5 && target_is "$2" "$3"; then
-    expect "$1" true
-  else
-    log "  expected: $3"; log "  actual:   $(target_text "$2")"
-    expect "$1" false
-  fi
-}
-
 # A target whose paste another process reads (with a window of its own) and hands
 # back: the expansion shows with the setting off and on.
 test_cross_process_reader() {
@@ -162,7 +150,7 @@ test_cross_process_reader() {
     id=$(start_target "cross$restore" --paste-via "$(winpath "$E2E/kx_clip_probe.exe")") ||
       { expect "cross_${restore}_target" false; continue; }
     type_into "$id" 'sig '
-    target_shows "cross_${restore}_shows_expansion" "cross$restore" "$SIG "
+    check_text "cross_${restore}_shows_expansion" "cross$restore" "$SIG "
     if [ "$restore" = 1 ]; then
       expect cross_1_clipboard_given_back holds_user_clipboard 2000
     else
@@ -180,7 +168,7 @@ test_two_format_paste() {
   id=$(start_target twoformat --second-read 'Rich Text Format' --paste-log "$(winpath "$WORK/paste.log")") ||
     { expect two_target false; return; }
   type_into "$id" 'rich '
-  target_shows two_shows_expansion twoformat "$RICH_TEXT "
+  check_text two_shows_expansion twoformat "$RICH_TEXT "
   expect two_text_read_gets_expansion grep -qxF "text $RICH_TEXT " "$WORK/paste.log"
   expect two_rich_read_gets_expansion grep -qxF "second $RICH_RTF" "$WORK/paste.log"
   expect two_clipboard_given_back holds_user_clipboard 2000

@@ -46,39 +46,6 @@ SHORTCUTS='{"records": [
 # the Linefeed key, not as Enter: use press_key for Enter.)
 press_key() { timeout "$WAIT_S" xdotool key --delay "$TYPE_DELAY_MS" "$@"; }
 
-# text_becomes TITLE EXPECTED: waits until the control holds exactly EXPECTED
-# and stays so for half a second (a late paste or key would change it).
-# While the text still changes the program is working through what was
-# typed, however far behind a busy machine puts it: the wait ends once the
-# text has not changed for WAIT_S seconds, or after SETTLE_LIMIT_S in all.
-# (The x keeps a trailing line break, which $(...) would strip.)
-SETTLE_LIMIT_S=120
-exact_text() { local t; t=$(cat "$WORK/$1.txt" 2>/dev/null; printf x); printf '%s' "${t%x}"; }
-text_is() { local t; t=$(exact_text "$1"; printf x); [ "${t%x}" = "$2" ]; }
-text_becomes() {
-  local title=$1 expected=$2 last now still=$SECONDS end=$((SECONDS + SETTLE_LIMIT_S))
-  last=$(exact_text "$title"; printf x)
-  while [ $SECONDS -lt $end ] && [ $((SECONDS - still)) -lt "$WAIT_S" ]; do
-    if text_is "$title" "$expected"; then sleep 0.5; text_is "$title" "$expected"; return; fi
-    sleep 0.2
-    now=$(exact_text "$title"; printf x)
-    [ "$now" != "$last" ] && { last=$now; still=$SECONDS; }
-  done
-  return 1
-}
-
-# check NAME TITLE EXPECTED: one test on a control's final text.
-check_text() {
-  local name=$1 title=$2 expected=$3
-  if text_becomes "$title" "$expected"; then
-    expect "$name" true
-  else
-    log "  expected: $(printf '%q' "$expected")"
-    log "  actual:   $(printf '%q' "$(exact_text "$title")")"
-    expect "$name" false
-  fi
-}
-
 # new_target NAME [kx_target options]: a new target window, its X id in
 # TARGET_ID and its text in $WORK/NAME.txt. Started from this shell, not a
 # subshell, so that cleanup knows its process; the title carries our process

@@ -400,8 +400,38 @@ start_target() {
   id=$(timeout 20 xdotool search --sync --name "^$title\$" 2>/dev/null | head -1)
   [ -n "$id" ] && echo "$id"
 }
-# target_text NAME: the text kx_target NAME holds, as it wrote it.
-target_text() { cat "$WORK/$1.txt" 2>/dev/null; }
+# target_text NAME: the text kx_target NAME holds, exactly as it wrote it.
+# (The x keeps a trailing line break, which $(...) would strip.)
+target_text() { local t; t=$(cat "$WORK/$1.txt" 2>/dev/null; printf x); printf '%s' "${t%x}"; }
+text_is() { local t; t=$(target_text "$1"; printf x); [ "${t%x}" = "$2" ]; }
+# text_becomes NAME EXPECTED: waits until kx_target NAME holds exactly
+# EXPECTED and stays so for half a second (a late paste or key would change
+# it). While the text still changes the program is working through what was
+# typed, however far behind a busy machine puts it: the wait ends once the
+# text has not changed for WAIT_S seconds, or after SETTLE_LIMIT_S in all.
+SETTLE_LIMIT_S=120
+text_becomes() {
+  local title=$1 expected=$2 last now still=$SECONDS end=$((SECONDS + SETTLE_LIMIT_S))
+  last=$(target_text "$title"; printf x)
+  while [ $SECONDS -lt $end ] && [ $((SECONDS - still)) -lt "$WAIT_S" ]; do
+    if text_is "$title" "$expected"; then sleep 0.5; text_is "$title" "$expected"; return; fi
+    sleep 0.2
+    now=$(target_text "$title"; printf x)
+    [ "$now" != "$last" ] && { last=$now; still=$SECONDS; }
+  done
+  return 1
+}
+# check_text NAME TARGET EXPECTED: one test on a kx_target's final text.
+check_text() {
+  local name=$1 title=$2 expected=$3
+  if text_becomes "$title" "$expected"; then
+    expect "$name" true
+  else
+    log "  expected: $(printf '%q' "$expected")"
+    log "  actual:   $(printf '%q' "$(target_text "$title")")"
+    expect "$name" false
+  fi
+}
 # make_database JSON: the shortcuts the host expands, $WORK/shortcuts.dat.
 make_database() { kxdb "$1" "$WORK/shortcuts.dat"; }
 # start_host NAME SECONDS: the engine over the hook module, for SECONDS at
