@@ -15,12 +15,9 @@ set -uo pipefail
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
 APP=$BUILD/app
-E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 341 349 autocomplete
 
-MAIN="Kestrix Text Expander Software"
-NOTEPAD="Untitled - Notepad"
 mkdir -p "$DATA/local"
 kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 setting Settings Runs 9
@@ -38,20 +35,12 @@ printf '1000\r\nthank you very much\t0\t990\t0\t5\t1\t900\t\r\nthank you all\t0\
   "$(printf 'see you later alligator\t0\t990\t0\t5\t1\t900\t')" "$(printf 'see you soon my friend\t0\t990\t0\t3\t1\t900\t')" \
   "$(printf 'thank goodness it is friday\t0\t990\t0\t1\t1\t900\t')" >"$DATA/acdata.txt"
 
-notepad_text() { probe text "$NOTEPAD"; }
 # The window sits on the work area's bottom-right corner, a fifth of its width.
 in_corner() {
   local l t r b L T R B
   read -r l t r b < <(probe rect "$AC"); read -r L T R B < <(probe workarea)
   [ -n "$b" ] && [ "$r" -eq "$R" ] && [ "$b" -eq "$B" ] && [ $((r - l)) -eq $(((R - L) / 5)) ]
 }
-focus_notepad() { take_focus "$NOTEPAD"; }
-# The first row shows the phrase (and the window its hint) once the
-# dictionary's search and the window's timer have run.
-offers() { OFFER=$1; wait_for 10 ac_shown && wait_for 5 eval '[ "$(ac_row 9101)" = "$OFFER" ]'; }
-# The window offers the phrases for "thank y" (in the order their
-# acceptances have made).
-offers_thank() { wait_for 10 ac_shown && wait_for 5 eval '[[ "$(ac_row 9101)" == "thank you "* ]]'; }
 # A row without a candidate is moved out of view and keeps its old text.
 in_view() { local x y; read -r x y < <(probe whereid "$AC" "$1"); [ -n "$x" ] && [ "$x" -ge 0 ]; }
 # The phrases of the rows in view, joined by "|".
@@ -96,15 +85,12 @@ looks_right() {
   apart "$bar" "$title" && apart "$bar" "$gap" && apart "$gap" "$title" && [ "$rowLeft" = "$gap" ] && [ "$rowRight" = "$gap" ]
 }
 # A new line in notepad and the start of a learned phrase.
-type_in_notepad() { focus_notepad; xdotool key Return; xdotool type --delay 80 "$1"; }
+notepad_line() { focus_notepad; xdotool key Return; xdotool type --delay 80 "$1"; }
 acdump() { timeout 30 wine "$BUILD/kxtool.exe" acdata dump "$(winpath "$DATA/acdata.txt")" 2>/dev/null </dev/null | tr -d '\r'; }
 # dumped PHRASE: its statistics from the dump: accepted typedCount impressions ...
 dumped() { awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t' "$ART/acdump.txt"; }
-reg_setting() { wine reg query "HKCU\\Software\\Tarvik Software\\Kestrix\\Settings" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'; }
 
-notepad_at 0 0 900 500
-timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
+start_notepad 0 0 900 500
 # Started as at log-on, in the tray: so the user meets Auto Complete, and
 # the main window takes no focus from notepad while the program starts.
 start_kx -logon
@@ -144,8 +130,7 @@ check "ALT+DOWN moved nothing in notepad" says "thank you very much" eval 'notep
 
 # 4. A lone ALT press and release opens a menu bar. In a plain window with
 # a menu bar of its own, ALT+DOWN must leave it closed too.
-timeout 150 wine "$E2E/kx_target.exe" --menu --title "kx menu" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "kx menu"
+start_target "kx menu" --menu >/dev/null
 take_focus "kx menu"
 xdotool type --delay 80 "thank y"
 check "the window comes up over a window with a menu bar" offers_thank_y
@@ -158,7 +143,7 @@ check "there ALT+DOWN, then CTRL CTRL inserts the second row" \
 
 # 5. Expansion switched off with its hotkey after typing in notepad: the
 # double tap inserts into the window typed in since, not into notepad.
-type_in_notepad "see "
+notepad_line "see "
 xdotool key ctrl+alt+space
 xdotool type --delay 80 "sig "
 check "CTRL+ALT+SPACE switches expansion off" \
@@ -175,7 +160,7 @@ check "...leaving notepad as it was" eval '[ "$(notepad_text)" = "$NOTEPAD_BEFOR
 xdotool key ctrl+alt+space
 
 # 6. A double click on a row inserts it; notepad keeps the focus.
-type_in_notepad "thank y"
+notepad_line "thank y"
 check "the window is back over notepad" offers_thank_y
 check "a double click on the row 'thank you all' puts it into notepad" \
   eval 'click_row "$(row_of "thank you all")" 1 2 && wait_for 8 eval "[ \"\$(notepad_text | tail -n 1)\" = \"thank you all\" ]" ||
@@ -183,7 +168,7 @@ check "a double click on the row 'thank you all' puts it into notepad" \
 check "...and notepad still has the focus" eval 'active "$NOTEPAD" || told "$NOTEPAD" "$(probe foreground)"'
 
 # 7. A right click on a row: View/Edit renames the phrase, Remove deletes it.
-type_in_notepad "see y"
+notepad_line "see y"
 check "'see y' offers two phrases" offers "see you later alligator"
 click_row 9101 3
 check "a right click on a row opens its menu" wait_for 5 popup_has "-	View/Edit"
@@ -196,7 +181,7 @@ check "the dialog takes the new text" eval 'wait_for 5 says "see you later croco
 answer "$EDIT" "Save"
 check "Save renames the row" eval 'wait_for 5 says "see you later crocodile" ac_row 9101 || told "see you later crocodile" "$(rows_in_view)"'
 
-type_in_notepad "see y"
+notepad_line "see y"
 check "the renamed phrase is offered for 'see y'" offers "see you later crocodile"
 wait_for 5 row_of "see you soon my friend"
 click_row "$(row_of "see you soon my friend")" 3
@@ -208,38 +193,38 @@ check "...and notepad has the keyboard back from the menu" eval 'wait_for 5 acti
 # search box takes a phrase three times; typed once in notepad, it is
 # learned once.
 PRIVATE="quiet harbour lights flicker"
-timeout 30 wine "$APP/kestrix.exe" -show >/dev/null 2>&1 </dev/null
+forward -show
 wait_for 10 probe visible "$MAIN"
 press "$MAIN" ctrl+f
 wait_for 5 eval 'probe foreground | grep -qP "^$MAIN\tEdit$"'
 xdotool type --delay 60 "$PRIVATE $PRIVATE $PRIVATE "
 check "the search box takes a phrase three times" wait_for 5 says "$PRIVATE $PRIVATE $PRIVATE " probe text "$MAIN"
-type_in_notepad "$PRIVATE"; xdotool key Return
+notepad_line "$PRIVATE"; xdotool key Return
 wait_for 10 eval 'notepad_text | grep -qxF "$PRIVATE"'
 
 # 9. The close button asks; "Close" only closes, "Disable" turns Auto
 # Complete off.
-type_in_notepad "thank y"
-check "the window is back once more" offers_thank
+notepad_line "thank y"
+# Either "thank you" phrase may lead by now, as their acceptances have made.
+check "the window is back once more" offers "thank you *"
 click_row 1001
 check "the close button asks whether to disable or close" wait_for 10 probe shown "$AC" "Disable"
 click_button "$AC" "Close"; wait_for 10 eval '[ "$(probe shown "$AC" "Disable"; echo $?)" = 2 ]'
 check "'Close' hides the window" wait_for 5 ac_hidden
-check "...and leaves Auto Complete on" eval '[ "$(reg_setting AutoCompleteEnabled)" != 0 ]'
-type_in_notepad "thank y"
-check "the window comes back after 'Close'" offers_thank
+check "...and leaves Auto Complete on" eval '[ "$(reg_value Settings AutoCompleteEnabled)" != 0 ]'
+notepad_line "thank y"
+check "the window comes back after 'Close'" offers "thank you *"
 click_row 1001
 wait_for 10 probe shown "$AC" "Disable"
 click_button "$AC" "Disable"; wait_for 10 eval '[ "$(probe shown "$AC" "Disable"; echo $?)" = 2 ]'
 check "'Disable' hides the window" wait_for 5 ac_hidden
-check "...and turns Auto Complete off" says 0 reg_setting AutoCompleteEnabled
-type_in_notepad "thank y"
+check "...and turns Auto Complete off" says 0 reg_value Settings AutoCompleteEnabled
+notepad_line "thank y"
 # Candidates come within two 100 ms periods; none may come at all.
 sleep 2
 check "...so that typing brings the window back no more" ac_hidden
 
-timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null
-check "the program ends on -exit" wait_for 20 kx_ended
+check "the program ends on -exit" stop_kx
 acdump >"$ART/acdump.txt"
 check "the edited phrase kept its statistics under its new text" \
   eval '[ "$(dumped "see you later crocodile" | cut -f2)" = 5 ]'

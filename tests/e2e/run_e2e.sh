@@ -6,94 +6,24 @@
 #
 #   tests/e2e/run_e2e.sh [BUILD_DIR]       (default build/win64)
 #
-# Scenarios are shell functions named scenario_*; a later suite can source
-# this file with KX_E2E_LIBRARY=1 and use start_target, focus_and_type,
-# start_probe, expect_probe and the other helpers with its own scenarios.
+# Scenarios are shell functions named scenario_*. Sourced with
+# KX_E2E_LIBRARY=1 (as a benchmark does) it runs none, and leaves the
+# harness and the link probe's helpers to its caller.
 set -uo pipefail
 
 KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
+APP=$BUILD/app
 export WINEPREFIX=${WINEPREFIX:-$BUILD/e2e-wineprefix}
-source "$KX_ROOT/scripts/wine-env.sh"
+source "$KX_ROOT/tests/gui/gui_lib.sh"
 WORK=$BUILD/e2e-work
-ARTIFACTS=$BUILD/e2e-artifacts
-WAIT_S=10          # limit of every single wait
-PIDS=()
-XVFB_PID=""
-passed=0
-failed=0
-
-log() { printf '%s\n' "$*" >&2; }
-winpath() { printf 'Z:%s' "${1//\//\\}"; }
-
-cleanup() {
-  local p
-  for p in "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
-  wineserver -k >/dev/null 2>&1 </dev/null
-  timeout 30 wineserver -w >/dev/null 2>&1 </dev/null
-  [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
-  XVFB_PID=""
-}
-
-# KX_E2E_DISPLAYS="FIRST LAST" moves the display range, for a suite run
-# beside another that uses 160-169.
-start_display() {
-  # shellcheck disable=SC2086
-  kx_xvfb_start ${KX_E2E_DISPLAYS:-160 169} "$ARTIFACTS/xvfb.log" || return 1
-  XVFB_PID=$KX_XVFB_PID
-}
-
-start_wine() {
-  kx_wine_boot "$ARTIFACTS/wineboot.log"
-  wineserver -p >"$ARTIFACTS/wineserver.log" 2>&1 </dev/null &
-  PIDS+=($!)
-}
-
-# run_bg NAME PROGRAM ARGS...: a Windows program in the background, its
-# output in $ARTIFACTS/NAME.log. It lives until cleanup ends it; its time
-# limit only guards against a suite killed before its cleanup, as a shorter
-# one would end it halfway through the suite on a slow machine.
-LIFETIME_S=3600
-run_bg() {
-  local name=$1; shift
-  timeout "$LIFETIME_S" wine "$@" >"$ARTIFACTS/$name.log" 2>&1 </dev/null &
-  PIDS+=($!)
-}
-
-# wait_for SECONDS COMMAND...: polls until the command succeeds.
-wait_for() {
-  local limit=$1; shift
-  local end=$((SECONDS + limit))
-  while [ $SECONDS -lt "$end" ]; do
-    "$@" && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# start_target TITLE [kx_target options]: starts a target window and prints
-# its X window id. Its text is written to $WORK/TITLE.txt.
-start_target() {
-  local title=$1; shift
-  run_bg "target-$title" "$BUILD/tests/e2e/kx_target.exe" --title "$title" \
-    --text-file "$(winpath "$WORK/$title.txt")" "$@"
-  local id
-  id=$(timeout "$WAIT_S" xdotool search --sync --name "^$title\$" 2>/dev/null | head -1)
-  [ -n "$id" ] && echo "$id"
-}
-
-focus_and_type() {
-  local id=$1 text=$2
-  kx_give_keyboard "$id" && timeout "$WAIT_S" xdotool type --delay 40 "$text"
-}
-
-target_text() { cat "$WORK/$1.txt" 2>/dev/null; }
+ART=$BUILD/e2e-artifacts
 
 # start_probe: the hook link with the x86_64 kxhook.dll, recording to $WORK/probe.txt.
 start_probe() {
   rm -f "$WORK/probe.txt" "$WORK/probe.stop"
   run_bg probe "$BUILD/tests/e2e/kx_link_probe.exe" --module "$(winpath "$BUILD/hook/kxhook.dll")" \
-    --out "$(winpath "$WORK/probe.txt")" --stop-file "$(winpath "$WORK/probe.stop")" --seconds "$LIFETIME_S"
+    --out "$(winpath "$WORK/probe.txt")" --stop-file "$(winpath "$WORK/probe.stop")" --seconds "$KX_LIFETIME"
   wait_for "$WAIT_S" grep -q '^ready' "$WORK/probe.txt"
 }
 
@@ -114,18 +44,6 @@ probe_chars() {
 probe_has() { probe_lines_after "$1" | grep -qxF "$2"; }
 releases_carry_no_char() { ! probe_lines_after "$1" | grep ' down=0 ' | grep -qv ' ch=0000 '; }
 
-# expect NAME CONDITION...: counts a result; a failure keeps a screenshot.
-expect() {
-  local name=$1; shift
-  if "$@"; then
-    passed=$((passed + 1)); log "PASS $name"
-  else
-    failed=$((failed + 1)); log "FAIL $name"
-    import -window root "$ARTIFACTS/$name.png" >/dev/null 2>&1
-    [ -f "$WORK/probe.txt" ] && tail -30 "$WORK/probe.txt" >&2
-  fi
-}
-
 # UTF-16 units of a text, as probe_chars prints them.
 units() { printf '%s' "$1" | iconv -f UTF-8 -t UTF-16BE | od -An -tx1 -v | tr -s ' \n' ' ' |
           awk '{for (i = 1; i <= NF; i += 2) printf "%s%s ", toupper($i), toupper($(i+1))}'; }
@@ -134,7 +52,7 @@ scenario_keys_reach_link() {
   local id
   id=$(start_target plain --class KxPlainEdit) || { expect keys_reach_link false; return; }
   probe_mark 1
-  focus_and_type "$id" 'Sig x!'
+  type_into "$id" 'Sig x!' 40
   wait_for "$WAIT_S" grep -q 'Sig x!' "$WORK/plain.txt"
   sleep 0.5
   expect keys_reach_link_in_order [ "$(probe_chars 1)" = "$(units 'Sig x!')" ]
@@ -148,7 +66,7 @@ scenario_rich_edit() {
   local id
   id=$(start_target rich --class KxRich --rich) || { expect rich_edit false; return; }
   probe_mark 2
-  focus_and_type "$id" 'abc.'
+  type_into "$id" 'abc.' 40
   wait_for "$WAIT_S" grep -q 'abc.' "$WORK/rich.txt"
   sleep 0.5
   expect rich_edit_keys [ "$(probe_chars 2)" = "$(units 'abc.')" ]
@@ -157,7 +75,7 @@ scenario_rich_edit() {
 scenario_click_discards_word() {
   local id
   id=$(start_target clicked --class KxClicked) || { expect click_discards_word false; return; }
-  focus_and_type "$id" 'q'
+  type_into "$id" 'q' 40
   sleep 0.3
   probe_mark 3
   timeout "$WAIT_S" xdotool mousemove --window "$id" 40 40 click 1
@@ -169,7 +87,7 @@ scenario_password_box_suspends() {
   local id
   id=$(start_target secret --class KxSecret --password) || { expect password_box false; return; }
   probe_mark 4
-  focus_and_type "$id" 'pw9'
+  type_into "$id" 'pw9' 40
   wait_for "$WAIT_S" grep -q 'pw9' "$WORK/secret.txt"
   sleep 0.5
   expect password_keys_not_reported [ -z "$(probe_chars 4)" ]
@@ -178,7 +96,7 @@ scenario_password_box_suspends() {
   local plain
   plain=$(start_target after-secret --class KxAfterSecret) || { expect resumes_after_password_box false; return; }
   probe_mark 5
-  focus_and_type "$plain" 'ok'
+  type_into "$plain" 'ok' 40
   sleep 0.7
   expect resumes_after_password_box [ "$(probe_chars 5)" = "$(units 'ok')" ]
 }
@@ -190,9 +108,9 @@ scenario_ctrl_alt_letter() {
   local id
   id=$(start_target combo --class KxCombo) || { expect ctrl_alt_letter false; return; }
   probe_mark 6
-  focus_and_type "$id" 'ab'
+  type_into "$id" 'ab' 40
   timeout "$WAIT_S" xdotool key ctrl+alt+m
-  focus_and_type "$id" 'c'
+  type_into "$id" 'c' 40
   wait_for "$WAIT_S" grep -q 'abc' "$WORK/combo.txt"
   sleep 0.5
   expect ctrl_alt_m_has_no_char probe_has 6 "key vk=4D ch=0000 down=1 mods=48"
@@ -200,10 +118,9 @@ scenario_ctrl_alt_letter() {
 }
 
 main() {
-  mkdir -p "$WORK" "$ARTIFACTS"
-  rm -f "$WORK"/* "$ARTIFACTS"/*.png
-  trap cleanup EXIT
-  start_display || { echo "0 passed, 1 failed"; exit 1; }
+  mkdir -p "$WORK" "$ART"
+  rm -f "$WORK"/* "$ART"/*.png
+  start_display   # KX_E2E_DISPLAYS="FIRST LAST" moves its range
   start_wine
   if start_probe; then
     local s

@@ -19,8 +19,6 @@ source "$KX_ROOT/tests/gui/gui_lib.sh"
 # KX_DISPLAYS="FIRST LAST" picks another range of display numbers.
 gui_setup ${KX_DISPLAYS:-331 339} learning
 
-MAIN="Kestrix Text Expander Software"
-NOTEPAD="Untitled - Notepad"
 ACDATA="$DATA/acdata.txt"
 TEMP="$DATA/acdataTEMP.txt"
 SUGGESTIONS="$DATA/ShortcutSuggestions.txt"
@@ -33,10 +31,6 @@ SECRET="hunter two secret words"
 # 18 characters ending in a full stop: a suggestion once typed three times.
 FREQUENT="call me back soon."
 
-# The window is up and, a second later, timer 1 has started the hook.
-main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 1.5; }
-stop_kx() { timeout 60 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 60 kx_ended; }
-notepad_text() { probe text "$NOTEPAD"; }
 # The window takes the keyboard, then a click near the bottom right of its
 # text puts the caret at the end, as a user does.
 focus() {
@@ -60,8 +54,7 @@ type_again() {
   type_line "$1" && wait_for 10 lines_above "$1" "$before"
 }
 lines_above() { [ "$(notepad_text | grep -cxF "$1")" -gt "$2" ]; }
-# The record of a phrase in acdata.txt: its fields after the phrase.
-record() { tr -d '\r' <"$ACDATA" | awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t'; }
+# A field of a phrase's record in acdata.txt.
 field() { record "$1" | cut -f"$2"; }
 # One confidence byte per character: 100 as learned, lower where the Auto
 # Complete window offered the phrase while it was typed again.
@@ -71,9 +64,7 @@ confidence_ok() {
   for b in $bytes; do [ "$b" -le 100 ] || return 1; done
 }
 
-notepad_at 0 600 1280 300
-timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
+start_notepad 0 600 1280 300
 
 # 1. A first run without "acdata.txt": the phrase typed twice is learned,
 #    and the password typed into a password box is not, whether a person
@@ -83,8 +74,7 @@ start_kx
 check "the program starts" main_up
 check "a phrase typed in notepad arrives there" type_line "$PHRASE"
 check "...and typed again" type_line "$PHRASE"
-timeout 300 wine "$E2E/kx_target.exe" --class Edit --password --title "kx password" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "kx password"
+start_target "kx password" --class Edit --password >/dev/null
 focus "kx password"
 xdotool type --delay 60 "$SECRET"; xdotool key Return
 xdotool type --delay 60 "$SECRET"; xdotool key Return
@@ -93,13 +83,11 @@ xdotool type --delay 60 "$SECRET"; xdotool key Return
 # before the program has read the password's keys. Phrases of it, were it
 # learned.
 MANAGED="plum kite rain7 sig."
-timeout "$KX_LIFETIME" wine "$E2E/kx_target.exe" --login --title "kx login" --text-file "$(winpath "$ART/login.txt")" \
-  >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "kx login"
+start_target "kx login" --login >/dev/null
 take_focus "kx login"
 timeout 30 wine "$E2E/kx_typist.exe" "$MANAGED" >/dev/null 2>&1 </dev/null
 xdotool type --delay 60 "signed in"
-check "the log-in form's Enter took the focus on to its next field" wait_for 10 grep -qF "signed in" "$ART/login.txt"
+check "the log-in form's Enter took the focus on to its next field" wait_for 10 grep -qF "signed in" "$WORK/kx login.txt"
 check "notepad takes typing again after the password box" type_line "thanks for the letter"
 check "-exit ends the program" stop_kx
 check "acdata.txt was written" test -s "$ACDATA"

@@ -19,8 +19,6 @@ APP=$BUILD/app
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 311 319 macro
 
-MAIN="Kestrix Text Expander Software"
-NOTEPAD="Untitled - Notepad"
 EDITOR="New Macro Shortcut"
 LOCAL="$DATA/local"
 mkdir -p "$LOCAL"
@@ -54,9 +52,6 @@ setting sharedabbrev sharedenabled 1
 setting sharedabbrev sharedabbrevpath "$(winpath "$ART/shared.dat")"
 setting Settings Runs 9
 
-main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
-notepad_text() { probe text "$NOTEPAD"; }
-notepad_is() { [ "$(notepad_text)" = "$1" ]; }
 # The text becomes exactly $1 and stays so for half a second.
 notepad_becomes() { wait_for "${2:-15}" notepad_is "$1" && sleep 0.5 && notepad_is "$1"; }
 # clear_notepad: notepad in front with an empty page.
@@ -65,9 +60,7 @@ clear_notepad() {
 }
 combo() { clear_notepad && xdotool key "$1"; }
 
-notepad_at 0 700 1280 300
-timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
+start_notepad 0 700 1280 300
 start_kx
 check "the program starts" main_up
 # The hook runs once "sig " expands (timer 1 starts it a second after start).
@@ -165,7 +158,7 @@ check "typing in the script takes the balloon away" wait_for 5 eval '[ -z "$(pro
 click_button "$EDITOR" "OK"
 check "a valid script closes the dialog" wait_for 10 no_window "$EDITOR"
 saved() {
-  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$LOCAL/abbrev.dat")" 2>/dev/null </dev/null | tr -d '\r' >"$ART/dump.txt"
+  db_dump "$LOCAL/abbrev.dat" >"$ART/dump.txt"
   grep -q "CTRL+ALT+J" "$ART/dump.txt" && grep -qF "kbrd_click 000 'b'" "$ART/dump.txt" && grep -qF 'kbrd_input \"hi\"' "$ART/dump.txt"
 }
 check "the macro is in the database file" wait_for 10 saved
@@ -173,7 +166,6 @@ check "the macro is in the database file" wait_for 10 saved
 combo ctrl+alt+j
 check "the new macro plays" notepad_becomes "hiB"
 
-timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null
-check "the program ends" wait_for 20 kx_ended
+check "the program ends" stop_kx
 echo "$passed passed, $failed failed"
 [ "$failed" = 0 ]

@@ -20,8 +20,6 @@ APP=$BUILD/app
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 421 429 mailscan
 
-MAIN="Kestrix Text Expander Software"
-KEY='HKCU\Software\Tarvik Software\Kestrix\Settings'
 ACDATA="$DATA/acdata.txt"
 PROFILE="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Thunderbird/Profiles/k3x7.default"
 SENT="$PROFILE/Mail/Local Folders/Sent"
@@ -31,17 +29,8 @@ kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' 
 # No welcome: this is not the first start.
 setting Settings Runs 9
 
-# A value of the program's settings, empty when it is absent.
-reg_value() {
-  wine reg query "$KEY" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | awk -v n="$1" '$1 == n { print $3 }'
-}
-scan_done() { [ "$(reg_value ScanThunderbirdSentItemsDone)" = 1 ]; }
-fed_at_least() { local n; n=$(reg_value ScanThunderbirdCurrentSentItem); [ "${n:-0}" -ge "$1" ]; }
-main_up() { wait_for 60 has_window "$MAIN"; }
-stop_kx() { timeout 60 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 60 kx_ended; }
-# The record of a phrase in acdata.txt: its fields after the phrase
-# (accepted, lastSeen, impressions, typedCount, suggestable, firstSeen, ...).
-record() { tr -d '\r' <"$ACDATA" | awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t'; }
+scan_done() { [ "$(reg_value Settings ScanThunderbirdSentItemsDone)" = 1 ]; }
+fed_at_least() { local n; n=$(reg_value Settings ScanThunderbirdCurrentSentItem); [ "${n:-0}" -ge "$1" ]; }
 learned_once() { [ "$(record "$1" | cut -f4)" = 1 ]; }
 never_learned() { [ -s "$ACDATA" ] && ! grep -qi -- "$1" "$ACDATA"; }
 
@@ -74,7 +63,7 @@ rm -f "$ACDATA"
 start_kx
 check "the program starts with the scan switched on" main_up
 check "the scan marks itself done" wait_for 60 scan_done
-check "...having fed the three new messages" eval '[ "$(reg_value ScanThunderbirdCurrentSentItem)" = 3 ]'
+check "...having fed the three new messages" eval '[ "$(reg_value Settings ScanThunderbirdCurrentSentItem)" = 3 ]'
 check "-exit ends the program" stop_kx
 cp "$ACDATA" "$ART/acdata-scan.txt" 2>/dev/null
 check "the plain message's phrase is learned once" learned_once "Plain kiwi note."
@@ -89,9 +78,9 @@ check "no markup reached the dictionary" never_learned "<b>\|&amp;"
 # last two messages lie 90 that feed nothing to learn (no body) and 10
 # replies: ten seconds of scanning, 100 ms a message, in which the program
 # is ended.
-wine reg delete "$KEY" /v ScanThunderbirdSentItemsDone /f >/dev/null 2>&1 </dev/null
-wine reg delete "$KEY" /v ScanThunderbirdCurrentSentItem /f >/dev/null 2>&1 </dev/null
-wine reg delete "$KEY" /v ScanThunderbirdSentItemsSeekPos /f >/dev/null 2>&1 </dev/null
+wine reg delete "$SETTINGS" /v ScanThunderbirdSentItemsDone /f >/dev/null 2>&1 </dev/null
+wine reg delete "$SETTINGS" /v ScanThunderbirdCurrentSentItem /f >/dev/null 2>&1 </dev/null
+wine reg delete "$SETTINGS" /v ScanThunderbirdSentItemsSeekPos /f >/dev/null 2>&1 </dev/null
 EMPTY=90
 {
   echo "Alpha resume one." | mail 1 "One"
@@ -107,7 +96,7 @@ EMPTY=90
 # The saved position: the 8 bytes of its Base64 text, least significant
 # first, are the offset of the separator in front of the next message.
 saved_position() {
-  printf '%s' "$(reg_value ScanThunderbirdSentItemsSeekPos)" | base64 -d 2>/dev/null | od -An -tu8 | tr -d ' '
+  printf '%s' "$(reg_value Settings ScanThunderbirdSentItemsSeekPos)" | base64 -d 2>/dev/null | od -An -tu8 | tr -d ' '
 }
 at_separator() {
   local pos; pos=$(saved_position)
@@ -123,7 +112,7 @@ start_kx
 check "the program starts on the new mailbox" main_up
 check "the first two messages are fed" wait_for 60 fed_at_least 2
 check "-exit in the middle of the scan ends the program" stop_kx
-STOPPED_AT=$(reg_value ScanThunderbirdCurrentSentItem)
+STOPPED_AT=$(reg_value Settings ScanThunderbirdCurrentSentItem)
 echo "stopped after ${STOPPED_AT:-?} messages fed, before: $(subject_at_position 2>/dev/null)"
 check "the scan stopped part way: not done" eval '! scan_done'
 check "...with its count between the first two and the last two" \
@@ -139,7 +128,7 @@ check "the scan resumes and finishes" wait_for 60 scan_done
 check "-exit ends it" stop_kx
 cp "$ACDATA" "$ART/acdata-resumed.txt" 2>/dev/null
 check "every message without RE: was fed once: the count" \
-  eval '[ "$(reg_value ScanThunderbirdCurrentSentItem)" = $((4 + EMPTY)) ]'
+  eval '[ "$(reg_value Settings ScanThunderbirdCurrentSentItem)" = $((4 + EMPTY)) ]'
 check "no message learned twice, none missed" all_learned_once "Alpha resume one." "Bravo resume two." \
   "Charlie resume three." "Delta resume four."
 check "the first mailbox's phrases are kept" learned_once "Plain kiwi note."

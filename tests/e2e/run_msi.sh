@@ -26,10 +26,7 @@ source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 371 379 msi
 START=$SECONDS
 
-MAIN="Kestrix Text Expander Software"
 WELCOME="Welcome to Kestrix Typing Shortcut Expander"
-NOTEPAD="Untitled - Notepad"
-SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
 INSTALLER='HKCU\Software\Tarvik Software\Kestrix\Installer'
 RUN_KEY='Software\Microsoft\Windows\CurrentVersion\Run'
 UNINSTALL_KEY='Software\Microsoft\Windows\CurrentVersion\Uninstall'
@@ -43,9 +40,6 @@ NEXT_DIR=$ART/next
 # ---------------------------------------------------------------- helpers
 
 msiexec() { timeout 120 wine msiexec "$@" >>"$ART/msiexec.log" 2>&1 </dev/null; }
-reg_value() {  # reg_value KEY NAME: the value's data, or nothing
-  wine reg query "$1" /v "$2" 2>/dev/null </dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"
-}
 same_text() { [ "$(printf '%s' "$1" | tr 'a-z' 'A-Z')" = "$(printf '%s' "$2" | tr 'a-z' 'A-Z')" ]; }
 # A running copy of the installed program: a process has its kestrix.exe
 # mapped (the instance window alone could belong to any copy).
@@ -118,9 +112,6 @@ close_welcome() {
   wait_for 10 has_window "General Setup" && answer "General Setup" "Cancel"
   return 0
 }
-notepad_text() { probe text "$NOTEPAD"; }
-type_sig() { retype "$NOTEPAD" "sig "; }
-expands() { type_sig; wait_for 10 eval 'notepad_text | grep -q "Best regards, Kim"'; }
 hook_from_folder() { mapped "$FOLDER/kxhook.dll"; }
 
 # The package of the next release: the same programs, a higher version.
@@ -153,7 +144,7 @@ scope() {
   # and the folder an earlier install remembered, if the caller says so.
   wine reg delete 'HKCU\Software\Tarvik Software' /f >/dev/null 2>&1 </dev/null
   [ -n "${REMEMBERED:-}" ] &&
-    wine reg add "$INSTALLER" /v InstallFolder /t REG_SZ /d "$REMEMBERED" /f >/dev/null 2>&1 </dev/null
+    setting "$INSTALLER" InstallFolder "$REMEMBERED"
   rm -rf "$DATA"; mkdir -p "$DATA/local"
   kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
 
@@ -219,9 +210,7 @@ scope() {
 [ -f "$PACKAGE" ] || { echo "no $PACKAGE: run make msi"; echo "0 passed, 1 failed"; exit 1; }
 mkdir -p "$SHARED_DIR"
 check "the next release's package builds" build_next || { echo "$passed passed, $failed failed"; exit 1; }
-notepad_at 0 760 1280 230
-timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
+start_notepad 0 760 1280 230
 
 FOLDER="$C/Program Files/Kestrix"; WIN_FOLDER='C:\Program Files\Kestrix'
 REMEMBERED="C:\\users\\$(whoami)\\AppData\\Local\\Programs\\Kestrix\\" scope "for all users" window

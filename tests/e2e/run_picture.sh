@@ -16,8 +16,6 @@ E2E=$BUILD/tests/e2e
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 321 329 picture
 
-MAIN="Kestrix Text Expander Software"
-SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
 LOCAL="$DATA/local"
 DB="$LOCAL/abbrev.dat"
 WORK=$ART/work
@@ -25,26 +23,17 @@ rm -rf "$WORK"; mkdir -p "$LOCAL" "$WORK"
 # No welcome at start.
 setting Settings Runs 9
 
-main_up() { wait_for 60 has_window "$MAIN" && wait_for 30 eval 'probe visible "$MAIN"'; }
-stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
-converted_setting() {
-  wine reg query "$SETTINGS" /v PicShortcutsConvertedToWindowMetaFile 2>/dev/null </dev/null | tr -d '\r' |
-    sed -n 's/.*REG_SZ *//p'
-}
-dump() { timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$DB")" 2>/dev/null </dev/null; }
+converted_setting() { reg_value Settings PicShortcutsConvertedToWindowMetaFile; }
 # db_check PYTHON_EXPRESSION: true when the expression holds for the
 # database's records, a map from keyword to {"kind", "richText", ...}.
 db_check() {
-  dump >"$WORK/dump.json" || return 1
+  db_dump "$DB" >"$WORK/dump.json" || return 1
   python3 - "$WORK/dump.json" "$1" <<'PY'
 import json, sys
 records = {r["keyword"]: r for r in json.load(open(sys.argv[1]))["records"]}
 sys.exit(0 if eval(sys.argv[2]) else 1)
 PY
 }
-field() { probe item "$1" "$2"; }
-# The window takes the keyboard focus, as a user's click into it gives.
-focus() { take_focus "$1"; }
 
 # The pictures: a small logo, a large flat picture for the older records,
 # and a text file that is no picture.
@@ -90,7 +79,7 @@ start_kx
 check "a start with older pictures shows Updating Shortcuts" wait_for 60 has_window "Updating Shortcuts"
 shot updating-shortcuts "Updating Shortcuts"
 check "its texts are Please Wait and the explanation" \
-  eval '[ "$(field "Updating Shortcuts" 242)|$(field "Updating Shortcuts" 243)" = "Please Wait|Updating your shortcuts, this may take a few minutes." ]'
+  eval '[ "$(probe item "Updating Shortcuts" 242)|$(probe item "Updating Shortcuts" 243)" = "Please Wait|Updating your shortcuts, this may take a few minutes." ]'
 click_button "Updating Shortcuts" "Cancel"
 check "Cancel asks first" wait_for 20 has_window "Confirm Cancel"
 shot confirm-cancel "Confirm Cancel"
@@ -119,26 +108,26 @@ check "  ... and none appears" no_window "Updating Shortcuts"
 new_picture() {
   press "$MAIN" ctrl+shift+p
   wait_for 20 has_window "New Picture Shortcut" || return 1
-  focus "New Picture Shortcut"; xdotool type --delay 60 "$1"
+  take_focus "New Picture Shortcut"; xdotool type --delay 60 "$1"
   click_button "New Picture Shortcut" "Import Image..."
   wait_for 20 has_window "Select Image File" || return 1
-  focus "Select Image File"
+  take_focus "Select Image File"
   xdotool type --delay 30 "$(winpath "$WORK/$2")"; xdotool key Return
   wait_for 20 no_window "Select Image File"
 }
 check "New Picture Shortcut opens and takes a picture file" new_picture logo logo2024.png
 check "the picture's own size is shown at 100%" \
-  wait_for 10 eval '[ "$(field "New Picture Shortcut" 117) $(field "New Picture Shortcut" 119) $(field "New Picture Shortcut" 113)" = "120 80 100%" ]'
+  wait_for 10 eval '[ "$(probe item "New Picture Shortcut" 117) $(probe item "New Picture Shortcut" 119) $(probe item "New Picture Shortcut" 113)" = "120 80 100%" ]'
 press "New Picture Shortcut" alt+w End shift+Home
 xdotool type --delay 80 "60"
 check "a typed width sets the height in proportion and the percentage" \
-  wait_for 10 eval '[ "$(field "New Picture Shortcut" 119) $(field "New Picture Shortcut" 113)" = "40 50%" ]'
+  wait_for 10 eval '[ "$(probe item "New Picture Shortcut" 119) $(probe item "New Picture Shortcut" 113)" = "40 50%" ]'
 shot picture-editor "New Picture Shortcut"
 answer "New Picture Shortcut" "OK"
 check "OK stores the picture at the typed size" db_check \
   'records["LOGO"]["kind"] == 3 and "{\\*\\KestrixFileName{\\logo2024}}{\\pict\\wmetafile8\\picw900\\pich600\\picwgoal900\\pichgoal600 \r\n" in records["LOGO"]["richText"]'
 check "the list shows the new picture's file title" wait_for 10 list_has LOGO logo2024
-dump >"$WORK/after-new.json"
+db_dump "$DB" >"$WORK/after-new.json"
 
 # Edit of the picture row: the stored picture and its size come back, and
 # OK stores the same document under the same file title.
@@ -146,10 +135,10 @@ select_rows LOGO
 press "$MAIN" ctrl+e
 check "Edit opens the picture editor" wait_for 20 has_window "Edit Picture Shortcut"
 check "  ... with the stored picture at its stored size" \
-  wait_for 10 eval '[ "$(field "Edit Picture Shortcut" 104) $(field "Edit Picture Shortcut" 117) $(field "Edit Picture Shortcut" 119)" = "LOGO 60 40" ]'
+  wait_for 10 eval '[ "$(probe item "Edit Picture Shortcut" 104) $(probe item "Edit Picture Shortcut" 117) $(probe item "Edit Picture Shortcut" 119)" = "LOGO 60 40" ]'
 answer "Edit Picture Shortcut" "OK"
 check "OK on an unchanged picture stores the same document" eval \
-  'dump >"$WORK/after-edit.json" && python3 -c "import json,sys; r=[{x[\"keyword\"]: x[\"richText\"] for x in json.load(open(f))[\"records\"]} for f in sys.argv[1:]]; sys.exit(r[0][\"LOGO\"] != r[1][\"LOGO\"])" "$WORK/after-new.json" "$WORK/after-edit.json"'
+  'db_dump "$DB" >"$WORK/after-edit.json" && python3 -c "import json,sys; r=[{x[\"keyword\"]: x[\"richText\"] for x in json.load(open(f))[\"records\"]} for f in sys.argv[1:]]; sys.exit(r[0][\"LOGO\"] != r[1][\"LOGO\"])" "$WORK/after-new.json" "$WORK/after-edit.json"'
 
 check "a second New Picture Shortcut takes a text file" new_picture bad notes.txt
 click_button "New Picture Shortcut" "OK"
@@ -162,16 +151,10 @@ check "Cancel stores nothing" db_check '"BAD" not in records and "LOGO" in recor
 
 # 4. Expansion into a browser: the clipboard's HTML holds the picture as a
 #    PNG of the stored size, and the text placeholder is pasted.
-type_into() {  # type_into TITLE TEXT
-  take_focus "$1"
-  xdotool type --delay 80 "$2"
-}
-timeout 200 wine "$E2E/kx_target.exe" --class Chrome_WidgetWin_1 --title "pic-browser" \
-  --text-file "$(winpath "$WORK/browser.txt")" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "pic-browser"
-type_into "pic-browser" "logo "
+start_target pic-browser --class Chrome_WidgetWin_1 >/dev/null
+type_into "pic-browser" "logo " 80
 check "in a browser the placeholder text is pasted" \
-  wait_for 15 grep -qF "[This application does not support images]" "$WORK/browser.txt"
+  wait_for 15 grep -qF "[This application does not support images]" "$WORK/pic-browser.txt"
 clip_png_size() {
   timeout 20 wine "$E2E/kx_clip.exe" --format "HTML Format" --out "$(winpath "$WORK/clip.html")" >/dev/null 2>&1 </dev/null
   python3 - "$WORK/clip.html" <<'PY'
@@ -189,10 +172,8 @@ PY
 check "the browser's HTML holds a 60 x 40 PNG in a 60 x 40 image" eval '[ "$(clip_png_size)" = "60 40 60 40" ]'
 
 # 5. Expansion into a RichEdit: the control then holds a picture.
-timeout 200 wine "$E2E/kx_target.exe" --class KxWordPad --rich --title "pic-rich" \
-  --rtf-file "$(winpath "$WORK/rich.rtf")" >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "pic-rich"
-type_into "pic-rich" "logo "
+start_target pic-rich --class KxWordPad --rich --rtf-file "$(winpath "$WORK/rich.rtf")" >/dev/null
+type_into "pic-rich" "logo " 80
 check "in a RichEdit the expansion is a picture" wait_for 15 grep -q '\\pict' "$WORK/rich.rtf"
 check "  ... and the keyword is gone" eval '! grep -q "logo" "$WORK/rich.rtf"'
 shot picture-in-richedit "pic-rich"

@@ -14,12 +14,9 @@ APP=$BUILD/app
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 411 419 suggestions
 
-MAIN="Kestrix Text Expander Software"
 SUG="Shortcut Suggestions"
 SIMPLE="New Simple Text Shortcut"
 RICH="New Rich Text Shortcut"
-NOTEPAD="Untitled - Notepad"
-SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
 FILE="$DATA/ShortcutSuggestions.txt"
 mkdir -p "$DATA/local"
 kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
@@ -35,9 +32,6 @@ P=("" "Thanks for the quick reply." "The contract is attached." "Let me know wha
 lines() { local i; for i in $(seq "$1" "$2"); do printf '%s\r\n' "${P[$i]}"; done; }
 lines 1 8 >"$FILE"
 
-reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
-stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
-forward() { timeout 30 wine "$APP/kestrix.exe" "$@" >/dev/null 2>&1 </dev/null; }
 file_is() { [ "$(cat "$FILE")" = "$(lines "$1" "$2")" ]; }
 # The phrases of the window's rows, one per line (a row that is not there
 # prints nothing).
@@ -56,18 +50,8 @@ click_id() {
 }
 client_size() { probe client "$SUG"; }
 tip_shown() { probe tips | grep -qxF "$1"; }
-notepad_text() { probe text "$NOTEPAD"; }
-# A click near the top left of notepad's page, which the main window (in the
-# middle of the screen) leaves free: a Wine window that another one took the
-# focus from gets it back only so (there is no window manager).
-focus_notepad() {
-  local l t r b
-  read -r l t r b < <(probe rect "$NOTEPAD")
-  [ -n "${b:-}" ] && click_at $((l + 40)) $((t + 80)) && wait_for 5 active "$NOTEPAD"
-}
 
-timeout 300 wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
+start_notepad
 
 # 1. At start-up the window offers the first three suggestions, and the file
 #    keeps the rest.
@@ -90,12 +74,13 @@ check "OK saves the shortcut" answer "$SIMPLE" "OK"
 check "row 1 is done: its phrase and both buttons are disabled" wait_for 5 row_disabled 1
 check "row 2 stays usable" row_enabled 2
 check "the database holds the new shortcut" eval \
-  'timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$DATA/local/abbrev.dat")" 2>/dev/null </dev/null |
-   tr -d "\r" | grep -F "\"TQR\"" | grep -qF "\"${P[1]}\""'
+  'db_dump "$DATA/local/abbrev.dat" | grep -F "\"TQR\"" | grep -qF "\"${P[1]}\""'
 check "Close ends the window" answer "$SUG" "Close"
-check "...and suggestions stay on" says 1 reg_value SuggestShortcuts
+check "...and suggestions stay on" says 1 reg_value Settings SuggestShortcuts
 
-focus_notepad
+# A click near the top left of notepad's page, which the main window (in the
+# middle of the screen) leaves free.
+focus_notepad 40 80
 xdotool type --delay 80 "tqr "
 check "typing the keyword in notepad expands it" wait_for 10 eval 'notepad_text | grep -qxF "${P[1]} "'
 
@@ -108,7 +93,7 @@ shot suggestions-long-phrase "$SUG"
 click_id "$SUG" 111
 check "the check box is ticked" wait_for 5 probe checked "$SUG" "Don't give me suggestions"
 check "Close ends the window" answer "$SUG" "Close"
-check "...having switched suggestions off" says 0 reg_value SuggestShortcuts
+check "...having switched suggestions off" says 0 reg_value Settings SuggestShortcuts
 forward -hide
 wait_for 10 hidden_window "$MAIN"
 forward -show

@@ -1,27 +1,41 @@
-# Shared by the GUI suites: the display, the Wine prefix and the helpers
-# that drive kestrix.exe as a user would. Source it after setting KX_ROOT,
-# BUILD and APP, then call gui_setup with a display range and a prefix name.
+# The one harness of the suites that drive Windows programs under Wine on a
+# virtual display: the display and the Wine prefix, kestrix.exe's start and
+# stop, the registry, notepad, kx_target, the test host and the probes.
+# Source it after setting KX_ROOT, BUILD and APP (and WINEPREFIX for a prefix
+# of the suite's choosing), then call gui_setup with a display range and a
+# prefix name, or, for the typing suites, start_display and start_wine.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-source "$KX_ROOT/scripts/wine-boot.sh"
+# wine-env.sh names a default prefix; the GUI suites pick their own in
+# gui_setup, so a prefix the caller has not set stays unset.
+_kx_caller_prefix=${WINEPREFIX-}
+source "$KX_ROOT/scripts/wine-env.sh"
+[ -n "$_kx_caller_prefix" ] || unset WINEPREFIX
 # Screenshots go under the build's artifacts (gui_setup), or to KX_SHOTS when
 # it is set: `make screenshots` points it at docs/screenshots.
 SHOTS=""
-passed=0; failed=0; XVFB_PID=""; KX_PID=""
+passed=0; failed=0; XVFB_PID=""; KX_PID=""; HOST_PID=""; PIDS=()
+WAIT_S=10          # the usual limit of a single wait
+# KX_CALLERS_WINE=1: the prefix's wineserver is the caller's, who ends it.
+KX_CALLERS_WINE=${KX_CALLERS_WINE:-}
 
-# Ends every process of the suite's prefix and its display, and waits until
-# they are gone: the next suite starts on an idle machine.
+# Ends every program the suite started, then the prefix's processes and the
+# display, and waits until they are gone: the next suite starts on an idle
+# machine. A suite with more to undo defines suite_cleanup.
 cleanup() {
   # Bash 5.2 runs the EXIT trap in a subshell that ends on an error, such as
   # an unset variable under `set -u` in a pipeline's command: that must not
   # end the suite's programs and display halfway through it.
   [ "$BASHPID" = "$$" ] || return 0
   rm -f "${TMPDIR:-/tmp}/kx-last-click.$$"
-  [ -n "$KX_PID" ] && kill "$KX_PID" 2>/dev/null
-  if [ -n "${WINEPREFIX:-}" ]; then
+  local p
+  for p in $KX_PID $HOST_PID "${PIDS[@]}"; do kill "$p" 2>/dev/null; done
+  declare -F suite_cleanup >/dev/null && suite_cleanup
+  if [ -n "${WINEPREFIX:-}" ] && [ -z "$KX_CALLERS_WINE" ]; then
     wineserver -k >/dev/null 2>&1 </dev/null
     timeout 30 wineserver -w >/dev/null 2>&1 </dev/null
   fi
   [ -n "$XVFB_PID" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+  XVFB_PID=""
 }
 trap cleanup EXIT
 
@@ -29,6 +43,19 @@ check() {  # check NAME COMMAND...
   local name=$1; shift
   if "$@"; then passed=$((passed + 1)); echo "ok   $name"
   else failed=$((failed + 1)); echo "FAIL $name"; fi
+}
+# expect NAME COMMAND...: check as the typing suites count, on the error
+# output; a failure keeps a screenshot and the tail of the hook link's record.
+log() { printf '%s\n' "$*" >&2; }
+expect() {
+  local name=$1; shift
+  if "$@"; then
+    passed=$((passed + 1)); log "PASS $name"
+  else
+    failed=$((failed + 1)); log "FAIL $name"
+    import -window root "$ART/$name.png" >/dev/null 2>&1
+    [ -f "$WORK/probe.txt" ] && tail -30 "$WORK/probe.txt" >&2
+  fi
 }
 wait_for() {  # wait_for SECONDS COMMAND...
   local end=$((SECONDS + $1)); shift
@@ -152,12 +179,30 @@ AC="Auto Complete"
 ac_row() { probe item "$AC" "$1"; }
 ac_shown() { probe visible "$AC"; }
 ac_hidden() { probe visible "$AC"; [ $? -eq 1 ]; }
+# offers PATTERN: the window comes up and its first row matches PATTERN (a
+# shell pattern) once the dictionary's search and the window's timer have run.
+offers() {
+  local want=$1
+  wait_for 10 ac_shown && wait_for 5 eval '[[ "$(ac_row 9101)" == $want ]]' ||
+    { echo "     window shown: $(ac_shown && echo yes || echo no), first row '$(ac_row 9101)'"; return 1; }
+}
 winpath() { winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
 kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
   printf '%s' "$1" >"$ART/db.json"
-  timeout 30 wine "$BUILD/kxtool.exe" db build "$(winpath "$ART/db.json")" "$(winpath "$2")" >/dev/null 2>&1 </dev/null
+  timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$ART/db.json")" "$(winpath "$2")" >/dev/null 2>&1 </dev/null
 }
-setting() { wine reg add "HKCU\\Software\\Tarvik Software\\Kestrix\\$1" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null; }
+# The program's settings: `setting KEY NAME VALUE` writes one, as text, and
+# `reg_value KEY NAME` reads one (nothing when it is absent). KEY is under
+# the program's own key, or a whole key when it starts with HK.
+KX_KEY='HKCU\Software\Tarvik Software\Kestrix'
+SETTINGS="$KX_KEY\\Settings"
+_reg_key() { case $1 in HK*) printf '%s' "$1" ;; *) printf '%s\\%s' "$KX_KEY" "$1" ;; esac; }
+# db_dump FILE: a shortcut database as kxtool dumps it, in JSON.
+db_dump() { timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r'; }
+setting() { wine reg add "$(_reg_key "$1")" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null; }
+reg_value() {
+  wine reg query "$(_reg_key "$1")" /v "$2" 2>/dev/null </dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//Ip"
+}
 # The programs a suite starts live until it ends them. Their time limit only
 # ends them should the suite be killed before its cleanup: a limit shorter
 # than a slow machine's run of the suite would end them halfway through it.
@@ -165,6 +210,13 @@ KX_LIFETIME=3600
 start_kx() { timeout "$KX_LIFETIME" wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
 kx_running() { kill -0 "$KX_PID" 2>/dev/null; }
 kx_ended() { ! kill -0 "$KX_PID" 2>/dev/null; }
+# forward ARG...: a second start, which hands its arguments to the running copy.
+forward() { timeout 30 wine "$APP/kestrix.exe" "$@" >/dev/null 2>&1 </dev/null; }
+# stop_kx: the program ends on -exit.
+stop_kx() { forward -exit; wait_for 60 kx_ended; }
+# main_up: the main window is up and, two seconds later, timer 1 (a second
+# after the start) has started the hook.
+main_up() { wait_for 60 has_window "$MAIN" && wait_for 30 eval 'probe visible "$MAIN"' && sleep 2; }
 # A key typed with xdotool travels twice: the X server hands it to the
 # program whose window holds the X input focus, and Wine hands it on to the
 # focused control of the active window, wherever that is. With no window
@@ -248,23 +300,58 @@ notepad_at() {
     "$@" >"$ART/notepad-place.reg"
   wine regedit /S "$(winpath "$ART/notepad-place.reg")" >/dev/null 2>&1 </dev/null
 }
+MAIN="Kestrix Text Expander Software"
+NOTEPAD="Untitled - Notepad"
+# start_notepad [X Y WIDTH HEIGHT]: an untitled Notepad, placed there.
+start_notepad() {
+  [ $# = 4 ] && notepad_at "$@"
+  timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
+  wait_for 20 has_window "$NOTEPAD"
+}
+notepad_text() { probe text "$NOTEPAD"; }
+notepad_is() { [ "$(notepad_text)" = "$1" ]; }
+# focus_notepad [X Y]: notepad takes the keyboard by a click on its caption;
+# or, given X Y, by a click that far into its page, as a user gives a window
+# back the focus that another took (without a window manager Wine gives it
+# back only so).
+focus_notepad() {
+  [ $# = 2 ] || { take_focus "$NOTEPAD"; return; }
+  local l t r b
+  read -r l t r b < <(probe rect "$NOTEPAD")
+  [ -n "${b:-}" ] && click_at $((l + $1)) $((t + $2)) && wait_for 5 active "$NOTEPAD"
+}
+# type_in_notepad TEXT [DELAY_MS]: TEXT typed into notepad's emptied page.
+type_in_notepad() { retype "$NOTEPAD" "$1" "${2:-80}"; }
+# expands: "sig " typed into notepad's emptied page becomes the signature.
+expands() { type_in_notepad "sig "; wait_for 10 eval 'notepad_text | grep -q "Best regards, Kim"'; }
+# type_into WINDOW TEXT [DELAY_MS]: WINDOW (an X window id, or a title)
+# takes the keyboard, then TEXT is typed, a key each DELAY_MS (50).
+type_into() {
+  local delay=${3:-50}
+  case $1 in
+    ''|*[!0-9]*) take_focus "$1" ;;
+    *) kx_give_keyboard "$1" ;;
+  esac || return 1
+  timeout $(( ${#2} * delay / 1000 + WAIT_S )) xdotool type --delay "$delay" "$2"
+}
+# The fields of a phrase's record in acdata.txt, after the phrase (accepted,
+# lastSeen, impressions, typedCount, suggestable, firstSeen, confidence).
+record() { tr -d '\r' <"$DATA/acdata.txt" | awk -F'\t' -v p="$1" '$1 == p { $1 = ""; print substr($0, 2) }' OFS='\t'; }
+# clip_probe ARG...: kx_clip_probe, which puts and reads the clipboard.
+clip_probe() { timeout 30 wine "$BUILD/tests/e2e/kx_clip_probe.exe" "$@" 2>>"$ART/clip-probe.log" </dev/null; }
 
 
 # gui_setup FIRST LAST NAME: a display numbered FIRST to LAST of its own and
 # the prefix $BUILD/NAME-wineprefix, booted once, with a fresh registry and
 # data folder for the program. Artifacts go to $BUILD/NAME-artifacts.
 gui_setup() {
-  local first=$1 last=$2 name=$3 n
+  local first=$1 last=$2 name=$3
   export WINEPREFIX=${WINEPREFIX:-$BUILD/$name-wineprefix}
   ART=$BUILD/$name-artifacts
+  WORK=$ART          # kx_target's text, unless the suite says otherwise
   SHOTS=${KX_SHOTS:-$ART/screenshots}
   mkdir -p "$ART" "$SHOTS"
-  for n in $(seq "$first" "$last"); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >"$ART/xvfb.log" 2>&1 </dev/null & XVFB_PID=$!
-    export DISPLAY=":$n"; break
-  done
-  wait_for 10 xdpyinfo || { echo "no display"; exit 1; }
+  start_display "$first" "$last"
   kx_wine_boot "$ART/wineboot.log"
   # Caption buttons are drawn with Marlett, which this Wine does not find in
   # fonts-wine's folder by itself.
@@ -289,3 +376,99 @@ gui_setup() {
   rm -rf "$DATA"
   wineserver -p >"$ART/wineserver.log" 2>&1 </dev/null &
 }
+
+# start_display [FIRST LAST]: a display of the suite's own, numbered FIRST
+# to LAST; by default from KX_E2E_DISPLAYS ("FIRST LAST"), or 160 to 169.
+start_display() {
+  local range=(${KX_E2E_DISPLAYS:-160 169})
+  [ $# = 2 ] && range=("$1" "$2")
+  kx_xvfb_start "${range[@]}" "$ART/xvfb.log" || { echo "no display"; echo "0 passed, 1 failed"; exit 1; }
+  XVFB_PID=$KX_XVFB_PID
+}
+
+# ---------------------------------------------------------------- typing suites
+# The typing suites keep the windows managed, as a Wine prefix has them, and
+# give the keyboard with kx_give_keyboard; they work in $WORK and keep their
+# artifacts in $ART.
+
+# start_wine: the prefix, booted once, with a wineserver for the suite.
+start_wine() {
+  kx_wine_boot "$ART/wineboot.log"
+  wineserver -p >>"$ART/wineserver.log" 2>&1 </dev/null &   # ends at once if one runs
+  PIDS+=($!)
+}
+# run_bg NAME PROGRAM ARGS...: a Windows program in the background, its
+# output in $ART/NAME.log. It lives until cleanup ends it.
+run_bg() {
+  local name=$1; shift
+  timeout "$KX_LIFETIME" wine "$@" >"$ART/$name.log" 2>&1 </dev/null &
+  PIDS+=($!)
+}
+# start_target TITLE [kx_target options]: a kx_target window; prints its X
+# window id. Its text is written to $WORK/TITLE.txt.
+start_target() {
+  local title=$1 id; shift
+  run_bg "target-$title" "$BUILD/tests/e2e/kx_target.exe" --title "$title" \
+    --text-file "$(winpath "$WORK/$title.txt")" "$@"
+  id=$(timeout 20 xdotool search --sync --name "^$title\$" 2>/dev/null | head -1)
+  [ -n "$id" ] && echo "$id"
+}
+# target_text NAME: the text kx_target NAME holds, exactly as it wrote it.
+# (The x keeps a trailing line break, which $(...) would strip.)
+target_text() { local t; t=$(cat "$WORK/$1.txt" 2>/dev/null; printf x); printf '%s' "${t%x}"; }
+text_is() { local t; t=$(target_text "$1"; printf x); [ "${t%x}" = "$2" ]; }
+# text_becomes NAME EXPECTED: waits until kx_target NAME holds exactly
+# EXPECTED and stays so for half a second (a late paste or key would change
+# it). While the text still changes the program is working through what was
+# typed, however far behind a busy machine puts it: the wait ends once the
+# text has not changed for WAIT_S seconds, or after SETTLE_LIMIT_S in all.
+SETTLE_LIMIT_S=120
+text_becomes() {
+  local title=$1 expected=$2 last now still=$SECONDS end=$((SECONDS + SETTLE_LIMIT_S))
+  last=$(target_text "$title"; printf x)
+  while [ $SECONDS -lt $end ] && [ $((SECONDS - still)) -lt "$WAIT_S" ]; do
+    if text_is "$title" "$expected"; then sleep 0.5; text_is "$title" "$expected"; return; fi
+    sleep 0.2
+    now=$(target_text "$title"; printf x)
+    [ "$now" != "$last" ] && { last=$now; still=$SECONDS; }
+  done
+  return 1
+}
+# check_text NAME TARGET EXPECTED: one test on a kx_target's final text.
+check_text() {
+  local name=$1 title=$2 expected=$3
+  if text_becomes "$title" "$expected"; then
+    expect "$name" true
+  else
+    log "  expected: $(printf '%q' "$expected")"
+    log "  actual:   $(printf '%q' "$(target_text "$title")")"
+    expect "$name" false
+  fi
+}
+# make_database JSON: the shortcuts the host expands, $WORK/shortcuts.dat.
+make_database() { kxdb "$1" "$WORK/shortcuts.dat"; }
+# start_host NAME SECONDS: the engine over the hook module, for SECONDS at
+# most, logging to $HOST_LOG; waits for its ready file.
+start_host() {
+  local name=$1 seconds=$2
+  rm -f "$WORK/host.ready" "$WORK/host.stop"
+  HOST_LOG=$WORK/host-$name.log
+  timeout $((seconds + 60)) wine "$BUILD/tests/e2e/kx_test_host.exe" --db "$(winpath "$WORK/shortcuts.dat")" \
+    --ready "$(winpath "$WORK/host.ready")" --log "$(winpath "$HOST_LOG")" \
+    --stop-file "$(winpath "$WORK/host.stop")" --seconds "$seconds" >"$ART/host-$name.out" 2>&1 </dev/null &
+  HOST_PID=$!
+  wait_for "$WAIT_S" grep -qs '^ready' "$WORK/host.ready" || { cat "$WORK/host.ready" >&2 2>/dev/null; return 1; }
+}
+# stop_host: the host ends on its stop file, and says it ended cleanly.
+stop_host() {
+  [ -z "$HOST_PID" ] && return 0
+  touch "$WORK/host.stop"
+  local ok=0
+  wait_for "$WAIT_S" grep -q '^end 1' "$HOST_LOG" || ok=1
+  wait_for "$WAIT_S" eval '! kill -0 "$HOST_PID" 2>/dev/null' || { kill "$HOST_PID" 2>/dev/null; ok=1; }
+  HOST_PID=""
+  return $ok
+}
+# word_notices VALUE: the notices "3 VALUE" the host logged: 11 expanded,
+# 12 failed, 13 no shortcut.
+word_notices() { grep -c "^notice 3 $1\$" "$HOST_LOG" 2>/dev/null; }

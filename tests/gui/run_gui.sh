@@ -14,7 +14,6 @@ BUILD=$(cd "${1:-$KX_ROOT/build/app-win64}" && pwd)
 APP=$BUILD/app
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 171 179 gui
-MAIN="Kestrix Text Expander Software"
 
 menu_keys() { press "$MAIN" "$@"; }             # Alt+letter and arrows on the main window
 # pick_group NAME: Shortcut > Groups, then down the submenu to NAME.
@@ -89,19 +88,17 @@ answer "New Rich Text Shortcut" "OK"
 check "a rich text shortcut is listed" wait_for 10 list_has TY "Thank you"
 
 # Typing the keyword in another program expands it.
-timeout 120 wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 15 has_window "Untitled - Notepad"; sleep 2
-take_focus "Untitled - Notepad"; xdotool type --delay 80 "gm "
-expanded() { probe text "Untitled - Notepad" | grep -q "Good morning, team"; }
-check "typing gm in notepad expands it" wait_for 10 expanded
-shot expansion-in-notepad "Untitled - Notepad"
+start_notepad; sleep 2
+focus_notepad; xdotool type --delay 80 "gm "
+check "typing gm in notepad expands it" wait_for 10 eval 'notepad_text | grep -q "Good morning, team"'
+shot expansion-in-notepad "$NOTEPAD"
 
 # Ctrl+X in the main window switches expansion off and on again.
 press "$MAIN" ctrl+x
 check "Ctrl+X names the switch No Expand" wait_for 5 says "No Expand" probe button 1006
-take_focus "Untitled - Notepad"
+focus_notepad
 xdotool key ctrl+a BackSpace; xdotool type --delay 80 "gm "; sleep 1.5
-check "with expansion off gm stays as typed" test "$(probe text "Untitled - Notepad")" = "gm "
+check "with expansion off gm stays as typed" notepad_is "gm "
 press "$MAIN" ctrl+x
 check "Ctrl+X again names it Expand" wait_for 5 says "Expand" probe button 1006
 
@@ -113,7 +110,7 @@ check "the status bar says whether Auto Complete is on" eval 'case "$was" in "Au
 auto_says() {
   wait_for 5 says "$1" probe status 1 && return 0
   echo "     status '$(probe status 1)', button $(tb_state 2016), active '$(probe foreground | cut -f1)'," \
-    "setting $(wine reg query "HKCU\\Software\\Tarvik Software\\Kestrix\\Settings" 2>/dev/null </dev/null | tr -d '\r' | grep -i autocompleteenabled | tr -s ' ')"
+    "setting AutoCompleteEnabled '$(reg_value Settings AutoCompleteEnabled)'"
   return 1
 }
 click_toolbar 2016
@@ -200,18 +197,18 @@ check "Stop ends the program" wait_for 10 kx_ended
 start_kx -hide
 check "the second run loads the shortcut" wait_for 20 list_has GM "Good evening"
 check "the second run starts hidden with -hide" hidden_window "$MAIN"
-timeout 30 wine "$APP/kestrix.exe" -show >/dev/null 2>&1 </dev/null
+forward -show
 check "a second start with -show brings the first copy up" wait_for 10 probe visible "$MAIN"
 check "and the first copy stays" kx_running
 probe copydata 100
 check "a block of the wrong size changes nothing" eval 'kx_running && probe visible "$MAIN"'
 args=(); for i in $(seq 1 199); do args+=("a$i"); done
-timeout 30 wine "$APP/kestrix.exe" "${args[@]}" -exit >/dev/null 2>&1 </dev/null
+forward "${args[@]}" -exit
 # The tray's message is handled after the forwarded arguments.
 check "an -exit beyond argument 128 is cut off" open_tray_menu
 click_popup "Exit Close To Tray"; wait_for 5 hidden_window "$MAIN"
 args=(); for i in $(seq 1 126); do args+=("a$i"); done
-timeout 30 wine "$APP/kestrix.exe" "${args[@]}" -exit >/dev/null 2>&1 </dev/null
+forward "${args[@]}" -exit
 check "an -exit as argument 127 ends the running copy" wait_for 10 kx_ended
 
 # Shared shortcuts with an administrator's password, two groups with
@@ -301,9 +298,8 @@ check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not
 check "and keeps the dialog open" has_window "Enter Password"
 xdotool key ctrl+a; xdotool type --delay 40 "secret"; xdotool key Return
 check "the right password deletes the shared shortcut" wait_for 10 list_lacks SH
-check "the shared file no longer holds it" eval '! timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$ART/shared.dat")" 2>/dev/null </dev/null | grep -q "\"SH\""'
-timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null
-check "the third run ends on -exit" wait_for 10 kx_ended
+check "the shared file no longer holds it" eval '! db_dump "$ART/shared.dat" | grep -q "\"SH\""'
+check "the third run ends on -exit" stop_kx
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

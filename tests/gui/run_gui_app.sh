@@ -15,9 +15,6 @@ APP=$BUILD/app
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 231 239 gui-app
 
-MAIN="Kestrix Text Expander Software"
-NOTEPAD="Untitled - Notepad"
-SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
 LOCAL="$DATA/local"
 SHARED="$ART/shared.dat"
 PROGRAM=$(winpath "$APP/kestrix.exe")
@@ -26,17 +23,7 @@ kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"},{"k
 # No welcome: neither at start nor from the tray icon (only below 5 runs).
 setting Settings Runs 9
 
-exe_path() { wine reg query "$SETTINGS" /v ExePath 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
-is_program() { [ "$(exe_path | tr 'a-z' 'A-Z')" = "$(printf '%s' "$PROGRAM" | tr 'a-z' 'A-Z')" ]; }
-# The window is up and, a second later, timer 1 has started the hook.
-main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
-stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
-notepad_text() { probe text "$NOTEPAD"; }
-# Types "sig " into notepad from an empty page; the hook needs timer 1's
-# second before it runs, so the first try waits for that.
-type_sig() { retype "$NOTEPAD" "sig "; }
-expands() { type_sig; wait_for 8 eval 'notepad_text | grep -q "Best regards, Kim"'; }
-stays() { type_sig; sleep 2; [ "$(notepad_text)" = "sig " ]; }
+is_program() { [ "$(reg_value Settings ExePath | tr 'a-z' 'A-Z')" = "$(printf '%s' "$PROGRAM" | tr 'a-z' 'A-Z')" ]; }
 # The window covers the work area: maximised (there is no window manager).
 maximised() {
   local l t r b L T R B
@@ -54,9 +41,7 @@ tray_click() {
 }
 
 # Notepad keeps to the bottom of the screen, clear of the main window's rows.
-notepad_at 0 760 1280 230
-timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
+start_notepad 0 760 1280 230
 
 # 1. "ExePath" as an installer writes it: the program's full path.
 setting Settings ExePath "$PROGRAM"

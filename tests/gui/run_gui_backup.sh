@@ -19,9 +19,6 @@ APP=$BUILD/app
 source "$KX_ROOT/tests/gui/gui_lib.sh"
 gui_setup 361 369 gui-backup
 
-MAIN="Kestrix Text Expander Software"
-NOTEPAD="Untitled - Notepad"
-SETTINGS='HKCU\Software\Tarvik Software\Kestrix\Settings'
 LOCAL="$DATA/local"
 BACKUPS="$ART/backups"
 rm -rf "$BACKUPS"; mkdir -p "$LOCAL" "$BACKUPS"
@@ -32,16 +29,10 @@ setting Settings Runs 9   # no welcome
 # The learned phrases the program starts with.
 printf '40\r\nphrase learned before the backup\t1\t2\t3\t4\r\n' >"$DATA/acdata.txt"
 
-main_up() { wait_for 30 has_window "$MAIN" && wait_for 20 eval 'probe visible "$MAIN"' && sleep 2; }
-stop_kx() { timeout 30 wine "$APP/kestrix.exe" -exit >/dev/null 2>&1 </dev/null; wait_for 20 kx_ended; }
 # The keywords of a database file, sorted, on one line.
-db_keywords() {
-  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r' |
-    sed -n 's/.*"keyword": *"\([^"]*\)".*/\1/p' | sort | tr '\n' ' '
-}
+db_keywords() { db_dump "$1" | sed -n 's/.*"keyword": *"\([^"]*\)".*/\1/p' | sort | tr '\n' ' '; }
 db_text() {  # db_text FILE KEYWORD: the plain text stored for KEYWORD
-  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r' |
-    grep "\"keyword\": *\"$2\"" | sed -n 's/.*"plainText": *"\([^"]*\)".*/\1/p'
+  db_dump "$1" | grep "\"keyword\": *\"$2\"" | sed -n 's/.*"plainText": *"\([^"]*\)".*/\1/p'
 }
 # file_menu ITEM: File opened with Alt+F, then a click on the item (its
 # label without "&" and key).
@@ -55,13 +46,8 @@ fill() {
   wait_for 5 says "$2" probe focustext && return 0
   echo "     typed '$2' into $1, its field holds '$(probe focustext)' (foreground: $(probe foreground))"; return 1
 }
-reg_value() { wine reg query "$SETTINGS" /v "$1" 2>/dev/null </dev/null | tr -d '\r' | sed -n 's/.*REG_SZ *//p'; }
 
-notepad_at 0 760 1280 230
-timeout "$KX_LIFETIME" wine notepad >/dev/null 2>&1 </dev/null &
-wait_for 20 has_window "$NOTEPAD"
-type_in_notepad() { retype "$NOTEPAD" "$1"; }
-notepad_text() { probe text "$NOTEPAD"; }
+start_notepad 0 760 1280 230
 
 start_kx
 check "the program starts" main_up
@@ -86,7 +72,6 @@ BK=$(ls -d "$BACKUPS"/Kestrix_Backup_* 2>/dev/null | head -1)
 check "the backup folder is named by the date and time" \
   eval '[[ "$(basename "$BK")" =~ ^Kestrix_Backup_[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}$ ]]'
 check "it holds the group file in its local folder" cmp -s "$LOCAL/abbrev.dat" "$BK/local/abbrev.dat"
-check "and the data folder's own files" test -f "$BK/local/abbrev.dat" -a -d "$BK/local"
 # The chosen folder opens in the file explorer; it is closed again.
 EXPLORER=$(basename "$BACKUPS")
 check "the chosen folder opens in the file explorer" wait_for 20 has_window "$EXPLORER"
@@ -144,7 +129,7 @@ check "the saved file is written" wait_for 10 test -s "$SAVED"
 check "it reads back with the same shortcuts" eval '[ "$(db_keywords "$SAVED")" = "BRB SIG " ] &&
   [ "$(db_text "$SAVED" BRB)" = "be right back" ]'
 remembered() {  # says what it read when it differs
-  local file folder want; file=$(reg_value BackupFile); folder=$(reg_value BackupFolder); want=$(winpath "$ART")
+  local file folder want; file=$(reg_value Settings BackupFile); folder=$(reg_value Settings BackupFolder); want=$(winpath "$ART")
   [ "$file" = saved.dat ] && [ "$folder" = "$want" ] && return 0
   echo "     read BackupFile='$file' BackupFolder='$folder', expected saved.dat and '$want'"; return 1
 }
@@ -193,8 +178,7 @@ import_now() { press "$IMPORT" alt+i && wait_for 20 eval 'summary | grep -qv "^P
 close_import() { press "$IMPORT" Escape && wait_for 10 no_window "$IMPORT"; }
 # db_pairs FILE: "KEYWORD<TAB>text" of every shortcut of a database file, sorted.
 db_pairs() {
-  timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r' |
-    sed -n 's/.*"keyword": *"\([^"]*\)".*"plainText": *"\(\([^"\\]\|\\.\)*\)".*/\1\t\2/p' | sort
+  db_dump "$1" | sed -n 's/.*"keyword": *"\([^"]*\)".*"plainText": *"\(\([^"\\]\|\\.\)*\)".*/\1\t\2/p' | sort
 }
 check "Alt+F then I opens Import from Another Program" open_import
 check "...with espanso's match folder filled in" says "$(winpath "$MATCH")" probe item "$IMPORT" 271

@@ -12,9 +12,12 @@
 #   KX_WINE_RUNNING=1  the caller has started Wine and stops it itself
 # Ends with "N passed, N failed" and fails on any failure.
 set -uo pipefail
-ROOT=$(cd "$(dirname "$0")/../.." && pwd)
-source "$ROOT/scripts/wine-env.sh"
-BUILD=${KX_WIN64_BUILD:-$ROOT/build/win64}
+KX_ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+BUILD=${KX_WIN64_BUILD:-$KX_ROOT/build/win64}
+APP=$BUILD/app
+export WINEPREFIX=${WINEPREFIX:-$KX_ROOT/build/wineprefix}
+[ "${KX_WINE_RUNNING:-0}" = 1 ] && KX_CALLERS_WINE=1
+source "$KX_ROOT/tests/gui/gui_lib.sh"
 DURATION=${KX_SHARED_SECONDS:-30}
 
 PEER=""
@@ -28,23 +31,13 @@ if [ -z "$PEER" ]; then
 fi
 
 WORK=$(mktemp -d /tmp/kx-shared-file.XXXXXX)
-cleanup() {
-  rm -rf "$WORK"
-  [ "${KX_WINE_RUNNING:-0}" = 1 ] || kx_wine_stop
-}
-trap cleanup EXIT
-[ "${KX_WINE_RUNNING:-0}" = 1 ] || kx_wine_start
+suite_cleanup() { rm -rf "$WORK"; }
+[ -n "$KX_CALLERS_WINE" ] || kx_wine_start
 
-FILE="Z:${WORK//\//\\}\\shared_abbrev.dat"
-passed=0
-failed=0
-result() {
-  if [ "$2" -eq 0 ]; then passed=$((passed + 1)); echo "ok:   $1"; else failed=$((failed + 1)); echo "FAIL: $1"; fi
-}
+FILE="$(winpath "$WORK")\\shared_abbrev.dat"
 
 # The first version exists before the reader starts.
-wine "$PEER" write "$FILE" 0 >"$WORK/init.log" 2>&1 </dev/null
-result "first save" $?
+check "first save" eval 'wine "$PEER" write "$FILE" 0 >"$WORK/init.log" 2>&1 </dev/null'
 
 wine "$PEER" write "$FILE" "$DURATION" >"$WORK/writer.log" 2>&1 </dev/null &
 writer=$!
@@ -54,16 +47,12 @@ wait "$writer"
 writer_rc=$?
 grep -a '^writer:' "$WORK/writer.log" || cat "$WORK/writer.log"
 grep -a '^reader:' "$WORK/reader.log" || cat "$WORK/reader.log"
-result "every save succeeded" "$writer_rc"
-result "every load saw one whole version" "$reader_rc"
+check "every save succeeded" test "$writer_rc" = 0
+check "every load saw one whole version" test "$reader_rc" = 0
 
 last=$(sed -n 's/^writer:.* last=\([0-9]*\).*/\1/p' "$WORK/writer.log")
-if [ -n "$last" ]; then
-  wine "$PEER" check "$FILE" "$last" </dev/null 2>&1 | grep -a '^check:'
-  result "the file holds the last version saved" "${PIPESTATUS[0]}"
-else
-  result "the file holds the last version saved" 1
-fi
+holds_last() { [ -n "$last" ] && { wine "$PEER" check "$FILE" "$last" </dev/null 2>&1 | grep -a '^check:'; [ "${PIPESTATUS[0]}" = 0 ]; }; }
+check "the file holds the last version saved" holds_last
 
 # The watcher is ready (its notices asked for) before the first save.
 CHANGES=3
@@ -78,7 +67,7 @@ done
 wait "$watcher"
 watch_rc=$?
 grep -a '^watch:' "$WORK/watch.log" || cat "$WORK/watch.log"
-result "each save by another process is seen within 1 s" "$watch_rc"
+check "each save by another process is seen within 1 s" test "$watch_rc" = 0
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]
