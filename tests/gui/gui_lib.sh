@@ -186,7 +186,22 @@ offers() {
   wait_for 10 ac_shown && wait_for 5 eval '[[ "$(ac_row 9101)" == $want ]]' ||
     { echo "     window shown: $(ac_shown && echo yes || echo no), first row '$(ac_row 9101)'"; return 1; }
 }
-winpath() { winepath -w "$1" 2>/dev/null </dev/null | tr -d '\r'; }
+# winpath PATH: the Windows name of a Linux path, as Wine's own drive
+# mapping gives it: C: is the prefix's drive_c and Z: the root. Worked out
+# here, not by asking winepath, which is a Wine program: run while the
+# prefix's other programs start it came back empty, and notepad was given
+# no file at all.
+winpath() {
+  local p prefix
+  p=$(realpath -m -- "$1")
+  prefix=$(realpath -m -- "${WINEPREFIX:-$HOME/.wine}")/drive_c
+  case $p in
+    "$prefix") p='C:/' ;;
+    "$prefix"/*) p="C:${p#"$prefix"}" ;;
+    *) p="Z:$p" ;;
+  esac
+  printf '%s' "${p//\//\\}"
+}
 kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
   printf '%s' "$1" >"$ART/db.json"
   timeout 60 wine "$BUILD/kxtool.exe" db build "$(winpath "$ART/db.json")" "$(winpath "$2")" >/dev/null 2>&1 </dev/null
