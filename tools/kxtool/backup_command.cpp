@@ -17,7 +17,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "base/text.h"
@@ -27,6 +26,7 @@
 #include "core/restore.h"
 #include "core/backup_names.h"
 #include "tools/kxtool/commands.h"
+#include "tools/kxtool/local_clock.h"
 #include "tools/kxtool/user_hive.h"
 #if defined(_WIN32)
 #include "platform/win32/registry_win32.h"
@@ -53,17 +53,6 @@ struct ConsolePrompt final : MessagePrompt {
     }
     QuestionAnswer Ask(const QuestionBox&) override { return {}; }
 };
-
-LocalTime Now() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#if defined(_WIN32)
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
 
 // The replaced files of a restore stay with the data folder restored into
 // (no documents folder is given): an administrator restoring another user's
@@ -114,7 +103,7 @@ int RunBackupCommand(int argc, char** argv) {
         std::fprintf(stderr, "kxtool: %s is not a folder\n", argv[0]);
         return kExitRefused;
     }
-    const BackupOutcome out = MakeBackup(tool.ctx, U16(argv[1]), Now());
+    const BackupOutcome out = MakeBackup(tool.ctx, U16(argv[1]), LocalClockNow());
     if (!out.done) return kExitRefused;
     std::printf("backup %s\n", U8(out.backupFolder).c_str());
     if (!out.complete) {
@@ -172,7 +161,7 @@ int RunRestoreCommand(int argc, char** argv) {
         std::fprintf(stderr, "kxtool: cannot create the data folder %s\n", argv[1]);
         return kExitRefused;
     }
-    const RestoreOutcome out = RestoreBackup(tool.ctx, U16(argv[0]), choice, Now());
+    const RestoreOutcome out = RestoreBackup(tool.ctx, U16(argv[0]), choice, LocalClockNow());
     if (!out.done) return kExitRefused;
     PrintAll("restored", out.copied);
     PrintAll("skipped", out.skipped);

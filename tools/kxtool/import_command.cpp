@@ -12,7 +12,6 @@
 // skips, 2 nothing imported or bad input.
 #include <cstdio>
 #include <cstring>
-#include <ctime>
 #include <memory>
 #include <string>
 
@@ -25,6 +24,7 @@
 #include "picture/picture_encoder.h"
 #include "platform/fake/fake_file_security.h"
 #include "tools/kxtool/commands.h"
+#include "tools/kxtool/local_clock.h"
 #if defined(_WIN32)
 #include "platform/win32/registry_win32.h"
 #else
@@ -71,17 +71,6 @@ void PrintLines(std::u16string_view text, FILE* to) {
     std::fputs(s.c_str(), to);
 }
 
-LocalTime Today() {
-    const std::time_t t = std::time(nullptr);
-    std::tm tm{};
-#if defined(_WIN32)
-    localtime_s(&tm, &t);
-#else
-    localtime_r(&t, &tm);
-#endif
-    return {tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec};
-}
-
 #if !defined(_WIN32)
 // Without a registry a named group's file would never be found by Kestrix.
 bool RefuseNamedGroup(const std::u16string& group) {
@@ -122,7 +111,7 @@ int RunImportCommand(int argc, char** argv) {
 #endif
     std::unique_ptr<ImageCodec> codec = MakeSystemImageCodec();
     ImportEnvironment env;
-    env.now = Today();
+    env.now = LocalClockNow();
     env.codec = codec.get();
     env.tempFolder = SystemTempFolder();
     ImportPreview preview = PreviewImport(source, U16(argv[1]), env);
