@@ -58,9 +58,7 @@ std::u16string ProgramRuleText(const ProgramRule& rule) {
         case ProgramRuleKind::Chat: return u"Chat";
         case ProgramRuleKind::Type: {
             if (rule.typeDelayMs == 0) return u"Type";
-            std::u16string t = u"Type ";
-            for (char c : std::to_string(rule.typeDelayMs)) t.push_back(char16_t(c));
-            return t;
+            return u"Type " + U16(std::to_string(rule.typeDelayMs));
         }
         case ProgramRuleKind::None: break;
     }

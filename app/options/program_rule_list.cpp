@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/text.h"
 #include "base/unicode_case.h"
 
 namespace kx {
@@ -39,18 +40,10 @@ void WriteRuleChanges(ProgramRuleStore& store, const std::vector<ProgramRuleEntr
 }
 
 std::u16string RuleLabel(const ProgramRule& rule) {
-    switch (rule.kind) {
-    case ProgramRuleKind::Off: return u"Off";
-    case ProgramRuleKind::Chat: return u"Chat";
-    case ProgramRuleKind::Type: {
-        if (rule.typeDelayMs == 0) return u"Type";
-        std::u16string label = u"Type, ";
-        for (char c : std::to_string(rule.typeDelayMs)) label.push_back(char16_t(c));
-        return label + u" ms per character";
-    }
-    case ProgramRuleKind::None: break;
-    }
-    return {};
+    // The registry's text, but a delay said in words: "Type 20" reads
+    // "Type, 20 ms per character".
+    if (rule.kind != ProgramRuleKind::Type || rule.typeDelayMs == 0) return ProgramRuleText(rule);
+    return u"Type, " + U16(std::to_string(rule.typeDelayMs)) + u" ms per character";
 }
 
 }  // namespace kx

@@ -124,15 +124,16 @@ HANDLE CreateOwnMapping(const wchar_t* name, DWORD size, DWORD& error) {
         error);
 }
 
-bool RunsElevated() {
+bool ProcessTokenFlag(HANDLE process, TOKEN_INFORMATION_CLASS what) {
     HANDLE raw = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &raw)) return false;
+    if (!process || !::OpenProcessToken(process, TOKEN_QUERY, &raw)) return false;
     UniqueHandle token(raw);
-    TOKEN_ELEVATION elevation{};
-    DWORD size = 0;
-    return ::GetTokenInformation(token.Get(), TokenElevation, &elevation, sizeof(elevation), &size) &&
-           elevation.TokenIsElevated != 0;
+    DWORD value = 0, size = 0;
+    // TOKEN_ELEVATION is one DWORD, as is the TokenUIAccess answer.
+    return ::GetTokenInformation(token.Get(), what, &value, sizeof(value), &size) && value != 0;
 }
+
+bool RunsElevated() { return ProcessTokenFlag(::GetCurrentProcess(), TokenElevation); }
 
 std::wstring ProcessImage(HANDLE process) {
     wchar_t buffer[MAX_PATH * 2];

@@ -19,6 +19,9 @@ inline constexpr DWORD kForeignObjectError = ERROR_INVALID_OWNER;
 HANDLE CreateOwnMutex(const wchar_t* name, DWORD& error);
 HANDLE CreateOwnMapping(const wchar_t* name, DWORD size, DWORD& error);
 
+// A yes-or-no fact of a process's primary token (TokenElevation,
+// TokenUIAccess); false when it cannot be read. `process` needs query access.
+bool ProcessTokenFlag(HANDLE process, TOKEN_INFORMATION_CLASS what);
 // Whether this process runs elevated.
 bool RunsElevated();
 

@@ -1,36 +1,22 @@
 #include "engine/hooklink/window_program_win32.h"
 
-#include <iterator>
-
+#include "engine/hooklink/named_objects_win32.h"
 #include "platform/win32/handles.h"
 
 namespace kx {
 namespace {
 
-std::u16string FileNameOf(HANDLE process) {
-    wchar_t buffer[MAX_PATH * 2];
-    DWORD size = DWORD(std::size(buffer));
-    if (!process || !::QueryFullProcessImageNameW(process, 0, buffer, &size)) return {};
-    std::u16string path(reinterpret_cast<const char16_t*>(buffer), size);
+// The bare file name of a full image path: the name the rules are kept by.
+std::u16string BareFileName(const std::wstring& image) {
+    const std::u16string path(image.begin(), image.end());
     const size_t slash = path.find_last_of(u"\\/");
     return slash == std::u16string::npos ? path : path.substr(slash + 1);
-}
-
-// TokenElevation of the process's primary token; false when it cannot be read.
-bool TokenFlag(HANDLE process, TOKEN_INFORMATION_CLASS what) {
-    HANDLE raw = nullptr;
-    if (!process || !::OpenProcessToken(process, TOKEN_QUERY, &raw)) return false;
-    UniqueHandle token(raw);
-    DWORD value = 0, size = 0;
-    // TOKEN_ELEVATION is one DWORD, as is the TokenUIAccess answer.
-    return ::GetTokenInformation(token.Get(), what, &value, sizeof(value), &size) && value != 0;
 }
 
 }  // namespace
 
 Win32ProgramQuery::Win32ProgramQuery()
-    : selfElevated_(TokenFlag(::GetCurrentProcess(), TokenElevation)),
-      selfUiAccess_(TokenFlag(::GetCurrentProcess(), TokenUIAccess)) {}
+    : selfElevated_(RunsElevated()), selfUiAccess_(ProcessTokenFlag(::GetCurrentProcess(), TokenUIAccess)) {}
 
 WindowProgram Win32ProgramQuery::ProgramOf(WindowHandle window) {
     WindowProgram out;
@@ -39,19 +25,14 @@ WindowProgram Win32ProgramQuery::ProgramOf(WindowHandle window) {
     // PROCESS_QUERY_LIMITED_INFORMATION is granted for processes of the same
     // user at any integrity level, elevated ones included.
     UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    out.fileName = FileNameOf(process.Get());
+    out.fileName = BareFileName(ProcessImage(process.Get()));
     // User interface privilege isolation: SendInput cannot reach a window of
     // a process at a higher integrity level, and fails without saying so. A
     // token that cannot be read counts as not elevated: we try as before.
-    out.blocksOurInput = InputBlockedByElevation(TokenFlag(process.Get(), TokenElevation), selfElevated_, selfUiAccess_);
+    out.blocksOurInput = InputBlockedByElevation(ProcessTokenFlag(process.Get(), TokenElevation), selfElevated_, selfUiAccess_);
     return out;
 }
 
-std::u16string ProgramFileNameOfWindow(HWND window) {
-    DWORD pid = 0;
-    if (!window || !::GetWindowThreadProcessId(window, &pid) || !pid) return {};
-    UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid));
-    return FileNameOf(process.Get());
-}
+std::u16string ProgramFileNameOfWindow(HWND window) { return BareFileName(WindowImage(window)); }
 
 }  // namespace kx
