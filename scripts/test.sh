@@ -17,6 +17,11 @@ total_fail=0
 failed_suites=()
 
 cleanup() {
+  # Fuzzers still running when the run ends early stop with it.
+  if [ -n "${fuzz_pid:-}" ]; then
+    kill "$fuzz_pid" 2>/dev/null
+    pkill -f "^build/fuzz/fuzz/fuzz_" 2>/dev/null
+  fi
   kx_xvfb_stop
   kx_wine_stop
 }
@@ -84,16 +89,21 @@ bash scripts/install-deps.sh
 # Each configuration builds what this run uses of it: natively, the unit
 # tests and kxtool under AddressSanitizer and UBSan (and the benchmarks,
 # only compiled, so that they keep compiling; `make bench` runs them in an
-# optimized build), the threaded code's tests under ThreadSanitizer;
-# everything for 64-bit Windows, the packaged program alone for 32 bits, the
-# fuzzers alone for fuzzing. A plain native build would run the same tests
+# optimized build), the threaded code's tests under ThreadSanitizer and the
+# fuzzers alone for fuzzing; everything for 64-bit Windows and the packaged
+# program alone for 32 bits. A plain native build would run the same tests
 # as the sanitized one, with less watching them.
 # The builds go in two streams side by side: one build alone leaves a core
 # idle while it configures, links and compiles its last file; two keep both
-# cores busy. A failed build ends the run once both streams have stopped.
+# cores busy. The fuzzers' build sits in the native stream, which is the
+# shorter one without it. A failed build ends the run once both streams have
+# stopped.
 (
   TARGETS="kx_tests kxtool kx_bench" build asan -DKX_SANITIZE=address,undefined -DKX_BENCH=ON
   TARGETS=kx_tests build tsan -DKX_SANITIZE=thread
+  if ls fuzz/*.cpp >/dev/null 2>&1; then
+    CC=clang CXX=clang++ TARGETS=kx_fuzzers build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
+  fi
 ) & native_builds=$!
 (
   build win64 -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake
@@ -101,9 +111,6 @@ bash scripts/install-deps.sh
   step "build msi"
   bash installer/build_msi.sh build/win64 build/win32 build/msi >"$LOGS/msi-build.log" 2>&1 ||
     { tail -40 "$LOGS/msi-build.log"; echo "build of the packages failed"; exit 1; }
-  if ls fuzz/*.cpp >/dev/null 2>&1; then
-    CC=clang CXX=clang++ TARGETS=kx_fuzzers build fuzz -DKX_FUZZ=ON -DKX_TESTS=OFF
-  fi
 ) & windows_builds=$!
 builds_ok=1
 wait "$native_builds" || builds_ok=0
@@ -113,6 +120,45 @@ wait "$windows_builds" || builds_ok=0
 ctest_suite asan asan
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest_suite tsan tsan
 script_suite kxtool bash tests/tool/run_tool_tests.sh build/asan/kxtool
+
+# Each fuzzer runs briefly over its corpus; the long runs are done by hand.
+# They run one after another on one core at the lowest priority while the
+# Wine suites run: those wait on windows and keys far more than they compute,
+# and the other core stays theirs. Each fuzzer still gets its full time over
+# a corpus folder of its own. Results go to a file, counted at the end.
+FUZZ_RESULTS=$LOGS/fuzz-results.txt
+fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
+  local f=$1 name corpus work
+  name=$(basename "$f")
+  corpus="fuzz/corpus/${name#fuzz_}"
+  work="build/fuzz/corpus-${name#fuzz_}"
+  mkdir -p "$work"
+  # A finding is written beside the log, not into the checkout.
+  nice -n 19 "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$LOGS/$name-" "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
+    >"$LOGS/$name.log" 2>&1 </dev/null
+}
+fuzz_all() {
+  local f
+  for f in build/fuzz/fuzz/fuzz_*; do
+    [ -x "$f" ] || continue
+    if fuzz_run "$f"; then echo "$(basename "$f") 0"; else echo "$(basename "$f") 1"; fi >>"$FUZZ_RESULTS"
+  done
+}
+fuzz_count() {
+  local name rc
+  step "fuzzers (run beside the Wine suites, ${FUZZ_SECONDS}s each)"
+  wait "$fuzz_pid"
+  while read -r name rc; do
+    if [ "$rc" = 0 ]; then
+      total_pass=$((total_pass + 1)); echo "$name: 1 passed, 0 failed"
+    else
+      total_fail=$((total_fail + 1)); failed_suites+=("$name"); tail -40 "$LOGS/$name.log"
+    fi
+  done <"$FUZZ_RESULTS"
+}
+
+: >"$FUZZ_RESULTS"
+fuzz_all & fuzz_pid=$!
 
 step "boot Wine"
 # The display first: Wine's desktop process, started with the prefix, must
@@ -147,34 +193,7 @@ script_suite e2e-picture env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_picture
 script_suite e2e-suggestions env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_suggestions.sh build/win64
 script_suite msi env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_msi.sh build/win64 build/msi
 
-# Each fuzzer runs briefly over its corpus; the long runs are done by hand.
-# A fuzzer keeps to one core, so JOBS of them run at once, each for its full
-# time on a core of its own and over a corpus folder of its own.
-fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
-  local f=$1 name corpus work
-  name=$(basename "$f")
-  corpus="fuzz/corpus/${name#fuzz_}"
-  work="build/fuzz/corpus-${name#fuzz_}"
-  mkdir -p "$work"
-  # A finding is written beside the log, not into the checkout.
-  "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$LOGS/$name-" "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
-    >"$LOGS/$name.log" 2>&1 </dev/null
-}
-fuzzers=()
-for f in build/fuzz/fuzz/fuzz_*; do [ -x "$f" ] && fuzzers+=("$f"); done
-for ((i = 0; i < ${#fuzzers[@]}; i += JOBS)); do
-  batch=("${fuzzers[@]:i:JOBS}") pids=()
-  step "fuzz $(basename -a "${batch[@]}" | tr '\n' ' ')for ${FUZZ_SECONDS}s"
-  for f in "${batch[@]}"; do fuzz_run "$f" & pids+=($!); done
-  for j in "${!batch[@]}"; do
-    name=$(basename "${batch[j]}")
-    if wait "${pids[j]}"; then
-      total_pass=$((total_pass + 1)); echo "$name: 1 passed, 0 failed"
-    else
-      total_fail=$((total_fail + 1)); failed_suites+=("$name"); tail -40 "$LOGS/$name.log"
-    fi
-  done
-done
+fuzz_count
 
 echo
 [ ${#failed_suites[@]} -gt 0 ] && echo "Failed suites: ${failed_suites[*]} (logs in $LOGS)"
