@@ -36,6 +36,12 @@ std::u16string AsciiUpper(std::u16string_view s);
 bool EqualsNoCaseAscii(std::u16string_view a, std::u16string_view b);
 // Whether `hay` contains `needle`, both compared without regard to ASCII case.
 bool ContainsNoCaseAscii(std::u16string_view hay, std::u16string_view needle);
+inline bool StartsWithNoCaseAscii(std::u16string_view s, std::u16string_view prefix) {
+    return s.size() >= prefix.size() && EqualsNoCaseAscii(s.substr(0, prefix.size()), prefix);
+}
+inline bool EndsWithNoCaseAscii(std::u16string_view s, std::u16string_view suffix) {
+    return s.size() >= suffix.size() && EqualsNoCaseAscii(s.substr(s.size() - suffix.size()), suffix);
+}
 
 // Cuts to the 259 units a fixed field holds.
 inline std::u16string_view CutToField(std::u16string_view s) {

@@ -17,10 +17,6 @@ std::u16string_view Trim(std::u16string_view s) {
     return s;
 }
 
-bool StartsWithNoCase(std::u16string_view s, std::u16string_view prefix) {
-    return s.size() >= prefix.size() && EqualsNoCaseAscii(s.substr(0, prefix.size()), prefix);
-}
-
 // The options of a hotstring, from "#Hotstring" and from its own colons.
 struct Options {
     bool star = false, question = false, execute = false, raw = false, caseSensitive = false, keepAbbrev = false;
@@ -159,10 +155,10 @@ std::u16string ReadSection(Script& script, std::u16string_view openLine, bool& c
         size_t end = 0;
         while (end < opts.size() && !IsBlank(opts[end])) ++end;
         const std::u16string_view word = opts.substr(0, end);
-        if (StartsWithNoCase(word, u"Join")) join = Unescape(word.substr(4));
+        if (StartsWithNoCaseAscii(word, u"Join")) join = Unescape(word.substr(4));
         else if (EqualsNoCaseAscii(word, u"LTrim")) ltrim = true;
         else if (EqualsNoCaseAscii(word, u"LTrim0")) ltrim = false;
-        else if (StartsWithNoCase(word, u"Comment") || EqualsNoCaseAscii(word, u"C")) comments = true;
+        else if (StartsWithNoCaseAscii(word, u"Comment") || EqualsNoCaseAscii(word, u"C")) comments = true;
         opts = Trim(opts.substr(end));
     }
     std::u16string out;
@@ -219,20 +215,20 @@ void ReadAutoHotkeyImport(std::string_view bytes, std::u16string_view fileName, 
             inBlockComment = !(line.size() >= 4 && line.substr(line.size() - 2) == u"*/");
             continue;
         }
-        if (StartsWithNoCase(line, u"#Hotstring")) {
+        if (StartsWithNoCaseAscii(line, u"#Hotstring")) {
             const std::u16string_view rest = Trim(line.substr(10));
-            if (!StartsWithNoCase(rest, u"EndChars") && !StartsWithNoCase(rest, u"NoMouse") &&
-                !StartsWithNoCase(rest, u"Reset"))
+            if (!StartsWithNoCaseAscii(rest, u"EndChars") && !StartsWithNoCaseAscii(rest, u"NoMouse") &&
+                !StartsWithNoCaseAscii(rest, u"Reset"))
                 ApplyOptions(rest, defaults);
             continue;
         }
-        if (StartsWithNoCase(line, u"#If")) {  // #If, #IfWinActive, #HotIf ... with or without a condition
+        if (StartsWithNoCaseAscii(line, u"#If")) {  // #If, #IfWinActive, #HotIf ... with or without a condition
             const size_t end = line.find_first_of(u" \t,");
             limited = end != std::u16string_view::npos && !Trim(line.substr(end)).empty() &&
                       Trim(line.substr(end)) != u",";
             continue;
         }
-        if (StartsWithNoCase(line, u"#HotIf")) {
+        if (StartsWithNoCaseAscii(line, u"#HotIf")) {
             limited = !Trim(line.substr(6)).empty();
             continue;
         }

@@ -50,8 +50,6 @@ std::string Two(int64_t v) {
     return s.size() < 2 ? "0" + s : s;
 }
 
-std::u16string Utf16(const std::string& s) { return Utf8ToUtf16(s); }
-
 const YamlNode* Scalar(const YamlTree& t, const YamlNode& map, std::string_view key) {
     const YamlNode* n = t.Find(map, key);
     return n && n->kind == Kind::Scalar ? n : nullptr;
@@ -108,11 +106,7 @@ void ReplaceVariable(std::u16string& text, std::u16string_view name, std::u16str
     }
 }
 
-bool EndsWithNoCase(std::u16string_view s, std::u16string_view suffix) {
-    return s.size() >= suffix.size() && EqualsNoCaseAscii(s.substr(s.size() - suffix.size()), suffix);
-}
-
-bool IsMatchFile(std::u16string_view name) { return EndsWithNoCase(name, u".yml") || EndsWithNoCase(name, u".yaml"); }
+bool IsMatchFile(std::u16string_view name) { return EndsWithNoCaseAscii(name, u".yml") || EndsWithNoCaseAscii(name, u".yaml"); }
 
 std::u16string PathKey(std::u16string_view path) {
     return std::filesystem::path(std::u16string(path)).lexically_normal().u16string();
@@ -215,7 +209,7 @@ std::u16string FormatEspansoDate(std::u16string_view format, const LocalTime& no
             default: out += '%'; out += f[i]; break;
         }
     }
-    return Utf16(out);
+    return U16(out);
 }
 
 void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const ImportEnvironment& env,
@@ -223,7 +217,7 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
     YamlTree t;
     std::string error;
     if (!ParseYaml(bytes, t, error)) {
-        preview.problems.push_back(Quoted(origin) + u" is not readable YAML: " + Utf16(error) + u".");
+        preview.problems.push_back(Quoted(origin) + u" is not readable YAML: " + U16(error) + u".");
         return;
     }
     if (t.Empty()) return;  // an empty match file is allowed
@@ -234,7 +228,7 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
     }
     if (const YamlNode* list = t.Find(root, "imports"); list && list->kind == Kind::Sequence)
         for (uint32_t i : list->items)
-            if (t.At(i).kind == Kind::Scalar) imports.push_back(Utf16(t.At(i).value));
+            if (t.At(i).kind == Kind::Scalar) imports.push_back(U16(t.At(i).value));
     const std::vector<Variable> globals = ReadVariables(t, t.Find(root, "global_vars"));
     const YamlNode* matches = t.Find(root, "matches");
     if (!matches) return;
@@ -247,16 +241,16 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
         ++index;
         const YamlNode& m = t.At(mi);
         ImportItem base;
-        base.origin = std::u16string(origin) + u": match " + Utf16(std::to_string(index));
+        base.origin = std::u16string(origin) + u": match " + U16(std::to_string(index));
         std::vector<std::u16string> triggers;
-        if (const YamlNode* tr = Scalar(t, m, "trigger")) triggers.push_back(Utf16(tr->value));
+        if (const YamlNode* tr = Scalar(t, m, "trigger")) triggers.push_back(U16(tr->value));
         if (const YamlNode* trs = t.Find(m, "triggers"); trs && trs->kind == Kind::Sequence)
             for (uint32_t i : trs->items)
-                if (t.At(i).kind == Kind::Scalar) triggers.push_back(Utf16(t.At(i).value));
-        if (const YamlNode* label = Scalar(t, m, "label")) base.name = Utf16(label->value);
+                if (t.At(i).kind == Kind::Scalar) triggers.push_back(U16(t.At(i).value));
+        if (const YamlNode* label = Scalar(t, m, "label")) base.name = U16(label->value);
         if (triggers.empty()) {
             const YamlNode* regex = Scalar(t, m, "regex");
-            base.sourceKeyword = regex ? Utf16(regex->value) : std::u16string();
+            base.sourceKeyword = regex ? U16(regex->value) : std::u16string();
             MarkSkipped(base, regex ? u"It is a regex match; a Kestrix keyword is one fixed word."
                                     : u"It has no trigger.");
             preview.items.push_back(std::move(base));
@@ -271,13 +265,13 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
         const YamlNode* image = Scalar(t, m, "image_path");
         bool picture = false;
         if (replace) {
-            out.text = Utf16(replace->value);
+            out.text = U16(replace->value);
         } else if (markdown) {
-            out.text = Utf16(markdown->value);
+            out.text = U16(markdown->value);
             MarkChanged(base, u"Its Markdown is kept as plain text, marks and all.");
         } else if (html) {
             out.kind = ShortcutKind::RichText;
-            out.text = Utf16(html->value);
+            out.text = U16(html->value);
         } else if (form) {
             MarkSkipped(base, u"It is a form, which asks for input as it expands; Kestrix has no forms.");
         } else if (image) {
@@ -291,12 +285,12 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
         if (base.status != ImportStatus::Skipped && !picture) {
             std::vector<Variable> used = ReadVariables(t, t.Find(m, "vars"));
             for (const Variable& g : globals)
-                if (UsesVariable(out.text, Utf16(g.name))) used.push_back(g);
+                if (UsesVariable(out.text, U16(g.name))) used.push_back(g);
             for (const Variable& v : used) {
-                const std::u16string name = Utf16(v.name);
+                const std::u16string name = U16(v.name);
                 if (v.type != "date") {
                     MarkSkipped(base, u"It uses the variable " + Quoted(name) + u" of type " +
-                                          Quoted(Utf16(v.type)) + u", which only espanso can fill.");
+                                          Quoted(U16(v.type)) + u", which only espanso can fill.");
                     break;
                 }
                 const YamlNode* fmt = v.params ? Scalar(t, *v.params, "format") : nullptr;
@@ -307,7 +301,7 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
                     seconds = std::strtoll(offset->value.c_str(), &end, 10);
                     if (seconds > 1000000000000LL || seconds < -1000000000000LL) seconds = 0;
                 }
-                const std::u16string value = FormatEspansoDate(fmt ? Utf16(fmt->value) : u"%Y-%m-%d", env.now, seconds);
+                const std::u16string value = FormatEspansoDate(fmt ? U16(fmt->value) : u"%Y-%m-%d", env.now, seconds);
                 ReplaceVariable(out.text, name, value);
                 MarkChanged(base, u"The date variable " + Quoted(name) + u" is filled with " + Quoted(value) +
                                       u" as fixed text.");
@@ -327,7 +321,7 @@ void ReadEspansoFile(std::string_view bytes, std::u16string_view origin, const I
             }
         }
         if (picture && base.status != ImportStatus::Skipped) {
-            std::u16string path = Utf16(image->value);
+            std::u16string path = U16(image->value);
             const size_t config = path.find(u"$CONFIG");
             if (config != std::u16string::npos) path.replace(config, 7, configFolder);
             out.kind = ShortcutKind::Picture;

@@ -7,6 +7,8 @@ namespace {
 
 constexpr uint32_t kEsPassword = 0x20;
 
+// The hook module links these rules without base's text helpers, so the
+// class names are compared here rather than with EqualsNoCaseAscii.
 bool EqualsNoCase(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size()) return false;
     for (size_t i = 0; i < a.size(); ++i) {
