@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <deque>
 #include <string>
 #include <vector>
@@ -83,7 +84,7 @@ struct Machine {
             SCOPED_TRACE(step);
             const size_t colon = step.find_first_of(":=");
             const std::string op = step.substr(0, colon), arg = colon == std::string::npos ? "" : step.substr(colon + 1);
-            const long n = arg.empty() || !isdigit(arg[0]) ? -1 : std::stol(arg);
+            const long n = arg.empty() || !std::isdigit(static_cast<unsigned char>(arg[0])) ? -1 : std::stol(arg);
             if (op == "t") Press(Source::Physical, arg);
             else if (op == "o") Press(Source::Own, arg);
             else if (op == "e") Press(Source::Own, std::string(size_t(n), '<') + "P");
