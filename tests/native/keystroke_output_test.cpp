@@ -325,6 +325,11 @@ TEST(KeystrokeOutput, WhatTheTargetShowsAndTheClipboardHolds) {
     all(caps);
     caps.Expand(u"ADDR", Text(u"x"));
     EXPECT_TRUE(caps.state.allCapitals);
+    // Upper-casing stops at the first zero unit of a text.
+    OutputRig zero;
+    all(zero);
+    zero.Expand(u"ADDR", Text(std::u16string(u"ab\0cd", 5)));
+    EXPECT_EQ(zero.clip.Contents().at(kCfUnicodeText), Units(std::u16string(u"AB\0cd ", 6), 2));
     OutputRig word;
     word.state.isWordLike = true;
     word.Expand(u"ADDR", Text(u"x"));
