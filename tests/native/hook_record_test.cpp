@@ -19,10 +19,10 @@ namespace {
 
 // vk 0x4D434241, ch U+20AC, isDown 1, auxFlag 0x7F, focus 0x81, an unread
 // byte, modifiers 0x49, stateFlags 0x02, position 0x0A0B0C0D.
-constexpr std::array<uint8_t, 16> kWire = {0x41, 0x42, 0x43, 0x4D, 0xAC, 0x20, 0x01, 0x7F,
-                                           0x81, 0x00, 0x49, 0x02, 0x0D, 0x0C, 0x0B, 0x0A};
+using Wire = std::array<uint8_t, 16>;
+constexpr Wire kWire = {0x41, 0x42, 0x43, 0x4D, 0xAC, 0x20, 0x01, 0x7F, 0x81, 0x00, 0x49, 0x02, 0x0D, 0x0C, 0x0B, 0x0A};
 
-KeyEvent WireEvent() {
+TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
     KeyEvent e;
     e.vk = 0x4D434241;
     e.ch = 0x20AC;
@@ -32,45 +32,33 @@ KeyEvent WireEvent() {
     e.stateFlags = 0x02;
     e.position = 0x0A0B0C0D;
     e.focus = 0x81;
-    return e;
-}
-
-TEST(KeyEventWire, EveryByteStandsWhereTheLayoutSays) {
-    std::array<uint8_t, 16> out;
+    Wire out;
     out.fill(0xEE);
-    EncodeKeyEvent(WireEvent(), out.data());
-    for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], kWire[i]) << "byte " << i;
-
+    EncodeKeyEvent(e, out.data());
+    EXPECT_EQ(out, kWire);
     // Decoding reads the same places: what it read is written back the
     // same, byte 9 (unread) aside, and bytes 6, 7 and 11 stand on their own.
-    std::array<uint8_t, 16> unread = kWire, cleared = kWire;
+    Wire unread = kWire, cleared = kWire;
     unread[9] = 0xAA;
     cleared[6] = cleared[7] = cleared[11] = 0;
-    for (const auto& in : {unread, cleared}) {
+    for (Wire in : {unread, cleared}) {
         EncodeKeyEvent(DecodeKeyEvent(in.data()), out.data());
-        for (size_t i = 0; i < out.size(); ++i) EXPECT_EQ(out[i], i == 9 ? 0 : in[i]) << "byte " << i;
+        in[9] = 0;
+        EXPECT_EQ(out, in);
     }
 }
 
 // Asking UI Automation is a call into the focused program: once per focus
-// change, not once per key, and again when the focus moves.
+// change (an event, or another window), not once per key.
 TEST(KeyFocus, TheFieldIsAskedOncePerFocusChange) {
     PasswordFieldCache cache;
     int asked = 0;
-    bool field = true;  // the fake answer: the focused element is a password field
-    auto ask = [&] {
-        ++asked;
-        return field;
-    };
+    bool field = true;  // the answer: the focused element is a password field
+    auto ask = [&] { return ++asked, field; };
     for (int key = 0; key < 50; ++key) EXPECT_TRUE(cache.IsPassword(1, 0x100, ask));
-    EXPECT_EQ(asked, 1);
-    // The browser's focus moves to the next field within its one window.
     field = false;
     EXPECT_FALSE(cache.IsPassword(2, 0x100, ask));
     EXPECT_FALSE(cache.IsPassword(2, 0x100, ask));
-    EXPECT_EQ(asked, 2);
-    // Another window without a focus event seen (none arrives while the
-    // events' thread is busy).
     field = true;
     EXPECT_TRUE(cache.IsPassword(2, 0x200, ask));
     EXPECT_EQ(asked, 3);
@@ -80,11 +68,7 @@ TEST(KeyFocus, TheFieldIsAskedOncePerFocusChange) {
 // takes the record's word for it, however late it reads the record.
 TEST(KeyFocus, KeysTypedInPasswordBoxesOrOurOwnWindowsAreSuspended) {
     using namespace focus;
-    struct Case {
-        FocusDescription d;  // focus window, class, style, its process, ours
-        uint8_t flags;
-    };
-    const Case cases[] = {
+    const struct { FocusDescription d; uint8_t flags; } cases[] = {  // window, class, style, its process, ours
         {{0x100, u"Edit", 0x20, 7, 9}, kKnown | kPasswordBox},
         {{0x100, u"tedit", 0x20, 7, 9}, kKnown | kPasswordBox},
         {{0x100, u"Edit", 0, 7, 9}, kKnown},
@@ -95,10 +79,9 @@ TEST(KeyFocus, KeysTypedInPasswordBoxesOrOurOwnWindowsAreSuspended) {
         // A browser's or WPF's own field, as UI Automation or MSAA reports it.
         {{0x100, u"Chrome_RenderWidgetHostHWND", 0, 7, 9, true}, kKnown | kPasswordBox},
     };
-    for (const Case& c : cases) {
-        const uint8_t flags = FocusFlags(c.d);
-        EXPECT_EQ(flags, c.flags) << std::string(c.d.className.begin(), c.d.className.end());
-        EXPECT_EQ(SuspendsKey(flags), c.flags != kKnown);
+    for (const auto& c : cases) {
+        EXPECT_EQ(FocusFlags(c.d), c.flags) << std::string(c.d.className.begin(), c.d.className.end());
+        EXPECT_EQ(SuspendsKey(c.flags), c.flags != kKnown);
     }
     // Without kKnown a record says nothing: the focus the program sees decides.
     EXPECT_FALSE(SuspendsKey(kPasswordBox | kOwnWindow));
@@ -117,78 +100,49 @@ TEST(HookRecord, OnlyTheTwoRecordShapesWithDataReachTheEngine) {
     std::array<uint8_t, 32> bytes{};
     std::copy(kWire.begin(), kWire.end(), bytes.begin());
     Sink sink;
-    const struct {
-        uintptr_t type;
-        const void* data;
-        size_t size;
-        HookRecordKind kind;
-    } cases[] = {
-        {20, bytes.data(), 16, HookRecordKind::KeyEvent},
-        {30, bytes.data(), 28, HookRecordKind::DiscardWord},
-        {20, bytes.data(), 15, HookRecordKind::Refused},
-        {20, bytes.data(), 17, HookRecordKind::Refused},
-        {20, bytes.data(), 28, HookRecordKind::Refused},
-        {30, bytes.data(), 16, HookRecordKind::Refused},
-        {21, bytes.data(), 16, HookRecordKind::Refused},
-        {0x100000014ull, bytes.data(), 16, HookRecordKind::Refused},  // 20 in the low half only
-        {20, nullptr, 16, HookRecordKind::Refused},
+    const void* d = bytes.data();
+    const struct { uint64_t type; const void* data; size_t size; HookRecordKind kind; } cases[] = {
+        {20, d, 16, HookRecordKind::KeyEvent}, {30, d, 28, HookRecordKind::DiscardWord},
+        {20, d, 15, HookRecordKind::Refused},  {20, d, 17, HookRecordKind::Refused},
+        {20, d, 28, HookRecordKind::Refused},  {30, d, 16, HookRecordKind::Refused},
+        {21, d, 16, HookRecordKind::Refused},  {20, nullptr, 16, HookRecordKind::Refused},
         {30, nullptr, 28, HookRecordKind::Refused},
+        {0x100000014ull, d, 16, HookRecordKind::Refused},  // 20 in the low half only
     };
     for (const auto& c : cases) {
-        if (sizeof(uintptr_t) < 8 && c.type > 0xFFFFFFFFull) continue;
-        const HookRecord r = ParseHookRecord(c.type, c.data, c.size);
+        if (c.type != uintptr_t(c.type)) continue;
+        const HookRecord r = ParseHookRecord(uintptr_t(c.type), c.data, c.size);
         EXPECT_EQ(r.kind, c.kind) << "type " << c.type << " size " << c.size;
         EXPECT_EQ(DeliverHookRecord(r, sink), c.kind != HookRecordKind::Refused);
+        if (c.kind != HookRecordKind::Refused) { EXPECT_EQ(HookRecordSize(uintptr_t(c.type)), c.size); }
     }
     EXPECT_EQ(sink.log, (std::vector<std::string>{"key 8364", "reset"}));
-    EXPECT_EQ(HookRecordSize(20), 16u);
-    EXPECT_EQ(HookRecordSize(30), 28u);
     EXPECT_EQ(HookRecordSize(31), 0u);
 }
 
-using Queue = RecordQueue<int, 3>;
-
-TEST(RecordQueue, OverflowIsReportedWithTheNextRecord) {
-    Queue q;
+TEST(RecordQueue, OverflowIsToldOnceAndAnEndedRunsSenderTakesNothing) {
+    RecordQueue<int, 3> q;
     EXPECT_FALSE(q.Push(1)) << "nothing is taken before the queue is started";
-    const uint32_t g = q.Restart();
-    EXPECT_TRUE(q.Push(1));
-    EXPECT_TRUE(q.Push(2));
-    EXPECT_TRUE(q.Push(3));
-    EXPECT_FALSE(q.Push(4));
+    const uint32_t first = q.Restart();
+    for (int i = 1; i <= 4; ++i) EXPECT_EQ(q.Push(i), i <= 3);
     int v = 0;
     bool lost = false;
-    ASSERT_TRUE(q.Pop(v, lost, g));
-    EXPECT_EQ(v, 1);
-    EXPECT_TRUE(lost);
-    ASSERT_TRUE(q.Pop(v, lost, g));
-    EXPECT_EQ(v, 2);
-    EXPECT_FALSE(lost) << "the loss is told once";
-}
+    ASSERT_TRUE(q.Pop(v, lost, first));
+    EXPECT_TRUE(v == 1 && lost) << "the loss comes with the next record";
+    ASSERT_TRUE(q.Pop(v, lost, first));
+    EXPECT_TRUE(v == 2 && !lost) << "and is told once";
 
-TEST(RecordQueue, ASenderOfAnEndedRunTakesNothingFromTheNextRun) {
-    Queue q;
-    const uint32_t first = q.Restart();
-    q.Push(1);
     q.Stop();
     const uint32_t second = q.Restart();
     EXPECT_NE(first, second);
-    q.Push(2);
-    q.Push(3);
-    q.Push(4);
-    q.Push(5);  // one spare, so that no Pop below can wait
-    int v = 0;
-    bool lost = false;
+    q.Push(7);
+    q.Push(8);  // a spare, so that no Pop below can wait
     // The first run's sender outlived its stop: it gets nothing, not even
     // with items waiting, so the second run's sender is the only one.
     EXPECT_FALSE(q.Current(first));
     EXPECT_FALSE(q.Pop(v, lost, first));
     ASSERT_TRUE(q.Pop(v, lost, second));
-    EXPECT_EQ(v, 2);
-    ASSERT_TRUE(q.Pop(v, lost, second));
-    EXPECT_EQ(v, 3);
-    ASSERT_TRUE(q.Pop(v, lost, second));
-    EXPECT_EQ(v, 4);
+    EXPECT_EQ(v, 7);
     q.Stop();
     EXPECT_FALSE(q.Pop(v, lost, second));
     EXPECT_FALSE(q.Current(second));
@@ -204,33 +158,21 @@ TEST(BitnessRule, EachModuleReportsItsOwnKindOfApplication) {
     static std::map<uint32_t, int> answers;
     static int asked = 0;
     answers = {{10, 1}, {20, 0}, {30, -1}};
-    asked = 0;
-    AskWow64 ask = [](uint32_t pid) {
-        ++asked;
-        return answers[pid];
-    };
-
+    AskWow64 ask = [](uint32_t pid) { return ++asked, answers[pid]; };
     BitnessRule all(BitnessMode::All);
     EXPECT_TRUE(all.Watches(10, ask) && all.Watches(20, ask) && all.Watches(30, ask) && all.Watches(0, ask));
     EXPECT_EQ(asked, 0);
-
-    BitnessRule program(BitnessMode::Wow64Only);
-    BitnessRule companion(BitnessMode::NativeOnly);
+    // Exactly one of the two modules reports each key; what cannot be
+    // asked, and no foreground window, are the program's.
+    BitnessRule program(BitnessMode::Wow64Only), companion(BitnessMode::NativeOnly);
     for (uint32_t pid : {10u, 20u, 30u, 0u}) {
-        // Exactly one of the two modules reports each key.
-        EXPECT_NE(program.Watches(pid, ask), companion.Watches(pid, ask)) << pid;
+        EXPECT_EQ(program.Watches(pid, ask), pid != 20) << pid;
+        EXPECT_EQ(companion.Watches(pid, ask), pid == 20) << pid;
     }
-    EXPECT_TRUE(program.Watches(10, ask));
-    EXPECT_TRUE(companion.Watches(20, ask));
-    EXPECT_TRUE(program.Watches(30, ask)) << "what cannot be asked is the program's";
-    EXPECT_TRUE(program.Watches(0, ask)) << "no foreground window: the program's";
-
     // The answer for the last process is kept: one question per change.
     asked = 0;
     BitnessRule cached(BitnessMode::Wow64Only);
     cached.Watches(10, ask);
-    cached.Watches(10, ask);
-    EXPECT_EQ(asked, 1);
     answers[10] = 0;  // a new process under the same id is only seen after a change
     EXPECT_TRUE(cached.Watches(10, ask));
     EXPECT_FALSE(cached.Watches(20, ask));

@@ -1,6 +1,5 @@
 // Scripts as a whole: lines and comments, the 259-unit cut, pauses and
-// program starts, date placeholders in the user's date order, the command
-// list of a job, and the copies of commands.
+// program starts, and date placeholders in the user's date order.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -34,109 +33,69 @@ TEST(MacroScriptLines, EveryLineEndStartsACommandAndOnlyCommandLinesCount) {
     std::vector<size_t> numbers;
     for (const ScriptLine& l : script.Lines()) numbers.push_back(l.number);
     EXPECT_EQ(numbers, (std::vector<size_t>{1, 3, 4, 6}));
-}
+    // A bad keyboard line past the first hundred still takes its place.
+    std::u16string many;
+    for (int i = 0; i < 120; ++i) many += u"pause 1\r\n";
+    EXPECT_EQ(Texts(many + u"kbrd_click 1 'q'\r\npause 2").size(), 122u);
 
-TEST(MacroScriptLines, LongLinesAreCutTo259BeforeTheyAreRead) {
-    const std::u16string head = u"kbrd_input \"";  // 12 units
-    const std::u16string fits = head + std::u16string(246, u'x') + u"\"";
+    // Lines are cut to 259 units before they are read, white space up
+    // front included: one more and the closing quote is gone.
+    const std::u16string fits = u"kbrd_input \"" + std::u16string(246, u'x') + u"\"";
     ASSERT_EQ(fits.size(), 259u);
     EXPECT_EQ(ParseKeys(fits).records.size(), 2u * 246);
-    // One more and the closing quote is cut off: the line plays nothing.
-    EXPECT_EQ(ParseKeys(head + std::u16string(247, u'x') + u"\"").subKind, keysub::kNone);
-    // The cut comes before the trim: white space up front counts.
+    EXPECT_EQ(ParseKeys(u"kbrd_input \"" + std::u16string(247, u'x') + u"\"").subKind, keysub::kNone);
     EXPECT_EQ(ParseKeys(std::u16string(10, u' ') + fits).subKind, keysub::kNone);
-    FakeMacroSystem system;
-    EXPECT_EQ(ParseLine(std::u16string(300, u' ') + u"pause 5", system), nullptr);
 }
 
 TEST(MacroPauseAndCommand, LengthsAreHexadecimalAndCommandsQuoted) {
-    EXPECT_EQ(ParseOther(u"pause 3E8").pauseMs, 1000u);
-    EXPECT_EQ(ParseOther(u"PAUSE 1f4 then more").pauseMs, 500u);
-    EXPECT_EQ(ParseOther(u"pausex 10").pauseMs, 16u) << "a prefix is enough";
-    for (std::u16string_view line : {u"pause", u"pause 0", u"pause \"3E8\"", u"pause zz"}) {
-        const OtherCommand c = ParseOther(line);
-        EXPECT_EQ(c.subKind, othersub::kPause) << U8(line);
-        EXPECT_EQ(c.pauseMs, 100u) << U8(line);
-    }
-    // However long, a pause ends.
-    EXPECT_EQ(ParseOther(u"pause FFFFFFFFFFFF").pauseMs, 0xFFFFFFFEu);
-
-    const OtherCommand run = ParseOther(u"Command   \"notepad.exe C:\\notes\\today.txt\"");
-    EXPECT_EQ(run.subKind, othersub::kCommand);
-    EXPECT_EQ(run.commandLine, u"notepad.exe C:\\notes\\today.txt");
-    for (std::u16string_view line : {u"command notepad.exe", u"command \"notepad.exe", u"command 'notepad.exe'"}) {
-        const OtherCommand c = ParseOther(line);
-        EXPECT_EQ(c.subKind, othersub::kNone) << U8(line);
-        EXPECT_TRUE(c.commandLine.empty()) << U8(line);
+    const struct { std::u16string_view line; int subKind; uint32_t pauseMs; std::u16string_view command; } rows[] = {
+        {u"pause 3E8", othersub::kPause, 1000, u""},
+        {u"PAUSE 1f4 then more", othersub::kPause, 500, u""},
+        {u"pausex 10", othersub::kPause, 16, u""},  // a prefix is enough
+        // Missing, zero or unreadable: the default.
+        {u"pause", othersub::kPause, 100, u""},
+        {u"pause 0", othersub::kPause, 100, u""},
+        {u"pause \"3E8\"", othersub::kPause, 100, u""},
+        {u"pause zz", othersub::kPause, 100, u""},
+        // However long, a pause ends.
+        {u"pause FFFFFFFFFFFF", othersub::kPause, 0xFFFFFFFEu, u""},
+        {u"Command   \"notepad.exe C:\\notes\\today.txt\"", othersub::kCommand, 0, u"notepad.exe C:\\notes\\today.txt"},
+        {u"command notepad.exe", othersub::kNone, 0, u""},
+        {u"command \"notepad.exe", othersub::kNone, 0, u""},
+        {u"command 'notepad.exe'", othersub::kNone, 0, u""},
+        // A date placeholder is for typed text only.
+        {u"command \"system date YYYY-MM-DD\"", othersub::kCommand, 0, u"system date YYYY-MM-DD"},
+    };
+    for (const auto& r : rows) {
+        const OtherCommand c = ParseOther(r.line);
+        EXPECT_EQ(c.subKind, r.subKind) << U8(r.line);
+        if (r.subKind == othersub::kPause) { EXPECT_EQ(c.pauseMs, r.pauseMs) << U8(r.line); }
+        EXPECT_EQ(c.commandLine, r.command) << U8(r.line);
     }
 }
 
-TEST(MacroDates, PlaceholdersTakeTheRestOfTheLine) {
+TEST(MacroDates, PlaceholdersTakeTheRestOfTheLineInTheUsersOrder) {
+    const auto M = ShortDateOrder::MonthDayYear, D = ShortDateOrder::DayMonthYear, Y = ShortDateOrder::YearMonthDay;
+    const struct { ShortDateOrder order; std::u16string_view line, want; } rows[] = {
+        {M, u"kbrd_input \"system date YYYY-MM-DD HH:MM:SS\"", u"kbrd_input \"2026-03-07 09:05:02\""},
+        {M, u"kbrd_input \"system date YYYY-MM-DD HH:MM\" and so on", u"kbrd_input \"2026-03-07 09:05\""},
+        {M, u"kbrd_input x\"system date YYYY-MM-DD\"y", u"kbrd_input x\"2026-03-07\""},
+        {M, u"kbrd_input \"system date MM/DD/YY\"", u"kbrd_input \"03/07/26\""},
+        {D, u"kbrd_input \"system date MM/DD/YY\"", u"kbrd_input \"07/03/26\""},
+        {Y, u"kbrd_input \"system date MM/DD/YY\"", u"kbrd_input \"26/03/07\""},
+        // Only the exact text, quotes included.
+        {M, u"kbrd_input \"System date YYYY-MM-DD\"", u"kbrd_input \"System date YYYY-MM-DD\""},
+        {M, u"kbrd_input system date YYYY-MM-DD", u"kbrd_input system date YYYY-MM-DD"},
+    };
     FakeMacroSystem system;  // 2026-03-07 09:05:02
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input \"system date YYYY-MM-DD HH:MM:SS\"", system),
-              u"kbrd_input \"2026-03-07 09:05:02\"");
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input \"system date YYYY-MM-DD HH:MM\" and so on", system),
-              u"kbrd_input \"2026-03-07 09:05\"");
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input x\"system date YYYY-MM-DD\"y", system), u"kbrd_input x\"2026-03-07\"");
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input \"system date MM/DD/YY\"", system), u"kbrd_input \"03/07/26\"");
-    system.order = ShortDateOrder::DayMonthYear;
-    system.now.year = 2009;
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input \"system date MM/DD/YY\"", system), u"kbrd_input \"07/03/09\"");
-    system.order = ShortDateOrder::YearMonthDay;
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input \"system date MM/DD/YY\"", system), u"kbrd_input \"09/03/07\"");
-    // Only the exact text, quotes included.
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input \"System date YYYY-MM-DD\"", system),
-              u"kbrd_input \"System date YYYY-MM-DD\"");
-    EXPECT_EQ(ApplyDatePlaceholders(u"kbrd_input system date YYYY-MM-DD", system),
-              u"kbrd_input system date YYYY-MM-DD");
-}
-
-TEST(MacroDates, KeyboardLinesTypeTheDateOtherLinesKeepTheText) {
-    FakeMacroSystem system;
-    system.order = ShortDateOrder::DayMonthYear;
+    for (const auto& r : rows) {
+        system.order = r.order;
+        EXPECT_EQ(ApplyDatePlaceholders(r.line, system), r.want) << U8(r.line);
+    }
+    // A keyboard line types the date it was given.
+    system.order = D;
     EXPECT_EQ(ParseKeys(u"kbrd_input \"system date YYYY-MM-DD HH:MM:SS\" trailing", system).records,
               Typed(u"2026-03-07") + Tapped(0x20) + Typed(u"09:05:02"));
-    EXPECT_EQ(ParseKeys(u"kbrd_input \"system date MM/DD/YY\"", system).records, Typed(u"07/03/26"));
-    std::unique_ptr<MacroCommand> c = ParseLine(u"command \"system date YYYY-MM-DD\"", system);
-    ASSERT_NE(c, nullptr);
-    EXPECT_EQ(static_cast<OtherCommand&>(*c).commandLine, u"system date YYYY-MM-DD");
-}
-
-TEST(MacroJobList, EveryCommandLineIsAddedInOrderPastTheFirstHundred) {
-    std::u16string script;
-    for (int i = 1; i <= 150; ++i) script += u"pause " + U16(std::to_string(i)) + u"\r\n// note\r\n";
-    script += u"kbrd_click 100 'q'\r\nnonsense\r\nkbrd_click 1 'q'";
-    FakeMacroSystem system;
-    MacroCommandList list;
-    ParseScript(script, list, system);
-    ASSERT_EQ(list.commands.size(), 152u);
-    for (int i = 0; i < 150; ++i) {
-        ASSERT_EQ(list.commands[i]->Kind(), commandkind::kOther);
-        // Lengths are hexadecimal: "pause 10" is 16 ms.
-        EXPECT_EQ(static_cast<OtherCommand&>(*list.commands[i]).pauseMs, std::stoul(std::to_string(i + 1), nullptr, 16));
-    }
-    EXPECT_EQ(static_cast<KeyCommand&>(*list.commands[150]).subKind, keysub::kClick);
-    EXPECT_EQ(static_cast<KeyCommand&>(*list.commands[151]).subKind, keysub::kNone) << "a bad line still takes its place";
-}
-
-// Copies between commands of one class, and their comparison.
-TEST(MacroCommands, CopiesStayWithinAClass) {
-    FakeMacroSystem system;
-    MacroCommandList list;
-    ParseScript(u"kbrd_press 100 'a' 20\npause 3E8", list, system);
-    ASSERT_EQ(list.commands.size(), 2u);
-    KeyCommand copy;
-    EXPECT_FALSE(copy.Equals(*list.commands[0]));
-    EXPECT_TRUE(copy.CopyFrom(*list.commands[0]));
-    EXPECT_TRUE(copy.Equals(*list.commands[0]));
-    EXPECT_EQ(copy.holdMs, 20);
-    EXPECT_FALSE(copy.CopyFrom(*list.commands[1])) << "a pause is no keyboard command";
-    EXPECT_TRUE(copy.Equals(*list.commands[0])) << "a refused copy changes nothing";
-    EXPECT_FALSE(list.commands[1]->Equals(copy));
-    OtherCommand longer;
-    longer.CopyFrom(*list.commands[1]);
-    longer.pauseMs += 1;
-    EXPECT_FALSE(longer.Equals(*list.commands[1]));
 }
 
 }  // namespace
