@@ -87,7 +87,8 @@ TEST(AutoCompleteRows, ShowsTheFirstThreeAndCountsEachNewlyShownPhraseOnce) {
                              Candidate(u"y", u"you know"), Candidate(u"y", u"yes indeed")},
                             true));
     ASSERT_EQ(r.rows.Rows().size(), 3u);
-    EXPECT_EQ(r.rows.Selection(), 0);
+    for (bool up : {true, false, false, false, false}) r.rows.SelectStep(up);
+    EXPECT_EQ(r.rows.Selection(), 2) << "the selection stops at the first and the last row";
     EXPECT_EQ(Counts(r.d, u"you know"), std::tuple(0, 1, 1));
     EXPECT_EQ(Counts(r.d, u"yes indeed"), std::tuple(0, 0, 1));
     // An offer lowers the confidence of the part typed.
@@ -104,25 +105,6 @@ TEST(AutoCompleteRows, ShowsTheFirstThreeAndCountsEachNewlyShownPhraseOnce) {
     EXPECT_FALSE(r.rows.Fill({}, true));
     EXPECT_TRUE(r.rows.Stale() && r.rows.IsReady());
     EXPECT_EQ(r.rows.RowPhrase(0), u"you know");
-}
-
-TEST(AutoCompleteRows, SelectionStepsWithoutWrappingAndEditsKeepTheWindow) {
-    Rows r;
-    r.rows.Fill({Candidate(u"thank y", u"thank you very much"), Candidate(u"thank y", u"thank you all")}, true);
-    r.rows.SelectStep(true);
-    EXPECT_EQ(r.rows.Selection(), 0);
-    r.rows.SelectStep(false);
-    r.rows.SelectStep(false);
-    EXPECT_EQ(r.rows.Selection(), 1);
-    EXPECT_FALSE(r.rows.SelectPhrase(u"thank you"));
-    EXPECT_EQ(r.rows.Selection(), 1);
-    r.rows.SetEditing(true);
-    EXPECT_FALSE(r.rows.Hide());  // an open editor keeps the window
-    r.rows.SetEditing(false);
-    ASSERT_TRUE(r.rows.Hide());
-    EXPECT_EQ(r.rows.Selection(), -1);
-    EXPECT_FALSE(r.rows.InsertSelected(r.out));  // hidden: nothing to insert
-    EXPECT_TRUE(r.out.typed.empty());
 }
 
 // An insertion types the rest of the phrase over what was typed since the

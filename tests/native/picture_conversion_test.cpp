@@ -39,6 +39,7 @@ struct ConversionTest : ::testing::Test {
     DataFolders folders;
     int cancelAfter = -1;  // shortcuts to finish before cancelling; -1 never
     int seen = 0;
+    std::u16string password;
 
     void SetUp() override {
         std::filesystem::create_directories(scratch.Dir() / "machine");
@@ -95,8 +96,6 @@ TEST_F(ConversionTest, OlderPicturesEverywhereAreEncodedAgain) {
     LegacyConversion pass = Pass();
     pass.progress = [&](size_t done, size_t total) { progress.emplace_back(done, total); };
     EXPECT_TRUE(ConvertLegacyPictures(pass));
-
-    std::u16string password;
     EXPECT_EQ(Entry(shared, u"LOGO", &password)->richText.rfind("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\logo}}{\\pict\\wmetafile8\\picw600\\pich300"
               "\\picwgoal600\\pichgoal300 \r\n0100", 0), 0u);
     EXPECT_EQ(password, u"secret");
@@ -120,33 +119,25 @@ TEST_F(ConversionTest, OlderPicturesEverywhereAreEncodedAgain) {
     EXPECT_EQ(ReadFile(std::filesystem::path(group)), before);
 }
 
+// Cancelled after the shared file's one shortcut and the first shortcut of
+// the first group: that group is not saved half done, nothing after it is
+// read, and the next start runs the pass again.
 TEST_F(ConversionTest, CancelStopsAtOnceAndTheNextStartRunsAgain) {
     const std::string file = RawFile(Pattern(2, 2));
-    const std::u16string shared = folders.DefaultSharedFile();
-    Save(shared, {{u"S", Picture(LegacyDocument("s.png", 0, 0, file))}}, true);
-    std::vector<std::u16string> groups = {JoinPath(folders.local, u"a_abbrev.dat"),
-                                          JoinPath(folders.local, u"b_abbrev.dat")};
-    for (const auto& g : groups)
-        Save(g, {{u"P1", Picture(LegacyDocument("p1.png", 0, 0, file))},
+    Save(folders.DefaultSharedFile(), {{u"S", Picture(LegacyDocument("s.png", 0, 0, file))}}, true);
+    const std::u16string group = JoinPath(folders.local, u"a_abbrev.dat");
+    Save(group, {{u"P1", Picture(LegacyDocument("p1.png", 0, 0, file))},
                  {u"P2", Picture(LegacyDocument("p2.png", 0, 0, file))}});
-    const std::string sharedBefore = ReadFile(std::filesystem::path(shared));
-    std::vector<std::string> groupsBefore;
-    for (const auto& g : groups) groupsBefore.push_back(ReadFile(std::filesystem::path(g)));
-
-    // The shared file's one shortcut, then the first shortcut of the first
-    // group: that group is not saved half done, and nothing after it is read.
+    const std::string before = ReadFile(std::filesystem::path(group));
     cancelAfter = 2;
     EXPECT_FALSE(ConvertLegacyPictures(Pass()));
+    EXPECT_FALSE(IsLegacyPicture(Entry(folders.DefaultSharedFile(), u"S", &password)->richText));
+    EXPECT_EQ(ReadFile(std::filesystem::path(group)), before);
     EXPECT_FALSE(settings.ReadBool(settings::PicShortcutsConvertedToWindowMetaFile));
-    EXPECT_NE(ReadFile(std::filesystem::path(shared)), sharedBefore);
-    for (size_t i = 0; i < groups.size(); ++i) EXPECT_EQ(ReadFile(std::filesystem::path(groups[i])), groupsBefore[i]);
-    EXPECT_EQ(seen, 2);
     EXPECT_TRUE(scratch.TempFiles().empty());
-
     cancelAfter = -1;
     EXPECT_TRUE(ConvertLegacyPictures(Pass()));
-    EXPECT_TRUE(settings.ReadBool(settings::PicShortcutsConvertedToWindowMetaFile));
-    for (const auto& g : groups) EXPECT_FALSE(IsLegacyPicture(Entry(g, u"P2")->richText));
+    EXPECT_FALSE(IsLegacyPicture(Entry(group, u"P2")->richText));
 }
 
 TEST(LegacyPicture, ReadsNameSizeAndBytes) {

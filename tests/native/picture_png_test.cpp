@@ -43,7 +43,7 @@ TEST(MetafileBitmap, StoredBitmapComesBackAsItsBmpFile) {
     EXPECT_EQ(again, bmp);
 }
 
-TEST(MetafileBitmap, PixelsStartAfterTheColourTable) {
+TEST(MetafileBitmap, PixelsStartAfterTheColourTableAndDamagedMetafilesGiveNone) {
     // An 8-bit bitmap of 2 x 2 pixels with a table of the two colours it uses.
     const std::string dib = test::BmpWith(2, 2, 8, 0, std::string("\x00\x00\x00\x00\xff\xff\xff\x00", 8),
                                           std::string("\x00\x01\x00\x00\x01\x00\x00\x00", 8), 40, 2)
@@ -51,28 +51,18 @@ TEST(MetafileBitmap, PixelsStartAfterTheColourTable) {
     std::string bmp;
     ASSERT_TRUE(BmpFileOfMetafile(MetafileOf(dib), bmp));
     EXPECT_EQ(test::GetLe(bmp, 10), 14u + 40u + 8u);
-    Bitmap decoded;
-    ASSERT_TRUE(DecodeBmpFile(bmp, decoded));
-    EXPECT_EQ(decoded.width, 2);
-    EXPECT_EQ(decoded.bgra[0], 0xff);  // bottom-up: the last row is white, black
-}
 
-TEST(MetafileBitmap, DamagedMetafilesGiveNoBitmap) {
-    const std::string bmp = EncodeBmpFile(test::Pattern(4, 4));
-    const std::vector<uint8_t> good = MetafileOf(std::string_view(bmp).substr(14));
-    std::string out;
-    auto fails = [&](std::vector<uint8_t> m) { return !BmpFileOfMetafile(m, out) && out.empty(); };
-    EXPECT_TRUE(fails({}));
-    EXPECT_TRUE(fails(std::vector<uint8_t>(good.begin(), good.begin() + 40)));  // cut inside the blit
-    std::vector<uint8_t> noBlit(good.begin(), good.begin() + 18 + 8 + 10);
+    const std::string file = EncodeBmpFile(test::Pattern(4, 4));
+    const std::vector<uint8_t> good = MetafileOf(std::string_view(file).substr(14));
+    std::vector<uint8_t> noBlit(good.begin(), good.begin() + 36), huge = good, notMeta = good;
     noBlit.insert(noBlit.end(), {3, 0, 0, 0, 0, 0});
-    EXPECT_TRUE(fails(noBlit));
-    std::vector<uint8_t> huge = good;
     huge[18 + 8 + 10 + 3] = 0x7f;  // the blit's size runs past the end
-    EXPECT_TRUE(fails(huge));
-    std::vector<uint8_t> notMeta = good;
     notMeta[0] = 7;
-    EXPECT_TRUE(fails(notMeta));
+    for (const auto& m : {std::vector<uint8_t>(), std::vector<uint8_t>(good.begin(), good.begin() + 40), noBlit, huge,
+                          notMeta}) {
+        EXPECT_FALSE(BmpFileOfMetafile(m, bmp)) << m.size();
+        EXPECT_TRUE(bmp.empty());
+    }
 }
 
 // A stored picture document, encoded from a real file, gives a browser clip
@@ -135,41 +125,28 @@ struct CountingEncoder : PngEncoder {
     bool failNext = false;
 };
 
-TEST(CachedPngEncoder, EachPictureRendersOnceAcrossLoads) {
+// Each picture renders once however often the stores load; a failed render
+// is tried again, and the least recently used goes first.
+TEST(CachedPngEncoder, EachPictureRendersOnceUntilTheLeastRecentlyUsedMakesRoom) {
     CountingEncoder inner;
-    CachedPngEncoder cache(inner);
-    const std::string rtfA = "{\\rtf1{\\*\\KestrixFileName{\\a}}{\\pict\\picwgoal150\\pichgoal150 \r\n0102\r\n}}";
-    const std::string rtfB = "{\\rtf1{\\*\\KestrixFileName{\\b}}{\\pict\\picwgoal150\\pichgoal150 \r\n0103\r\n}}";
+    CachedPngEncoder cache(inner, 32);  // each item costs 2 picture and 14 PNG bytes: room for two
+    const std::string rtf = "{\\rtf1{\\*\\KestrixFileName{\\a}}{\\pict\\picwgoal150\\pichgoal150 \r\n0101\r\n}}";
     for (int load = 0; load < 3; ++load) {
-        auto a = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtfA);
-        auto b = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtfB);
+        auto a = ShortcutEntry::Make(ShortcutKind::Picture, u"", rtf);
         ASSERT_TRUE(BuildPictureHtmlClip(*a, cache));
-        ASSERT_TRUE(BuildPictureHtmlClip(*b, cache));
         EXPECT_NE(a->htmlClip.find(Base64Encode(std::string_view("png of 2 bytes"))), std::string::npos);
     }
-    EXPECT_EQ(inner.calls, 2);
-    EXPECT_EQ(cache.CachedPictures(), 2u);
-}
-
-TEST(CachedPngEncoder, AFailedRenderIsTriedAgainAndTheLeastRecentlyUsedGoesFirst) {
-    CountingEncoder inner;
-    // Each item costs its 2 picture bytes and its 14 PNG bytes: room for two.
-    CachedPngEncoder cache(inner, 32);
+    EXPECT_EQ(inner.calls, 1);
     std::string png;
-    inner.failNext = true;  // a failed render is not kept: tried again
-    EXPECT_FALSE(cache.RenderPng({1, 1}, png));
-    inner.calls = 0;
-    ASSERT_TRUE(cache.RenderPng({1, 1}, png));
-    EXPECT_EQ(png, "png of 2 bytes");
-    ASSERT_TRUE(cache.RenderPng({2, 2}, png));
-    ASSERT_TRUE(cache.RenderPng({1, 1}, png));  // used again: {2, 2} is now the oldest
-    ASSERT_TRUE(cache.RenderPng({3, 3}, png));
-    EXPECT_EQ(inner.calls, 3);
+    inner.failNext = true;
+    EXPECT_FALSE(cache.RenderPng({2, 2}, png));
+    for (const auto& [picture, calls] : {std::pair{std::vector<uint8_t>{2, 2}, 3}, {{1, 1}, 3}, {{3, 3}, 4},
+                                         {{1, 1}, 4}, {{2, 2}, 5}}) {
+        ASSERT_TRUE(cache.RenderPng(picture, png));
+        EXPECT_EQ(png, "png of 2 bytes");
+        EXPECT_EQ(inner.calls, calls) << int(picture[0]);
+    }
     EXPECT_EQ(cache.CachedPictures(), 2u);
-    ASSERT_TRUE(cache.RenderPng({1, 1}, png));
-    EXPECT_EQ(inner.calls, 3);
-    ASSERT_TRUE(cache.RenderPng({2, 2}, png));
-    EXPECT_EQ(inner.calls, 4);
 }
 
 }  // namespace
