@@ -172,13 +172,19 @@ struct KeysFixture {
         keys.OnKey(Key(vk, true, mods, ch));
         keys.OnKey(Key(vk, false, mods, ch));
     }
-    // T: a CTRL tap held 20 ms; w, W: 279 and 280 ms pass; a: a tap with ALT
-    // held; A: the A key; C: CTRL+C; x: an expansion; c: the window closes;
-    // r: a CTRL press repeated as a held key repeats, then a tap.
+    // T: a CTRL tap held 20 ms; w, W, 1, 9, 5: 279, 280, 1, 149, 150 ms pass;
+    // a: a tap with ALT held; A: the A key; C: CTRL+C; x: an expansion; c: the
+    // window closes; l: the typing context is lost; r: a CTRL press repeated
+    // as a held key repeats, then a tap; D, U: ALT+DOWN, ALT+UP; d: DOWN.
     void Step(char step) {
+        const std::string waits = "wW195";
+        const uint32_t ms[] = {279, 280, 1, 149, 150};
+        if (waits.find(step) != std::string::npos) clock.Advance(ms[waits.find(step)]);
+        if (step == 'D' || step == 'U' || step == 'd')
+            keys.OnKey(Key(step == 'U' ? 0x26 : 0x28, true, step == 'd' ? 0 : mod::kAlt));
+        if (step == 'l') keys.OnTypingContextLost();
         if (step == 'T')
             keys.OnKey(Key(0x11, true, mod::kCtrl)), clock.Advance(20), keys.OnKey(Key(0x11, false, mod::kCtrl));
-        if (step == 'w' || step == 'W') clock.Advance(step == 'w' ? 279 : 280);
         if (step == 'a') Press(0x11, mod::kCtrl | mod::kAlt);
         if (step == 'A') Press('A', 0, u'a');
         if (step == 'C')
@@ -189,50 +195,34 @@ struct KeysFixture {
     }
 };
 
-// Two CTRL taps whose releases lie under 300 ms apart insert the selected row.
-TEST(AutoCompleteKeys, TwoQuickCtrlTapsInsertUnlessSomethingCameBetween) {
+// Two CTRL taps whose releases lie under 300 ms apart insert the selected
+// row; ALT+DOWN and ALT+UP move the selection a row at most every 150 ms.
+TEST(AutoCompleteKeys, QuickCtrlTapsInsertAndAltArrowsSelect) {
     const struct {
         const char* steps;
-        int inserts;
+        int inserts, selection;
     } rows[] = {
-        {"TT", 1},  {"TwT", 1},   // the second release 299 ms after the first
-        {"TWT", 0},               // 300 ms: too slow...
-        {"TWTT", 1},              // ...but it starts a new pair
-        {"Ta", 0},  {"TAT", 0},   // CTRL released with ALT held; a letter typed between
-        {"CT", 0},  {"TxT", 0},   // the first release ended a key combination; an expansion between
-        {"cTT", 0},               // the window is not open
-        {"rT", 1},                // a CTRL held down repeats its press: the pair still counts
+        {"TT", 1, 0},  {"TwT", 1, 0},  // the second release 299 ms after the first
+        {"TWT", 0, 0},                 // 300 ms: too slow...
+        {"TWTT", 1, 0},                // ...but it starts a new pair
+        {"Ta", 0, 0},  {"TAT", 0, 0},  // CTRL released with ALT held; a letter typed between
+        {"CT", 0, 0},  {"TxT", 0, 0},  // the first release ended a key combination; an expansion between
+        {"cTT", 0, 0},                 // the window is not open
+        {"rT", 1, 0},                  // a CTRL held down repeats its press: the pair still counts
+        {"D", 0, 1},   {"D9D", 0, 1},  {"D9D1D", 0, 2}, {"DD5U", 0, 0},
+        {"D5d", 0, 1},                 // without ALT the arrows are the user's...
+        {"lD", 0, 0},                  // ...and with the window closed
     };
     for (const auto& r : rows) {
         KeysFixture f;
         for (const char* step = r.steps; *step; ++step) f.Step(*step);
         EXPECT_EQ(f.window.inserts, r.inserts) << r.steps;
+        EXPECT_EQ(f.window.selection, r.selection) << r.steps;
         if (r.inserts == 0) continue;
         EXPECT_EQ(f.corrections, std::vector<std::u16string>{u"thank you very much"}) << r.steps;
         EXPECT_EQ(f.ringClears, 1) << r.steps;
         EXPECT_FALSE(f.window.open) << r.steps;
     }
-}
-
-TEST(AutoCompleteKeys, AltDownHeldMovesOneRowPer150Ms) {
-    KeysFixture f;
-    const KeyEvent altDown = Key(0x28, true, mod::kAlt);
-    for (const auto& [wait, selection] : {std::pair{0, 1}, {149, 1}, {1, 2}, {150, 2}}) {
-        f.clock.Advance(uint32_t(wait));
-        f.keys.OnKey(altDown);
-        EXPECT_EQ(f.window.selection, selection) << wait;
-    }
-    f.clock.Advance(150);
-    f.keys.OnKey(Key(0x26, true, mod::kAlt));
-    EXPECT_EQ(f.window.selection, 1);
-    // Without ALT, or with the window closed, the arrows are the user's.
-    f.clock.Advance(150);
-    f.keys.OnKey(Key(0x28, true));
-    EXPECT_EQ(f.window.selection, 1);
-    f.keys.OnTypingContextLost();  // hides the window
-    EXPECT_FALSE(f.window.open);
-    f.keys.OnKey(altDown);
-    EXPECT_EQ(f.window.selection, 1);
 }
 
 // The window's thread opens the window while the keystroke thread closes it:
