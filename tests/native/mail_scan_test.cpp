@@ -62,12 +62,22 @@ struct FakeFiles final : FileSystem {
     }
 };
 
-// Stops the scan after a number of its pauses, or once a feed was cut.
+// Stops the scan after a number of its pauses, or once a feed was cut. With
+// a dictionary, each pause is one pass of its mail feeder (ten units a
+// second) and one of its mail learner, and the dictionary loads its file
+// after `loadedAfterWaits` pauses (-1: loaded before).
 struct FakeThread final : MailScanThread {
-    int stopAfterWaits = -1, waits = 0;
+    FakeThread(PhraseDictionary* dictionary = nullptr, int stopAfter = -1, int loadedAfter = -1)
+        : d(dictionary), stopAfterWaits(stopAfter), loadedAfterWaits(loadedAfter) {}
+    PhraseDictionary* d;
+    int stopAfterWaits, waits = 0, loadedAfterWaits;
     bool stopped = false;
     bool StopRequested() override { return stopped || (stopAfterWaits >= 0 && waits >= stopAfterWaits); }
-    bool WaitOrStop(uint32_t) override { return ++waits, StopRequested(); }
+    bool WaitOrStop(uint32_t) override {
+        if (d) d->MailFeederPass(), d->MailLearnerPass();
+        if (++waits == loadedAfterWaits) d->LoadFile(u"/nonexistent-folder/acdata.txt");
+        return StopRequested();
+    }
 };
 
 const std::u16string kRoaming = u"C:\\Users\\ann\\AppData\\Roaming";
@@ -178,22 +188,6 @@ TEST_F(MailScan, ThunderbirdStoppedWhileFeedingGoesOnWhereTheMessageWasCut) {
     EXPECT_EQ(fed, Texts{u"three"});
 }
 
-// Each pause of the thread is one pass of the dictionary's mail feeder (ten
-// units a second) and one of its mail learner.
-struct FeederThread final : MailScanThread {
-    PhraseDictionary& d;
-    int stopAfterWaits, waits = 0;
-    int loadedAfterWaits = -1;  // the wait after which the dictionary loads its file (-1: loaded)
-    FeederThread(PhraseDictionary& dictionary, int stopAfter) : d(dictionary), stopAfterWaits(stopAfter) {}
-    bool StopRequested() override { return stopAfterWaits >= 0 && waits >= stopAfterWaits; }
-    bool WaitOrStop(uint32_t) override {
-        d.MailFeederPass();
-        d.MailLearnerPass();
-        if (++waits == loadedAfterWaits) d.LoadFile(u"/nonexistent-folder/acdata.txt");
-        return StopRequested();
-    }
-};
-
 std::map<std::u16string, std::tuple<uint32_t, uint32_t, uint32_t>> Learned(PhraseDictionary& d) {
     std::map<std::u16string, std::tuple<uint32_t, uint32_t, uint32_t>> out;
     d.ForEachEntry([&](std::u16string_view p, const PhraseEntry& e) {
@@ -209,7 +203,7 @@ TEST(MailFeedPace, AMessageCutAnywhereIsLearnedAsIfFedWhole) {
     const std::u16string file = U16(testing::TempDir() + "kx_mail_cut_acdata.txt");
     PhraseDictionary whole(QuietDictionaryOptions());
     whole.LoadFile(u"/nonexistent-folder/acdata.txt");
-    FeederThread all(whole, -1);
+    FakeThread all{&whole};
     EXPECT_EQ(FeedMailAndWait(whole, all, text), text.size());
     EXPECT_EQ(all.waits, int(text.size()));  // one pause per code unit
     const auto expected = Learned(whole);
@@ -217,14 +211,14 @@ TEST(MailFeedPace, AMessageCutAnywhereIsLearnedAsIfFedWhole) {
     for (size_t cut = 1; cut < text.size(); ++cut) {
         PhraseDictionary before(QuietDictionaryOptions());
         before.LoadFile(u"/nonexistent-folder/acdata.txt");
-        FeederThread stopping(before, int(cut));
+        FakeThread stopping{&before, int(cut)};
         const size_t reached = FeedMailAndWait(before, stopping, text);
         ASSERT_EQ(reached, cut);
         EXPECT_FALSE(before.MailTextPending()) << "the rest is taken back from the feeder";
         ASSERT_EQ(before.Save(file), SaveResult::Saved);
         PhraseDictionary after(QuietDictionaryOptions());
         after.LoadFile(file);
-        FeederThread rest(after, -1);
+        FakeThread rest{&after};
         EXPECT_EQ(FeedMailAndWait(after, rest, text, reached), text.size());
         EXPECT_EQ(Learned(after), expected) << "cut after " << cut;
         EXPECT_EQ(after.KeystrokeCounter(), whole.KeystrokeCounter()) << "cut after " << cut;
@@ -235,12 +229,11 @@ TEST(MailFeedPace, AMessageCutAnywhereIsLearnedAsIfFedWhole) {
 // or lost with a refused save, while the scan's progress says it was fed.
 TEST(MailFeedPace, NothingIsFedUntilTheDictionaryHasLoaded) {
     PhraseDictionary d(QuietDictionaryOptions());
-    FeederThread stopping(d, 5);
+    FakeThread stopping{&d, 5};
     EXPECT_EQ(FeedMailAndWait(d, stopping, u"see you.\r\n"), 0u);
     EXPECT_FALSE(d.MailTextPending());
     EXPECT_EQ(d.KeystrokeCounter(), 0u);
-    FeederThread thread(d, -1);
-    thread.loadedAfterWaits = 3;
+    FakeThread thread{&d, -1, 3};
     EXPECT_EQ(FeedMailAndWait(d, thread, u"see you.\r\n\r\n"), 12u);
     EXPECT_EQ(thread.waits, 3 + 12);
     EXPECT_EQ(d.KeystrokeCounter(), 10u);  // each CR LF stored as one line feed
@@ -271,18 +264,15 @@ TEST_F(OutlookScan, WaitsForThunderbirdOnlyWhileItsScanRunsUnfinished) {
     mail = {u"a"};
     // Running, or unfinished with no way to tell: no connection until stopped.
     for (std::function<bool()> running : {std::function<bool()>(), std::function<bool()>([] { return true; })}) {
-        FakeThread stopped;
-        stopped.stopAfterWaits = 3;
+        FakeThread stopped{nullptr, 3};
         EXPECT_EQ(Outlook(stopped, running), MailScanEnd::Stopped);
         EXPECT_EQ(connects, 0);
     }
     // Thunderbird's scan runs three steps, then ends unfinished (no mailbox).
     int steps = 3;
-    FakeThread thread;
-    thread.stopAfterWaits = 20;
+    FakeThread thread{nullptr, 20};
     EXPECT_EQ(Outlook(thread, [&] { return steps-- > 0; }), MailScanEnd::Done);
     EXPECT_EQ(thread.waits, 3 + 1);  // the three steps, then the pause after the item
-    EXPECT_EQ(fed, (Texts{u"body 0"}));
     // Once Thunderbird's is done, Outlook's does not wait.
     settings.WriteBool(s::ScanOutlookSentItemsDone, false);
     settings.WriteInt(s::ScanOutlookCurrentSentItem, 0);
@@ -290,6 +280,7 @@ TEST_F(OutlookScan, WaitsForThunderbirdOnlyWhileItsScanRunsUnfinished) {
     FakeThread after;
     EXPECT_EQ(Outlook(after), MailScanEnd::Done);
     EXPECT_EQ(after.waits, 1);
+    EXPECT_EQ(fed, (Texts{u"body 0", u"body 0"}));
 }
 
 // The cap ends the scan for good: later starts do not connect, which would
