@@ -217,27 +217,6 @@ TEST(Feeding, TheKeystrokeThreadNeverWaitsOnTheDictionary) {
     EXPECT_FALSE(Has(d, u"typed while saving"));
 }
 
-TEST(Feeding, WorkersLearnAndSearchOnTheirOwn) {
-    DictionaryOptions o;
-    o.totalVirtual = 0x80000000ull;
-    PhraseDictionary d(o);
-    for (int k = 0; k < 3; ++k)
-        for (char16_t u : std::u16string(u"see you tomorrow\n")) d.FeedTypedUnit(u);
-    for (char16_t u : std::u16string(u"see y")) d.FeedTypedUnit(u);
-    CandidateList c;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (d.CandidatesReady()) {
-            d.TakeCandidates(c);
-            if (!c.empty()) break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_EQ(c.size(), 1u);
-    EXPECT_EQ(c[0].phrase, u"see you tomorrow");
-    d.StopWorkers();
-}
-
 TEST(PhraseTrie, RemovedNodesAreTakenAgainBeforeThePoolGrows) {
     PhraseTrie trie;
     uint32_t missing = 0;

@@ -37,8 +37,6 @@ struct ConversionTest : ::testing::Test {
     SettingsStore settings{registry};
     FakeFileSecurity grants;
     DataFolders folders;
-    int cancelAfter = -1;  // shortcuts to finish before cancelling; -1 never
-    int seen = 0;
     std::u16string password;
 
     void SetUp() override {
@@ -51,7 +49,7 @@ struct ConversionTest : ::testing::Test {
 
     LegacyConversion Pass() {
         return LegacyConversion{settings, SystemFileSystem(), grants, folders, SystemDatabaseIo(), codec,
-                                scratch.Temp(), [this] { return ++seen == cancelAfter; }, nullptr};
+                                scratch.Temp(), nullptr, nullptr};
     }
 
     void Save(const std::u16string& path, std::initializer_list<std::pair<std::u16string, EntryRef>> entries,
@@ -117,27 +115,6 @@ TEST_F(ConversionTest, OlderPicturesEverywhereAreEncodedAgain) {
     const std::string before = ReadFile(std::filesystem::path(group));
     EXPECT_TRUE(ConvertLegacyPictures(Pass()));
     EXPECT_EQ(ReadFile(std::filesystem::path(group)), before);
-}
-
-// Cancelled after the shared file's one shortcut and the first shortcut of
-// the first group: that group is not saved half done, nothing after it is
-// read, and the next start runs the pass again.
-TEST_F(ConversionTest, CancelStopsAtOnceAndTheNextStartRunsAgain) {
-    const std::string file = RawFile(Pattern(2, 2));
-    Save(folders.DefaultSharedFile(), {{u"S", Picture(LegacyDocument("s.png", 0, 0, file))}}, true);
-    const std::u16string group = JoinPath(folders.local, u"a_abbrev.dat");
-    Save(group, {{u"P1", Picture(LegacyDocument("p1.png", 0, 0, file))},
-                 {u"P2", Picture(LegacyDocument("p2.png", 0, 0, file))}});
-    const std::string before = ReadFile(std::filesystem::path(group));
-    cancelAfter = 2;
-    EXPECT_FALSE(ConvertLegacyPictures(Pass()));
-    EXPECT_FALSE(IsLegacyPicture(Entry(folders.DefaultSharedFile(), u"S", &password)->richText));
-    EXPECT_EQ(ReadFile(std::filesystem::path(group)), before);
-    EXPECT_FALSE(settings.ReadBool(settings::PicShortcutsConvertedToWindowMetaFile));
-    EXPECT_TRUE(scratch.TempFiles().empty());
-    cancelAfter = -1;
-    EXPECT_TRUE(ConvertLegacyPictures(Pass()));
-    EXPECT_FALSE(IsLegacyPicture(Entry(group, u"P2")->richText));
 }
 
 TEST(LegacyPicture, ReadsNameSizeAndBytes) {
