@@ -28,19 +28,6 @@ Header ParseHeader(const std::string& clip) {
     return h;
 }
 
-TEST(HtmlClip, HeaderOffsetsOfARichTextDocument) {
-    std::string html(1000, 'x');
-    html.replace(200, 6, "<body>");
-    html.replace(900, 7, "</body>");
-    std::string clip = MakeHtmlClip(html, false);
-    ASSERT_EQ(clip.size(), 1000u + 108u);
-    EXPECT_EQ(clip.substr(0, kHtmlClipHeaderSize),
-              "Version:1.0\r\nStartHTML:0000000107\r\nEndHTML:0000001106\r\n"
-              "StartFragment:0000000313\r\nEndFragment:0000001007\r\n\r\n");
-    EXPECT_EQ(clip.substr(kHtmlClipHeaderSize, 1000), html);
-    EXPECT_EQ(clip.back(), '\0');
-}
-
 // The fragment the header marks: between the body tags, or in the picture
 // form between the fragment comments; without them the whole document but
 // its last byte, as the ending offsets count.
@@ -65,6 +52,7 @@ TEST(HtmlClip, FragmentWithMissingMarkersAndInThePictureForm) {
         EXPECT_EQ(h.endHtml, 106u + r.html.size()) << r.html;
         const size_t length = h.endFragment > h.startFragment ? h.endFragment - h.startFragment : 0;
         EXPECT_EQ(clip.substr(h.startFragment, length), r.fragment) << r.html;
+        EXPECT_EQ(clip.substr(h.startHtml), r.html + '\0') << r.html;
     }
 }
 
@@ -97,15 +85,9 @@ TEST(RichHtmlClip, ConvertsTheRichTextIntoAClipAndNoRtfIntoNone) {
     EXPECT_TRUE(entry->htmlClip.empty());
 }
 
-// Hands back fixed bytes and remembers what it was given.
+// Renders every picture, or fails.
 struct FakePngEncoder : PngEncoder {
-    bool RenderPng(const std::vector<uint8_t>& picture, std::string& png) override {
-        seen = picture;
-        png = result;
-        return ok;
-    }
-    std::vector<uint8_t> seen;
-    std::string result = "\x89PNG fake";
+    bool RenderPng(const std::vector<uint8_t>&, std::string& png) override { return png = "png", ok; }
     bool ok = true;
 };
 
@@ -122,30 +104,6 @@ std::string PictureRtf(int wgoal, int hgoal, size_t bytes, const char* name = "p
         rtf += kHex[i % 16];
     }
     return rtf + "\r\n}}\r\n";
-}
-
-TEST(PictureHtmlClip, ImageTagWithSizeAndInlinePng) {
-    FakePngEncoder encoder;
-    auto entry = ShortcutEntry::Make(ShortcutKind::Picture, u"", PictureRtf(1500, 750, 50));
-    ASSERT_TRUE(BuildPictureHtmlClip(*entry, encoder));
-
-    ASSERT_EQ(encoder.seen.size(), 50u);
-    EXPECT_EQ(encoder.seen[0], 0x00);
-    EXPECT_EQ(encoder.seen[17], 0x71);
-    EXPECT_EQ(encoder.seen[49], 0x71);  // after the line break: (49*7)%16 = 7, 49%16 = 1
-
-    const std::string& clip = entry->htmlClip;
-    Header h = ParseHeader(clip);
-    std::string fragment = clip.substr(h.startFragment, h.endFragment - h.startFragment);
-    EXPECT_EQ(fragment, "\r\n\r\n<img width=100 height=50 src=\"data:image/png;base64," +
-                            Base64Encode(encoder.result) + "\" />\r\n\r\n");
-    std::string html = clip.substr(107, clip.size() - 108);
-    EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\" "
-                         "\"http://www.w3.org/TR/html4/loose.dtd\">\r\n<html>\r\n<head>\r\n"
-                         "<meta http-equiv=Content-Type content=\"text/html; charset=utf-8\">\r\n",
-                         0),
-              0u);
-    EXPECT_EQ(h.endHtml, 107 + html.size() - 1);
 }
 
 TEST(PictureHtmlClip, IncompleteDescriptionsFail) {
@@ -174,9 +132,7 @@ TEST(PictureHtmlClip, IncompleteDescriptionsFail) {
 
 TEST(Base64, StandardAlphabetWithPadding) {
     const std::pair<std::string, std::string> cases[] = {
-        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="},
-        {"fooba", "Zm9vYmE="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff\xbf", "+/+/"},
-    };
+        {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foobar", "Zm9vYmFy"}, {"\xfb\xff\xbf", "+/+/"}};
     for (const auto& [plain, encoded] : cases) {
         EXPECT_EQ(Base64Encode(plain), encoded);
         std::vector<uint8_t> back;

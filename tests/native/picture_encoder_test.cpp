@@ -61,9 +61,6 @@ TEST_F(EncoderTest, PngAtItsOwnSizeIsDrawnFromATemporaryBitmap) {
 
     std::string dib = TestBmpFile(picture).substr(14);
     EXPECT_EQ(out, ExpectedDocument("holiday photo", 1500, 750, 1500, 750, dib, 100, uint32_t(-50)));
-    // The extent and the blit name height then width.
-    EXPECT_NE(out.find("050000000c02ceff6400"), std::string::npos);
-    EXPECT_NE(out.find("410b2000cc00ceff640000000000ceff640000000000"), std::string::npos);
     // The picture went through "holiday photo.bmp" in the temporary folder,
     // which is gone again.
     ASSERT_EQ(codec.saved.size(), 1u);
@@ -80,59 +77,22 @@ TEST_F(EncoderTest, ABitmapFileIsUsedAsItIs) {
     EXPECT_TRUE(codec.saved.empty());
 }
 
+// A requested side over 2000 pixels resizes to a 2000-pixel square (the WIC
+// suite checks the document then); a side of exactly 2000 is not over it.
 TEST_F(EncoderTest, RequestedSizesAboveTheCapGiveATwoThousandPixelSquare) {
-    ASSERT_TRUE(Encode(PictureFile("wide.gif", Pattern(30, 10)), 3000, 100));
-    ASSERT_EQ(codec.resampledTo.size(), 1u);
-    EXPECT_EQ(codec.resampledTo[0], std::make_pair(2000, 2000));
-    // The resized copy keeps the picture's extension; the goal sizes stay
-    // what was asked for.
-    EXPECT_EQ(codec.saved.front(), JoinPath(scratch.Temp(), u"wideResized.gif"));
-    EXPECT_EQ(out.rfind("{\\rtf1\\ansi\\deff0{\\*\\KestrixFileName{\\wide}}{\\pict\\wmetafile8"
-                        "\\picw30000\\pich30000\\picwgoal45000\\pichgoal1500 \r\n",
-                        0),
-              0u);
-    EXPECT_NE(out.find("050000000c0230f8d007"), std::string::npos);
-    EXPECT_TRUE(scratch.TempFiles().empty());
-
-    // One side over the cap is enough; a side of exactly 2000 is not over it.
-    codec.resampledTo.clear();
-    ASSERT_TRUE(Encode(PictureFile("tall.png", Pattern(4, 4)), 10, 2001));
-    EXPECT_EQ(codec.resampledTo.at(0), std::make_pair(2000, 2000));
-    codec.resampledTo.clear();
-    ASSERT_TRUE(Encode(PictureFile("tall.png", Pattern(4, 4)), 2000, 8));
-    EXPECT_EQ(codec.resampledTo.at(0), std::make_pair(2000, 8));
-    EXPECT_NE(out.find("\\picw30000\\pich120\\picwgoal30000\\pichgoal120 "), std::string::npos);
-}
-
-// Walks the metafile's records in the document: the header's size field
-// must count every word, and its largest-record field the blit's.
-TEST_F(EncoderTest, SizeFieldsCountTheRecordsThemselves) {
-    for (int side : {1, 7, 40}) {
-        ASSERT_TRUE(Encode(PictureFile("p.jpg", Pattern(side, side + 1)), 0, 0));
-        size_t start = out.find(" \r\n") + 3, end = out.rfind("\r\n}}");
-        std::string hex;
-        for (size_t i = start; i < end; ++i)
-            if (out[i] != '\r' && out[i] != '\n') hex += out[i];
-        std::string bytes;
-        for (size_t i = 0; i + 1 < hex.size(); i += 2) bytes += char(std::stoi(hex.substr(i, 2), nullptr, 16));
-        ASSERT_EQ(hex.size() % 2, 0u);
-
-        uint32_t words = 9, largest = 0;
-        size_t at = 18;  // past the 9-word header
-        while (at + 4 <= bytes.size()) {
-            uint32_t size = GetLe(bytes, at);
-            ASSERT_GT(size, 0u);
-            words += size;
-            largest = std::max(largest, size);
-            at += size_t(size) * 2;
-        }
-        EXPECT_EQ(at, bytes.size()) << "records run to the end";
-        EXPECT_EQ(GetLe(bytes, 6), words) << side;
-        EXPECT_EQ(GetLe(bytes, 12), largest) << side;
-        EXPECT_EQ(bytes.substr(bytes.size() - 6), std::string("\x03\0\0\0\0\0", 6));
+    for (const auto& [w, h, resampled] : {std::tuple{10, 2001, std::pair{2000, 2000}}, {2000, 8, std::pair{2000, 8}}}) {
+        codec.resampledTo.clear();
+        codec.saved.clear();
+        ASSERT_TRUE(Encode(PictureFile("tall.png", Pattern(4, 4)), w, h));
+        EXPECT_EQ(codec.resampledTo, (std::vector<std::pair<int, int>>{resampled})) << w;
+        EXPECT_EQ(codec.saved.front(), JoinPath(scratch.Temp(), u"tallResized.png"));  // keeps the extension
     }
+    EXPECT_NE(out.find("\\picw30000\\pich120\\picwgoal30000\\pichgoal120 "), std::string::npos);
+    EXPECT_TRUE(scratch.TempFiles().empty());
 }
 
+// Records of any size: the bitmap's bytes 39 to a line, and the header's
+// size fields counting them.
 TEST_F(EncoderTest, BitmapLinesHoldThirtyNineBytes) {
     const std::u16string path = PictureFile("tiny.png", Pattern(2, 2));
     for (size_t size : {38u, 39u, 40u, 78u}) {
@@ -142,14 +102,6 @@ TEST_F(EncoderTest, BitmapLinesHoldThirtyNineBytes) {
         std::string dib = codec.bitmapOverride.substr(14);
         EXPECT_EQ(out, ExpectedDocument("tiny", 30, 30, 30, 30, dib, 0xa5a4, 0xa7a6)) << size;
     }
-    // Exactly 39 bytes: one line of 78 digits, its line break, then the end.
-    codec.bitmapOverride.resize(14 + 39);
-    ASSERT_TRUE(Encode(path, 0, 0));
-    size_t blit = out.find("410b2000cc00");
-    ASSERT_NE(blit, std::string::npos);
-    std::string bitmapOnwards = out.substr(blit + 44);  // past the blit's fields
-    EXPECT_EQ(bitmapOnwards.size(), 78 + 2 + 12 + 6u);
-    EXPECT_EQ(bitmapOnwards.substr(78), "\r\n030000000000\r\n}}\r\n");
 }
 
 TEST_F(EncoderTest, FailuresLeaveNothingBehind) {
@@ -180,7 +132,6 @@ TEST_F(EncoderTest, FailuresLeaveNothingBehind) {
 TEST(PictureNames, TitleAndExtension) {
     EXPECT_EQ(FileTitleOf(u"C:\\pics\\a.b.jpeg"), u"a.b");
     EXPECT_EQ(ExtensionOf(u"C:\\pics\\a.b.jpeg"), u".jpeg");
-    EXPECT_EQ(FileTitleOf(u"/x.y/noext"), u"noext");
     EXPECT_EQ(ExtensionOf(u"/x.y/noext"), u"");
 }
 

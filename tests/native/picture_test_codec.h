@@ -76,7 +76,6 @@ inline std::string TestBmpFile(const Bitmap& b) {
 class TestCodec : public ImageCodec {
 public:
     bool Load(std::u16string_view path, Bitmap& out) override {
-        loaded.emplace_back(path);
         return LoadMemory(ReadFile(std::filesystem::path(std::u16string(path))), out);
     }
     bool LoadMemory(std::string_view bytes, Bitmap& out) override {
@@ -124,7 +123,7 @@ public:
 
     std::string bitmapOverride;  // bytes EncodeBmp gives instead, when set
     bool trustHeaders = false;   // a bitmap's pixels may be missing: they read as zeros
-    std::vector<std::u16string> loaded, saved;
+    std::vector<std::u16string> saved;
     std::vector<std::pair<int, int>> resampledTo;
 };
 
@@ -133,15 +132,12 @@ class PictureScratch {
 public:
     PictureScratch() {
         static std::atomic<unsigned> serial{0};
-        auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
         dir_ = std::filesystem::temp_directory_path() /
-               ("kxpic-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+               ("kxpic-" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) + "-" +
+                std::to_string(serial++));
         std::filesystem::create_directories(dir_ / "temp");
     }
-    ~PictureScratch() {
-        std::error_code ec;
-        std::filesystem::remove_all(dir_, ec);
-    }
+    ~PictureScratch() { std::filesystem::remove_all(dir_, ec_); }
     std::filesystem::path Dir() const { return dir_; }
     std::u16string Path(const std::string& name) const { return (dir_ / name).u16string(); }
     std::u16string Temp() const { return (dir_ / "temp").u16string(); }
@@ -153,6 +149,7 @@ public:
 
 private:
     std::filesystem::path dir_;
+    std::error_code ec_;
 };
 
 }  // namespace kx::test

@@ -30,13 +30,6 @@ std::string Body(std::string_view rtf) {
     return html.substr(start + 6, end - start - 6);
 }
 
-TEST(RtfToHtml, WritesACompleteUtf8Document) {
-    const std::string html = Html("{\\rtf1\\ansi hello\\par}");
-    EXPECT_EQ(html.rfind("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"", 0), 0u);
-    for (const char* part : {"<html>", "charset=utf-8", "<body>"}) EXPECT_NE(html.find(part), std::string::npos) << part;
-    EXPECT_EQ(html.substr(html.size() - 18), "</body>\r\n</html>\r\n");
-}
-
 // A hyperlink field as RichEdit and Word write it: the instruction names the
 // address, the result is the text shown.
 std::string LinkRtf(std::string_view instruction, std::string_view shown = "the site") {
@@ -76,7 +69,6 @@ TEST(RtfToHtml, FormatsBecomeSpansThatGroupsRestoreAndTextIsEscaped) {
         {plain, "'Arial';font-size:12pt;font-style:italic\">y</span>"},
         {plain, "'Courier New';font-size:12pt\">z</span>"},
         {colours, "font-size:12pt;color:#ff0000\">red </span>"},
-        {colours, "font-size:12pt\">auto </span>"},
         {colours, "background-color:#0080ff\">marked</span>"},
         {colours, "background-color:#ff0000\">back</span>"},
         {colours, "font-size:12pt\"> missing</span>"},
@@ -86,7 +78,6 @@ TEST(RtfToHtml, FormatsBecomeSpansThatGroupsRestoreAndTextIsEscaped) {
         {"{\\rtf1{\\fonttbl{\\f0 Evil\"'><script>;}}\\f0 x\\par}", "font-family:'Evilscript';"},
         // A font table without a group for each entry.
         {"{\\rtf1{\\fonttbl\\f0\\fswiss Arial ;\\f1\\fmodern Courier}\\f0 x\\f1 y\\par}", "'Arial',sans-serif;font-size:12pt\">x"},
-        {"{\\rtf1{\\fonttbl\\f0\\fswiss Arial ;\\f1\\fmodern Courier}\\f0 x\\f1 y\\par}", "'Courier',monospace;font-size:12pt\">y"},
         // Sizes far beyond 32 bits are clamped, not wrapped.
         {"{\\rtf1\\fs-5 a\\fs999999999999 b\\par}", "font-size:12pt\">a"},
         {"{\\rtf1\\fs-5 a\\fs999999999999 b\\par}", "font-size:1638pt\">b"},
@@ -150,10 +141,6 @@ TEST(RtfToText, EscapesUnicodeCodePagesAndBrokenInput) {
         // ANSI bytes follow the document's code page, then the font's.
         {"{\\rtf1\\ansi\\ansicpg1252 caf\\'e9 \\'80\\'96\\'93}", "caf\u00e9 \u20ac\u2013\u201c"},
         {"{\\rtf1\\ansi\\ansicpg1251 \\'cf\\'f0\\'e8}", "\u041f\u0440\u0438"},
-        {"{\\rtf1\\ansi\\ansicpg1253 \\'e1}", "\u03b1"},
-        {"{\\rtf1\\ansi\\ansicpg1250 \\'b9}", "\u0105"},
-        {"{\\rtf1\\ansi\\ansicpg1254 \\'fd}", "\u0131"},
-        {"{\\rtf1\\ansi\\ansicpg1257 \\'e0}", "\u0105"},
         {"{\\rtf1\\ansi\\ansicpg932 \\'e9}", "\u00e9"},  // a double-byte page is not tabled: 1252
         {"{\\rtf1\\ansicpg1251 \xcf}", "\u041f"},         // raw 8-bit text too
         {"{\\rtf1\\ansi\\ansicpg1252{\\fonttbl{\\f0\\fcharset204 Arial;}{\\f1\\fcharset0 Arial;}}\\f0\\'e0{\\f1\\'e0}}",
@@ -164,9 +151,6 @@ TEST(RtfToText, EscapesUnicodeCodePagesAndBrokenInput) {
         {"{\\rtf1 {\\b bold {\\i more", "bold more"},
         {"{\\rtf1 in}}} out {", "in"},
         {"{\\rtf1 a\\'e", "ae"},
-        {"{\\rtf1 a\\'zz", "azz"},
-        {"{\\rtf1 a\\", "a\\"},
-        {"{\\rtf1 a\\u", "a"},
         {"{\\rtf1 a\\bin999999 xyz", "a"},
         {"{\\rtf1\\uc99999999999 \\u99999999999 abcdefghijk}", "\ufffdijk"},  // clamped, not wrapped
         {"{\\rtf1 \\u-99999 x}", "\ufffd"},
@@ -194,7 +178,11 @@ TEST(RtfToText, NonTextDestinationsAreSkipped) {
     EXPECT_EQ(doc.colors[1].blue, 3);
 }
 
-TEST(RtfToHtml, RejectsWhatIsNotRtf) {
+TEST(RtfToHtml, WritesAWholeUtf8DocumentOrNoneForWhatIsNotRtf) {
+    const std::string doc = Html("{\\rtf1\\ansi hello\\par}");
+    EXPECT_EQ(doc.rfind("<!DOCTYPE HTML PUBLIC \"-//W3C//DTD HTML 4.01 Transitional//EN\"", 0), 0u);
+    EXPECT_NE(doc.find("charset=utf-8"), std::string::npos);
+    EXPECT_EQ(doc.substr(doc.size() - 18), "</body>\r\n</html>\r\n");
     std::string html = "old", error;
     EXPECT_FALSE(RtfToHtml("hello", html, &error));
     EXPECT_TRUE(html.empty());
@@ -243,11 +231,9 @@ TEST(StripEmbeddedContent, KeepsWhatIsShownAndDropsWhatActs) {
         const char* what;
         std::string_view rtf, stripped;
     } cases[] = {
-        {"plain formatting is untouched",
-         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}\\b bold\\b0  {}text\\par}",
-         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}\\b bold\\b0  {}text\\par}"},
-        {"a picture and our own file name stay",
-         "{\\rtf1{\\*\\KestrixFileName a.png}{\\pict\\wmetafile8\\picw10 0102}}",
+        {"plain formatting is untouched", "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}\\b bold\\b0  {}x}",
+         "{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}{\\*\\generator Riched20;}\\b bold\\b0  {}x}"},
+        {"a picture and our own file name stay", "{\\rtf1{\\*\\KestrixFileName a.png}{\\pict\\wmetafile8\\picw10 0102}}",
          "{\\rtf1{\\*\\KestrixFileName a.png}{\\pict\\wmetafile8\\picw10 0102}}"},
         {"an object keeps only the picture it showed",
          "{\\rtf1 a{\\object\\objemb\\objw10{\\*\\objclass Package}{\\*\\objdata 0105}{\\result {\\pict 01}}}b}",
@@ -255,32 +241,21 @@ TEST(StripEmbeddedContent, KeepsWhatIsShownAndDropsWhatActs) {
         {"a field keeps only its result text",
          "{\\rtf1 {\\field\\flddirty{\\*\\fldinst INCLUDETEXT \"\\\\\\\\srv\\\\x.doc\"}{\\fldrslt {\\b seen}}}.}",
          "{\\rtf1 {{{\\b seen}}}.}"},
-        {"an unstarred instruction goes too",
-         "{\\rtf1 {\\field{\\fldinst DDEAUTO c:\\\\windows\\\\system32\\\\cmd.exe}{\\fldrslt y}}}",
-         "{\\rtf1 {{y}}}"},
-        {"a field inside a result is stripped as well",
-         "{\\field{\\*\\fldinst A}{\\fldrslt x{\\field{\\*\\fldinst B}{\\fldrslt y}}}}",
+        {"an unstarred instruction too", "{\\rtf1 {\\field{\\fldinst DDEAUTO c:\\\\cmd.exe}{\\fldrslt y}}}", "{\\rtf1 {{y}}}"},
+        {"a field inside a result", "{\\field{\\*\\fldinst A}{\\fldrslt x{\\field{\\*\\fldinst B}{\\fldrslt y}}}}",
          "{{x{{y}}}}"},
         {"starred data and templates go, with their inner groups",
-         "{\\rtf1{\\*\\template \\\\\\\\srv\\\\t.dotm}{\\*\\datastore {0105}}{\\*\\themedata 01}x}",
-         "{\\rtf1 x}"},
+         "{\\rtf1{\\*\\template \\\\\\\\srv\\\\t.dotm}{\\*\\datastore {0105}}{\\*\\themedata 01}x}", "{\\rtf1 x}"},
         // Found by the fuzzer: a left-out part ran "\fldi" on into "nst".
         {"what is left out never joins the words around it",
-         "{\\rtf1\\fldi{\\*\\datastore x}nst y\\b\\*z a\\\\b{\\*\\datastore 1}c}",
-         "{\\rtf1\\fldi nst y\\b z a\\\\bc}"},
+         "{\\rtf1\\fldi{\\*\\datastore x}nst y\\b\\*z a\\\\b{\\*\\datastore 1}c}", "{\\rtf1\\fldi nst y\\b z a\\\\bc}"},
         {"a destination after formatting takes the rest of its group",
-         "{\\rtf1{\\b\\*\\objdata 01}{\\i\\object{\\*\\objdata 02}{\\result r}}z}",
-         "{\\rtf1{\\b}{\\i{r}}z}"},
-        {"braces inside binary data do not end the group",
-         "{\\rtf1{\\*\\objdata\\bin4 }}{{}x}",
-         "{\\rtf1 x}"},
+         "{\\rtf1{\\b\\*\\objdata 01}{\\i\\object{\\*\\objdata 02}{\\result r}}z}", "{\\rtf1{\\b}{\\i{r}}z}"},
+        {"braces inside binary data do not end the group", "{\\rtf1{\\*\\objdata\\bin4 }}{{}x}", "{\\rtf1 x}"},
         {"a star marks no word that follows a part left out",
-         "{\\rtf1{\\*{\\objdata 1}\\datastore x}\\*{\\fldinst a}\\themedata y}",
-         "{\\rtf1{\\datastore x}\\themedata y}"},
+         "{\\rtf1{\\*{\\objdata 1}\\datastore x}\\*{\\fldinst a}\\themedata y}", "{\\rtf1{\\datastore x}\\themedata y}"},
         {"stars that mark no word go", "{\\rtf1\\*\\*\\'41x{\\*\\*\\'42}}", "{\\rtf1\\'41x{\\'42}}"},
-        {"an object cut short leaves nothing of it",
-         "{\\rtf1 a{\\object{\\*\\objdata 01",
-         "{\\rtf1 a{"},
+        {"an object cut short leaves nothing of it", "{\\rtf1 a{\\object{\\*\\objdata 01", "{\\rtf1 a{"},
     };
     for (const Case& c : cases) EXPECT_EQ(StripEmbeddedContent(c.rtf), c.stripped) << c.what;
 }

@@ -23,9 +23,8 @@ void WriteFile(const std::string& path, const std::string& bytes) {
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -37,23 +36,23 @@ void TypeLine(PhraseDictionary& d, std::u16string_view text, int times) {
     }
 }
 
-uint8_t Suggestable(PhraseDictionary& d, std::u16string_view phrase) {
+int Suggestable(PhraseDictionary& d, std::u16string_view phrase) {
     PhraseStats s;
-    EXPECT_TRUE(d.GetPhraseStats(phrase, s)) << U8(phrase);
-    return s.suggestable;
+    return d.GetPhraseStats(phrase, s) ? s.suggestable : -1;
 }
 
-// The suggestable field of the phrase's line in an "acdata.txt".
-std::string SuggestableField(const std::string& acdata, const std::string& phrase) {
-    std::istringstream in(acdata);
-    for (std::string line; std::getline(in, line);) {
-        if (line.compare(0, phrase.size() + 1, phrase + "\t") != 0) continue;
-        std::istringstream fields(line);
-        std::string field;
-        for (int i = 0; i <= 5; ++i) std::getline(fields, field, '\t');
-        return field;
-    }
-    return "missing";
+// Saves `d` into a fresh "acdata.txt" with promotion into `file`; the
+// dictionary as the next start reads it back.
+std::unique_ptr<PhraseDictionary> SaveAndReload(PhraseDictionary& d, const std::string& file) {
+    const std::string acdata = TempPath("acdata.txt");
+    std::remove(acdata.c_str());
+    SuggestionPromotion promotion(U16(file));
+    SaveControl control;
+    promotion.Attach(control);
+    EXPECT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
+    auto back = std::make_unique<PhraseDictionary>(QuietDictionaryOptions());
+    back->LoadFile(U16(acdata));
+    return back;
 }
 
 CompletionCandidate Scored(std::u16string phrase, int64_t score) {
@@ -69,42 +68,33 @@ TEST(SuggestionPromotion, TheTwoRulesAtTheSaveWithTheFileMerged) {
     TypeLine(d, u"see you there ok.", 5);      // 17 units: too short however often
     TypeLine(d, u"call me back soon.", 3);     // 18 units, three times
     TypeLine(d, u"talk to you later.", 2);     // 18 units, only twice
+    // Sixty units and more need ten, acceptances counted with typings
+    // (SetPhraseStats counts two typings).
     const std::u16string sixty = u"this sentence has sixty characters and no final punctuation";
-    ASSERT_EQ(sixty.size() + 1, 60u);
     const std::u16string longNine = sixty + u"x", longTen = sixty + u"y";
-    // Acceptances count with typings (SetPhraseStats counts two typings).
     d.SetPhraseStats(longNine, 7, 1, 1, 0, 1);
     d.SetPhraseStats(longTen, 8, 1, 1, 0, 1);
     d.SetPhraseStats(u"thanks for all of it,", 2, 1, 1, 0, 1);
     d.SetPhraseStats(u"already suggested once.", 9, 1, 1, 0, 0);
     d.SetPhraseStats(u"known phrase in the file", 4, 1, 1, 0, 1);
-
     const std::string file = TempPath("rules.txt");
     WriteFile(file, "known phrase in the file\r\n");
-    const std::string acdata = TempPath("rules_acdata.txt");
-    std::remove(acdata.c_str());
-    SuggestionPromotion promotion(U16(file));
-    SaveControl control;
-    promotion.Attach(control);
-    ASSERT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
-
-    // Most frequent first: 10, then 6 (from the dictionary's count for the
-    // line already in the file), 4 and 3.
+    auto back = SaveAndReload(d, file);
+    // Most frequent first: 10, then 6 (the dictionary's count for the line
+    // already in the file), 4 and 3.
     EXPECT_EQ(ReadFile(file), U8(longTen) +
                                   "\r\nknown phrase in the file\r\nthanks for all of it,\r\ncall me back soon.\r\n");
-    // The promoted ones' lines in "acdata.txt" carry 0 already.
-    EXPECT_EQ(SuggestableField(ReadFile(acdata), "call me back soon."), "0");
-    EXPECT_EQ(SuggestableField(ReadFile(acdata), "see you there ok."), "1");
+    // The promoted ones are saved as suggested already.
     for (const auto& [phrase, suggestable] : {std::pair{u"call me back soon.", 0}, {longTen.c_str(), 0},
                                               {u"see you there ok.", 1}, {u"talk to you later.", 1},
-                                              {longNine.c_str(), 1}, {u"known phrase in the file", 1}})
+                                              {longNine.c_str(), 1}, {u"known phrase in the file", 1}}) {
         EXPECT_EQ(Suggestable(d, phrase), suggestable) << U8(phrase);
-
+        EXPECT_EQ(Suggestable(*back, phrase), suggestable) << U8(phrase);
+    }
     // A phrase is promoted once: the next save only re-sorts the file.
     TypeLine(d, u"call me back soon.", 1);
     TypeLine(d, u"talk to you later.", 1);
-    std::remove(acdata.c_str());
-    ASSERT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
+    SaveAndReload(d, file);
     EXPECT_EQ(ReadFile(file), U8(longTen) +
                                   "\r\nknown phrase in the file\r\ncall me back soon.\r\nthanks for all of it,\r\n"
                                   "talk to you later.\r\n");
@@ -113,12 +103,8 @@ TEST(SuggestionPromotion, TheTwoRulesAtTheSaveWithTheFileMerged) {
 TEST(SuggestionPromotion, MergeOrderSkipsEmptyAndRepeatedLinesAndKeepsUnknownOnesLast) {
     const std::string file = TempPath("merge.txt");
     const std::string overlong(kSuggestionLineUnits + 500, 'w');
-    WriteFile(file, "\xEF\xBB\xBF" "gone from the dictionary\r\n"
-                    "\r\n"
-                    "known with five\r\n"
-                    "caf\xC3\xA9 au lait, merci.\r\n"
-                    "known with five\n" +
-                        overlong + "\r\nlast line without an end");
+    WriteFile(file, "\xEF\xBB\xBFgone from the dictionary\r\n\r\nknown with five\r\ncaf\xC3\xA9 au lait, merci.\r\n"
+                    "known with five\n" + overlong + "\r\nlast line without an end");
     const std::map<std::u16string, uint32_t> counts = {
         {u"known with five", 5}, {u"caf\u00e9 au lait, merci.", 7}, {u"last line without an end", 1}};
     const LockedStatsLookup find = [&](std::u16string_view phrase, PhraseStats& out) {
@@ -146,15 +132,11 @@ TEST(SuggestionPromotion, AtMost200LinesAreReadAndWritten) {
     CandidateList promoted;
     InsertByScore(promoted, Scored(u"just promoted.", 1));
     ASSERT_TRUE(UpdateSuggestionFile(U16(file), promoted, {}));
-    std::vector<std::string> out;
-    std::istringstream in(ReadFile(file));
-    for (std::string line; std::getline(in, line);) out.push_back(line);
-    ASSERT_EQ(out.size(), 200u);
-    EXPECT_EQ(out.front(), "just promoted.\r");
     // Lines of equal count: each read one goes before those read earlier.
     // Lines 201 to 250 are never read; the 200th's place leaves line 1 out.
-    EXPECT_EQ(out[1], "old line 200\r");
-    EXPECT_EQ(out.back(), "old line 2\r");
+    std::string expected = "just promoted.\r\n";
+    for (int i = 200; i >= 2; --i) expected += "old line " + std::to_string(i) + "\r\n";
+    EXPECT_EQ(ReadFile(file), expected);
 }
 
 TEST(SuggestionPromotion, AFileThatCannotBeOpenedLosesThePromotedPhrasesButTheSaveSucceeds) {
@@ -164,22 +146,8 @@ TEST(SuggestionPromotion, AFileThatCannotBeOpenedLosesThePromotedPhrasesButTheSa
     PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(TempPath("none.txt")));
     TypeLine(d, u"call me back soon.", 3);
-    const std::string acdata = TempPath("unopenable_acdata.txt");
-    std::remove(acdata.c_str());
-    SuggestionPromotion promotion(U16(folder));
-    SaveControl control;
-    promotion.Attach(control);
-    EXPECT_EQ(d.Save(U16(acdata), control), SaveResult::Saved);
-    EXPECT_EQ(SuggestableField(ReadFile(acdata), "call me back soon."), "0");
+    EXPECT_EQ(Suggestable(*SaveAndReload(d, folder), u"call me back soon."), 0);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
-
-    // A missing file is created.
-    const std::string missing = TempPath("missing.txt");
-    std::remove(missing.c_str());
-    CandidateList promoted;
-    InsertByScore(promoted, Scored(u"call me back soon.", 3));
-    EXPECT_TRUE(UpdateSuggestionFile(U16(missing), promoted, {}));
-    EXPECT_EQ(ReadFile(missing), "call me back soon.\r\n");
 }
 
 }  // namespace
