@@ -256,8 +256,10 @@ int KeystrokeOutput::ErasePaste(EngineState& state, const ExpandRequest& request
     PasteSent();
     const bool pasted = keys::SendCtrlV(Keys());
     // When our V can never come back, a flag left set would swallow the
-    // user's next real V instead.
-    if (!p_.injector.OwnKeysReported()) state.skipNextV = false;
+    // user's next real V instead: keys the hook module never reports, or a
+    // Ctrl+V that SendInput did not insert (it returns the number of events
+    // it inserted, zero when input was already blocked by another thread).
+    if (!pasted || !p_.injector.OwnKeysReported()) state.skipNextV = false;
     if (!pasted) return kFailed;
     // The expansion is in; two spaces left behind do not make it a failure.
     if (!request.pasteOnly && state.isWordLike) keys::TapKeyTwice(Keys(), vk::kDelete);

@@ -417,16 +417,17 @@ TEST(KeystrokeOutput, KeysAroundThePaste) {
                      "output keybd_event 0x10 s2A up", kBack}));
 
     // skipNextV is set before the Ctrl+V goes out. Keys the hook module
-    // never reports cannot clear it themselves: left set, it would swallow
-    // the user's next real V.
-    for (bool reported : {true, false}) {
+    // never reports, or a Ctrl+V refused, cannot clear it themselves: left
+    // set, it would swallow the user's next real V.
+    for (const auto& [reported, refused] : {std::pair{true, false}, {false, false}, {true, true}}) {
         OutputRig v;
         v.keys.ownKeysReported = reported;
+        if (refused) v.keys.FailSendInput(4, 0);
         std::vector<bool> seen;
         v.atSend = [&] { seen.push_back(v.state.skipNextV); };
         v.Expand(u"AB", Text(u"x"));
         EXPECT_EQ(seen, (std::vector<bool>{false, false, false, true}));
-        EXPECT_EQ(v.state.skipNextV, reported);
+        EXPECT_EQ(v.state.skipNextV, reported && !refused) << reported << refused;
     }
 
     // Without a hook module nothing is paused, nor without any of the
