@@ -97,13 +97,14 @@ inline void PutRecord(Bytes& b, const Rec& r) {
     PutText(b, r.plain);
 }
 
-inline void PutPassword(Bytes& b, std::string_view pw, uint32_t index = 1) {
+// A password record; `size` -1 means 13 + its text and NUL.
+inline void PutPassword(Bytes& b, std::string_view pw, uint32_t index = 1, int64_t size = -1, bool nul = true) {
     PutU32(b, index);
-    PutU32(b, uint32_t(13 + pw.size() + 1));
+    PutU32(b, size >= 0 ? uint32_t(size) : uint32_t(13 + pw.size() + 1));
     PutU32(b, 0);
     b.push_back(0xF0);
     PutText(b, pw);
-    b.push_back(0);
+    if (nul) b.push_back(0);
 }
 
 // Pads to `size` with zeros and stores the checksum the writer would.
