@@ -57,20 +57,14 @@ struct SharedRig {
     }
 };
 
-TEST_P(DataTest, SharedStoreLoadsOnlyWhenEnabledAndTurnsItselfOff) {
+// A shared file that is damaged while the list shows it, out of memory or
+// missing: shared shortcuts go off with a message, the local ones carry on,
+// and nothing saves the (empty) shared store over the file.
+TEST_P(DataTest, SharedStoreTurnsItselfOffAndKeepsAFileItCouldNotLoad) {
     SharedRig s(rig, u"pw");
-    rig.UseShared(s.file, false);
-    LoadLocalStore(rig.ctx, rig.stores);
-    EXPECT_EQ(s.State(), std::tuple(false, false, u""));
-    EXPECT_EQ(rig.stores.shared->Size(), 0u);
-    rig.UseShared(s.file);
     LoadLocalStore(rig.ctx, rig.stores);
     EXPECT_EQ(s.State(), std::tuple(true, true, u""));
-    EXPECT_EQ(rig.Text(*rig.stores.shared, u"SHARED"), u"shared text");
     EXPECT_EQ(s.Password(*rig.stores.shared), u"pw");
-
-    // Damaged while the list shows it: the save reloads it first, and nothing
-    // saves the (empty) shared store over the damaged file.
     const testing::Bytes bad = testing::DamagedFile(9, 1024);
     testing::WriteAll(s.file, bad);
     EXPECT_NE(StoreResult::Saved, rig.Store(true, u"NEW", u"n"));
@@ -81,8 +75,6 @@ TEST_P(DataTest, SharedStoreLoadsOnlyWhenEnabledAndTurnsItselfOff) {
     EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {}, {u"SHARED"}), 0u);
     EXPECT_EQ(ReadAll(s.file), bad);
     rig.TakeMessages();
-
-    // Out of memory: reported as not loaded; the local shortcuts carry on.
     rig.UseShared(s.file);
     rig.MakeFile(s.file, {{u"SHARED", u"shared text"}}, true);
     MemoryLimit none{0};
@@ -173,31 +165,23 @@ TEST_P(DataTest, PrivateOrSharedChoiceRemembersTheAnswer) {
     EXPECT_EQ(d.requests[2].text, u"This shortcut exists in both your private and shared data.");
 }
 
-TEST_P(DataTest, AWrongPasswordKeepsTheSharedFileUnchanged) {
+// Deleting a mixed selection without the password removes the local part
+// only, after a task-modal refusal; with it, a change is saved with the
+// password record written back.
+TEST_P(DataTest, WithoutThePasswordOnlyTheLocalPartChanges) {
     SharedRig s(rig, u"Secret");
     LoadLocalStore(rig.ctx, rig.stores);
-    const auto sharedBefore = ReadAll(s.file), localBefore = ReadAll(rig.folders.DefaultGroupFile());
-    rig.dialogs.passwords = {false};
-    EXPECT_NE(StoreResult::Saved, rig.Store(true, u"NEW", u"n"));
-    EXPECT_EQ(rig.dialogs.expectedPasswords, Strings{u"Secret"});
-    EXPECT_EQ(rig.TakeMessages(), u"E|Administrator Access Required|Only the Administrator may change the Shared Shortcuts.\n");
-    EXPECT_EQ(ReadAll(s.file), sharedBefore);
-    EXPECT_EQ(ReadAll(rig.folders.DefaultGroupFile()), localBefore);
-    EXPECT_FALSE(rig.stores.local->Contains(u"NEW"));
-
-    // Deleting a mixed selection without the password removes the local part only.
-    rig.dialogs.passwords = {false};
-    rig.prompt.Answer(0);  // the task-modal refusal's OK
+    const auto sharedBefore = ReadAll(s.file);
+    rig.dialogs.passwords = {false, true};
+    rig.prompt.Answer(0);
     EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {u"LOCAL"}, {u"SHARED"}), 1u);
     ASSERT_EQ(rig.prompt.asked.size(), 1u);
     EXPECT_EQ(rig.prompt.asked[0].text, u"Only the Administrator may delete from the Shared Shortcuts.");
     EXPECT_TRUE(rig.prompt.asked[0].taskModal);
     EXPECT_EQ(ReadAll(s.file), sharedBefore);
     EXPECT_FALSE(rig.stores.local->Contains(u"LOCAL"));
-
-    // With the password it is saved, with the password record written back.
-    rig.dialogs.passwords = {true};
     EXPECT_EQ(StoreResult::Saved, rig.Store(true, u"NEW", u"n"));
+    EXPECT_EQ(rig.dialogs.expectedPasswords, (Strings{u"Secret", u"Secret"}));
     EXPECT_EQ(rig.Text(*s.OnDisk(), u"NEW"), u"n");
     EXPECT_EQ(s.Password(*s.OnDisk()), u"Secret");
     EXPECT_TRUE(rig.security.Granted(s.file));
@@ -235,51 +219,36 @@ TEST_P(DataTest, OverridingSharedRowsChangeTheSharedShortcutUnderItsOwnKeyword) 
     EXPECT_EQ(rig.Text(*rig.stores.local, u"sig"), u"local sig") << "the local shortcut it overrode stays";
 }
 
+// The Options suite drives the page's fields, a wrong old password and a
+// new one end to end; here its other rules: a missing file is refused, no
+// stored password accepts any old one, a confirmation that differs is
+// refused with its field cleared, and removing the password keeps what
+// another user added meanwhile.
 TEST_P(DataTest, OptionsPageValidatesAndChangesThePassword) {
     SharedRig s(rig);
     rig.UseShared(u"", false);
     SharedOptionsPage page;
     SharedOptionsForm form = OpenSharedOptions(rig.ctx);
-    EXPECT_EQ(std::tuple(form.path, form.enabled, rig.security.Granted(s.file)), std::tuple(s.file, false, true));
-    SharedOptionsEnabling en = SharedOptionsFieldsEnabled(form, page);
-    EXPECT_FALSE(en.path || en.newPassword || en.oldPassword);
-    const auto apply = [&](bool on, std::u16string path, const char16_t* oldPw, const char16_t* newPw,
-                           const char16_t* confirm) {
-        form.enabled = on, form.path = path, form.oldPassword = oldPw, form.newPassword = newPw;
+    EXPECT_EQ(std::tuple(form.path, form.enabled), std::tuple(s.file, false));
+    const auto apply = [&](std::u16string path, const char16_t* oldPw, const char16_t* newPw, const char16_t* confirm) {
+        form.enabled = true, form.path = path, form.oldPassword = oldPw, form.newPassword = newPw;
         form.confirmPassword = confirm;
         return ApplySharedOptions(rig.ctx, page, form, rig.dialogs);
     };
-
-    // A missing file is refused and shared shortcuts stay off.
-    EXPECT_FALSE(apply(true, rig.Sub(u"missing.dat"), u"", u"", u""));
+    EXPECT_FALSE(apply(rig.Sub(u"missing.dat"), u"", u"", u""));
     EXPECT_FALSE(form.enabled);
     EXPECT_EQ(s.State(), std::tuple(false, false, kNotFound));
-    // No stored password: any old-password text is accepted.
-    form.overrideLocal = true;
-    EXPECT_TRUE(apply(true, s.file, u"anything", u"Admin1", u"Admin1"));
-    EXPECT_EQ(std::tuple(rig.settings.ReadBool(settings::SharedEnabled), rig.settings.ReadBool(settings::SharedReplacesLocal),
-                         rig.settings.Read(settings::SharedPath)),
-              std::tuple(true, true, s.file));
+    EXPECT_TRUE(apply(s.file, u"anything", u"Admin1", u"Admin1"));
     EXPECT_EQ(s.Password(*s.OnDisk()), u"Admin1");
-    EXPECT_EQ(rig.Text(*s.OnDisk(), u"SHARED"), u"shared text");
-    EXPECT_TRUE(SharedOptionsFieldsEnabled(form, page).oldPassword);
-
-    // A wrong old password, or a confirmation that differs, is refused and
-    // its field cleared; the file stays.
     const auto before = ReadAll(s.file);
-    EXPECT_FALSE(apply(true, s.file, u"admin1", u"Other", u"Other"));
-    EXPECT_TRUE(form.oldPassword.empty());
-    EXPECT_FALSE(apply(true, s.file, u"Admin1", u"Other", u"Othre"));
+    EXPECT_FALSE(apply(s.file, u"Admin1", u"Other", u"Othre"));
     EXPECT_TRUE(form.confirmPassword.empty());
-    EXPECT_EQ(rig.dialogs.notices, (Strings{u"1|Incorrect Old Password|Please enter the current Administrator's password.",
-                                            u"3|Passwords do not match|Please re-enter the new password."}));
+    EXPECT_EQ(rig.dialogs.notices, Strings{u"3|Passwords do not match|Please re-enter the new password."});
     EXPECT_EQ(ReadAll(s.file), before);
-
-    // Another user adds a shortcut meanwhile; removing the password keeps it.
     StoreRef other = s.OnDisk();
     other->Insert(u"THEIRS", TextEntry(u"t"));
     ASSERT_TRUE(SaveSharedFile(*other, s.file, rig.io, rig.ctx.fs));
-    EXPECT_TRUE(apply(true, s.file, u"Admin1", u"", u""));
+    EXPECT_TRUE(apply(s.file, u"Admin1", u"", u""));
     EXPECT_EQ(s.Password(*s.OnDisk()), u"");
     EXPECT_EQ(rig.Text(*s.OnDisk(), u"THEIRS"), u"t");
 }
