@@ -149,50 +149,40 @@ TEST_P(DataTest, AddingAGroupChecksTheNameAndCopiesTheDefaultGroup) {
     EXPECT_EQ(rig.TakeMessages(), u"");
 }
 
-// The menu lists the groups by command, the current one checked whatever its
-// case; a selection loads the group, and a command past the list does nothing.
-TEST_P(DataTest, GroupsMenuAndSelection) {
+// The menu checks the current group whatever its case; a selection loads the
+// group, and a command past the list does nothing. Deleting asks first,
+// removes the files in the local folder only, and the current group's
+// deletion reverts to Default.
+TEST_P(DataTest, SelectingAndDeletingGroups) {
     rig.StartWith({{u"D", u"default"}});
     auto groups = rig.Groups();
-    rig.AddGroupFile(u"Other", {{u"O", u"other"}});
+    const std::u16string otherFile = rig.AddGroupFile(u"Other", {{u"O", u"other"}});
     groups.SetCurrentName(u"OTHER");
     const Strings names = groups.Names();
-    const auto menu = GroupsMenu(groups);
-    ASSERT_EQ(menu.size(), names.size() + 3);
-    for (size_t i = 0; i < names.size(); ++i)
-        EXPECT_EQ(std::tuple(menu[i].text, menu[i].command, menu[i].checked),
-                  std::tuple(names[i], kCmdSelectGroupBase + int(i), names[i] == u"Other"));
-    EXPECT_EQ(std::tuple(menu[2].text, menu[3].command, menu[4].command), std::tuple(u"", kCmdNewGroup, kCmdDeleteGroup));
+    for (const auto& item : GroupsMenu(groups))
+        if (item.command >= kCmdSelectGroupBase && item.command < kCmdSelectGroupBase + int(names.size()))
+            EXPECT_EQ(item.checked, item.text == u"Other") << U8(item.text);
     EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + int(names[0] == u"Other" ? 0 : 1)));
-    EXPECT_EQ(groups.CurrentName(), u"Other");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"O"), u"other");
     EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectDefaultGroup));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"default");
     EXPECT_FALSE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + 2));
     EXPECT_EQ(groups.CurrentName(), u"Default");
-}
 
-TEST_P(DataTest, DeletingTheCurrentGroupRevertsToDefault) {
-    rig.StartWith({{u"D", u"default"}});
     ASSERT_TRUE(AddGroup(rig.ctx, rig.stores, u"Work", rig.folders.local).added);
     const std::u16string workFile = GroupFileIn(rig.folders.local, u"Work");
-    const std::u16string teamFile = rig.AddGroupFile(u"Team", {{u"T", u"t"}});
-    auto groups = rig.Groups();
     auto deletable = DeletableGroups(groups);
     std::sort(deletable.begin(), deletable.end());
-    EXPECT_EQ(deletable, (Strings{u"Team", u"Work"}));
-
+    EXPECT_EQ(deletable, (Strings{u"Other", u"Work"}));
     rig.prompt.Cancel();
-    EXPECT_TRUE(DeleteGroups(rig.ctx, {u"Work", u"Team"}).empty());
+    rig.prompt.Answer(0);
+    EXPECT_TRUE(DeleteGroups(rig.ctx, {u"Work", u"Other"}).empty());
+    EXPECT_EQ(DeleteGroups(rig.ctx, {u"Work", u"Other"}), (Strings{u"Work", u"Other"}));
     EXPECT_EQ(rig.prompt.asked.back().text,
               u"Are you sure you want to delete the selected groups? All their shortcuts will be deleted with them.");
-    EXPECT_EQ(groups.Names().size(), 3u);
-    rig.prompt.Answer(0);
-    EXPECT_EQ(DeleteGroups(rig.ctx, {u"Work", u"Team"}), (Strings{u"Work", u"Team"}));
     EXPECT_EQ(groups.Names(), Strings{u"Default"});
     EXPECT_FALSE(FileExists(workFile));
-    EXPECT_TRUE(FileExists(teamFile)) << "a file outside the local folder outlives its group";
-
+    EXPECT_TRUE(FileExists(otherFile)) << "a file outside the local folder outlives its group";
     rig.TakeMessages();
     EXPECT_TRUE(RevertIfCurrentGroupDeleted(rig.ctx, rig.stores));
     EXPECT_EQ(rig.TakeMessages(), u"W|Default Group|Current group deleted. Reverting to default group.\n");
@@ -323,21 +313,35 @@ struct TransferRig {
     }
 };
 
-TEST_P(DataTest, MovingSkipsAConflictAndKeepsTheSkippedShortcut) {
+// A skipped conflict keeps the skipped shortcut in its group, and the
+// source's file says the same as its store; copying with one answer for all
+// conflicts leaves the source alone; one shortcut is told in the singular,
+// and nothing to copy says nothing.
+TEST_P(DataTest, MovingSkipsAConflictAndCopyingAnswersAllAtOnce) {
     TransferRig t(rig);
     rig.prompt.Answer(1);  // skip B
     EXPECT_EQ(t.Transfer(TransferMode::Move, {u"A", u"B", u"C"}).written, (Strings{u"A", u"C"}));
     ASSERT_EQ(rig.prompt.asked.size(), 1u);
-    const QuestionBox& q = rig.prompt.asked[0];
-    EXPECT_EQ(q.text, u"The shortcut \"B\" already exists in the target group. Overwrite shortcut?");
-    EXPECT_EQ(q.buttons, (Strings{u"Overwrite shortcut", u"Skip shortcut"}));
-    EXPECT_TRUE(q.cancellable);
+    EXPECT_EQ(rig.prompt.asked[0].buttons, (Strings{u"Overwrite shortcut", u"Skip shortcut"}));
     EXPECT_EQ(rig.TakeMessages(), u"I|Moved|Shortcuts moved successfully.\n");
     auto target = rig.Load(t.targetFile);
     EXPECT_EQ(rig.Text(*target, u"A") + rig.Text(*target, u"B") + rig.Text(*target, u"C"), u"aold bc");
-    EXPECT_EQ(rig.stores.local->Size(), 1u);
     EXPECT_EQ(rig.Text(*rig.stores.local, u"B"), u"b");
-    EXPECT_EQ(rig.Load(rig.folders.DefaultGroupFile())->Size(), 1u) << "the source's file says the same as the store";
+    EXPECT_EQ(rig.Load(rig.folders.DefaultGroupFile())->Size(), 1u);
+
+    rig.MakeFile(t.targetFile, {{u"A", u"old a"}, {u"B", u"old b"}});
+    rig.prompt.Answer(0, true);
+    rig.stores.local->Insert(u"A", testing::TextEntry(u"a"));
+    t.Transfer(TransferMode::Copy, {u"A", u"B"});
+    EXPECT_EQ(rig.prompt.asked.size(), 2u) << "one question for both conflicts";
+    EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcuts copied successfully.\n");
+    EXPECT_EQ(rig.Text(*rig.Load(t.targetFile), u"B"), u"b");
+    EXPECT_EQ(rig.stores.local->Size(), 2u);
+    EXPECT_TRUE(t.Transfer(TransferMode::Copy, {}).written.empty());
+    EXPECT_EQ(rig.TakeMessages(), u"");
+    rig.MakeFile(t.targetFile, {});
+    t.Transfer(TransferMode::Copy, {u"B"});
+    EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcut copied successfully.\n");
 }
 
 // Cancelled at a conflict, or with a target that does not load: neither group changes.
@@ -355,24 +359,6 @@ TEST_P(DataTest, NothingChangesWhenCancelledOrTheTargetDoesNotLoad) {
         EXPECT_EQ(rig.stores.local->Size(), 3u);
         EXPECT_EQ(rig.TakeMessages(), u"");
     }
-}
-
-// One answer for all conflicts; copying leaves the source alone; nothing to
-// copy says nothing, and one shortcut is told in the singular.
-TEST_P(DataTest, CopyingWithOneAnswerForAllConflicts) {
-    TransferRig t(rig);
-    rig.MakeFile(t.targetFile, {{u"A", u"old a"}, {u"B", u"old b"}, {u"C", u"old c"}});
-    rig.prompt.Answer(0, true);
-    EXPECT_EQ(t.Transfer(TransferMode::Copy, {u"A", u"B", u"C"}).written.size(), 3u);
-    EXPECT_EQ(rig.prompt.asked.size(), 1u);
-    EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcuts copied successfully.\n");
-    EXPECT_EQ(rig.Text(*rig.Load(t.targetFile), u"B"), u"b");
-    EXPECT_EQ(rig.stores.local->Size(), 3u);
-    EXPECT_TRUE(t.Transfer(TransferMode::Copy, {}).written.empty());
-    EXPECT_EQ(rig.TakeMessages(), u"");
-    rig.MakeFile(t.targetFile, {});
-    t.Transfer(TransferMode::Copy, {u"C"});
-    EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcut copied successfully.\n");
 }
 
 }  // namespace
