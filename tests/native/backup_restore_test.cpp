@@ -148,44 +148,37 @@ TEST_P(BackupTest, RestoreChecksTheFolderAndTheChoice) {
     }
 }
 
-// Prompt asks for each existing file (not for missing or empty ones); what
-// it replaces is kept in the user's documents laid out like a backup; the
-// groups whose files were new are registered.
+// Prompt asks for each existing file, not for a missing or empty one; what
+// it replaces is kept in the user's documents laid out like a backup (the
+// Backup suite answers the questions for the phrases and the default group
+// end to end); the groups whose files were new are registered.
 TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current default"}});
     rig.MakeFile(Local(u"Home_abbrev.dat"), {{u"H", u"current home"}});
     WriteAll(Local(u"Empty_abbrev.dat"), {});
-    WriteAll(User(u"acdata.txt"), {'o', 'l', 'd'});
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}, {u"Home_abbrev.dat", u"HB"},
                                                     {u"Empty_abbrev.dat", u"EB"}, {u"Work_abbrev.dat", u"WB"}});
     const std::u16string backedUp = In(folder, u"local");
-    WriteAll(In(folder, u"acdata.txt"), {'n', 'e', 'w'});
     rig.MakeFile(In(folder, u"shared_abbrev.dat"), {{u"S", u"shared"}}, true);
     const auto oldDefault = ReadAll(Local(u"abbrev.dat")), oldHome = ReadAll(Local(u"Home_abbrev.dat"));
-
-    rig.prompt.Answer(0);  // acdata.txt: Overwrite
     rig.prompt.Answer(0);  // Home: Overwrite
     rig.prompt.Answer(1);  // the default group ("abbrev.dat" sorts last): No
     const auto out = RestoreBackup(backup, folder, ConflictChoice::Prompt, kNow);
     ASSERT_TRUE(out.done);
-    ASSERT_EQ(rig.prompt.asked.size(), 3u);
-    EXPECT_EQ(rig.prompt.asked[1].text, u"Group \"Home\" already exists. Do you want to overwrite it?");
-    EXPECT_EQ(rig.prompt.asked[1].buttons, (Strings{u"Overwrite", u"No"}));
+    ASSERT_EQ(rig.prompt.asked.size(), 2u);
+    EXPECT_EQ(rig.prompt.asked[0].text, u"Group \"Home\" already exists. Do you want to overwrite it?");
+    EXPECT_EQ(rig.prompt.asked[0].buttons, (Strings{u"Overwrite", u"No"}));
     EXPECT_EQ(ReadAll(User(u"shared_abbrev.dat")), ReadAll(In(folder, u"shared_abbrev.dat")));
-    EXPECT_EQ(ReadAll(User(u"acdata.txt")), (Bytes{'n', 'e', 'w'}));
-    EXPECT_TRUE(out.autoCompleteReplaced);
+    EXPECT_FALSE(out.autoCompleteReplaced);
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), oldDefault);
-    EXPECT_EQ(ReadAll(Local(u"Home_abbrev.dat")), ReadAll(In(backedUp, u"Home_abbrev.dat")));
-    EXPECT_EQ(ReadAll(Local(u"Empty_abbrev.dat")), ReadAll(In(backedUp, u"Empty_abbrev.dat")));
+    for (const char16_t* name : {u"Home_abbrev.dat", u"Empty_abbrev.dat"})
+        EXPECT_EQ(ReadAll(Local(name)), ReadAll(In(backedUp, name))) << U8(name);
     EXPECT_EQ(out.registered, (Strings{u"Empty", u"Work"}));
     EXPECT_EQ(rig.Groups().LocationOf(u"Work"), Local(u"Work_abbrev.dat"));
-    EXPECT_EQ(rig.Groups().LocationOf(u"Default"), rig.folders.DefaultGroupFile());
     EXPECT_EQ(rig.Groups().LocationOf(u"Home"), u"");
-
     const std::u16string kept = In(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
     EXPECT_EQ(out.keptIn, kept);
     EXPECT_EQ(ReadAll(In(In(kept, u"local"), u"Home_abbrev.dat")), oldHome);
-    EXPECT_EQ(ReadAll(In(kept, u"acdata.txt")), (Bytes{'o', 'l', 'd'}));
     EXPECT_FALSE(testing::FileExists(In(In(kept, u"local"), u"abbrev.dat")));
     EXPECT_EQ(rig.TakeMessages(), kRestored + kKeptIn + kept + u".\n");
 }
@@ -275,28 +268,22 @@ TEST_P(BackupTest, FinishingARestoreLoadsWhatWasRestored) {
     EXPECT_EQ(calls, (std::vector<std::string>{"pictures", "phrases " + U8(User(u"acdata.txt"))}));
 }
 
-// The file dialog starts where the last file was; with a shared store loaded
-// the user picks the store, and its password goes along. Cancel writes
-// nothing; a failed save says so.
-TEST_P(BackupTest, SavedFileReadsBackWithTheStoresShortcuts) {
-    rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}});
-    LoadLocalStore(rig.ctx, rig.stores);
-    ASSERT_TRUE(SaveFile(In(backup.documents, u"mine.dat")));
-    EXPECT_EQ(std::tuple(fileDialogs.folder, fileDialogs.name), std::tuple(backup.documents, u""));
-    EXPECT_TRUE(rig.dialogs.requests.empty()) << "no shared store: no question";
-    EXPECT_EQ(rig.Text(*rig.Load(fileDialogs.answer), u"SIG"), u"regards");
-    EXPECT_EQ(rig.stores.local->FilePath(), rig.folders.DefaultGroupFile()) << "the group keeps its own file";
-
+// The Backup suite saves the private store and reads the file back; here,
+// with a shared store loaded, the user picks the store and its password goes
+// along; Cancel writes nothing; a failed save says so.
+TEST_P(BackupTest, SavedFileCarriesTheSharedStoresPassword) {
     LoadWithShared();
+    rig.TakeMessages();
     rig.dialogs.choices = {kChoiceShared, kChoiceCancelled, kChoicePrivate};
     ASSERT_TRUE(SaveFile(In(backup.documents, u"shared copy.dat")));
-    EXPECT_EQ(fileDialogs.name, u"mine.dat");
+    EXPECT_EQ(std::tuple(fileDialogs.folder, fileDialogs.name), std::tuple(backup.documents, u""));
     EXPECT_EQ(rig.dialogs.requests.at(0).heading, u"Where do you want to save them?");
     StoreRef back = rig.Load(fileDialogs.answer, true);
     std::u16string password;
     EXPECT_TRUE(back->GetAdminPassword(password));
     EXPECT_EQ(password, u"pw");
     EXPECT_EQ(rig.Text(*back, u"SH"), u"shared");
+    EXPECT_EQ(rig.stores.shared->FilePath(), rig.Sub(u"shared.dat")) << "the store keeps its own file";
     EXPECT_FALSE(SaveFile(In(backup.documents, u"cancelled.dat")));
     EXPECT_FALSE(testing::FileExists(In(backup.documents, u"cancelled.dat")));
     EXPECT_FALSE(SaveFile(In(rig.Sub(u"no such folder"), u"x.dat")));
