@@ -211,33 +211,17 @@ TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
 
 // The loader's clock: its first look, when a load starts, holds that load
 // until the test lets it go; after that every slice is spent at once.
-class HeldClock final : public Clock {
-public:
+struct HeldClock final : Clock {
+    std::mutex m;
+    std::condition_variable changed;
+    bool held = false, released = false;
+    uint32_t now = 100000;
     uint32_t TickMs() override {
-        std::unique_lock<std::mutex> lock(m_);
-        if (!held_) {
-            held_ = true;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
-        }
-        return now_ += kLoaderSliceMs;
+        std::unique_lock<std::mutex> lock(m);
+        if (!held) held = true, changed.notify_all(), changed.wait(lock, [this] { return released; });
+        return now += kLoaderSliceMs;
     }
     void SleepMs(uint32_t) override {}
-    void WaitUntilHeld() {
-        std::unique_lock<std::mutex> lock(m_);
-        changed_.wait(lock, [this] { return held_; });
-    }
-    void Release() {
-        std::lock_guard<std::mutex> lock(m_);
-        released_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex m_;
-    std::condition_variable changed_;
-    bool held_ = false, released_ = false;
-    uint32_t now_ = 100000;
 };
 
 // A restore replaces "acdata.txt" while the start-up load still reads the
@@ -253,10 +237,14 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
     options.clock = &clock;
     PhraseDictionary d(options);
     d.StartLoading(U16(before));
-    clock.WaitUntilHeld();
+    std::unique_lock<std::mutex> lock(clock.m);
+    clock.changed.wait(lock, [&] { return clock.held; });
+    lock.unlock();
     std::thread letGo([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        clock.Release();
+        std::lock_guard<std::mutex> hold(clock.m);
+        clock.released = true;
+        clock.changed.notify_all();
     });
     d.StartLoading(U16(restored));
     letGo.join();
@@ -264,8 +252,6 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
     ASSERT_TRUE(d.Loaded());
     EXPECT_EQ(PhraseList(d), List{u"restored phrase here"});
     EXPECT_EQ(d.KeystrokeCounter(), 7u);
-    std::remove(before.c_str());
-    std::remove(restored.c_str());
 }
 
 // The loader gives way by the time it has worked, measured on the clock it
