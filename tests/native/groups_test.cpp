@@ -201,76 +201,64 @@ TEST(UsersAccessChanges, NothingInheritedNothingForEveryoneNoControlOverTheList)
 }
 
 // Start-up brings the machine-wide files to the user (the user's own copies
-// win) and shares the machine folder. Another user can write that folder: a
-// junction, a second hard link or a file of their own there is neither
-// shared nor copied.
+// win; a group's file moves, its folder compared without case) and shares
+// the machine folder. Another user can write that folder: a junction, a
+// second hard link or a file of their own there is neither shared nor copied.
+// Each row gives which of acdata.txt, demo.rtf and Work's file were copied,
+// and what the machine's users were given ("R" read, "M" modify, "-"
+// nothing) on the machine folder, its acdata.txt, the shared file, the
+// machine's local folder and Work's file there.
 TEST_P(DataTest, RelocationCopiesAndSharesOnlyWhatNoOtherUserCouldHavePlanted) {
     const DataFolders& f = rig.folders;
     const auto machine = [&](const char16_t* n) { return JoinPath(f.machine, n); };
-    const std::u16string product(FolderOf(f.machine));
     const std::u16string localFile = JoinPath(f.MachineLocal(), u"Work_abbrev.dat");
     FakeFileSecurity& sec = rig.security;
     const auto otherUser = [&](const std::u16string& p, bool admin) { sec.OwnBy(p, FakeFileSecurity::kOther, admin); };
-    struct Case {
-        const char* what;
-        std::function<void()> spoil;
-        bool acdata, demo, work, folderShared, sharedFileShared;  // copied, copied, copied, given, given
+    const struct { const char* what; std::function<void()> spoil; const char* want; } cases[] = {
+        {"nothing wrong", [] {}, "111 RRMRR"},
+        {"local is a junction", [&] { sec.MakeReparsePoint(f.MachineLocal()); }, "110 RRM--"},
+        {"acdata.txt is a hard link", [&] { sec.MakeHardLinked(machine(u"acdata.txt")); }, "011 R-MRR"},
+        {"demo.rtf is another user's", [&] { otherUser(machine(u"demo.rtf"), false); }, "101 RRMRR"},
+        {"demo.rtf is an administrator's", [&] { otherUser(machine(u"demo.rtf"), true); }, "111 RRMRR"},
+        {"the shared file is a hard link", [&] { sec.MakeHardLinked(machine(u"shared_abbrev.dat")); }, "111 RR-RR"},
+        {"the machine folder is another user's", [&] { otherUser(f.machine, false); }, "000 -----"},
+        {"the product folder is a junction", [&] { sec.MakeReparsePoint(std::u16string(FolderOf(f.machine))); }, "000 -----"},
     };
-    const Case cases[] = {
-        {"nothing wrong", [] {}, true, true, true, true, true},
-        {"local is a junction", [&] { sec.MakeReparsePoint(f.MachineLocal()); }, true, true, false, true, true},
-        {"acdata.txt is a hard link", [&] { sec.MakeHardLinked(machine(u"acdata.txt")); }, false, true, true, true, true},
-        {"demo.rtf is another user's", [&] { otherUser(machine(u"demo.rtf"), false); }, true, false, true, true, true},
-        {"demo.rtf is an administrator's", [&] { otherUser(machine(u"demo.rtf"), true); }, true, true, true, true, true},
-        {"the shared file is a hard link", [&] { sec.MakeHardLinked(machine(u"shared_abbrev.dat")); },
-         true, true, true, true, false},
-        {"the machine folder is another user's", [&] { otherUser(f.machine, false); }, false, false, false, false, false},
-        {"the product folder is a junction", [&] { sec.MakeReparsePoint(product); }, false, false, false, false, false},
-    };
-    ASSERT_TRUE(EnsureFolder(rig.ctx.fs, f.MachineLocal()));
-    WriteAll(machine(u"acdata.txt"), {1});
-    WriteAll(machine(u"demo.rtf"), {2});
-    WriteAll(machine(u"shared_abbrev.dat"), {5});
-    WriteAll(localFile, {4});
-    ASSERT_TRUE(EnsureFolder(rig.ctx.fs, f.local));
-    WriteAll(JoinPath(f.local, u"abbrev.dat"), {8});
-    WriteAll(JoinPath(f.MachineLocal(), u"abbrev.dat"), {3});
+    ASSERT_TRUE(EnsureFolder(rig.ctx.fs, f.MachineLocal()) && EnsureFolder(rig.ctx.fs, f.local));
+    const std::pair<std::u16string, uint8_t> seeds[] = {{machine(u"acdata.txt"), 1}, {machine(u"demo.rtf"), 2},
+        {machine(u"shared_abbrev.dat"), 5}, {localFile, 4}, {JoinPath(f.local, u"abbrev.dat"), 8},
+        {JoinPath(f.MachineLocal(), u"abbrev.dat"), 3}};
+    for (const auto& [path, byte] : seeds) WriteAll(path, {byte});
     std::u16string upper = localFile;
     for (auto& c : upper) c = AsciiUpper(c);
-    rig.Groups().Register(u"Work", upper);  // the folder compares without case
-    rig.Groups().Register(u"Team", rig.Sub(u"team.dat"));
-    const auto copied = [](const std::u16string& p, bool yes, uint8_t byte) {
-        EXPECT_EQ(ReadAll(p), yes ? Bytes{byte} : Bytes{}) << U8(p);
+    const std::pair<std::u16string, uint8_t> copies[] = {
+        {JoinPath(f.user, u"acdata.txt"), 1}, {JoinPath(f.user, u"demo.rtf"), 2}, {JoinPath(f.local, u"Work_abbrev.dat"), 4}};
+    const auto state = [&] {
+        std::string s;
+        for (const auto& [path, byte] : copies) s += ReadAll(path) == Bytes{byte} ? "1" : ReadAll(path).empty() ? "0" : "?";
+        s += " ";
+        for (const auto& p : {f.machine, machine(u"acdata.txt"), machine(u"shared_abbrev.dat"), f.MachineLocal(), localFile})
+            s += !sec.GivenTo(p) ? '-' : *sec.GivenTo(p) == UsersAccess::Modify ? 'M' : 'R';
+        return s;
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         sec.facts.clear();
         sec.given.clear();
-        for (const auto& p : {JoinPath(f.user, u"acdata.txt"), JoinPath(f.user, u"demo.rtf"),
-                              JoinPath(f.local, u"Work_abbrev.dat")})
-            rig.ctx.fs.Remove(p);
+        for (const auto& [path, byte] : copies) rig.ctx.fs.Remove(path);
+        rig.Groups().Register(u"Work", upper);
+        rig.Groups().Register(u"Team", rig.Sub(u"team.dat"));
         c.spoil();
         RelocateDataAtStartup(rig.ctx);
-        copied(JoinPath(f.user, u"acdata.txt"), c.acdata, 1);
-        copied(JoinPath(f.user, u"demo.rtf"), c.demo, 2);
-        copied(JoinPath(f.local, u"Work_abbrev.dat"), c.work, 4);
-        copied(JoinPath(f.local, u"abbrev.dat"), true, 8);
+        EXPECT_EQ(state(), c.want);
+        EXPECT_EQ(ReadAll(JoinPath(f.local, u"abbrev.dat")), Bytes{8});
         EXPECT_EQ(rig.Groups().LocationOf(u"Work"), JoinPath(f.local, u"WORK_ABBREV.DAT"));
         EXPECT_EQ(rig.Groups().LocationOf(u"Team"), rig.Sub(u"team.dat"));
-        // Users may read the folders and the seed files and change the shared file.
-        EXPECT_EQ(sec.Granted(f.machine), c.folderShared);
-        EXPECT_EQ(sec.Granted(machine(u"shared_abbrev.dat")), c.sharedFileShared);
-        if (c.sharedFileShared) { EXPECT_EQ(*sec.GivenTo(machine(u"shared_abbrev.dat")), UsersAccess::Modify); }
-        if (c.acdata) { EXPECT_EQ(*sec.GivenTo(machine(u"acdata.txt")), UsersAccess::Read); }
-        if (c.folderShared) { EXPECT_EQ(*sec.GivenTo(f.machine), UsersAccess::Read); }
-        EXPECT_EQ(sec.Granted(f.MachineLocal()), c.work);
-        EXPECT_EQ(sec.Granted(localFile), c.work);
-        rig.Groups().Register(u"Work", upper);
     }
     sec.facts.clear();
-    WriteAll(JoinPath(f.user, u"demo.rtf"), {9});  // the user's own copy wins
+    WriteAll(JoinPath(f.user, u"demo.rtf"), {9});
     RelocateDataAtStartup(rig.ctx);
-    copied(JoinPath(f.user, u"demo.rtf"), true, 9);
+    EXPECT_EQ(ReadAll(JoinPath(f.user, u"demo.rtf")), Bytes{9});
 }
 
 // The Default group holds A, B and C; the group Target holds B and Z.
