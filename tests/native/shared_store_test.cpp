@@ -430,26 +430,25 @@ struct ScriptedShare final : WatchedFile {
     ScriptedShare(FakeClock& c, const ShareScript& script) : clock(c), s(script) {}
     uint32_t Elapsed() const { return clock.TickMs() - start; }
     bool Arm() override { return armed = s.notices && !(Elapsed() >= s.lostAt && Elapsed() < s.backAt); }
+    // The first notice due within the wait, else Quiet when the wait ends.
     FolderNotice Wait(uint32_t ms) override {
-        const uint32_t now = Elapsed(), end = now + ms;
-        uint32_t next = end;
+        const uint32_t now = Elapsed();
+        uint32_t next = now + ms;
         FolderNotice what = FolderNotice::Quiet;
         auto consider = [&](uint32_t t, FolderNotice n) {
-            if (armed && t > now && t <= end && (t < next || what == FolderNotice::Quiet)) next = t, what = n;
+            if (armed && t > now && t <= now + ms && (t < next || what == FolderNotice::Quiet)) next = t, what = n;
         };
         for (uint32_t c : s.changes) consider(c, FolderNotice::Changed);
         if (s.noiseMs) consider((now / s.noiseMs + 1) * s.noiseMs, FolderNotice::Changed);
         consider(s.lostAt, FolderNotice::Lost);
-        if (what == FolderNotice::Lost) armed = false;
-        clock.Advance(next - now);
-        return what;
+        armed = armed && what != FolderNotice::Lost;
+        return clock.Advance(next - now), what;
     }
     void Wake() override {}
     FileStamp Stamp() override {
-        ++stampReads;
         FileStamp stamp;
         for (uint32_t c : s.changes) stamp.writeTime += c <= Elapsed();
-        return stamp;
+        return ++stampReads, stamp;
     }
 };
 
