@@ -5,24 +5,6 @@
 namespace kx {
 namespace {
 
-struct RecordingPrompt final : UserPrompt {
-    std::vector<std::u16string> shown;
-    void ShowError(std::u16string_view title, std::u16string_view text) override {
-        shown.push_back(std::u16string(title) + u"|" + std::u16string(text));
-    }
-};
-
-TEST(SaveWithNotice, OnlyAFailedSaveIsReported) {
-    testing::ScratchDir user;
-    RecordingPrompt prompt;
-    SaveNoticeContext context{prompt};
-    auto store = ShortcutStore::Create();
-    store->SetFilePath(user.Path("abbrev.dat"));
-    EXPECT_TRUE(SaveWithNotice(*store, u"", SystemDatabaseIo(), context));
-    EXPECT_FALSE(SaveWithNotice(*store, user.Path("no-such-folder/abbrev.dat"), SystemDatabaseIo(), context));
-    EXPECT_EQ(prompt.shown, std::vector<std::u16string>{u"File Save Error|Failed to save file!"});
-}
-
 // A whole folder name, compared as Windows compares names in any script.
 TEST(SaveWithNotice, PathIsInsideNeedsAWholeFolderName) {
     const struct { const char16_t *path, *folder; bool inside; } cases[] = {
