@@ -83,7 +83,7 @@ TEST(BackupNames, GroupNamesAndTypedFolders) {
 }
 
 // Refusals name the problem; a backup copies the data folder whole, a
-// folder typed inside it (in any case) is not copied into itself, and a
+// folder typed inside it is not copied into itself, and a
 // file that cannot be copied is named to the user.
 TEST_P(BackupTest, BackupRefusesEachBadFolderAndCopiesEverythingElse) {
     const std::u16string dest = rig.Sub(u"Backups");

@@ -1,5 +1,5 @@
-// Groups and the local store: the first start, loading with its messages,
-// the Groups menu commands, relocation, and moving and copying between groups.
+// Groups and the local store: loading with its messages, the Groups menu
+// commands, relocation, and moving and copying between groups.
 #include "core/group_commands.h"
 #include "core/group_transfer.h"
 #include "platform/fake/memory_registry.h"
