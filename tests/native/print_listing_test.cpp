@@ -17,9 +17,11 @@ TEST(PrintListing, HeadingThenEachShortcutInStoreOrder) {
     store->Insert(u"PIC", ShortcutEntry::Make(ShortcutKind::Picture, u"",
                                               "{\\rtf1{\\*\\KestrixFileName{\\C:\\\\pics\\\\photo 2019-10.png}}"));
     store->Insert(u"NONAME", ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\rtf1{\\pict 0102}}"));
+    store->Insert(u"EMPTY", ShortcutEntry::Make(ShortcutKind::SimpleText, u""));
     EXPECT_EQ(PrintListing(*store, false),
               "Private Shortcuts:\r\n\r\n"
               "Shortcut:\t\tCAF\xc3\x89\r\ncaf\xc3\xa9 \xe2\x82\xac\r\n\r\n"
+              "Shortcut:\t\tEMPTY\r\n\r\n\r\n"
               "Shortcut:\t\tNONAME\r\nImage Name not Found\r\n\r\n"
               "Shortcut:\t\tPIC\r\nC:\\pics\\photo 2019-10.png\r\n\r\n"
               "Shortcut:\t\tRT\r\nbold text\r\n\r\n"
@@ -57,11 +59,16 @@ DisplayRecord Row(std::u16string keyword, std::u16string text, std::u16string ov
 }
 
 // Every word of the filter, in any order, in the keyword or the expansion
-// (the overridden one too), ignoring case beyond ASCII; a word is matched whole.
+// (the overridden one too, a picture's file name but not its RTF), ignoring
+// case beyond ASCII; a word of the filter is matched whole.
 TEST(ListFilter, EveryWordInKeywordOrExpansionIgnoringCase) {
     const DisplayRecord sig = Row(u"SIG", u"Best regards, Kim");
+    DisplayRecord pic;
+    pic.keyword = u"LOGO";
+    pic.expansion = ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\*\\KestrixFileName{\\C:\\\\img\\\\logo.png}}");
     const struct { DisplayRecord row; const char16_t* filter; bool shown; } cases[] = {
-        {sig, u"  \t ", true},       {sig, u" kim  sig ", true}, {sig, u"sig bob", false},
+        {sig, u"  \t ", true},       {sig, u" kim  si ", true}, {sig, u"sig bob", false},
+        {pic, u"logo.PNG", true},     {pic, u"rtf", false},
         {sig, u"regards,kim", false}, {Row(u"\u00c9T\u00c9", u"summer"), u"\u00e9t\u00e9", true},
         {Row(u"ADDR", u"local text", u"shared office"), u"office", true},
     };

@@ -28,7 +28,8 @@ TEST_P(RegistryTest, NumbersFlagsAndTextAsRead) {
     EXPECT_EQ(s.ReadString(section, u"n", u""), u"-2147483648");
     EXPECT_EQ(s.ReadInt(section, u"n", 0), -2147483647 - 1);
     s.WriteBool(section, u"w", false);
-    EXPECT_EQ(s.ReadString(section, u"w", u"x"), u"0");
+    s.WriteBool(section, u"t", true);
+    EXPECT_EQ(s.ReadString(section, u"w", u"x") + s.ReadString(section, u"t", u"x"), u"01");
 
     const std::u16string t259(259, u'a'), t260(260, u'b');
     s.WriteString(section, u"a", t259);
