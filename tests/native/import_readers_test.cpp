@@ -162,6 +162,7 @@ TEST(ImportBeeftext, CombosWithGroupsVariablesAndOlderFieldNames) {
     ASSERT_EQ(p.items.size(), 4u);
     Check(&p.items[0], {"", "SIG", ImportStatus::Changed, "Best,\r\nAnna", "group \"Work\" was disabled"});
     EXPECT_NE(Notes(p.items[0]).find("#{cursor} is removed"), std::string::npos);
+    EXPECT_EQ(std::tuple(p.items[0].name, p.items[2].kind), std::tuple(u"Signature", ShortcutKind::RichText));
     Check(&p.items[1], {"", "CLIP", ImportStatus::Changed, "Now: #{clipboard} and #{dateTime:yyyy\\}}",
                         "kept as text, since Kestrix does not fill them: #{clipboard}, #{dateTime:yyyy\\}}"});
     EXPECT_NE(Notes(p.items[1]).find("It was disabled in Beeftext"), std::string::npos);
