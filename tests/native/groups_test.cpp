@@ -296,6 +296,7 @@ TEST_P(DataTest, MovingSkipsAConflictAndCopyingAnswersAllAtOnce) {
     rig.prompt.Answer(1);  // skip B
     EXPECT_EQ(t.Transfer(TransferMode::Move, {u"A", u"B", u"C"}).written, (Strings{u"A", u"C"}));
     ASSERT_EQ(rig.prompt.asked.size(), 1u);
+    EXPECT_EQ(rig.prompt.asked[0].text, u"The shortcut \"B\" already exists in the target group. Overwrite shortcut?");
     EXPECT_EQ(rig.prompt.asked[0].buttons, (Strings{u"Overwrite shortcut", u"Skip shortcut"}));
     EXPECT_EQ(rig.TakeMessages(), u"I|Moved|Shortcuts moved successfully.\n");
     auto target = rig.Load(t.targetFile);
@@ -307,7 +308,8 @@ TEST_P(DataTest, MovingSkipsAConflictAndCopyingAnswersAllAtOnce) {
     rig.prompt.Answer(0, true);
     rig.stores.local->Insert(u"A", testing::TextEntry(u"a"));
     t.Transfer(TransferMode::Copy, {u"A", u"B"});
-    EXPECT_EQ(rig.prompt.asked.size(), 2u) << "one question for both conflicts";
+    ASSERT_EQ(rig.prompt.asked.size(), 2u) << "one question for both conflicts";
+    EXPECT_EQ(rig.prompt.asked[1].title, u"Kestrix") << "a copy's question is the program's";
     EXPECT_EQ(rig.TakeMessages(), u"I|Copied|Shortcuts copied successfully.\n");
     EXPECT_EQ(rig.Text(*rig.Load(t.targetFile), u"B"), u"b");
     EXPECT_EQ(rig.stores.local->Size(), 2u);
