@@ -165,14 +165,16 @@ TEST_P(DataTest, PrivateOrSharedChoiceRemembersTheAnswer) {
     EXPECT_EQ(d.requests[2].text, u"This shortcut exists in both your private and shared data.");
 }
 
-// Deleting a mixed selection without the password removes the local part
-// only, after a task-modal refusal; with it, a change is saved with the
-// password record written back.
+// Without the password a change is refused, and deleting a mixed selection
+// removes the local part only, after a task-modal refusal; with it, a change
+// is saved with the password record written back.
 TEST_P(DataTest, WithoutThePasswordOnlyTheLocalPartChanges) {
     SharedRig s(rig, u"Secret");
     LoadLocalStore(rig.ctx, rig.stores);
     const auto sharedBefore = ReadAll(s.file);
-    rig.dialogs.passwords = {false, true};
+    rig.dialogs.passwords = {false, false, true};
+    EXPECT_NE(StoreResult::Saved, rig.Store(true, u"NEW", u"n"));
+    EXPECT_EQ(rig.TakeMessages(), u"E|Administrator Access Required|Only the Administrator may change the Shared Shortcuts.\n");
     rig.prompt.Answer(0);
     EXPECT_EQ(RemoveShortcuts(rig.ctx, rig.stores, rig.dialogs, {u"LOCAL"}, {u"SHARED"}), 1u);
     ASSERT_EQ(rig.prompt.asked.size(), 1u);
@@ -181,7 +183,7 @@ TEST_P(DataTest, WithoutThePasswordOnlyTheLocalPartChanges) {
     EXPECT_EQ(ReadAll(s.file), sharedBefore);
     EXPECT_FALSE(rig.stores.local->Contains(u"LOCAL"));
     EXPECT_EQ(StoreResult::Saved, rig.Store(true, u"NEW", u"n"));
-    EXPECT_EQ(rig.dialogs.expectedPasswords, (Strings{u"Secret", u"Secret"}));
+    EXPECT_EQ(rig.dialogs.expectedPasswords, (Strings{u"Secret", u"Secret", u"Secret"}));
     EXPECT_EQ(rig.Text(*s.OnDisk(), u"NEW"), u"n");
     EXPECT_EQ(s.Password(*s.OnDisk()), u"Secret");
     EXPECT_TRUE(rig.security.Granted(s.file));
