@@ -231,7 +231,9 @@ TEST_P(DataTest, OptionsPageValidatesAndChangesThePassword) {
     rig.UseShared(u"", false);
     SharedOptionsPage page;
     SharedOptionsForm form = OpenSharedOptions(rig.ctx);
-    EXPECT_EQ(std::tuple(form.path, form.enabled), std::tuple(s.file, false));
+    EXPECT_EQ(std::tuple(form.path, form.enabled, rig.security.Granted(s.file)), std::tuple(s.file, false, true));
+    const SharedOptionsEnabling off = SharedOptionsFieldsEnabled(form, page);
+    EXPECT_FALSE(off.path || off.newPassword || off.oldPassword);
     const auto apply = [&](std::u16string path, const char16_t* oldPw, const char16_t* newPw, const char16_t* confirm) {
         form.enabled = true, form.path = path, form.oldPassword = oldPw, form.newPassword = newPw;
         form.confirmPassword = confirm;
