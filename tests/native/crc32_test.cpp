@@ -38,8 +38,8 @@ TEST(Crc32, EveryPathAgreesWithTheDefinition) {
             for (size_t n = 0; n <= 600; ++n) {
                 const uint32_t want = BitwiseCrc(data.data() + offset, n, start);
                 ASSERT_EQ(Crc32(data.data() + offset, n, start), want) << offset << " " << n << " " << start;
-                if (hardware) ASSERT_EQ(hardware(data.data() + offset, n, start), want) << offset << " " << n;
-                if (offset == 0) ASSERT_EQ(Crc32Zeros(n, start), BitwiseCrc(zeros.data(), n, start)) << n;
+                if (hardware) { ASSERT_EQ(hardware(data.data() + offset, n, start), want) << offset << " " << n; }
+                if (offset == 0) { ASSERT_EQ(Crc32Zeros(n, start), BitwiseCrc(zeros.data(), n, start)) << n; }
             }
     for (size_t n : {1023, 1024, 1025, 4095, 4096}) EXPECT_EQ(Crc32(data.data() + 3, n), BitwiseCrc(data.data() + 3, n));
     for (size_t n : {4095, 65536, 262086, 300000}) EXPECT_EQ(Crc32Zeros(n, 77), BitwiseCrc(zeros.data(), n, 77)) << n;

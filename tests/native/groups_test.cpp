@@ -146,8 +146,9 @@ TEST_P(DataTest, SelectingAndDeletingGroups) {
     groups.SetCurrentName(u"OTHER");
     const Strings names = groups.Names();
     for (const auto& item : GroupsMenu(groups))
-        if (item.command >= kCmdSelectGroupBase && item.command < kCmdSelectGroupBase + int(names.size()))
+        if (item.command >= kCmdSelectGroupBase && item.command < kCmdSelectGroupBase + int(names.size())) {
             EXPECT_EQ(item.checked, item.text == u"Other") << U8(item.text);
+        }
     EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectGroupBase + int(names[0] == u"Other" ? 0 : 1)));
     EXPECT_EQ(rig.Text(*rig.stores.local, u"O"), u"other");
     EXPECT_TRUE(SelectGroup(rig.ctx, rig.stores, kCmdSelectDefaultGroup));
