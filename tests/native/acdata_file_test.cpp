@@ -12,7 +12,6 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
-#include <sys/stat.h>
 
 #include "base/text.h"
 #include "core/base64.h"

@@ -1,5 +1,4 @@
 // Applying an import to a group, and the CSV export read back by the import.
-#include <gtest/gtest.h>
 
 #include "core/database_io.h"
 #include "core/import/csv_import.h"

@@ -1,7 +1,6 @@
 // The readers of other expanders' files, fed files written from each
 // format's documentation: what each shortcut becomes, and the note that
 // says why when it changes or is left out.
-#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>

@@ -3,7 +3,6 @@
 // ownership seam. Wine keeps no access lists of its own for the Windows
 // rules to act on, so the decision is tested here with a fake seam; under
 // Wine the e2e-macro suite shows only the refusal.
-#include <gtest/gtest.h>
 
 #include <map>
 
