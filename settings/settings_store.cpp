@@ -110,13 +110,6 @@ void SettingsStore::WriteBool(std::u16string_view section, std::u16string_view n
     WriteString(section, name, value ? u"1" : u"0");
 }
 
-bool SettingsStore::ValueExists() const {
-    alignas(char16_t) uint8_t buf[kReadBufferBytes];
-    uint32_t size = kReadBufferBytes, type = 0;
-    long r = reg_.QueryValue(Hive::CurrentUser, SectionPath(u"MainWindow"), u"Height", buf, &size, &type);
-    return r == reg::kSuccess || r == reg::kMoreData;
-}
-
 std::u16string SettingsStore::Read(const SettingDef& d) const {
     return ReadString(d.sectionName(), d.valueName(), d.textDefault);
 }

@@ -33,8 +33,6 @@ public:
     void WriteInt(std::u16string_view section, std::u16string_view name, int32_t value);
     bool ReadBool(std::u16string_view section, std::u16string_view name, bool def) const;
     void WriteBool(std::u16string_view section, std::u16string_view name, bool value);
-    // Whether a main-window position was ever saved.
-    bool ValueExists() const;
 
     // The same on HKEY_LOCAL_MACHINE, for installation tasks.
     std::u16string ReadMachineString(std::u16string_view section, std::u16string_view name,

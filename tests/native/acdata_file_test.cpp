@@ -12,7 +12,6 @@
 #include <mutex>
 #include <sstream>
 #include <thread>
-#include <sys/stat.h>
 
 #include "base/text.h"
 #include "core/base64.h"
@@ -26,15 +25,17 @@ namespace {
 
 std::string TempPath(const char* name) { return testing::TempDir() + "kx_acdata_" + name; }
 
-void WriteFile(const std::string& path, const std::string& bytes) {
+// Writes `bytes` to a scratch file and gives its path.
+std::string WriteFile(const char* name, const std::string& bytes) {
+    const std::string path = TempPath(name);
     std::remove(path.c_str());
     std::ofstream(path, std::ios::binary) << bytes;
+    return path;
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::stringstream s;
-    s << in.rdbuf();
+    s << std::ifstream(path, std::ios::binary).rdbuf();
     return s.str();
 }
 
@@ -117,21 +118,28 @@ TEST(AcdataFile, ASavedDictionaryReadsBackTheSame) {
 // to 259 units (one word left is no phrase); a NUL or the end of the file
 // ends the records. A byte-order mark before the counter is skipped.
 TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
-    const std::string path = TempPath("damaged.txt");
     using namespace std::string_literals;
-    WriteFile(path, "\xEF\xBB\xBF" "77\r\n"
-                    "see you soon\t3\t400\t7\t5\t1\t20\tZGVm\r\n"
-                    "short\tline\r\n"
-                    "oneword\t1\t2\t3\t4\r\n"
-                    "four fields\t1\t2\t3\r\n"
-                    "five fields here\t1\t2\tx3\t4\r\n"
-                    "huge count\t99999999999\t2\t3\t4\r\n"
-                    "bad base64\t1\t2\t3\t4\t1\t5\tZGVm!!\textra\tfields\r\n"s +
-                        std::string(320, 'x') + " y\t1\t2\t3\t4\r\n" + std::string(250, 'a') + " " + std::string(50, 'b') +
-                        "\t1\t2\t3\t4\r\n"
-                        "lone cr\rin the middle\t1\t2\t3\t4\r\n"
-                        "after zero\t1\t2\t3\t4\r\nbefore\0zero\t1\t2\t3\t4\r\nnever read\t1\t2\t3\t4\r\n"
-                        "cut at the end\t1\t2"s);
+    std::vector<uint8_t> bytes(259);
+    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = uint8_t(k);
+    std::string confidence;
+    for (uint8_t b : bytes) confidence += b == 100 ? "." : std::to_string(b) + ",";
+    const std::string longest = std::string(200, 'a') + " " + std::string(58, 'b');
+    const std::string path = WriteFile("damaged.txt", "\xEF\xBB\xBF" "77\r\n"
+        "see you soon\t3\t400\t7\t5\t1\t20\tZGVm\r\n"
+        "short\tline\r\n"
+        "oneword\t1\t2\t3\t4\r\n"
+        "four fields\t1\t2\t3\r\n"
+        "five fields here\t1\t2\tx3\t4\r\n"
+        "huge count\t99999999999\t2\t3\t4\r\n"
+        "bad base64\t1\t2\t3\t4\t1\t5\tZGVm!!\textra\tfields\r\n"s +
+        longest + "\t1\t2\t3\t4\t1\t5\t" + Base64Encode(bytes) + "\r\n" +
+        // An ignored ninth field larger than the read buffer.
+        "huge ninth field\t1\t2\t3\t4\t1\t5\t\t" + std::string(3000000, 'z') + "\r\n" +
+        std::string(320, 'x') + " y\t1\t2\t3\t4\r\n" + std::string(250, 'a') + " " + std::string(50, 'b') +
+        "\t1\t2\t3\t4\r\n"
+        "lone cr\rin the middle\t1\t2\t3\t4\r\n"
+        "after zero\t1\t2\t3\t4\r\nbefore\0zero\t1\t2\t3\t4\r\nnever read\t1\t2\t3\t4\r\n"
+        "cut at the end\t1\t2"s);
     PhraseDictionary d(QuietDictionaryOptions());
     d.LoadFile(U16(path));
     EXPECT_TRUE(d.Loaded());
@@ -142,6 +150,8 @@ TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
                           {u"five fields here", "1 2 0 4 0 0;" + std::string(16, '.')},
                           {u"huge count", "4294967295 2 3 4 0 0;.........."},
                           {u"bad base64", "1 2 3 4 1 5;.........."},
+                          {U16(longest), "1 2 3 4 1 5;" + confidence},
+                          {u"huge ninth field", "1 2 3 4 1 5;" + std::string(16, '.')},
                           {std::u16string(250, u'a') + u" " + std::u16string(8, u'b'), "1 2 3 4 0 0;" + std::string(259, '.')},
                           {u"lone cr\rin the middle", "1 2 3 4 0 0;" + std::string(21, '.')},
                           {u"after zero", "1 2 3 4 0 0;.........."},
@@ -149,140 +159,91 @@ TEST(AcdataFile, ADamagedFileLoadsWhatItCan) {
     EXPECT_EQ(d.PhraseCount(), loaded.size());
 }
 
-TEST(AcdataFile, TheLongestPhraseKeepsItsConfidenceAndALongLineDoesNotStopReading) {
-    const std::string path = TempPath("long.txt");
-    std::vector<uint8_t> bytes(259);
-    for (size_t k = 0; k < bytes.size(); ++k) bytes[k] = uint8_t(k);
-    const std::string phrase = std::string(200, 'a') + " " + std::string(58, 'b');
-    // A record whose ignored ninth field is larger than the read buffer.
-    WriteFile(path, "1\r\n" + phrase + "\t1\t2\t3\t4\t1\t5\t" + Base64Encode(bytes) +
-                        "\r\nhuge ninth field\t1\t2\t3\t4\t1\t5\t\t" + std::string(3000000, 'z') +
-                        "\r\nafter the long one\t1\t2\t3\t4\r\n");
-    PhraseDictionary d(QuietDictionaryOptions());
-    d.LoadFile(U16(path));
-    auto e = Entries(d);
-    std::string confidence;
-    for (uint8_t b : bytes) confidence += b == 100 ? "." : std::to_string(b) + ",";
-    EXPECT_EQ(e[U16(phrase)], "1 2 3 4 1 5;" + confidence);
-    EXPECT_TRUE(e.count(u"huge ninth field"));
-    EXPECT_TRUE(e.count(u"after the long one"));
-}
-
 // A file that did not load (not yet, stopped half-way, or unreadable) is
 // never saved over; a save can be cancelled, and one into a folder that does
-// not exist fails.
+// not exist fails. A save's hooks see each entry and the end of the walk.
 TEST(AcdataFile, SaveRefusedBeforeLoadingCancelledOrUncreatable) {
-    const std::string path = TempPath("kept.txt"), kept = "5\r\nkeep this phrase\t1\t2\t3\t4\r\n";
-    WriteFile(path, kept);
+    const std::string kept = "5\r\nkeep this phrase\t1\t2\t3\t4\r\n", path = WriteFile("kept.txt", kept);
+    const std::string unreadable = TempPath("unreadable.txt"), temp = TempPath("keptTEMP.txt");
+    std::remove(unreadable.c_str());
+    std::filesystem::create_directory(unreadable);  // a folder in the file's place reads as no file
     PhraseDictionary d(QuietDictionaryOptions());
     d.SetPhraseStats(u"learned before loading", 1, 1, 1, 1, 1);
     EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
     FakeClock clock;
     d.LoadFile(U16(path), EveryLine(clock, [](uint32_t) { return true; }));  // stopped after the first line
-    EXPECT_FALSE(d.Loaded());
     EXPECT_EQ(d.Save(U16(path)), SaveResult::NotLoaded);
-    EXPECT_EQ(ReadFile(path), kept);
-    // A folder in the file's place exists but reads as no file.
-    const std::string unreadable = TempPath("unreadable.txt");
-    std::remove(unreadable.c_str());
-    std::filesystem::create_directory(unreadable);
     d.LoadFile(U16(unreadable));
-    EXPECT_FALSE(d.Loaded());
-    EXPECT_EQ(d.Save(U16(TempPath("unreadable_out.txt"))), SaveResult::NotLoaded);
+    EXPECT_EQ(d.Save(U16(temp)), SaveResult::NotLoaded);
     std::filesystem::remove(unreadable);
+    EXPECT_EQ(ReadFile(path), kept);
 
     d.LoadFile(U16(path));
-    ASSERT_TRUE(d.Loaded());
-    SaveControl cancel;
-    cancel.cancelRequested = [] { return true; };
-    const std::string temp = TempPath("keptTEMP.txt");
-    EXPECT_EQ(d.Save(U16(temp), cancel), SaveResult::Cancelled);
-    EXPECT_EQ(d.Save(U16(testing::TempDir() + "no-such-folder/acdata.txt")), SaveResult::CreateFailed);
-
-    int promoted = 0, finished = 0;
     SaveControl hooks;
-    hooks.beforeEntry = [&](std::u16string_view, PhraseEntry& e) { ++promoted, e.stats.suggestable = 0; };
+    hooks.cancelRequested = [] { return true; };
+    EXPECT_EQ(d.Save(U16(temp), hooks), SaveResult::Cancelled);
+    EXPECT_EQ(d.Save(U16(testing::TempDir() + "no-such-folder/acdata.txt")), SaveResult::CreateFailed);
+    int finished = 0;
+    hooks.cancelRequested = nullptr;
+    hooks.beforeEntry = [&](std::u16string_view, PhraseEntry& e) { e.stats.suggestable = 0; };
     hooks.afterWalk = [&](const LockedStatsLookup&) { ++finished; };
     EXPECT_EQ(d.Save(U16(temp), hooks), SaveResult::Saved);
-    EXPECT_EQ(promoted, 1);
     EXPECT_EQ(finished, 1);
     EXPECT_EQ(ReadFile(temp), "5\r\nkeep this phrase\t1\t2\t3\t4\t0\t0\tZGRkZGRkZGRkZGRkZGRkZA==\r\n");
 }
 
+// Between two lines the loader lets the learners and the searcher in; one
+// of them may remove the phrase the loader has just stored, whose prefix the
+// next line shares.
 TEST(AcdataFile, APhraseRemovedWhileTheLoaderPausesIsNotBuiltOnByTheNextLine) {
-    // Between two lines the loader lets the learners and the searcher in; one
-    // of them may remove the phrase the loader has just stored, whose prefix
-    // the next line shares.
-    const std::string path = TempPath("removed_between.txt");
-    WriteFile(path, "9\r\nalpha beta one\t1\t2\t3\t4\r\nalpha beta two\t1\t2\t3\t4\r\n"
-                    "alpha beta three\t1\t2\t3\t4\r\n");
+    const std::string path = WriteFile("removed_between.txt", "9\r\nalpha beta one\t1\t2\t3\t4\r\n"
+                                       "alpha beta two\t1\t2\t3\t4\r\nalpha beta three\t1\t2\t3\t4\r\n");
     PhraseDictionary d(QuietDictionaryOptions());
     int pauses = 0;
     FakeClock clock;
-    d.LoadFile(U16(path), EveryLine(clock, [&](uint32_t) {
-                   if (++pauses == 1) {
-                       EXPECT_TRUE(d.RemovePhrase(u"alpha beta one"));
-                   }
-                   return false;
-               }));
+    d.LoadFile(U16(path), EveryLine(clock, [&](uint32_t) { return ++pauses == 1 && !d.RemovePhrase(u"alpha beta one"); }));
     EXPECT_TRUE(d.Loaded());
     EXPECT_EQ(PhraseList(d), (List{u"alpha beta three", u"alpha beta two"}));
-    EXPECT_EQ(d.PhraseCount(), 2u);
-    EXPECT_TRUE(d.RemovePhrase(u"alpha beta two"));
-    EXPECT_TRUE(d.RemovePhrase(u"alpha beta three"));
+    EXPECT_TRUE(d.RemovePhrase(u"alpha beta two") && d.RemovePhrase(u"alpha beta three"));
     EXPECT_EQ(d.PhraseCount(), 0u);
-    std::remove(path.c_str());
 }
 
 // The loader's clock: its first look, when a load starts, holds that load
 // until the test lets it go; after that every slice is spent at once.
-class HeldClock final : public Clock {
-public:
+struct HeldClock final : Clock {
+    std::mutex m;
+    std::condition_variable changed;
+    bool held = false, released = false;
+    uint32_t now = 100000;
     uint32_t TickMs() override {
-        std::unique_lock<std::mutex> lock(m_);
-        if (!held_) {
-            held_ = true;
-            changed_.notify_all();
-            changed_.wait(lock, [this] { return released_; });
-        }
-        return now_ += kLoaderSliceMs;
+        std::unique_lock<std::mutex> lock(m);
+        if (!held) held = true, changed.notify_all(), changed.wait(lock, [this] { return released; });
+        return now += kLoaderSliceMs;
     }
     void SleepMs(uint32_t) override {}
-    void WaitUntilHeld() {
-        std::unique_lock<std::mutex> lock(m_);
-        changed_.wait(lock, [this] { return held_; });
-    }
-    void Release() {
-        std::lock_guard<std::mutex> lock(m_);
-        released_ = true;
-        changed_.notify_all();
-    }
-
-private:
-    std::mutex m_;
-    std::condition_variable changed_;
-    bool held_ = false, released_ = false;
-    uint32_t now_ = 100000;
 };
 
 // A restore replaces "acdata.txt" while the start-up load still reads the
 // old one: the restored file is what the dictionary ends up holding, so the
 // save at exit does not write the old phrases over it.
 TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
-    const std::string before = TempPath("before_restore.txt"), restored = TempPath("restored.txt");
     std::string old = "5\r\n";
     for (int k = 0; k < 50; ++k) old += "old phrase number " + std::to_string(k) + "\t1\t2\t3\t4\r\n";
-    WriteFile(before, old);
-    WriteFile(restored, "7\r\nrestored phrase here\t1\t2\t3\t4\r\n");
+    const std::string before = WriteFile("before_restore.txt", old);
+    const std::string restored = WriteFile("restored.txt", "7\r\nrestored phrase here\t1\t2\t3\t4\r\n");
     HeldClock clock;
     DictionaryOptions options = QuietDictionaryOptions();
     options.clock = &clock;
     PhraseDictionary d(options);
     d.StartLoading(U16(before));
-    clock.WaitUntilHeld();
+    std::unique_lock<std::mutex> lock(clock.m);
+    clock.changed.wait(lock, [&] { return clock.held; });
+    lock.unlock();
     std::thread letGo([&] {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        clock.Release();
+        std::lock_guard<std::mutex> hold(clock.m);
+        clock.released = true;
+        clock.changed.notify_all();
     });
     d.StartLoading(U16(restored));
     letGo.join();
@@ -290,8 +251,6 @@ TEST(AcdataFile, AFileLoadedWhileAnotherLoadRunsReplacesIt) {
     ASSERT_TRUE(d.Loaded());
     EXPECT_EQ(PhraseList(d), List{u"restored phrase here"});
     EXPECT_EQ(d.KeystrokeCounter(), 7u);
-    std::remove(before.c_str());
-    std::remove(restored.c_str());
 }
 
 // The loader gives way by the time it has worked, measured on the clock it
@@ -318,10 +277,9 @@ TEST(LoaderPacing, ASliceEndsAfterItsTimeOfWorkWhateverTheTickCount) {
 }
 
 TEST(LoaderPacing, ALoadGivesWayPerSliceNotPerLine) {
-    const std::string path = TempPath("paced.txt");
     std::string file = "3\r\n";
     for (int k = 0; k < 1000; ++k) file += "paced phrase number " + std::to_string(k) + "\t1\t2\t3\t4\r\n";
-    WriteFile(path, file);
+    const std::string path = WriteFile("paced.txt", file);
     // However many lines, a load that has not worked a slice long does not
     // give way: on Windows each give-way costs a tick.
     FakeClock still;

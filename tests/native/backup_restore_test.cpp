@@ -10,13 +10,16 @@
 namespace kx::test {
 namespace {
 
+using testing::Bytes;
 using testing::ReadAll;
 using testing::WriteAll;
+using Strings = std::vector<std::u16string>;
 
 constexpr LocalTime kNow{2026, 12, 5, 1, 28, 19};
 const std::u16string kRestored = u"I|Restore Successful|Restored the backup successfully.";
+const std::u16string kKeptIn = u"\r\nThe files it replaced were kept in ";
 
-// Records the file dialogs' starting points and answers with set paths.
+// Answers the file dialogs with a set path and records where they started.
 struct ScriptedFileDialogs final : ShortcutFileDialogs {
     std::u16string answer, folder, name;
     std::u16string ChooseFileToSave(std::u16string_view f, std::u16string_view n) override { return Take(f, n); }
@@ -26,6 +29,8 @@ struct ScriptedFileDialogs final : ShortcutFileDialogs {
         return answer;
     }
 };
+
+std::u16string In(std::u16string_view folder, std::u16string_view name) { return JoinPath(folder, name); }
 
 class BackupTest : public DataTest {
 protected:
@@ -38,15 +43,13 @@ protected:
         ChooseStartupGroup(rig.ctx);
         files.MakeFolder(backup.documents);
     }
-    static std::u16string In(std::u16string_view folder, std::u16string_view name) { return JoinPath(folder, name); }
-    std::u16string Local(std::u16string_view name) const { return JoinPath(rig.folders.local, name); }
-    std::u16string User(std::u16string_view name) const { return JoinPath(rig.folders.user, name); }
+    std::u16string Local(std::u16string_view name) const { return In(rig.folders.local, name); }
+    std::u16string User(std::u16string_view name) const { return In(rig.folders.user, name); }
     // A backup folder as Backup Data leaves it, holding these group files.
     std::u16string MakeBackupFolder(std::initializer_list<std::pair<const char16_t*, const char16_t*>> groups) {
-        const std::u16string dest = rig.Sub(u"Backups");
-        files.MakeFolder(dest);
-        const std::u16string folder = JoinPath(dest, BackupFolderName(kNow));
-        EnsureFolder(files, JoinPath(folder, u"local"));
+        const std::u16string folder = In(rig.Sub(u"Backups"), BackupFolderName(kNow));
+        files.MakeFolder(rig.Sub(u"Backups"));
+        EnsureFolder(files, In(folder, u"local"));
         for (auto& [name, keyword] : groups) rig.MakeFile(In(In(folder, u"local"), name), {{keyword, u"backed up"}});
         return folder;
     }
@@ -72,16 +75,17 @@ INSTANTIATE_TEST_SUITE_P(Memory, BackupTest,
                          ::testing::Values(RegistryMaker([] { return std::make_unique<MemoryRegistry>(); })));
 
 TEST(BackupNames, GroupNamesAndTypedFolders) {
-    EXPECT_EQ(BeforeRestoreFolderName({2027, 1, 9, 23, 5, 0}), u"Kestrix_Before_Restore_2027-01-09_23-05-00");
-    EXPECT_EQ(GroupNameOfFile(u"myabbrevs_abbrev.dat"), u"mys");
-    EXPECT_EQ(GroupNameOfFile(u"Work_abbrev.dat"), u"Work");
-    EXPECT_EQ(GroupNameOfFile(u"abbrev.dat"), u"");
-    EXPECT_EQ(GroupNameOfFile(u"v1.2_abbrev.dat"), u"v1.2");
+    const std::pair<const char16_t*, const char16_t*> groups[] = {
+        {u"myabbrevs_abbrev.dat", u"mys"}, {u"Work_abbrev.dat", u"Work"}, {u"abbrev.dat", u""}, {u"v1.2_abbrev.dat", u"v1.2"}};
+    for (auto [file, group] : groups) EXPECT_EQ(GroupNameOfFile(file), group) << U8(file);
     EXPECT_EQ(CleanFolderText(u"  C:\\Backups\\ "), u"C:\\Backups");
     EXPECT_EQ(CleanFolderText(u"C:\\Backups\\\\"), u"C:\\Backups\\");
 }
 
-TEST_P(BackupTest, BackupRefusesEachBadFolderAndCopiesEverything) {
+// Refusals name the problem; a backup copies the data folder whole, a
+// folder typed inside it is not copied into itself, and a
+// file that cannot be copied is named to the user.
+TEST_P(BackupTest, BackupRefusesEachBadFolderAndCopiesEverythingElse) {
     const std::u16string dest = rig.Sub(u"Backups");
     files.MakeFolder(dest);
     files.locked = dest;
@@ -95,29 +99,33 @@ TEST_P(BackupTest, BackupRefusesEachBadFolderAndCopiesEverything) {
     };
     for (const auto& r : refusals) {
         const auto out = MakeBackup(backup, r.typed, kNow);
-        EXPECT_FALSE(out.done) << U8(r.typed);
-        EXPECT_EQ(out.refusedFolder, r.refusedFolder) << U8(r.typed);
+        EXPECT_EQ(std::tuple(out.done, out.refusedFolder), std::tuple(false, r.refusedFolder)) << U8(r.typed);
         EXPECT_EQ(rig.TakeMessages(), r.message);
     }
     files.locked.clear();
-
-    rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}});
     rig.MakeFile(Local(u"Work_abbrev.dat"), {{u"W", u"work"}});
-    WriteAll(User(u"acdata.txt"), {'a', 'c'});
     EnsureFolder(files, In(User(u"extra"), u"deeper"));
     WriteAll(In(In(User(u"extra"), u"deeper"), u"note.txt"), {'n'});
-
     const auto made = MakeBackup(backup, dest + kPathSeparator + u"  ", kNow);
-    ASSERT_TRUE(made.done);
+    ASSERT_TRUE(made.done && made.complete);
     EXPECT_EQ(made.chosenFolder, dest);
-    EXPECT_EQ(made.backupFolder, In(dest, u"Kestrix_Backup_2026-12-05_01-28-19"));
-    EXPECT_TRUE(made.complete);
     EXPECT_EQ(rig.TakeMessages(), u"I|Backup Successful|Created the backup successfully.\n");
-    const std::u16string local = In(made.backupFolder, u"local");
-    EXPECT_EQ(ReadAll(In(local, u"abbrev.dat")), ReadAll(Local(u"abbrev.dat")));
-    EXPECT_EQ(ReadAll(In(local, u"Work_abbrev.dat")), ReadAll(Local(u"Work_abbrev.dat")));
-    EXPECT_EQ(ReadAll(In(made.backupFolder, u"acdata.txt")), (testing::Bytes{'a', 'c'}));
-    EXPECT_EQ(ReadAll(In(In(In(made.backupFolder, u"extra"), u"deeper"), u"note.txt")), testing::Bytes{'n'});
+    EXPECT_EQ(ReadAll(In(In(made.backupFolder, u"local"), u"Work_abbrev.dat")), ReadAll(Local(u"Work_abbrev.dat")));
+    EXPECT_EQ(ReadAll(In(In(In(made.backupFolder, u"extra"), u"deeper"), u"note.txt")), Bytes{'n'});
+
+    const std::u16string inside = In(User(u"Inner"), u"copy");
+    files.MakeFolder(User(u"Inner"));
+    EXPECT_TRUE(CopyFolder(files, rig.folders.user, inside));
+    EXPECT_TRUE(files.IsFolder(In(inside, u"Inner")));
+    EXPECT_FALSE(files.IsFolder(In(In(inside, u"Inner"), u"copy")));
+
+    const LocalTime later{2026, 12, 5, 1, 30, 0};
+    WriteAll(User(u"acdata.txt"), {'a', 'c'});
+    files.locked = In(In(dest, BackupFolderName(later)), u"acdata.txt");
+    const auto partial = MakeBackup(backup, dest, later);
+    EXPECT_EQ(std::tuple(partial.done, partial.complete), std::tuple(true, false));
+    EXPECT_EQ(rig.TakeMessages(), u"W|Backup Incomplete|The backup in " + partial.backupFolder +
+                                      u" is incomplete. These files could not be copied:\r\n" + User(u"acdata.txt") + u"\n");
 }
 
 TEST_P(BackupTest, RestoreChecksTheFolderAndTheChoice) {
@@ -135,60 +143,44 @@ TEST_P(BackupTest, RestoreChecksTheFolderAndTheChoice) {
     };
     for (const auto& c : cases) {
         const auto out = RestoreBackup(backup, c.folder, c.choice, kNow);
-        EXPECT_EQ(out.done, c.done) << U8(c.folder);
-        EXPECT_EQ(out.refusedFolder, c.refusedFolder) << U8(c.folder);
+        EXPECT_EQ(std::tuple(out.done, out.refusedFolder), std::tuple(c.done, c.refusedFolder)) << U8(c.folder);
         EXPECT_EQ(rig.TakeMessages(), c.message);
     }
 }
 
+// Prompt asks for each existing file, not for a missing or empty one; what
+// it replaces is kept in the user's documents laid out like a backup (the
+// Backup suite answers the questions for the phrases and the default group
+// end to end); the groups whose files were new are registered.
 TEST_P(BackupTest, PromptAsksForEachExistingFileAndKeepsWhatItReplaces) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current default"}});
     rig.MakeFile(Local(u"Home_abbrev.dat"), {{u"H", u"current home"}});
     WriteAll(Local(u"Empty_abbrev.dat"), {});
-    WriteAll(User(u"acdata.txt"), {'o', 'l', 'd'});
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}, {u"Home_abbrev.dat", u"HB"},
                                                     {u"Empty_abbrev.dat", u"EB"}, {u"Work_abbrev.dat", u"WB"}});
     const std::u16string backedUp = In(folder, u"local");
-    WriteAll(In(folder, u"acdata.txt"), {'n', 'e', 'w'});
     rig.MakeFile(In(folder, u"shared_abbrev.dat"), {{u"S", u"shared"}}, true);
-    const auto oldDefault = ReadAll(Local(u"abbrev.dat"));
-    const auto oldHome = ReadAll(Local(u"Home_abbrev.dat"));
-
-    rig.prompt.Answer(0);  // acdata.txt: Overwrite
+    const auto oldDefault = ReadAll(Local(u"abbrev.dat")), oldHome = ReadAll(Local(u"Home_abbrev.dat"));
     rig.prompt.Answer(0);  // Home: Overwrite
     rig.prompt.Answer(1);  // the default group ("abbrev.dat" sorts last): No
     const auto out = RestoreBackup(backup, folder, ConflictChoice::Prompt, kNow);
     ASSERT_TRUE(out.done);
-    ASSERT_EQ(rig.prompt.asked.size(), 3u);
-    EXPECT_EQ(rig.prompt.asked[0].text, u"Do you want to overwrite the existing Auto-Complete data?");
-    EXPECT_EQ(rig.prompt.asked[0].buttons, (std::vector<std::u16string>{u"Overwrite", u"Skip"}));
-    EXPECT_EQ(rig.prompt.asked[0].title, u"Confirm Overwrite");
-    EXPECT_EQ(rig.prompt.asked[1].text, u"Group \"Home\" already exists. Do you want to overwrite it?");
-    EXPECT_EQ(rig.prompt.asked[1].buttons, (std::vector<std::u16string>{u"Overwrite", u"No"}));
-    EXPECT_EQ(rig.prompt.asked[2].text, u"Do you want to overwrite the default group?");
-
-    // A file that did not exist is copied without a question; so is one
-    // over an empty file.
+    ASSERT_EQ(rig.prompt.asked.size(), 2u);
+    EXPECT_EQ(rig.prompt.asked[0].text, u"Group \"Home\" already exists. Do you want to overwrite it?");
+    EXPECT_EQ(rig.prompt.asked[0].buttons, (Strings{u"Overwrite", u"No"}));
     EXPECT_EQ(ReadAll(User(u"shared_abbrev.dat")), ReadAll(In(folder, u"shared_abbrev.dat")));
-    EXPECT_EQ(ReadAll(User(u"acdata.txt")), (testing::Bytes{'n', 'e', 'w'}));
-    EXPECT_TRUE(out.autoCompleteReplaced);
+    EXPECT_FALSE(out.autoCompleteReplaced);
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), oldDefault);
-    EXPECT_EQ(ReadAll(Local(u"Home_abbrev.dat")), ReadAll(In(backedUp, u"Home_abbrev.dat")));
-    EXPECT_EQ(ReadAll(Local(u"Empty_abbrev.dat")), ReadAll(In(backedUp, u"Empty_abbrev.dat")));
-
-    // The groups whose files held nothing are registered; Default stays.
-    EXPECT_EQ(out.registered, (std::vector<std::u16string>{u"Empty", u"Work"}));
+    for (const char16_t* name : {u"Home_abbrev.dat", u"Empty_abbrev.dat"})
+        EXPECT_EQ(ReadAll(Local(name)), ReadAll(In(backedUp, name))) << U8(name);
+    EXPECT_EQ(out.registered, (Strings{u"Empty", u"Work"}));
     EXPECT_EQ(rig.Groups().LocationOf(u"Work"), Local(u"Work_abbrev.dat"));
-    EXPECT_EQ(rig.Groups().LocationOf(u"Default"), rig.folders.DefaultGroupFile());
     EXPECT_EQ(rig.Groups().LocationOf(u"Home"), u"");
-
-    // What was replaced is kept in the user's documents, laid out like a backup.
     const std::u16string kept = In(backup.documents, u"Kestrix_Before_Restore_2026-12-05_01-28-19");
     EXPECT_EQ(out.keptIn, kept);
     EXPECT_EQ(ReadAll(In(In(kept, u"local"), u"Home_abbrev.dat")), oldHome);
-    EXPECT_EQ(ReadAll(In(kept, u"acdata.txt")), (testing::Bytes{'o', 'l', 'd'}));
     EXPECT_FALSE(testing::FileExists(In(In(kept, u"local"), u"abbrev.dat")));
-    EXPECT_EQ(rig.TakeMessages(), kRestored + u"\r\nThe files it replaced were kept in " + kept + u".\n");
+    EXPECT_EQ(rig.TakeMessages(), kRestored + kKeptIn + kept + u".\n");
 }
 
 // Skip and Overwrite ask nothing. The replaced file is kept in the user's
@@ -198,22 +190,19 @@ TEST_P(BackupTest, ReplacedFilesGoToTheUsersOwnFoldersOrAreNotReplaced) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
     const auto current = ReadAll(Local(u"abbrev.dat"));
     const std::u16string folder = MakeBackupFolder({{u"abbrev.dat", u"DEF"}});
-
     const auto skipped = RestoreBackup(backup, folder, ConflictChoice::Skip, kNow);
-    EXPECT_EQ(skipped.skipped, std::vector<std::u16string>{Local(u"abbrev.dat")});
+    EXPECT_EQ(std::tuple(skipped.skipped, skipped.keptIn), std::tuple(Strings{Local(u"abbrev.dat")}, u""));
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), current);
-    EXPECT_EQ(skipped.keptIn, u"");
     EXPECT_EQ(rig.TakeMessages(), kRestored + u"\n");
 
     files.locked = backup.documents;
     const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
     const std::u16string kept = User(u"Kestrix_Before_Restore_2026-12-05_01-28-19");
-    EXPECT_EQ(out.copied, std::vector<std::u16string>{Local(u"abbrev.dat")});
+    EXPECT_EQ(std::tuple(out.copied, out.keptIn), std::tuple(Strings{Local(u"abbrev.dat")}, kept));
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), ReadAll(In(In(folder, u"local"), u"abbrev.dat")));
-    EXPECT_EQ(out.keptIn, kept);
     EXPECT_EQ(ReadAll(In(In(kept, u"local"), u"abbrev.dat")), current);
-    EXPECT_EQ(files.ListFolders(rig.Sub(u"Backups")), std::vector<std::u16string>{BackupFolderName(kNow)});
-    EXPECT_EQ(rig.TakeMessages(), kRestored + u"\r\nThe files it replaced were kept in " + kept + u".\n");
+    EXPECT_EQ(files.ListFolders(rig.Sub(u"Backups")), Strings{BackupFolderName(kNow)});
+    EXPECT_EQ(rig.TakeMessages(), kRestored + kKeptIn + kept + u".\n");
     EXPECT_TRUE(rig.prompt.asked.empty());
 
     rig.MakeFile(Local(u"abbrev.dat"), {{u"NOW", u"current"}});
@@ -243,29 +232,8 @@ TEST_P(BackupTest, RestoreTakesGroupFilesOnlyAndKeepsEachGroupsFile) {
         EXPECT_FALSE(rig.Groups().Exists(name)) << U8(name);
     EXPECT_TRUE(files.ListFiles(rig.folders.local).empty());
     EXPECT_EQ(rig.TakeMessages(), kRestored + u"\r\nThese files of the backup are no shortcut groups and were not "
-                                  u"restored:\r\nHome_abbrev.dat.TEMP\r\nWork_abbrev.dat.damaged-2\r\nabbrev.dat.damaged"
-                                  u"\r\nThe files it replaced were kept in " + out.keptIn + u".\n");
-}
-
-// A backup folder typed inside the data folder in another case is not
-// copied into itself; a file that cannot be copied is named to the user.
-TEST_P(BackupTest, BackupSkipsItsOwnFolderAndNamesWhatItCouldNotCopy) {
-    const std::u16string inside = User(u"Inner");
-    files.MakeFolder(inside);
-    const std::u16string dest = In(inside, u"copy");
-    EXPECT_TRUE(CopyFolder(files, rig.folders.user, dest));
-    EXPECT_TRUE(files.IsFolder(In(dest, u"Inner")));
-    EXPECT_FALSE(files.IsFolder(In(In(dest, u"Inner"), u"copy")));
-
-    const std::u16string to = rig.Sub(u"Backups");
-    files.MakeFolder(to);
-    WriteAll(User(u"acdata.txt"), {'a', 'c'});
-    files.locked = In(In(to, BackupFolderName(kNow)), u"acdata.txt");
-    const auto made = MakeBackup(backup, to, kNow);
-    EXPECT_TRUE(made.done);
-    EXPECT_FALSE(made.complete);
-    EXPECT_EQ(rig.TakeMessages(), u"W|Backup Incomplete|The backup in " + made.backupFolder +
-                                      u" is incomplete. These files could not be copied:\r\n" + User(u"acdata.txt") + u"\n");
+                                  u"restored:\r\nHome_abbrev.dat.TEMP\r\nWork_abbrev.dat.damaged-2\r\nabbrev.dat.damaged" +
+                                      kKeptIn + out.keptIn + u".\n");
 }
 
 // A damaged group file in the backup is restored as it is; loading it then
@@ -279,95 +247,74 @@ TEST_P(BackupTest, FinishingARestoreLoadsWhatWasRestored) {
     WriteAll(In(In(folder, u"local"), u"abbrev.dat"), testing::DamagedFile());
     rig.AddGroupFile(u"Other", {{u"O", u"other"}});
     rig.Groups().SetCurrentName(u"Other");
-
-    const auto out = RestoreBackup(backup, folder, ConflictChoice::Overwrite, kNow);
-    ASSERT_TRUE(out.done);
-    rig.TakeMessages();
     std::vector<std::string> calls;
     RestoreFollowUp followUp{[&] { calls.push_back("pictures"); },
                              [&](std::u16string_view path) { calls.push_back("phrases " + U8(path)); }};
-    FinishRestore(rig.ctx, rig.stores, out, followUp);
+    const auto finish = [&](ConflictChoice choice) {
+        const auto out = RestoreBackup(backup, folder, choice, kNow);
+        rig.TakeMessages();
+        calls.clear();
+        FinishRestore(rig.ctx, rig.stores, out, followUp);
+        return out;
+    };
+    const auto out = finish(ConflictChoice::Overwrite);
     EXPECT_EQ(calls, std::vector<std::string>{"pictures"});
     EXPECT_EQ(rig.Groups().CurrentName(), u"Default");
     EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\r\nA copy of the damaged file was kept as " +
                                       Local(u"abbrev.dat") + u".damaged.\n");
     EXPECT_EQ(ReadAll(In(In(out.keptIn, u"local"), u"abbrev.dat")), good);
-
     WriteAll(In(folder, u"acdata.txt"), {'x'});
-    const auto withPhrases = RestoreBackup(backup, folder, ConflictChoice::Skip, kNow);
-    calls.clear();
-    FinishRestore(rig.ctx, rig.stores, withPhrases, followUp);
+    finish(ConflictChoice::Skip);
     EXPECT_EQ(calls, (std::vector<std::string>{"pictures", "phrases " + U8(User(u"acdata.txt"))}));
 }
 
-TEST_P(BackupTest, SavedFileReadsBackWithTheSameShortcuts) {
-    rig.MakeFile(Local(u"abbrev.dat"), {{u"SIG", u"regards"}, {u"ADDR", u"1 Main St"}});
-    LoadLocalStore(rig.ctx, rig.stores);
-    ASSERT_TRUE(SaveFile(In(backup.documents, u"mine.dat")));
-    EXPECT_EQ(fileDialogs.folder, backup.documents);  // nothing used before
-    EXPECT_EQ(fileDialogs.name, u"");
-    EXPECT_TRUE(rig.dialogs.requests.empty()) << "no shared store: no question";
-    EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"mine.dat");
-    EXPECT_EQ(rig.settings.Read(settings::BackupFolder), backup.documents);
-    StoreRef back = rig.Load(fileDialogs.answer);
-    EXPECT_EQ(back->Size(), 2u);
-    EXPECT_EQ(rig.Text(*back, u"ADDR"), u"1 Main St");
-    EXPECT_EQ(rig.stores.local->FilePath(), rig.folders.DefaultGroupFile()) << "the group keeps its own file";
-
-    // With a shared store loaded the user picks it; its password goes along.
+// The Backup suite saves the private store and reads the file back; here,
+// with a shared store loaded, the user picks the store and its password goes
+// along; Cancel writes nothing; a failed save says so.
+TEST_P(BackupTest, SavedFileCarriesTheSharedStoresPassword) {
     LoadWithShared();
-    rig.dialogs.choices.push_back(kChoiceShared);
+    rig.TakeMessages();
+    rig.dialogs.choices = {kChoiceShared, kChoiceCancelled, kChoicePrivate};
     ASSERT_TRUE(SaveFile(In(backup.documents, u"shared copy.dat")));
-    EXPECT_EQ(fileDialogs.name, u"mine.dat");
+    EXPECT_EQ(std::tuple(fileDialogs.folder, fileDialogs.name), std::tuple(backup.documents, u""));
     EXPECT_EQ(rig.dialogs.requests.at(0).heading, u"Where do you want to save them?");
-    EXPECT_EQ(rig.dialogs.requests.at(0).text, u"Shortcuts can be saved in your private or shared data.");
-    back = rig.Load(fileDialogs.answer, true);
+    StoreRef back = rig.Load(fileDialogs.answer, true);
     std::u16string password;
     EXPECT_TRUE(back->GetAdminPassword(password));
     EXPECT_EQ(password, u"pw");
     EXPECT_EQ(rig.Text(*back, u"SH"), u"shared");
-
-    // Cancel on the question writes nothing; a failed save says so.
-    rig.dialogs.choices.push_back(kChoiceCancelled);
-    EXPECT_FALSE(SaveFile(fileDialogs.answer));
-    rig.dialogs.choices.push_back(kChoicePrivate);
+    EXPECT_EQ(rig.stores.shared->FilePath(), rig.Sub(u"shared.dat")) << "the store keeps its own file";
+    EXPECT_FALSE(SaveFile(In(backup.documents, u"cancelled.dat")));
+    EXPECT_FALSE(testing::FileExists(In(backup.documents, u"cancelled.dat")));
     EXPECT_FALSE(SaveFile(In(rig.Sub(u"no such folder"), u"x.dat")));
     EXPECT_EQ(rig.TakeMessages(), u"E|File Save Error|Failed to save file!\n");
 }
 
+// Cancel at any question saves nothing and leaves the store as its file;
+// "Do this for all" answers the remaining conflicts.
 TEST_P(BackupTest, LoadedFileMergesWithOneAnswerForAllOrCancels) {
     rig.MakeFile(Local(u"abbrev.dat"), {{u"A", u"mine a"}, {u"B", u"mine b"}, {u"C", u"mine c"}, {u"D", u"mine d"}});
     LoadLocalStore(rig.ctx, rig.stores);
     const auto before = ReadAll(Local(u"abbrev.dat"));
     const std::u16string file = In(backup.documents, u"theirs.dat");
     rig.MakeFile(file, {{u"A", u"their a"}, {u"B", u"their b"}, {u"C", u"their c"}, {u"D", u"their d"}, {u"E", u"new e"}});
-
-    // Cancel on the second question: nothing is saved and the store is the file's again.
     rig.prompt.Answer(0);
     rig.prompt.Cancel();
     EXPECT_FALSE(LoadFile(file).saved);
     EXPECT_EQ(ReadAll(Local(u"abbrev.dat")), before);
     EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"mine a");
     ASSERT_EQ(rig.prompt.asked.size(), 2u);
-    EXPECT_EQ(rig.prompt.asked[0].text, u"The shortcut \"A\" already exists.\r\nDo you want to replace the existing shortcut?");
-    EXPECT_EQ(rig.prompt.asked[0].title, u"Replace Existing Shortcut");
     EXPECT_EQ(rig.prompt.asked[0].checkBox, u"Do this action for all remaining items");
-    EXPECT_TRUE(rig.prompt.asked[0].cancellable);
 
-    // "No" on A, then "Replace" with the box ticked: B, C and D without asking.
     rig.prompt.asked.clear();
-    rig.prompt.Answer(1);
-    rig.prompt.Answer(0, true);
+    rig.prompt.Answer(1);        // No on A,
+    rig.prompt.Answer(0, true);  // then Replace for all: B, C and D without asking
     const auto out = LoadFile(file);
     EXPECT_TRUE(out.saved);
-    EXPECT_EQ(rig.prompt.asked.size(), 2u);
-    EXPECT_EQ(out.added, 1u);
-    EXPECT_EQ(out.replaced, 3u);
-    EXPECT_EQ(rig.Text(*rig.stores.local, u"A"), u"mine a");
-    EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"their d");
+    EXPECT_EQ(std::tuple(rig.prompt.asked.size(), out.added, out.replaced), std::tuple(2u, 1u, 3u));
     StoreRef saved = rig.Load(Local(u"abbrev.dat"));
-    EXPECT_EQ(rig.Text(*saved, u"E"), u"new e");
-    EXPECT_EQ(rig.Text(*saved, u"B"), u"their b");
+    EXPECT_EQ(rig.Text(*saved, u"A") + rig.Text(*saved, u"D") + rig.Text(*saved, u"E"), u"mine atheir dnew e");
+    EXPECT_EQ(rig.Text(*rig.stores.local, u"D"), u"their d");
     EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"theirs.dat");
 }
 
@@ -377,7 +324,6 @@ TEST_P(BackupTest, DamagedOrMissingFilesAndTheSharedPasswordChangeNothing) {
     EXPECT_FALSE(LoadFile(In(backup.documents, u"missing.dat")).saved);
     EXPECT_EQ(rig.TakeMessages(), u"W|Load Shortcuts|Shortcut file not found\n");
     EXPECT_EQ(rig.settings.Read(settings::BackupFile), u"") << "a file that did not load is not remembered";
-
     WriteAll(In(backup.documents, u"bad.dat"), testing::DamagedFile());
     EXPECT_FALSE(LoadFile(In(backup.documents, u"bad.dat")).saved);
     EXPECT_EQ(rig.TakeMessages(), u"E|Load Shortcuts|Shortcut file is corrupt\n");
@@ -394,7 +340,6 @@ TEST_P(BackupTest, DamagedOrMissingFilesAndTheSharedPasswordChangeNothing) {
     EXPECT_EQ(ReadAll(sharedFile), sharedBefore);
     EXPECT_EQ(rig.TakeMessages(),
               u"E|Administrator Access Required|Only the Administrator may change the Shared Shortcuts.\n");
-
     EXPECT_TRUE(LoadFile(good).saved);
     EXPECT_EQ(rig.Text(*rig.stores.shared, u"NEW"), u"new");
     EXPECT_EQ(rig.Text(*rig.stores.local, u"NEW"), u"<missing>");

@@ -142,42 +142,27 @@ TEST_F(ReaderTest, AFailedReadFailsTheLoad) {
 
 // The password comes from the file loaded last: a file without a password
 // record, or a load as the local store, leaves none of an earlier load.
+// Without its NUL the text ends with the record; beyond 259 units it is cut;
+// a size field inside its own header would not move the reader on.
 TEST_F(ReaderTest, ThePasswordRecordAndEveryLoadSettingItAfresh) {
-    Bytes withPassword = Header(2, 1);
-    PutPassword(withPassword, "top secret");
-    PutRecord(withPassword, {2, 0, "A", "", "a"});
-    Seal(withPassword, 500);
-    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
+    const auto withPassword = [](std::string_view pw, int64_t size = -1, bool nul = true, uint32_t count = 2) {
+        Bytes b = Header(count, 1);
+        PutPassword(b, pw, 1, size, nul);
+        PutRecord(b, {2, 0, "A", "", "a"});
+        return Seal(b, 500), b;
+    };
+    ASSERT_EQ(LoadBytes(withPassword("top secret"), true), LoadOk);
     EXPECT_EQ(count, 2u);
     EXPECT_EQ(Password(), u"top secret");
     ASSERT_EQ(LoadBytes(File(1, {{1, 0, "A", "", "a"}}, 500), true), LoadOk);
     EXPECT_EQ(Password(), u"");
-    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-    ASSERT_EQ(ShortcutStore::Load(*store, path, true, count, io), LoadOk);
-    EXPECT_EQ(Password(), u"");
-    ASSERT_EQ(LoadBytes(withPassword, true), LoadOk);
-    ASSERT_EQ(LoadBytes(withPassword, false), LoadOk);
+    ASSERT_EQ(LoadBytes(withPassword("top secret"), true), LoadOk);
+    ASSERT_EQ(LoadBytes(withPassword("top secret"), false), LoadOk);
     EXPECT_EQ(store->RawAdminPassword(), u"");
-
-    // Without its NUL the text ends with the record; beyond 259 units it is cut.
-    Bytes noNul = Header(1, 1);
-    PutU32(noNul, 1);
-    PutU32(noNul, 13 + 300);
-    PutU32(noNul, 0);
-    noNul.push_back(0xF0);
-    PutText(noNul, std::string(300, 'p'));
-    ASSERT_EQ(LoadBytes(noNul, true), LoadOk);
+    ASSERT_EQ(LoadBytes(withPassword(std::string(300, 'p'), 13 + 300, false, 1), true), LoadOk);
     EXPECT_EQ(Password(), std::u16string(259, u'p'));
-
-    // A size field inside its own header would not move the reader on.
-    Bytes tiny = Header(1000000, 1);
-    PutU32(tiny, 1);
-    PutU32(tiny, 0);
-    PutU32(tiny, 0);
-    tiny.push_back(0xF0);
-    tiny.resize(100, 0);
     store = ShortcutStore::Create();
-    EXPECT_EQ(LoadBytes(tiny, true), LoadCorrupt);
+    EXPECT_EQ(LoadBytes(withPassword("", 0, false, 1000000), true), LoadCorrupt);
     std::u16string pw;
     EXPECT_FALSE(store->GetAdminPassword(pw));
 }
@@ -217,10 +202,10 @@ TEST_F(ReaderTest, LoadOutOfMemoryFailsAndLeavesTheStoreEmpty) {
 // failed builder leaves the clip empty, and the load goes on.
 TEST_F(ReaderTest, ClipsAreBuiltForRichTextOnly) {
     struct RecordingBuilder final : ClipBuilder {
-        std::vector<std::string> calls;
+        std::string calls;
         bool succeed = true;
         bool BuildRich(ShortcutEntry& e) override {
-            calls.push_back("rich:" + e.richText);
+            calls += "rich:" + e.richText + ";";
             e.htmlClip = "<html>";
             return succeed;
         }
@@ -231,13 +216,10 @@ TEST_F(ReaderTest, ClipsAreBuiltForRichTextOnly) {
         builder.succeed = succeed;
         builder.calls.clear();
         ASSERT_EQ(LoadBytes(b), LoadOk);
-        EXPECT_EQ(builder.calls, (std::vector<std::string>{"rich:{r}"}));
-        EXPECT_EQ(store->Size(), 4u);
-        EntryRef e;
-        ASSERT_TRUE(store->Find(u"R", e));
-        EXPECT_EQ(e->htmlClip, succeed ? "<html>" : "");
-        ASSERT_TRUE(store->Find(u"P", e));
-        EXPECT_EQ(e->htmlClip, "");
+        EXPECT_EQ(builder.calls, "rich:{r};");
+        EntryRef r, p;
+        ASSERT_TRUE(store->Find(u"R", r) && store->Find(u"P", p));
+        EXPECT_EQ(std::tuple(store->Size(), r->htmlClip, p->htmlClip), std::tuple(4u, succeed ? "<html>" : "", ""));
     }
 }
 

@@ -25,71 +25,50 @@ struct SaveFaultTest : ::testing::Test {
     FaultyFileMapping files{SystemFileMapping()};
     FakeClock clock;
     DatabaseIo io{files, clock};
-    std::u16string path = dir.Path("abbrev.dat");
-    std::u16string saved = path + u".TEMP";
+    std::u16string path = dir.Path("abbrev.dat"), saved = path + u".TEMP";
+    StoreRef newStore = StoreWith(u"NEW", 40, 30);
 
-    void SetUp() override {
-        // A tiny granularity makes the new store grow the mapping several times.
-        files.SetGranularity(64);
-    }
+    // A tiny granularity makes the new store grow the mapping several times.
+    void SetUp() override { files.SetGranularity(64); }
     std::string Describe() const {
         std::string s;
         for (const auto& step : files.Log()) s += step + " ";
         return s;
     }
-    // The number of steps a save that nothing breaks takes.
-    uint32_t CleanSaveSteps(const ShortcutStore& store) {
-        files.FailAt(0);
-        EXPECT_TRUE(ShortcutStore::Save(store, path, io));
-        return files.Steps();
+    bool Save(const ShortcutStore& store, uint32_t failAt = 0) {
+        files.FailAt(failAt);
+        return ShortcutStore::Save(store, path, io);
     }
 };
 
-// The old file is gone only when the new one is complete, and a failed save
-// leaves no copy of it beside the file.
-TEST_F(SaveFaultTest, EveryStepOfReplacingAFile) {
-    auto oldStore = StoreWith(u"OLD", 3, 10);
-    auto newStore = StoreWith(u"NEW", 40, 30);
-    files.FailAt(0);
-    ASSERT_TRUE(ShortcutStore::Save(*oldStore, path, io));
+// Over an old file, or where there was none: the old file is gone only when
+// the new one is complete, and a failed save leaves no copy beside it (nor,
+// on a first save, any file).
+TEST_F(SaveFaultTest, EveryStepOfAFirstSaveAndOfReplacingAFile) {
+    ASSERT_TRUE(Save(*StoreWith(u"OLD", 3, 10)));
     const Bytes oldBytes = ReadAll(path);
-    const uint32_t steps = CleanSaveSteps(*newStore);
+    ASSERT_TRUE(Save(*newStore));
+    const uint32_t steps = files.Steps();
     const Bytes newBytes = ReadAll(path);
     ASSERT_GT(steps, 12u) << Describe();  // the mapping grew several times
-
-    for (uint32_t step = 1; step <= steps; ++step) {
-        WriteAll(path, oldBytes);
-        WriteAll(saved, {1, 2, 3});  // a leftover of an earlier interrupted save
-        files.FailAt(step);
-        const bool ok = ShortcutStore::Save(*newStore, path, io);
-        EXPECT_EQ(ReadAll(path), ok ? newBytes : oldBytes) << Describe();
-        EXPECT_TRUE(ok || ReadAll(saved) != oldBytes) << Describe();
-        files.FailAt(0);
-        ASSERT_TRUE(ShortcutStore::Save(*newStore, path, io)) << "recovering after " << Describe();
-        EXPECT_FALSE(FileExists(saved)) << "leftover copy after " << Describe();
-    }
-}
-
-TEST_F(SaveFaultTest, OnlyAFailedDeleteOfTheCopyLeavesItAndStillSucceeds) {
-    auto store = StoreWith(u"A", 2, 5);
-    CleanSaveSteps(*store);  // the file exists: the next save replaces it
-    const uint32_t steps = CleanSaveSteps(*store);
+    for (bool first : {false, true})
+        for (uint32_t step = 1; step <= steps; ++step) {
+            SCOPED_TRACE(first ? "first save" : "replacing");
+            if (first) std::filesystem::remove(FsPath(path));
+            else WriteAll(path, oldBytes), WriteAll(saved, {1, 2, 3});  // a leftover of an interrupted save
+            const bool ok = Save(*newStore, step);
+            if (first && !ok) { EXPECT_FALSE(FileExists(path) || FileExists(saved)) << Describe(); }
+            if (!first) {
+                EXPECT_EQ(ReadAll(path), ok ? newBytes : oldBytes) << Describe();
+                EXPECT_TRUE(ok || ReadAll(saved) != oldBytes) << Describe();
+            }
+            ASSERT_TRUE(Save(*newStore)) << "recovering after " << Describe();
+            EXPECT_FALSE(FileExists(saved)) << "leftover copy after " << Describe();
+        }
+    // Only a failed delete of the copy leaves it, and the save still succeeds.
     ASSERT_EQ(files.Log().back(), "delete");
-    files.FailAt(steps);
-    EXPECT_TRUE(ShortcutStore::Save(*store, path, io));
+    EXPECT_TRUE(Save(*newStore, steps));
     EXPECT_TRUE(FileExists(saved));
-}
-
-TEST_F(SaveFaultTest, FailedFirstSaveLeavesNoFile) {
-    auto store = StoreWith(u"NEW", 40, 30);
-    const uint32_t steps = CleanSaveSteps(*store);
-    for (uint32_t step = 1; step <= steps; ++step) {
-        std::filesystem::remove(FsPath(path));
-        files.FailAt(step);
-        if (ShortcutStore::Save(*store, path, io)) continue;
-        EXPECT_FALSE(FileExists(path)) << Describe();
-        EXPECT_FALSE(FileExists(saved)) << Describe();
-    }
 }
 
 // A read-only file (copied from a CD, or marked so by hand) is replaced like
@@ -103,34 +82,30 @@ TEST_F(SaveFaultTest, SavingOverAReadOnlyFileReplacesIt) {
                                          std::filesystem::perm_options::remove);
         return (std::filesystem::status(FsPath(path)).permissions() & perms::owner_write) == perms::none;
     };
-    auto newStore = StoreWith(u"NEW", 5, 10);
-    files.FailAt(0);
-    ASSERT_TRUE(ShortcutStore::Save(*StoreWith(u"OLD", 3, 10), path, io));
+    ASSERT_TRUE(Save(*StoreWith(u"OLD", 3, 10)));
     const Bytes oldBytes = ReadAll(path);
     ASSERT_TRUE(readOnly(true));
-
-    // Broken after the old file was moved aside (at mapping the new one): it
-    // is back under its own name, whole.
-    files.FailAt(4);
-    EXPECT_FALSE(ShortcutStore::Save(*newStore, path, io)) << Describe();
+    // Broken after the old file was moved aside (at mapping the new one).
+    EXPECT_FALSE(Save(*newStore, 4)) << Describe();
     EXPECT_EQ(files.Log().back(), "rename") << Describe();
     EXPECT_EQ(ReadAll(path), oldBytes) << Describe();
-    EXPECT_FALSE(FileExists(saved));
-
     readOnly(true);
-    files.FailAt(0);
-    ASSERT_TRUE(ShortcutStore::Save(*newStore, path, io));
+    ASSERT_TRUE(Save(*newStore));
     EXPECT_FALSE(readOnly(false));
     EXPECT_FALSE(FileExists(saved));
     auto loaded = LoadedFrom(path, io);
-    EXPECT_EQ(PlainOf(*loaded, u"NEW4"), u"NNNNNNNNNN");
+    EXPECT_EQ(PlainOf(*loaded, u"NEW4"), std::u16string(30, u'N'));
     EXPECT_FALSE(loaded->Contains(u"OLD0"));
 }
 
+// Waits double within the budget, for sharing conflicts only; a load gets
+// through a short conflict.
 TEST(OpenWithRetry, WaitsDoubleWithinTheBudgetForSharingConflictsOnly) {
     ScratchDir dir;
     const std::u16string path = dir.Path("f.dat");
-    WriteAll(path, {0});
+    Bytes b = Header(1);
+    PutRecord(b, {1, 0, "A", "", "a"});
+    WriteAll(path, b);
     const struct { uint32_t violations; bool missing, opens; uint32_t attempts, slept; } cases[] = {
         {0, false, true, 1, 0},
         {3, false, true, 4, 16 + 32 + 64},
@@ -145,21 +120,10 @@ TEST(OpenWithRetry, WaitsDoubleWithinTheBudgetForSharingConflictsOnly) {
         FileError error = FileError::None;
         auto f = OpenWithRetry(files, clock, c.missing ? dir.Path("missing") : path, FileAccess::Read,
                                FileShare::ReadWrite, FileDisposition::OpenExisting, 2000, &error);
-        EXPECT_EQ(f != nullptr, c.opens) << c.violations;
-        EXPECT_EQ(files.OpenAttempts(), c.attempts) << c.violations;
-        EXPECT_EQ(clock.TickMs(), c.slept) << c.violations;
-        if (c.missing) {
-            EXPECT_EQ(error, FileError::NotFound);
-        }
+        EXPECT_EQ(std::tuple(f != nullptr, files.OpenAttempts(), clock.TickMs()), std::tuple(c.opens, c.attempts, c.slept))
+            << c.violations;
+        EXPECT_EQ(error == FileError::NotFound, c.missing);
     }
-}
-
-TEST(OpenWithRetry, LoadGetsThroughAShortConflict) {
-    ScratchDir dir;
-    const std::u16string path = dir.Path("f.dat");
-    Bytes b = Header(1);
-    PutRecord(b, {1, 0, "A", "", "a"});
-    WriteAll(path, b);
     FaultyFileMapping files(SystemFileMapping());
     FakeClock clock(0);
     files.ShareViolations(2);

@@ -48,10 +48,9 @@ inline Bytes ReadAll(const std::u16string& path) {
     std::ifstream in(FsPath(path), std::ios::binary);
     return Bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
-
 inline void WriteAll(const std::u16string& path, const Bytes& bytes) {
-    std::ofstream out(FsPath(path), std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(FsPath(path), std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 inline bool FileExists(const std::u16string& path) { return std::filesystem::exists(FsPath(path)); }
@@ -66,11 +65,9 @@ inline Bytes Header(uint32_t count, int32_t passwordFlag = -1, uint32_t checksum
     Bytes b;
     PutU32(b, count);
     PutU32(b, checksum);
-    b.push_back(3);
-    b.push_back(1);
+    b.insert(b.end(), {3, 1});
     PutU32(b, uint32_t(passwordFlag));
-    b.resize(58, 0);
-    return b;
+    return b.resize(58, 0), b;
 }
 
 // A shortcut record with explicit fields; `size` 0 means 21 + k + r + t.
@@ -83,27 +80,24 @@ struct Rec {
 };
 
 inline void PutRecord(Bytes& b, const Rec& r) {
-    const uint32_t k = r.kOverride >= 0 ? uint32_t(r.kOverride) : uint32_t(r.keyword.size());
-    const uint32_t rl = r.rOverride >= 0 ? uint32_t(r.rOverride) : uint32_t(r.rich.size());
-    const uint32_t t = r.tOverride >= 0 ? uint32_t(r.tOverride) : uint32_t(r.plain.size());
+    const auto len = [](int64_t o, const std::string& s) { return o >= 0 ? uint32_t(o) : uint32_t(s.size()); };
     PutU32(b, r.index);
     PutU32(b, r.size ? r.size : uint32_t(21 + r.keyword.size() + r.rich.size() + r.plain.size()));
-    PutU32(b, k);
+    PutU32(b, len(r.kOverride, r.keyword));
     b.push_back(r.kind);
-    PutU32(b, rl);
-    PutU32(b, t);
-    PutText(b, r.keyword);
-    PutText(b, r.rich);
-    PutText(b, r.plain);
+    PutU32(b, len(r.rOverride, r.rich));
+    PutU32(b, len(r.tOverride, r.plain));
+    PutText(b, r.keyword + r.rich + r.plain);
 }
 
-inline void PutPassword(Bytes& b, std::string_view pw, uint32_t index = 1) {
+// A password record; `size` -1 means 13 + its text and NUL.
+inline void PutPassword(Bytes& b, std::string_view pw, uint32_t index = 1, int64_t size = -1, bool nul = true) {
     PutU32(b, index);
-    PutU32(b, uint32_t(13 + pw.size() + 1));
+    PutU32(b, size >= 0 ? uint32_t(size) : uint32_t(13 + pw.size() + 1));
     PutU32(b, 0);
     b.push_back(0xF0);
     PutText(b, pw);
-    b.push_back(0);
+    if (nul) b.push_back(0);
 }
 
 // Pads to `size` with zeros and stores the checksum the writer would.
@@ -123,12 +117,11 @@ inline EntryRef TextEntry(std::u16string_view text) {
 }
 
 // A file that says it holds one shortcut of an unknown kind (4, 7 and 9 are
-// none): the reader calls it corrupt. `size` 0 leaves it unpadded and unsealed.
+// none): the reader calls it corrupt. It is padded to `size` and sealed.
 inline Bytes DamagedFile(uint8_t kind = 4, size_t size = 4096) {
     Bytes b = Header(1);
     PutRecord(b, {1, kind, "K", "", "x"});
-    if (size) Seal(b, size);
-    return b;
+    return Seal(b, size), b;
 }
 
 // The store a file loads as; a failed load is the caller's failure.

@@ -17,11 +17,20 @@ struct WriterTest : ::testing::Test {
     ScratchDir dir;
     DatabaseIo io = SystemDatabaseIo();
     std::u16string path = dir.Path("abbrev.dat");
+    // Loads the file back as the shared store (password included) or the local one.
+    StoreRef Back(bool shared, uint32_t* count = nullptr) {
+        StoreRef s = LoadedFrom(path, io, shared);
+        uint32_t n = 0;
+        ShortcutStore::Load(*ShortcutStore::Create(), path, shared, count ? *count : n, io);
+        return s;
+    }
 };
 
 // An empty store is a header and four granules of zeros; a shared one holds
-// a password record of 14 bytes even with no password.
-TEST_F(WriterTest, EmptyStoreIsFourGranulesOfZerosAndLoadsBack) {
+// a password record of 14 bytes even with no password. Every kind of record
+// is laid out as the format says, in ascending code-unit order, and reads
+// back the same.
+TEST_F(WriterTest, EveryRecordMatchesTheFormatAndReadsBack) {
     for (bool shared : {false, true}) {
         auto store = ShortcutStore::Create();
         store->SetCarriesPassword(shared);
@@ -30,18 +39,10 @@ TEST_F(WriterTest, EmptyStoreIsFourGranulesOfZerosAndLoadsBack) {
         if (shared) PutPassword(expected, "");
         Seal(expected, kFirstFileSize);
         EXPECT_EQ(ReadAll(path), expected);
-        EXPECT_EQ(ReadAll(path)[58 + 4], shared ? 14 : 0);
-
-        auto loaded = ShortcutStore::Create();
         uint32_t count = 99;
-        EXPECT_EQ(ShortcutStore::Load(*loaded, path, shared, count, io), LoadOk);
+        EXPECT_EQ(Back(shared, &count)->Size(), 0u);
         EXPECT_EQ(count, shared ? 1u : 0u);
-        EXPECT_EQ(loaded->Size(), 0u);
-        EXPECT_EQ(loaded->FilePath(), path);
     }
-}
-
-TEST_F(WriterTest, EveryKindMatchesTheFormatTable) {
     auto store = ShortcutStore::Create();
     store->SetCarriesPassword(true);
     store->SetAdminPassword(u"s\u00e9cret");
@@ -51,9 +52,10 @@ TEST_F(WriterTest, EveryKindMatchesTheFormatTable) {
     store->Insert(u"PIC", ShortcutEntry::Make(ShortcutKind::Picture, u"", "{\\rtf1{\\pict}}"));
     store->Insert(u"EMPTYRT", ShortcutEntry::Make(ShortcutKind::RichText, u"p", ""));
     store->Insert(u"\U0001F600", ShortcutEntry::Make(ShortcutKind::SimpleText, u""));
+    EXPECT_FALSE(ShortcutStore::Save(*store, u"", io)) << "no path at all";
+    store->SetFilePath(u"elsewhere");
     ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-
-    // Ascending code-unit order: EMPTYRT, MAC, PIC, RT, SIG, then the surrogate pair.
+    EXPECT_EQ(store->FilePath(), u"elsewhere") << "saving does not move the store";
     Bytes expected = Header(7, 1);
     PutPassword(expected, "s\xc3\xa9" "cret", 1);
     PutRecord(expected, {2, 1, "EMPTYRT", "", "p"});
@@ -64,45 +66,23 @@ TEST_F(WriterTest, EveryKindMatchesTheFormatTable) {
     PutRecord(expected, {7, 0, "\xf0\x9f\x98\x80", "", ""});
     Seal(expected, kFirstFileSize);
     EXPECT_EQ(ReadAll(path), expected);
-}
 
-TEST_F(WriterTest, RoundTripKeepsEveryFieldAndThePasswordOnlyWhenAsked) {
-    auto store = ShortcutStore::Create();
-    store->SetCarriesPassword(true);
-    store->SetAdminPassword(u"pw");
-    store->Insert(u"abc", ShortcutEntry::Make(ShortcutKind::SimpleText, u"x\u20ac\U0001F600y"));
-    store->Insert(u"ABC", ShortcutEntry::Make(ShortcutKind::RichText, u"plain", "{\\rtf1 x}"));
-    store->Insert(u"M", ShortcutEntry::Make(ShortcutKind::Macro, u"{ENTER}"));
-    EXPECT_FALSE(ShortcutStore::Save(*store, u"", io)) << "no path at all";
-    store->SetFilePath(u"elsewhere");
-    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-    EXPECT_EQ(store->FilePath(), u"elsewhere");  // saving does not move the store
-
-    uint32_t count = 0;
-    auto shared = ShortcutStore::Create();
-    ASSERT_EQ(ShortcutStore::Load(*shared, path, true, count, io), LoadOk);
-    EXPECT_EQ(count, 4u);
+    // The local store takes no password; saving what was loaded, to the path
+    // it was loaded from, reproduces the file.
     std::u16string pw;
+    EXPECT_FALSE(Back(false)->CarriesPassword());
+    StoreRef shared = Back(true);
     EXPECT_TRUE(shared->GetAdminPassword(pw));
-    EXPECT_EQ(pw, u"pw");
-    EXPECT_EQ(PlainOf(*shared, u"abc"), u"x\u20ac\U0001F600y");
+    EXPECT_EQ(pw, u"s\u00e9cret");
     EntryRef rich;
-    ASSERT_TRUE(shared->Find(u"ABC", rich));
-    EXPECT_EQ(rich->kind, ShortcutKind::RichText);
-    EXPECT_EQ(rich->richText, "{\\rtf1 x}");
-    EXPECT_EQ(rich->plainText, u"plain");
-
-    auto local = LoadedFrom(path, io);
-    EXPECT_FALSE(local->GetAdminPassword(pw));
-    EXPECT_EQ(pw, u"");
-    EXPECT_FALSE(local->CarriesPassword());
-    EXPECT_EQ(local->Size(), 3u);
-
-    // Saving what was loaded, to the path it was loaded from, reproduces the file.
-    const Bytes before = ReadAll(path);
+    ASSERT_TRUE(shared->Find(u"RT", rich));
+    EXPECT_EQ(std::tuple(rich->kind, rich->richText, rich->plainText),
+              std::tuple(ShortcutKind::RichText, std::string("{\\rtf1 \\b bold\\b0}\xe9"), std::u16string(u"bold")));
+    // (A rich text without its RTF loads as simple text: put back as it was.)
+    shared->Insert(u"EMPTYRT", ShortcutEntry::Make(ShortcutKind::RichText, u"p", ""));
     std::filesystem::remove(FsPath(path));
     ASSERT_TRUE(ShortcutStore::Save(*shared, u"", io));
-    EXPECT_EQ(ReadAll(path), before);
+    EXPECT_EQ(ReadAll(path), expected);
 }
 
 TEST_F(WriterTest, PasswordIsCutTo259BytesOnACharacterBoundary) {
@@ -110,94 +90,75 @@ TEST_F(WriterTest, PasswordIsCutTo259BytesOnACharacterBoundary) {
     store->SetCarriesPassword(true);
     store->SetAdminPassword(std::u16string(200, u'\u00e9'));  // 400 bytes of UTF-8
     ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-    Bytes b = ReadAll(path);
-    EXPECT_EQ(ReadU32(b.data() + 58 + 4), 13u + 258 + 1);
-    auto loaded = ShortcutStore::Create();
-    uint32_t count = 0;
-    ASSERT_EQ(ShortcutStore::Load(*loaded, path, true, count, io), LoadOk);
+    EXPECT_EQ(ReadU32(ReadAll(path).data() + 58 + 4), 13u + 258 + 1);
     std::u16string pw;
-    loaded->GetAdminPassword(pw);
+    Back(true)->GetAdminPassword(pw);
     EXPECT_EQ(pw, std::u16string(129, u'\u00e9'));
 }
 
 // Fills a store whose records take exactly `recordBytes` bytes in the file.
 StoreRef StoreOfRecordBytes(size_t recordBytes) {
     auto store = ShortcutStore::Create();
-    const size_t chunk = 10000;
-    size_t n = 0;
-    while (recordBytes > 0) {
+    for (size_t n = 0; recordBytes > 0; ++n) {
         // 21 header bytes + a 6-byte keyword + text.
-        size_t take = recordBytes >= chunk + 27 + 27 ? chunk : recordBytes - 27;
+        const size_t take = recordBytes >= 10000 + 27 + 27 ? 10000 : recordBytes - 27;
         char key[8];
-        std::snprintf(key, sizeof key, "K%05zu", n++);
+        std::snprintf(key, sizeof key, "K%05zu", n);
         store->Insert(U16(key), ShortcutEntry::Make(ShortcutKind::SimpleText, std::u16string(take, u'x')));
         recordBytes -= take + 27;
     }
     return store;
 }
 
-// The header's checksum covers every byte after the header, the records and
-// the padding, in a file that needed its mapping grown as well as in one
-// that did not.
-TEST_F(WriterTest, MappingDoublesOnlyWhenNoByteWouldBeLeftOver) {
+// Stands for another process that creates the file, full of other bytes,
+// between the writer moving the old file aside and opening the new one.
+struct FileAppearsBeforeOpen final : FileMapping {
+    FileMapping& inner = SystemFileMapping();
+    Bytes contents;
+    explicit FileAppearsBeforeOpen(Bytes b) : contents(std::move(b)) {}
+    uint32_t AllocationGranularity() override { return inner.AllocationGranularity(); }
+    std::unique_ptr<OpenFile> Open(std::u16string_view path, FileAccess access, FileShare share,
+                                   FileDisposition disposition, FileError& error) override {
+        if (access == FileAccess::ReadWrite) WriteAll(std::u16string(path), contents);
+        return inner.Open(path, access, share, disposition, error);
+    }
+    bool Exists(std::u16string_view path) override { return inner.Exists(path); }
+    bool SetNormalAttributes(std::u16string_view path) override { return inner.SetNormalAttributes(path); }
+    bool Delete(std::u16string_view path) override { return inner.Delete(path); }
+    bool Rename(std::u16string_view from, std::u16string_view to) override { return inner.Rename(from, to); }
+};
+
+// The mapping doubles only when no byte would be left over, and the header's
+// checksum covers every byte after the header, the records and the padding.
+// The padding of a new file is left to the file system's zeros; a file that
+// was not empty when opened must still end in zeros and a checksum over them,
+// keeping its size beyond the mapping.
+TEST_F(WriterTest, MappingGrowsAndItsPaddingIsZeroEvenOverAFileFullOfOtherBytes) {
     const size_t room = kFirstFileSize - 58;
-    struct Case { size_t records; size_t fileSize; } cases[] = {
-        {room - 1, kFirstFileSize},      // one spare byte: fits
-        {room, 2 * kFirstFileSize},      // fills the mapping exactly: grows
-        {1100000, 8 * kFirstFileSize},   // over 1 MiB: 256 KiB -> 512 KiB -> 1 MiB -> 2 MiB
+    const std::pair<size_t, size_t> cases[] = {
+        {room - 1, kFirstFileSize},     // one spare byte: fits
+        {room, 2 * kFirstFileSize},     // fills the mapping exactly: grows
+        {1100000, 8 * kFirstFileSize},  // 256 KiB -> 512 KiB -> 1 MiB -> 2 MiB
     };
-    for (const Case& c : cases) {
-        auto store = StoreOfRecordBytes(c.records);
+    for (const auto& [records, fileSize] : cases) {
+        auto store = StoreOfRecordBytes(records);
         ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-        Bytes b = ReadAll(path);
-        ASSERT_EQ(b.size(), c.fileSize) << c.records;
-        EXPECT_EQ(ReadU32(b.data() + 4), Crc32(b.data() + 58, b.size() - 58));
-        auto loaded = ShortcutStore::Create();
+        const Bytes b = ReadAll(path);
+        ASSERT_EQ(b.size(), fileSize) << records;
+        EXPECT_EQ(ReadU32(b.data() + 4), crc32_paths::Portable(b.data() + 58, b.size() - 58, 0));
         uint32_t count = 0;
-        ASSERT_EQ(ShortcutStore::Load(*loaded, path, false, count, io), LoadOk);
-        EXPECT_EQ(loaded->Size(), store->Size());
+        StoreRef loaded = Back(false, &count);
         EXPECT_EQ(count, store->Size());
         for (auto it = store->Begin(); !it.AtEnd(); it.Next())
             ASSERT_EQ(PlainOf(*loaded, it.Keyword()), it.Entry()->plainText);
     }
-}
-
-// Stands for another process that creates the file, full of other bytes,
-// between the writer moving the old file aside and opening the new one.
-class FileAppearsBeforeOpen final : public FileMapping {
-public:
-    FileAppearsBeforeOpen(FileMapping& inner, Bytes contents) : inner_(inner), contents_(std::move(contents)) {}
-    uint32_t AllocationGranularity() override { return inner_.AllocationGranularity(); }
-    std::unique_ptr<OpenFile> Open(std::u16string_view path, FileAccess access, FileShare share,
-                                   FileDisposition disposition, FileError& error) override {
-        if (access == FileAccess::ReadWrite) WriteAll(std::u16string(path), contents_);
-        return inner_.Open(path, access, share, disposition, error);
-    }
-    bool Exists(std::u16string_view path) override { return inner_.Exists(path); }
-    bool SetNormalAttributes(std::u16string_view path) override { return inner_.SetNormalAttributes(path); }
-    bool Delete(std::u16string_view path) override { return inner_.Delete(path); }
-    bool Rename(std::u16string_view from, std::u16string_view to) override { return inner_.Rename(from, to); }
-
-private:
-    FileMapping& inner_;
-    Bytes contents_;
-};
-
-// The padding of a new file is left to the file system's zeros; a file that
-// was not empty when opened must still end in zeros and a checksum over them.
-TEST_F(WriterTest, PaddingIsZeroEvenOverAFileFoundFullOfOtherBytes) {
     auto store = StoreOfRecordBytes(600000);  // grows to 1 MiB
     ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
     const Bytes clean = ReadAll(path);
-    ASSERT_EQ(clean.size(), 4 * kFirstFileSize);
-    EXPECT_EQ(ReadU32(clean.data() + 4), crc32_paths::Portable(clean.data() + 58, clean.size() - 58, 0));
-
     for (size_t garbage : {size_t(100), 3 * kFirstFileSize, 5 * kFirstFileSize}) {
-        FileAppearsBeforeOpen files(SystemFileMapping(), Bytes(garbage, 0xFF));
-        DatabaseIo racing{files, io.clock};
-        ASSERT_TRUE(ShortcutStore::Save(*store, path, racing));
+        FileAppearsBeforeOpen files(Bytes(garbage, 0xFF));
+        ASSERT_TRUE(ShortcutStore::Save(*store, path, DatabaseIo{files, io.clock}));
         const Bytes b = ReadAll(path);
-        // A file found larger than the mapping keeps its size beyond it.
         ASSERT_EQ(b.size(), std::max(clean.size(), garbage)) << garbage;
         EXPECT_TRUE(std::equal(clean.begin(), clean.end(), b.begin())) << garbage;
     }

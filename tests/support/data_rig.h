@@ -35,13 +35,9 @@ struct ScriptedPrompt final : MessagePrompt {
     }
     QuestionAnswer Ask(const QuestionBox& q) override {
         asked.push_back(q);
-        if (answers.empty()) {
-            ADD_FAILURE() << "unexpected question: " << U8(q.text);
-            return {};
-        }
+        if (answers.empty()) return ADD_FAILURE() << "unexpected question: " << U8(q.text), QuestionAnswer{};
         QuestionAnswer a = answers.front();
-        answers.pop_front();
-        return a;
+        return answers.pop_front(), a;
     }
     void Answer(int button, bool checked = false) { answers.push_back({button, checked}); }
     void Cancel() { answers.push_back({QuestionAnswer::kCancelled, false}); }
@@ -55,20 +51,20 @@ struct ScriptedDialogs final : SharedDialogs {
     std::vector<std::u16string> notices;  // "<field>|title|text"
     std::function<void()> duringPassword;  // what the dialog's message loop runs
 
+    template <class T>
+    static T Next(std::deque<T>& q, T none, const char* what) {
+        if (q.empty()) return ADD_FAILURE() << "unexpected " << what, none;
+        T t = q.front();
+        return q.pop_front(), t;
+    }
     int ChooseStore(const StoreChoiceRequest& r) override {
         requests.push_back(r);
-        if (choices.empty()) { ADD_FAILURE() << "unexpected store choice"; return kChoiceCancelled; }
-        int c = choices.front();
-        choices.pop_front();
-        return c;
+        return Next(choices, int(kChoiceCancelled), "store choice");
     }
     bool AskAdminPassword(std::u16string_view expected) override {
         expectedPasswords.emplace_back(expected);
         if (duringPassword) duringPassword();
-        if (passwords.empty()) { ADD_FAILURE() << "unexpected password dialog"; return false; }
-        bool ok = passwords.front();
-        passwords.pop_front();
-        return ok;
+        return Next(passwords, false, "password dialog");
     }
     void ShowFieldNotice(SharedField field, std::u16string_view title, std::u16string_view text) override {
         notices.push_back(std::u16string(1, char16_t(u'0' + int(field))) + u"|" + std::u16string(title) + u"|" +
@@ -85,8 +81,11 @@ struct LockedFiles final : FileSystem {
     std::u16string locked, locked2;
     FileError moveError = FileError::AccessDenied;
     int moves = 0;
-    static bool Below(std::u16string_view p, std::u16string_view f) { return !f.empty() && p.substr(0, f.size()) == f; }
-    bool Under(std::u16string_view p) const { return Below(p, locked) || Below(p, locked2); }
+    bool Under(std::u16string_view p) const {
+        for (std::u16string_view f : {locked, locked2})
+            if (!f.empty() && p.substr(0, f.size()) == f) return true;
+        return false;
+    }
     bool IsFolder(std::u16string_view p) override { return inner.IsFolder(p); }
     bool IsFile(std::u16string_view p) override { return inner.IsFile(p); }
     bool MakeFolder(std::u16string_view p) override { return !Under(p) && inner.MakeFolder(p); }
@@ -97,8 +96,7 @@ struct LockedFiles final : FileSystem {
     bool Remove(std::u16string_view p) override { return !Under(p) && inner.Remove(p); }
     bool LastWriteTime(std::u16string_view p, int64_t& s) override { return inner.LastWriteTime(p, s); }
     FileError MoveReplacing(std::u16string_view a, std::u16string_view b) override {
-        ++moves;
-        return Under(b) ? moveError : inner.MoveReplacing(a, b);
+        return ++moves, Under(b) ? moveError : inner.MoveReplacing(a, b);
     }
     std::u16string MakeUniqueFile(std::u16string_view f) override { return Under(f) ? u"" : inner.MakeUniqueFile(f); }
 };
@@ -157,9 +155,7 @@ struct DataRig {
         Groups().Register(name, file);
         return file;
     }
-    static std::u16string Text(const ShortcutStore& s, std::u16string_view keyword) {
-        return testing::PlainOf(s, keyword);
-    }
+    static std::u16string Text(const ShortcutStore& s, std::u16string_view keyword) { return testing::PlainOf(s, keyword); }
     StoreRef Load(const std::u16string& path, bool password = false) { return testing::LoadedFrom(path, io, password); }
     // Saves a text shortcut as the editors do, replacing `oldKeyword`'s when given.
     StoreResult Store(bool shared, std::u16string_view keyword, std::u16string_view text,
@@ -174,8 +170,7 @@ struct DataRig {
     std::u16string TakeMessages() {
         std::u16string all;
         for (auto& m : prompt.shown) all += m + u"\n";
-        prompt.shown.clear();
-        return all;
+        return prompt.shown.clear(), all;
     }
 };
 

@@ -27,10 +27,7 @@ protected:
         Cleanup();
     }
     void TearDown() override { Cleanup(); }
-    void Cleanup() {
-        reg->DeleteTree(Hive::CurrentUser, SettingsStore::SectionPath(section));
-        reg->DeleteValue(Hive::CurrentUser, SettingsStore::SectionPath(u"MainWindow"), u"Height");
-    }
+    void Cleanup() { reg->DeleteTree(Hive::CurrentUser, SettingsStore::SectionPath(section)); }
     // Writes raw text without going through the store.
     void PutRaw(std::u16string_view name, std::u16string_view text) {
         std::u16string data(text);
