@@ -29,7 +29,6 @@ std::u16string MemoryRegistry::Normalise(Hive hive, std::u16string_view keyPath)
 long MemoryRegistry::QueryValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
                                 uint8_t* buffer, uint32_t* size, uint32_t* type) {
     std::lock_guard<std::mutex> g(lock_);
-    if (broken_) return reg::kAccessDenied;
     auto k = keys_.find(Normalise(hive, keyPath));
     if (k == keys_.end()) return reg::kFileNotFound;
     auto v = k->second.values.find(name);
@@ -48,7 +47,6 @@ long MemoryRegistry::QueryValue(Hive hive, std::u16string_view keyPath, std::u16
 long MemoryRegistry::SetValue(Hive hive, std::u16string_view keyPath, std::u16string_view name,
                               uint32_t type, const uint8_t* data, uint32_t size) {
     std::lock_guard<std::mutex> g(lock_);
-    if (broken_) return reg::kAccessDenied;
     // Create every level of the path, as RegCreateKeyEx does.
     std::u16string full = Normalise(hive, keyPath);
     for (size_t pos = full.find(u'\\'); ; pos = full.find(u'\\', pos + 1)) {
@@ -64,7 +62,6 @@ long MemoryRegistry::SetValue(Hive hive, std::u16string_view keyPath, std::u16st
 
 long MemoryRegistry::DeleteValue(Hive hive, std::u16string_view keyPath, std::u16string_view name) {
     std::lock_guard<std::mutex> g(lock_);
-    if (broken_) return reg::kAccessDenied;
     auto k = keys_.find(Normalise(hive, keyPath));
     if (k == keys_.end()) return reg::kFileNotFound;
     auto v = k->second.values.find(name);
@@ -76,13 +73,12 @@ long MemoryRegistry::DeleteValue(Hive hive, std::u16string_view keyPath, std::u1
 
 bool MemoryRegistry::KeyExists(Hive hive, std::u16string_view keyPath) {
     std::lock_guard<std::mutex> g(lock_);
-    return !broken_ && keys_.count(Normalise(hive, keyPath)) > 0;
+    return keys_.count(Normalise(hive, keyPath)) > 0;
 }
 
 std::vector<std::u16string> MemoryRegistry::SubKeys(Hive hive, std::u16string_view keyPath) {
     std::lock_guard<std::mutex> g(lock_);
     std::vector<std::u16string> out;
-    if (broken_) return out;
     std::u16string prefix = Normalise(hive, keyPath) + u"\\";
     for (auto it = keys_.lower_bound(prefix); it != keys_.end(); ++it) {
         const std::u16string& full = it->second.name;
@@ -96,7 +92,6 @@ std::vector<std::u16string> MemoryRegistry::SubKeys(Hive hive, std::u16string_vi
 std::vector<std::u16string> MemoryRegistry::ValueNames(Hive hive, std::u16string_view keyPath) {
     std::lock_guard<std::mutex> g(lock_);
     std::vector<std::u16string> out;
-    if (broken_) return out;
     auto k = keys_.find(Normalise(hive, keyPath));
     if (k == keys_.end()) return out;
     for (const auto& [name, value] : k->second.values) out.push_back(name);
@@ -105,7 +100,6 @@ std::vector<std::u16string> MemoryRegistry::ValueNames(Hive hive, std::u16string
 
 long MemoryRegistry::DeleteTree(Hive hive, std::u16string_view keyPath) {
     std::lock_guard<std::mutex> g(lock_);
-    if (broken_) return reg::kAccessDenied;
     std::u16string full = Normalise(hive, keyPath);
     auto it = keys_.find(full);
     if (it == keys_.end()) return reg::kFileNotFound;
@@ -136,11 +130,6 @@ std::unique_ptr<RegistryWatch> MemoryRegistry::WatchTree(Hive, std::u16string_vi
         bool seen_ = false;
     };
     return std::make_unique<Watch>(generation_);
-}
-
-size_t MemoryRegistry::KeyCount() const {
-    std::lock_guard<std::mutex> g(lock_);
-    return keys_.size();
 }
 
 }  // namespace kx

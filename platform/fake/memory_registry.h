@@ -24,9 +24,6 @@ public:
     // Any change anywhere counts: coarse, but never misses one.
     std::unique_ptr<RegistryWatch> WatchTree(Hive hive, std::u16string_view keyPath) override;
 
-    // Makes a key fail every call, as a registry that cannot be read does.
-    void SetBroken(bool broken) { broken_ = broken; }
-    size_t KeyCount() const;
 
 private:
     struct NoCaseLess {
@@ -42,7 +39,6 @@ private:
 
     mutable std::mutex lock_;
     std::map<std::u16string, Key, NoCaseLess> keys_;  // full path -> key
-    bool broken_ = false;
     std::atomic<uint64_t> generation_{0};
 };
 
