@@ -288,6 +288,8 @@ TEST(InstallerPackage, TheFolderFollowsScopeAndArchitectureNotAnotherInstallsMem
         {"for this user", {{"HKLM x64", apps}}, "x64", true, perUserDefault},
         {"for this user, remembered inside local application data", {{"HKCU", std::string(kLocalAppData) + "Kx\\"}},
          "x64", true, std::string(kLocalAppData) + "Kx\\"},
+        {"for this user, remembered there in other letter case", {{"HKCU", "c:\\users\\KIM\\appdata\\local\\Kx\\"}},
+         "x64", true, "c:\\users\\KIM\\appdata\\local\\Kx\\"},
         {"for this user, remembered in Program Files", {{"HKCU", "C:\\Program Files\\Kestrix\\"}}, "x64", true,
          perUserDefault},
         {"for this user, remembered on a share", {{"HKCU", "\\\\server\\apps\\Kestrix\\"}}, "x86", true,
