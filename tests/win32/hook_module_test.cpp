@@ -15,16 +15,17 @@
 #include "engine/hooklink/hook_module_win32.h"
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/hooklink/shared_block_win32.h"
+#include "platform/win32/handles.h"
 
 namespace kx {
 namespace {
 
 using namespace hookproto;
 
-std::wstring ModulePath() {
-    std::wstring w = L"Z:";
-    for (char c : std::string(KX_BINARY_DIR "/hook/kxhook.dll")) w += (c == '/') ? L'\\' : wchar_t(c);
-    return w;
+template <typename Pred>
+bool Within(DWORD ms, Pred pred) {
+    for (const ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end && !pred();) ::Sleep(10);
+    return pred();
 }
 
 struct Record {
@@ -32,12 +33,15 @@ struct Record {
     std::vector<uint8_t> bytes;
 };
 
+bool IsKey(const Record& r, uint32_t vk, bool down) {
+    return r.type == kRecordKeyEvent && r.bytes.size() == 16 && r.bytes[0] == vk && (r.bytes[6] != 0) == down;
+}
+
 // The program's message window, on a thread of its own, which can be made
 // to sit on a record for a while as a busy program would.
 class Receiver {
 public:
     Receiver() {
-        thread_ = std::thread([this] { Run(); });
         while (!window_) ::Sleep(5);
     }
     ~Receiver() {
@@ -45,43 +49,27 @@ public:
         thread_.join();
     }
     HWND Window() const { return window_; }
-    // The next record is taken only after `ms`.
-    void BlockNext(DWORD ms) { blockMs_ = ms; }
     std::vector<Record> Records() {
         std::lock_guard<std::mutex> g(lock_);
         return records_;
     }
-    // Records whose handling has ended.
-    size_t Handled() const { return handled_; }
-    bool WaitForCount(size_t n, DWORD ms) {
-        const ULONGLONG end = ::GetTickCount64() + ms;
-        while (::GetTickCount64() < end) {
-            if (Records().size() >= n) return true;
-            ::Sleep(10);
-        }
-        return Records().size() >= n;
-    }
+    std::atomic<DWORD> blockNextMs{0};  // the next record is taken only after this
+    std::atomic<size_t> handled{0};     // records whose handling has ended
 
 private:
     static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
         auto* self = reinterpret_cast<Receiver*>(::GetWindowLongPtrW(w, GWLP_USERDATA));
-        if (m == WM_COPYDATA && self) {
-            const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
-            {
-                std::lock_guard<std::mutex> g(self->lock_);
-                const auto* p = static_cast<const uint8_t*>(cds->lpData);
-                self->records_.push_back({cds->dwData, std::vector<uint8_t>(p, p + cds->cbData)});
-            }
-            if (const DWORD ms = self->blockMs_.exchange(0)) ::Sleep(ms);
-            ++self->handled_;
-            return 0;
+        if (m == WM_CLOSE) ::PostQuitMessage(0);
+        if (m != WM_COPYDATA || !self) return ::DefWindowProcW(w, m, wp, lp);
+        const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lp);
+        const auto* p = static_cast<const uint8_t*>(cds->lpData);
+        {
+            std::lock_guard<std::mutex> g(self->lock_);
+            self->records_.push_back({cds->dwData, std::vector<uint8_t>(p, p + cds->cbData)});
         }
-        if (m == WM_CLOSE) {
-            ::DestroyWindow(w);
-            ::PostQuitMessage(0);
-            return 0;
-        }
-        return ::DefWindowProcW(w, m, wp, lp);
+        if (const DWORD ms = self->blockNextMs.exchange(0)) ::Sleep(ms);
+        ++self->handled;
+        return 0;
     }
     void Run() {
         WNDCLASSW wc{};
@@ -96,26 +84,17 @@ private:
         while (::GetMessageW(&m, nullptr, 0, 0) > 0) ::DispatchMessageW(&m);
     }
 
-    std::thread thread_;
     std::atomic<HWND> window_{nullptr};
-    std::atomic<DWORD> blockMs_{0};
-    std::atomic<size_t> handled_{0};
     std::mutex lock_;
     std::vector<Record> records_;
+    std::thread thread_{[this] { Run(); }};
 };
 
 void Tap(WORD vk) {
     INPUT in[2] = {};
-    for (INPUT& i : in) {
-        i.type = INPUT_KEYBOARD;
-        i.ki.wVk = vk;
-    }
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD, i.ki.wVk = vk;
     in[1].ki.dwFlags = KEYEVENTF_KEYUP;
     ::SendInput(2, in, sizeof(INPUT));
-}
-
-bool IsKey(const Record& r, uint32_t vk, bool down) {
-    return r.type == kRecordKeyEvent && r.bytes.size() == 16 && r.bytes[0] == vk && (r.bytes[6] != 0) == down;
 }
 
 class HookModuleTest : public ::testing::Test {
@@ -124,51 +103,45 @@ protected:
         // The switches as the program would set them: keyboard only.
         switches_ = SharedBlock::Open(L"Local\\KestrixHookSwitches", kHookCount * sizeof(LONG));
         ASSERT_TRUE(switches_.Valid());
-        Switch(kHookMouse, 0);
-        Switch(kHookKeyboard, 1);
-        Switch(kHookFocusChange, 0);
+        auto* on = reinterpret_cast<volatile LONG*>(switches_.Data());
+        on[kHookMouse] = 0;
+        on[kHookKeyboard] = 1;
+        on[kHookFocusChange] = 0;
         // Each test starts with a module of its own state: an earlier one's
         // threads let go of theirs as they end.
-        for (int i = 0; i < 200 && ::GetModuleHandleW(L"kxhook.dll"); ++i) ::Sleep(10);
-        ASSERT_EQ(::GetModuleHandleW(L"kxhook.dll"), nullptr) << "a module of an earlier test is still loaded";
-        ASSERT_TRUE(module_.Load(ModulePath()));
+        ASSERT_TRUE(Within(2000, [] { return !::GetModuleHandleW(L"kxhook.dll"); })) << "an earlier test's module is loaded";
+        std::wstring path = L"Z:";
+        for (char c : std::string(KX_BINARY_DIR "/hook/kxhook.dll")) path += (c == '/') ? L'\\' : wchar_t(c);
+        ASSERT_TRUE(module_.Load(path));
+        ASSERT_TRUE(module_.SetHooks(program_.Window()));
     }
     void TearDown() override {
-        if (module_.Loaded()) {
-            module_.UnSetHooks(nullptr);
-            module_.Free();
-        }
+        if (module_.Loaded()) module_.UnSetHooks(nullptr), module_.Free();
     }
-    void Switch(int index, LONG on) { reinterpret_cast<volatile LONG*>(switches_.Data())[index] = on; }
-
     SharedBlock switches_;
     HookModule module_;
+    Receiver program_;
 };
 
 TEST_F(HookModuleTest, ARecordNotTakenInTimeIsFollowedByADiscardRecord) {
-    Receiver program;
-    ASSERT_TRUE(module_.SetHooks(program.Window()));
     // The program sits on the first record longer than the module waits;
     // what the module tries to send meanwhile may be lost as well.
-    program.BlockNext(7000);
+    program_.blockNextMs = 7000;
     Tap('A');
-    ASSERT_TRUE(program.WaitForCount(1, 5000));
-    // The program answers again. Whether the records tried while it sat
-    // were dropped or wait in its queue is a race between the send's 5 s
-    // limit and the 5 s after which the system counts the program as hung;
-    // either way they come after A's press and before B, as checked below.
-    for (int i = 0; i < 1500 && program.Handled() == 0; ++i) ::Sleep(10);
-    ASSERT_GE(program.Handled(), 1u);
+    ASSERT_TRUE(Within(5000, [&] { return !program_.Records().empty(); }));
+    // Whether the records tried while it sat were dropped or wait in its
+    // queue is a race between the send's 5 s limit and the 5 s after which
+    // the system counts the program as hung; either way they come after A's
+    // press and before B, as checked below.
+    ASSERT_TRUE(Within(15000, [&] { return program_.handled >= 1; }));
     // Once the program answers again, the next key's records come after
     // one discard record: the engine forgets a word it no longer knows.
     Tap('B');
-    const auto bothOfB = [&] {
-        const std::vector<Record> r = program.Records();
+    ASSERT_TRUE(Within(15000, [&] {
+        const std::vector<Record> r = program_.Records();
         return r.size() >= 3 && IsKey(r[r.size() - 2], 'B', true) && IsKey(r.back(), 'B', false);
-    };
-    for (int i = 0; i < 1500 && !bothOfB(); ++i) ::Sleep(10);
-    ASSERT_TRUE(bothOfB());
-    const std::vector<Record> r = program.Records();
+    }));
+    const std::vector<Record> r = program_.Records();
     ASSERT_TRUE(IsKey(r[0], 'A', true));
     ASSERT_EQ(r[1].type, kRecordDiscardWord);
     ASSERT_EQ(r[1].bytes.size(), kDiscardRecordSize);
@@ -176,7 +149,7 @@ TEST_F(HookModuleTest, ARecordNotTakenInTimeIsFollowedByADiscardRecord) {
     std::memcpy(&d, r[1].bytes.data(), sizeof(d));
     EXPECT_EQ(d.reason, uint32_t(DiscardReason::RecordsLost));
     // Only once, and at most the release of A between it and B.
-    EXPECT_LE(r.size(), 5u);
+    ASSERT_LE(r.size(), 5u);
     for (size_t i = 2; i < r.size(); ++i) EXPECT_NE(r[i].type, kRecordDiscardWord) << i;
     if (r.size() == 5) {
         EXPECT_TRUE(IsKey(r[2], 'A', false));
@@ -184,21 +157,18 @@ TEST_F(HookModuleTest, ARecordNotTakenInTimeIsFollowedByADiscardRecord) {
 }
 
 TEST_F(HookModuleTest, TheHookCallbackNeverWaitsForTheSwitchesBlock) {
-    Receiver program;
-    ASSERT_TRUE(module_.SetHooks(program.Window()));
     // Another process holds the block's creation mutex as if it hung there.
-    HANDLE creation = ::CreateMutexW(nullptr, FALSE, CreationMutexName(L"Local\\KestrixHookSwitches").c_str());
-    ASSERT_NE(creation, nullptr);
-    ASSERT_EQ(::WaitForSingleObject(creation, 1000), WAIT_OBJECT_0);
+    UniqueHandle creation(::CreateMutexW(nullptr, FALSE, CreationMutexName(L"Local\\KestrixHookSwitches").c_str()));
+    ASSERT_TRUE(creation);
+    ASSERT_EQ(::WaitForSingleObject(creation.Get(), 1000), WAIT_OBJECT_0);
     const ULONGLONG start = ::GetTickCount64();
     Tap('C');
-    const bool arrived = program.WaitForCount(2, 10000);
+    const bool arrived = Within(10000, [&] { return program_.Records().size() >= 2; });
     const ULONGLONG took = ::GetTickCount64() - start;
-    ::ReleaseMutex(creation);
-    ::CloseHandle(creation);
+    ::ReleaseMutex(creation.Get());
     ASSERT_TRUE(arrived);
     EXPECT_LT(took, 2000u) << "the first key waited on the switches block";
-    EXPECT_TRUE(IsKey(program.Records()[0], 'C', true));
+    EXPECT_TRUE(IsKey(program_.Records()[0], 'C', true));
 }
 
 }  // namespace

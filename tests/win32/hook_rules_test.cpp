@@ -2,6 +2,7 @@
 // the named-mutex budget: the logic that needs no hooks to check.
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 #include "engine/hooklink/hook_watchdog.h"
@@ -12,151 +13,91 @@
 namespace kx {
 namespace {
 
-// A US layout in miniature: letters, with AltGr+Q giving '@'; remembers the
-// modifiers of each question.
+// A US layout in miniature: letters, control codes under CTRL as Windows
+// gives them, AltGr+Q giving '@', and 0xBA a dead key.
 class FakeLayout final : public KeyTranslator {
 public:
-    struct Ask { bool shift, ctrl, alt; };
-    std::vector<Ask> asked;
+    int asked = 0;
     int ToChars(uint32_t vk, uint32_t, bool shift, bool ctrl, bool alt, bool caps, char16_t* out, int) override {
-        asked.push_back({shift, ctrl, alt});
-        if (vk == 0xBA) return -1;  // a dead key
-        if (vk < 'A' || vk > 'Z') return 0;
-        if (ctrl && alt) {
-            if (vk != 'Q') return 0;
-            out[0] = u'@';
-            return 1;
-        }
-        if (ctrl) {
-            out[0] = char16_t(vk - 'A' + 1);  // control codes, as Windows gives them
-            return 1;
-        }
-        out[0] = char16_t((shift != caps) ? vk : vk + 32);
+        ++asked;
+        if (vk == 0xBA) return -1;
+        if (vk < 'A' || vk > 'Z' || (ctrl && alt && vk != 'Q')) return 0;
+        out[0] = ctrl && alt ? u'@' : ctrl ? char16_t(vk - 'A' + 1) : char16_t(shift != caps ? vk : vk + 32);
         return 1;
     }
 };
 
-RawKey Key(uint32_t vk, bool up = false) {
-    RawKey k;
-    k.vk = vk;
-    k.isUp = up;
-    return k;
-}
-
-TEST(KeyTranslation, PressCarriesCharacterAndReleaseNone) {
-    FakeLayout layout;
-    RawKey a = Key('A');
-    a.shift = true;
-    KeyEvent down = BuildKeyEvent(a, layout);
-    EXPECT_EQ(down.ch, u'A');
-    EXPECT_EQ(down.isDown, 1);
-    EXPECT_EQ(down.modifiers, mod::kShift);
-
-    a.isUp = true;
-    KeyEvent up = BuildKeyEvent(a, layout);
-    EXPECT_EQ(up.ch, 0);
-    EXPECT_EQ(up.isDown, 0);
-    EXPECT_EQ(up.modifiers, mod::kShift);
-}
-
-TEST(KeyTranslation, CtrlOrAltCombinationCarriesThePlainCharacter) {
-    FakeLayout layout;
-    // CTRL and ALT together without an AltGr character: nothing is typed,
-    // so nothing may reach the word; the combination is matched by its key.
-    RawKey m = Key('M');
-    m.ctrl = m.alt = true;
-    const KeyEvent ctrlAltM = BuildKeyEvent(m, layout);
-    EXPECT_EQ(ctrlAltM.ch, 0);
-    EXPECT_EQ(ctrlAltM.modifiers, mod::kCtrl | mod::kAlt);
-    EXPECT_EQ(CombinationKey(ctrlAltM), u'M');
-
-    RawKey c = Key('C');
-    c.ctrl = true;
-    EXPECT_EQ(BuildKeyEvent(c, layout).ch, u'c');  // not the control code 3
-    RawKey f = Key('F');
-    f.alt = true;
-    f.shift = true;
-    EXPECT_EQ(BuildKeyEvent(f, layout).ch, u'F');
-}
-
-TEST(KeyTranslation, HeldAndRepeatedCombinationRecords) {
-    FakeLayout layout;
-    // Auto-repeat sends the press again and again: every repeat is the same
-    // full press record, and only the release differs (no character).
-    RawKey m = Key('M');
-    m.ctrl = m.alt = true;
-    const KeyEvent first = BuildKeyEvent(m, layout);
-    for (int i = 0; i < 3; ++i) {
-        const KeyEvent again = BuildKeyEvent(m, layout);
-        EXPECT_EQ(again.isDown, 1);
-        EXPECT_EQ(again.vk, first.vk);
-        EXPECT_EQ(again.ch, first.ch);
-        EXPECT_EQ(again.modifiers, first.modifiers);
+TEST(KeyTranslation, EventsCarryTheCharacterTheKeyTypes) {
+    const uint8_t ca = mod::kCtrl | mod::kAlt;
+    struct Row {
+        const char* name;
+        uint32_t vk, scan;
+        bool shift, ctrl, alt, up;
+        uint32_t vkOut;
+        char16_t ch;
+        uint8_t modifiers;
+        char16_t combination;
+    } rows[] = {
+        {"shift+A", 'A', 0, true, false, false, false, 'A', u'A', mod::kShift, 0},
+        {"its release carries nothing", 'A', 0, true, false, false, true, 'A', 0, mod::kShift, 0},
+        // CTRL and ALT together without an AltGr character type nothing and
+        // match by key; their release cannot fire the combination again.
+        {"ctrl+alt+M", 'M', 0, false, true, true, false, 'M', 0, ca, u'M'},
+        {"ctrl+alt+M released", 'M', 0, false, true, true, true, 'M', 0, ca, 0},
+        {"ctrl+C is the letter, not code 3", 'C', 0, false, true, false, false, 'C', u'c', mod::kCtrl, 0},
+        {"alt+shift+F", 'F', 0, true, false, true, false, 'F', u'F', mod::kAlt | mod::kShift, 0},
+        {"AltGr character kept", 'Q', 0, false, true, true, false, 'Q', u'@', ca, 0},
+        {"dead key", 0xBA, 0, false, false, false, false, 0xBA, 0, 0, 0},
+        {"left shift is shift", 0xA0, 0, false, false, false, false, 0x10, 0, 0, 0},
+        {"right ctrl is ctrl", 0xA3, 0, false, false, false, false, 0x11, 0, 0, 0},
+        {"left alt is alt, unmarked", 0xA4, 0, false, false, false, false, 0x12, 0, 0, 0},
+        {"right alt is marked", 0xA5, 0, false, false, false, false, 0x12, 0, mod::kAltFlag, 0},
+        {"unicode packet", kVkPacket, 0xE9, false, false, false, false, kVkPacket, u'\u00E9', 0, 0},
+        {"unicode packet released", kVkPacket, 0xE9, false, false, false, true, kVkPacket, 0, 0, 0},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        FakeLayout layout;
+        RawKey k;
+        k.vk = r.vk;
+        k.scan = r.scan;
+        k.shift = r.shift, k.ctrl = r.ctrl, k.alt = r.alt, k.isUp = r.up;
+        // Auto-repeat sends the same press again: every repeat is the same record.
+        for (int repeat = 0; repeat < 2; ++repeat) {
+            const KeyEvent e = BuildKeyEvent(k, layout);
+            EXPECT_EQ(e.vk, r.vkOut);
+            EXPECT_EQ(e.ch, r.ch);
+            EXPECT_EQ(e.isDown, r.up ? 0 : 1);
+            EXPECT_EQ(e.modifiers, r.modifiers);
+            if (r.ctrl && r.alt && !r.ch) {
+                EXPECT_EQ(CombinationKey(e), r.combination);
+            }
+        }
+        if (r.vk == kVkPacket) {
+            EXPECT_EQ(layout.asked, 0) << "a packet's character is in its scan field";
+        }
     }
-    m.isUp = true;
-    const KeyEvent up = BuildKeyEvent(m, layout);
-    EXPECT_EQ(up.isDown, 0);
-    EXPECT_EQ(up.ch, 0);
-    EXPECT_EQ(CombinationKey(up), 0) << "a release cannot fire the combination again";
-    // Held CTRL with a repeated C: the plain letter each time, never a control code.
-    RawKey c = Key('C');
-    c.ctrl = true;
-    EXPECT_EQ(BuildKeyEvent(c, layout).ch, u'c');
-    EXPECT_EQ(BuildKeyEvent(c, layout).ch, u'c');
-}
-
-TEST(KeyTranslation, AltGrCharacterIsKept) {
-    FakeLayout layout;
-    RawKey q = Key('Q');
-    q.ctrl = q.alt = true;
-    EXPECT_EQ(BuildKeyEvent(q, layout).ch, u'@');
-}
-
-TEST(KeyTranslation, UnicodePacketTakesCharacterFromScanField) {
-    FakeLayout layout;
-    RawKey p = Key(kVkPacket);
-    p.scan = 0x00E9;  // é
-    KeyEvent e = BuildKeyEvent(p, layout);
-    EXPECT_EQ(e.vk, kVkPacket);
-    EXPECT_EQ(e.ch, u'\u00E9');
-    EXPECT_TRUE(layout.asked.empty());
-    p.isUp = true;
-    EXPECT_EQ(BuildKeyEvent(p, layout).ch, 0);
-}
-
-TEST(KeyTranslation, SidedModifierCodesBecomeGenericAndRightAltIsMarked) {
-    FakeLayout layout;
-    EXPECT_EQ(BuildKeyEvent(Key(0xA0), layout).vk, 0x10u);
-    EXPECT_EQ(BuildKeyEvent(Key(0xA3), layout).vk, 0x11u);
-    KeyEvent left = BuildKeyEvent(Key(0xA4), layout);
-    EXPECT_EQ(left.vk, 0x12u);
-    EXPECT_EQ(left.modifiers & mod::kAltFlag, 0);
-    EXPECT_EQ(BuildKeyEvent(Key(0xA5), layout).modifiers & mod::kAltFlag, mod::kAltFlag);
-}
-
-TEST(KeyTranslation, DeadKeyGivesNoCharacter) {
-    FakeLayout layout;
-    EXPECT_EQ(BuildKeyEvent(Key(0xBA), layout).ch, 0);
 }
 
 TEST(HookWatchdog, ReinstallsOnlyWhenInputWentUnseen) {
+    struct Row {
+        uint32_t now, lastInput, lastCallback;
+        bool reinstall;
+        uint32_t callbackAfter;
+    } rows[] = {
+        {12000, 10200, 10000, false, 10000},  // input the callbacks saw
+        {11700, 11600, 10000, false, 10000},  // too fresh to judge
+        {11400, 11000, 10000, true, 11400},   // a second unseen and settled
+        {12400, 11000, 11400, false, 11400},  // the same old input: no second reinstall
+        {0x00000100u, 0xFFFFFF80u, 0xFFFFFF00u, false, 0xFFFFFF00u},  // across the tick's wrap
+        {0x00000800u, 0x00000400u, 0xFFFFFF00u, true, 0x00000800u},
+    };
     HookWatchdog w;
-    uint32_t lastCallback = 10000;
-    // Input the callbacks saw, or input too fresh to judge: nothing to do.
-    EXPECT_FALSE(w.Check(12000, 10200, lastCallback));
-    EXPECT_FALSE(w.Check(11700, 11600, lastCallback));
-    // Input a second after the last callback, settled: the hook is gone.
-    EXPECT_TRUE(w.Check(11400, 11000, lastCallback));
-    EXPECT_EQ(lastCallback, 11400u);
-    // The same old input does not trigger a second reinstall.
-    EXPECT_FALSE(w.Check(12400, 11000, lastCallback));
-}
-
-TEST(HookWatchdog, SurvivesTickWrapAround) {
-    HookWatchdog w;
-    uint32_t lastCallback = 0xFFFFFF00u;
-    EXPECT_FALSE(w.Check(0x00000100u, 0xFFFFFF80u, lastCallback));
-    EXPECT_TRUE(w.Check(0x00000800u, 0x00000400u, lastCallback));
+    for (const Row& r : rows) {
+        uint32_t lastCallback = r.lastCallback;
+        EXPECT_EQ(w.Check(r.now, r.lastInput, lastCallback), r.reinstall) << r.now;
+        EXPECT_EQ(lastCallback, r.callbackAfter) << r.now;
+    }
 }
 
 class FakeFocus final : public FocusProbe {
@@ -165,54 +106,34 @@ public:
     FocusDescription Describe() override { return d; }
 };
 
-TEST(SuspendRules, PasswordBoxesAndOwnWindowsMatch) {
+// The answer is kept while the focus stays; every change of what the rules
+// read must be seen, however small, or a password box would go unnoticed.
+TEST(SuspendRules, PasswordBoxesAndOwnWindowsMatchAndEveryChangeIsSeen) {
     FakeFocus focus;
     focus.d = {0x100, u"Edit", 0x20, 7, 9};
     SuspendRules rules(focus);
-    EXPECT_TRUE(rules.Matches());
-    focus.d.className = u"tedit";
-    EXPECT_TRUE(rules.Matches());
-    focus.d.style = 0;  // a plain edit
-    EXPECT_FALSE(rules.Matches());
-    focus.d.className = u"RICHEDIT50W";
-    focus.d.style = 0x20;  // the bit means something else in other classes
-    EXPECT_FALSE(rules.Matches());
-    focus.d.processId = 9;  // one of ours
-    EXPECT_TRUE(rules.Matches());
+    const auto set = [&](auto change, bool expected, const char* what) {
+        change(focus.d);
+        EXPECT_EQ(rules.Matches(), expected) << what;
+        EXPECT_EQ(rules.Matches(), expected) << what << ", asked again";
+    };
+    using D = FocusDescription;
+    set([](D&) {}, true, "a password edit");
+    set([](D& d) { d.className = u"tedit"; }, true, "its class in any case");
+    set([](D& d) { d.style = 0; }, false, "a plain edit");
+    set([](D& d) { d.style = 0x20; }, true, "the style bit back");
+    set([](D& d) { d.className = u"RICHEDIT50W", d.style = 0x20; }, false, "the bit means else in other classes");
+    set([](D& d) { d.processId = 9; }, true, "one of our windows");
+    set([](D& d) { d.focusWindow = 0; }, false, "no focus is not one of ours");
+    set([](D& d) { d = {0x100, u"RichEdit", 0x20, 7, 9}; }, false, "a rich edit");
+    set([](D& d) { d.className = u"TEdit"; }, true, "the class alone changes");
+    set([](D& d) { d.className = u"RichEdit"; }, false, "and back");
+    set([](D& d) { d.ownProcessId = 7; }, true, "our own process id changes");
+    set([](D& d) { d = {0x100, u"Chrome_RenderWidgetHostHWND", 0, 7, 9}; }, false, "a browser's page");
+    set([](D& d) { d.reportsPassword = true; }, true, "its password field, in the same window");
 }
 
-// The answer is kept while the focus stays; any change of what the rules
-// read must be seen, however small, or a password box would go unnoticed.
-TEST(SuspendRules, EveryChangeOfTheFocusIsSeen) {
-    FakeFocus focus;
-    focus.d = {0x100, u"Edit", 0, 7, 9};
-    SuspendRules rules(focus);
-    EXPECT_FALSE(rules.Matches());
-    EXPECT_FALSE(rules.Matches());
-    focus.d.style = 0x20;
-    EXPECT_TRUE(rules.Matches());
-    focus.d.style = 0;
-    EXPECT_FALSE(rules.Matches());
-    focus.d.processId = 9;
-    EXPECT_TRUE(rules.Matches());
-    focus.d.focusWindow = 0;  // no focus at all is not one of our windows
-    EXPECT_FALSE(rules.Matches());
-    focus.d = {0x100, u"RichEdit", 0x20, 7, 9};
-    EXPECT_FALSE(rules.Matches());
-    focus.d.className = u"TEdit";
-    EXPECT_TRUE(rules.Matches());
-    focus.d.className = u"RichEdit";
-    EXPECT_FALSE(rules.Matches());
-    focus.d.ownProcessId = 7;
-    EXPECT_TRUE(rules.Matches());
-    // A browser's focus moves to its password field within the one window.
-    focus.d = {0x100, u"Chrome_RenderWidgetHostHWND", 0, 7, 9};
-    EXPECT_FALSE(rules.Matches());
-    focus.d.reportsPassword = true;
-    EXPECT_TRUE(rules.Matches());
-}
-
-TEST(NamedMutexLock, RetriesAccessDeniedWithinBudget) {
+TEST(NamedMutexLock, RetriesAccessDeniedWithinItsBudgetAndTimesOutWhenHeldElsewhere) {
     std::vector<DWORD> sleeps;
     int attempts = 0;
     auto denied = [&](const std::wstring&, DWORD& error) -> HANDLE {
@@ -220,36 +141,20 @@ TEST(NamedMutexLock, RetriesAccessDeniedWithinBudget) {
         error = ERROR_ACCESS_DENIED;
         return nullptr;
     };
-    NamedMutexLock lock = NamedMutexLock::Take(L"KxTestDenied", 200, denied, [&](DWORD ms) { sleeps.push_back(ms); });
-    EXPECT_FALSE(lock.Taken());
+    EXPECT_FALSE(NamedMutexLock::Take(L"KxTestDenied", 200, denied, [&](DWORD ms) { sleeps.push_back(ms); }).Taken());
     EXPECT_EQ(attempts, 4);  // 200, 150, 100, then 50 is below 51
     EXPECT_EQ(sleeps, (std::vector<DWORD>{50, 50, 50}));
-}
 
-TEST(NamedMutexLock, TakesAfterAccessDeniedAndTimesOutWhenHeldElsewhere) {
-    int attempts = 0;
+    attempts = 0;
     auto deniedOnce = [&](const std::wstring& name, DWORD& error) -> HANDLE {
-        if (attempts++ == 0) {
-            error = ERROR_ACCESS_DENIED;
-            return nullptr;
-        }
+        if (attempts++ == 0) return error = ERROR_ACCESS_DENIED, nullptr;
         return ::CreateMutexW(nullptr, FALSE, name.c_str());
     };
     NamedMutexLock lock = NamedMutexLock::Take(L"KxTestMutexBudget", 200, deniedOnce, [](DWORD) {});
     EXPECT_TRUE(lock.Taken());
     EXPECT_EQ(attempts, 2);
-
-    // Held by another thread: the wait times out and the lock is not taken.
     bool otherTook = true;
-    HANDLE thread = ::CreateThread(
-        nullptr, 0,
-        [](void* p) -> DWORD {
-            *static_cast<bool*>(p) = NamedMutexLock::Take(L"KxTestMutexBudget", 60).Taken();
-            return 0;
-        },
-        &otherTook, 0, nullptr);
-    ::WaitForSingleObject(thread, 5000);
-    ::CloseHandle(thread);
+    std::thread([&] { otherTook = NamedMutexLock::Take(L"KxTestMutexBudget", 60).Taken(); }).join();
     EXPECT_FALSE(otherTook);
 }
 

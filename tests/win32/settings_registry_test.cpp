@@ -1,8 +1,16 @@
-// The settings rules against the real registry.
+// The settings, group and shared-store rules against the real registry, and
+// the data folders on the real known folders.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+#include <aclapi.h>
+
+#include "core/local_store.h"
+#include "platform/win32/file_security_win32.h"
 #include "platform/win32/handles.h"
+#include "platform/win32/known_folders_win32.h"
 #include "platform/win32/registry_win32.h"
+#include "tests/support/data_rig.h"
 #include "tests/support/registry_fixture.h"
 
 namespace kx::test {
@@ -28,20 +36,21 @@ INSTANTIATE_TEST_SUITE_P(Win32OtherUser, RegistryTest, ::testing::Values(Registr
                              return std::make_unique<Win32Registry>(OtherUserRoot());
                          })));
 
+bool KeyExists(const std::wstring& path) {
+    HKEY k = nullptr;
+    const bool found = ::RegOpenKeyExW(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &k) == ERROR_SUCCESS;
+    UniqueKey closed(k);
+    return found;
+}
+
 TEST(Win32Registry, AnotherUsersRootTakesWhatWouldGoToTheCurrentUser) {
     Win32Registry other(OtherUserRoot());
     SettingsStore s(other);
     s.WriteString(u"KxTest_Root", u"v", u"theirs");
     const std::u16string section = SettingsStore::SectionPath(u"KxTest_Root");
-    const std::wstring below = std::wstring(kOtherUser) + L"\\" + reinterpret_cast<const wchar_t*>(section.c_str());
-    UniqueKey theirs, mine;
-    HKEY k = nullptr;
-    EXPECT_EQ(::RegOpenKeyExW(HKEY_CURRENT_USER, below.c_str(), 0, KEY_READ, &k), ERROR_SUCCESS);
-    theirs.Reset(k);
-    k = nullptr;
-    EXPECT_NE(::RegOpenKeyExW(HKEY_CURRENT_USER, reinterpret_cast<const wchar_t*>(section.c_str()), 0, KEY_READ, &k),
-              ERROR_SUCCESS);
-    mine.Reset(k);
+    const std::wstring mine(section.begin(), section.end());
+    EXPECT_TRUE(KeyExists(std::wstring(kOtherUser) + L"\\" + mine));
+    EXPECT_FALSE(KeyExists(mine));
     EXPECT_EQ(s.ReadString(u"KxTest_Root", u"v", u""), u"theirs");
     other.DeleteTree(Hive::CurrentUser, section);
 }
@@ -65,6 +74,62 @@ TEST(Win32RegistryWatch, ReportsEveryChangeBelowTheKey) {
     EXPECT_TRUE(watch->Changed());
     EXPECT_FALSE(watch->Changed());
     reg.DeleteTree(Hive::CurrentUser, path);
+}
+
+// The group and shared-store tests against the real registry and file
+// system, and the data folders on the real known folders.
+
+INSTANTIATE_TEST_SUITE_P(Win32, DataTest,
+                         ::testing::Values(RegistryMaker([] { return std::make_unique<Win32Registry>(); })));
+
+TEST(Win32KnownFolders, NameTheRoamingAndTheCommonDataFolders) {
+    Win32KnownFolders known;
+    const std::u16string roaming = known.RoamingAppData(), common = known.CommonAppData();
+    ASSERT_FALSE(roaming.empty());
+    ASSERT_FALSE(common.empty());
+    EXPECT_NE(roaming, common);
+    EXPECT_TRUE(SystemFileSystem().IsFolder(roaming));
+    EXPECT_TRUE(SystemFileSystem().IsFolder(common));
+    const DataFolders f = DataFolders::Resolve(known);
+    EXPECT_EQ(f.user, roaming + u"\\Tarvik Software\\Kestrix");
+    EXPECT_EQ(f.machine, common + u"\\Tarvik Software\\Kestrix");
+    EXPECT_EQ(f.DefaultGroupFile(), roaming + u"\\Tarvik Software\\Kestrix\\local\\abbrev.dat");
+    EXPECT_EQ(f.DefaultSharedFile(), common + u"\\Tarvik Software\\Kestrix\\shared_abbrev.dat");
+}
+
+// The first start on real folders: every level made, the Default group's
+// file created in the local folder. (The access the machine-wide folder gets
+// is checked natively: Wine keeps no access list.)
+TEST(Win32DataFolders, FirstStartOnRealFoldersAndRegistry) {
+    testing::ScratchDir dir;
+    FixedKnownFolders known{dir.Path("Roaming"), dir.Path("ProgramData")};
+    const DataFolders folders = DataFolders::Resolve(known);
+    Win32Registry reg;
+    SettingsStore settings(reg);
+    ClearDataSettings(reg);
+    Win32FileSecurity security;
+    DatabaseIo io = SystemDatabaseIo();
+    ScriptedPrompt prompt;
+    DataContext ctx{settings, folders, SystemFileSystem(), security, io, prompt};
+
+    RelocateDataAtStartup(ctx);
+    EXPECT_TRUE(SystemFileSystem().IsFolder(folders.local));
+    EXPECT_TRUE(SystemFileSystem().IsFolder(folders.machine));
+
+    EXPECT_EQ(ChooseStartupGroup(ctx), u"Default");
+    LoadedStores stores;
+    LoadLocalStore(ctx, stores);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.shown[0], u"W|Load Shortcuts|Shortcut file not found.\r\nA new file has been created.");
+    EXPECT_TRUE(SystemFileSystem().IsFile(dir.Path("Roaming\\Tarvik Software\\Kestrix\\local\\abbrev.dat")));
+
+    // A Default group kept in the machine-wide "local" folder moves to the user.
+    ASSERT_TRUE(EnsureFolder(SystemFileSystem(), folders.MachineLocal()));
+    GroupRegistry groups(settings);
+    groups.Register(u"Default", folders.MachineLocal() + u"\\abbrev.dat");
+    RelocateDataAtStartup(ctx);
+    EXPECT_EQ(groups.CurrentFilePath(), folders.DefaultGroupFile());
+    ClearDataSettings(reg);
 }
 
 }  // namespace
