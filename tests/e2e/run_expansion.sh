@@ -60,7 +60,7 @@ new_target() {
   [ -n "$TARGET_ID" ]
 }
 
-clip() { timeout "$WAIT_S" wine "$E2E/kx_clip.exe" "$@" >>"$ART/kx_clip.log" 2>&1 </dev/null; }
+clip() { timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" "$@" >>"$ART/kx_clip.log" 2>&1 </dev/null; }
 
 # ---------------------------------------------------------------- tests
 
@@ -147,7 +147,7 @@ test_rich_text() {
 
 html_clip_ok() {
   rm -f "$WORK/clip.html"
-  clip --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
+  clip save --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
   local f=$WORK/clip.html
   head -c 107 "$f" | grep -q '^Version:1.0' || return 1
   # The header's offsets point at the body's content.
@@ -167,7 +167,7 @@ test_browser() {
   expect browser_clipboard_html html_clip_ok
   [ -f "$WORK/clip.html" ] && cp "$WORK/clip.html" "$ART/clip.html"
   # Browsers get HTML, not RTF.
-  clip --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
+  clip save --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
   expect browser_clipboard_no_rtf [ $? -eq 1 ]
 }
 
@@ -199,7 +199,7 @@ keys_in_order() {
 # every expansion stands in order, and nothing from an older clipboard.
 test_fast_typing() {
   local id
-  clip --set-text 'OLD CLIPBOARD'
+  clip put --text 'OLD CLIPBOARD'
   new_target fast --class KxFast --timeline "$(winpath "$WORK/fast.timeline")" ||
     { expect fast_typing_target false; return; }
   id=$TARGET_ID
