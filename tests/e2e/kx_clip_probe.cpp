@@ -11,6 +11,7 @@
 //   kx_clip_probe.exe watch --out PATH --stop-file PATH [--honour-exclusion 1]
 //   kx_clip_probe.exe window-text --title TITLE --out PATH
 //   kx_clip_probe.exe read-text
+//   kx_clip_probe.exe save --format NAME --out PATH
 //
 // "expect" polls until the clipboard holds exactly the text (and, when
 // given, the format with exactly those bytes) or MS milliseconds passed
@@ -25,7 +26,8 @@
 // top-level window of that title (notepad's page). "read-text" opens the
 // clipboard with a message-only window of its own, as a browser's process
 // does for its pages, and prints the text as UTF-8 (a target pastes what
-// it prints).
+// it prints). "save" writes one format to the file byte for byte, or with
+// NAME "text" the text as UTF-8 (exit 1 when the clipboard lacks it).
 #include <windows.h>
 
 #include <cstdio>
@@ -84,6 +86,34 @@ bool OpenWithRetry(HWND owner) {
         ::Sleep(25);
     }
     return false;
+}
+
+// A format's bytes as the open clipboard holds them (none when it lacks it),
+// and CF_UNICODETEXT's text up to its terminator.
+Bytes Block(UINT format) {
+    Bytes b;
+    if (HANDLE h = ::GetClipboardData(format)) {
+        if (const auto* p = static_cast<const unsigned char*>(::GlobalLock(h))) {
+            b.assign(p, p + ::GlobalSize(h));
+            ::GlobalUnlock(h);
+        }
+    }
+    return b;
+}
+
+std::wstring Text() {
+    const Bytes b = Block(CF_UNICODETEXT);
+    std::wstring t(b.size() / sizeof(wchar_t), L'\0');
+    std::memcpy(t.data(), b.data(), t.size() * sizeof(wchar_t));
+    t.resize(wcsnlen(t.c_str(), t.size()));
+    return t;
+}
+
+bool WriteAll(const std::wstring& path, const std::string& bytes) {
+    FILE* f = _wfopen(path.c_str(), L"wb");
+    if (!f) return false;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    return std::fclose(f) == 0;
 }
 
 bool PutBlock(UINT format, const void* data, size_t size) {
@@ -151,23 +181,11 @@ bool Holds(const Args& a, std::string& found) {
     }
     bool ok = true;
     if (a.hasText) {
-        std::wstring text;
-        if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-            if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
-                text.assign(p, wcsnlen(p, ::GlobalSize(h) / sizeof(wchar_t)));
-                ::GlobalUnlock(h);
-            }
-        }
+        const std::wstring text = Text();
         if (text != a.text) ok = false, found += "text \"" + Utf8(text) + "\" ";
     }
     if (!a.format.empty()) {
-        Bytes got;
-        if (HANDLE h = ::GetClipboardData(::RegisterClipboardFormatW(a.format.c_str()))) {
-            if (const auto* p = static_cast<const unsigned char*>(::GlobalLock(h))) {
-                got.assign(p, p + ::GlobalSize(h));
-                ::GlobalUnlock(h);
-            }
-        }
+        const Bytes got = Block(::RegisterClipboardFormatW(a.format.c_str()));
         if (got != FromHex(a.hex)) ok = false, found += "format of " + std::to_string(got.size()) + " other bytes ";
     }
     if (a.width > 0) {
@@ -245,12 +263,7 @@ int Watch(const Args& a) {
         // Read as a history tool would, with a window of its own.
         std::wstring text;
         if (::OpenClipboard(w)) {
-            if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-                if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
-                    text.assign(p, wcsnlen(p, std::min<size_t>(40, ::GlobalSize(h) / sizeof(wchar_t))));
-                    ::GlobalUnlock(h);
-                }
-            }
+            text = Text().substr(0, 40);
             ::CloseClipboard();
         }
         std::fprintf(out, "update %lld %s\n", t, Utf8(text).c_str());
@@ -265,15 +278,8 @@ int Watch(const Args& a) {
 int ReadText() {
     HWND w = ::CreateWindowExW(0, L"STATIC", L"kx_clip_probe", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     if (!w || !OpenWithRetry(w)) return 2;
-    std::wstring text;
-    if (HANDLE h = ::GetClipboardData(CF_UNICODETEXT)) {
-        if (const auto* p = static_cast<const wchar_t*>(::GlobalLock(h))) {
-            text.assign(p, wcsnlen(p, ::GlobalSize(h) / sizeof(wchar_t)));
-            ::GlobalUnlock(h);
-        }
-    }
+    const std::string u = Utf8(Text());
     ::CloseClipboard();
-    const std::string u = Utf8(text);
     DWORD written = 0;
     ::WriteFile(::GetStdHandle(STD_OUTPUT_HANDLE), u.data(), DWORD(u.size()), &written, nullptr);
     return 0;
@@ -287,12 +293,19 @@ int WindowText(const Args& a) {
     std::wstring text(size_t(n) + 1, L'\0');
     ::SendMessageW(edit, WM_GETTEXT, WPARAM(n + 1), LPARAM(text.data()));
     text.resize(size_t(n));
-    FILE* f = _wfopen(a.out.c_str(), L"wb");
-    if (!f) return 2;
-    const std::string u = Utf8(text);
-    std::fwrite(u.data(), 1, u.size(), f);
-    std::fclose(f);
-    return 0;
+    return WriteAll(a.out, Utf8(text)) ? 0 : 2;
+}
+
+int Save(const Args& a) {
+    const bool text = a.format == L"text";
+    const UINT id = text ? CF_UNICODETEXT : ::RegisterClipboardFormatW(a.format.c_str());
+    if (!id || !OpenWithRetry(nullptr)) return 2;
+    const bool held = ::IsClipboardFormatAvailable(id);
+    const Bytes b = Block(id);
+    const std::string bytes = text ? Utf8(Text()) : std::string(b.begin(), b.end());
+    ::CloseClipboard();
+    if (!held) return 1;
+    return WriteAll(a.out, bytes) ? 0 : 2;
 }
 
 }  // namespace
@@ -305,6 +318,7 @@ int wmain(int argc, wchar_t** argv) {
     if (a.command == L"watch") return Watch(a);
     if (a.command == L"window-text") return WindowText(a);
     if (a.command == L"read-text") return ReadText();
-    std::fprintf(stderr, "usage: kx_clip_probe put|put-bitmap|expect|expect-bitmap|watch|window-text|read-text ...\n");
+    if (a.command == L"save") return Save(a);
+    std::fprintf(stderr, "usage: kx_clip_probe put|put-bitmap|expect|expect-bitmap|watch|window-text|read-text|save ...\n");
     return 2;
 }

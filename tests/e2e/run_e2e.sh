@@ -62,16 +62,6 @@ scenario_keys_reach_link() {
   expect shift_in_modifiers probe_has 1 "key vk=53 ch=0053 down=1 mods=01"
 }
 
-scenario_rich_edit() {
-  local id
-  id=$(start_target rich --class KxRich --rich) || { expect rich_edit false; return; }
-  probe_mark 2
-  type_into "$id" 'abc.' 40
-  wait_for "$WAIT_S" grep -q 'abc.' "$WORK/rich.txt"
-  sleep 0.5
-  expect rich_edit_keys [ "$(probe_chars 2)" = "$(units 'abc.')" ]
-}
-
 scenario_click_discards_word() {
   local id
   id=$(start_target clicked --class KxClicked) || { expect click_discards_word false; return; }
@@ -81,24 +71,6 @@ scenario_click_discards_word() {
   timeout "$WAIT_S" xdotool mousemove --window "$id" 40 40 click 1
   sleep 0.7
   expect click_discards_word probe_has 3 reset
-}
-
-scenario_password_box_suspends() {
-  local id
-  id=$(start_target secret --class KxSecret --password) || { expect password_box false; return; }
-  probe_mark 4
-  type_into "$id" 'pw9' 40
-  wait_for "$WAIT_S" grep -q 'pw9' "$WORK/secret.txt"
-  sleep 0.5
-  expect password_keys_not_reported [ -z "$(probe_chars 4)" ]
-  expect password_box_suspends probe_has 4 "notice 1 2"
-  # Back in an ordinary edit the link resumes.
-  local plain
-  plain=$(start_target after-secret --class KxAfterSecret) || { expect resumes_after_password_box false; return; }
-  probe_mark 5
-  type_into "$plain" 'ok' 40
-  sleep 0.7
-  expect resumes_after_password_box [ "$(probe_chars 5)" = "$(units 'ok')" ]
 }
 
 # CTRL+ALT with a letter that has no AltGr character types nothing: the

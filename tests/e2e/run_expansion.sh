@@ -60,7 +60,7 @@ new_target() {
   [ -n "$TARGET_ID" ]
 }
 
-clip() { timeout "$WAIT_S" wine "$E2E/kx_clip.exe" "$@" >>"$ART/kx_clip.log" 2>&1 </dev/null; }
+clip() { timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" "$@" >>"$ART/kx_clip.log" 2>&1 </dev/null; }
 
 # ---------------------------------------------------------------- tests
 
@@ -99,23 +99,12 @@ test_cleared_words() {
   expect moved_caret_one_expansion_only [ "$(word_notices 11)" -eq "$before" ]
 }
 
-# Without "ExpansionCasing" the text stands as stored, however typed.
-test_casing_off() {
-  local id
-  new_target nocase --class KxNoCase || { expect casing_off_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'Ty TY ' && check_text casing_off_keeps_text nocase 'thank you for your help thank you for your help '
-}
-
-# With it, a capital first letter capitalises the text, capitals make it all capitals.
-test_casing_on() {
-  local id
-  new_target casing --class KxCasing || { expect casing_on_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'Ty ' && check_text casing_first_capital casing 'Thank you for your help '
-  type_into "$id" 'TY ' && check_text casing_all_capitals casing 'Thank you for your help THANK YOU FOR YOUR HELP '
-  type_into "$id" 'ty ' && check_text casing_lower_unchanged casing \
-    'Thank you for your help THANK YOU FOR YOUR HELP thank you for your help '
+# With "ExpansionCasing", a keyword typed with a capital first letter
+# capitalises the text: SHIFT as the hook saw it reaches the engine. The
+# other casing rules are the matcher's and the output's unit tests.
+test_casing() {
+  new_target casing --class KxCasing || { expect casing_target false; return; }
+  type_into "$TARGET_ID" 'Ty ' && check_text casing_first_capital casing 'Thank you for your help '
 }
 
 # A word processor gets the keyword selected and pasted over.
@@ -147,7 +136,7 @@ test_rich_text() {
 
 html_clip_ok() {
   rm -f "$WORK/clip.html"
-  clip --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
+  clip save --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
   local f=$WORK/clip.html
   head -c 107 "$f" | grep -q '^Version:1.0' || return 1
   # The header's offsets point at the body's content.
@@ -167,7 +156,7 @@ test_browser() {
   expect browser_clipboard_html html_clip_ok
   [ -f "$WORK/clip.html" ] && cp "$WORK/clip.html" "$ART/clip.html"
   # Browsers get HTML, not RTF.
-  clip --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
+  clip save --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
   expect browser_clipboard_no_rtf [ $? -eq 1 ]
 }
 
@@ -199,7 +188,7 @@ keys_in_order() {
 # every expansion stands in order, and nothing from an older clipboard.
 test_fast_typing() {
   local id
-  clip --set-text 'OLD CLIPBOARD'
+  clip put --text 'OLD CLIPBOARD'
   new_target fast --class KxFast --timeline "$(winpath "$WORK/fast.timeline")" ||
     { expect fast_typing_target false; return; }
   id=$TARGET_ID
@@ -276,11 +265,12 @@ main() {
   if ! make_database "$SHORTCUTS"; then
     expect database_builds false
   else
-    setting Settings ExpansionCasing 0
+    # Casing on: every other test types its keywords in lower case.
+    setting Settings ExpansionCasing 1
     if start_host plain 280; then
       test_simple_delimiters
       test_cleared_words
-      test_casing_off
+      test_casing
       test_word_processor
       test_rich_text
       test_browser
@@ -291,13 +281,6 @@ main() {
       expect host_stops_cleanly stop_host
     else
       expect host_starts false
-    fi
-    setting Settings ExpansionCasing 1
-    if start_host casing 280; then
-      test_casing_on
-      expect host_stops_cleanly_casing stop_host
-    else
-      expect host_starts_with_casing false
     fi
     test_modules_from_own_folder
   fi

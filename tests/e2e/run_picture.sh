@@ -156,7 +156,7 @@ type_into "pic-browser" "logo " 80
 check "in a browser the placeholder text is pasted" \
   wait_for 15 grep -qF "[This application does not support images]" "$WORK/pic-browser.txt"
 clip_png_size() {
-  timeout 20 wine "$E2E/kx_clip.exe" --format "HTML Format" --out "$(winpath "$WORK/clip.html")" >/dev/null 2>&1 </dev/null
+  timeout 20 wine "$E2E/kx_clip_probe.exe" save --format "HTML Format" --out "$(winpath "$WORK/clip.html")" >/dev/null 2>&1 </dev/null
   python3 - "$WORK/clip.html" <<'PY'
 import base64, re, struct, sys
 html = open(sys.argv[1], "rb").read().decode("latin-1")

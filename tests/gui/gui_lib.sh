@@ -129,9 +129,15 @@ click_popup() {
 # The tray icon has no window under Xvfb (no notification area), so its
 # right click is posted as the shell would post it (WM_RBUTTONUP); the menu
 # then opens at the mouse, as at the tray.
+# Kestrix makes its main window the foreground window for the menu, as
+# TrackPopupMenu requires, but Wine's request for the X focus that goes with
+# it can be refused (its time stamp is older than the last focus change):
+# the X focus then stays with the program in front before, whose keys do not
+# reach the menu. A failure says where the focus was.
 open_tray_menu() {
   mouse_to 1200 1000
-  probe tray 517 && wait_for 10 popup_has "-	Open Kestrix"
+  probe tray 517 && wait_for 10 popup_has "-	Open Kestrix" && return 0
+  echo "     no tray menu: $(where_focus), open popups '$(popups | tr '\t\n' ' |')'"; return 1
 }
 # State of the menu bar's item and of the toolbar's button for a command.
 menu_state() { probe menu "$1" | cut -f1; }

@@ -370,14 +370,9 @@ int wmain(int argc, wchar_t** argv) {
     }
     if (verb == L"header" && argc == 3) {
         HWND header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-        Remote r(header, sizeof(RECT));
-        if (!header || !r.memory) return 1;
-        ::SendMessageW(header, HDM_GETITEMRECT, _wtoi(argv[2]), reinterpret_cast<LPARAM>(r.memory));
-        RECT rect{};
-        ::ReadProcessMemory(r.process, r.memory, &rect, sizeof(rect), nullptr);
-        POINT at{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2};
-        ::ClientToScreen(header, &at);
-        std::printf("%ld %ld\n", at.x, at.y);
+        RECT r{};
+        if (!header || !RemoteRect(header, HDM_GETITEMRECT, WPARAM(_wtoi(argv[2])), r)) return 1;
+        PrintCentre(header, r);
         return 0;
     }
     if (verb == L"button" && argc == 3) {

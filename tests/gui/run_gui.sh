@@ -277,28 +277,6 @@ check "Convert reopens the simple editor" wait_for 10 has_window "New Simple Tex
 answer "New Simple Text Shortcut" "OK"
 check "the converted shortcut is listed as simple text" wait_for 10 eval 'probe list | grep -q "^IMP	Imported line one *line two *	Simple Text$"'
 
-# Deleting a private and a shared shortcut together asks which ones.
-select_rows GM SH
-wait_for 5 says "enabled" tb_state 2002
-click_toolbar 2002
-wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
-check "a mixed delete asks which ones, Both offered" wait_for 10 probe shown "Delete Shortcuts" "Both"
-answer "Delete Shortcuts" "Cancel"
-check "Cancel deletes neither" test "$(probe list | cut -f1 | grep -c '^GM$\|^SH$')" = 2
-
-# Deleting a shared shortcut needs the administrator's password.
-select_rows SH
-wait_for 5 says "enabled" tb_state 2002
-menu_keys ctrl+Delete
-wait_for 10 has_window "Confirm Delete"; answer "Confirm Delete" "Delete"
-check "a shared delete asks for the password" wait_for 10 has_window "Enter Password"
-take_focus "Enter Password"
-xdotool type --delay 40 "wrong"; xdotool key Return
-check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not match, please enter the correct password"'
-check "and keeps the dialog open" has_window "Enter Password"
-xdotool key ctrl+a; xdotool type --delay 40 "secret"; xdotool key Return
-check "the right password deletes the shared shortcut" wait_for 10 list_lacks SH
-check "the shared file no longer holds it" eval '! db_dump "$ART/shared.dat" | grep -q "\"SH\""'
 check "the third run ends on -exit" stop_kx
 
 echo "$passed passed, $failed failed"

@@ -109,14 +109,15 @@ check "a mixed delete asks which stores" wait_for 10 has_window "Delete Shortcut
 check "its first line states the selection" \
   says "You have selected both private and shared shortcuts." probe item "Delete Shortcuts" 221
 check "its second line asks the question" says "Which ones do you want to delete?" probe item "Delete Shortcuts" 222
+check "...offering Both" probe shown "Delete Shortcuts" "Both"
 answer "Delete Shortcuts" "Cancel"
 
 # The shared file changes while "Confirm Delete" is open: the list is filled
 # again under the question, and the delete still removes the chosen row.
 select_rows SH2
 wait_for 5 says "enabled" tb_state 2002
-click_toolbar 2002
-check "Delete asks first" wait_for 10 has_window "Confirm Delete"
+press "$MAIN" ctrl+Delete
+check "Ctrl+Delete asks first" wait_for 10 has_window "Confirm Delete"
 kxdb '{"password":"pw","records":[{"keyword":"SH0","kind":0,"plainText":"shared zero"},{"keyword":"SH1","kind":0,"plainText":"shared one"},{"keyword":"SH2","kind":0,"plainText":"shared two"},{"keyword":"SH3","kind":0,"plainText":"shared three"}]}' "$SHARED"
 check "the list is filled again while the question is open" wait_for 10 list_has SH0 "shared zero"
 answer "Confirm Delete" "Delete"
@@ -124,8 +125,12 @@ check "deleting a shared shortcut asks for the password" wait_for 10 has_window 
 check "the password dialog has its Help button" probe shown "Enter Password" "Help"
 shot password-dialog "Enter Password"
 take_focus "Enter Password"
-xdotool type --delay 40 "pw"; xdotool key Return
-check "the chosen row is deleted" wait_for 10 list_lacks SH2
+xdotool type --delay 40 "wrong"; xdotool key Return
+check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not match, please enter the correct password"'
+check "...and keeps the dialog open" has_window "Enter Password"
+xdotool key ctrl+a; xdotool type --delay 40 "pw"; xdotool key Return
+check "the right password deletes the chosen row" wait_for 10 list_lacks SH2
+check "...from the shared file too" eval '! db_dump "$SHARED" | grep -q "\"SH2\""'
 check "the other rows stay, those the reload brought too" says "M1 M2 SH0 SH1 SH3 SIG " keywords
 check "the program survives" kx_running
 shot app-main-window "$MAIN"

@@ -69,9 +69,9 @@ check "the backup reports its success" wait_for 20 has_window "Backup Successful
 shot backup-successful "Backup Successful"
 answer "Backup Successful" "OK"
 BK=$(ls -d "$BACKUPS"/Kestrix_Backup_* 2>/dev/null | head -1)
-check "the backup folder is named by the date and time" \
-  eval '[[ "$(basename "$BK")" =~ ^Kestrix_Backup_[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}$ ]]'
-check "it holds the group file in its local folder" cmp -s "$LOCAL/abbrev.dat" "$BK/local/abbrev.dat"
+# Its name comes from the same clock and pattern as kxtool's backup, whose
+# suite checks it.
+check "the backup folder holds the group file in its local folder" cmp -s "$LOCAL/abbrev.dat" "$BK/local/abbrev.dat"
 # The chosen folder opens in the file explorer; it is closed again.
 EXPLORER=$(basename "$BACKUPS")
 check "the chosen folder opens in the file explorer" wait_for 20 has_window "$EXPLORER"

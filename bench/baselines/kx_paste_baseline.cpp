@@ -17,10 +17,9 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
-
-#include "tests/e2e/clip_text.h"
 
 namespace {
 
@@ -61,6 +60,28 @@ LRESULT CALLBACK KeyboardProc(int code, WPARAM wParam, LPARAM lParam) {
     return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
+// Empties the clipboard under OWNER and leaves TEXT there as CF_UNICODETEXT;
+// another program may hold it for a moment, so opening is retried for a second.
+bool PutClipboardText(HWND owner, const std::wstring& text) {
+    bool open = false;
+    for (int attempt = 0; attempt < 40 && !(open = ::OpenClipboard(owner)); ++attempt) ::Sleep(25);
+    if (!open) return false;
+    ::EmptyClipboard();
+    const size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+    HGLOBAL block = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
+    bool ok = false;
+    if (block) {
+        if (void* p = ::GlobalLock(block)) {
+            std::memcpy(p, text.c_str(), bytes);
+            ::GlobalUnlock(block);
+            ok = ::SetClipboardData(CF_UNICODETEXT, block) != nullptr;
+        }
+        if (!ok) ::GlobalFree(block);
+    }
+    ::CloseClipboard();
+    return ok;
+}
+
 void AddKey(std::vector<INPUT>& in, WORD vk, bool up) {
     INPUT k{};
     k.type = INPUT_KEYBOARD;
@@ -72,7 +93,7 @@ void AddKey(std::vector<INPUT>& in, WORD vk, bool up) {
 // The clipboard first, so that nothing is erased when it cannot be had;
 // then every key in one call.
 bool Replace(HWND owner, unsigned backspaces) {
-    if (!kx::e2e::PutClipboardText(owner, g.text)) return false;
+    if (!PutClipboardText(owner, g.text)) return false;
     std::vector<INPUT> in;
     for (unsigned i = 0; i < backspaces; ++i) {
         AddKey(in, VK_BACK, false);
