@@ -122,10 +122,11 @@ TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" ctest_suite tsan tsan
 script_suite kxtool bash tests/tool/run_tool_tests.sh build/asan/kxtool
 
 # Each fuzzer runs briefly over its corpus; the long runs are done by hand.
-# They run one after another on one core at the lowest priority while the
-# Wine suites run: those wait on windows and keys far more than they compute,
-# and the other core stays theirs. Each fuzzer still gets its full time over
-# a corpus folder of its own. Results go to a file, counted at the end.
+# They run one after another on one core at the lowest priority beside the
+# two streams of Wine suites below, which wait on windows and keys far more
+# than they compute (not beside the suites that run alone: those time fast
+# typing or load the cores on purpose). Each fuzzer still gets its full time
+# over a corpus folder of its own. Results go to a file, counted at the end.
 FUZZ_RESULTS=$LOGS/fuzz-results.txt
 fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
   local f=$1 name corpus work
@@ -157,9 +158,6 @@ fuzz_count() {
   done <"$FUZZ_RESULTS"
 }
 
-: >"$FUZZ_RESULTS"
-fuzz_all & fuzz_pid=$!
-
 step "boot Wine"
 # The display first: Wine's desktop process, started with the prefix, must
 # find it, or no Wine program can open a window for the rest of the run.
@@ -184,6 +182,8 @@ script_suite e2e-clipboard env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_clipb
 # spend most of their time waiting for windows, keys and the clock. The
 # second stream runs in the background; its counts are added as it ends.
 stream_log="$LOGS/wine-stream.out"
+: >"$FUZZ_RESULTS"
+fuzz_all & fuzz_pid=$!
 (
   script_suite gui-backup env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_backup.sh build/win64
   script_suite e2e-learning env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_learning.sh build/win64
