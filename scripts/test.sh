@@ -125,8 +125,9 @@ script_suite kxtool bash tests/tool/run_tool_tests.sh build/asan/kxtool
 # They run one after another on one core at the lowest priority beside the
 # two streams of Wine suites below, which wait on windows and keys far more
 # than they compute (not beside the suites that run alone: those time fast
-# typing or load the cores on purpose). Each fuzzer still gets its full time
-# over a corpus folder of its own. Results go to a file, counted at the end.
+# typing or load the cores on purpose); those not started when the suites
+# end share both cores then. Each fuzzer still gets its full time over a
+# corpus folder of its own. Results go to a file, counted at the end.
 FUZZ_RESULTS=$LOGS/fuzz-results.txt
 fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
   local f=$1 name corpus work
@@ -138,17 +139,24 @@ fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
   nice -n 19 "$f" -max_total_time="$FUZZ_SECONDS" -timeout=10 -rss_limit_mb=4096 -artifact_prefix="$LOGS/$name-" "$work" $( [ -d "$corpus" ] && echo "$corpus" ) \
     >"$LOGS/$name.log" 2>&1 </dev/null
 }
+# fuzz_all: runs each fuzzer that no other fuzz_all has claimed yet, so that
+# a second one started later shares out the rest.
+FUZZ_CLAIMS=$LOGS/fuzz-claims
 fuzz_all() {
   local f
   for f in build/fuzz/fuzz/fuzz_*; do
     [ -x "$f" ] || continue
+    mkdir "$FUZZ_CLAIMS/$(basename "$f")" 2>/dev/null || continue
     if fuzz_run "$f"; then echo "$(basename "$f") 0"; else echo "$(basename "$f") 1"; fi >>"$FUZZ_RESULTS"
   done
 }
 fuzz_count() {
   local name rc
   step "fuzzers (run beside the Wine suites, ${FUZZ_SECONDS}s each)"
+  # The suites are over: the fuzzers not started yet share both cores.
+  fuzz_all & local second=$!
   wait "$fuzz_pid"
+  wait "$second"
   while read -r name rc; do
     if [ "$rc" = 0 ]; then
       total_pass=$((total_pass + 1)); echo "$name: 1 passed, 0 failed"
@@ -183,6 +191,7 @@ script_suite e2e-clipboard env -u WINEPREFIX -u DISPLAY bash tests/e2e/run_clipb
 # second stream runs in the background; its counts are added as it ends.
 stream_log="$LOGS/wine-stream.out"
 : >"$FUZZ_RESULTS"
+rm -rf "$FUZZ_CLAIMS"; mkdir -p "$FUZZ_CLAIMS"
 fuzz_all & fuzz_pid=$!
 (
   script_suite gui-backup env -u WINEPREFIX -u DISPLAY bash tests/gui/run_gui_backup.sh build/win64
