@@ -85,6 +85,14 @@ run_entry() {
   local hive
   for hive in HKCU HKLM; do reg_value "$hive\\$RUN_KEY" Kestrix; done | grep -qiF "$WIN_FOLDER\\kestrix.exe"
 }
+# The same, saying what the two values and the first-run flag held when
+# the entry is missing.
+run_entry_or_say() {
+  run_entry && return 0
+  log "  HKCU Run: '$(reg_value "HKCU\\$RUN_KEY" Kestrix)', HKLM Run: '$(reg_value "HKLM\\$RUN_KEY" Kestrix)'," \
+    "ProgramsFirstRun: '$(reg_value "$SETTINGS" ProgramsFirstRun)', ExePath: '$(reg_value "$SETTINGS" ExePath)'"
+  return 1
+}
 no_run_entry() {
   [ -z "$(reg_value "HKCU\\$RUN_KEY" Kestrix)" ] && [ -z "$(reg_value "HKLM\\$RUN_KEY" Kestrix)" ]
 }
@@ -163,7 +171,7 @@ scope() {
   check "$name: sig expands in notepad" expands
   [ -z "${props[*]}" ] && shot installed-program   # the README's picture
   check "$name: ExePath names the installed program" exe_path_is_installed
-  check "$name: the first run added a run-at-log-on entry" run_entry
+  check "$name: the first run added a run-at-log-on entry" run_entry_or_say
   local exe_path db_sum
   exe_path=$(reg_value "$SETTINGS" ExePath)
   db_sum=$(sha256sum <"$DATA/local/abbrev.dat")
