@@ -126,8 +126,9 @@ script_suite kxtool bash tests/tool/run_tool_tests.sh build/asan/kxtool
 # Wine suites below, which wait on windows and keys far more than they
 # compute, and leave the other core to them (not beside the first three
 # suites: those time fast typing or load the cores on purpose); those not
-# started when the suites end share both cores then. Each fuzzer still gets its full time over a
-# corpus folder of its own. Results go to a file, counted at the end.
+# started when the suites end share both cores then. Each fuzzer still gets
+# its full time over a corpus folder of its own. Results go to a file,
+# counted at the end.
 FUZZ_RESULTS=$LOGS/fuzz-results.txt
 fuzz_run() {  # fuzz_run FUZZER: runs it; its output goes to its log
   local f=$1 name corpus work
