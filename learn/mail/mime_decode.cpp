@@ -160,7 +160,7 @@ std::u16string DecodeHeaderValue(std::string_view raw) {
     size_t plainFrom = 0;  // start of text not yet copied
     size_t pos = 0;
     bool lastWasWord = false;
-    AheadFinder ahead{raw};
+    AheadFinder ahead{raw, {}, {}};
     while (pos < raw.size()) {
         const size_t at = raw.find("=?", pos);
         if (at == std::string_view::npos) break;
