@@ -13,11 +13,6 @@
 namespace kx {
 namespace {
 
-void Type(PhraseDictionary& d, std::u16string_view text) {
-    for (char16_t u : text) d.FeedTypedUnit(u);
-    d.TypingLearnerPass();
-}
-
 using Typed = std::map<std::u16string, uint32_t>;
 
 bool Has(PhraseDictionary& d, std::u16string_view phrase) { return Phrases(d).count(std::u16string(phrase)) != 0; }
@@ -34,19 +29,19 @@ TEST(PhraseLearning, AWordEndLearnsTheLineAndItsTailsWithinTheLengthBounds) {
     o.minimum = 4;
     o.maximum = 20;
     PhraseDictionary d(o);
-    Type(d, u"one two\r\n");
+    TypeInto(d, u"one two\r\n");
     EXPECT_EQ(d.KeystrokeCounter(), 8u);  // seven units and one line feed
-    Type(d, u"\n\n");
+    TypeInto(d, u"\n\n");
     EXPECT_EQ(d.KeystrokeCounter(), 9u);  // line breaks collapse
-    Type(d, u"ab c\nab cd\nsupercalifragilistic \nsee you very soon ");
+    TypeInto(d, u"ab c\nab cd\nsupercalifragilistic \nsee you very soon ");
     // "ab c": not more than the minimum; one word is no phrase; a word end
     // learns the line and each shorter tail of it.
     EXPECT_EQ(Phrases(d), (Typed{{u"ab cd", 1}, {u"one two", 1}, {u"see you very soon", 1}, {u"very soon", 1},
                                  {u"you very soon", 1}}));
     // A line longer than the ring learns nothing; the next line learns again.
-    Type(d, u"\nthree four five six seven eight nine ");
+    TypeInto(d, u"\nthree four five six seven eight nine ");
     EXPECT_FALSE(Has(d, u"eight nine"));
-    Type(d, u"\nnine ten ");
+    TypeInto(d, u"\nnine ten ");
     EXPECT_TRUE(Has(d, u"nine ten"));
     // The file and SetPhraseStats take phrases beyond the maximum, never one word.
     EXPECT_TRUE(d.SetPhraseStats(u"aaaa bbbb ccc dddd eeee", 2, 0, 0, 0, 1));
@@ -55,25 +50,25 @@ TEST(PhraseLearning, AWordEndLearnsTheLineAndItsTailsWithinTheLengthBounds) {
 
 TEST(PhraseLearning, BackspaceAfterAFinishedWordUnlearnsItsPhrases) {
     PhraseDictionary d(QuietDictionaryOptions());
-    Type(d, u"see you soon \nsee you soon ");
-    Type(d, u"\b");
+    TypeInto(d, u"see you soon \nsee you soon ");
+    TypeInto(d, u"\b");
     EXPECT_EQ(Phrases(d), (Typed{{u"see you soon", 1}, {u"you soon", 1}}));
-    Type(d, u"\b");  // inside the word: only a step back
-    Type(d, u"n ");
+    TypeInto(d, u"\b");  // inside the word: only a step back
+    TypeInto(d, u"n ");
     EXPECT_EQ(Phrases(d)[u"see you soon"], 2u);
-    Type(d, u"\nbye for now ");
+    TypeInto(d, u"\nbye for now ");
     ASSERT_TRUE(d.CountAccepted(u"for now"));
-    Type(d, u"\b");
+    TypeInto(d, u"\b");
     // Typed once and never accepted: gone. Accepted once: kept at 0.
     EXPECT_EQ(Phrases(d), (Typed{{u"for now", 0}, {u"see you soon", 2}, {u"you soon", 2}}));
 }
 
 TEST(CompletionSearch, ScoresRanksAndWhenToSearch) {
     PhraseDictionary d(QuietDictionaryOptions());
-    for (int k = 0; k < 3; ++k) Type(d, u"thank you very much\nthanks a lot for it.\n");
-    Type(d, u"thank you all of you\nthank you for the music\nthank you for the music\n");
+    for (int k = 0; k < 3; ++k) TypeInto(d, u"thank you very much\nthanks a lot for it.\n");
+    TypeInto(d, u"thank you all of you\nthank you for the music\nthank you for the music\n");
     ASSERT_TRUE(d.RaiseConfidence(u"thank you very much", 7));
-    Type(d, u"thank y");
+    TypeInto(d, u"thank y");
     CandidateList c = Search(d);
     // Typed once, a phrase scores 0 (base 1 less 1 for a short text) and is
     // no candidate.
@@ -87,7 +82,7 @@ TEST(CompletionSearch, ScoresRanksAndWhenToSearch) {
     // Nothing is searched after a sentence end or a line break, and the
     // empty result is still announced.
     for (std::u16string_view end : {u"ou.", u" ", u"\n"}) {
-        Type(d, end);
+        TypeInto(d, end);
         d.SearchPass();
         EXPECT_TRUE(d.CandidatesReady()) << U8(end);
         d.TakeCandidates(c);
@@ -95,7 +90,7 @@ TEST(CompletionSearch, ScoresRanksAndWhenToSearch) {
     }
     // After a full stop and a space the next sentence searches again; the
     // ending full stop doubles the span.
-    Type(d, u"Fine. thank");
+    TypeInto(d, u"Fine. thank");
     c = Search(d);
     ASSERT_GE(c.size(), 2u);
     EXPECT_EQ(c[0].phrase, u"thanks a lot for it.");
@@ -105,42 +100,42 @@ TEST(CompletionSearch, ScoresRanksAndWhenToSearch) {
     d.SearchPass();
     EXPECT_FALSE(d.CandidatesReady());
     d.SetSearchSuspended(true);
-    Type(d, u"k");
+    TypeInto(d, u"k");
     d.SearchPass();
     EXPECT_FALSE(d.CandidatesReady());
 }
 
 TEST(CompletionSearch, ShortPhrasesInsideBetterOnesAndStaleOnesGiveWay) {
     PhraseDictionary d(QuietDictionaryOptions());
-    for (int k = 0; k < 2; ++k) Type(d, u"see you later today\nsee you later\n");
-    Type(d, u"see y");
+    for (int k = 0; k < 2; ++k) TypeInto(d, u"see you later today\nsee you later\n");
+    TypeInto(d, u"see y");
     CandidateList c = Search(d);
     // Equal use: the shorter phrase inside the longer one scores 0.
     ASSERT_EQ(c.size(), 1u);
     EXPECT_EQ(c[0].phrase, u"see you later today");
     // A phrase offered far more often than taken is removed by the search
     // that reaches it.
-    for (int k = 0; k < 3; ++k) Type(d, u"\ngood morning all\ngood morning team\n");
+    for (int k = 0; k < 3; ++k) TypeInto(d, u"\ngood morning all\ngood morning team\n");
     for (int k = 0; k < 100; ++k) d.CountImpression(u"good morning all");
-    Type(d, u"good m");
+    TypeInto(d, u"good m");
     EXPECT_EQ(Search(d).size(), 2u);
     d.CountImpression(u"good morning all");
     d.CountAccepted(u"good morning team");
     for (int k = 0; k < 200; ++k) d.CountImpression(u"good morning team");
-    Type(d, u"o");
+    TypeInto(d, u"o");
     c = Search(d);
     ASSERT_EQ(c.size(), 1u);
     EXPECT_EQ(c[0].phrase, u"good morning team");
     EXPECT_FALSE(Has(d, u"good morning all"));
     // Confidence 0 scores 0.
     for (int k = 0; k < 4; ++k) d.LowerConfidence(u"good morning team", 7);
-    Type(d, u"r\b");
+    TypeInto(d, u"r\b");
     EXPECT_TRUE(Search(d).empty());
 }
 
 TEST(Statistics, CorrectionsCarryTheCountsToTheNewText) {
     PhraseDictionary d(QuietDictionaryOptions());
-    Type(d, u"thank you very much\n");
+    TypeInto(d, u"thank you very much\n");
     d.CountAccepted(u"thank you very much");
     d.CountImpression(u"thank you very much");
     d.LearnCorrection(u"thank you very much", u"thanks very much");
@@ -163,12 +158,12 @@ TEST(Memory, PruningDropsTheLeastRecentlySeenBelowTheLimit) {
     o.trackbar = 1;
     o.totalVirtual = 600000;  // a 6000-byte limit
     PhraseDictionary d(o);
-    Type(d, u"ab cd\n");
+    TypeInto(d, u"ab cd\n");
     // One new phrase: 2·(34·5 + 5) + 126; removing it frees 68 per node.
     EXPECT_EQ(d.MemoryUsed(), 476u);
     d.RemovePhrase(u"ab cd");
     EXPECT_EQ(d.MemoryUsed(), 476u - 6 * 68);
-    for (int k = 0; k < 20; ++k) Type(d, u"phrase " + U16(std::to_string(1000 + k)) + u" x\n");
+    for (int k = 0; k < 20; ++k) TypeInto(d, u"phrase " + U16(std::to_string(1000 + k)) + u" x\n");
     ASSERT_GE(d.MemoryUsed(), d.MemoryLimit());
     d.MaintenancePass();
     EXPECT_LT(d.MemoryUsed(), 4200u);
@@ -183,7 +178,7 @@ TEST(Memory, PruningDropsTheLeastRecentlySeenBelowTheLimit) {
 TEST(Feeding, TheKeystrokeThreadNeverWaitsOnTheDictionary) {
     PhraseDictionary d(QuietDictionaryOptions());
     // A save holds the lock for its whole run; here it waits inside.
-    Type(d, u"hold the lock\n");
+    TypeInto(d, u"hold the lock\n");
     std::atomic<bool> inside{false}, release{false};
     SaveControl control;
     control.cancelRequested = [&] {
