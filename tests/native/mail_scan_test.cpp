@@ -468,9 +468,7 @@ struct OutlookScan : MailScan {
 // Stopped inside an item, the scan skips the items it fed and goes on inside
 // the cut one; replies and forwards in capitals are passed over, not counted.
 TEST_F(OutlookScan, StoppedWhileFeedingGoesOnWhereTheItemWasCut) {
-    FakeThread absent, thread, again;
-    EXPECT_EQ(Outlook(absent), MailScanEnd::NoMail);  // tried again next time
-    EXPECT_EQ(Progress(false), std::tuple(0, 0, false));
+    FakeThread thread, again;
     mail = {u"Offer", u"Next", u"RE: offer", u"Re: offer", u"FW: x", u"Fw: x", u"Last"};
     cutText = u"body 1";
     cutAt = 3;
