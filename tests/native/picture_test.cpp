@@ -364,6 +364,7 @@ struct EncoderTest : ::testing::Test {
     std::string out = "left over";
 
     std::u16string PictureFile(const std::string& name, const Bitmap& b) {
+        std::filesystem::create_directories((scratch.Dir() / name).parent_path());
         WriteFile(scratch.Dir() / name, RawFile(b));
         return scratch.Path(name);
     }
@@ -395,13 +396,15 @@ TEST_F(EncoderTest, ABitmapFileIsUsedAsItIs) {
 
 // A requested side over 2000 pixels resizes to a 2000-pixel square (the WIC
 // suite checks the document then); a side of exactly 2000 is not over it.
+// The resized copy is named from the file's title and last extension.
 TEST_F(EncoderTest, RequestedSizesAboveTheCapGiveATwoThousandPixelSquare) {
-    for (const auto& [w, h, sizes] : {std::tuple{10, 2001, "\\picw30000\\pich30000\\"},
-                                      {2000, 8, "\\picw30000\\pich120\\picwgoal30000\\pichgoal120 "}}) {
+    for (const auto& [w, h, name, sizes, resized] :
+         {std::tuple{10, 2001, "tall.v2.png", "\\picw30000\\pich30000\\", u"tall.v2Resized.png"},
+          {2000, 8, "v1.2/tall", "\\picw30000\\pich120\\picwgoal30000\\pichgoal120 ", u"tallResized"}}) {
         codec.saved.clear();
-        ASSERT_TRUE(Encode(PictureFile("tall.png", Pattern(4, 4)), w, h));
-        EXPECT_NE(out.find(sizes), std::string::npos) << w;
-        EXPECT_EQ(codec.saved.front(), JoinPath(scratch.Temp(), u"tallResized.png"));  // keeps the extension
+        ASSERT_TRUE(Encode(PictureFile(name, Pattern(4, 4)), w, h));
+        EXPECT_NE(out.find(sizes), std::string::npos) << name;
+        EXPECT_EQ(codec.saved.front(), JoinPath(scratch.Temp(), resized));
     }
     EXPECT_TRUE(scratch.TempFiles().empty());
 }
@@ -443,13 +446,6 @@ TEST_F(EncoderTest, FailuresLeaveNothingBehind) {
     EXPECT_EQ(out, "");
     EXPECT_TRUE(scratch.TempFiles().empty());
 }
-
-TEST(PictureNames, TitleAndExtension) {
-    EXPECT_EQ(FileTitleOf(u"C:\\pics\\a.b.jpeg"), u"a.b");
-    EXPECT_EQ(ExtensionOf(u"C:\\pics\\a.b.jpeg"), u".jpeg");
-    EXPECT_EQ(ExtensionOf(u"/x.y/noext"), u"");
-}
-
 
 // A picture shortcut as the older versions stored it: the picture file's
 // own bytes in hexadecimal right after the name's group.
