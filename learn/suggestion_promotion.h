@@ -9,10 +9,10 @@
 
 #include "learn/completion_candidate.h"
 #include "learn/phrase_dictionary.h"
+#include "learn/suggestion_take.h"
 
 namespace kx {
 
-inline constexpr size_t kSuggestionFileLines = 200;
 inline constexpr size_t kSuggestionLineUnits = 10000;
 
 // A suggestable phrase of at least 18 units typed at least three times and

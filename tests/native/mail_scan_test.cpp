@@ -1,15 +1,25 @@
-// The two sent-mail scans over fake mail, fake files and an in-memory
-// registry: what is fed, what is skipped, and how a stopped scan resumes.
+// Sent mail from the mailbox to the dictionary: the mailbox reader against
+// mailboxes written here (separators, blocks, resume positions, several
+// mailboxes, overlong messages); messages as the scanners read them
+// (headers, encodings, multipart, HTML, the subject rules); and the two scans
+// over fake mail, fake files and an in-memory registry: what is fed, what is
+// skipped, and how a stopped scan resumes.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
 #include <tuple>
 
 #include "base/text.h"
+#include "learn/mail/html_to_text.h"
 #include "learn/mail/mail_scan.h"
 #include "learn/mail/mail_scanners.h"
+#include "learn/mail/mbox_reader.h"
+#include "learn/mail/mime_decode.h"
+#include "learn/mail/mime_message.h"
+#include "learn/mail/subject_rules.h"
 #include "learn/mail/thunderbird_profiles.h"
 #include "learn/phrase_dictionary.h"
 #include "platform/fake/memory_registry.h"
@@ -19,6 +29,221 @@
 
 namespace kx {
 namespace {
+
+std::string WriteMailbox(const char* name, const std::string& bytes) {
+    const std::string path = testing::TempDir() + "kx_mbox_" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+}
+
+struct Read {
+    std::string text;
+    uint64_t start;
+    bool operator==(const Read& o) const { return text == o.text && start == o.start; }
+};
+void PrintTo(const Read& r, std::ostream* os) { *os << r.start << ": \"" << r.text.substr(0, 60) << "\""; }
+using Reads = std::vector<Read>;
+
+Reads ReadAll(MboxReader& reader) {
+    Reads out;
+    for (std::string m; reader.Next(m);) out.push_back({m, reader.MessageStart()});
+    return out;
+}
+
+Reads ReadFile(const std::string& path, uint64_t from = 0, size_t block = kMailBlockBytes) {
+    MboxReader reader({U16(path)}, OpenMailboxFile, block);
+    EXPECT_TRUE(reader.Start(from));
+    return ReadAll(reader);
+}
+
+TEST(MailMbox, SeparatorsOnlyAtLineStarts) {
+    const std::string box =
+        "From - Mon Dec 01 10:00:00 2026\r\nSubject: one\r\n\r\nsays From - here\r\n"
+        "\r\nFrom - Tue Dec 02 10:00:00 2026\r\nSubject: two\r\n\r\nline\nFrom - after a bare LF\n"
+        "\r\nFrom - Wed\r\n"  // a separator line with an empty message
+        "\r\nFrom - Thu\r\nSubject: four\r\n\r\nlast";
+    EXPECT_EQ(ReadFile(WriteMailbox("lines", box)),
+              (Reads{{"Subject: one\r\n\r\nsays From - here\r\n", 0},
+                     {"Subject: two\r\n\r\nline\nFrom - after a bare LF\n", box.find("\r\nFrom - Tue")},
+                     {"", box.find("\r\nFrom - Wed")},
+                     {"Subject: four\r\n\r\nlast", box.find("\r\nFrom - Thu")}}));
+    // Text before the first separator is no message, in blocks of 3 bytes too.
+    for (size_t block : {size_t(3), kMailBlockBytes})
+        EXPECT_EQ(ReadFile(WriteMailbox("late", "junk\r\nFrom - x\r\nbody"), 0, block), (Reads{{"body", 4}}));
+    EXPECT_TRUE(ReadFile(WriteMailbox("nosep", "no separator at all\r\n")).empty());
+}
+
+// A separator and multi-byte characters laid across the 1 MiB boundary
+// between two blocks.
+TEST(MailMbox, SeparatorsAndCharactersAcrossBlocks) {
+    const std::string head = "From - a\r\n\r\nfirst\r\nFrom - b\r\nContent-Type: text/plain; charset=utf-8\r\n\r\n";
+    // U+00E9 (2 bytes) and U+1F600 (4 bytes) each straddle the boundary.
+    for (const auto& [bytes, ending] : {std::pair{std::string("\xC3\xA9"), std::u16string(u"\u00e9 end")},
+                                        std::pair{std::string("\xF0\x9F\x98\x80"), std::u16string(u"\U0001F600 end")}}) {
+        const std::string b = head + std::string(kMailBlockBytes - bytes.size() / 2 - head.size(), 'y') + bytes +
+                              " end\r\nFrom - c\r\nthird";
+        const Reads got = ReadFile(WriteMailbox("blocks", b));
+        ASSERT_EQ(got.size(), 3u);
+        MailItem item;
+        ParseMailMessage(got[1].text, item);
+        EXPECT_EQ(item.body.substr(item.body.size() - ending.size()), ending);
+        EXPECT_EQ(item.body.find(u'\uFFFD'), std::u16string::npos);
+        EXPECT_EQ(got[1].start, head.find("\r\nFrom - b"));
+        EXPECT_EQ(got[2], (Read{"third", b.find("\r\nFrom - c")}));
+    }
+    // The separator itself cut by the boundary, at each of its bytes.
+    for (size_t cut = 1; cut < 9; ++cut) {
+        std::string b = "From - a\r\n" + std::string(kMailBlockBytes - cut - 10, 'q');
+        const size_t sep = b.size();
+        b += "\r\nFrom - b\r\nsecond";
+        EXPECT_EQ(ReadFile(WriteMailbox("sepcut", b)), (Reads{{b.substr(10, sep - 10), 0}, {"second", sep}})) << cut;
+    }
+}
+
+TEST(MailMbox, StartingAtAMessagesSeparatorReadsFromThatMessageOn) {
+    std::string box;
+    for (int i = 0; i < 40; ++i)
+        box += (i ? "\r\nFrom - " : "From - ") + std::to_string(i) + "\r\n\r\n" + std::string(size_t(i * 37), 'm');
+    const std::string path = WriteMailbox("resume", box);
+    const Reads all = ReadFile(path);
+    ASSERT_EQ(all.size(), 40u);
+    for (size_t block : {size_t(7), kMailBlockBytes})
+        for (size_t k = 0; k < all.size(); k += 7)
+            EXPECT_EQ(ReadFile(path, all[k].start, block), Reads(all.begin() + long(k), all.end())) << block << " " << k;
+    // A position inside a message (the mailbox changed) goes on at the next one.
+    EXPECT_EQ(ReadFile(path, all[5].start + 3).at(0).start, all[6].start);
+    MboxReader past({U16(path)});
+    EXPECT_FALSE(past.Start(box.size() + 10));
+}
+
+TEST(MailMbox, SeveralMailboxesCountOnAndAMissingOneEndsTheStream) {
+    const std::string a = WriteMailbox("a", "From - 1\r\none\r\nFrom - 2\r\ntwo");
+    const std::string b = WriteMailbox("b", "From - 3\r\nthree");
+    const std::string none = testing::TempDir() + "kx_mbox_missing";
+    std::remove(none.c_str());
+    MboxReader reader({U16(a), U16(b), U16(none), U16(b)});
+    ASSERT_TRUE(reader.Start(0));
+    // The second mailbox's first byte counts on from the first's size.
+    EXPECT_EQ(ReadAll(reader), (Reads{{"one", 0}, {"two", 13}, {"three", 28}}));
+    ASSERT_TRUE(reader.Start(28));
+    EXPECT_EQ(ReadAll(reader), (Reads{{"three", 28}}));
+    MboxReader missingFirst({U16(none), U16(a)});
+    EXPECT_FALSE(missingFirst.Start(0));
+}
+
+TEST(MailMbox, OverlongMessagesArePassedOver) {
+    std::string box = "From - 1\r\nshort\r\nFrom - 2\r\n" + std::string(kMaxMailMessageUnits + 1, 'L');
+    box += "\r\nFrom - 3\r\n" + std::string(kMaxMailMessageUnits - 2, 'K');  // with its CR LF: the limit exactly
+    box += "\r\n\r\nFrom - 4\r\n";
+    // Three bytes per unit: longer in bytes than the limit, but not in units.
+    for (int i = 0; i < 400000; ++i) box += "\xE2\x82\xAC";
+    box += "\r\nFrom - 5\r\n" + std::string(4 * kMaxMailMessageUnits, 'H');  // dropped while still being read
+    box += "\r\nFrom - 6\r\nlast";
+    MboxReader reader({U16(WriteMailbox("long", box))});
+    ASSERT_TRUE(reader.Start(0));
+    const Reads got = ReadAll(reader);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0], (Read{"short", 0}));
+    EXPECT_EQ(got[1].text.size(), kMaxMailMessageUnits);
+    EXPECT_EQ(got[2].text.size(), 1200000u);
+    EXPECT_EQ(got[3], (Read{"last", box.find("\r\nFrom - 6")}));
+    EXPECT_EQ(reader.OversizedSkipped(), 2u);
+}
+
+MailItem Parse(std::string_view message) {
+    MailItem item;
+    ParseMailMessage(message, item);
+    return item;
+}
+
+TEST(MailMime, HeadersJoinContinuationsAndDecodeEncodedWords) {
+    const MailItem item = Parse(
+        "From: =?UTF-8?B?QW5uYSBNw7xsbGVy?= <anna@example.com>\r\n"
+        "tO:   bob@example.com  \r\n"
+        "Subject: Quarterly\r\n\tfigures =?ISO-8859-1?Q?f=FCr_Q3?=\r\n  =?utf-8?q?and_Q4?=\r\n"
+        "\r\nBody line\r\n");
+    EXPECT_TRUE(item.valid);
+    EXPECT_EQ(item.from, U16("Anna M\xC3\xBCller <anna@example.com>"));
+    EXPECT_EQ(item.to, u"bob@example.com");
+    // Blanks between two encoded words go; a continuation joins with one space.
+    EXPECT_EQ(item.subject, U16("Quarterly figures f\xC3\xBCr Q3and Q4"));
+    EXPECT_EQ(item.body, u"Body line\r\n");
+    // Broken encoded words stay as written, and thousands of openings without
+    // a closing leave a good word after them decoded.
+    EXPECT_EQ(DecodeHeaderValue("=?utf-8?X?abc?= =?utf-8?B?YWJj"), u"=?utf-8?X?abc?= =?utf-8?B?YWJj");
+    std::string many;
+    for (int i = 0; i < 3000; ++i) many += "=?utf-8?q?a";
+    EXPECT_EQ(DecodeHeaderValue(many + " x?= =?utf-8?q?caf=C3=A9?="), Utf8ToUtf16(many + " x?= ") + U16("caf\xC3\xA9"));
+}
+
+// Each row: a message, and the body the scanners feed.
+TEST(MailMime, BodiesThroughEncodingsCharsetsAndParts) {
+    const struct {
+        std::string message;
+        std::u16string body;
+    } rows[] = {
+        {"Content-Transfer-Encoding: quoted-printable\r\nContent-Type: text/plain; charset=\"utf-8\"\r\n\r\n"
+         "caf=C3=A9 is a long line that the mailer =\r\nbroke, =3D kept, =ZZ too",
+         U16("caf\xC3\xA9 is a long line that the mailer broke, = kept, =ZZ too")},
+        // Without a UTF-8 charset the decoded bytes are the characters.
+        {"Content-Transfer-Encoding: quoted-printable\r\nContent-Type: text/plain; charset=iso-8859-1\r\n\r\ncaf=E9",
+         u"caf\u00e9"},
+        {"Content-Transfer-Encoding: BASE64\r\n\r\nSGVsbG8s\r\nIHdvcmxk\r\nIQ==\r\n", u"Hello, world!"},
+        {"Content-Transfer-Encoding: 8bit\r\n\r\nplain =41 text", u"plain =41 text"},
+        // The first part is fed, and nested parts recurse.
+        {"Content-Type: multipart/mixed;\r\n boundary=\"outer\"\r\n\r\nThis is a multi-part message.\r\n--outer\r\n"
+         "Content-Type: multipart/alternative; boundary=inner\r\n\r\n--inner\r\n"
+         "Content-Type: text/plain; charset=utf-8\r\nContent-Transfer-Encoding: quoted-printable\r\n\r\n"
+         "Plain part=2E\r\n--inner\r\nContent-Type: text/html\r\n\r\n<p>HTML part</p>\r\n--inner--\r\n"
+         "--outer\r\nContent-Type: application/pdf\r\n\r\nJVBERi0=\r\n--outer--\r\n",
+         u"Plain part."},
+        {"Content-Type: multipart/alternative; boundary=b\r\n\r\n--b\r\nContent-Type: text/html\r\n\r\n"
+         "<div>Hello&nbsp;there</div>\r\n--b--\r\n",
+         u"Hello\u00a0there\r\n"},
+        // A boundary that never appears leaves no text rather than the raw body.
+        {"Content-Type: multipart/mixed; boundary=zz\r\n\r\nno parts here\r\n", u""},
+    };
+    for (const auto& r : rows) EXPECT_EQ(Parse(r.message).body, r.body) << r.message;
+}
+
+// Each row: HTML, and its text.
+TEST(MailHtml, TagsLinesBlanksAndCharacterReferences) {
+    const struct {
+        std::u16string html, text;
+    } rows[] = {
+        {u"<html><body>\r\n  Hello   <b>big</b>\tworld<br>  next\nline<P>para</p>"
+         u"<ul><li>one<li>two</ul><span>x</span><h2>Head</h2><table><tr><th>t</th></tr></table>",
+         u"Hello big world\r\nnextline\r\npara\r\none\r\ntwox\r\nHead\r\nt\r\n"},
+        // Only whole tag names start lines: <pre>, <bread> and <hr> do not.
+        {u"a<pre>b<bread>c<hr>d<img src=x>e", u"abcd\r\ne"},
+        {u"unclosed <b", u"unclosed"},
+        {u"&amp;copy;", u"&copy;"},
+        {u"&copy 2026", u"\u00a9 2026"},
+        {u"&#65;&#0661;", u"AB1;"},  // at most three digits
+        {u"&copyright &AElig;&aelig;&yuml;&frac34;&lt;b&gt;&quot;", u"&copyright \u00c6\u00e6\u00ff\u00be<b>\""},
+        {u"AT&T &# &unknown; &", u"AT&T &# &unknown; &"},
+        {u"&ampX&amp;;", u"&X&;"},  // a capital after the name ends it; a ';' after it is skipped once
+    };
+    for (const auto& r : rows) EXPECT_EQ(HtmlToText(r.html), r.text) << U8(r.html);
+}
+
+// Each row: a subject, and whether the Thunderbird and the Outlook scans
+// feed the message (replies and forwards are not the user's own words).
+TEST(MailSubjects, ThunderbirdAndOutlookRules) {
+    const struct {
+        const char16_t* subject;
+        bool thunderbird, outlook;
+    } rows[] = {
+        {u"RE: offer", false, false}, {u"FW:offer", false, false}, {u"Re: offer", false, true},
+        {u"Fw: offer", false, true},  {u"re: offer", true, true},  {u"Fwd: offer", true, true},
+        {u" RE: offer", true, true},
+    };
+    for (const auto& r : rows) {
+        EXPECT_EQ(ThunderbirdFeedsSubject(r.subject), r.thunderbird) << U8(r.subject);
+        EXPECT_EQ(OutlookFeedsSubject(r.subject), r.outlook) << U8(r.subject);
+    }
+    EXPECT_EQ(ThunderbirdFeedText(u"a\r\n_b\r\n__c_\n_d"), u"a\r\nb\r\n_c_\n_d");
+}
 
 namespace s = settings;
 using Texts = std::vector<std::u16string>;
@@ -54,10 +279,7 @@ struct FakeFiles final : FileSystem {
     MailboxOpener Opener() {
         return [this](std::u16string_view path) -> std::unique_ptr<StreamFile> {
             auto it = files.find(std::u16string(path));
-            if (it == files.end()) return nullptr;
-            const std::string copy = testing::TempDir() + "kx_scan_mailbox";
-            std::ofstream(copy, std::ios::binary | std::ios::trunc) << it->second;
-            return OpenMailboxFile(U16(copy));
+            return it == files.end() ? nullptr : OpenMailboxFile(U16(WriteMailbox("scan", it->second)));
         };
     }
 };
@@ -246,9 +468,7 @@ struct OutlookScan : MailScan {
 // Stopped inside an item, the scan skips the items it fed and goes on inside
 // the cut one; replies and forwards in capitals are passed over, not counted.
 TEST_F(OutlookScan, StoppedWhileFeedingGoesOnWhereTheItemWasCut) {
-    FakeThread absent, thread, again;
-    EXPECT_EQ(Outlook(absent), MailScanEnd::NoMail);  // tried again next time
-    EXPECT_EQ(Progress(false), std::tuple(0, 0, false));
+    FakeThread thread, again;
     mail = {u"Offer", u"Next", u"RE: offer", u"Re: offer", u"FW: x", u"Fw: x", u"Last"};
     cutText = u"body 1";
     cutAt = 3;

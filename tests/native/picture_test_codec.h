@@ -97,7 +97,6 @@ public:
     }
     // Nearest neighbour: enough to give the requested size.
     bool Resample(const Bitmap& in, int width, int height, Bitmap& out) override {
-        resampledTo.emplace_back(width, height);
         out = {width, height, std::vector<uint8_t>(size_t(width) * size_t(height) * 4)};
         uint8_t* d = out.bgra.data();
         for (int y = 0; y < height; ++y)
@@ -124,7 +123,6 @@ public:
     std::string bitmapOverride;  // bytes EncodeBmp gives instead, when set
     bool trustHeaders = false;   // a bitmap's pixels may be missing: they read as zeros
     std::vector<std::u16string> saved;
-    std::vector<std::pair<int, int>> resampledTo;
 };
 
 // A folder of its own under the system's temporary folder, removed at the end.

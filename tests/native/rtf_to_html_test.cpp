@@ -1,6 +1,9 @@
+// Rich text as other programs read it: its HTML, its plain text, the
+// "HTML Format" clip a browser is given, and what shared rich text keeps.
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdio>
 #include <string>
 
 #include "convert/rtf_embedded_content.h"
@@ -8,6 +11,9 @@
 #include "convert/rtf_to_html.h"
 #include "convert/rtf_to_text.h"
 #include "base/text.h"
+#include "engine/output/browser_window.h"
+#include "engine/output/html_clip.h"
+#include "engine/output/rich_html_clip.h"
 
 namespace kx::test {
 namespace {
@@ -169,13 +175,9 @@ TEST(RtfToText, NonTextDestinationsAreSkipped) {
         "{\\*\\bkmkstart b}visible{\\v hidden}\\bin3 }}}"
         " end}";
     EXPECT_EQ(Plain(rtf), "linkvisible end");
-    RtfDocument doc;
-    ASSERT_TRUE(ReadRtf(rtf, doc, nullptr));
-    ASSERT_NE(doc.FontAt(0), nullptr);
-    EXPECT_EQ(doc.FontAt(0)->name, u"Arial");
-    ASSERT_EQ(doc.colors.size(), 2u);
-    EXPECT_TRUE(doc.colors[0].isAuto);
-    EXPECT_EQ(doc.colors[1].blue, 3);
+    // The font's name is read past its alternatives, and its colour too.
+    const std::string body = Body(std::string(rtf).replace(std::string(rtf).find("visible"), 0, "\\f0\\cf1 "));
+    EXPECT_NE(body.find("<span style=\"font-family:'Arial';font-size:12pt;color:#010203\">visible"), std::string::npos) << body;
 }
 
 TEST(RtfToHtml, WritesAWholeUtf8DocumentOrNoneForWhatIsNotRtf) {
@@ -222,6 +224,76 @@ TEST(RtfToHtml, OnlyWebAndMailLinksAreLinks) {
         EXPECT_EQ(body.find("<a"), std::string::npos) << instruction << body;
         EXPECT_NE(body.find("the site"), std::string::npos) << instruction << body;
     }
+}
+
+// The four numbers of a clip's header.
+struct Header {
+    unsigned long long startHtml, endHtml, startFragment, endFragment;
+};
+
+Header ParseHeader(const std::string& clip) {
+    Header h{};
+    EXPECT_GE(clip.size(), kHtmlClipHeaderSize);
+    EXPECT_EQ(std::sscanf(clip.c_str(),
+                          "Version:1.0\r\nStartHTML:%10llu\r\nEndHTML:%10llu\r\n"
+                          "StartFragment:%10llu\r\nEndFragment:%10llu\r\n\r\n",
+                          &h.startHtml, &h.endHtml, &h.startFragment, &h.endFragment),
+              4);
+    return h;
+}
+
+// The fragment the header marks: between the body tags, or in the picture
+// form between the fragment comments; without them the whole document but
+// its last byte, as the ending offsets count.
+TEST(HtmlClip, FragmentWithMissingMarkersAndInThePictureForm) {
+    const std::string comments = "<body>ab<!--StartFragment-->IMG<!--EndFragment--></body>";
+    const struct {
+        std::string html;
+        bool picture;
+        std::string fragment;
+    } rows[] = {
+        {"<p>hi</p>", false, "<p>hi</p"},
+        {comments, true, "IMG"},
+        {comments, false, "ab<!--StartFragment-->IMG<!--EndFragment-->"},
+        {"<body>no comments</body>", true, "<body>no comments</body"},
+        {"", false, ""},
+    };
+    for (const auto& r : rows) {
+        const std::string clip = MakeHtmlClip(r.html, r.picture);
+        ASSERT_EQ(clip.size(), r.html.size() + 108) << r.html;
+        const Header h = ParseHeader(clip);
+        EXPECT_EQ(h.startHtml, 107u);
+        EXPECT_EQ(h.endHtml, 106u + r.html.size()) << r.html;
+        const size_t length = h.endFragment > h.startFragment ? h.endFragment - h.startFragment : 0;
+        EXPECT_EQ(clip.substr(h.startFragment, length), r.fragment) << r.html;
+        EXPECT_EQ(clip.substr(h.startHtml), r.html + '\0') << r.html;
+    }
+}
+
+TEST(BrowserWindow, ClassNameRules) {
+    for (const char16_t* name : {u"Chrome_WidgetWin_1", u"MozillaWindowClass", u"IEFrame", u"xxchromexx",
+                                 u"myMOZILLAapp", u"{1c03b488-d53b-4a81-97f8-754559640193}",
+                                 u"{1C03B488-D53B-4A81-97F8-754559640193}"})
+        EXPECT_TRUE(IsBrowserWindowClass(name)) << std::string(name, name + std::char_traits<char16_t>::length(name));
+    for (const char16_t* name : {u"ie-frame", u"OpusApp", u"", u"Chrom", u"{1C03B488-D53B-4a81-97F8-754559640193}x",
+                                 u"Moz illa"})
+        EXPECT_FALSE(IsBrowserWindowClass(name)) << std::string(name, name + std::char_traits<char16_t>::length(name));
+    // Only the first 259 characters of a class name count.
+    EXPECT_FALSE(IsBrowserWindowClass(std::u16string(259, u'a') + u"chrome"));
+    EXPECT_TRUE(IsBrowserWindowClass(std::u16string(253, u'a') + u"chrome"));
+}
+
+// A rich expansion into a browser: the clip's fragment is the converted body.
+TEST(RichHtmlClip, ConvertsTheRichTextIntoAClipAndNoRtfIntoNone) {
+    auto entry = ShortcutEntry::Make(ShortcutKind::RichText, u"", "{\\rtf1\\ansi {\\b Hello} w\\'f6rld\\par}");
+    entry->htmlClip = "previous";
+    ASSERT_TRUE(BuildRichHtmlClip(*entry));
+    const Header h = ParseHeader(entry->htmlClip);
+    EXPECT_EQ(entry->htmlClip.substr(h.startFragment, h.endFragment - h.startFragment), Body(entry->richText));
+    EXPECT_EQ(entry->htmlClip.substr(h.startHtml), Html(entry->richText) + '\0');
+    entry->richText = "plain words, no RTF";
+    EXPECT_FALSE(BuildRichHtmlClip(*entry));
+    EXPECT_TRUE(entry->htmlClip.empty());
 }
 
 // Shared rich text loses what would make the pasting program act, and keeps

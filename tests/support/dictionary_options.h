@@ -1,6 +1,6 @@
 // A learning dictionary for tests: no worker threads (the tests run the
 // passes themselves) and a 2 GiB address space, so the memory limit is the
-// usual one; and what it learned, read back.
+// usual one; typing into it; and what it learned, read back.
 #pragma once
 
 #include <map>
@@ -16,6 +16,12 @@ inline DictionaryOptions QuietDictionaryOptions() {
     o.startWorkers = false;
     o.totalVirtual = 0x80000000ull;
     return o;
+}
+
+// Feeds `text` as typed and lets the learner take it.
+inline void TypeInto(PhraseDictionary& d, std::u16string_view text) {
+    for (char16_t u : text) d.FeedTypedUnit(u);
+    d.TypingLearnerPass();
 }
 
 // Every stored phrase with how often it was typed.
