@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <set>
 
 #include "base/text.h"
 #include "engine/hooklink/key_translation.h"
@@ -45,6 +46,22 @@ TEST(CombinationKey, ComesFromTheCharacterOrTheKey) {
         {Key(0x70, 0, true, kCtrlAlt), 0},       // F1 is no letter
     };
     for (const auto& c : cases) EXPECT_EQ(CombinationKey(c.e), c.key) << c.e.vk << " " << int(c.e.modifiers);
+}
+
+// The editor's list holds each combination once; held keys are written
+// modifiers first; a combination is accepted only as the list writes it.
+TEST(MacroCombinations, OfferedOnceEachAndCheckedExactly) {
+    const auto& list = MacroKeyCombinations();
+    EXPECT_EQ(std::set<std::u16string>(list.begin(), list.end()).size(), list.size());
+    EXPECT_EQ(ComposeCombination(true, true, true, u'm'), u"CTRL+SHIFT+ALT+M");
+    EXPECT_EQ(ComposeCombination(false, true, false, 0), u"SHIFT+") << "only modifiers held so far";
+    const std::pair<const char16_t*, CombinationCheck> rows[] = {
+        {u"CTRL+D", CombinationCheck::Ok},          {u"SHIFT+ALT+9", CombinationCheck::Ok},
+        {u"CTRL+A", CombinationCheck::NotOffered},  {u"CTRL+ALT+", CombinationCheck::NotOffered},
+        {u"Q", CombinationCheck::NoModifier},       {u"ctrl+d", CombinationCheck::NoModifier},
+        {u"", CombinationCheck::Empty},
+    };
+    for (const auto& [text, check] : rows) EXPECT_EQ(CheckCombination(text), check) << int(check);
 }
 
 TEST(CombinationKey, CtrlAltLetterLeavesTheWordAndEachPressStartsItsMacro) {
