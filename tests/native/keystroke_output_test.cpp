@@ -304,12 +304,24 @@ TEST(KeystrokeOutput, WhatTheTargetShowsAndTheClipboardHolds) {
         {"no rich formats, plain text",
          [](OutputRig& r) { r.clip.RefuseName(u"Rich Text Format"), r.clip.RefuseName(u"HTML Format"); }, Text(u"b"),
          u' ', 11, u"b ", u"b ", true},
+        // The delimiter overwrote a character: the keyword alone is erased,
+        // one Backspace fewer.
+        {"overwriting delimiter", [](OutputRig& r) { r.overwrite = true; }, Text(u"x"), u' ', 11, u"Ax ", u"x ", true},
+        // A refused paste leaves the keyword selected and the helper spaces.
+        {"word processor, paste refused",
+         [](OutputRig& r) { r.state.isWordLike = true, r.keys.FailSendInput(6, 0); }, Text(u"x"), u' ', 12, u"ADDR   ",
+         u"x "},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         OutputRig rig;
         if (c.arrange) c.arrange(rig);
+        const bool caps = rig.state.allCapitals;
         EXPECT_EQ(rig.Expand(u"ADDR", c.entry, c.trailing), c.result);
+        // Simple text keeps the casing flags until the next word begins.
+        EXPECT_EQ(rig.state.allCapitals, caps);
+        // Word processors get the keyword selected and pasted over, not erased.
+        if (rig.state.isWordLike) EXPECT_TRUE(rig.With(kBack).empty());
         EXPECT_EQ(rig.Screen(), c.screen);
         EXPECT_EQ(rig.clip.Text(), c.clip);
         EXPECT_EQ(rig.state.skipNextV, c.skipV);
@@ -320,40 +332,11 @@ TEST(KeystrokeOutput, WhatTheTargetShowsAndTheClipboardHolds) {
             EXPECT_EQ(rig.Data(u"CanIncludeInClipboardHistory"), std::string(4, '\0')) << "kept out of history";
         }
     }
-    // Simple text keeps the casing flags until the next word begins.
-    OutputRig caps;
-    all(caps);
-    caps.Expand(u"ADDR", Text(u"x"));
-    EXPECT_TRUE(caps.state.allCapitals);
     // Upper-casing stops at the first zero unit of a text.
     OutputRig zero;
     all(zero);
     zero.Expand(u"ADDR", Text(std::u16string(u"ab\0cd", 5)));
     EXPECT_EQ(zero.clip.Contents().at(kCfUnicodeText), Units(std::u16string(u"AB\0cd ", 6), 2));
-    OutputRig word;
-    word.state.isWordLike = true;
-    word.Expand(u"ADDR", Text(u"x"));
-    EXPECT_TRUE(word.With(kBack).empty()) << "selected and pasted over, not erased";
-    // A failed paste leaves the keyword selected and the helper spaces.
-    OutputRig refused;
-    refused.state.isWordLike = true;
-    refused.keys.FailSendInput(6, 0);  // the Ctrl+V
-    EXPECT_EQ(refused.Expand(u"ADDR", Text(u"x")), 12);
-    EXPECT_EQ(refused.Screen(), u"ADDR   ");
-    OutputRig console;
-    console.state.isConsole = true;
-    console.Expand(u"ADDR", Text(u"x"));
-    EXPECT_EQ(console.With("output PostMessage"), Lines{"output PostMessage 0x1000 WM_COMMAND 0xFFF1 0"});
-    EXPECT_EQ(console.clock.TickMs(), kStart + kConsolePasteDelayMs);
-    OutputRig busy;
-    busy.clip.FailOpen(1, 10);
-    busy.Expand(u"ADDR", Text(u"x"));
-    EXPECT_EQ(busy.clock.TickMs(), kStart + 10 * 2);
-    // The delimiter overwrote a character: the keyword alone is erased.
-    OutputRig over;
-    over.overwrite = true;
-    EXPECT_EQ(over.Expand(u"ADDR", Text(u"x")), 11);
-    EXPECT_EQ(over.keys.SendInputCalls().size(), 5u) << "four taps, then the paste";
     // Paste only, in a console: no erase; a refused post fails the expansion.
     OutputRig paste;
     paste.keys.FailPostCommand(true);
