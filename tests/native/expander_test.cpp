@@ -240,16 +240,11 @@ TEST(Matcher, HotkeysSwitchOncePerPressAndSaySo) {
     };
     for (const std::string& hotkey : {kOffSpace, kOffEnter}) {
         for (const auto& c : presses) {
+            const std::string down = hotkey.substr(0, hotkey.find('\n')), up = hotkey.substr(hotkey.find('\n') + 1);
             std::string script;
-            for (size_t start = 0, end; start <= c.script.size(); start = end + 1) {
-                end = std::min(c.script.find('\n', start), c.script.size());
-                const std::string line = c.script.substr(start, end - start);
-                const size_t cut = hotkey.find('\n');
-                script += (line == "D" ? hotkey.substr(0, cut) : line == "U" ? hotkey.substr(cut + 1) : line) + "\n";
-            }
+            for (char ch : c.script) script += ch == 'D' ? down : ch == 'U' ? up : std::string(1, ch);
             EngineRig e;
             e.SwitchOn({settings::ToggleExpansions, settings::ToggleAutoComplete});
-            script.pop_back();
             e.Run(script);
             const bool on = hotkey == kOffSpace ? e.expander.ShortcutsEnabled() : e.expander.AutoCompleteEnabled();
             EXPECT_EQ(e.Lines("balloon").size(), c.switches) << hotkey << ", " << c.what;
