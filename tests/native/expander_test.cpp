@@ -207,14 +207,6 @@ TEST(Matcher, HotkeysSwitchOncePerPressAndSaySo) {
         EXPECT_EQ(rig.Lines("balloon"), c.balloons) << c.press;
         EXPECT_EQ(rig.Lines("icon"), c.icons) << c.press;
     }
-    // Matching stops while shortcuts are off.
-    EngineRig rig;
-    rig.SwitchOn({settings::ToggleExpansions});
-    rig.Add(u"SIG", u"x");
-    rig.Run(kOffSpace);
-    rig.log.Clear();
-    rig.Run("type sig ");
-    EXPECT_TRUE(rig.log.lines.empty());
     // A combination typed differently in the settings still matches; with
     // the hotkey off it is an ordinary key.
     EngineRig custom, off;
@@ -372,8 +364,6 @@ TEST(Matcher, SharedEntriesCannotTakeOverTheUser) {
     rig.Add(u"CTRL+ALT+E", u"kbrd_input \"a\"\ncommand \"x\"", &rig.shared, ShortcutKind::Macro);
     rig.Add(u"CTRL+ALT+T", u"command \"x\"", nullptr, ShortcutKind::SimpleText);
     rig.macros.hasProgram = true;
-    rig.Run("type E");
-    EXPECT_TRUE(rig.Lines("output").empty()) << "the capital stays and nothing plays";
     rig.Run("key ctrl+alt+E\nkey ctrl+alt+E\nkey ctrl+alt+T");
     const std::string refused = "output StartMacro \"kbrd_input \\\"a\\\"\\ncommand \\\"x\\\"\" without programs";
     EXPECT_EQ(rig.Lines("output StartMacro"), (Lines{refused, refused}));
