@@ -60,11 +60,7 @@ bool RecordingClipboard::Open(WindowHandle owner) {
 }
 
 bool RecordingClipboard::Close() {
-    ++closeCount_;
-    bool refused = false;
-    for (const Range& r : failClose_)
-        if (closeCount_ >= r.first && closeCount_ - r.first < r.count) refused = true;
-    const bool ok = open_ && !refused;
+    const bool ok = ++closeCount_ != failClose_ && open_;
     open_ = false;
     opener_ = 0;
     return Say("Close", ok);

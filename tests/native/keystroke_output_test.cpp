@@ -273,7 +273,7 @@ TEST(KeystrokeOutput, WhatTheTargetShowsAndTheClipboardHolds) {
         // a filled clipboard keeps the text.
         {"open", [](OutputRig& r) { r.clip.FailOpen(1, 1000); }, Text(u"x"), u' ', 12, u"ADDR ", u"", false, 64},
         {"empty", [](OutputRig& r) { r.clip.FailEmpty(true); }, Text(u"x"), u' ', 12, u"ADDR ", u""},
-        {"close", [](OutputRig& r) { r.clip.FailClose(1, 1); }, Text(u"x"), u' ', 12, u"ADDR ", u"x "},
+        {"close", [](OutputRig& r) { r.clip.FailClose(1); }, Text(u"x"), u' ', 12, u"ADDR ", u"x "},
         {"set data", [](OutputRig& r) { r.clip.FailSetData(kCfUnicodeText); }, Text(u"x"), u' ', 12, u"ADDR ", u""},
         // Without the history exclusion the text does not go at all.
         {"privacy name", [](OutputRig& r) { r.clip.RefuseName(u"CanUploadToCloudClipboard"); }, Text(u"x"), u' ', 12,
@@ -595,7 +595,7 @@ TEST(ExpansionClipboard, NoFailureLeavesTheClipboardEmptiedOrTheOwnerWaiting) {
         {"offering", [](OutputRig& r) { r.clip.FailOffer(true); }, false},
         {"keeping it out of history", [](OutputRig& r) { r.clip.RefuseName(u"ExcludeClipboardContentFromMonitorProcessing"); },
          false},
-        {"closing after the offer", [](OutputRig& r) { r.clip.FailClose(2, 1); }, false},
+        {"closing after the offer", [](OutputRig& r) { r.clip.FailClose(2); }, false},
         {"erasing", [](OutputRig& r) { r.keys.FailSendInput(2, 0); }, true},
         {"pasting", [](OutputRig& r) { r.keys.FailSendInput(5, 2); }, true},
         {"giving back, first tries", [](OutputRig& r) { r.keys.FailSendInput(5, 0), r.clip.FailOpen(3, 5); }, true},
