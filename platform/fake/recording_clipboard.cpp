@@ -190,7 +190,7 @@ void ScriptedClipboardOwner::Due() {
     if (!pasteSent_ || !targetPastes) return;
     const uint32_t since = clock_.TickMs() - pasteAt_;
     for (; readsDone_ < reads.size() && reads[readsDone_].afterMs <= since; ++readsDone_)
-        ReadAs(targetReader ? targetReader : providedFor, reads[readsDone_].formats, pasted);
+        ReadAs(providedFor, reads[readsDone_].formats, pasted);
 }
 
 bool ScriptedClipboardOwner::WaitForRequest(uint32_t ms) {

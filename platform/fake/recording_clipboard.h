@@ -132,9 +132,6 @@ public:
     // The target's script: its reads, in time order.
     bool targetPastes = true;
     std::vector<Read> reads = {{0, {kCfUnicodeText}}};
-    // The window the target's reads open the clipboard with; 0: the
-    // target window itself. Another window stands for another process.
-    WindowHandle targetReader = 0;
     // A viewer, with a window of its own, reads the text before the paste keys.
     bool viewerReadsFirst = false;
 

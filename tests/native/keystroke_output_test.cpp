@@ -518,13 +518,8 @@ TEST(ExpansionClipboard, EveryReadOfAPasteGetsTheExpansionAndTheClipboardComesBa
         // Text first, then the rich form 50 ms later, in openings of their own.
         {"two reads", [](OutputRig& r) { r.owner.reads = {{0, {kCfUnicodeText}}, {50, {0xC000}}}; }, 50 + kPasteQuietMs,
          {text, RtfBlock("{\\rtf1 K}")}, ShortcutEntry::Make(ShortcutKind::RichText, u"Kind regards", "{\\rtf1 K}")},
-        {"request just within the limit", [](OutputRig& r) { r.owner.reads = {{kPasteRequestLimitMs, {kCfUnicodeText}}}; },
-         kPasteRequestLimitMs + kPasteQuietMs, {text}},
         // The target read what a viewer had rendered, without a request.
         {"viewer first", [](OutputRig& r) { r.owner.viewerReadsFirst = true; }, kUnseenPasteMs, {text}},
-        // The target's engine, a program of its own.
-        {"another process", [](OutputRig& r) { r.owner.targetReader = 0x6000, r.owner.reads = {{30, {kCfUnicodeText}}}; },
-         kUnseenPasteMs, {text}},
         {"console", [](OutputRig& r) { r.state.isConsole = true; }, kConsolePasteDelayMs + kPasteQuietMs, {text}},
         // A history tool reading the user's last copy holds the clipboard.
         {"clipboard held a while", [](OutputRig& r) { r.clip.FailOpen(2, 10); }, 10 * 2 + kPasteQuietMs, {text}},
