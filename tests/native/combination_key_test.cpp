@@ -64,24 +64,6 @@ TEST(MacroCombinations, OfferedOnceEachAndCheckedExactly) {
     for (const auto& [text, check] : rows) EXPECT_EQ(CheckCombination(text), check) << int(check);
 }
 
-TEST(CombinationKey, CtrlAltLetterLeavesTheWordAndEachPressStartsItsMacro) {
-    EngineRig rig;
-    rig.Add(u"AB", u"alpha beta");
-    rig.Add(u"ABM", u"wrong");
-    rig.Add(u"CTRL+ALT+M", u"hello", nullptr, ShortcutKind::Macro);
-    rig.Add(u"CTRL+M", u"ctrl", nullptr, ShortcutKind::Macro);
-    rig.Run("type ab\ndown 0x11 ctrl\ndown 0x12 ctrl alt\ndown 0x4D ctrl alt\nup 0x4D ctrl alt\n"
-            "up 0x11 ctrl alt\nup 0x12 alt\ntype  ");
-    ASSERT_EQ(rig.Lines("output ExpandShortcut").size(), 1u);
-    EXPECT_NE(rig.Lines("output ExpandShortcut")[0].find("keyword=AB "), std::string::npos);
-    // Held, the keyboard repeats the press: each repeat is a full press
-    // record (no character) and a new trigger; the one release is none.
-    // With CTRL alone the key keeps its plain character.
-    rig.Run("down 0x4D ctrl alt\ndown 0x4D ctrl alt\nup 0x4D ctrl alt\ndown 0x4D 'm' ctrl\nup 0x4D ctrl");
-    EXPECT_EQ(rig.Lines("output StartMacro"), (std::vector<std::string>{"output StartMacro \"hello\"",
-              "output StartMacro \"hello\"", "output StartMacro \"hello\"", "output StartMacro \"ctrl\""}));
-}
-
 // A keyboard layout in miniature: what each key types plain, with SHIFT and
 // with AltGr (CTRL and ALT). Letters type their small and capital letter;
 // the digit row's keys 1 to 9 and 0 are given as strings, a space for none.
