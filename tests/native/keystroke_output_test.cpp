@@ -306,7 +306,9 @@ TEST(KeystrokeOutput, WhatTheTargetShowsAndTheClipboardHolds) {
         // Simple text keeps the casing flags until the next word begins.
         EXPECT_EQ(rig.state.allCapitals, caps);
         // Word processors get the keyword selected and pasted over, not erased.
-        if (rig.state.isWordLike) EXPECT_TRUE(rig.With(kBack).empty());
+        if (rig.state.isWordLike) {
+            EXPECT_TRUE(rig.With(kBack).empty());
+        }
         EXPECT_EQ(rig.Screen(), c.screen);
         EXPECT_EQ(rig.clip.Text(), c.clip);
         EXPECT_EQ(rig.state.skipNextV, c.skipV);
