@@ -41,8 +41,6 @@ int RecordingOutput::ExpandShortcut(EngineState& state, const ExpandRequest& r) 
                        " overwrite=" + (r.lastOverwrite ? "1" : "0") + " console=" + (r.isConsole ? "1" : "0") +
                        " wordlike=" + (state.isWordLike ? "1" : "0") + " firstcap=" + (state.firstCapital ? "1" : "0") +
                        " allcaps=" + (state.allCapitals ? "1" : "0");
-    if (r.selectCount) line += " select=" + std::to_string(r.selectCount);
-    if (r.pasteOnly) line += " pasteonly=1";
     if (state.programRule.kind != ProgramRuleKind::None) line += " rule=\"" + Utf16ToUtf8(ProgramRuleText(state.programRule)) + "\"";
     line += " text=\"" + LogText(e.plainText) + "\"";
     log_.Add(line);

@@ -60,11 +60,7 @@ bool RecordingClipboard::Open(WindowHandle owner) {
 }
 
 bool RecordingClipboard::Close() {
-    ++closeCount_;
-    bool refused = false;
-    for (const Range& r : failClose_)
-        if (closeCount_ >= r.first && closeCount_ - r.first < r.count) refused = true;
-    const bool ok = open_ && !refused;
+    const bool ok = ++closeCount_ != failClose_ && open_;
     open_ = false;
     opener_ = 0;
     return Say("Close", ok);
@@ -194,7 +190,7 @@ void ScriptedClipboardOwner::Due() {
     if (!pasteSent_ || !targetPastes) return;
     const uint32_t since = clock_.TickMs() - pasteAt_;
     for (; readsDone_ < reads.size() && reads[readsDone_].afterMs <= since; ++readsDone_)
-        ReadAs(targetReader ? targetReader : providedFor, reads[readsDone_].formats, pasted);
+        ReadAs(providedFor, reads[readsDone_].formats, pasted);
 }
 
 bool ScriptedClipboardOwner::WaitForRequest(uint32_t ms) {

@@ -49,9 +49,9 @@ public:
     // made) fail.
     void FailOpen(unsigned first, unsigned count) { failOpen_.push_back({first, count}); }
     void FailEmpty(bool fail) { failEmpty_ = fail; }
-    // Close calls number `first` to `first + count - 1` fail (the clipboard
-    // is closed all the same, as CloseClipboard leaves it).
-    void FailClose(unsigned first, unsigned count) { failClose_.push_back({first, count}); }
+    // Close call number `call` fails (the clipboard is closed all the same,
+    // as CloseClipboard leaves it).
+    void FailClose(unsigned call) { failClose_ = call; }
     // Every SetData under this format fails.
     void FailSetData(unsigned format) { failSetData_.insert(format); }
     // Every OfferDelayed fails.
@@ -85,7 +85,7 @@ private:
     LineSink sink_;
     std::vector<Range> failOpen_;
     unsigned openCount_ = 0;
-    std::vector<Range> failClose_;
+    unsigned failClose_ = 0;
     unsigned closeCount_ = 0;
     bool failEmpty_ = false, failOffer_ = false;
     std::set<unsigned> failSetData_;
@@ -132,9 +132,6 @@ public:
     // The target's script: its reads, in time order.
     bool targetPastes = true;
     std::vector<Read> reads = {{0, {kCfUnicodeText}}};
-    // The window the target's reads open the clipboard with; 0: the
-    // target window itself. Another window stands for another process.
-    WindowHandle targetReader = 0;
     // A viewer, with a window of its own, reads the text before the paste keys.
     bool viewerReadsFirst = false;
 

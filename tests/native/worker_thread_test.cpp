@@ -84,24 +84,5 @@ TEST(WaitEvent, WaitForAnyReportsTheFirstSetEventAndTimesOut) {
     EXPECT_EQ(WaitForAnyEvent(std::span(tooMany).first(64), 0), 0);
 }
 
-// A worker that owns itself ends by destroying itself on its own thread.
-class SelfEndingWorker : public WorkerThread {
-public:
-    explicit SelfEndingWorker(std::atomic<bool>& gone) : gone_(gone) {}
-    ~SelfEndingWorker() override { gone_ = true; }
-    void RunWorker() override {}
-    void AfterRun() override { delete this; }
-
-private:
-    std::atomic<bool>& gone_;
-};
-
-TEST(WorkerThread, ASelfOwningWorkerMayDestroyItselfWhenDone) {
-    std::atomic<bool> gone{false};
-    ASSERT_TRUE((new SelfEndingWorker(gone))->Start(ThreadPriority::Normal));
-    for (int i = 0; i < 5000 && !gone; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    EXPECT_TRUE(gone.load());
-}
-
 }  // namespace
 }  // namespace kx

@@ -41,15 +41,12 @@ struct EngineRig {
              ShortcutKind kind = ShortcutKind::SimpleText) {
         (store ? *store : local)->Insert(key, ShortcutEntry::Make(kind, text));
     }
-    // Applies settings the way the application does after the Options window.
-    void Reload() {
-        expander.LoadSwitches();
-        hotkeys.LoadFrom(settings);
-    }
-    // Switches these settings on and applies them.
+    // Switches these settings on and applies them, as the application does
+    // after the Options window.
     void SwitchOn(std::initializer_list<SettingDef> flags) {
         for (const SettingDef& f : flags) settings.WriteBool(f, true);
-        Reload();
+        expander.LoadSwitches();
+        hotkeys.LoadFrom(settings);
     }
     // Runs a key script (see kxtool replay), one instruction per line.
     void Run(const std::string& script) {
