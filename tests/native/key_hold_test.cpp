@@ -134,6 +134,9 @@ TEST(KeyHold, KeysTypedDuringAHoldComeAfterTheProgramsKeysInTheirOrder) {
         // yet handled, ends by itself again.
         {"as long as the program handles its key",
          "now:5000|t:a |t:b|deliver:0|now:9000|t:c|wake:0|r:0|e:2|end:0|r:5|see|w=a^a <^<<^<P^P^ b^bc^c|t: d|+1000|r:3"},
+        // The hold is over but its keys are not yet taken for replay: a key
+        // typed now waits behind them.
+        {"behind keys not yet taken", "t:a |t:b|end:0|t:c|w=a^a |r:5|see|w=a^a ^ b^bc^c"},
         {"a replay that never comes back", "t:a |t:b|end:0|now:100|r:3|lost|t:c|now:1099|r:0|now:1100|r:2|see|w=a^a c^c"},
         // Nothing went in, then only two: nothing lost, nothing overtaken.
         {"refused replays", "t:a |t:bc|end:0|r:5/0|pending:1|r:5/2|t:d|r:0|see|wake:1|r:5|see|w=a^a ^ b^bc^cd^d|"
