@@ -10,6 +10,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -21,45 +22,38 @@
 #include "engine/hooklink/suspend_rules.h"
 #include "platform/process_bitness.h"
 #include "platform/win32/handles.h"
+#include "tests/win32/win32_rig.h"
 
 namespace kx {
 namespace {
 
 using namespace hookproto;
+using test::Within;
+using test::WinPath;
 using Notice = std::pair<int, intptr_t>;
 
-std::wstring WinPath(const std::string& unixPath) {
-    std::wstring w = L"Z:";
-    for (char c : unixPath) w += (c == '/') ? L'\\' : wchar_t(c);
-    return w;
-}
 const std::wstring kHookFolder = WinPath(KX_BINARY_DIR "/hook/");
 const std::wstring kRealModule = kHookFolder + L"kxhook.dll";
 
 // What reaches the engine: the characters of the keys, the discarded words
 // and the last state announced.
 class RecordingSink final : public HookEventSink {
-    template <typename F>
-    auto Locked(F f) {
-        std::lock_guard<std::mutex> g(lock_);
-        return f();
-    }
-
 public:
-    void OnKeyEvent(const KeyEvent& e) override { Locked([&] { typed += e.ch; }); }
-    void ResetTypedBuffer() override { Locked([&] { ++resets; }); }
-    void PostNotice(int kind, intptr_t value) override { Locked([&] { last = {kind, value}; }); }
+    void OnKeyEvent(const KeyEvent& e) override { Locked(), typed_ += e.ch; }
+    void ResetTypedBuffer() override { Locked(), ++resets_; }
+    void PostNotice(int kind, intptr_t value) override { Locked(), last_ = {kind, value}; }
     void OnEngineStarted(uintptr_t, uint32_t message) override { noticeMessage = message; }
-    std::u16string Typed() { return Locked([&] { return typed; }); }
-    int Resets() { return Locked([&] { return resets; }); }
-    Notice Last() { return Locked([&] { return last; }); }
+    std::u16string Typed() { return Locked(), typed_; }
+    int Resets() { return Locked(), resets_; }
+    Notice Last() { return Locked(), last_; }
     uint32_t noticeMessage = 0;
 
 private:
+    std::unique_lock<std::mutex> Locked() { return std::unique_lock<std::mutex>(lock_); }
     std::mutex lock_;
-    std::u16string typed;
-    int resets = 0;
-    Notice last{0, 0};
+    std::u16string typed_;
+    int resets_ = 0;
+    Notice last_{0, 0};
 };
 
 // The focus the link reads; `onDescribe` runs as the link looks.
@@ -98,22 +92,11 @@ LRESULT SendKey(HWND window, char16_t ch, uint8_t focusFlags = 0) {
     return SendRecord(window, kRecordKeyEvent, wire, sizeof(wire));
 }
 
-template <typename Pred>
-bool WaitUntil(Pred pred, DWORD ms) {
-    for (const ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end; ::Sleep(10)) {
-        if (pred()) return true;
-        MSG m;
-        while (::PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&m);
-    }
-    return pred();
-}
-
 class HookLinkTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        HWND w = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr);
-        ASSERT_TRUE(w) << "Wine needs a display (DISPLAY) to create windows";
-        ::DestroyWindow(w);
+        ASSERT_TRUE(UniqueWindow(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, nullptr, nullptr, nullptr, nullptr)))
+            << "Wine needs a display (DISPLAY) to create windows";
     }
     // Starts `link` with the real module and its hooks on; its window.
     HWND Started(HookLink& link, bool hooksOn = true) {
@@ -178,7 +161,7 @@ TEST_F(HookLinkTest, OnlyWellFormedRecordsFromItsOwnModuleReachTheEngine) {
 
     // Other threads' work runs on the link's thread.
     ASSERT_TRUE(link.RunOnLinkThread([&] { ranOn = ::GetCurrentThreadId(); }));
-    EXPECT_TRUE(WaitUntil([&] { return ranOn != 0; }, 5000));
+    EXPECT_TRUE(Within(5000, [&] { return ranOn != 0; }));
     EXPECT_EQ(ranOn.load(), ::GetWindowThreadProcessId(window, nullptr));
 }
 
@@ -293,12 +276,7 @@ DWORD ExitCodeAfter(DWORD id, End end) {
 TEST_F(HookLinkTest, CompanionIsStartedAdoptedAndDeliversThroughHook64Info) {
     HookLink link(sink, focus);
     Started(link);
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = AppWindowProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"KxTestAppWindow";
-    ::RegisterClassW(&wc);
-    UniqueWindow app(::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr));
+    UniqueWindow app = test::OwnWindow(L"KxTestAppWindow", AppWindowProc);
     ASSERT_TRUE(app);
     CompanionLink companion(link);
     ::SetWindowLongPtrW(app.Get(), GWLP_USERDATA, LONG_PTR(&companion));
@@ -312,13 +290,13 @@ TEST_F(HookLinkTest, CompanionIsStartedAdoptedAndDeliversThroughHook64Info) {
     ASSERT_TRUE(companion.HoldsProcess());
     SharedBlock pid = SharedBlock::Open(kCompanionHandle, 4);
     const auto published = [&] { return *reinterpret_cast<volatile DWORD*>(pid.Data()); };
-    EXPECT_TRUE(WaitUntil([&] { return published() == companion.ProcessId(); }, 10000));
+    EXPECT_TRUE(Within(10000, [&] { return published() == companion.ProcessId(); }));
     EXPECT_EQ(companion.OnRefreshTimer(app.Get()), kCompanionRefreshMs);
     EXPECT_EQ(Signal(), kSignalRefreshed);
 
     // A record sent to the companion's window arrives as message 1195.
     HWND companionWindow = nullptr;
-    EXPECT_TRUE(WaitUntil([&] { return (companionWindow = ::FindWindowW(kCompanionWindowClass, nullptr)) != nullptr; }, 10000));
+    EXPECT_TRUE(Within(10000, [&] { return (companionWindow = ::FindWindowW(kCompanionWindowClass, nullptr)) != nullptr; }));
     EXPECT_EQ(SendKey(companionWindow, u'z'), 0);
     EXPECT_EQ(sink.Typed(), u"z");
     uint8_t bytes[28] = {};
@@ -384,26 +362,19 @@ TEST_F(HookLinkTest, CompanionStartsFromItsQuotedPathAndEndsWhenItsLivenessRunsO
 // message, the number its window procedure looks for.
 
 TEST(NoticePort, PostsTheLinksRegisteredMessage) {
-    HWND window = ::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
+    UniqueWindow window(::CreateWindowExW(0, L"STATIC", L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr));
+    ASSERT_TRUE(window);
     const UINT registered = ::RegisterWindowMessageW(hookproto::kNoticeMessageName);
-    ASSERT_GE(registered, 0xC000u);
-
     NoticePort port;
     EXPECT_EQ(port.Message(), registered);
     EXPECT_FALSE(port.Post(1, 1)) << "no window yet";
-    port.SetWindow(window);
+    port.SetWindow(window.Get());
     port.Adopt(0);  // a link that could not register keeps ours
-    EXPECT_EQ(port.Message(), registered);
     ASSERT_TRUE(port.Post(3, 11));
-
     MSG m{};
-    ASSERT_TRUE(::PeekMessageW(&m, window, 0, 0, PM_REMOVE));
-    EXPECT_EQ(m.message, registered);
-    EXPECT_EQ(m.wParam, 3u);
-    EXPECT_EQ(m.lParam, 11);
-    EXPECT_FALSE(::PeekMessageW(&m, window, 0, 0, PM_REMOVE));
-    ::DestroyWindow(window);
+    ASSERT_TRUE(::PeekMessageW(&m, window.Get(), 0, 0, PM_REMOVE));
+    EXPECT_EQ(std::tuple(m.message, m.wParam, m.lParam), std::tuple(registered, WPARAM(3), LPARAM(11)));
+    EXPECT_FALSE(::PeekMessageW(&m, window.Get(), 0, 0, PM_REMOVE));
 }
 
 }  // namespace

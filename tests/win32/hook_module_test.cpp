@@ -16,17 +16,13 @@
 #include "engine/hooklink/hook_protocol.h"
 #include "engine/hooklink/shared_block_win32.h"
 #include "platform/win32/handles.h"
+#include "tests/win32/win32_rig.h"
 
 namespace kx {
 namespace {
 
 using namespace hookproto;
-
-template <typename Pred>
-bool Within(DWORD ms, Pred pred) {
-    for (const ULONGLONG end = ::GetTickCount64() + ms; ::GetTickCount64() < end && !pred();) ::Sleep(10);
-    return pred();
-}
+using test::Within;
 
 struct Record {
     uintptr_t type;
@@ -72,14 +68,9 @@ private:
         return 0;
     }
     void Run() {
-        WNDCLASSW wc{};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = ::GetModuleHandleW(nullptr);
-        wc.lpszClassName = L"KxTestHookReceiver";
-        ::RegisterClassW(&wc);
-        HWND w = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
-        ::SetWindowLongPtrW(w, GWLP_USERDATA, LONG_PTR(this));
-        window_ = w;
+        UniqueWindow w = test::OwnWindow(L"KxTestHookReceiver", Proc);
+        ::SetWindowLongPtrW(w.Get(), GWLP_USERDATA, LONG_PTR(this));
+        window_ = w.Get();
         MSG m;
         while (::GetMessageW(&m, nullptr, 0, 0) > 0) ::DispatchMessageW(&m);
     }
@@ -110,9 +101,7 @@ protected:
         // Each test starts with a module of its own state: an earlier one's
         // threads let go of theirs as they end.
         ASSERT_TRUE(Within(2000, [] { return !::GetModuleHandleW(L"kxhook.dll"); })) << "an earlier test's module is loaded";
-        std::wstring path = L"Z:";
-        for (char c : std::string(KX_BINARY_DIR "/hook/kxhook.dll")) path += (c == '/') ? L'\\' : wchar_t(c);
-        ASSERT_TRUE(module_.Load(path));
+        ASSERT_TRUE(module_.Load(test::WinPath(KX_BINARY_DIR "/hook/kxhook.dll")));
         ASSERT_TRUE(module_.SetHooks(program_.Window()));
     }
     void TearDown() override {
