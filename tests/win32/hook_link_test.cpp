@@ -14,9 +14,12 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "engine/hooklink/companion_link_win32.h"
 #include "engine/hooklink/hook_link_win32.h"
+#include "engine/hooklink/hook_module_win32.h"
 #include "engine/hooklink/hook_protocol.h"
+#include "engine/hooklink/named_objects_win32.h"
 #include "engine/hooklink/notice_port_win32.h"
 #include "engine/hooklink/shared_block_win32.h"
 #include "engine/hooklink/suspend_rules.h"
@@ -36,22 +39,28 @@ const std::wstring kHookFolder = WinPath(KX_BINARY_DIR "/hook/");
 const std::wstring kRealModule = kHookFolder + L"kxhook.dll";
 
 // What reaches the engine: the characters of the keys, the discarded words
-// and the last state announced.
+// (both in order, a word as "|"), and the last state announced. It can sit
+// on the next key for a while, as a busy program does.
 class RecordingSink final : public HookEventSink {
 public:
-    void OnKeyEvent(const KeyEvent& e) override { Locked(), typed_ += e.ch; }
-    void ResetTypedBuffer() override { Locked(), ++resets_; }
+    void OnKeyEvent(const KeyEvent& e) override {
+        if (const DWORD ms = blockNextKeyMs.exchange(0)) ::Sleep(ms);
+        Locked(), typed_ += e.ch, order_ += e.ch ? std::u16string(1, e.ch) : u"";
+    }
+    void ResetTypedBuffer() override { Locked(), ++resets_, order_ += u'|'; }
     void PostNotice(int kind, intptr_t value) override { Locked(), last_ = {kind, value}; }
     void OnEngineStarted(uintptr_t, uint32_t message) override { noticeMessage = message; }
     std::u16string Typed() { return Locked(), typed_; }
+    std::u16string Order() { return Locked(), order_; }
     int Resets() { return Locked(), resets_; }
     Notice Last() { return Locked(), last_; }
     uint32_t noticeMessage = 0;
+    std::atomic<DWORD> blockNextKeyMs{0};
 
 private:
     std::unique_lock<std::mutex> Locked() { return std::unique_lock<std::mutex>(lock_); }
     std::mutex lock_;
-    std::u16string typed_;
+    std::u16string typed_, order_;
     int resets_ = 0;
     Notice last_{0, 0};
 };
@@ -238,6 +247,87 @@ TEST_F(HookLinkTest, HooksSwitchedOffWhileTheRulesAreLookedAtStayOff) {
     EXPECT_EQ(link.CurrentState(), kStateOff);
     EXPECT_FALSE(link.HooksRunning()) << "the hooks came back on behind the user's off";
     EXPECT_EQ(sink.Last(), Notice(1, kStateOff));
+}
+
+// The module's own side, fed with SendInput: what it sends when the program
+// did not take a record in time, and that its hook callback never waits on
+// the shared switches.
+
+void Tap(WORD vk) {
+    INPUT in[2] = {};
+    for (INPUT& i : in) i.type = INPUT_KEYBOARD, i.ki.wVk = vk;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ::SendInput(2, in, sizeof(INPUT));
+}
+
+// Each of these starts with a module of its own state: an earlier test's
+// threads let go of theirs as they end.
+bool NoModuleLoaded() {
+    return Within(2000, [] { return !::GetModuleHandleW(L"kxhook.dll"); });
+}
+
+// The program sits on A's record longer than the module waits; what the
+// module tries meanwhile (A's release) may be lost or wait in the queue, a
+// race between the send's 5 s limit and the system's 5 s hung rule. Either
+// way the next key comes after one discarded word: the engine forgets a
+// word it no longer knows.
+TEST_F(HookLinkTest, ARecordNotTakenInTimeIsFollowedByOneDiscardedWord) {
+    ASSERT_TRUE(NoModuleLoaded());
+    HookLink link(sink, focus);
+    Started(link);
+    sink.blockNextKeyMs = 7000;
+    Tap('A');
+    ASSERT_TRUE(Within(15000, [&] { return sink.Order() == u"a"; }));
+    Tap('B');
+    ASSERT_TRUE(Within(15000, [&] { return sink.Order().size() >= 3; }));
+    ::Sleep(200);  // a second discard would come with B's release
+    EXPECT_EQ(sink.Order(), u"a|b");
+}
+
+// The module alone, as the link loads it before it switches the hooks on:
+// the switches are the module's to open then, not its callback's at the
+// first key. The program's window counts the records on a thread of its own.
+class RecordCounter {
+public:
+    RecordCounter() { Within(5000, [&] { return window_.load() != nullptr; }); }
+    ~RecordCounter() { ::PostMessageW(window_, WM_CLOSE, 0, 0), thread_.join(); }
+    HWND Window() const { return window_; }
+    static inline std::atomic<int> records{0};
+
+private:
+    static LRESULT CALLBACK Proc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+        if (m == WM_CLOSE) ::PostQuitMessage(0);
+        if (m == WM_COPYDATA) return ++records, 0;
+        return ::DefWindowProcW(w, m, wp, lp);
+    }
+    std::atomic<HWND> window_{nullptr};
+    std::thread thread_{[this] {
+        UniqueWindow w = test::OwnWindow(L"KxTestRecordCounter", Proc);
+        window_ = w.Get();
+        MSG m;
+        while (::GetMessageW(&m, nullptr, 0, 0) > 0) ::DispatchMessageW(&m);
+    }};
+};
+
+TEST_F(HookLinkTest, TheHookCallbackNeverWaitsForTheSwitchesBlock) {
+    ASSERT_TRUE(NoModuleLoaded());
+    SharedBlock switches = SharedBlock::Open(L"Local\\KestrixHookSwitches", kHookCount * sizeof(LONG));
+    ASSERT_TRUE(switches.Valid());
+    reinterpret_cast<volatile LONG*>(switches.Data())[kHookKeyboard] = 1;
+    // Another of our processes holds the block's creation mutex as if it hung
+    // there, from before the hooks are set (which may wait for it).
+    DWORD error = 0;
+    UniqueHandle creation(CreateOwnMutex(CreationMutexName(L"Local\\KestrixHookSwitches").c_str(), error));
+    ASSERT_EQ(::WaitForSingleObject(creation.Get(), 1000), WAIT_OBJECT_0);
+    RecordCounter program;
+    HookModule module;
+    EXPECT_TRUE(module.Load(kRealModule) && module.SetHooks(program.Window()));
+    const ULONGLONG start = ::GetTickCount64();
+    Tap('C');
+    EXPECT_TRUE(Within(10000, [] { return RecordCounter::records >= 2; }));
+    EXPECT_LT(::GetTickCount64() - start, 2000u) << "the first key waited on the switches block";
+    ::ReleaseMutex(creation.Get());
+    module.UnSetHooks(nullptr), module.Free();
 }
 
 class FakeBitness final : public ProcessBitness {

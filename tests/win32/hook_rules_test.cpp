@@ -97,6 +97,8 @@ public:
 
 // The answer is kept while the focus stays; every change of what the rules
 // read must be seen, however small, or a password box would go unnoticed.
+// (Which fields make a password box or one of ours is the native focus
+// rules' table.)
 TEST(SuspendRules, PasswordBoxesAndOwnWindowsMatchAndEveryChangeIsSeen) {
     FakeFocus focus;
     focus.d = {0x100, u"Edit", 0x20, 7, 9};
@@ -108,15 +110,12 @@ TEST(SuspendRules, PasswordBoxesAndOwnWindowsMatchAndEveryChangeIsSeen) {
     };
     using D = FocusDescription;
     set([](D&) {}, true, "a password edit");
-    set([](D& d) { d.className = u"tedit"; }, true, "its class in any case");
-    set([](D& d) { d.style = 0; }, false, "a plain edit");
-    set([](D& d) { d.style = 0x20; }, true, "the style bit back");
-    set([](D& d) { d.className = u"RICHEDIT50W", d.style = 0x20; }, false, "the bit means else in other classes");
-    set([](D& d) { d.processId = 9; }, true, "one of our windows");
+    set([](D& d) { d.style = 0; }, false, "the style alone changes");
+    set([](D& d) { d.style = 0x20; }, true, "and back");
+    set([](D& d) { d.className = u"RichEdit"; }, false, "the class alone changes");
+    set([](D& d) { d.processId = 9; }, true, "the window's process changes: one of ours");
     set([](D& d) { d.focusWindow = 0; }, false, "no focus is not one of ours");
     set([](D& d) { d = {0x100, u"RichEdit", 0x20, 7, 9}; }, false, "a rich edit");
-    set([](D& d) { d.className = u"TEdit"; }, true, "the class alone changes");
-    set([](D& d) { d.className = u"RichEdit"; }, false, "and back");
     set([](D& d) { d.ownProcessId = 7; }, true, "our own process id changes");
     set([](D& d) { d = {0x100, u"Chrome_RenderWidgetHostHWND", 0, 7, 9}; }, false, "a browser's page");
     set([](D& d) { d.reportsPassword = true; }, true, "its password field, in the same window");
