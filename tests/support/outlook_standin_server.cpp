@@ -137,22 +137,19 @@ public:
     }
 
 private:
-    // Sort(Property, [Descending]): only the sent time is known here.
+    // Sort(Property, Descending): only newest first by the sent time is
+    // known here; anything else fails, as a scan in another order would.
     HRESULT Sort(DISPPARAMS& params, UINT* argError) {
-        if (params.cArgs < 1 || params.cArgs > 2) return DISP_E_BADPARAMCOUNT;
+        if (params.cArgs != 2) return DISP_E_BADPARAMCOUNT;
         VARIANT property, descending;
         ::VariantInit(&property);
         ::VariantInit(&descending);
         HRESULT hr = ::DispGetParam(&params, 0, VT_BSTR, &property, argError);
-        if (FAILED(hr)) return hr;
-        const bool bySentOn = ::lstrcmpiW(property.bstrVal, L"[SentOn]") == 0;
+        if (SUCCEEDED(hr)) hr = ::DispGetParam(&params, 1, VT_BOOL, &descending, argError);
+        const bool known = SUCCEEDED(hr) && ::lstrcmpiW(property.bstrVal, L"[SentOn]") == 0 && descending.boolVal;
         ::VariantClear(&property);
-        if (!bySentOn) return DISP_E_EXCEPTION;
-        if (params.cArgs == 2 && FAILED(hr = ::DispGetParam(&params, 1, VT_BOOL, &descending, argError))) return hr;
-        const bool newestFirst = params.cArgs == 2 && descending.boolVal != VARIANT_FALSE;
-        std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
-            return newestFirst ? mail_[a].sentOn > mail_[b].sentOn : mail_[a].sentOn < mail_[b].sentOn;
-        });
+        if (!known) return FAILED(hr) ? hr : DISP_E_EXCEPTION;
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) { return mail_[a].sentOn > mail_[b].sentOn; });
         return S_OK;
     }
     // Hands `object` (perhaps none) to the caller, whose reference it is.

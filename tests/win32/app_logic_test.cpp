@@ -98,15 +98,12 @@ TEST(EditKeys, TheSearchBoxKeepsItsEditingKeys) {
     for (const Row& r : rows) EXPECT_EQ(EditBoxOwnsKey(r.vk, r.ctrl, r.alt), r.box) << r.vk << " " << r.ctrl;
 }
 
-TEST(ListText, PreviewsLocationsAndTooltips) {
+TEST(ListText, PreviewsAndHotkeyNames) {
     EXPECT_EQ(PreviewText(u"a\r\nb\tc"), u"a  b c");
     EXPECT_EQ(PreviewText(std::u16string(300, u'z')).size(), 259u);
-    EXPECT_EQ(LocationText(2 | 16), u"Shared is overriding");
     EXPECT_EQ(AutoCompleteHotkeyText(true, u"shift+alt+enter"), u"Shift + Alt + Enter");
     EXPECT_EQ(AutoCompleteHotkeyText(true, u"CTRL+SHIFT+Q"), u"Ctrl + Alt + Enter");
     EXPECT_EQ(AutoCompleteHotkeyText(false, u"CTRL+ALT+SPACE"), u"");
-    EXPECT_EQ(AutoCompleteTooltip(false, u"Ctrl + Alt + Space"),
-              u"Turn Auto Complete text suggestions On (Ctrl + Alt + Space)");
 }
 
 TEST(Import, SizeLimitRichDetectionAndPlainDecoding) {

@@ -228,8 +228,7 @@ TEST_F(SentMailScansTest, SwitchedOnScansRunOnceAtTheLowestPriorityThunderbirdFi
     // Outlook's waits for Thunderbird's, then finds no Outlook: not done, so
     // the next start tries again.
     ASSERT_TRUE(Within(10000, [&] { return connects == 1; }));
-    EXPECT_TRUE(settings.ReadBool(s::ScanThunderbirdSentItemsDone));
-    EXPECT_EQ(settings.ReadInt(s::ScanThunderbirdCurrentSentItem), 1);
+    EXPECT_TRUE(settings.ReadBool(s::ScanThunderbirdSentItemsDone)) << "Thunderbird's ran first";
     scans.StartSwitchedOn();  // running already: not started again
     released = true;
     ASSERT_TRUE(Within(10000, [&] { return Ended(); }));
