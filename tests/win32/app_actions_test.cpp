@@ -1,7 +1,6 @@
-// The main list's commands against real stores and files, with the password
-// dialog doing what the main window's timers may do while it is open:
-// reload the shared file and fail. (A refill of the list under the delete
-// question is the application suite's.)
+// The main list's commands against real stores and files, with questions
+// that do what the main window's timers may do while they are open: refill
+// the list, or reload the shared file and fail.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -35,6 +34,27 @@ struct ActionsTest : ::testing::Test {
         return MergeForDisplay(*rig.stores.local, *rig.stores.shared, true, replaceLocal);
     }
 };
+
+// Under the delete question the list is refilled: a real refill frees the
+// rows, here their storage is reused, so that a row read after the question
+// reads the wrong shortcut instead of freed memory. (The application suite
+// refills the list under the question too, but with the same rows again.)
+struct RefillUnderQuestion final : MessagePrompt {
+    std::vector<DisplayRecord>& rows;
+    explicit RefillUnderQuestion(std::vector<DisplayRecord>& r) : rows(r) {}
+    void ShowMessage(MessageIcon, std::u16string_view, std::u16string_view) override {}
+    QuestionAnswer Ask(const QuestionBox&) override { return std::reverse(rows.begin(), rows.end()), QuestionAnswer{0, false}; }
+};
+
+TEST_F(ActionsTest, DeleteTakesTheRowsBeforeTheListIsRefilledUnderItsQuestion) {
+    std::vector<DisplayRecord> rows = Load({{u"A", u"a"}, {u"B", u"b"}, {u"C", u"c"}}, {}, false, false);
+    ASSERT_EQ(rows.size(), 3u);
+    RefillUnderQuestion prompt(rows);
+    const DataContext ctx{rig.settings, rig.folders, SystemFileSystem(), rig.security, rig.io, prompt};
+    EXPECT_EQ(DeleteRows({&rows[0], &rows[1]}, ctx, rig.stores, rig.dialogs), 2u);
+    ASSERT_EQ(rig.stores.local->Size(), 1u);
+    EXPECT_TRUE(rig.stores.local->Contains(u"C"));
+}
 
 // Under the password question the shared file is briefly unreadable
 // (another user's save, a network drop) as its timed reload runs: the

@@ -87,9 +87,9 @@ TEST(Placement, DefaultsFillWhatIsMissingAndFitOnlyBeforeAnyWasStored) {
 }
 
 // The search box edits with its keys; the window's commands keep theirs.
+// (Ctrl+A, Ctrl+X and Ctrl+V typed into the box are the options suite's.)
 TEST(EditKeys, TheSearchBoxKeepsItsEditingKeys) {
     struct Row { unsigned vk; bool ctrl, alt, box; } rows[] = {
-        {'X', true, false, true},        {'A', true, false, true},     {'V', true, false, true},
         {'Z', true, false, true},        {VK_DELETE, false, false, true}, {VK_BACK, false, false, true},
         {VK_DELETE, true, false, true},  {VK_LEFT, true, false, true}, {'Q', false, false, true},
         {'O', true, false, false},       {'P', true, false, false},    {'F', true, false, false},
@@ -266,10 +266,9 @@ TEST(Reboot, TheInstallsQuestionIsAskedOnceAndTheShutdownPrivilegeComesFirst) {
         EXPECT_EQ(RebootIfInstallAsks(settings, prompt, system), r.restarted);
         EXPECT_EQ(system.calls, r.calls);
         EXPECT_EQ(prompt.asked.size(), 1u);
-        ASSERT_EQ(prompt.shown.size(), r.reported ? 1u : 0u);
-        if (r.reported) {
-            EXPECT_NE(prompt.shown[0].find(u"Windows could not be restarted"), std::u16string::npos);
-        }
+        EXPECT_EQ(prompt.shown.size(), r.reported ? 1u : 0u);
+        EXPECT_EQ(!prompt.shown.empty() && prompt.shown[0].find(u"could not be restarted") != std::u16string::npos,
+                  r.reported);
         EXPECT_FALSE(settings.ReadBool(settings::AskAboutRebootingToCompleteInstall));
         EXPECT_FALSE(RebootIfInstallAsks(settings, prompt, system));
         EXPECT_EQ(prompt.asked.size(), 1u) << "no second question";

@@ -59,7 +59,9 @@ TEST_F(ClipboardTest, AnExpansionCarriesTheFormatsThatKeepItOutOfHistory) {
     ASSERT_TRUE(clip.Open(0));
     for (std::u16string_view name : kPrivacyFormatNames)
         EXPECT_EQ(Prefix(clip.GetData(clip.RegisterFormat(name)), 4), Bytes(4, 0)) << std::string(name.begin(), name.end());
-    clip.Close();
+    EXPECT_FALSE(clip.GetData(kCfUnicodeText).has_value()) << "a format that is not there";
+    EXPECT_TRUE(clip.Close());
+    EXPECT_FALSE(clip.Close()) << "not open any more";
 }
 
 // Formats held as GDI objects: put on the clipboard, read back as bytes, put
