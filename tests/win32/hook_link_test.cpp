@@ -6,7 +6,6 @@
 
 #include <windows.h>
 #include <atomic>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -30,6 +29,7 @@ namespace kx {
 namespace {
 
 using namespace hookproto;
+using test::FakeFocus;
 using test::Within;
 using test::WinPath;
 using Notice = std::pair<int, intptr_t>;
@@ -64,22 +64,6 @@ private:
     Notice last_{0, 0};
 };
 
-// The focus the link reads; `onDescribe` runs as the link looks.
-class FakeFocus final : public FocusProbe {
-public:
-    FocusDescription Describe() override {
-        if (onDescribe) std::exchange(onDescribe, nullptr)();
-        std::lock_guard<std::mutex> g(lock);
-        return d;
-    }
-    void Set(FocusDescription next) {
-        std::lock_guard<std::mutex> g(lock);
-        d = std::move(next);
-    }
-    std::mutex lock;
-    FocusDescription d{0x200, u"Edit", 0, 1, 2};
-    std::function<void()> onDescribe;
-};
 const FocusDescription kPlain{0x400, u"Edit", 0, 1, 2}, kPassword{0x300, u"Edit", 0x20, 1, 2};
 
 LRESULT SendRecord(HWND window, ULONG_PTR type, const void* data, DWORD size) {

@@ -9,6 +9,7 @@
 #include "engine/hooklink/key_translation.h"
 #include "engine/hooklink/named_mutex_win32.h"
 #include "engine/hooklink/suspend_rules.h"
+#include "tests/win32/win32_rig.h"
 
 namespace kx {
 namespace {
@@ -89,18 +90,12 @@ TEST(HookWatchdog, ReinstallsOnlyWhenInputWentUnseen) {
     }
 }
 
-class FakeFocus final : public FocusProbe {
-public:
-    FocusDescription d;
-    FocusDescription Describe() override { return d; }
-};
-
 // The answer is kept while the focus stays; every change of what the rules
 // read must be seen, however small, or a password box would go unnoticed.
 // (Which fields make a password box or one of ours is the native focus
 // rules' table.)
 TEST(SuspendRules, PasswordBoxesAndOwnWindowsMatchAndEveryChangeIsSeen) {
-    FakeFocus focus;
+    test::FakeFocus focus;
     focus.d = {0x100, u"Edit", 0x20, 7, 9};
     SuspendRules rules(focus);
     const auto set = [&](auto change, bool expected, const char* what) {
