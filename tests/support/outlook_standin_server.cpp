@@ -37,10 +37,6 @@ const Message kSentMail[] = {
     {{L"FW: minutes", L"Forwarding the minutes of the meeting.", L"ann@example.com", L"eve@example.com"}, 4},
     {{L"", L"A message without a subject still has words.", L"ann@example.com", L"fay@example.com"}, 2},
 };
-// Another folder (6, the inbox), whose mail the scanner must never see.
-const Message kInbox[] = {
-    {{L"Inbox only", L"This message was received, not sent.", L"zed@example.com", L"ann@example.com"}, 7},
-};
 
 std::atomic<long> g_objects{0};
 HANDLE g_created = nullptr;   // set when the client takes the first object
@@ -122,8 +118,8 @@ public:
         case Namespace: {
             HRESULT hr = ::DispGetParam(params, 0, VT_I4, &arg, argError);
             if (FAILED(hr)) return hr;
+            // The sent folder only: a scan of any other finds no mail.
             if (arg.lVal == 5) return Give(new Object(Folder, kSentMail, std::size(kSentMail)), result);
-            if (arg.lVal == 6) return Give(new Object(Folder, kInbox, std::size(kInbox)), result);
             return DISP_E_EXCEPTION;
         }
         case Folder: return Give(new Object(Items, mail_, order_.size()), result);
@@ -141,22 +137,19 @@ public:
     }
 
 private:
-    // Sort(Property, [Descending]): only the sent time is known here.
+    // Sort(Property, Descending): only newest first by the sent time is
+    // known here; anything else fails, as a scan in another order would.
     HRESULT Sort(DISPPARAMS& params, UINT* argError) {
-        if (params.cArgs < 1 || params.cArgs > 2) return DISP_E_BADPARAMCOUNT;
+        if (params.cArgs != 2) return DISP_E_BADPARAMCOUNT;
         VARIANT property, descending;
         ::VariantInit(&property);
         ::VariantInit(&descending);
         HRESULT hr = ::DispGetParam(&params, 0, VT_BSTR, &property, argError);
-        if (FAILED(hr)) return hr;
-        const bool bySentOn = ::lstrcmpiW(property.bstrVal, L"[SentOn]") == 0;
+        if (SUCCEEDED(hr)) hr = ::DispGetParam(&params, 1, VT_BOOL, &descending, argError);
+        const bool known = SUCCEEDED(hr) && ::lstrcmpiW(property.bstrVal, L"[SentOn]") == 0 && descending.boolVal;
         ::VariantClear(&property);
-        if (!bySentOn) return DISP_E_EXCEPTION;
-        if (params.cArgs == 2 && FAILED(hr = ::DispGetParam(&params, 1, VT_BOOL, &descending, argError))) return hr;
-        const bool newestFirst = params.cArgs == 2 && descending.boolVal != VARIANT_FALSE;
-        std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) {
-            return newestFirst ? mail_[a].sentOn > mail_[b].sentOn : mail_[a].sentOn < mail_[b].sentOn;
-        });
+        if (!known) return FAILED(hr) ? hr : DISP_E_EXCEPTION;
+        std::stable_sort(order_.begin(), order_.end(), [&](size_t a, size_t b) { return mail_[a].sentOn > mail_[b].sentOn; });
         return S_OK;
     }
     // Hands `object` (perhaps none) to the caller, whose reference it is.

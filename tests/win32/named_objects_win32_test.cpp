@@ -14,12 +14,11 @@
 
 #include "app/lifecycle/single_instance.h"
 #include "base/text.h"
-#include "base/unicode_case.h"
 #include "engine/hooklink/named_objects_win32.h"
 #include "engine/hooklink/shared_block_win32.h"
-#include "engine/hooklink/window_program_win32.h"
 #include "platform/win32/file_security_win32.h"
 #include "tests/native/database_test_support.h"
+#include "tests/win32/win32_rig.h"
 
 namespace kx {
 namespace {
@@ -86,15 +85,11 @@ LRESULT CALLBACK CountCopyData(HWND window, UINT message, WPARAM wParam, LPARAM 
     return TRUE;
 }
 
-// The instance window passes on only WM_COPYDATA with data; and the rules
-// per program go by the bare file name of a window's process.
-TEST(NamedObjects, TheInstanceWindowAndAWindowsProgram) {
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = CountCopyData;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = L"kx_test_main";
-    ::RegisterClassW(&wc);
-    UniqueWindow main(::CreateWindowExW(0, wc.lpszClassName, nullptr, 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr));
+// The instance window passes on only WM_COPYDATA with data. (A window's
+// program, by which the rules per program go, is the options suite's, which
+// switches a program off from the tray.)
+TEST(NamedObjects, TheInstanceWindowPassesOnlyDataOn) {
+    UniqueWindow main = test::OwnWindow(L"kx_test_main", CountCopyData);
     ASSERT_TRUE(main);
     InstanceWindow instance;
     ASSERT_TRUE(instance.Create());
@@ -108,13 +103,6 @@ TEST(NamedObjects, TheInstanceWindowAndAWindowsProgram) {
     ::SendMessageW(found, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&data));
     EXPECT_EQ(::GetWindowLongPtrW(main.Get(), GWLP_USERDATA), 1) << "the main window judges the rest";
     instance.Destroy();
-
-    Win32ProgramQuery programs;
-    const WindowProgram p = programs.ProgramOf(reinterpret_cast<WindowHandle>(main.Get()));
-    EXPECT_TRUE(EqualsNoCase(p.fileName, u"kx_tests.exe")) << Utf16ToUtf8(p.fileName);
-    EXPECT_FALSE(p.blocksOurInput) << "our own process is never above us";
-    EXPECT_EQ(ProgramFileNameOfWindow(main.Get()), p.fileName);
-    EXPECT_TRUE(programs.ProgramOf(0).fileName.empty());
 }
 
 // The access the machine's users get, and the facts of files, folders and
@@ -159,27 +147,6 @@ TEST(Win32FileSecurity, UsersGetAccessAndFactsAreReadThroughTheHandleThatWasJudg
     ASSERT_TRUE(::CreateHardLinkW(link.c_str(), from.c_str(), nullptr));
     EXPECT_EQ(security.Open(file)->Facts().linkCount, 2u);
     EXPECT_FALSE(security.Open(dir.Path("missing.txt")));
-}
-
-// A writer that holds the file without sharing makes the reader retry and
-// give up; one that shares read and write does not stop it.
-TEST(Win32FileMapping, SharingConflictsAreReportedAsSuch) {
-    ScratchDir dir;
-    const std::u16string path = dir.Path("abbrev.dat");
-    auto store = ShortcutStore::Create();
-    store->Insert(u"A", ShortcutEntry::Make(ShortcutKind::SimpleText, u"a"));
-    DatabaseIo io = SystemDatabaseIo();
-    ASSERT_TRUE(ShortcutStore::Save(*store, path, io));
-    FileMapping& files = SystemFileMapping();
-    EXPECT_EQ(files.AllocationGranularity(), 65536u);
-    FileError error;
-    auto exclusive = files.Open(path, FileAccess::ReadWrite, FileShare::None, FileDisposition::OpenExisting, error);
-    ASSERT_TRUE(exclusive);
-    EXPECT_FALSE(files.Open(path, FileAccess::Read, FileShare::ReadWrite, FileDisposition::OpenExisting, error));
-    EXPECT_EQ(error, FileError::SharingViolation);
-    exclusive.reset();
-    EXPECT_TRUE(files.Open(path, FileAccess::Read, FileShare::ReadWrite, FileDisposition::OpenExisting, error));
-    EXPECT_EQ(PlainOf(*LoadedFrom(path, io), u"A"), u"a");
 }
 
 }  // namespace

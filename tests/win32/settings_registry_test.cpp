@@ -8,7 +8,6 @@
 #include "core/local_store.h"
 #include "platform/win32/file_security_win32.h"
 #include "platform/win32/handles.h"
-#include "platform/win32/known_folders_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "tests/support/data_rig.h"
 #include "tests/support/registry_fixture.h"
@@ -81,21 +80,6 @@ TEST(Win32RegistryWatch, ReportsEveryChangeBelowTheKey) {
 
 INSTANTIATE_TEST_SUITE_P(Win32, DataTest,
                          ::testing::Values(RegistryMaker([] { return std::make_unique<Win32Registry>(); })));
-
-TEST(Win32KnownFolders, NameTheRoamingAndTheCommonDataFolders) {
-    Win32KnownFolders known;
-    const std::u16string roaming = known.RoamingAppData(), common = known.CommonAppData();
-    ASSERT_FALSE(roaming.empty());
-    ASSERT_FALSE(common.empty());
-    EXPECT_NE(roaming, common);
-    EXPECT_TRUE(SystemFileSystem().IsFolder(roaming));
-    EXPECT_TRUE(SystemFileSystem().IsFolder(common));
-    const DataFolders f = DataFolders::Resolve(known);
-    EXPECT_EQ(f.user, roaming + u"\\Tarvik Software\\Kestrix");
-    EXPECT_EQ(f.machine, common + u"\\Tarvik Software\\Kestrix");
-    EXPECT_EQ(f.DefaultGroupFile(), roaming + u"\\Tarvik Software\\Kestrix\\local\\abbrev.dat");
-    EXPECT_EQ(f.DefaultSharedFile(), common + u"\\Tarvik Software\\Kestrix\\shared_abbrev.dat");
-}
 
 // The first start on real folders: every level made, the Default group's
 // file created in the local folder. (The access the machine-wide folder gets
