@@ -43,10 +43,14 @@ trap cleanup EXIT
 
 # finish: the tally the test run counts, and the suite's exit status.
 finish() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; }
-check() {  # check NAME COMMAND...
+# check NAME COMMAND...: a failure keeps a screenshot of that moment in
+# $SHOTS (failed-N.png), when the suite has one.
+check() {
   local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
-  else failed=$((failed + 1)); echo "FAIL $name"; return 1; fi
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; return; fi
+  failed=$((failed + 1)); echo "FAIL $name"
+  [ -n "$SHOTS" ] && import -window root "$SHOTS/failed-$failed.png" >/dev/null 2>&1
+  return 1
 }
 # expect NAME COMMAND...: check as the typing suites count, on the error
 # output; a failure keeps a screenshot and the tail of the hook link's record.
