@@ -26,7 +26,7 @@ ART=$BUILD/e2e-artifacts
 E2E=$BUILD/tests/e2e
 TYPE_DELAY_MS=50   # 20 keys a second
 
-suite_cleanup() { wine reg delete "$SETTINGS" /v ExpansionCasing /f >/dev/null 2>&1 </dev/null; }
+suite_cleanup() { unset_setting Settings ExpansionCasing; }
 
 # The shortcuts every test types.
 SHORTCUTS='{"records": [
@@ -59,8 +59,6 @@ new_target() {
   TARGET_ID=$(timeout "$WAIT_S" xdotool search --sync --onlyvisible --name "^$name\\.$$\$" 2>/dev/null | head -1)
   [ -n "$TARGET_ID" ]
 }
-
-clip() { timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" "$@" >>"$ART/kx_clip.log" 2>&1 </dev/null; }
 
 # ---------------------------------------------------------------- tests
 
@@ -136,7 +134,7 @@ test_rich_text() {
 
 html_clip_ok() {
   rm -f "$WORK/clip.html"
-  clip save --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
+  clip_probe save --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
   local f=$WORK/clip.html
   head -c 107 "$f" | grep -q '^Version:1.0' || return 1
   # The header's offsets point at the body's content.
@@ -156,7 +154,7 @@ test_browser() {
   expect browser_clipboard_html html_clip_ok
   [ -f "$WORK/clip.html" ] && cp "$WORK/clip.html" "$ART/clip.html"
   # Browsers get HTML, not RTF.
-  clip save --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
+  clip_probe save --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
   expect browser_clipboard_no_rtf [ $? -eq 1 ]
 }
 
@@ -188,7 +186,7 @@ keys_in_order() {
 # every expansion stands in order, and nothing from an older clipboard.
 test_fast_typing() {
   local id
-  clip put --text 'OLD CLIPBOARD'
+  clip_probe put --text 'OLD CLIPBOARD'
   new_target fast --class KxFast --timeline "$(winpath "$WORK/fast.timeline")" ||
     { expect fast_typing_target false; return; }
   id=$TARGET_ID
@@ -228,7 +226,6 @@ test_password_box() {
 # the real one): Kestrix still loads its own module and "sig " expands, and
 # "ExePath" names the running program again.
 PROGRAM_DATA="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvik Software/Kestrix"
-program_exited() { ! kill -0 "$1" 2>/dev/null; }
 exe_path_is_ours() { reg_value Settings ExePath | grep -qiF "$(winpath "$BUILD/app/kestrix.exe")"; }
 test_modules_from_own_folder() {
   local elsewhere=$WORK/elsewhere kx_pid
@@ -250,7 +247,7 @@ test_modules_from_own_folder() {
     expect own_module_typed false
   fi
   forward -exit
-  expect own_module_program_ends wait_for 30 program_exited "$kx_pid"
+  expect own_module_program_ends wait_for 30 kx_ended "$kx_pid"
   rm -rf "$elsewhere"
 }
 
