@@ -94,7 +94,6 @@ check "the list is filled again while the question is open" wait_for 10 list_has
 answer "Confirm Delete" "Delete"
 check "deleting a shared shortcut asks for the password" wait_for 10 has_window "Enter Password"
 check "the password dialog has its Help button" probe shown "Enter Password" "Help"
-shot password-dialog "Enter Password"
 take_focus "Enter Password"
 xdotool type --delay 40 "wrong"; xdotool key Return
 check "a wrong password says so" wait_for 5 eval 'probe tips | grep -q "does not match, please enter the correct password"'
@@ -104,7 +103,6 @@ check "the right password deletes the chosen row" wait_for 10 list_lacks SH2
 check "...from the shared file too" eval '! db_dump "$SHARED" | grep -q "\"SH2\""'
 check "the other rows stay, those the reload brought too" says "M1 M2 SH0 SH1 SH3 SIG " keywords
 check "the program survives" kx_running
-shot app-main-window "$MAIN"
 
 # Another program at the user's level posts our command line and balloon
 # messages with made-up parameters, and sends WM_COPYDATA with no data, of
