@@ -45,12 +45,7 @@ suite_cleanup() { local p; for p in "${BUSY_PIDS[@]}"; do kill "$p" 2>/dev/null;
 
 set_restore() { setting Settings RestoreClipboard "$1"; }
 
-SHORTCUTS='{"records": [
-  {"keyword": "SIG", "kind": 0, "plainText": "Kind regards, Anna Berg"},
-  {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
-  {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
-  {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
-  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"},
+SHORTCUTS='{"records": ['"$FAST_RECORDS"',
   {"keyword": "RICH", "kind": 1, "plainText": "Rich regards", "richText": "{\\rtf1\\ansi Rich \\b regards\\b0}"}
 ]}'
 
@@ -171,22 +166,16 @@ test_two_format_paste() {
 # Thirty expansions at 20 keys a second: the page holds exactly what was
 # meant, and the user's clipboard is back at the end.
 load_run() {
-  local run=$1 name=${2:-load_$1} keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
-    'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
-  local typed='' expected='' i k f before
-  for i in $(seq 0 29); do
-    k=$(( (i + run) % 5 )); f=$(( (i / 5) % 5 ))
-    typed+="${keywords[$k]} ${fillers[$f]} "
-    expected+="${texts[$k]} ${fillers[$f]} "
-  done
+  local run=$1 name=${2:-load_$1} before
+  fast_text 30 "$run"
   clip_probe put --text "$USER_TEXT" --format "$USER_FORMAT" --hex "$USER_HEX" || { expect "${name}_probe_puts" false; return; }
   new_notepad "$name" || { expect "${name}_notepad" false; return; }
   before=$(expansions)
-  type_into "$NOTEPAD_ID" "$typed"
+  type_into "$NOTEPAD_ID" "$TYPED"
   # Busy loops slow every step; the run is over once the host has made
   # its thirty expansions (or clearly never will).
   expect "${name}_thirty_expansions" wait_for 150 expanded_since "$before" 30
-  check_notepad "${name}_text_exact" "$expected"
+  check_notepad "${name}_text_exact" "$EXPECTED"
   expect "${name}_clipboard_given_back" holds_user_clipboard 2000
 }
 

@@ -31,24 +31,13 @@ sys.exit(0 if eval(sys.argv[2]) else 1)
 PY
 }
 
-# The pictures: a small logo, a large flat picture for the older records,
-# and a text file that is no picture.
-python3 - "$WORK" <<'PY'
-import os, struct, sys, zlib
-def png(path, w, h, row):
-    def chunk(t, d):
-        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + row(y) for y in range(h))
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)) +
-                chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-d = sys.argv[1]
-png(os.path.join(d, "logo2024.png"), 120, 80, lambda y: bytes(c for x in range(120) for c in (2 * x, 3 * y, 128)))
-flat = bytes((40, 90, 200)) * 2000
-png(os.path.join(d, "big.png"), 2000, 2000, lambda y: flat)
-png(os.path.join(d, "small.png"), 90, 60, lambda y: bytes((200, 30, 30)) * 90)
-open(os.path.join(d, "notes.txt"), "w").write("not a picture\n")
-PY
+# The pictures, 8-bit RGB: a small logo, a large flat picture for the older
+# records, another flat one, and a text file that is no picture.
+png() { convert -size "$1" "$2" -strip "PNG24:$WORK/$3"; }
+png 120x80 gradient:'rgb(0,0,128)-rgb(238,237,128)' logo2024.png
+png 2000x2000 xc:'rgb(40,90,200)' big.png
+png 90x60 xc:'rgb(200,30,30)' small.png
+printf 'not a picture\n' >"$WORK/notes.txt"
 # legacy_db COUNT PICTURE FILE: a database whose COUNT picture shortcuts
 # (P1...) are kept in the older form (the picture file's own bytes after the
 # name's group, drawn 30 x 20 pixels), beside one simple-text shortcut.

@@ -503,6 +503,25 @@ check_text() {
     expect "$name" false
   fi
 }
+# The five shortcuts the typing suites type fast, as database records, and
+# fast_text COUNT [FIRST]: in TYPED, COUNT of their keywords in turn (from
+# the FIRST), each followed by a filler word, and in EXPECTED what that
+# expands to; with DOTS=1 every seventh keyword ends in a full stop.
+FAST_RECORDS='{"keyword": "SIG", "kind": 0, "plainText": "Kind regards, Anna Berg"},
+  {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
+  {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
+  {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
+  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"}'
+fast_text() {
+  local keywords=(sig ty brb omw imo) fillers=(a so and x ok) i k f d texts=(
+    'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
+  TYPED='' EXPECTED=''
+  for ((i = 0; i < $1; i++)); do
+    k=$(( (i + ${2:-0}) % 5 )) f=$(( (i / 5) % 5 )) d=' '
+    [ "${DOTS:-}" = 1 ] && [ $((i % 7)) -eq 3 ] && d='.'
+    TYPED+="${keywords[$k]}$d${fillers[$f]} " EXPECTED+="${texts[$k]}$d${fillers[$f]} "
+  done
+}
 # make_database JSON: the shortcuts the host expands, $WORK/shortcuts.dat.
 make_database() { kxdb "$1" "$WORK/shortcuts.dat"; }
 # start_host NAME SECONDS: the engine over the hook module, for SECONDS at
