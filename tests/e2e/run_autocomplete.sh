@@ -12,15 +12,10 @@
 #
 #   tests/e2e/run_autocomplete.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
-APP=$BUILD/app
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 341 349 autocomplete
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 341 349 autocomplete "${1:-}"
 
-mkdir -p "$DATA/local"
-kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
-setting Settings Runs 9
+sig_user
 # CTRL+ALT+SPACE switches expansion on and off.
 setting Settings ToggleExpansions 1
 
@@ -96,8 +91,7 @@ start_notepad 0 0 900 500
 start_kx -logon
 wait_for 30 hidden_window "$MAIN"
 check "the Auto Complete window exists from the start, hidden" wait_for 10 ac_hidden
-# Timer 1 starts the hooks a second after start-up.
-sleep 2
+wait_for 10 hook_loaded
 
 # 1. The first characters of a learned phrase.
 focus_notepad
@@ -233,5 +227,4 @@ check "...the old text is gone, and so is the removed phrase" \
 check "the phrase typed once in notepad was learned once" eval '[ "$(dumped "$PRIVATE" | cut -f2)" = 1 ]'
 check "...and nothing typed in the search box was" eval '! grep -q "flicker quiet" "$ART/acdump.txt"'
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -26,16 +26,11 @@ ART=$BUILD/e2e-artifacts
 E2E=$BUILD/tests/e2e
 TYPE_DELAY_MS=50   # 20 keys a second
 
-suite_cleanup() { wine reg delete "$SETTINGS" /v ExpansionCasing /f >/dev/null 2>&1 </dev/null; }
+suite_cleanup() { unset_setting Settings ExpansionCasing; }
 
 # The shortcuts every test types.
-SHORTCUTS='{"records": [
-  {"keyword": "SIG", "kind": 0, "plainText": "Kind regards, Anna Berg"},
-  {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
-  {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
-  {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
+SHORTCUTS='{"records": ['"$FAST_RECORDS"',
   {"keyword": "ADDR", "kind": 0, "plainText": "12 High Street\r\nLeeds"},
-  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"},
   {"keyword": "BOLD", "kind": 1, "plainText": "Plain Strong end",
    "richText": "{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0 Arial;}}\\f0\\fs20 Plain \\b Strong\\b0  end}"}
 ]}'
@@ -60,24 +55,20 @@ new_target() {
   [ -n "$TARGET_ID" ]
 }
 
-clip() { timeout "$WAIT_S" wine "$E2E/kx_clip_probe.exe" "$@" >>"$ART/kx_clip.log" 2>&1 </dev/null; }
-
 # ---------------------------------------------------------------- tests
 
 # One keyword ended by a space, a full stop and Enter; text around it stays.
 test_simple_delimiters() {
-  local id
   new_target delims --class KxDelims || { expect simple_delimiters_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'Hello sig ' && check_text keyword_then_space delims 'Hello Kind regards, Anna Berg '
-  type_into "$id" 'x sig.' && check_text keyword_then_full_stop delims 'Hello Kind regards, Anna Berg x Kind regards, Anna Berg.'
-  type_into "$id" ' sig' && press_key Return && check_text keyword_then_enter delims \
+  type_into "$TARGET_ID" 'Hello sig ' && check_text keyword_then_space delims 'Hello Kind regards, Anna Berg '
+  type_into "$TARGET_ID" 'x sig.' && check_text keyword_then_full_stop delims 'Hello Kind regards, Anna Berg x Kind regards, Anna Berg.'
+  type_into "$TARGET_ID" ' sig' && press_key Return && check_text keyword_then_enter delims \
     $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\n'
   # A word that merely starts like a keyword, or a keyword inside a word, is typed as is.
-  type_into "$id" 'sigs xsig ' && check_text non_keywords_stay delims \
+  type_into "$TARGET_ID" 'sigs xsig ' && check_text non_keywords_stay delims \
     $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\nsigs xsig '
   # A line break inside the expansion arrives as one.
-  type_into "$id" 'addr ' && check_text multi_line_expansion delims \
+  type_into "$TARGET_ID" 'addr ' && check_text multi_line_expansion delims \
     $'Hello Kind regards, Anna Berg x Kind regards, Anna Berg. Kind regards, Anna Berg\r\nsigs xsig 12 High Street\r\nLeeds '
 }
 
@@ -85,15 +76,13 @@ test_simple_delimiters() {
 # cleared with Ctrl+A and Backspace, or the caret moved off the word, a
 # Backspace must not revive the keyword for the next delimiter to expand.
 test_cleared_words() {
-  local id before
+  local before
   new_target cleared --class KxCleared || { expect cleared_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'ty ' && check_text cleared_field_first_expansion cleared 'thank you for your help '
+  type_into "$TARGET_ID" 'ty ' && check_text cleared_field_first_expansion cleared 'thank you for your help '
   press_key ctrl+a BackSpace Return && check_text cleared_field_takes_only_enter cleared $'\r\n'
 
   new_target moved --class KxMoved || { expect moved_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'ty ' && check_text moved_caret_first_expansion moved 'thank you for your help '
+  type_into "$TARGET_ID" 'ty ' && check_text moved_caret_first_expansion moved 'thank you for your help '
   before=$(word_notices 11)
   press_key Left BackSpace space && check_text moved_caret_no_second_expansion moved 'thank you for your hel  '
   expect moved_caret_one_expansion_only [ "$(word_notices 11)" -eq "$before" ]
@@ -109,11 +98,9 @@ test_casing() {
 
 # A word processor gets the keyword selected and pasted over.
 test_word_processor() {
-  local id
   new_target opus --class OpusApp --rich || { expect word_processor_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'Dear all, sig ' && check_text word_processor_select_paste opus 'Dear all, Kind regards, Anna Berg '
-  type_into "$id" 'omw.' && check_text word_processor_full_stop opus 'Dear all, Kind regards, Anna Berg on my way.'
+  type_into "$TARGET_ID" 'Dear all, sig ' && check_text word_processor_select_paste opus 'Dear all, Kind regards, Anna Berg '
+  type_into "$TARGET_ID" 'omw.' && check_text word_processor_full_stop opus 'Dear all, Kind regards, Anna Berg on my way.'
 }
 
 # Rich text arrives formatted in a RichEdit: the RTF the control holds has
@@ -125,18 +112,16 @@ rtf_has_bold_strong() {
   tr -d '\r\n' <"$WORK/richtext.rtf" | grep -Eq '\\b[ \\][^}]*Strong\\b0 +end'
 }
 test_rich_text() {
-  local id
   new_target richtext --class KxRichTarget --rich --rtf-file "$(winpath "$WORK/richtext.rtf")" ||
     { expect rich_text_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'bold ' && check_text rich_text_plain_words richtext 'Plain Strong end'
+  type_into "$TARGET_ID" 'bold ' && check_text rich_text_plain_words richtext 'Plain Strong end'
   expect rich_text_bold_run rtf_has_bold_strong
   [ -f "$WORK/richtext.rtf" ] && cp "$WORK/richtext.rtf" "$ART/richtext.rtf"
 }
 
 html_clip_ok() {
   rm -f "$WORK/clip.html"
-  clip save --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
+  clip_probe save --format 'HTML Format' --out "$(winpath "$WORK/clip.html")" || return 1
   local f=$WORK/clip.html
   head -c 107 "$f" | grep -q '^Version:1.0' || return 1
   # The header's offsets point at the body's content.
@@ -149,14 +134,12 @@ html_clip_ok() {
   printf '%s' "$fragment" | grep -Eq '<(b|strong)[^>]*>Strong</(b|strong)>|font-weight: ?bold[^>]*>Strong<'
 }
 test_browser() {
-  local id
   new_target browser --class Chrome_WidgetWin_1 || { expect browser_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'bold ' && check_text browser_gets_plain_text browser 'Plain Strong end '
+  type_into "$TARGET_ID" 'bold ' && check_text browser_gets_plain_text browser 'Plain Strong end '
   expect browser_clipboard_html html_clip_ok
   [ -f "$WORK/clip.html" ] && cp "$WORK/clip.html" "$ART/clip.html"
   # Browsers get HTML, not RTF.
-  clip save --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
+  clip_probe save --format 'Rich Text Format' --out "$(winpath "$WORK/clip.rtf")"
   expect browser_clipboard_no_rtf [ $? -eq 1 ]
 }
 
@@ -187,39 +170,26 @@ keys_in_order() {
 # Fifty expansions in a row at 20 keys a second: every character typed and
 # every expansion stands in order, and nothing from an older clipboard.
 test_fast_typing() {
-  local id
-  clip put --text 'OLD CLIPBOARD'
+  clip_probe put --text 'OLD CLIPBOARD'
   new_target fast --class KxFast --timeline "$(winpath "$WORK/fast.timeline")" ||
     { expect fast_typing_target false; return; }
-  id=$TARGET_ID
-  local keywords=(sig ty brb omw imo) fillers=(a so and x ok) texts=(
-    'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
-  local typed='' expected='' i k f d
-  for i in $(seq 0 49); do
-    k=$((i % 5)); f=$(((i / 5) % 5))
-    d=' '; [ $((i % 7)) -eq 3 ] && d='.'
-    typed+="${keywords[$k]}$d${fillers[$f]} "
-    expected+="${texts[$k]}$d${fillers[$f]} "
-  done
+  DOTS=1 fast_text 50
   local before
   before=$(word_notices 11)
-  type_into "$id" "$typed"
-  check_text fast_typing_fifty_expansions fast "$expected"
-  expect fast_typing_keys_in_order keys_in_order "$typed"
+  type_into "$TARGET_ID" "$TYPED"
+  check_text fast_typing_fifty_expansions fast "$EXPECTED"
+  expect fast_typing_keys_in_order keys_in_order "$TYPED"
   expect fast_typing_fifty_notices [ "$(( $(word_notices 11) - before ))" -eq 50 ]
   expect fast_typing_no_old_clipboard bash -c "! grep -q 'OLD CLIPBOARD' '$WORK/fast.txt'"
 }
 
 # Nothing typed into a password box expands; an ordinary box expands again after.
 test_password_box() {
-  local id
   new_target secret --class KxSecret --password || { expect password_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'sig ty ' && check_text password_box_no_expansion secret 'sig ty '
+  type_into "$TARGET_ID" 'sig ty ' && check_text password_box_no_expansion secret 'sig ty '
   expect password_box_suspends grep -q '^notice 1 2$' "$HOST_LOG"
   new_target after-secret --class KxAfterSecret || { expect after_password_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'brb ' && check_text expands_after_password_box after-secret 'be right back '
+  type_into "$TARGET_ID" 'brb ' && check_text expands_after_password_box after-secret 'be right back '
 }
 
 # The program itself loads its code from its own folder only. "ExePath" in
@@ -228,7 +198,6 @@ test_password_box() {
 # the real one): Kestrix still loads its own module and "sig " expands, and
 # "ExePath" names the running program again.
 PROGRAM_DATA="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Tarvik Software/Kestrix"
-program_exited() { ! kill -0 "$1" 2>/dev/null; }
 exe_path_is_ours() { reg_value Settings ExePath | grep -qiF "$(winpath "$BUILD/app/kestrix.exe")"; }
 test_modules_from_own_folder() {
   local elsewhere=$WORK/elsewhere kx_pid
@@ -250,7 +219,7 @@ test_modules_from_own_folder() {
     expect own_module_typed false
   fi
   forward -exit
-  expect own_module_program_ends wait_for 30 program_exited "$kx_pid"
+  expect own_module_program_ends wait_for 30 kx_ended "$kx_pid"
   rm -rf "$elsewhere"
 }
 
@@ -295,12 +264,11 @@ main() {
 # must reach neither the Backspaces nor the paste, and must not stay down for
 # what is typed after.
 test_shifted_delimiters() {
-  local id sig='Kind regards, Anna Berg'
+  local sig='Kind regards, Anna Berg'
   new_target shifted --class KxShifted || { expect shifted_target false; return; }
-  id=$TARGET_ID
-  type_into "$id" 'sig! more' && check_text shifted_exclamation_then_more shifted "$sig! more"
-  type_into "$id" ' sig? yes' && check_text shifted_question_then_more shifted "$sig! more $sig? yes"
-  type_into "$id" ' sig:x y' && check_text shifted_colon_then_more shifted "$sig! more $sig? yes $sig:x y"
+  type_into "$TARGET_ID" 'sig! more' && check_text shifted_exclamation_then_more shifted "$sig! more"
+  type_into "$TARGET_ID" ' sig? yes' && check_text shifted_question_then_more shifted "$sig! more $sig? yes"
+  type_into "$TARGET_ID" ' sig:x y' && check_text shifted_colon_then_more shifted "$sig! more $sig? yes $sig:x y"
 }
 
 main

@@ -9,22 +9,16 @@
 # memory cap loads while the program runs and is saved at exit.
 # Prints "N passed, N failed".
 #
-#   tests/e2e/run_learning.sh [BUILD_DIR]        (default build/learn-win64)
+#   tests/e2e/run_learning.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/learn-win64}" && pwd)
-APP=$BUILD/app
-E2E=$BUILD/tests/e2e
-source "$KX_ROOT/tests/gui/gui_lib.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
 # KX_DISPLAYS="FIRST LAST" picks another range of display numbers.
-gui_setup ${KX_DISPLAYS:-331 339} learning
+gui_suite ${KX_DISPLAYS:-331 339} learning "${1:-}"
 
 ACDATA="$DATA/acdata.txt"
 TEMP="$DATA/acdataTEMP.txt"
 SUGGESTIONS="$DATA/ShortcutSuggestions.txt"
-mkdir -p "$DATA/local"
-kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
-setting Settings Runs 9
+sig_user
 
 PHRASE="see you at the meeting tomorrow"
 SECRET="hunter two secret words"
@@ -155,5 +149,4 @@ check "-exit ends it" stop_kx
 check "the save at exit wrote every phrase back, and the one typed" \
   eval '[ "$(($(wc -l <"$ACDATA") - 1))" -ge "$at_cap" ] && [ -n "$(record "$PHRASE")" ]'
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -8,26 +8,21 @@
 # under way: no message is learned twice and none is missed.
 # Prints "N passed, N failed".
 #
-#   tests/e2e/run_mailscan.sh [BUILD_DIR]        (default build/mailapp-win64)
+#   tests/e2e/run_mailscan.sh [BUILD_DIR]        (default build/win64)
 #
 # The dictionary's mail feeder passes on ten code units a second, and the
 # scan waits for it after each message: the bodies are short so that the
 # suite stays within two minutes.
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/mailapp-win64}" && pwd)
-APP=$BUILD/app
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 421 429 mailscan
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 421 429 mailscan "${1:-}"
 
 ACDATA="$DATA/acdata.txt"
 PROFILE="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Roaming/Thunderbird/Profiles/k3x7.default"
 SENT="$PROFILE/Mail/Local Folders/Sent"
 rm -rf "$(dirname "$(dirname "$PROFILE")")"
-mkdir -p "$(dirname "$SENT")" "$DATA/local"
-kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
-# No welcome: this is not the first start.
-setting Settings Runs 9
+mkdir -p "$(dirname "$SENT")"
+sig_user
 
 scan_done() { [ "$(reg_value Settings ScanThunderbirdSentItemsDone)" = 1 ]; }
 fed_at_least() { local n; n=$(reg_value Settings ScanThunderbirdCurrentSentItem); [ "${n:-0}" -ge "$1" ]; }
@@ -73,9 +68,7 @@ check "nothing of the RE: reply" never_learned grape
 # last two messages lie 90 that feed nothing to learn (no body) and 10
 # replies: ten seconds of scanning, 100 ms a message, in which the program
 # is ended.
-wine reg delete "$SETTINGS" /v ScanThunderbirdSentItemsDone /f >/dev/null 2>&1 </dev/null
-wine reg delete "$SETTINGS" /v ScanThunderbirdCurrentSentItem /f >/dev/null 2>&1 </dev/null
-wine reg delete "$SETTINGS" /v ScanThunderbirdSentItemsSeekPos /f >/dev/null 2>&1 </dev/null
+for v in SentItemsDone CurrentSentItem SentItemsSeekPos; do unset_setting Settings "ScanThunderbird$v"; done
 EMPTY=90
 {
   echo "Alpha resume one." | mail 1 "One"
@@ -129,5 +122,4 @@ check "no message learned twice, none missed" all_learned_once "Alpha resume one
 check "the first mailbox's phrases are kept" learned_once "Plain kiwi note."
 check "nothing of the replies" never_learned fig
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -16,14 +16,11 @@
 # BUILD_DIR gives kxtool.exe and the GUI probe, and the programs of the
 # upgrade package this suite builds (its version one above the package's).
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/win64}" && pwd)
-MSI_DIR=$(cd "${2:-$KX_ROOT/build/msi}" && pwd)
-APP=$BUILD/app
-export WINEPREFIX=$KX_ROOT/build/msi-wineprefix-suite
+export WINEPREFIX=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)/build/msi-wineprefix-suite
 rm -rf "$WINEPREFIX"
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 371 379 msi
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 371 379 msi "${1:-}"
+MSI_DIR=$(cd "${2:-$KX_ROOT/build/msi}" && pwd)
 START=$SECONDS
 
 WELCOME="Welcome to Kestrix Typing Shortcut Expander"
@@ -107,10 +104,10 @@ data_kept() {
 }
 
 # Starts the program as a user does, from the Start-menu shortcut, and waits
-# until its window is up and, a second later, its timer has started the hook.
+# until its window is up and it has loaded the hook module from its folder.
 start_from_menu() {
   timeout 60 wine start "$(winepath -w "$MENU/Kestrix.lnk" 2>/dev/null </dev/null)" >>"$ART/start.log" 2>&1 </dev/null
-  wait_for 40 kx_up && wait_for 30 has_window "$MAIN" && sleep 2
+  wait_for 40 kx_up && wait_for 30 has_window "$MAIN" && wait_for 10 hook_loaded "$FOLDER"
 }
 # The first start offers the welcome, and after it once the first-run
 # setup; a user closes both.
@@ -120,7 +117,6 @@ close_welcome() {
   wait_for 10 has_window "General Setup" && answer "General Setup" "Cancel"
   return 0
 }
-hook_from_folder() { mapped "$FOLDER/kxhook.dll"; }
 
 # The package of the next release: the same programs, a higher version.
 build_next() {
@@ -165,9 +161,8 @@ scope() {
     eval 'same_text "$(arp HelpLink)" "$WIN_FOLDER\\help\\index.html"'
   check "$name: its icon is published" product_icon
 
-  check "$name: the shortcut starts the installed program" start_from_menu
+  check "$name: the shortcut starts the installed program, which loads kxhook.dll from its folder" start_from_menu
   close_welcome
-  check "$name: the program loads kxhook.dll from its folder" hook_from_folder
   check "$name: sig expands in notepad" expands
   [ -z "${props[*]}" ] && shot installed-program   # the README's picture
   check "$name: ExePath names the installed program" exe_path_is_installed
@@ -194,8 +189,7 @@ scope() {
   check "$name: the upgrade left no note of itself" eval '[ -z "$(reg_value "$INSTALLER" Upgrading)" ]'
   check "$name: the database is kept" eval '[ "$(sha256sum <"$DATA/local/abbrev.dat")" = "$db_sum" ]'
   check "$name: the settings are kept" eval '[ "$(reg_value "$SETTINGS" ExePath)" = "$exe_path" ] && run_entry'
-  sleep 2   # the restarted program's timer starts the hook after a second
-  check "$name: and sig still expands" expands
+  check "$name: and sig still expands" eval 'wait_for 10 hook_loaded "$FOLDER" && expands'
 
   # Removal, while the program runs.
   echo "shared" >"$SHARED_DIR/shared_abbrev.dat"
@@ -219,7 +213,7 @@ scope() {
 mkdir -p "$SHARED_DIR"
 # check always succeeds: the build's own result is whether it named the version.
 check "the next release's package builds" build_next
-[ -n "${NEXT:-}" ] || { echo "$passed passed, $failed failed"; exit 1; }
+[ -n "${NEXT:-}" ] || { finish; exit 1; }
 start_notepad 0 760 1280 230
 
 FOLDER="$C/Program Files/Kestrix"; WIN_FOLDER='C:\Program Files\Kestrix'
@@ -236,5 +230,4 @@ FOLDER="$USER_DIR/AppData/Local/Programs/Kestrix"; WIN_FOLDER="C:\\users\\$(whoa
 scope "for this user" tray ALLUSERS=
 
 echo "run time $((SECONDS - START)) s"
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

@@ -7,14 +7,10 @@
 # holds the picture as a PNG, and into a RichEdit, which then holds a
 # picture. Prints "N passed, N failed".
 #
-#   tests/e2e/run_picture.sh [BUILD_DIR]        (default build/pic-win64)
+#   tests/e2e/run_picture.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/pic-win64}" && pwd)
-APP=$BUILD/app
-E2E=$BUILD/tests/e2e
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 321 329 picture
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 321 329 picture "${1:-}"
 
 LOCAL="$DATA/local"
 DB="$LOCAL/abbrev.dat"
@@ -35,24 +31,13 @@ sys.exit(0 if eval(sys.argv[2]) else 1)
 PY
 }
 
-# The pictures: a small logo, a large flat picture for the older records,
-# and a text file that is no picture.
-python3 - "$WORK" <<'PY'
-import os, struct, sys, zlib
-def png(path, w, h, row):
-    def chunk(t, d):
-        return struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d) & 0xFFFFFFFF)
-    raw = b"".join(b"\x00" + row(y) for y in range(h))
-    with open(path, "wb") as f:
-        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0)) +
-                chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
-d = sys.argv[1]
-png(os.path.join(d, "logo2024.png"), 120, 80, lambda y: bytes(c for x in range(120) for c in (2 * x, 3 * y, 128)))
-flat = bytes((40, 90, 200)) * 2000
-png(os.path.join(d, "big.png"), 2000, 2000, lambda y: flat)
-png(os.path.join(d, "small.png"), 90, 60, lambda y: bytes((200, 30, 30)) * 90)
-open(os.path.join(d, "notes.txt"), "w").write("not a picture\n")
-PY
+# The pictures, 8-bit RGB: a small logo, a large flat picture for the older
+# records, another flat one, and a text file that is no picture.
+png() { convert -size "$1" "$2" -strip "PNG24:$WORK/$3"; }
+png 120x80 gradient:'rgb(0,0,128)-rgb(238,237,128)' logo2024.png
+png 2000x2000 xc:'rgb(40,90,200)' big.png
+png 90x60 xc:'rgb(200,30,30)' small.png
+printf 'not a picture\n' >"$WORK/notes.txt"
 # legacy_db COUNT PICTURE FILE: a database whose COUNT picture shortcuts
 # (P1...) are kept in the older form (the picture file's own bytes after the
 # name's group, drawn 30 x 20 pixels), beside one simple-text shortcut.
@@ -77,12 +62,10 @@ legacy_db 80 big.png "$DB"
 cp "$DB" "$WORK/before.dat"
 start_kx
 check "a start with older pictures shows Updating Shortcuts" wait_for 60 has_window "Updating Shortcuts"
-shot updating-shortcuts "Updating Shortcuts"
 check "its texts are Please Wait and the explanation" \
   eval '[ "$(probe item "Updating Shortcuts" 242)|$(probe item "Updating Shortcuts" 243)" = "Please Wait|Updating your shortcuts, this may take a few minutes." ]'
 click_button "Updating Shortcuts" "Cancel"
 check "Cancel asks first" wait_for 20 has_window "Confirm Cancel"
-shot confirm-cancel "Confirm Cancel"
 answer "Confirm Cancel" "Abort Anyway"
 check "Abort Anyway ends the update" wait_for 30 no_window "Updating Shortcuts"
 check "the program starts after a cancelled update" main_up
@@ -122,7 +105,6 @@ press "New Picture Shortcut" alt+w End shift+Home
 xdotool type --delay 80 "60"
 check "a typed width sets the height in proportion and the percentage" \
   wait_for 10 eval '[ "$(probe item "New Picture Shortcut" 119) $(probe item "New Picture Shortcut" 113)" = "40 50%" ]'
-shot picture-editor "New Picture Shortcut"
 answer "New Picture Shortcut" "OK"
 check "OK stores the picture at the typed size" db_check \
   'records["LOGO"]["kind"] == 3 and "{\\*\\KestrixFileName{\\logo2024}}{\\pict\\wmetafile8\\picw900\\pich600\\picwgoal900\\pichgoal600 \r\n" in records["LOGO"]["richText"]'
@@ -143,7 +125,6 @@ check "OK on an unchanged picture stores the same document" eval \
 check "a second New Picture Shortcut takes a text file" new_picture bad notes.txt
 click_button "New Picture Shortcut" "OK"
 check "a text file is refused as Unsupported File Specified" wait_for 20 has_window "Unsupported File Specified"
-shot unsupported-file "Unsupported File Specified"
 answer "Unsupported File Specified" "OK"
 check "the editor stays open after the refusal" has_window "New Picture Shortcut"
 answer "New Picture Shortcut" "Cancel"
@@ -176,9 +157,7 @@ start_target pic-rich --class KxWordPad --rich --rtf-file "$(winpath "$WORK/rich
 type_into "pic-rich" "logo " 80
 check "in a RichEdit the expansion is a picture" wait_for 15 grep -q '\\pict' "$WORK/rich.rtf"
 check "  ... and the keyword is gone" eval '! grep -q "logo" "$WORK/rich.rtf"'
-shot picture-in-richedit "pic-rich"
 
 check "the program survives" kx_running
 check "the program ends on -exit" stop_kx
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

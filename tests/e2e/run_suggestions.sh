@@ -6,22 +6,16 @@
 # notepad, a cancelled editor leaves its row usable, and "Don't give me
 # suggestions" stops further windows. Prints "N passed, N failed".
 #
-#   tests/e2e/run_suggestions.sh [BUILD_DIR]        (default build/sug2-win64)
+#   tests/e2e/run_suggestions.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/sug2-win64}" && pwd)
-APP=$BUILD/app
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 411 419 suggestions
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 411 419 suggestions "${1:-}"
 
 SUG="Shortcut Suggestions"
 SIMPLE="New Simple Text Shortcut"
 RICH="New Rich Text Shortcut"
 FILE="$DATA/ShortcutSuggestions.txt"
-mkdir -p "$DATA/local"
-kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
-# No welcome (only below 5 runs).
-setting Settings Runs 9
+sig_user
 
 # Rows 1 to 3 and 6 to 8 take one line each; row 5 wraps to more lines than
 # its box shows.
@@ -41,15 +35,7 @@ row_enabled() { local r=$1; probe enabledid "$SUG" $((100 + r)) && probe enabled
   probe enabledid "$SUG" $((106 + r)); }
 row_disabled() { local r=$1 id; for id in $((100 + r)) $((103 + r)) $((106 + r)); do
   probe enabledid "$SUG" "$id"; [ $? -eq 1 ] || return 1; done; }
-# A left click in the middle of control ID of the window TITLE.
-click_id() {
-  local x y
-  wait_for 10 probe whereid "$1" "$2" || return 1
-  read -r x y < <(probe whereid "$1" "$2")
-  [ -n "$y" ] && click_at "$x" "$y"
-}
 client_size() { probe client "$SUG"; }
-tip_shown() { probe tips | grep -qxF "$1"; }
 
 start_notepad
 
@@ -60,10 +46,9 @@ check "the window opens at start-up" wait_for 40 has_window "$SUG"
 check "...with the first three suggestions, one row each" wait_for 10 rows_are "${P[1]}" "${P[2]}" "${P[3]}"
 check "...and the file keeps lines 4 onwards" file_is 4 8
 check "...its client area is 450 wide and as high as three one-line rows make it" wait_for 5 says "450 240" client_size
-shot suggestions-window "$SUG"
 click_id "$SUG" 101 >/dev/null
 check "the simple text button of a row says what it does" \
-  eval 'mouse_to $(probe whereid "$SUG" 104) && wait_for 10 tip_shown "Create this shortcut as simple text."'
+  eval 'mouse_to $(probe whereid "$SUG" 104) && wait_for 10 tip_says "Create this shortcut as simple text."'
 
 # 2. Row 1 becomes a simple-text shortcut "tqr".
 click_id "$SUG" 104
@@ -89,7 +74,6 @@ forward -show
 check "-show opens the window on the next three" wait_for 20 rows_are "${P[4]}" "${P[5]}" "${P[6]}"
 check "...and the file keeps the last two" file_is 7 8
 check "...the long phrase's box five lines high, the window higher by four lines" wait_for 5 says "450 320" client_size
-shot suggestions-long-phrase "$SUG"
 click_id "$SUG" 111
 check "the check box is ticked" wait_for 5 probe checked "$SUG" "Don't give me suggestions"
 check "Close ends the window" answer "$SUG" "Close"
@@ -128,5 +112,4 @@ start_kx
 check "at the next start the window opens again" wait_for 40 has_window "$SUG"
 check "-exit ends the program while the window is open" stop_kx
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

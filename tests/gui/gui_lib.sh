@@ -1,9 +1,11 @@
 # The one harness of the suites that drive Windows programs under Wine on a
 # virtual display: the display and the Wine prefix, kestrix.exe's start and
 # stop, the registry, notepad, kx_target, the test host and the probes.
-# Source it after setting KX_ROOT, BUILD and APP (and WINEPREFIX for a prefix
-# of the suite's choosing), then call gui_setup with a display range and a
-# prefix name, or, for the typing suites, start_display and start_wine.
+# A suite sources it (with WINEPREFIX set for a prefix of its choosing) and
+# calls gui_suite with a display range, a prefix name and its build folder,
+# and ends with finish. The typing suites set BUILD and APP, then call
+# start_display and start_wine.
+KX_ROOT=${KX_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)}
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
 # wine-env.sh names a default prefix; the GUI suites pick their own in
 # gui_setup, so a prefix the caller has not set stays unset.
@@ -39,23 +41,25 @@ cleanup() {
 }
 trap cleanup EXIT
 
-check() {  # check NAME COMMAND...
+# finish: the tally the test run counts, and the suite's exit status.
+finish() { echo "$passed passed, $failed failed"; [ "$failed" -eq 0 ]; }
+# check NAME COMMAND...: a failure keeps a screenshot of that moment in
+# $SHOTS (failed-N.png), when the suite has one.
+check() {
   local name=$1; shift
-  if "$@"; then passed=$((passed + 1)); echo "ok   $name"
-  else failed=$((failed + 1)); echo "FAIL $name"; fi
+  if "$@"; then passed=$((passed + 1)); echo "ok   $name"; return; fi
+  failed=$((failed + 1)); echo "FAIL $name"
+  [ -n "$SHOTS" ] && import -window root "$SHOTS/failed-$failed.png" >/dev/null 2>&1
+  return 1
 }
 # expect NAME COMMAND...: check as the typing suites count, on the error
 # output; a failure keeps a screenshot and the tail of the hook link's record.
 log() { printf '%s\n' "$*" >&2; }
 expect() {
-  local name=$1; shift
-  if "$@"; then
-    passed=$((passed + 1)); log "PASS $name"
-  else
-    failed=$((failed + 1)); log "FAIL $name"
-    import -window root "$ART/$name.png" >/dev/null 2>&1
-    [ -f "$WORK/probe.txt" ] && tail -30 "$WORK/probe.txt" >&2
-  fi
+  check "$@" >&2 && return
+  import -window root "$ART/$1.png" >/dev/null 2>&1
+  [ -f "$WORK/probe.txt" ] && tail -30 "$WORK/probe.txt" >&2
+  return 0
 }
 wait_for() {  # wait_for SECONDS COMMAND...
   local end=$((SECONDS + $1)); shift
@@ -97,6 +101,16 @@ click_button() {
   read -r x y < <(probe where "$1" "$2")
   [ -n "$y" ] && click_at "$x" "$y"
 }
+# click_id TITLE ID: a left click in the middle of the window's control of
+# that ID, once there is one.
+click_id() {
+  local x y
+  wait_for 10 probe whereid "$1" "$2" || return 1
+  read -r x y < <(probe whereid "$1" "$2")
+  [ -n "$y" ] && click_at "$x" "$y"
+}
+# tip_says TEXT: a balloon or tooltip on screen says exactly TEXT.
+tip_says() { probe tips | grep -qxF -e "$1"; }
 # click_toolbar COMMAND: a click on the main toolbar's button of that command.
 click_toolbar() {
   local x y
@@ -139,6 +153,8 @@ open_tray_menu() {
   probe tray 517 && wait_for 10 popup_has "-	Open Kestrix" && return 0
   echo "     no tray menu: $(where_focus), open popups '$(popups | tr '\t\n' ' |')'"; return 1
 }
+# file_menu ITEM: File opened with Alt+F, then a click on its item.
+file_menu() { press "$MAIN" alt+f && wait_for 5 popup_open && click_popup "$1"; }
 # State of the menu bar's item and of the toolbar's button for a command.
 menu_state() { probe menu "$1" | cut -f1; }
 tb_state() { probe tbstate "$1"; }
@@ -174,8 +190,6 @@ active() { probe foreground | cut -f1 | grep -qxF "$1"; }
 says() { local want=$1; shift; [ "$("$@")" = "$want" ]; }  # says TEXT COMMAND...
 # told WANT TEXT: after a wait for WANT ran out, says what stood there instead.
 told() { echo "     expected '$1', found '$(printf '%s' "$2" | tr '\n' '|')'"; return 1; }
-# The dialog is there and has that button, hidden.
-hidden_button() { probe shown "$1" "$2"; [ $? -eq 1 ]; }
 # The window exists and, once its thread has caught up, is not visible.
 hidden_window() { probe visible "$1"; [ $? -eq 1 ]; }
 keywords() { probe list | cut -f1 | tr '\n' ' '; }
@@ -218,8 +232,15 @@ kxdb() {  # kxdb JSON_TEXT FILE: a shortcut database built by kxtool
 KX_KEY='HKCU\Software\Tarvik Software\Kestrix'
 SETTINGS="$KX_KEY\\Settings"
 _reg_key() { case $1 in HK*) printf '%s' "$1" ;; *) printf '%s\\%s' "$KX_KEY" "$1" ;; esac; }
+# sig_user: a user past the welcome (shown below 5 runs) whose Default
+# group holds the signature that expands checks.
+sig_user() {
+  mkdir -p "$DATA/local" && setting Settings Runs 9 &&
+    kxdb '{"records":[{"keyword":"SIG","kind":0,"plainText":"Best regards, Kim"}]}' "$DATA/local/abbrev.dat"
+}
 # db_dump FILE: a shortcut database as kxtool dumps it, in JSON.
 db_dump() { timeout 30 wine "$BUILD/kxtool.exe" db dump "$(winpath "$1")" 2>/dev/null </dev/null | tr -d '\r'; }
+unset_setting() { wine reg delete "$(_reg_key "$1")" /v "$2" /f >/dev/null 2>&1 </dev/null; }
 setting() { wine reg add "$(_reg_key "$1")" /v "$2" /t REG_SZ /d "$3" /f >/dev/null 2>&1 </dev/null; }
 reg_value() {
   wine reg query "$(_reg_key "$1")" /v "$2" 2>/dev/null </dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//Ip"
@@ -230,14 +251,23 @@ reg_value() {
 KX_LIFETIME=3600
 start_kx() { timeout "$KX_LIFETIME" wine "$APP/kestrix.exe" "$@" >"$ART/kestrix.log" 2>&1 </dev/null & KX_PID=$!; }
 kx_running() { kill -0 "$KX_PID" 2>/dev/null; }
-kx_ended() { ! kill -0 "$KX_PID" 2>/dev/null; }
+kx_ended() { ! kill -0 "${1:-$KX_PID}" 2>/dev/null; }  # kx_ended [PID]
 # forward ARG...: a second start, which hands its arguments to the running copy.
 forward() { timeout 30 wine "$APP/kestrix.exe" "$@" >/dev/null 2>&1 </dev/null; }
 # stop_kx: the program ends on -exit.
 stop_kx() { forward -exit; wait_for 60 kx_ended; }
-# main_up: the main window is up and, two seconds later, timer 1 (a second
-# after the start) has started the hook.
-main_up() { wait_for 60 has_window "$MAIN" && wait_for 30 eval 'probe visible "$MAIN"' && sleep 2; }
+# hook_loaded [FOLDER]: the program start_kx started (or, given FOLDER, any
+# program) has loaded the hook module of $APP (of FOLDER). Timer 1, a second
+# after the start, loads it and sets the hooks on its thread, within
+# milliseconds of the load. Its hooks are low-level ones, which Windows
+# never loads into other programs.
+hook_loaded() {
+  local maps=/proc/[0-9]*/maps
+  [ -n "${1:-}" ] || maps=/proc/$(pgrep -P "${KX_PID:-0}" | head -1)/maps
+  grep -qsF "$(realpath -m "${1:-$APP}/kxhook.dll")" $maps && sleep 0.3
+}
+# main_up: the main window is up and the hook runs.
+main_up() { wait_for 60 has_window "$MAIN" && wait_for 30 eval 'probe visible "$MAIN"' && wait_for 10 hook_loaded; }
 # A key typed with xdotool travels twice: the X server hands it to the
 # program whose window holds the X input focus, and Wine hands it on to the
 # focused control of the active window, wherever that is. With no window
@@ -362,6 +392,13 @@ record() { tr -d '\r' <"$DATA/acdata.txt" | awk -F'\t' -v p="$1" '$1 == p { $1 =
 clip_probe() { timeout 30 wine "$BUILD/tests/e2e/kx_clip_probe.exe" "$@" 2>>"$ART/clip-probe.log" </dev/null; }
 
 
+# gui_suite FIRST LAST NAME [BUILD_DIR]: the Windows build (build/win64 by
+# default), then gui_setup.
+gui_suite() {
+  BUILD=$(cd "${4:-$KX_ROOT/build/win64}" && pwd) || exit 1
+  APP=$BUILD/app E2E=$BUILD/tests/e2e
+  gui_setup "$1" "$2" "$3"
+}
 # gui_setup FIRST LAST NAME: a display numbered FIRST to LAST of its own and
 # the prefix $BUILD/NAME-wineprefix, booted once, with a fresh registry and
 # data folder for the program. Artifacts go to $BUILD/NAME-artifacts.
@@ -465,6 +502,25 @@ check_text() {
     log "  actual:   $(printf '%q' "$(target_text "$title")")"
     expect "$name" false
   fi
+}
+# The five shortcuts the typing suites type fast, as database records, and
+# fast_text COUNT [FIRST]: in TYPED, COUNT of their keywords in turn (from
+# the FIRST), each followed by a filler word, and in EXPECTED what that
+# expands to; with DOTS=1 every seventh keyword ends in a full stop.
+FAST_RECORDS='{"keyword": "SIG", "kind": 0, "plainText": "Kind regards, Anna Berg"},
+  {"keyword": "TY", "kind": 0, "plainText": "thank you for your help"},
+  {"keyword": "BRB", "kind": 0, "plainText": "be right back"},
+  {"keyword": "OMW", "kind": 0, "plainText": "on my way"},
+  {"keyword": "IMO", "kind": 0, "plainText": "in my opinion"}'
+fast_text() {
+  local keywords=(sig ty brb omw imo) fillers=(a so and x ok) i k f d texts=(
+    'Kind regards, Anna Berg' 'thank you for your help' 'be right back' 'on my way' 'in my opinion')
+  TYPED='' EXPECTED=''
+  for ((i = 0; i < $1; i++)); do
+    k=$(( (i + ${2:-0}) % 5 )) f=$(( (i / 5) % 5 )) d=' '
+    [ "${DOTS:-}" = 1 ] && [ $((i % 7)) -eq 3 ] && d='.'
+    TYPED+="${keywords[$k]}$d${fillers[$f]} " EXPECTED+="${texts[$k]}$d${fillers[$f]} "
+  done
 }
 # make_database JSON: the shortcuts the host expands, $WORK/shortcuts.dat.
 make_database() { kxdb "$1" "$WORK/shortcuts.dat"; }

@@ -7,13 +7,10 @@
 # second starts. Prints "N passed, N failed".
 # Screenshots go to BUILD_DIR/gui-artifacts/screenshots, or to $KX_SHOTS.
 #
-#   tests/gui/run_gui.sh [BUILD_DIR]        (default build/app-win64)
+#   tests/gui/run_gui.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/app-win64}" && pwd)
-APP=$BUILD/app
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 171 179 gui
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 171 179 gui "${1:-}"
 
 menu_keys() { press "$MAIN" "$@"; }             # Alt+letter and arrows on the main window
 # pick_group NAME: Shortcut > Groups, then down the submenu to NAME.
@@ -34,7 +31,7 @@ lists() {
   wait_for 10 list_has "$1" "$2" && return 0
   echo "     the list holds: $(probe list | tr '\t\n' '=|'), the status bar: $(probe status 0)"; return 1
 }
-both_states() { echo "$(menu_state "$1") $(tb_state "$1")"; }
+both_states() { local c; for c in "$@"; do echo -n "$(menu_state "$c") $(tb_state "$c") "; done | sed 's/ $//'; }
 
 # First start: an empty Default group, the welcome after half a second.
 start_kx
@@ -42,17 +39,15 @@ check "main window appears" wait_for 20 has_window "$MAIN"
 check "first start says the group file was created" wait_for 10 has_window "Load Shortcuts"
 press "Load Shortcuts" Return
 check "a first start centres the window on the desktop" wait_for 5 centred "$MAIN"
-check "first start offers the welcome" wait_for 10 has_window "Welcome to Kestrix Typing Shortcut Expander"
+# The welcome, then the first-run setup (the options suite tries both): Cancel.
+wait_for 10 has_window "Welcome to Kestrix Typing Shortcut Expander"
 shot welcome "Welcome to Kestrix Typing Shortcut Expander"
-check "the welcome's Close button closes it" answer "Welcome to Kestrix Typing Shortcut Expander" "Close"
-# The first-run setup follows the welcome (its own suite tries it); Cancel.
-check "the first-run setup follows the welcome" wait_for 10 has_window "General Setup"
+answer "Welcome to Kestrix Typing Shortcut Expander" "Close"
 answer "General Setup" "Cancel"
 check "the program goes on with its window up" eval 'kx_running && probe visible "$MAIN"'
 check "the list starts empty" test -z "$(probe list)"
 check "an empty list asks to press Add" eval 'probe status 2 | grep -qF "Please press \"Add\" to create a new shortcut."'
-check "with no row, Edit is grayed in the menu and the toolbar" says "grayed disabled" both_states 2003
-check "with no row, Delete is grayed in the menu and the toolbar" says "grayed disabled" both_states 2002
+check "with no row, Edit and Delete are grayed in the menu and the toolbar" says "grayed disabled grayed disabled" both_states 2003 2002
 check "the menu shows the keys of Edit and Delete" eval 'probe menu 2003 | grep -qP "\tCtrl\+E$" &&
   probe menu 2002 | grep -qP "\tCtrl\+(Delete|Del)$"'
 
@@ -72,7 +67,7 @@ menu_keys ctrl+shift+s
 check "Ctrl+Shift+S opens the simple text editor" wait_for 10 has_window "New Simple Text Shortcut"
 click_button "New Simple Text Shortcut" "OK"
 check "OK with no keyword says one is needed and keeps the editor open" wait_for 5 eval \
-  'probe tips | grep -qxF "Please enter a keyword." && probe visible "New Simple Text Shortcut"'
+  'tip_says "Please enter a keyword." && probe visible "New Simple Text Shortcut"'
 answer "New Simple Text Shortcut" "Cancel"
 
 # The rich-text editor from the menu: Shortcut > Add New Shortcut > Rich Text.
@@ -104,7 +99,6 @@ check "Ctrl+X again names it Expand" wait_for 5 says "Expand" probe button 1006
 
 # The Auto button switches Auto Complete, and the status bar says so.
 was=$(probe status 1); case $was in *On) other="Auto Complete is Off" ;; *) other="Auto Complete is On" ;; esac
-check "the status bar says whether Auto Complete is on" eval 'case "$was" in "Auto Complete is On"|"Auto Complete is Off") true ;; *) false ;; esac'
 # auto_says TEXT: the status bar's Auto Complete part says TEXT within 5 s;
 # else what the status bar, the button and the setting say.
 auto_says() {
@@ -121,11 +115,9 @@ check "and back" auto_says "$was"
 # Which commands a selection enables, in the menu, the toolbar and the
 # list's context menu.
 select_rows GM
-check "one row enables Edit" wait_for 5 says "enabled enabled" both_states 2003
-check "one row enables Delete" says "enabled enabled" both_states 2002
+check "one row enables Edit and Delete" wait_for 5 says "enabled enabled enabled enabled" both_states 2003 2002
 select_rows GM TY
-check "two rows gray Edit" wait_for 5 says "grayed disabled" both_states 2003
-check "two rows keep Delete" says "enabled enabled" both_states 2002
+check "two rows gray Edit and keep Delete" wait_for 5 says "grayed disabled enabled enabled" both_states 2003 2002
 read -r x y < <(probe row TY); click_at "$x" "$y" 3
 check "the context menu of two rows grays Edit, offers Delete" wait_for 5 eval \
   'popup_has "g	&Edit Shortcut..." && popup_has "-	&Delete Shortcut" && popup_has "-	Select &All"'
@@ -250,7 +242,7 @@ wait_for 10 list_lacks M2
 # New asks where to create the shortcut; Cancel stops there.
 click_toolbar 2010
 check "New asks private or shared" wait_for 10 probe shown "Shared Shortcuts Selection" "Shared (network) shortcuts"
-check "the question has no Both for New" hidden_button "Shared Shortcuts Selection" "Both"
+check "the question has no Both for New" eval 'probe shown "Shared Shortcuts Selection" "Both"; [ $? -eq 1 ]'
 answer "Shared Shortcuts Selection" "Cancel"
 check "Cancel opens no editor" eval 'probe visible "$MAIN" && no_window "New Simple Text Shortcut"'
 
@@ -279,5 +271,4 @@ check "the converted shortcut is listed as simple text" wait_for 10 eval 'probe 
 
 check "the third run ends on -exit" stop_kx
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

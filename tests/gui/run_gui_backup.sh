@@ -11,13 +11,10 @@
 # keys: the preview's rows, the summary, the report, the new group expanding.
 # Prints "N passed, N failed".
 #
-#   tests/gui/run_gui_backup.sh [BUILD_DIR]        (default build/backup-win64)
+#   tests/gui/run_gui_backup.sh [BUILD_DIR]        (default build/win64)
 set -uo pipefail
-KX_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-BUILD=$(cd "${1:-$KX_ROOT/build/backup-win64}" && pwd)
-APP=$BUILD/app
-source "$KX_ROOT/tests/gui/gui_lib.sh"
-gui_setup 361 369 gui-backup
+source "$(dirname "${BASH_SOURCE[0]}")/../gui/gui_lib.sh"
+gui_suite 361 369 gui-backup "${1:-}"
 
 LOCAL="$DATA/local"
 BACKUPS="$ART/backups"
@@ -34,9 +31,6 @@ db_keywords() { db_dump "$1" | sed -n 's/.*"keyword": *"\([^"]*\)".*/\1/p' | sor
 db_text() {  # db_text FILE KEYWORD: the plain text stored for KEYWORD
   db_dump "$1" | grep "\"keyword\": *\"$2\"" | sed -n 's/.*"plainText": *"\([^"]*\)".*/\1/p'
 }
-# file_menu ITEM: File opened with Alt+F, then a click on the item (its
-# label without "&" and key).
-file_menu() { press "$MAIN" alt+f && wait_for 5 popup_open && click_popup "$1"; }
 # The text a message box shows (Wine's static of id 0xFFFF, as Windows').
 box_text() { probe item "$1" 65535; }
 # fill TITLE TEXT: the dialog's focused field takes TEXT, typed.
@@ -51,22 +45,17 @@ start_notepad 0 760 1280 230
 
 start_kx
 check "the program starts" main_up
-check "Load, Save, Backup and Restore are enabled in the menu" \
-  eval '[ "$(menu_state 1001) $(menu_state 1002) $(menu_state 1008) $(menu_state 1009)" = "enabled enabled enabled enabled" ]'
 
 # Backup Data: an empty field is refused, then the typed folder is used.
 file_menu "Backup Data..."
 check "Backup Data opens its dialog" wait_for 10 has_window "Backup Data"
-shot backup-dialog "Backup Data"
 click_button "Backup Data" "Backup"
 check "an empty folder is refused" wait_for 10 has_window "Directory required"
 check "...saying what is needed" says "Please specify a directory to backup the data to." box_text "Directory required"
-shot backup-directory-required "Directory required"
 answer "Directory required" "OK"
 fill "Backup Data" "$(winpath "$BACKUPS")"
 answer "Backup Data" "Backup"
 check "the backup reports its success" wait_for 20 has_window "Backup Successful"
-shot backup-successful "Backup Successful"
 answer "Backup Successful" "OK"
 BK=$(ls -d "$BACKUPS"/Kestrix_Backup_* 2>/dev/null | head -1)
 # Its name comes from the same clock and pattern as kxtool's backup, whose
@@ -75,7 +64,6 @@ check "the backup folder holds the group file in its local folder" cmp -s "$LOCA
 # The chosen folder opens in the file explorer; it is closed again.
 EXPLORER=$(basename "$BACKUPS")
 check "the chosen folder opens in the file explorer" wait_for 20 has_window "$EXPLORER"
-shot backup-explorer
 check "...which closes on Alt+F4" close_window "$EXPLORER"
 
 # After the backup BRB is deleted, as a user does.
@@ -93,7 +81,6 @@ printf '50\r\nphrase from the restored backup\t1\t2\t3\t4\r\n' >"$BK/acdata.txt"
 # Restore Data, prompting before overwriting (the preselected choice).
 file_menu "Restore Data..."
 check "Restore Data opens its dialog" wait_for 10 has_window "Restore Data"
-shot restore-dialog "Restore Data"
 fill "Restore Data" "$(winpath "$BK")"
 answer "Restore Data" "Restore"
 # Two questions, one after the other: the learned phrases, then the default group.
@@ -102,10 +89,8 @@ FIRST=$(window "Confirm Overwrite")
 click_button "Confirm Overwrite" "Overwrite"
 check "restoring over the default group asks first" \
   wait_for 20 eval '[ -n "$(window "Confirm Overwrite")" ] && [ "$(window "Confirm Overwrite")" != "$FIRST" ]'
-shot restore-confirm-overwrite "Confirm Overwrite"
 answer "Confirm Overwrite" "Overwrite"
 check "the restore reports its success" wait_for 20 has_window "Restore Successful"
-shot restore-successful "Restore Successful"
 # The replaced files are kept in the user's own Documents, never beside the backup.
 KEPT=$(find -L "$WINEPREFIX/drive_c/users" -maxdepth 3 -name 'Kestrix_Before_Restore_*' 2>/dev/null | head -1)
 check "...naming where the replaced files were kept" \
@@ -124,7 +109,7 @@ SAVED="$ART/saved.dat"; rm -f "$SAVED"
 file_menu "Save Shortcuts..."
 check "Save Shortcuts opens the Save Data dialog" wait_for 10 has_window "Save Data"
 fill "Save Data" "$(winpath "$SAVED")"
-shot save-data "Save Data"; xdotool key Return
+xdotool key Return
 check "the saved file is written" wait_for 10 test -s "$SAVED"
 check "it reads back with the same shortcuts" eval '[ "$(db_keywords "$SAVED")" = "BRB SIG " ] &&
   [ "$(db_text "$SAVED" BRB)" = "be right back" ]'
@@ -140,9 +125,8 @@ kxdb '{"records":[{"keyword":"IMP1","kind":0,"plainText":"imported one"},{"keywo
 press "$MAIN" ctrl+l
 check "Ctrl+L opens the Load Data dialog" wait_for 10 has_window "Load Data"
 fill "Load Data" "$(winpath "$ART/theirs.dat")"
-shot load-data "Load Data"; xdotool key Return
+xdotool key Return
 check "a keyword that exists asks before replacing" wait_for 10 has_window "Replace Existing Shortcut"
-shot replace-existing "Replace Existing Shortcut"
 answer "Replace Existing Shortcut" "No"
 check "the loaded shortcuts are listed" wait_for 10 eval 'list_has IMP1 "imported one" && list_has IMP2 "imported two"'
 check "the existing SIG is kept" list_has SIG "Best regards, Kim"
@@ -188,10 +172,8 @@ check "...the main file's shortcut too" eval 'preview | grep -q "^ADDR	12 Harbou
 check "...a regex match skipped with its reason" eval 'preview | grep -q "	skipped	.\+"'
 check "...and nothing from a file no one imports" eval '! preview | grep -qi "never"'
 preview >"$ART/espanso-preview.txt"
-shot import-espanso-preview "$IMPORT"
 check "Import (Alt+I) says what it did" import_now
 check "...as N imported, M changed, K skipped" says "0 imported, 2 changed, 1 skipped" summary
-shot import-espanso-done "$IMPORT"
 press "$IMPORT" alt+r
 check "Copy report (Alt+R) puts the preview on the clipboard" \
   eval 'retype "$NOTEPAD" "" && xdotool key ctrl+v && wait_for 5 eval "notepad_text | grep -q \"^SIG	changed	Kind regards, Robin\""'
@@ -228,7 +210,7 @@ check "the main window shows the Beeftext group" wait_for 10 eval 'list_has HTH 
 type_in_notepad "tel "
 check "\"tel \" expands in notepad" wait_for 10 eval 'notepad_text | grep -qF "Call me: \"+44 20 7946 0000\""'
 
-# Export to CSV, then the CSV imported into a new group: the same shortcuts.
+# Export to CSV, then the CSV imported back.
 CSV="$ART/beeftext-export.csv"; rm -f "$CSV"
 press "$MAIN" alt+f && wait_for 5 popup_open && xdotool key e
 check "Export to CSV asks: this group or all" wait_for 10 has_window "Export to CSV"
@@ -238,37 +220,24 @@ retype "Save CSV File" "$(winpath "$CSV")" 30
 wait_for 5 says "$(winpath "$CSV")" probe focustext; xdotool key Return
 check "the export says what it wrote" wait_for 10 eval 'box_text "Export to CSV" | grep -qF "Exported 2 shortcuts to $(winpath "$CSV")."'
 answer "Export to CSV" "OK"
-check "the CSV file holds the group's shortcuts" eval 'grep -q "^\"HTH\",\"Hope this helps," "$CSV"'
-open_import
-press "$IMPORT" alt+s c
-press "$IMPORT" alt+l && fill "$IMPORT" "$(winpath "$CSV")"
-check "the exported CSV previews both shortcuts" \
-  wait_for 10 eval '[ "$(preview | cut -f1,3 | sort | tr "\n\t" ": ")" = "HTH imported:TEL imported:" ]'
-check "...into a new group CSV" says CSV probe item "$IMPORT" 274
-check "Import takes them" import_now
-close_import
-check "the CSV group has the same keywords and texts as the Beeftext group" \
-  eval '[ -n "$(db_pairs "$LOCAL/CSV_abbrev.dat")" ] && [ "$(db_pairs "$LOCAL/CSV_abbrev.dat")" = "$(db_pairs "$LOCAL/Beeftext_abbrev.dat")" ]'
-db_pairs "$LOCAL/CSV_abbrev.dat" >"$ART/csv-pairs.txt"
-# The same file again into the group shown now, whose keywords it all has:
-# with "a number added" they come in as HTH2 and TEL2.
+# The CSV imported back into the group shown, whose keywords it all has:
+# with "a number added" they come in as HTH2 and TEL2, with the same texts.
+db_pairs "$LOCAL/Beeftext_abbrev.dat" >"$ART/beeftext-pairs.txt"
 open_import
 press "$IMPORT" alt+s c
 press "$IMPORT" alt+l && fill "$IMPORT" "$(winpath "$CSV")"
 press "$IMPORT" alt+e alt+u
-check "the existing group offered first is the one shown" says CSV probe item "$IMPORT" 276
-check "keywords in use come in with a number added" \
-  eval 'import_now && [ "$(db_keywords "$LOCAL/CSV_abbrev.dat")" = "HTH HTH2 TEL TEL2 " ]'
-shot import-csv-suffix "$IMPORT"
+check "the existing group offered first is the one shown" says Beeftext probe item "$IMPORT" 276
+check "the exported CSV comes back with a number added to each keyword in use, its texts the same" \
+  eval 'import_now && [ "$(db_keywords "$LOCAL/Beeftext_abbrev.dat")" = "HTH HTH2 TEL TEL2 " ] &&
+    [ "$(db_pairs "$LOCAL/Beeftext_abbrev.dat" | sed -E "s/^(HTH|TEL)2\t/\1\t/" | sort -u)" = "$(cat "$ART/beeftext-pairs.txt")" ]'
 close_import
 check "...and the list shows them" wait_for 10 eval 'list_has HTH2 "Hope this helps,  Robin" && list_has TEL2 ""'
 
 check "the program survives" kx_running
-shot backup-main-window "$MAIN"
 check "the program ends on -exit" stop_kx
 # The save at exit writes the restored phrases, not those loaded at start.
 check "the restored learned phrases outlive the program" \
   eval 'grep -q "phrase from the restored backup" "$DATA/acdata.txt" && ! grep -q "learned before" "$DATA/acdata.txt"'
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish
