@@ -19,7 +19,10 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tests/support/win32_tool.h"
 
 namespace {
 
@@ -29,38 +32,28 @@ constexpr wchar_t kInstanceTitle[] = L"Kestrix";
 constexpr UINT kForwardedCommandLine = WM_USER + 6;
 constexpr UINT kEngineBalloon = WM_APP + 0x73;
 
-struct Windows {
-    DWORD pid = 0;
-    std::vector<HWND> found;
-};
-
-// The common controls' own top-level windows (a tooltip takes an address
-// in WM_USER+6 by design) are the system's to defend, not the program's.
-bool CommonControl(HWND window) {
-    wchar_t name[64] = {};
-    ::GetClassNameW(window, name, 64);
-    return ::lstrcmpiW(name, TOOLTIPS_CLASSW) == 0;
-}
-
-BOOL CALLBACK Collect(HWND window, LPARAM param) {
-    auto* w = reinterpret_cast<Windows*>(param);
-    DWORD pid = 0;
-    ::GetWindowThreadProcessId(window, &pid);
-    if (pid == w->pid && !CommonControl(window)) w->found.push_back(window);
-    return TRUE;
-}
-
-// The program's top-level windows and its message-only ones.
+// The program's top-level windows and its message-only ones, but for the
+// common controls' own (a tooltip takes an address in WM_USER+6 by design):
+// those are the system's to defend, not the program's.
 std::vector<HWND> ProgramWindows() {
-    Windows w;
     HWND main = ::FindWindowW(nullptr, kMainTitle);
     if (!main) main = ::FindWindowW(kInstanceClass, kInstanceTitle);
     if (!main) return {};
-    ::GetWindowThreadProcessId(main, &w.pid);
-    ::EnumWindows(Collect, reinterpret_cast<LPARAM>(&w));
-    HWND child = nullptr;
-    while ((child = ::FindWindowExW(HWND_MESSAGE, child, nullptr, nullptr)) != nullptr) Collect(child, LPARAM(&w));
-    return w.found;
+    std::pair<DWORD, std::vector<HWND>> w;
+    ::GetWindowThreadProcessId(main, &w.first);
+    auto collect = [](HWND window, LPARAM param) -> BOOL {
+        auto* w = reinterpret_cast<std::pair<DWORD, std::vector<HWND>>*>(param);
+        DWORD pid = 0;
+        wchar_t name[64] = {};
+        ::GetWindowThreadProcessId(window, &pid);
+        ::GetClassNameW(window, name, 64);
+        if (pid == w->first && ::lstrcmpiW(name, TOOLTIPS_CLASSW) != 0) w->second.push_back(window);
+        return TRUE;
+    };
+    ::EnumWindows(collect, reinterpret_cast<LPARAM>(&w));
+    for (HWND child = nullptr; (child = ::FindWindowExW(HWND_MESSAGE, child, nullptr, nullptr)) != nullptr;)
+        collect(child, reinterpret_cast<LPARAM>(&w));
+    return w.second;
 }
 
 int Flood() {
@@ -109,13 +102,7 @@ LRESULT CALLBACK DecoyProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 int Decoy(const wchar_t* file) {
     g_log = _wfopen(file, L"w");
     if (!g_log) return 2;
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = DecoyProc;
-    wc.hInstance = ::GetModuleHandleW(nullptr);
-    wc.lpszClassName = kInstanceClass;
-    if (!::RegisterClassW(&wc)) return 2;
-    if (!::CreateWindowExW(0, kInstanceClass, kInstanceTitle, 0, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr))
-        return 2;
+    if (!kxtool::MakeWindow(kInstanceClass, kInstanceTitle, DecoyProc)) return 2;
     std::fputs("ready\n", g_log);
     std::fflush(g_log);
     MSG m;

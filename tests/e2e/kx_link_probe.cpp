@@ -15,6 +15,7 @@
 #include <string>
 
 #include "engine/hooklink/hook_link_win32.h"
+#include "tests/support/win32_tool.h"
 
 namespace {
 
@@ -44,16 +45,9 @@ private:
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    std::wstring module, out, stopFile;
-    unsigned seconds = 60;
-    for (int i = 1; i + 1 < argc; ++i) {
-        const std::wstring a = argv[i];
-        if (a == L"--module") module = argv[++i];
-        else if (a == L"--out") out = argv[++i];
-        else if (a == L"--stop-file") stopFile = argv[++i];
-        else if (a == L"--seconds") seconds = unsigned(_wtoi(argv[++i]));
-    }
-    FILE* f = _wfopen(out.c_str(), L"wb");
+    const kxtool::Args o(argc, argv, 1);
+    const std::wstring module = o.Get(L"--module");
+    FILE* f = _wfopen(o.Get(L"--out").c_str(), L"wb");
     if (!f || module.empty()) return 2;
     FileSink sink(f);
     int result = 0;
@@ -64,11 +58,8 @@ int wmain(int argc, wchar_t** argv) {
             result = 3;
         } else {
             sink.Line("ready");
-            const ULONGLONG end = ::GetTickCount64() + seconds * 1000ull;
-            while (::GetTickCount64() < end) {
-                if (!stopFile.empty() && ::GetFileAttributesW(stopFile.c_str()) != INVALID_FILE_ATTRIBUTES) break;
-                ::Sleep(50);
-            }
+            const ULONGLONG end = ::GetTickCount64() + unsigned(o.Int(L"--seconds", 60)) * 1000ull;
+            while (::GetTickCount64() < end && !kxtool::Exists(o.Get(L"--stop-file"))) ::Sleep(50);
             link.StopEngine();
         }
     }

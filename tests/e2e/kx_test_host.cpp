@@ -37,52 +37,17 @@
 #include "platform/win32/key_injector_win32.h"
 #include "platform/win32/registry_win32.h"
 #include "platform/win32/window_query_win32.h"
+#include "tests/support/win32_tool.h"
 
 namespace {
 
 using namespace kx;
+using kxtool::WriteWhole;
 
 constexpr wchar_t kWindowClass[] = L"KxTestHostWindow";
 constexpr UINT kNoticeMessage = WM_APP + 1;
 constexpr UINT_PTR kStopPollTimer = 1;
 constexpr UINT kStopPollMs = 50;
-
-struct Options {
-    std::wstring db, ready, module, log, stopFile;
-    unsigned seconds = 120;
-};
-
-Options Parse(int argc, wchar_t** argv) {
-    Options o;
-    for (int i = 1; i + 1 < argc; ++i) {
-        const std::wstring a = argv[i];
-        if (a == L"--db") o.db = argv[++i];
-        else if (a == L"--ready") o.ready = argv[++i];
-        else if (a == L"--module") o.module = argv[++i];
-        else if (a == L"--log") o.log = argv[++i];
-        else if (a == L"--stop-file") o.stopFile = argv[++i];
-        else if (a == L"--seconds") o.seconds = unsigned(_wtoi(argv[++i]));
-    }
-    return o;
-}
-
-std::wstring BesideExe(const wchar_t* name) {
-    wchar_t path[MAX_PATH] = {};
-    const DWORD n = ::GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring p(path, n);
-    return p.substr(0, p.find_last_of(L"\\/") + 1) + name;
-}
-
-void WriteFileText(const std::wstring& path, const std::string& text) {
-    if (path.empty()) return;
-    // Written beside and renamed, so a reader never sees half a line.
-    const std::wstring temp = path + L".tmp";
-    if (FILE* f = _wfopen(temp.c_str(), L"wb")) {
-        std::fwrite(text.data(), 1, text.size(), f);
-        std::fclose(f);
-        ::MoveFileExW(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING);
-    }
-}
 
 // Notices are posted to the host's window, as the program posts them to its
 // main window, and written to the log there: the engine's thread never
@@ -147,28 +112,22 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const Options o = Parse(argc, argv);
-    if (o.db.empty() || o.ready.empty()) {
+    const kxtool::Args o(argc, argv, 1);
+    const std::wstring db = o.Get(L"--db"), ready = o.Get(L"--ready"), stopFile = o.Get(L"--stop-file");
+    if (db.empty() || ready.empty()) {
         std::fprintf(stderr, "usage: kx_test_host --db PATH --ready PATH [--module PATH] [--log PATH] "
                              "[--stop-file PATH] [--seconds N]\n");
         return 2;
     }
-    const std::wstring modulePath = o.module.empty() ? BesideExe(L"kxhook.dll") : o.module;
-    if (!o.log.empty()) g_log = _wfopen(o.log.c_str(), L"wb");
+    const std::wstring modulePath = o.Get(L"--module", kxtool::BesideExe(L"kxhook.dll"));
+    if (o.Has(L"--log")) g_log = _wfopen(o.Get(L"--log").c_str(), L"wb");
     auto fail = [&](const char* step, unsigned long error) {
-        WriteFileText(o.ready, std::string("failed ") + step + " " + std::to_string(error) + "\n");
+        WriteWhole(ready, std::string("failed ") + step + " " + std::to_string(error) + "\n");
         return 3;
     };
 
-    HINSTANCE instance = ::GetModuleHandleW(nullptr);
-    WNDCLASSW wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kWindowClass;
-    if (!::RegisterClassW(&wc)) return fail("window", ::GetLastError());
     // Hidden: it owns the clipboard during expansions and receives notices.
-    HWND window = ::CreateWindowExW(0, kWindowClass, L"kx_test_host", WS_OVERLAPPED, 0, 0, 0, 0, nullptr, nullptr,
-                                    instance, nullptr);
+    HWND window = kxtool::MakeWindow(kWindowClass, L"kx_test_host", WindowProc, WS_OVERLAPPED);
     if (!window) return fail("window", ::GetLastError());
 
     Win32Registry registry;
@@ -182,7 +141,7 @@ int wmain(int argc, wchar_t** argv) {
 
     StoreRef local = ShortcutStore::Create();
     uint32_t count = 0;
-    const int loaded = ShortcutStore::Load(*local, std::u16string(reinterpret_cast<const char16_t*>(o.db.c_str())),
+    const int loaded = ShortcutStore::Load(*local, std::u16string(reinterpret_cast<const char16_t*>(db.c_str())),
                                            false, count, SystemDatabaseIo(&clips));
     if (loaded != LoadOk) return fail("database", static_cast<unsigned long>(-loaded));
 
@@ -209,16 +168,14 @@ int wmain(int argc, wchar_t** argv) {
         link.StopEngine();
         return fail("enable", ::GetLastError());
     }
-    WriteFileText(o.ready, "ready " + std::to_string(count) + "\n");
+    WriteWhole(ready, "ready " + std::to_string(count) + "\n");
 
-    const ULONGLONG end = ::GetTickCount64() + o.seconds * 1000ull;
+    const ULONGLONG end = ::GetTickCount64() + unsigned(o.Int(L"--seconds", 120)) * 1000ull;
     ::SetTimer(window, kStopPollTimer, kStopPollMs, nullptr);
     MSG m;
     while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
         if (m.message == WM_TIMER && m.hwnd == window && m.wParam == kStopPollTimer) {
-            const bool stop = ::GetTickCount64() >= end ||
-                              (!o.stopFile.empty() && ::GetFileAttributesW(o.stopFile.c_str()) != INVALID_FILE_ATTRIBUTES);
-            if (stop) ::DestroyWindow(window);
+            if (::GetTickCount64() >= end || kxtool::Exists(stopFile)) ::DestroyWindow(window);
             continue;
         }
         ::TranslateMessage(&m);

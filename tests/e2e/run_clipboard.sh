@@ -65,8 +65,8 @@ new_notepad() {
 }
 
 # page_text: the text of the notepad of this test, exactly, with its CRs,
-# as kx_clip_probe reads it from the window. page_is TEXT: it is TEXT.
-page_text() { clip_probe window-text --title "$NOTEPAD_TITLE" --out "$(winpath "$WORK/notepad.txt")" && tr -d '\000' <"$WORK/notepad.txt"; }
+# as kx_gui_probe reads it from the window. page_is TEXT: it is TEXT.
+page_text() { timeout 10 wine "$APP/kx_gui_probe.exe" text "$NOTEPAD_TITLE" 2>/dev/null </dev/null | tr -d '\000'; }
 page_is() { [ "$(page_text)" = "$1" ]; }
 
 # check_notepad NAME EXPECTED: the page holds exactly EXPECTED and keeps it
@@ -75,7 +75,7 @@ check_notepad() {
   if wait_for 20 page_is "$2" && sleep 0.5 && page_is "$2"; then
     expect "$1" true
   else
-    log "  expected: $2"; log "  actual:   $(cat "$WORK/notepad.txt" 2>/dev/null)"
+    log "  expected: $2"; log "  actual:   $(page_text)"
     expect "$1" false
   fi
 }
