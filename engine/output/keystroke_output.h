@@ -97,7 +97,7 @@ struct OutputPorts {
     const SettingsStore* settings = nullptr;
     // Where a line about a clipboard not given back goes; none: the
     // program's diagnostic output.
-    std::function<void(std::string_view)> log;
+    std::function<void(std::string_view)> log = {};
     // Renders a picture's browser clip as it is expanded; none: a picture
     // goes to a browser with an empty one.
     PngEncoder* pictures = nullptr;

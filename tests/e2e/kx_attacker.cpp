@@ -102,7 +102,7 @@ LRESULT CALLBACK DecoyProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 int Decoy(const wchar_t* file) {
     g_log = _wfopen(file, L"w");
     if (!g_log) return 2;
-    if (!kxtool::MakeWindow(kInstanceClass, kInstanceTitle, DecoyProc)) return 2;
+    if (!testprog::MakeWindow(kInstanceClass, kInstanceTitle, DecoyProc)) return 2;
     std::fputs("ready\n", g_log);
     std::fflush(g_log);
     MSG m;

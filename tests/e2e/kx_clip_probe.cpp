@@ -36,7 +36,7 @@
 
 namespace {
 
-using namespace kxtool;
+using namespace testprog;
 
 std::string FromHex(const std::wstring& hex) {
     std::string b;

@@ -45,7 +45,7 @@ private:
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const kxtool::Args o(argc, argv, 1);
+    const testprog::Args o(argc, argv, 1);
     const std::wstring module = o.Get(L"--module");
     FILE* f = _wfopen(o.Get(L"--out").c_str(), L"wb");
     if (!f || module.empty()) return 2;
@@ -59,7 +59,7 @@ int wmain(int argc, wchar_t** argv) {
         } else {
             sink.Line("ready");
             const ULONGLONG end = ::GetTickCount64() + unsigned(o.Int(L"--seconds", 60)) * 1000ull;
-            while (::GetTickCount64() < end && !kxtool::Exists(o.Get(L"--stop-file"))) ::Sleep(50);
+            while (::GetTickCount64() < end && !testprog::Exists(o.Get(L"--stop-file"))) ::Sleep(50);
             link.StopEngine();
         }
     }

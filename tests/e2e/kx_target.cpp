@@ -36,7 +36,7 @@
 
 namespace {
 
-using namespace kxtool;
+using namespace testprog;
 
 constexpr int kPasswordHeight = 24;
 

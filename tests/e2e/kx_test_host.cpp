@@ -42,7 +42,7 @@
 namespace {
 
 using namespace kx;
-using kxtool::WriteWhole;
+using testprog::WriteWhole;
 
 constexpr wchar_t kWindowClass[] = L"KxTestHostWindow";
 constexpr UINT kNoticeMessage = WM_APP + 1;
@@ -112,14 +112,14 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    const kxtool::Args o(argc, argv, 1);
+    const testprog::Args o(argc, argv, 1);
     const std::wstring db = o.Get(L"--db"), ready = o.Get(L"--ready"), stopFile = o.Get(L"--stop-file");
     if (db.empty() || ready.empty()) {
         std::fprintf(stderr, "usage: kx_test_host --db PATH --ready PATH [--module PATH] [--log PATH] "
                              "[--stop-file PATH] [--seconds N]\n");
         return 2;
     }
-    const std::wstring modulePath = o.Get(L"--module", kxtool::BesideExe(L"kxhook.dll"));
+    const std::wstring modulePath = o.Get(L"--module", testprog::BesideExe(L"kxhook.dll"));
     if (o.Has(L"--log")) g_log = _wfopen(o.Get(L"--log").c_str(), L"wb");
     auto fail = [&](const char* step, unsigned long error) {
         WriteWhole(ready, std::string("failed ") + step + " " + std::to_string(error) + "\n");
@@ -127,7 +127,7 @@ int wmain(int argc, wchar_t** argv) {
     };
 
     // Hidden: it owns the clipboard during expansions and receives notices.
-    HWND window = kxtool::MakeWindow(kWindowClass, L"kx_test_host", WindowProc, WS_OVERLAPPED);
+    HWND window = testprog::MakeWindow(kWindowClass, L"kx_test_host", WindowProc, WS_OVERLAPPED);
     if (!window) return fail("window", ::GetLastError());
 
     Win32Registry registry;
@@ -175,7 +175,7 @@ int wmain(int argc, wchar_t** argv) {
     MSG m;
     while (::GetMessageW(&m, nullptr, 0, 0) > 0) {
         if (m.message == WM_TIMER && m.hwnd == window && m.wParam == kStopPollTimer) {
-            if (::GetTickCount64() >= end || kxtool::Exists(stopFile)) ::DestroyWindow(window);
+            if (::GetTickCount64() >= end || testprog::Exists(stopFile)) ::DestroyWindow(window);
             continue;
         }
         ::TranslateMessage(&m);

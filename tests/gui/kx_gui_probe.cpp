@@ -50,7 +50,7 @@
 
 namespace {
 
-using kxtool::WindowText;
+using testprog::WindowText;
 
 // A buffer in the process of a control, for the structures and texts its
 // messages fill in: Send copies `in` there, sends, and reads `out` back
@@ -90,7 +90,7 @@ std::wstring CellText(Remote& list, int row, int column) {
 
 // Byte for byte, a text's CRs and all.
 void Print(const std::wstring& s) {
-    const std::string line = kxtool::Utf8(s) + "\n";
+    const std::string line = testprog::Utf8(s) + "\n";
     std::fwrite(line.data(), 1, line.size(), stdout);
 }
 
@@ -160,7 +160,7 @@ bool RemoteRect(HWND w, UINT message, WPARAM index, RECT& rect) {
 // the request copied into that process, and unloads the reader again.
 bool ReadMenus(HWND w, KxMenuRequest& request) {
     request.thread = ::GetWindowThreadProcessId(w, nullptr);
-    const std::wstring dll = kxtool::BesideExe(L"kx_gui_inproc.dll");
+    const std::wstring dll = testprog::BesideExe(L"kx_gui_inproc.dll");
     HMODULE local = ::LoadLibraryW(dll.c_str());
     auto* entry = local ? reinterpret_cast<char*>(::GetProcAddress(local, "KxReadMenus")) : nullptr;
     Remote r(w, sizeof request + (dll.size() + 1) * sizeof(wchar_t));

@@ -11,7 +11,7 @@
 #include <map>
 #include <string>
 
-namespace kxtool {
+namespace testprog {
 
 // "--name value" pairs from argv[first] on; the names in `flags` take no value.
 struct Args : std::map<std::wstring, std::wstring> {
@@ -128,4 +128,4 @@ inline HWND MessageWindow(const wchar_t* title) {
     return ::CreateWindowExW(0, L"STATIC", title, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
 }
 
-}  // namespace kxtool
+}  // namespace testprog
